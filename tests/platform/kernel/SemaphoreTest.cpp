@@ -1,0 +1,79 @@
+#include <OS.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+TEST(Semaphore, CountsAcquireAndRelease)
+{
+	sem_id sem = create_sem(2, "counting");
+	ASSERT_GT(sem, 0);
+	EXPECT_EQ(acquire_sem(sem), B_OK);
+	EXPECT_EQ(acquire_sem(sem), B_OK);
+	int32 count = -1;
+	EXPECT_EQ(get_sem_count(sem, &count), B_OK);
+	EXPECT_EQ(count, 0);
+	EXPECT_EQ(acquire_sem_etc(sem, 1, B_RELATIVE_TIMEOUT, 0), B_WOULD_BLOCK);
+	EXPECT_EQ(release_sem_etc(sem, 3, 0), B_OK);
+	EXPECT_EQ(acquire_sem_etc(sem, 3, 0, 0), B_OK);
+	EXPECT_EQ(delete_sem(sem), B_OK);
+	EXPECT_EQ(delete_sem(sem), B_BAD_SEM_ID);
+	EXPECT_EQ(acquire_sem(sem), B_BAD_SEM_ID);
+	EXPECT_EQ(release_sem(sem), B_BAD_SEM_ID);
+}
+
+TEST(Semaphore, TimeoutExpiresAfterItsTime)
+{
+	sem_id sem = create_sem(0, "timeout");
+	bigtime_t start = system_time();
+	EXPECT_EQ(acquire_sem_etc(sem, 1, B_RELATIVE_TIMEOUT, 50000), B_TIMED_OUT);
+	EXPECT_GE(system_time() - start, 50000);
+	EXPECT_EQ(acquire_sem_etc(sem, 1, B_ABSOLUTE_TIMEOUT, system_time() + 20000), B_TIMED_OUT);
+	delete_sem(sem);
+}
+
+TEST(Semaphore, ReleaseWakesAWaiterInAnotherThread)
+{
+	sem_id sem = create_sem(0, "wake");
+	std::atomic<status_t> result{1};
+	std::thread waiter([&] { result = acquire_sem_etc(sem, 1, B_RELATIVE_TIMEOUT, 5000000); });
+	snooze(20000);
+	EXPECT_EQ(result.load(), 1);
+	release_sem(sem);
+	waiter.join();
+	EXPECT_EQ(result.load(), B_OK);
+	delete_sem(sem);
+}
+
+TEST(Semaphore, DeletingWakesEveryWaiterWithAnError)
+{
+	sem_id sem = create_sem(0, "deleted");
+	std::atomic<int> woken{0};
+	std::atomic<int> errors{0};
+	std::thread waiters[3];
+	for (auto& waiter : waiters) {
+		waiter = std::thread([&] {
+			if (acquire_sem(sem) == B_BAD_SEM_ID)
+				errors++;
+			woken++;
+		});
+	}
+	snooze(30000);
+	EXPECT_EQ(woken.load(), 0);
+	delete_sem(sem);
+	for (auto& waiter : waiters)
+		waiter.join();
+	EXPECT_EQ(errors.load(), 3);
+}
+
+TEST(Semaphore, InfoCarriesNameAndCount)
+{
+	sem_id sem = create_sem(4, "prefs sem");
+	sem_info info;
+	ASSERT_EQ(get_sem_info(sem, &info), B_OK);
+	EXPECT_STREQ(info.name, "prefs sem");
+	EXPECT_EQ(info.count, 4);
+	EXPECT_EQ(create_sem(-1, "negative"), B_BAD_VALUE);
+	delete_sem(sem);
+}

@@ -1,0 +1,4 @@
+extern "C" int test_addon_answer()
+{
+	return 42;
+}

@@ -1,0 +1,65 @@
+#include <Autolock.h>
+#include <Locker.h>
+#include <OS.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+TEST(Locker, RecursiveForTheOwner)
+{
+	BLocker locker("recursive");
+	EXPECT_FALSE(locker.IsLocked());
+	EXPECT_TRUE(locker.Lock());
+	EXPECT_TRUE(locker.Lock());
+	EXPECT_EQ(locker.CountLocks(), 2);
+	EXPECT_TRUE(locker.IsLocked());
+	EXPECT_EQ(locker.LockingThread(), find_thread(nullptr));
+	locker.Unlock();
+	EXPECT_TRUE(locker.IsLocked());
+	locker.Unlock();
+	EXPECT_FALSE(locker.IsLocked());
+	EXPECT_EQ(locker.LockingThread(), -1);
+}
+
+TEST(Locker, OtherThreadsWaitOrTimeOut)
+{
+	BLocker locker;
+	locker.Lock();
+	std::atomic<status_t> timed{1};
+	std::thread([&] { timed = locker.LockWithTimeout(20000); }).join();
+	EXPECT_EQ(timed.load(), B_TIMED_OUT);
+
+	std::atomic<bool> got{false};
+	std::thread waiter([&] {
+		got = locker.Lock();
+		EXPECT_TRUE(locker.IsLocked());
+		locker.Unlock();
+	});
+	snooze(20000);
+	EXPECT_FALSE(got.load());
+	locker.Unlock();
+	waiter.join();
+	EXPECT_TRUE(got.load());
+}
+
+TEST(Locker, UnlockByAnotherThreadIsIgnored)
+{
+	BLocker locker;
+	locker.Lock();
+	std::thread([&] { locker.Unlock(); }).join();
+	EXPECT_TRUE(locker.IsLocked());
+	locker.Unlock();
+}
+
+TEST(Locker, AutolockReleasesAtScopeEnd)
+{
+	BLocker locker;
+	{
+		BAutolock lock(locker);
+		EXPECT_TRUE(lock.IsLocked());
+		EXPECT_TRUE(locker.IsLocked());
+	}
+	EXPECT_FALSE(locker.IsLocked());
+}
