@@ -1,0 +1,57 @@
+#include <EntryRef.h>
+
+#include <cstdlib>
+#include <cstring>
+
+entry_ref::entry_ref()
+	: device(-1), directory(-1), name(nullptr)
+{
+}
+
+entry_ref::entry_ref(dev_t device, ino_t directory, const char* name)
+	: device(device), directory(directory), name(nullptr)
+{
+	set_name(name);
+}
+
+entry_ref::entry_ref(const entry_ref& other)
+	: device(other.device), directory(other.directory), name(nullptr),
+	  fDirectoryPath(other.fDirectoryPath)
+{
+	set_name(other.name);
+}
+
+entry_ref::~entry_ref()
+{
+	std::free(name);
+}
+
+status_t entry_ref::set_name(const char* newName)
+{
+	std::free(name);
+	name = nullptr;
+	if (newName == nullptr)
+		return B_OK;
+	name = strdup(newName);
+	return name != nullptr ? B_OK : B_NO_MEMORY;
+}
+
+bool entry_ref::operator==(const entry_ref& other) const
+{
+	if (device != other.device || directory != other.directory)
+		return false;
+	if (name == nullptr || other.name == nullptr)
+		return name == other.name;
+	return std::strcmp(name, other.name) == 0;
+}
+
+entry_ref& entry_ref::operator=(const entry_ref& other)
+{
+	if (this == &other)
+		return *this;
+	device = other.device;
+	directory = other.directory;
+	fDirectoryPath = other.fDirectoryPath;
+	set_name(other.name);
+	return *this;
+}
