@@ -72,8 +72,6 @@ enum {
 	B_NOT_A_MESSAGE,
 	B_SHUTDOWN_CANCELLED,
 	B_SHUTTING_DOWN,
-	// A synchronous send whose target went away without answering.
-	B_NO_REPLY = B_APP_ERROR_BASE + 0x40,
 
 	B_FILE_ERROR = B_STORAGE_ERROR_BASE,
 	B_FILE_NOT_FOUND,
