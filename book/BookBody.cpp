@@ -1,0 +1,178 @@
+// Sections: type constants and layout choice, reader, writer, frame attribute.
+#include "BookBody.h"
+
+#include <ByteOrder.h>
+
+#include <cstring>
+#include <memory>
+
+// --- type constants and layout choice
+
+const char kBookFileType[] = "application/x.vnd-tarvish-cvabfile";
+const char kOriginalBookFileType[] = "application/x.vnd-tarvish-cvaborigfile";
+const char kTypeAttrName[] = "BEOS:TYPE";
+const char kFrameAttrName[] = "CVABWndwFrame";
+
+static_assert(sizeof(kBookFileType) == kBookFileTypeSize);
+
+book_layout LayoutForType(const void* value, size_t size)
+{
+	const char* text = static_cast<const char*>(value);
+	const size_t length = text != nullptr ? strnlen(text, size) : 0;
+	const bool ours = length == kBookFileTypeSize - 1
+		&& memcmp(text, kBookFileType, length) == 0;
+	return ours ? book_layout::kAllColumns : book_layout::kNoNickname;
+}
+
+namespace {
+
+// The body as the reader sees it: the bytes before the first NUL, and whether
+// a NUL cut them short (which drops an unfinished last line).
+struct body_extent {
+	const char* end;
+	bool endedByNul;
+};
+
+body_extent FindExtent(const char* data, size_t size)
+{
+	const char* nul = size > 0 ? static_cast<const char*>(memchr(data, '\0', size)) : nullptr;
+	return nul != nullptr ? body_extent{nul, true} : body_extent{data + size, false};
+}
+
+// Calls line(start, end) for every line the reader keeps, end excluding the line
+// feed; stops early when line returns false.
+template <typename LineFunction>
+void ForEachLine(const char* data, size_t size, LineFunction line)
+{
+	const body_extent extent = FindExtent(data, size);
+	const char* p = data;
+	while (p < extent.end) {
+		const char* lineEnd = static_cast<const char*>(memchr(p, '\n', extent.end - p));
+		if (lineEnd == nullptr) {
+			if (extent.endedByNul)
+				return;
+			lineEnd = extent.end;
+		}
+		if (!line(p, lineEnd))
+			return;
+		p = lineEnd + 1;
+	}
+}
+
+}  // namespace
+
+book_layout LayoutForTypelessBody(const char* data, size_t size)
+{
+	bool anyLine = false;
+	bool allFull = true;
+	ForEachLine(data, size, [&](const char* start, const char* end) {
+		anyLine = true;
+		size_t tabs = 0;
+		for (const char* p = start; p < end && tabs <= kBookFieldCount; p++)
+			tabs += *p == '\t';
+		allFull = tabs == kBookFieldCount - 1;
+		return allFull;
+	});
+	return anyLine && allFull ? book_layout::kAllColumns : book_layout::kNoNickname;
+}
+
+// --- reader
+
+int32 ReadBookBody(CVABook* book, const char* data, size_t size, book_layout layout)
+{
+	const int32 firstField = layout == book_layout::kAllColumns ? 0 : 1;
+	int32 records = 0;
+	ForEachLine(data, size, [&](const char* start, const char* end) {
+		ABookRecord* record = book->AppendRecord();
+		book->RaiseCount();
+		records++;
+		int32 field = firstField;
+		const char* column = start;
+		while (field < kBookFieldCount) {
+			const char* tab = static_cast<const char*>(memchr(column, '\t', end - column));
+			const char* columnEnd = tab != nullptr ? tab : end;
+			record->SetField(field++, column, columnEnd - column);
+			if (tab == nullptr)
+				break;
+			column = tab + 1;
+		}
+		return true;
+	});
+	return records;
+}
+
+// --- writer
+
+namespace {
+
+constexpr size_t kWriteChunk = 64 * 1024;
+// The longest line: 21 fields of 40 bytes, 20 TABs and a line feed.
+constexpr size_t kLongestLine = kBookFieldCount * kFieldTextLength + kBookFieldCount;
+
+char* AppendLine(char* out, const ABookRecord* record)
+{
+	for (int32 field = 0; field < kBookFieldCount; field++) {
+		const char* text = record->Field(field);
+		const size_t length = strlen(text);
+		memcpy(out, text, length);
+		out += length;
+		*out++ = field + 1 < kBookFieldCount ? '\t' : '\n';
+	}
+	return out;
+}
+
+}  // namespace
+
+status_t WriteBookBody(const CVABook* book, const BookBodySink& sink)
+{
+	std::unique_ptr<char[]> buffer(new char[kWriteChunk]);
+	char* const start = buffer.get();
+	char* out = start;
+	const ABookRecord* record = book->FirstRecord();
+	for (int32 n = 0; n < book->CountRecords() && record != nullptr; n++) {
+		if (static_cast<size_t>(start + kWriteChunk - out) < kLongestLine) {
+			if (const status_t status = sink(start, out - start); status != B_OK)
+				return status;
+			out = start;
+		}
+		out = AppendLine(out, record);
+		record = record->Next();
+	}
+	if (out > start)
+		return sink(start, out - start);
+	return B_OK;
+}
+
+std::string BookBodyBytes(const CVABook* book)
+{
+	std::string bytes;
+	WriteBookBody(book, [&bytes](const char* data, size_t size) {
+		bytes.append(data, size);
+		return B_OK;
+	});
+	return bytes;
+}
+
+// --- frame attribute
+
+void EncodeFrame(const book_frame& frame, uint8 bytes[kFrameAttrSize])
+{
+	const float values[4] = {frame.left, frame.top, frame.right, frame.bottom};
+	for (int i = 0; i < 4; i++) {
+		const float stored = B_HOST_TO_LENDIAN_FLOAT(values[i]);
+		memcpy(bytes + 4 * i, &stored, 4);
+	}
+}
+
+bool DecodeFrame(const void* bytes, size_t size, book_frame* frame)
+{
+	if (size != kFrameAttrSize)
+		return false;
+	float values[4];
+	memcpy(values, bytes, sizeof(values));
+	frame->left = B_LENDIAN_TO_HOST_FLOAT(values[0]);
+	frame->top = B_LENDIAN_TO_HOST_FLOAT(values[1]);
+	frame->right = B_LENDIAN_TO_HOST_FLOAT(values[2]);
+	frame->bottom = B_LENDIAN_TO_HOST_FLOAT(values[3]);
+	return true;
+}

@@ -1,0 +1,65 @@
+// The address-book file's body and attributes as bytes: the choice of column
+// layout, the reader that fills a document from a body, the writer that turns a
+// document into a body, and the encoding of the window-frame attribute.
+// No file access here; BookFile does that.
+// Threading: called with the document guarded by its rule (see CVABook.h).
+#ifndef _BOOK_BODY_H
+#define _BOOK_BODY_H
+
+#include "CVABook.h"
+
+#include <functional>
+#include <string>
+
+// The two document types; the stored type attribute holds the terminator too.
+extern const char kBookFileType[];          // 21 columns, from "Nickname"
+extern const char kOriginalBookFileType[];  // 20 columns, from "First Name"
+extern const char kTypeAttrName[];          // "BEOS:TYPE"
+extern const char kFrameAttrName[];         // "CVABWndwFrame"
+constexpr size_t kBookFileTypeSize = 35;    // kBookFileType with its NUL
+constexpr size_t kFrameAttrSize = 16;
+
+enum class book_layout {
+	kAllColumns,  // column c is field c
+	kNoNickname,  // column c is field c + 1; "Nickname" stays empty
+};
+
+// The layout for a file whose type attribute holds these bytes: kAllColumns
+// exactly when the value, read as a C string (up to its first NUL or its end),
+// is kBookFileType.
+book_layout LayoutForType(const void* value, size_t size);
+
+// The layout for a file with no type attribute at all: kAllColumns when the body
+// has at least one line and every line has exactly 21 columns (one of ours whose
+// attributes were lost in copying), otherwise kNoNickname.
+book_layout LayoutForTypelessBody(const char* data, size_t size);
+
+// Appends one record per line of the body to book, raising its count for each,
+// and returns how many. A TAB ends a column, a line feed the line; columns past
+// "Birthday" are dropped and each column keeps at most 40 bytes, cut before any
+// UTF-8 character the cut would split. A carriage return is text. A NUL ends
+// the body and drops the unfinished line before it; at the plain end of the
+// data an unfinished line is kept when it holds any byte.
+int32 ReadBookBody(CVABook* book, const char* data, size_t size, book_layout layout);
+
+// Receives the body in pieces of up to 64 KiB; returns B_OK to go on, or an
+// error, which stops the writer and is returned by it.
+using BookBodySink = std::function<status_t(const char* bytes, size_t size)>;
+
+// Writes the first CountRecords() records, each as its 21 fields separated by
+// TABs and ended by a line feed.
+status_t WriteBookBody(const CVABook* book, const BookBodySink& sink);
+std::string BookBodyBytes(const CVABook* book);
+
+// The window frame attribute: four little-endian 32-bit floats.
+struct book_frame {
+	float left = 0;
+	float top = 0;
+	float right = 0;
+	float bottom = 0;
+};
+void EncodeFrame(const book_frame& frame, uint8 bytes[kFrameAttrSize]);
+// False when size is not 16.
+bool DecodeFrame(const void* bytes, size_t size, book_frame* frame);
+
+#endif

@@ -1,0 +1,25 @@
+#include "BookFields.h"
+
+const char* const kBookFieldNames[kBookFieldCount] = {
+	"Nickname",
+	"First Name",
+	"Middle Name",
+	"Last Name",
+	"Title",
+	"Company",
+	"Address 1",
+	"Address 2",
+	"City",
+	"State",
+	"Zip/Postal Code",
+	"Country",
+	"Phone Number",
+	"Cell Number",
+	"FAX Number",
+	"Email 1",
+	"Email 2",
+	"Web Address",
+	"Comments",
+	"Comments 2",
+	"Birthday",
+};

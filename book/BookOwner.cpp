@@ -1,0 +1,3 @@
+#include "BookOwner.h"
+
+BookOwner::~BookOwner() = default;

@@ -1,0 +1,253 @@
+// Sections: construction, list operations, sort, look-ups.
+#include "CVABook.h"
+
+#include "BookText.h"
+
+#include <cassert>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+// --- construction
+
+CVABook::CVABook(BookOwner* owner)
+	: fOwner(owner)
+{
+	for (int32 field = 0; field < kBookFieldCount; field++)
+		fFieldNames[field] = kBookFieldNames[field];
+	if (fOwner != nullptr)
+		fOwner->BuildRecordList();
+}
+
+CVABook::~CVABook()
+{
+	if (fOwner != nullptr) {
+		BookOwnerLocker lock(fOwner);
+		fOwner->RemoveRecordList();
+	}
+	MakeEmpty();
+}
+
+// --- list operations
+
+ABookRecord* CVABook::AppendRecord()
+{
+	ABookRecord* record = new ABookRecord(kBookFieldCount);
+	record->fPrevious = fLast;
+	if (fLast != nullptr)
+		fLast->fNext = record;
+	else
+		fFirst = record;
+	fLast = record;
+	return record;
+}
+
+ABookRecord* CVABook::RecordAt(int32 n) const
+{
+	if (n < 0)
+		return nullptr;
+	ABookRecord* record = fFirst;
+	while (record != nullptr && n-- > 0)
+		record = record->fNext;
+	return record;
+}
+
+int32 CVABook::IndexOf(const ABookRecord* record) const
+{
+	int32 index = 0;
+	for (const ABookRecord* r = fFirst; r != nullptr; r = r->fNext, index++) {
+		if (r == record)
+			return index;
+	}
+	return -1;
+}
+
+void CVABook::RemoveRecord(ABookRecord* record)
+{
+	assert(record != nullptr);
+	if (record->fPrevious != nullptr)
+		record->fPrevious->fNext = record->fNext;
+	else
+		fFirst = record->fNext;
+	if (record->fNext != nullptr)
+		record->fNext->fPrevious = record->fPrevious;
+	else
+		fLast = record->fPrevious;
+	delete record;
+	fCount--;
+}
+
+void CVABook::DeleteRecordAt(int32 n)
+{
+	if (ABookRecord* record = RecordAt(n))
+		RemoveRecord(record);
+}
+
+void CVABook::MakeEmpty()
+{
+	ABookRecord* record = fFirst;
+	while (record != nullptr) {
+		ABookRecord* next = record->fNext;
+		delete record;
+		record = next;
+	}
+	fFirst = fLast = nullptr;
+	fCount = 0;
+}
+
+// --- sort
+
+namespace {
+
+// The partition follows the pivot record rather than copying its key, and splits
+// at the pivot's final place: this, not just "a quicksort", fixes where equal
+// keys end up.
+class FieldQuicksort {
+public:
+	FieldQuicksort(ABookRecord** records, int32 field)
+		: fRecords(records), fField(field)
+	{
+	}
+
+	void Sort(ptrdiff_t lo, ptrdiff_t hi)
+	{
+		// The two parts are disjoint, so which one is sorted first does not
+		// change the result; recursing into the smaller keeps the depth at log n.
+		while (lo < hi) {
+			const ptrdiff_t split = Partition(lo, hi);
+			if (split - lo < hi - split) {
+				Sort(lo, split);
+				lo = split + 1;
+			} else {
+				Sort(split + 1, hi);
+				hi = split;
+			}
+		}
+	}
+
+private:
+	int Compare(ptrdiff_t x, ptrdiff_t y) const
+	{
+		return ABookRecord::CompareField(fRecords[x], fRecords[y], fField);
+	}
+
+	ptrdiff_t Partition(ptrdiff_t lo, ptrdiff_t hi)
+	{
+		ptrdiff_t pivot = lo + (hi - lo) / 2;
+		ptrdiff_t i = lo - 1;
+		ptrdiff_t j = hi + 1;
+		while (true) {
+			do
+				j--;
+			while (Compare(j, pivot) > 0);
+			do
+				i++;
+			while (Compare(i, pivot) < 0);
+			if (i >= j)
+				return pivot == hi ? hi - 1 : pivot;
+			std::swap(fRecords[i], fRecords[j]);
+			if (pivot == i) {
+				pivot = j;
+				j++;
+			} else if (pivot == j) {
+				pivot = i;
+				i--;
+			}
+		}
+	}
+
+	ABookRecord** const fRecords;
+	const int32 fField;
+};
+
+}  // namespace
+
+void SortRecordsByField(ABookRecord** records, size_t count, int32 field)
+{
+	if (count < 2)
+		return;
+	FieldQuicksort(records, field).Sort(0, static_cast<ptrdiff_t>(count) - 1);
+}
+
+void CVABook::SortByField(int32 field)
+{
+	assert(field >= 0 && field < kBookFieldCount);
+	if (fCount < 2 || fFirst == nullptr || fFirst->fNext == nullptr)
+		return;
+
+	std::vector<ABookRecord*> records;
+	records.reserve(static_cast<size_t>(fCount));
+	for (ABookRecord* record = fFirst; record != nullptr; record = record->fNext)
+		records.push_back(record);
+	SortRecordsByField(records.data(), records.size(), field);
+
+	ABookRecord* previous = nullptr;
+	for (ABookRecord* record : records) {
+		record->fPrevious = previous;
+		if (previous != nullptr)
+			previous->fNext = record;
+		previous = record;
+	}
+	fFirst = records.front();
+	fFirst->fPrevious = nullptr;
+	fLast = records.back();
+	fLast->fNext = nullptr;
+
+	if (fOwner != nullptr)
+		fOwner->ReloadList();
+}
+
+// --- look-ups
+
+namespace {
+
+// Whole strings, ASCII letters without regard to case, whatever the locale.
+bool equal_ignoring_ascii_case(const char* a, const char* b)
+{
+	auto fold = [](unsigned char c) {
+		return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+	};
+	while (fold(*a) == fold(*b)) {
+		if (*a == '\0')
+			return true;
+		a++;
+		b++;
+	}
+	return false;
+}
+
+}  // namespace
+
+const ABookRecord* CVABook::FindNickname(const char* text) const
+{
+	for (const ABookRecord* record = fFirst; record != nullptr; record = record->fNext) {
+		if (equal_ignoring_ascii_case(text, record->Field(kNicknameField)))
+			return record;
+	}
+	return nullptr;
+}
+
+bool CVABook::LookUpEmail(const char* text, char* output, size_t outputSize) const
+{
+	assert(outputSize > 0);
+	output[0] = '\0';
+	const ABookRecord* record = FindNickname(text);
+	if (record == nullptr)
+		return false;
+	const char* email = record->Field(kEmail1Field);
+	const size_t length = min_c(strlen(email), outputSize - 1);
+	memcpy(output, email, length);
+	output[length] = '\0';
+	return true;
+}
+
+bool CVABook::LookUpAddress(const char* text, char* output, size_t outputSize) const
+{
+	assert(outputSize > 0);
+	output[0] = '\0';
+	const ABookRecord* record = FindNickname(text);
+	if (record == nullptr)
+		return false;
+	BuildAddressBlock(record, output, outputSize);
+	return true;
+}

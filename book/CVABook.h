@@ -1,0 +1,94 @@
+// One address book in memory: its records in document order (a doubly linked
+// list the document owns), their count, a modified flag and the field names.
+//
+// Threading: the document has no lock of its own; the owner window's lock guards
+// it. The rule every caller follows:
+//  1. Every use of a document (reading or changing records, fields, the count or
+//     the modified flag) from a thread other than the owner window's own happens
+//     with the owner locked: BookOwnerLocker lock(book->Owner()), or the window's
+//     Lock()/Unlock(). Editors, the Find window, the file reader in the
+//     application's thread and the Word Services session all do so. The owner
+//     window's handlers already run with its lock held.
+//  2. A record pointer is good only while that lock is held. One kept across an
+//     unlock (the Find window's current record) is checked with Contains() after
+//     locking again, since the owner may have deleted the record meanwhile.
+//  3. A thread holding the owner's lock never waits for another window's lock or
+//     for a synchronous reply (a Word Services session unlocks around its
+//     scripting exchanges); other windows lock the owner from their own locked
+//     handlers, so this order is the only one and cannot deadlock.
+//  4. ReloadList locks the window itself; the lock is recursive, so it may be
+//     called with the lock held.
+#ifndef _CVA_BOOK_H
+#define _CVA_BOOK_H
+
+#include "ABookRecord.h"
+#include "BookOwner.h"
+
+class CVABook {
+public:
+	// owner may be null (a document without a window); otherwise the
+	// constructor asks it to build its record list.
+	explicit CVABook(BookOwner* owner);
+	// Removes the owner's record list (with the owner locked) and deletes the
+	// records.
+	virtual ~CVABook();
+
+	CVABook(const CVABook&) = delete;
+	CVABook& operator=(const CVABook&) = delete;
+
+	const char* FieldName(int32 field) const { return fFieldNames[field]; }
+	BookOwner* Owner() const { return fOwner; }
+	ABookRecord* FirstRecord() const { return fFirst; }
+	ABookRecord* LastRecord() const { return fLast; }
+	int32 CountRecords() const { return fCount; }
+	bool IsModified() const { return fModified; }
+	void SetModified(bool modified) { fModified = modified; }
+
+	// A new empty record linked at the end. The count is NOT raised: the caller
+	// calls RaiseCount() once it keeps the record.
+	ABookRecord* AppendRecord();
+	void RaiseCount() { fCount++; }
+
+	// The record at position n (from 0), or null outside the list.
+	ABookRecord* RecordAt(int32 n) const;
+	// The position of record, or -1 when it is not in this document.
+	int32 IndexOf(const ABookRecord* record) const;
+	bool Contains(const ABookRecord* record) const { return IndexOf(record) >= 0; }
+
+	// Unlinks and deletes a record of this document and lowers the count. The
+	// modified flag is left alone.
+	void RemoveRecord(ABookRecord* record);
+	// RemoveRecord(RecordAt(n)) when there is such a record.
+	void DeleteRecordAt(int32 n);
+	// Deletes every record (count 0); the modified flag is left alone.
+	void MakeEmpty();
+
+	// Reorders the records by field (not stably) and then reloads the owner's
+	// list; with fewer than two records it does nothing at all.
+	void SortByField(int32 field);
+
+	// The first record, in document order, whose nickname equals text without
+	// regard to ASCII case: its "Email 1" (output of at least 41 bytes) or its
+	// postal address block (kBookTextBufferSize bytes). False and an empty output
+	// when there is none.
+	bool LookUpEmail(const char* text, char* output, size_t outputSize) const;
+	bool LookUpAddress(const char* text, char* output, size_t outputSize) const;
+
+private:
+	const ABookRecord* FindNickname(const char* text) const;
+
+	const char* fFieldNames[kBookFieldCount];
+	BookOwner* const fOwner;
+	ABookRecord* fFirst = nullptr;
+	ABookRecord* fLast = nullptr;
+	bool fModified = false;
+	int32 fCount = 0;
+};
+
+// The document's sort on its own, for an array of records: a quicksort that
+// splits at the middle record, follows that pivot wherever it is swapped, and
+// so puts equal keys in a fixed, documented order (two equal records A B come
+// out B A; three A B C come out B C A).
+void SortRecordsByField(ABookRecord** records, size_t count, int32 field);
+
+#endif
