@@ -55,7 +55,9 @@ ABookRecord::ABookRecord(int32 fieldCount)
 {
 	assert(fieldCount == kBookFieldCount);
 	(void)fieldCount;
-	ClearFields();
+	// Whole buffers are cleared, not just their first bytes: the file writer
+	// copies a field's full buffer at once.
+	memset(fFields, 0, sizeof(fFields));
 }
 
 ABookRecord::~ABookRecord() = default;

@@ -3,6 +3,7 @@
 
 #include <ByteOrder.h>
 
+#include <bit>
 #include <cstring>
 #include <memory>
 
@@ -14,6 +15,7 @@ const char kTypeAttrName[] = "BEOS:TYPE";
 const char kFrameAttrName[] = "CVABWndwFrame";
 
 static_assert(sizeof(kBookFileType) == kBookFileTypeSize);
+static_assert(kFieldTextLength % 8 == 0, "the writer measures fields a word at a time");
 
 book_layout LayoutForType(const void* value, size_t size)
 {
@@ -105,19 +107,44 @@ int32 ReadBookBody(CVABook* book, const char* data, size_t size, book_layout lay
 
 namespace {
 
-constexpr size_t kWriteChunk = 64 * 1024;
-// The longest line: 21 fields of 40 bytes, 20 TABs and a line feed.
+constexpr size_t kWriteChunk = 256 * 1024;
+// The longest line: 21 fields of 40 bytes, 20 TABs and a line feed; a line is
+// only started with this much room left, plus the slack of the last field's
+// whole-buffer copy.
 constexpr size_t kLongestLine = kBookFieldCount * kFieldTextLength + kBookFieldCount;
+constexpr size_t kRoomForLine = kLongestLine + kFieldBufferSize;
+
+// The length of a field's text, a word at a time: fields are short, so the
+// terminator is nearly always in the first word.
+inline size_t FieldLength(const char* text)
+{
+	constexpr uint64 kOnes = 0x0101010101010101ull;
+	constexpr uint64 kHighs = 0x8080808080808080ull;
+	for (size_t offset = 0; offset < kFieldTextLength; offset += 8) {
+		uint64 word;
+		memcpy(&word, text + offset, sizeof(word));
+		// Marks the lowest zero byte exactly (only bytes above it can be false).
+		const uint64 zeros = (word - kOnes) & ~word & kHighs;
+		if (zeros != 0) {
+			const int bit = std::endian::native == std::endian::little
+				? __builtin_ctzll(zeros) : __builtin_clzll(zeros);
+			return offset + bit / 8;
+		}
+	}
+	return kFieldTextLength;
+}
 
 char* AppendLine(char* out, const ABookRecord* record)
 {
 	for (int32 field = 0; field < kBookFieldCount; field++) {
 		const char* text = record->Field(field);
-		const size_t length = strlen(text);
-		memcpy(out, text, length);
-		out += length;
-		*out++ = field + 1 < kBookFieldCount ? '\t' : '\n';
+		// Copying the whole fixed-size buffer is cheaper than copying an exact
+		// short length; the bytes copied past the text are overwritten next.
+		memcpy(out, text, kFieldTextLength);
+		out += FieldLength(text);
+		*out++ = '\t';
 	}
+	out[-1] = '\n';
 	return out;
 }
 
@@ -130,7 +157,7 @@ status_t WriteBookBody(const CVABook* book, const BookBodySink& sink)
 	char* out = start;
 	const ABookRecord* record = book->FirstRecord();
 	for (int32 n = 0; n < book->CountRecords() && record != nullptr; n++) {
-		if (static_cast<size_t>(start + kWriteChunk - out) < kLongestLine) {
+		if (static_cast<size_t>(start + kWriteChunk - out) < kRoomForLine) {
 			if (const status_t status = sink(start, out - start); status != B_OK)
 				return status;
 			out = start;

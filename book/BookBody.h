@@ -42,7 +42,7 @@ book_layout LayoutForTypelessBody(const char* data, size_t size);
 // data an unfinished line is kept when it holds any byte.
 int32 ReadBookBody(CVABook* book, const char* data, size_t size, book_layout layout);
 
-// Receives the body in pieces of up to 64 KiB; returns B_OK to go on, or an
+// Receives the body in pieces of up to 256 KiB; returns B_OK to go on, or an
 // error, which stops the writer and is returned by it.
 using BookBodySink = std::function<status_t(const char* bytes, size_t size)>;
 

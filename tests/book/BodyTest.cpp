@@ -82,7 +82,7 @@ TEST(BodyTest, WriterHandsOverBoundedPiecesAndStopsOnError)
 	std::string joined;
 	int pieces = 0;
 	EXPECT_EQ(WriteBookBody(&book, [&](const char* bytes, size_t size) {
-		EXPECT_LE(size, 64u * 1024u);
+		EXPECT_LE(size, 256u * 1024u);
 		joined.append(bytes, size);
 		pieces++;
 		return B_OK;
