@@ -1,0 +1,2 @@
+// Stand-in until the shared geometry header exists.
+#include "../StagingGeometry.h"

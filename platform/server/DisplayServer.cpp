@@ -1,0 +1,685 @@
+// Sections: start-up; the thread and its commands; window records; presenting;
+// input routing; activation and stacking; headless control.
+#include "DisplayServer.h"
+
+#include "HeadlessBackend.h"
+#include "SdlBackend.h"
+
+#include <InterfaceDefs.h>
+#include <OS.h>
+
+#include <algorithm>
+#include <future>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+struct DisplayServer::Record {
+	WindowSpec spec;
+	WindowClient* client = nullptr;
+	bool visible = false;
+	Framebuffer front;         // the last finished frame
+	PixelRect pendingDirty;    // presented at the server's next turn
+	bool presentQueued = false;
+	int32 minWidth = 1;
+	int32 maxWidth = 1 << 16;
+	int32 minHeight = 1;
+	int32 maxHeight = 1 << 16;
+};
+
+namespace {
+
+const uint32 kDesktopColor = PackColor(51, 102, 152);
+
+PixelRect Union(const PixelRect& a, const PixelRect& b)
+{
+	if (!a.IsValid())
+		return b;
+	if (!b.IsValid())
+		return a;
+	return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+		std::max(a.bottom, b.bottom)};
+}
+
+void ScreenSizeFromEnvironment(int32& width, int32& height)
+{
+	width = 1024;
+	height = 768;
+	const char* size = getenv("CVAB_SCREEN_SIZE");
+	int w = 0;
+	int h = 0;
+	if (size != nullptr && sscanf(size, "%dx%d", &w, &h) == 2 && w > 0 && h > 0) {
+		width = w;
+		height = h;
+	}
+}
+
+}  // namespace
+
+// --- start-up
+
+DisplayServer& DisplayServer::Get()
+{
+	static DisplayServer* server = Start();
+	return *server;
+}
+
+DisplayServer* DisplayServer::Start()
+{
+	const char* chosen = getenv("CVAB_BACKEND");
+	std::string name = chosen != nullptr ? chosen : "";
+	if (name.empty()) {
+		const bool display = getenv("DISPLAY") != nullptr || getenv("WAYLAND_DISPLAY") != nullptr;
+		if (!display) {
+			fprintf(stderr, "No display available: DISPLAY is not set "
+				"(set CVAB_BACKEND=headless to run without a screen).\n");
+			exit(1);
+		}
+		name = "sdl";
+	}
+	if (name == "headless") {
+		int32 width;
+		int32 height;
+		ScreenSizeFromEnvironment(width, height);
+		return new DisplayServer(std::make_unique<HeadlessBackend>(width, height), true);
+	}
+	if (name != "sdl") {
+		fprintf(stderr, "Unknown display backend \"%s\" in CVAB_BACKEND "
+			"(use \"sdl\" or \"headless\").\n", name.c_str());
+		exit(1);
+	}
+	// SDL must live on the thread that uses it, so the server's thread opens it.
+	std::promise<std::string> opened;
+	std::future<std::string> result = opened.get_future();
+	DisplayServer* server = nullptr;
+	std::thread([&opened, &server] {
+		std::string error;
+		std::unique_ptr<SdlBackend> backend = SdlBackend::Open(error);
+		if (!backend) {
+			opened.set_value(error);
+			return;
+		}
+		server = new DisplayServer(std::move(backend), false);
+		opened.set_value(std::string());
+		server->Run();
+	}).detach();
+	const std::string error = result.get();
+	if (!error.empty()) {
+		fprintf(stderr, "%s\n", error.c_str());
+		exit(1);
+	}
+	return server;
+}
+
+DisplayServer::DisplayServer(std::unique_ptr<Backend> backend, bool headless)
+	: fBackend(std::move(backend)), fHeadless(headless)
+{
+	if (headless) {
+		fThread = std::thread([this] { Run(); });
+		fThread.detach();
+	} else {
+		fThreadId = std::this_thread::get_id();
+	}
+}
+
+DisplayServer::~DisplayServer() = default;
+
+const char* DisplayServer::BackendName() const
+{
+	return fBackend->Name();
+}
+
+PixelRect DisplayServer::ScreenFrame() const
+{
+	if (fHeadless)
+		return fBackend->ScreenFrame();
+	PixelRect frame;
+	const_cast<DisplayServer*>(this)->RunSync([&] { frame = fBackend->ScreenFrame(); });
+	return frame;
+}
+
+// --- the thread and its commands
+
+void DisplayServer::Run()
+{
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		fThreadId = std::this_thread::get_id();
+	}
+	std::vector<BackendEvent> events;
+	while (true) {
+		std::vector<std::function<void()>> commands;
+		std::vector<BackendEvent> injected;
+		{
+			std::lock_guard<std::mutex> lock(fLock);
+			if (fQuit)
+				break;
+			commands.swap(fCommands);
+			injected.swap(fInjected);
+			fBusy = true;
+		}
+		for (auto& command : commands)
+			command();
+		for (BackendEvent& event : injected)
+			Route(event);
+		bool more;
+		{
+			std::lock_guard<std::mutex> lock(fLock);
+			more = !fCommands.empty() || !fInjected.empty();
+			if (!more)
+				fBusy = false;
+		}
+		events.clear();
+		fBackend->WaitForEvents(more ? 0 : 20000, events);
+		if (!events.empty()) {
+			{
+				std::lock_guard<std::mutex> lock(fLock);
+				fBusy = true;
+			}
+			for (BackendEvent& event : events)
+				Route(event);
+			std::lock_guard<std::mutex> lock(fLock);
+			fBusy = false;
+		}
+	}
+}
+
+void DisplayServer::Post(std::function<void()> command)
+{
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		fCommands.push_back(std::move(command));
+	}
+	fBackend->Wake();
+}
+
+void DisplayServer::RunSync(std::function<void()> command)
+{
+	if (std::this_thread::get_id() == fThreadId) {
+		command();
+		return;
+	}
+	std::promise<void> done;
+	std::future<void> finished = done.get_future();
+	Post([&] {
+		command();
+		done.set_value();
+	});
+	finished.wait();
+}
+
+// --- window records
+
+int32 DisplayServer::CreateWindow(const WindowSpec& spec, WindowClient* client)
+{
+	int32 id;
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		id = fNextId++;
+		auto record = std::make_unique<Record>();
+		record->spec = spec;
+		record->client = client;
+		record->front.Resize(spec.frame.Width(), spec.frame.Height());
+		fWindows[id] = std::move(record);
+		fStacking.push_back(id);
+	}
+	RunSync([this, id, spec] { fBackend->CreateWindow(id, spec); });
+	return id;
+}
+
+void DisplayServer::DestroyWindow(int32 id)
+{
+	RunSync([this, id] {
+		ShowWindow(id, false);
+		fBackend->DestroyWindow(id);
+		std::lock_guard<std::mutex> lock(fLock);
+		fWindows.erase(id);
+		fStacking.erase(std::remove(fStacking.begin(), fStacking.end(), id), fStacking.end());
+		if (fCapture == id)
+			fCapture = -1;
+		if (fHover == id)
+			fHover = -1;
+	});
+}
+
+void DisplayServer::ShowWindow(int32 id, bool show)
+{
+	RunSync([this, id, show] {
+		std::lock_guard<std::mutex> lock(fLock);
+		auto found = fWindows.find(id);
+		if (found == fWindows.end() || found->second->visible == show)
+			return;
+		Record& record = *found->second;
+		record.visible = show;
+		const bool popup = record.spec.kind == WindowKind::kPopup;
+		fBackend->ShowWindow(id, show);
+		if (show)
+			fBackend->Present(id, record.front, record.front.Bounds());
+		if (show) {
+			RaiseLocked(id);
+			if (!popup && !fBackend->ManagesFocus())
+				ActivateLocked(id);
+		} else if (fActive == id && !fBackend->ManagesFocus()) {
+			int32 next = -1;
+			for (int32 other : fStacking) {
+				const Record& candidate = *fWindows.at(other);
+				if (other != id && candidate.visible && candidate.spec.kind != WindowKind::kPopup)
+					next = other;
+			}
+			ActivateLocked(next);
+		}
+	});
+}
+
+void DisplayServer::ActivateWindow(int32 id)
+{
+	RunSync([this, id] {
+		fBackend->RaiseWindow(id);
+		std::lock_guard<std::mutex> lock(fLock);
+		RaiseLocked(id);
+		if (!fBackend->ManagesFocus())
+			ActivateLocked(id);
+	});
+}
+
+void DisplayServer::MoveWindow(int32 id, int32 x, int32 y)
+{
+	RunSync([this, id, x, y] {
+		{
+			std::lock_guard<std::mutex> lock(fLock);
+			auto found = fWindows.find(id);
+			if (found == fWindows.end())
+				return;
+			PixelRect& frame = found->second->spec.frame;
+			frame = frame.Offset(x - frame.left, y - frame.top);
+		}
+		fBackend->MoveWindow(id, x, y);
+	});
+}
+
+void DisplayServer::ResizeWindow(int32 id, int32 width, int32 height)
+{
+	RunSync([this, id, width, height] {
+		{
+			std::lock_guard<std::mutex> lock(fLock);
+			auto found = fWindows.find(id);
+			if (found == fWindows.end())
+				return;
+			PixelRect& frame = found->second->spec.frame;
+			frame.right = frame.left + width - 1;
+			frame.bottom = frame.top + height - 1;
+		}
+		fBackend->ResizeWindow(id, width, height);
+	});
+}
+
+void DisplayServer::SetTitle(int32 id, const std::string& title)
+{
+	Post([this, id, title] { fBackend->SetTitle(id, title); });
+}
+
+void DisplayServer::SetSizeLimits(int32 id, int32 minWidth, int32 maxWidth, int32 minHeight,
+	int32 maxHeight)
+{
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		auto found = fWindows.find(id);
+		if (found == fWindows.end())
+			return;
+		Record& record = *found->second;
+		record.minWidth = minWidth;
+		record.maxWidth = maxWidth;
+		record.minHeight = minHeight;
+		record.maxHeight = maxHeight;
+	}
+	Post([=, this] { fBackend->SetSizeLimits(id, minWidth, maxWidth, minHeight, maxHeight); });
+}
+
+// --- presenting
+
+void DisplayServer::Present(int32 id, const Framebuffer& frame,
+	const std::vector<PixelRect>& dirty)
+{
+	bool queue = false;
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		auto found = fWindows.find(id);
+		if (found == fWindows.end())
+			return;
+		Record& record = *found->second;
+		if (record.front.Width() != frame.Width() || record.front.Height() != frame.Height()) {
+			record.front = frame;
+			record.pendingDirty = frame.Bounds();
+		} else {
+			for (const PixelRect& rect : dirty) {
+				record.front.CopyFrom(frame, rect);
+				record.pendingDirty = Union(record.pendingDirty, rect.Intersect(frame.Bounds()));
+			}
+		}
+		if (!fHeadless && !record.presentQueued) {
+			record.presentQueued = true;
+			queue = true;
+		}
+	}
+	if (queue)
+		Post([this, id] { PresentPending(id); });
+}
+
+void DisplayServer::PresentPending(int32 id)
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	auto found = fWindows.find(id);
+	if (found == fWindows.end())
+		return;
+	Record& record = *found->second;
+	record.presentQueued = false;
+	if (record.visible && record.pendingDirty.IsValid())
+		fBackend->Present(id, record.front, record.pendingDirty);
+	record.pendingDirty = PixelRect();
+}
+
+// --- cursors, clipboard, pointer state
+
+void DisplayServer::SetCursor(CursorKind cursor)
+{
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		if (fCursor == cursor)
+			return;
+		fCursor = cursor;
+	}
+	Post([this, cursor] { fBackend->SetCursor(cursor); });
+}
+
+CursorKind DisplayServer::Cursor() const
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	return fCursor;
+}
+
+std::string DisplayServer::ClipboardText()
+{
+	std::string text;
+	RunSync([&] { text = fBackend->ClipboardText(); });
+	return text;
+}
+
+void DisplayServer::SetClipboardText(const std::string& text)
+{
+	RunSync([&] { fBackend->SetClipboardText(text); });
+}
+
+void DisplayServer::GetMouse(int32* x, int32* y, uint32* buttons) const
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	*x = fMouseX;
+	*y = fMouseY;
+	*buttons = fButtons;
+}
+
+uint32 DisplayServer::Modifiers() const
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	return fModifiers;
+}
+
+int32 DisplayServer::ActiveWindow() const
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	return fActive;
+}
+
+// --- input routing
+
+void DisplayServer::Deliver(int32 id, const BackendEvent& event)
+{
+	// Called with fLock held; clients only post, so they never call back in.
+	auto found = fWindows.find(id);
+	if (found != fWindows.end() && found->second->client != nullptr)
+		found->second->client->HandleDisplayEvent(event);
+}
+
+void DisplayServer::Route(BackendEvent event)
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	switch (event.kind) {
+		case BackendEvent::kMouseMoved:
+		case BackendEvent::kMouseDown:
+		case BackendEvent::kMouseUp:
+		case BackendEvent::kMouseWheel:
+		case BackendEvent::kMouseExited:
+			RouteMouse(event);
+			break;
+		case BackendEvent::kKeyDown:
+		case BackendEvent::kKeyUp:
+			RouteKey(event);
+			break;
+		default:
+			RouteWindowEvent(event);
+			break;
+	}
+}
+
+void DisplayServer::RouteMouse(BackendEvent& event)
+{
+	if (event.kind == BackendEvent::kMouseExited) {
+		// The pointer left for the desktop; a captured drag goes on regardless.
+		if (fCapture < 0 && fHover >= 0) {
+			Deliver(fHover, event);
+			fHover = -1;
+		}
+		return;
+	}
+	fModifiers = event.modifiers;
+	fMouseX = event.x;
+	fMouseY = event.y;
+	if (event.kind != BackendEvent::kMouseWheel)
+		fButtons = event.buttons;
+
+	int32 target = fCapture;
+	if (target < 0)
+		target = event.window >= 0 && fWindows.count(event.window) ? event.window
+			: TopmostLocked(event.x, event.y);
+	if (target != fHover && fCapture < 0) {
+		if (fHover >= 0) {
+			BackendEvent exited = event;
+			exited.kind = BackendEvent::kMouseExited;
+			Deliver(fHover, exited);
+		}
+		fHover = target;
+	}
+	if (event.kind == BackendEvent::kMouseDown && fCapture < 0)
+		fCapture = target;
+	if (event.kind == BackendEvent::kMouseUp && event.buttons == 0)
+		fCapture = -1;
+	if (target < 0)
+		return;
+	if (BlockedByModalLocked(target) && event.kind != BackendEvent::kMouseMoved)
+		return;
+	const Record& record = *fWindows.at(target);
+	if (event.kind == BackendEvent::kMouseDown && !fBackend->ManagesFocus()
+		&& record.spec.kind != WindowKind::kPopup && target != fActive) {
+		RaiseLocked(target);
+		ActivateLocked(target);
+	}
+	BackendEvent local = event;
+	local.window = target;
+	local.x = event.x - record.spec.frame.left;
+	local.y = event.y - record.spec.frame.top;
+	Deliver(target, local);
+}
+
+void DisplayServer::RouteKey(BackendEvent& event)
+{
+	fModifiers = event.modifiers;
+	const int32 target = event.window >= 0 && fWindows.count(event.window) ? event.window
+		: fActive;
+	if (target < 0 || BlockedByModalLocked(target))
+		return;
+	event.window = target;
+	Deliver(target, event);
+}
+
+void DisplayServer::RouteWindowEvent(BackendEvent& event)
+{
+	auto found = fWindows.find(event.window);
+	if (found == fWindows.end())
+		return;
+	Record& record = *found->second;
+	switch (event.kind) {
+		case BackendEvent::kWindowMoved:
+			if (event.x == record.spec.frame.left && event.y == record.spec.frame.top)
+				return;
+			record.spec.frame = record.spec.frame.Offset(event.x - record.spec.frame.left,
+				event.y - record.spec.frame.top);
+			break;
+		case BackendEvent::kWindowResized: {
+			// The user's resizing stays within the limits the program set.
+			event.width = std::clamp(event.width, record.minWidth, record.maxWidth);
+			event.height = std::clamp(event.height, record.minHeight, record.maxHeight);
+			if (event.width == record.spec.frame.Width()
+				&& event.height == record.spec.frame.Height()) {
+				// Same size: the backend only lost the picture; show it again.
+				if (record.visible)
+					fBackend->Present(event.window, record.front, record.front.Bounds());
+				return;
+			}
+			record.spec.frame.right = record.spec.frame.left + event.width - 1;
+			record.spec.frame.bottom = record.spec.frame.top + event.height - 1;
+			break;
+		}
+		case BackendEvent::kWindowActivated:
+			if (fActive == event.window)
+				return;
+			if (fActive >= 0 && fActive != event.window) {
+				BackendEvent lost = event;
+				lost.kind = BackendEvent::kWindowDeactivated;
+				Deliver(fActive, lost);
+			}
+			fActive = event.window;
+			break;
+		case BackendEvent::kWindowDeactivated:
+			if (fActive != event.window)
+				return;
+			fActive = -1;
+			break;
+		default:
+			break;
+	}
+	Deliver(event.window, event);
+}
+
+// --- activation and stacking
+
+void DisplayServer::ActivateLocked(int32 id)
+{
+	if (id == fActive)
+		return;
+	const int32 previous = fActive;
+	fActive = id;
+	BackendEvent event;
+	event.when = system_time();
+	if (previous >= 0) {
+		event.kind = BackendEvent::kWindowDeactivated;
+		event.window = previous;
+		Deliver(previous, event);
+	}
+	if (id >= 0) {
+		event.kind = BackendEvent::kWindowActivated;
+		event.window = id;
+		Deliver(id, event);
+	}
+}
+
+void DisplayServer::RaiseLocked(int32 id)
+{
+	if (!fWindows.count(id))
+		return;
+	fStacking.erase(std::remove(fStacking.begin(), fStacking.end(), id), fStacking.end());
+	fStacking.push_back(id);
+	// Modal windows stay above the others, menus above everything.
+	auto rank = [this](int32 window) {
+		const WindowKind kind = fWindows.at(window)->spec.kind;
+		return kind == WindowKind::kPopup ? 2 : kind == WindowKind::kModal ? 1 : 0;
+	};
+	std::stable_sort(fStacking.begin(), fStacking.end(),
+		[&](int32 a, int32 b) { return rank(a) < rank(b); });
+}
+
+int32 DisplayServer::TopmostLocked(int32 x, int32 y) const
+{
+	for (auto it = fStacking.rbegin(); it != fStacking.rend(); ++it) {
+		const Record& record = *fWindows.at(*it);
+		if (record.visible && record.spec.frame.Contains(x, y))
+			return *it;
+	}
+	return -1;
+}
+
+bool DisplayServer::BlockedByModalLocked(int32 id) const
+{
+	const WindowKind kind = fWindows.at(id)->spec.kind;
+	if (kind == WindowKind::kModal || kind == WindowKind::kPopup)
+		return false;
+	for (const auto& [other, record] : fWindows) {
+		if (other != id && record->visible && record->spec.kind == WindowKind::kModal)
+			return true;
+	}
+	return false;
+}
+
+// --- headless control
+
+void DisplayServer::Inject(const BackendEvent& event)
+{
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		fInjected.push_back(event);
+		if (fInjected.back().when == 0)
+			fInjected.back().when = system_time();
+	}
+	fBackend->Wake();
+}
+
+bool DisplayServer::IsIdle() const
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	return !fBusy && fCommands.empty() && fInjected.empty();
+}
+
+bool DisplayServer::Snapshot(int32 id, Framebuffer& out) const
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	auto found = fWindows.find(id);
+	if (found == fWindows.end())
+		return false;
+	out = found->second->front;
+	return true;
+}
+
+bool DisplayServer::SnapshotScreen(Framebuffer& out) const
+{
+	const PixelRect screen = fBackend->ScreenFrame();
+	std::lock_guard<std::mutex> lock(fLock);
+	out.Resize(screen.Width(), screen.Height(), kDesktopColor);
+	for (int32 id : fStacking) {
+		const Record& record = *fWindows.at(id);
+		if (record.visible)
+			out.Blit(record.front, record.spec.frame.left - screen.left,
+				record.spec.frame.top - screen.top);
+	}
+	return true;
+}
+
+int32 DisplayServer::WindowAt(int32 x, int32 y) const
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	return TopmostLocked(x, y);
+}
+
+PixelRect DisplayServer::WindowFrame(int32 id) const
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	auto found = fWindows.find(id);
+	return found != fWindows.end() ? found->second->spec.frame : PixelRect();
+}

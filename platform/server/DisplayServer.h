@@ -1,0 +1,117 @@
+// The display server: one thread that owns the backend, keeps every window's
+// record (frame, stacking, last finished frame), presents frames and routes input
+// to the windows (pointer capture while a button is held, activation, modality).
+// Threading: every public call is safe from any thread; WindowClient hooks run on
+// the server's thread and must not block.
+#ifndef _SERVER_DISPLAY_SERVER_H
+#define _SERVER_DISPLAY_SERVER_H
+
+#include "Backend.h"
+
+#include <condition_variable>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+class WindowClient {
+public:
+	virtual ~WindowClient() = default;
+	// Input and frame changes for this window, with mouse points in its own
+	// coordinates. Called on the server's thread: post, never wait.
+	virtual void HandleDisplayEvent(const BackendEvent& event) = 0;
+};
+
+class DisplayServer {
+public:
+	// Starts the server on first use. The backend comes from CVAB_BACKEND
+	// ("headless" or "sdl"; sdl when a display is there). Without a usable display
+	// it writes one line to standard error and ends the program with status 1.
+	static DisplayServer& Get();
+
+	const char* BackendName() const;
+	bool IsHeadless() const { return fHeadless; }
+	PixelRect ScreenFrame() const;
+
+	int32 CreateWindow(const WindowSpec& spec, WindowClient* client);
+	// Once this returns, the client is never called again.
+	void DestroyWindow(int32 id);
+	void ShowWindow(int32 id, bool show);
+	void ActivateWindow(int32 id);
+	void MoveWindow(int32 id, int32 x, int32 y);
+	void ResizeWindow(int32 id, int32 width, int32 height);
+	void SetTitle(int32 id, const std::string& title);
+	void SetSizeLimits(int32 id, int32 minWidth, int32 maxWidth, int32 minHeight,
+		int32 maxHeight);
+	// Takes the given parts of a finished frame; the caller keeps its buffer.
+	void Present(int32 id, const Framebuffer& frame, const std::vector<PixelRect>& dirty);
+
+	void SetCursor(CursorKind cursor);
+	CursorKind Cursor() const;
+	std::string ClipboardText();
+	void SetClipboardText(const std::string& text);
+
+	// The pointer's last known screen position, buttons and the modifier keys.
+	void GetMouse(int32* x, int32* y, uint32* buttons) const;
+	uint32 Modifiers() const;
+	int32 ActiveWindow() const;
+
+	// For the headless backend and tests: input as if from the devices (screen
+	// points), the last frame of a window or of the whole screen, and quiescence.
+	void Inject(const BackendEvent& event);
+	bool IsIdle() const;
+	bool Snapshot(int32 id, Framebuffer& out) const;
+	bool SnapshotScreen(Framebuffer& out) const;
+	int32 WindowAt(int32 x, int32 y) const;
+	PixelRect WindowFrame(int32 id) const;
+
+private:
+	struct Record;
+
+	DisplayServer(std::unique_ptr<Backend> backend, bool headless);
+	~DisplayServer();
+	static DisplayServer* Start();
+
+	void Run();
+	void RunSync(std::function<void()> command);
+	void Post(std::function<void()> command);
+
+	void Route(BackendEvent event);
+	void RouteMouse(BackendEvent& event);
+	void RouteKey(BackendEvent& event);
+	void RouteWindowEvent(BackendEvent& event);
+	void Deliver(int32 id, const BackendEvent& event);
+	void ActivateLocked(int32 id);
+	void RaiseLocked(int32 id);
+	int32 TopmostLocked(int32 x, int32 y) const;
+	bool BlockedByModalLocked(int32 id) const;
+	void PresentPending(int32 id);
+
+	std::unique_ptr<Backend> fBackend;
+	const bool fHeadless;
+
+	mutable std::mutex fLock;  // guards everything below
+	std::condition_variable fSyncDone;
+	std::vector<std::function<void()>> fCommands;
+	std::vector<BackendEvent> fInjected;
+	bool fBusy = false;
+	bool fQuit = false;
+
+	std::map<int32, std::unique_ptr<Record>> fWindows;
+	std::vector<int32> fStacking;  // back to front
+	int32 fNextId = 1;
+	int32 fActive = -1;
+	int32 fCapture = -1;
+	int32 fHover = -1;
+	int32 fMouseX = 0;
+	int32 fMouseY = 0;
+	uint32 fButtons = 0;
+	uint32 fModifiers = 0;
+	CursorKind fCursor = CursorKind::kDefault;
+
+	std::thread::id fThreadId;
+	std::thread fThread;
+};
+
+#endif

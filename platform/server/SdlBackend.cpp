@@ -1,0 +1,400 @@
+// Sections: opening and closing; windows; presenting; cursors and clipboard; events.
+#include "SdlBackend.h"
+
+#include <InterfaceDefs.h>
+#include <OS.h>
+
+#include <SDL.h>
+#include <stdlib.h>
+#include <string.h>
+
+// --- opening and closing
+
+std::unique_ptr<SdlBackend> SdlBackend::Open(std::string& error)
+{
+	// Windows and menus are placed at screen coordinates, which native Wayland
+	// clients cannot do; go through XWayland unless the user chose a driver.
+	if (getenv("SDL_VIDEODRIVER") == nullptr && getenv("WAYLAND_DISPLAY") != nullptr)
+		setenv("SDL_VIDEODRIVER", "x11", 0);
+	SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+	SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+	if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+		error = std::string("cannot open the display: ") + SDL_GetError();
+		return nullptr;
+	}
+	std::unique_ptr<SdlBackend> backend(new SdlBackend);
+	backend->fWakeEvent = SDL_RegisterEvents(1);
+	SDL_StartTextInput();
+	return backend;
+}
+
+SdlBackend::~SdlBackend()
+{
+	for (auto& [kind, cursor] : fCursors)
+		SDL_FreeCursor(cursor);
+	for (auto& [id, window] : fWindows)
+		SDL_DestroyWindow(window);
+	SDL_Quit();
+}
+
+PixelRect SdlBackend::ScreenFrame() const
+{
+	SDL_Rect bounds;
+	if (SDL_GetDisplayBounds(0, &bounds) != 0)
+		return {0, 0, 1023, 767};
+	return {bounds.x, bounds.y, bounds.x + bounds.w - 1, bounds.y + bounds.h - 1};
+}
+
+// --- windows
+
+void SdlBackend::CreateWindow(int32 id, const WindowSpec& spec)
+{
+	uint32 flags = SDL_WINDOW_HIDDEN;
+	if (spec.kind == WindowKind::kPopup)
+		flags |= SDL_WINDOW_POPUP_MENU | SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP
+			| SDL_WINDOW_SKIP_TASKBAR;
+	else if (spec.kind == WindowKind::kBordered)
+		flags |= SDL_WINDOW_BORDERLESS;
+	if (spec.resizable && spec.kind != WindowKind::kPopup)
+		flags |= SDL_WINDOW_RESIZABLE;
+	SDL_Window* window = SDL_CreateWindow(spec.title.c_str(), spec.frame.left, spec.frame.top,
+		spec.frame.Width(), spec.frame.Height(), flags);
+	if (window == nullptr)
+		return;
+	fWindows[id] = window;
+	fIds[SDL_GetWindowID(window)] = id;
+}
+
+void SdlBackend::DestroyWindow(int32 id)
+{
+	SDL_Window* window = WindowOf(id);
+	if (window == nullptr)
+		return;
+	fIds.erase(SDL_GetWindowID(window));
+	fWindows.erase(id);
+	SDL_DestroyWindow(window);
+}
+
+void SdlBackend::ShowWindow(int32 id, bool show)
+{
+	if (SDL_Window* window = WindowOf(id)) {
+		if (show) {
+			SDL_ShowWindow(window);
+			if (!(SDL_GetWindowFlags(window) & SDL_WINDOW_POPUP_MENU))
+				SDL_RaiseWindow(window);
+		} else {
+			SDL_HideWindow(window);
+		}
+	}
+}
+
+void SdlBackend::RaiseWindow(int32 id)
+{
+	if (SDL_Window* window = WindowOf(id))
+		SDL_RaiseWindow(window);
+}
+
+void SdlBackend::MoveWindow(int32 id, int32 x, int32 y)
+{
+	if (SDL_Window* window = WindowOf(id))
+		SDL_SetWindowPosition(window, x, y);
+}
+
+void SdlBackend::ResizeWindow(int32 id, int32 width, int32 height)
+{
+	if (SDL_Window* window = WindowOf(id))
+		SDL_SetWindowSize(window, width, height);
+}
+
+void SdlBackend::SetTitle(int32 id, const std::string& title)
+{
+	if (SDL_Window* window = WindowOf(id))
+		SDL_SetWindowTitle(window, title.c_str());
+}
+
+void SdlBackend::SetSizeLimits(int32 id, int32 minWidth, int32 maxWidth, int32 minHeight,
+	int32 maxHeight)
+{
+	if (SDL_Window* window = WindowOf(id)) {
+		SDL_SetWindowMinimumSize(window, std::max(1, minWidth), std::max(1, minHeight));
+		SDL_SetWindowMaximumSize(window, std::max(1, maxWidth), std::max(1, maxHeight));
+	}
+}
+
+// --- presenting
+
+void SdlBackend::Present(int32 id, const Framebuffer& frame, const PixelRect& dirty)
+{
+	SDL_Window* window = WindowOf(id);
+	if (window == nullptr || frame.Width() <= 0 || frame.Height() <= 0)
+		return;
+	SDL_Surface* target = SDL_GetWindowSurface(window);
+	if (target == nullptr)
+		return;
+	SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32*>(frame.Data()),
+		frame.Width(), frame.Height(), 32, frame.Width() * 4, SDL_PIXELFORMAT_ARGB8888);
+	if (source == nullptr)
+		return;
+	const PixelRect area = dirty.Intersect(frame.Bounds())
+		.Intersect({0, 0, target->w - 1, target->h - 1});
+	if (area.IsValid()) {
+		SDL_Rect rect = {area.left, area.top, area.Width(), area.Height()};
+		SDL_Rect to = rect;
+		SDL_BlitSurface(source, &rect, target, &to);
+		SDL_UpdateWindowSurfaceRects(window, &rect, 1);
+	}
+	SDL_FreeSurface(source);
+}
+
+// --- cursors and clipboard
+
+void SdlBackend::SetCursor(CursorKind kind)
+{
+	auto found = fCursors.find(kind);
+	if (found == fCursors.end()) {
+		const SDL_SystemCursor system = kind == CursorKind::kHand ? SDL_SYSTEM_CURSOR_HAND
+			: kind == CursorKind::kIBeam ? SDL_SYSTEM_CURSOR_IBEAM : SDL_SYSTEM_CURSOR_ARROW;
+		found = fCursors.emplace(kind, SDL_CreateSystemCursor(system)).first;
+	}
+	if (found->second != nullptr)
+		SDL_SetCursor(found->second);
+}
+
+std::string SdlBackend::ClipboardText()
+{
+	char* text = SDL_GetClipboardText();
+	std::string result = text != nullptr ? text : "";
+	SDL_free(text);
+	return result;
+}
+
+void SdlBackend::SetClipboardText(const std::string& text)
+{
+	SDL_SetClipboardText(text.c_str());
+}
+
+// --- events
+
+void SdlBackend::Wake()
+{
+	SDL_Event event;
+	memset(&event, 0, sizeof(event));
+	event.type = fWakeEvent;
+	SDL_PushEvent(&event);
+}
+
+void SdlBackend::WaitForEvents(bigtime_t timeout, std::vector<BackendEvent>& events)
+{
+	SDL_Event event;
+	if (!SDL_WaitEventTimeout(&event, (int)std::max<bigtime_t>(1, timeout / 1000)))
+		return;
+	Translate(event, events);
+	while (SDL_PollEvent(&event))
+		Translate(event, events);
+}
+
+int32 SdlBackend::IdOf(uint32 sdlWindowId) const
+{
+	auto found = fIds.find(sdlWindowId);
+	return found != fIds.end() ? found->second : -1;
+}
+
+SDL_Window* SdlBackend::WindowOf(int32 id) const
+{
+	auto found = fWindows.find(id);
+	return found != fWindows.end() ? found->second : nullptr;
+}
+
+namespace {
+
+uint32 ModifiersFrom(uint16 sdl)
+{
+	uint32 modifiers = 0;
+	if (sdl & KMOD_SHIFT)
+		modifiers |= B_SHIFT_KEY;
+	if (sdl & KMOD_CTRL)
+		modifiers |= B_COMMAND_KEY | B_CONTROL_KEY;
+	if (sdl & KMOD_ALT)
+		modifiers |= B_OPTION_KEY;
+	if (sdl & KMOD_CAPS)
+		modifiers |= B_CAPS_LOCK;
+	if (sdl & KMOD_NUM)
+		modifiers |= B_NUM_LOCK;
+	return modifiers;
+}
+
+uint32 ButtonsFrom(uint32 state)
+{
+	uint32 buttons = 0;
+	if (state & SDL_BUTTON_LMASK)
+		buttons |= B_PRIMARY_MOUSE_BUTTON;
+	if (state & SDL_BUTTON_RMASK)
+		buttons |= B_SECONDARY_MOUSE_BUTTON;
+	if (state & SDL_BUTTON_MMASK)
+		buttons |= B_TERTIARY_MOUSE_BUTTON;
+	return buttons;
+}
+
+// The control byte of a key that produces no text, or 0.
+char SpecialKeyByte(SDL_Keycode key)
+{
+	switch (key) {
+		case SDLK_BACKSPACE: return B_BACKSPACE;
+		case SDLK_RETURN: case SDLK_KP_ENTER: return B_ENTER;
+		case SDLK_TAB: return B_TAB;
+		case SDLK_ESCAPE: return B_ESCAPE;
+		case SDLK_LEFT: return B_LEFT_ARROW;
+		case SDLK_RIGHT: return B_RIGHT_ARROW;
+		case SDLK_UP: return B_UP_ARROW;
+		case SDLK_DOWN: return B_DOWN_ARROW;
+		case SDLK_DELETE: return B_DELETE;
+		case SDLK_HOME: return B_HOME;
+		case SDLK_END: return B_END;
+		case SDLK_PAGEUP: return B_PAGE_UP;
+		case SDLK_PAGEDOWN: return B_PAGE_DOWN;
+		case SDLK_INSERT: return B_INSERT;
+		default: return 0;
+	}
+}
+
+}  // namespace
+
+void SdlBackend::Translate(const SDL_Event& event, std::vector<BackendEvent>& events)
+{
+	BackendEvent out;
+	out.when = system_time();
+	switch (event.type) {
+		case SDL_MOUSEMOTION:
+		case SDL_MOUSEBUTTONDOWN:
+		case SDL_MOUSEBUTTONUP: {
+			int x = 0;
+			int y = 0;
+			const uint32 state = SDL_GetGlobalMouseState(&x, &y);
+			out.kind = event.type == SDL_MOUSEMOTION ? BackendEvent::kMouseMoved
+				: event.type == SDL_MOUSEBUTTONDOWN ? BackendEvent::kMouseDown
+				: BackendEvent::kMouseUp;
+			out.window = IdOf(event.type == SDL_MOUSEMOTION ? event.motion.windowID
+				: event.button.windowID);
+			// Screen point from the window's position and the local point, which is
+			// exact even when the global query lags behind.
+			SDL_Window* window = WindowOf(out.window);
+			if (window != nullptr) {
+				int wx = 0;
+				int wy = 0;
+				SDL_GetWindowPosition(window, &wx, &wy);
+				x = wx + (event.type == SDL_MOUSEMOTION ? event.motion.x : event.button.x);
+				y = wy + (event.type == SDL_MOUSEMOTION ? event.motion.y : event.button.y);
+			}
+			out.x = x;
+			out.y = y;
+			out.buttons = ButtonsFrom(event.type == SDL_MOUSEMOTION ? event.motion.state : state);
+			if (event.type == SDL_MOUSEBUTTONDOWN)
+				out.clicks = event.button.clicks;
+			out.modifiers = ModifiersFrom(SDL_GetModState());
+			events.push_back(out);
+			break;
+		}
+		case SDL_MOUSEWHEEL:
+			out.kind = BackendEvent::kMouseWheel;
+			out.window = IdOf(event.wheel.windowID);
+			out.wheelX = (float)event.wheel.x;
+			out.wheelY = -(float)event.wheel.y;  // positive scrolls down, as the platform does
+			SDL_GetGlobalMouseState(&out.x, &out.y);
+			events.push_back(out);
+			break;
+		case SDL_KEYDOWN:
+		case SDL_KEYUP:
+			TranslateKey(event, events);
+			break;
+		case SDL_TEXTINPUT: {
+			// One key per character, each with its UTF-8 bytes.
+			const char* text = event.text.text;
+			const size_t length = strlen(text);
+			for (size_t i = 0; i < length;) {
+				size_t next = i + 1;
+				while (next < length && ((uint8)text[next] & 0xc0) == 0x80)
+					next++;
+				out.kind = BackendEvent::kKeyDown;
+				out.window = IdOf(event.text.windowID);
+				out.bytes.assign(text + i, next - i);
+				out.rawChar = (uint8)text[i];
+				out.modifiers = ModifiersFrom(SDL_GetModState());
+				events.push_back(out);
+				i = next;
+			}
+			break;
+		}
+		case SDL_WINDOWEVENT:
+			TranslateWindowEvent(event, events);
+			break;
+		default:
+			break;
+	}
+}
+
+void SdlBackend::TranslateKey(const SDL_Event& event, std::vector<BackendEvent>& events)
+{
+	BackendEvent out;
+	out.when = system_time();
+	out.kind = event.type == SDL_KEYDOWN ? BackendEvent::kKeyDown : BackendEvent::kKeyUp;
+	out.window = IdOf(event.key.windowID);
+	out.modifiers = ModifiersFrom(event.key.keysym.mod);
+	out.key = event.key.keysym.scancode;
+	const SDL_Keycode code = event.key.keysym.sym;
+	const char special = SpecialKeyByte(code);
+	if (special != 0) {
+		out.bytes.assign(1, special);
+		out.rawChar = (uint8)special;
+		events.push_back(out);
+		return;
+	}
+	if (code < 0x20 || code >= 0x7f)
+		return;
+	// Printable keys reach the window as text input, except with Ctrl or Alt held
+	// (shortcuts), where no text comes; key releases are reported here.
+	const bool shortcut = (event.key.keysym.mod & (KMOD_CTRL | KMOD_ALT)) != 0;
+	if (event.type == SDL_KEYDOWN && !shortcut)
+		return;
+	out.bytes.assign(1, (char)code);
+	out.rawChar = (uint32)code;
+	events.push_back(out);
+}
+
+void SdlBackend::TranslateWindowEvent(const SDL_Event& event, std::vector<BackendEvent>& events)
+{
+	BackendEvent out;
+	out.when = system_time();
+	out.window = IdOf(event.window.windowID);
+	switch (event.window.event) {
+		case SDL_WINDOWEVENT_MOVED:
+			out.kind = BackendEvent::kWindowMoved;
+			out.x = event.window.data1;
+			out.y = event.window.data2;
+			break;
+		case SDL_WINDOWEVENT_SIZE_CHANGED:
+			out.kind = BackendEvent::kWindowResized;
+			out.width = event.window.data1;
+			out.height = event.window.data2;
+			break;
+		case SDL_WINDOWEVENT_CLOSE:
+			out.kind = BackendEvent::kWindowCloseRequested;
+			break;
+		case SDL_WINDOWEVENT_FOCUS_GAINED:
+			out.kind = BackendEvent::kWindowActivated;
+			break;
+		case SDL_WINDOWEVENT_FOCUS_LOST:
+			out.kind = BackendEvent::kWindowDeactivated;
+			break;
+		case SDL_WINDOWEVENT_LEAVE:
+			out.kind = BackendEvent::kMouseExited;
+			break;
+		case SDL_WINDOWEVENT_EXPOSED:
+			// The server keeps every window's last frame and presents it again.
+			out.kind = BackendEvent::kWindowResized;
+			SDL_GetWindowSize(WindowOf(out.window), &out.width, &out.height);
+			break;
+		default:
+			return;
+	}
+	events.push_back(out);
+}

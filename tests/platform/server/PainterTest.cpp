@@ -1,0 +1,172 @@
+// Exact pixels of the software renderer: lines, frames, fills, inversion, clipping.
+#include <Painter.h>
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <utility>
+
+namespace {
+
+const uint32 kWhite = PackColor(255, 255, 255);
+const uint32 kBlack = PackColor(0, 0, 0);
+const uint32 kRed = PackColor(255, 0, 0);
+
+using Pixels = std::set<std::pair<int32, int32>>;
+
+// Every pixel that is not white.
+Pixels Marked(const Framebuffer& frame)
+{
+	Pixels marked;
+	for (int32 y = 0; y < frame.Height(); y++) {
+		for (int32 x = 0; x < frame.Width(); x++) {
+			if (frame.PixelAt(x, y) != kWhite)
+				marked.insert({x, y});
+		}
+	}
+	return marked;
+}
+
+TEST(PainterLines, IncludeBothEndPointsInEveryDirection)
+{
+	for (auto [x0, y0, x1, y1] : std::vector<std::tuple<int, int, int, int>>{
+			{2, 3, 12, 3}, {12, 3, 2, 3}, {5, 1, 5, 9}, {5, 9, 5, 1}, {1, 1, 8, 8},
+			{8, 8, 1, 1}, {0, 9, 9, 0}, {3, 2, 4, 15}, {15, 4, 2, 3}}) {
+		Framebuffer frame(20, 20, kWhite);
+		Painter painter(frame);
+		painter.StrokeLine(x0, y0, x1, y1, kBlack);
+		const Pixels marked = Marked(frame);
+		EXPECT_TRUE(marked.count({x0, y0})) << x0 << "," << y0;
+		EXPECT_TRUE(marked.count({x1, y1})) << x1 << "," << y1;
+		// One pixel per step along the longer axis: no gaps, no doubled pixels.
+		const int32 steps = std::max(abs(x1 - x0), abs(y1 - y0)) + 1;
+		EXPECT_EQ((int32)marked.size(), steps) << x0 << "," << y0 << "-" << x1 << "," << y1;
+	}
+}
+
+TEST(PainterLines, DiagonalIsExactAndSinglePixelLineIsOnePixel)
+{
+	Framebuffer frame(10, 10, kWhite);
+	Painter painter(frame);
+	painter.StrokeLine(1, 1, 4, 4, kBlack);
+	EXPECT_EQ(Marked(frame), (Pixels{{1, 1}, {2, 2}, {3, 3}, {4, 4}}));
+
+	Framebuffer dot(4, 4, kWhite);
+	Painter(dot).StrokeLine(2, 2, 2, 2, kRed);
+	EXPECT_EQ(Marked(dot), (Pixels{{2, 2}}));
+	EXPECT_EQ(dot.PixelAt(2, 2), kRed);
+}
+
+TEST(PainterLines, ShallowLineStepsOncePerRowChange)
+{
+	Framebuffer frame(12, 4, kWhite);
+	Painter(frame).StrokeLine(0, 0, 9, 2, kBlack);
+	const Pixels marked = Marked(frame);
+	EXPECT_EQ(marked.size(), 10u);
+	for (int32 x = 0; x <= 9; x++) {
+		int32 inColumn = 0;
+		for (int32 y = 0; y < 4; y++)
+			inColumn += marked.count({x, y});
+		EXPECT_EQ(inColumn, 1) << "column " << x;
+	}
+}
+
+TEST(PainterRects, FillAndStrokeCoverInclusiveEdges)
+{
+	Framebuffer frame(10, 10, kWhite);
+	Painter painter(frame);
+	painter.FillRect({2, 3, 4, 5}, kBlack);
+	EXPECT_EQ(Marked(frame).size(), 9u);
+	EXPECT_EQ(frame.PixelAt(4, 5), kBlack);
+	EXPECT_EQ(frame.PixelAt(5, 5), kWhite);
+
+	Framebuffer outline(10, 10, kWhite);
+	Painter(outline).StrokeRect({1, 1, 5, 4}, kBlack);
+	const Pixels marked = Marked(outline);
+	EXPECT_EQ(marked.size(), 14u);  // 2 * 5 + 2 * 2
+	EXPECT_FALSE(marked.count({3, 2}));
+	EXPECT_TRUE(marked.count({5, 4}));
+	EXPECT_TRUE(marked.count({1, 4}));
+}
+
+TEST(PainterRects, DegenerateFramesAreLinesAndInvalidOnesDrawNothing)
+{
+	Framebuffer frame(10, 10, kWhite);
+	Painter painter(frame);
+	painter.StrokeRect({3, 1, 3, 6}, kBlack);
+	EXPECT_EQ(Marked(frame).size(), 6u);
+	painter.StrokeRect({5, 5, 4, 4}, kBlack);
+	painter.FillRect({5, 5, 4, 4}, kBlack);
+	EXPECT_EQ(Marked(frame).size(), 6u);
+}
+
+TEST(PainterRects, InvertFlipsColourAndTwiceRestores)
+{
+	Framebuffer frame(6, 6, kWhite);
+	Painter painter(frame);
+	painter.FillRect({0, 0, 2, 5}, PackColor(10, 200, 30));
+	painter.InvertRect({1, 1, 4, 4});
+	EXPECT_EQ(frame.PixelAt(1, 1), PackColor(245, 55, 225));
+	EXPECT_EQ(frame.PixelAt(3, 3), kBlack);
+	EXPECT_EQ(frame.PixelAt(0, 0), PackColor(10, 200, 30));
+	EXPECT_EQ(frame.PixelAt(5, 5), kWhite);
+	painter.InvertRect({1, 1, 4, 4});
+	EXPECT_EQ(frame.PixelAt(1, 1), PackColor(10, 200, 30));
+	EXPECT_EQ(frame.PixelAt(3, 3), kWhite);
+}
+
+TEST(PainterClipping, EveryOperationStaysInsideTheClip)
+{
+	Framebuffer frame(20, 20, kWhite);
+	Painter painter(frame);
+	painter.SetClip({{5, 5, 9, 9}, {15, 0, 15, 19}});
+	painter.FillRect({0, 0, 19, 19}, kBlack);
+	const Pixels filled = Marked(frame);
+	EXPECT_EQ(filled.size(), 25u + 20u);
+
+	Framebuffer lines(20, 20, kWhite);
+	Painter clipped(lines);
+	clipped.SetClip({{5, 5, 9, 9}});
+	clipped.StrokeLine(0, 0, 19, 19, kBlack);
+	clipped.StrokeLine(0, 7, 19, 7, kBlack);
+	clipped.InvertRect({0, 0, 19, 4});
+	for (auto [x, y] : Marked(lines))
+		EXPECT_TRUE(x >= 5 && x <= 9 && y >= 5 && y <= 9) << x << "," << y;
+	EXPECT_EQ(lines.PixelAt(6, 6), kBlack);
+	EXPECT_EQ(lines.PixelAt(9, 7), kBlack);
+}
+
+TEST(PainterClipping, OutsideTheBufferIsIgnored)
+{
+	Framebuffer frame(4, 4, kWhite);
+	Painter painter(frame);
+	painter.FillRect({-10, -10, 1, 1}, kBlack);
+	painter.StrokeLine(-5, 2, 10, 2, kBlack);
+	painter.SetClip({{-3, -3, 100, 100}});
+	painter.InvertRect({3, 3, 50, 50});
+	EXPECT_EQ(Marked(frame).size(), 4u + 4u + 1u);
+}
+
+TEST(PainterPatterns, MixedPatternAlternatesHighAndLow)
+{
+	Framebuffer frame(4, 2, kWhite);
+	const uint8 checker[8] = {0xaa, 0x55, 0xaa, 0x55, 0xaa, 0x55, 0xaa, 0x55};
+	Painter(frame).FillRect({0, 0, 3, 1}, checker, kBlack, kRed);
+	EXPECT_EQ(frame.PixelAt(0, 0), kBlack);
+	EXPECT_EQ(frame.PixelAt(1, 0), kRed);
+	EXPECT_EQ(frame.PixelAt(0, 1), kRed);
+	EXPECT_EQ(frame.PixelAt(1, 1), kBlack);
+}
+
+TEST(FramebufferCopies, CopyAndBlitClipToBothBuffers)
+{
+	Framebuffer source(4, 4, kBlack);
+	Framebuffer target(6, 6, kWhite);
+	target.Blit(source, 4, 4);
+	EXPECT_EQ(Marked(target).size(), 4u);
+	Framebuffer same(4, 4, kWhite);
+	same.CopyFrom(source, {1, 1, 10, 2});
+	EXPECT_EQ(Marked(same), (Pixels{{1, 1}, {2, 1}, {3, 1}, {1, 2}, {2, 2}, {3, 2}}));
+}
+
+}  // namespace
