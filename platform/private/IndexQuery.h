@@ -1,0 +1,34 @@
+// Queries over the emulated volume indexes: the nodes recorded in an index whose
+// live attribute (read now, not when it was indexed) satisfies a predicate. The
+// roster's volume and query classes wrap these.
+// Threading: safe from any thread and any process.
+#ifndef _INDEX_QUERY_H
+#define _INDEX_QUERY_H
+
+#include <EntryRef.h>
+#include <SupportDefs.h>
+
+#include <functional>
+#include <vector>
+
+namespace BPrivate {
+
+// Called with the attribute's current type and bytes.
+using AttributePredicate = std::function<bool(type_code type, const void* data,
+	size_t size)>;
+
+// B_ENTRY_NOT_FOUND when the device has no such index; refs come in the order the
+// nodes were indexed.
+status_t query_index(dev_t device, const char* attribute,
+	const AttributePredicate& predicate, std::vector<entry_ref>* refs);
+
+// A one-term query: "name op value" with op one of == = != < <= > >=, value an
+// integer (compared with integer attributes) or a string, optionally in double
+// quotes (compared with string attributes, without their terminating NUL); the
+// whole may stand in parentheses: "(WordServicesServer==1)". B_BAD_VALUE for an
+// expression it cannot read.
+status_t query_simple(dev_t device, const char* expression, std::vector<entry_ref>* refs);
+
+}  // namespace BPrivate
+
+#endif

@@ -1,0 +1,184 @@
+// Sections: running a predicate over an index; the one-term expressions.
+#include <IndexQuery.h>
+
+#include <Entry.h>
+#include <IndexStore.h>
+#include <Node.h>
+#include <TypeConstants.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <set>
+#include <string>
+
+namespace BPrivate {
+
+// #pragma mark - running a predicate over an index
+
+status_t query_index(dev_t device, const char* attribute,
+	const AttributePredicate& predicate, std::vector<entry_ref>* refs)
+{
+	if (attribute == nullptr || refs == nullptr || !predicate)
+		return B_BAD_VALUE;
+	refs->clear();
+	std::vector<std::string> paths;
+	if (status_t status = IndexStore::ReadNodes(device, attribute, nullptr, &paths);
+			status != B_OK) {
+		return status;
+	}
+	std::set<std::string> seen;
+	for (const std::string& path : paths) {
+		if (!seen.insert(path).second)
+			continue;
+		BNode node(path.c_str());
+		struct stat st;
+		// A node that moved to another device is no longer in this one's index.
+		if (node.GetStat(&st) != B_OK || st.st_dev != device)
+			continue;
+		attr_info info;
+		if (node.GetAttrInfo(attribute, &info) != B_OK)
+			continue;
+		std::vector<char> value(info.size);
+		const ssize_t read = node.ReadAttr(attribute, info.type, 0, value.data(),
+			value.size());
+		if (read < 0)
+			continue;
+		if (!predicate(info.type, value.data(), read))
+			continue;
+		entry_ref ref;
+		if (get_ref_for_path(path.c_str(), &ref) == B_OK)
+			refs->push_back(ref);
+	}
+	return B_OK;
+}
+
+// #pragma mark - the one-term expressions
+
+namespace {
+
+enum class Op { kEqual, kNotEqual, kLess, kLessEqual, kGreater, kGreaterEqual };
+
+struct Term {
+	std::string attribute;
+	Op op;
+	std::string text;
+	std::optional<int64> number;
+};
+
+std::string trim(const std::string& text)
+{
+	const size_t first = text.find_first_not_of(" \t");
+	if (first == std::string::npos)
+		return std::string();
+	const size_t last = text.find_last_not_of(" \t");
+	return text.substr(first, last - first + 1);
+}
+
+bool parse_term(const char* expression, Term* term)
+{
+	std::string text = trim(expression);
+	if (text.size() >= 2 && text.front() == '(' && text.back() == ')')
+		text = trim(text.substr(1, text.size() - 2));
+	const size_t opStart = text.find_first_of("=!<>");
+	if (opStart == std::string::npos || opStart == 0)
+		return false;
+	size_t opEnd = opStart + 1;
+	if (opEnd < text.size() && text[opEnd] == '=')
+		opEnd++;
+	const std::string op = text.substr(opStart, opEnd - opStart);
+	if (op == "=" || op == "==") term->op = Op::kEqual;
+	else if (op == "!=") term->op = Op::kNotEqual;
+	else if (op == "<") term->op = Op::kLess;
+	else if (op == "<=") term->op = Op::kLessEqual;
+	else if (op == ">") term->op = Op::kGreater;
+	else if (op == ">=") term->op = Op::kGreaterEqual;
+	else return false;
+
+	term->attribute = trim(text.substr(0, opStart));
+	std::string value = trim(text.substr(opEnd));
+	if (term->attribute.empty() || value.empty())
+		return false;
+	if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+		term->text = value.substr(1, value.size() - 2);
+		return true;
+	}
+	// An operator character where the value begins is a garbled operator.
+	if (std::strchr("=!<>", value.front()) != nullptr)
+		return false;
+	term->text = value;
+	errno = 0;
+	char* end = nullptr;
+	const long long number = std::strtoll(value.c_str(), &end, 0);
+	if (errno == 0 && end != nullptr && *end == '\0')
+		term->number = number;
+	return true;
+}
+
+template<typename T>
+bool compare(const T& left, Op op, const T& right)
+{
+	switch (op) {
+		case Op::kEqual: return left == right;
+		case Op::kNotEqual: return left != right;
+		case Op::kLess: return left < right;
+		case Op::kLessEqual: return left <= right;
+		case Op::kGreater: return left > right;
+		case Op::kGreaterEqual: return left >= right;
+	}
+	return false;
+}
+
+std::optional<int64> integer_value(type_code type, const void* data, size_t size)
+{
+	auto read = [&](auto sample) -> std::optional<int64> {
+		if (size != sizeof(sample))
+			return std::nullopt;
+		std::memcpy(&sample, data, sizeof(sample));
+		return static_cast<int64>(sample);
+	};
+	switch (type) {
+		case B_INT8_TYPE: return read(int8());
+		case B_UINT8_TYPE: return read(uint8());
+		case B_INT16_TYPE: return read(int16());
+		case B_UINT16_TYPE: return read(uint16());
+		case B_INT32_TYPE: return read(int32());
+		case B_UINT32_TYPE: return read(uint32());
+		case B_INT64_TYPE:
+		case B_OFF_T_TYPE:
+		case B_TIME_TYPE:
+			return read(int64());
+		case B_UINT64_TYPE: return read(uint64());
+		default: return std::nullopt;
+	}
+}
+
+bool is_string_type(type_code type)
+{
+	return type == B_STRING_TYPE || type == B_MIME_STRING_TYPE || type == B_MIME_TYPE;
+}
+
+}  // namespace
+
+status_t query_simple(dev_t device, const char* expression, std::vector<entry_ref>* refs)
+{
+	Term term;
+	if (expression == nullptr || refs == nullptr || !parse_term(expression, &term))
+		return B_BAD_VALUE;
+	auto matches = [&term](type_code type, const void* data, size_t size) {
+		if (term.number.has_value()) {
+			const std::optional<int64> value = integer_value(type, data, size);
+			if (value.has_value())
+				return compare(*value, term.op, *term.number);
+		}
+		if (!is_string_type(type))
+			return false;
+		const char* text = static_cast<const char*>(data);
+		const std::string value(text, strnlen(text, size));
+		return compare(value, term.op, term.text);
+	};
+	return query_index(device, term.attribute.c_str(), matches, refs);
+}
+
+}  // namespace BPrivate

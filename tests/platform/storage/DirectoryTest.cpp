@@ -1,0 +1,135 @@
+#include "StorageTestSupport.h"
+
+#include <Directory.h>
+#include <Entry.h>
+#include <File.h>
+#include <Path.h>
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <sys/stat.h>
+
+TEST(Directory, IteratesEveryEntryOnceWithoutDots)
+{
+	TempDir dir;
+	write_file(dir / "a", "");
+	write_file(dir / "b", "");
+	ASSERT_EQ(mkdir((dir / "c").c_str(), 0755), 0);
+	ASSERT_EQ(symlink("a", (dir / "d").c_str()), 0);
+
+	BDirectory directory(dir.Path().c_str());
+	ASSERT_EQ(directory.InitCheck(), B_OK);
+	EXPECT_EQ(directory.CountEntries(), 4);
+
+	std::multiset<std::string> names;
+	BEntry entry;
+	while (directory.GetNextEntry(&entry) == B_OK) {
+		char name[B_FILE_NAME_LENGTH];
+		entry.GetName(name);
+		names.insert(name);
+	}
+	EXPECT_EQ(names, (std::multiset<std::string>{"a", "b", "c", "d"}));
+	EXPECT_EQ(directory.GetNextEntry(&entry), B_ENTRY_NOT_FOUND);
+	EXPECT_EQ(entry.InitCheck(), B_NO_INIT);
+
+	// After a rewind the same entries come again, here as refs.
+	ASSERT_EQ(directory.Rewind(), B_OK);
+	std::multiset<std::string> refNames;
+	entry_ref ref;
+	while (directory.GetNextRef(&ref) == B_OK) {
+		refNames.insert(ref.name);
+		EXPECT_EQ(ref.DirectoryPath(), dir.Path());
+	}
+	EXPECT_EQ(refNames, names);
+
+	// Traversing makes the link's entry name its target.
+	BDirectory again(dir.Path().c_str());
+	int files = 0;
+	while (again.GetNextEntry(&entry, true) == B_OK)
+		files += entry.IsFile() ? 1 : 0;
+	EXPECT_EQ(files, 3);
+}
+
+TEST(Directory, SettingUpNeedsAnExistingDirectory)
+{
+	TempDir dir;
+	write_file(dir / "file", "");
+	ASSERT_EQ(symlink(dir.Path().c_str(), (dir / "self").c_str()), 0);
+	EXPECT_EQ(BDirectory((dir / "file").c_str()).InitCheck(), B_NOT_A_DIRECTORY);
+	EXPECT_EQ(BDirectory((dir / "missing").c_str()).InitCheck(), B_ENTRY_NOT_FOUND);
+	BDirectory throughLink((dir / "self").c_str());
+	ASSERT_EQ(throughLink.InitCheck(), B_OK);
+	EXPECT_TRUE(throughLink.Contains("file"));
+
+	BDirectory base(dir.Path().c_str());
+	ASSERT_EQ(mkdir((dir / "sub").c_str(), 0755), 0);
+	BDirectory relative(&base, "sub");
+	ASSERT_EQ(relative.InitCheck(), B_OK);
+	BEntry entry;
+	ASSERT_EQ(relative.GetEntry(&entry), B_OK);
+	BPath path(&entry);
+	EXPECT_STREQ(path.Path(), (dir / "sub").c_str());
+	EXPECT_FALSE(relative.IsRootDirectory());
+	EXPECT_TRUE(BDirectory("/").IsRootDirectory());
+}
+
+TEST(Directory, ContainsLooksThroughTheTreeByFlavor)
+{
+	TempDir dir;
+	ASSERT_EQ(mkdir((dir / "sub").c_str(), 0755), 0);
+	ASSERT_EQ(mkdir((dir / "sub/deeper").c_str(), 0755), 0);
+	write_file(dir / "sub/deeper/file", "");
+	ASSERT_EQ(symlink("file", (dir / "sub/deeper/link").c_str()), 0);
+	BDirectory directory(dir.Path().c_str());
+
+	EXPECT_TRUE(directory.Contains("sub"));
+	EXPECT_TRUE(directory.Contains("sub/deeper/file", B_FILE_NODE));
+	EXPECT_FALSE(directory.Contains("sub/deeper/file", B_DIRECTORY_NODE));
+	EXPECT_TRUE(directory.Contains("sub/deeper/link", B_SYMLINK_NODE));
+	EXPECT_FALSE(directory.Contains("sub/deeper/link", B_FILE_NODE));
+	EXPECT_TRUE(directory.Contains((dir / "sub/deeper").c_str(), B_DIRECTORY_NODE));
+	EXPECT_FALSE(directory.Contains("nothing"));
+	EXPECT_FALSE(directory.Contains("/usr"));
+	EXPECT_FALSE(directory.Contains(dir.Path().c_str()));
+	// A sibling whose name merely starts with ours is not inside.
+	BDirectory sub((dir / "sub").c_str());
+	ASSERT_EQ(mkdir((dir / "sub2").c_str(), 0755), 0);
+	EXPECT_FALSE(sub.Contains((dir / "sub2").c_str()));
+}
+
+TEST(Directory, CreatesFilesAndDirectories)
+{
+	TempDir dir;
+	BDirectory directory(dir.Path().c_str());
+	BFile file;
+	ASSERT_EQ(directory.CreateFile("new", &file), B_OK);
+	EXPECT_TRUE(file.IsWritable());
+	ASSERT_EQ(file.Write("abc", 3), 3);
+	EXPECT_EQ(directory.CreateFile("new", &file, true), B_FILE_EXISTS);
+	// Creating over an existing file empties it, as the platform does.
+	ASSERT_EQ(directory.CreateFile("new", nullptr), B_OK);
+	EXPECT_EQ(read_file(dir / "new"), "");
+
+	BDirectory made;
+	ASSERT_EQ(directory.CreateDirectory("made", &made), B_OK);
+	EXPECT_TRUE(made.IsDirectory());
+	EXPECT_EQ(directory.CreateDirectory("made", nullptr), B_FILE_EXISTS);
+	EXPECT_EQ(directory.CountEntries(), 2);
+}
+
+TEST(Directory, CreateDirectoryMakesEveryMissingLevel)
+{
+	TempDir dir;
+	ASSERT_EQ(create_directory((dir / "x/y/z").c_str(), 0755), B_OK);
+	struct stat st;
+	ASSERT_EQ(stat((dir / "x/y/z").c_str(), &st), 0);
+	EXPECT_TRUE(S_ISDIR(st.st_mode));
+	EXPECT_EQ(create_directory((dir / "x/y/z").c_str(), 0755), B_OK);
+	EXPECT_EQ(create_directory((dir.Path() + "//x/./w/").c_str(), 0755), B_OK);
+	EXPECT_EQ(stat((dir / "x/w").c_str(), &st), 0);
+
+	write_file(dir / "plain", "");
+	EXPECT_EQ(create_directory((dir / "plain/sub").c_str(), 0755), B_NOT_A_DIRECTORY);
+	EXPECT_EQ(create_directory(nullptr, 0755), B_BAD_VALUE);
+}

@@ -1,0 +1,154 @@
+#include "StorageTestSupport.h"
+
+#include <Directory.h>
+#include <Entry.h>
+#include <File.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <sys/stat.h>
+
+TEST(File, CreateEraseAndFailIfExists)
+{
+	TempDir dir;
+	const std::string path = dir / "f";
+	EXPECT_EQ(BFile(path.c_str(), B_READ_WRITE).InitCheck(), B_ENTRY_NOT_FOUND);
+	{
+		BFile file(path.c_str(), B_WRITE_ONLY | B_CREATE_FILE | B_ERASE_FILE);
+		ASSERT_EQ(file.InitCheck(), B_OK);
+		ASSERT_EQ(file.Write("hello world", 11), 11);
+	}
+	// Without erasing, writing starts over the old bytes and keeps the rest.
+	{
+		BFile file(path.c_str(), B_WRITE_ONLY);
+		ASSERT_EQ(file.Write("HELLO", 5), 5);
+	}
+	EXPECT_EQ(read_file(path), "HELLO world");
+	{
+		BFile file(path.c_str(), B_WRITE_ONLY | B_CREATE_FILE | B_ERASE_FILE);
+		ASSERT_EQ(file.InitCheck(), B_OK);
+		off_t size = -1;
+		ASSERT_EQ(file.GetSize(&size), B_OK);
+		EXPECT_EQ(size, 0);
+	}
+	EXPECT_EQ(BFile(path.c_str(), B_READ_WRITE | B_CREATE_FILE | B_FAIL_IF_EXISTS).InitCheck(),
+		B_FILE_EXISTS);
+	BFile fresh((dir / "g").c_str(), B_READ_WRITE | B_CREATE_FILE | B_FAIL_IF_EXISTS);
+	EXPECT_EQ(fresh.InitCheck(), B_OK);
+	// A read-only opening never erases.
+	write_file(path, "keep");
+	BFile reader(path.c_str(), B_READ_ONLY | B_ERASE_FILE);
+	ASSERT_EQ(reader.InitCheck(), B_OK);
+	EXPECT_EQ(read_file(path), "keep");
+}
+
+TEST(File, OpenAtEndAppendsEveryWrite)
+{
+	TempDir dir;
+	const std::string path = dir / "log";
+	write_file(path, "one;");
+	BFile file(path.c_str(), B_READ_WRITE | B_OPEN_AT_END);
+	ASSERT_EQ(file.InitCheck(), B_OK);
+	ASSERT_EQ(file.Write("two;", 4), 4);
+	ASSERT_EQ(file.Seek(0, SEEK_SET), 0);
+	ASSERT_EQ(file.Write("three;", 6), 6);
+	EXPECT_EQ(read_file(path), "one;two;three;");
+}
+
+TEST(File, ModesRefuseWhatTheyDoNotAllow)
+{
+	TempDir dir;
+	const std::string path = dir / "f";
+	write_file(path, "data");
+	BFile reader(path.c_str(), B_READ_ONLY);
+	ASSERT_EQ(reader.InitCheck(), B_OK);
+	EXPECT_TRUE(reader.IsReadable());
+	EXPECT_FALSE(reader.IsWritable());
+	EXPECT_EQ(reader.Write("x", 1), B_NOT_ALLOWED);
+	EXPECT_EQ(reader.WriteAt(0, "x", 1), B_NOT_ALLOWED);
+	EXPECT_EQ(reader.SetSize(0), B_NOT_ALLOWED);
+	EXPECT_EQ(read_file(path), "data");
+
+	BFile writer(path.c_str(), B_WRITE_ONLY);
+	EXPECT_FALSE(writer.IsReadable());
+	char buffer[4];
+	EXPECT_EQ(writer.Read(buffer, sizeof(buffer)), B_NOT_ALLOWED);
+	EXPECT_EQ(writer.ReadAt(0, buffer, sizeof(buffer)), B_NOT_ALLOWED);
+
+	BFile unset;
+	EXPECT_EQ(unset.InitCheck(), B_NO_INIT);
+	EXPECT_EQ(unset.Read(buffer, 1), B_NO_INIT);
+	EXPECT_FALSE(unset.IsReadable());
+	EXPECT_EQ(BFile(dir.Path().c_str(), B_READ_ONLY).InitCheck(), B_IS_A_DIRECTORY);
+}
+
+TEST(File, PositionsSeeksAndSizes)
+{
+	TempDir dir;
+	BFile file((dir / "f").c_str(), B_READ_WRITE | B_CREATE_FILE);
+	ASSERT_EQ(file.Write("0123456789", 10), 10);
+	EXPECT_EQ(file.Position(), 10);
+	EXPECT_EQ(file.Seek(-4, SEEK_END), 6);
+	EXPECT_EQ(file.Seek(1, SEEK_CUR), 7);
+	char buffer[8] = {};
+	ASSERT_EQ(file.Read(buffer, sizeof(buffer)), 3);
+	EXPECT_STREQ(buffer, "789");
+	EXPECT_EQ(file.Read(buffer, sizeof(buffer)), 0);
+	EXPECT_EQ(file.Seek(0, 99), B_BAD_VALUE);
+	EXPECT_LT(file.Seek(-1, SEEK_SET), 0);
+
+	// ReadAt and WriteAt leave the position alone.
+	ASSERT_EQ(file.Seek(2, SEEK_SET), 2);
+	ASSERT_EQ(file.WriteAt(0, "AB", 2), 2);
+	std::memset(buffer, 0, sizeof(buffer));
+	ASSERT_EQ(file.ReadAt(0, buffer, 4), 4);
+	EXPECT_STREQ(buffer, "AB23");
+	EXPECT_EQ(file.Position(), 2);
+	EXPECT_EQ(file.ReadAt(-1, buffer, 1), B_BAD_VALUE);
+
+	ASSERT_EQ(file.SetSize(4), B_OK);
+	off_t size;
+	ASSERT_EQ(file.GetSize(&size), B_OK);
+	EXPECT_EQ(size, 4);
+	ASSERT_EQ(file.SetSize(100), B_OK);
+	ASSERT_EQ(file.GetSize(&size), B_OK);
+	EXPECT_EQ(size, 100);
+	EXPECT_EQ(file.SetSize(-1), B_BAD_VALUE);
+	EXPECT_EQ(file.Sync(), B_OK);
+	EXPECT_TRUE(file.IsFile());
+}
+
+TEST(File, OpensByRefEntryDirectoryAndThroughLinks)
+{
+	TempDir dir;
+	write_file(dir / "target", "through");
+	ASSERT_EQ(symlink("target", (dir / "link").c_str()), 0);
+
+	entry_ref ref;
+	ASSERT_EQ(get_ref_for_path((dir / "new").c_str(), &ref), B_OK);
+	BFile byRef(&ref, B_WRITE_ONLY | B_CREATE_FILE | B_ERASE_FILE);
+	ASSERT_EQ(byRef.InitCheck(), B_OK);
+	ASSERT_EQ(byRef.Write("r", 1), 1);
+	EXPECT_EQ(read_file(dir / "new"), "r");
+
+	BEntry linkEntry((dir / "link").c_str());
+	BFile throughLink(&linkEntry, B_READ_ONLY);
+	char buffer[16] = {};
+	ASSERT_EQ(throughLink.Read(buffer, sizeof(buffer)), 7);
+	EXPECT_STREQ(buffer, "through");
+	struct stat st;
+	ASSERT_EQ(throughLink.GetStat(&st), B_OK);
+	EXPECT_TRUE(S_ISREG(st.st_mode));
+
+	BDirectory directory(dir.Path().c_str());
+	BFile relative(&directory, "target", B_READ_ONLY);
+	EXPECT_EQ(relative.InitCheck(), B_OK);
+
+	// A copy has its own descriptor: closing one leaves the other usable.
+	BFile copy(relative);
+	relative.Unset();
+	std::memset(buffer, 0, sizeof(buffer));
+	EXPECT_EQ(copy.ReadAt(0, buffer, 3), 3);
+	EXPECT_STREQ(buffer, "thr");
+}

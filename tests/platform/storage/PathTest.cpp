@@ -1,0 +1,99 @@
+#include "StorageTestSupport.h"
+
+#include <Directory.h>
+#include <Entry.h>
+#include <Path.h>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+TEST(Path, NormalisingResolvesDotsSlashesAndDirectoryLinks)
+{
+	TempDir dir;
+	ASSERT_EQ(mkdir((dir / "a").c_str(), 0755), 0);
+	ASSERT_EQ(mkdir((dir / "a/b").c_str(), 0755), 0);
+	ASSERT_EQ(symlink("a/b", (dir / "to-b").c_str()), 0);
+
+	BPath messy((dir.Path() + "//a/./b/../b/leaf").c_str());
+	ASSERT_EQ(messy.InitCheck(), B_OK);
+	EXPECT_STREQ(messy.Path(), (dir / "a/b/leaf").c_str());
+	EXPECT_STREQ(messy.Leaf(), "leaf");
+
+	BPath trailing((dir / "a/").c_str());
+	EXPECT_STREQ(trailing.Path(), (dir / "a").c_str());
+
+	// A clean path is taken as it is, even through a link...
+	BPath clean((dir / "to-b/leaf").c_str());
+	EXPECT_STREQ(clean.Path(), (dir / "to-b/leaf").c_str());
+	// ...unless normalising is asked for; the leaf link itself stays.
+	BPath normalized((dir / "to-b/leaf").c_str(), nullptr, true);
+	EXPECT_STREQ(normalized.Path(), (dir / "a/b/leaf").c_str());
+	BPath linkLeaf((dir / "to-b").c_str(), nullptr, true);
+	EXPECT_STREQ(linkLeaf.Path(), (dir / "to-b").c_str());
+
+	// Normalising needs the directory; taking as it is does not.
+	EXPECT_EQ(BPath((dir / "missing/leaf").c_str()).InitCheck(), B_OK);
+	EXPECT_EQ(BPath((dir / "missing/./leaf").c_str()).InitCheck(), B_ENTRY_NOT_FOUND);
+	EXPECT_EQ(BPath((dir / "missing/leaf").c_str(), nullptr, true).InitCheck(),
+		B_ENTRY_NOT_FOUND);
+	EXPECT_STREQ(BPath("/..").Path(), "/");
+}
+
+TEST(Path, LeavesAppendingAndParents)
+{
+	TempDir dir;
+	BPath path(dir.Path().c_str(), "one");
+	ASSERT_EQ(path.InitCheck(), B_OK);
+	EXPECT_STREQ(path.Path(), (dir / "one").c_str());
+	EXPECT_EQ(path.SetTo(dir.Path().c_str(), "/absolute"), B_BAD_VALUE);
+	EXPECT_EQ(path.Path(), nullptr);
+	EXPECT_EQ(path.Leaf(), nullptr);
+
+	// The arguments may come from the path itself.
+	ASSERT_EQ(path.SetTo(dir.Path().c_str()), B_OK);
+	ASSERT_EQ(path.SetTo(path.Path(), "two"), B_OK);
+	ASSERT_EQ(path.Append("three/four"), B_OK);
+	EXPECT_STREQ(path.Path(), (dir / "two/three/four").c_str());
+	EXPECT_EQ(path.Append("/x"), B_BAD_VALUE);
+
+	BPath parent;
+	ASSERT_EQ(path.GetParent(&parent), B_OK);
+	EXPECT_STREQ(parent.Path(), (dir / "two/three").c_str());
+	ASSERT_EQ(path.GetParent(&path), B_OK);
+	EXPECT_STREQ(path.Path(), (dir / "two/three").c_str());
+
+	BPath walker("/usr");
+	ASSERT_EQ(walker.GetParent(&walker), B_OK);
+	EXPECT_STREQ(walker.Path(), "/");
+	EXPECT_STREQ(walker.Leaf(), "");
+	EXPECT_EQ(walker.GetParent(&parent), B_ENTRY_NOT_FOUND);
+	EXPECT_EQ(parent.InitCheck(), B_NO_INIT);
+
+	EXPECT_TRUE(BPath("/usr/lib") == "/usr/lib");
+	EXPECT_TRUE(BPath("/usr/lib") != BPath("/usr"));
+	EXPECT_TRUE(BPath() == BPath());
+	EXPECT_EQ(BPath().InitCheck(), B_NO_INIT);
+	EXPECT_EQ(BPath("").InitCheck(), B_BAD_VALUE);
+}
+
+TEST(Path, FromRefsEntriesAndDirectories)
+{
+	TempDir dir;
+	ASSERT_EQ(mkdir((dir / "d").c_str(), 0755), 0);
+	entry_ref ref;
+	ASSERT_EQ(get_ref_for_path((dir / "d/file").c_str(), &ref), B_OK);
+	EXPECT_STREQ(BPath(&ref).Path(), (dir / "d/file").c_str());
+
+	BEntry entry((dir / "d").c_str());
+	EXPECT_STREQ(BPath(&entry).Path(), (dir / "d").c_str());
+
+	BDirectory directory((dir / "d").c_str());
+	BPath inDirectory(&directory, "x");
+	EXPECT_STREQ(inDirectory.Path(), (dir / "d/x").c_str());
+
+	// A ref made by hand knows no directory path.
+	entry_ref handMade(1, 2, "x");
+	EXPECT_EQ(BPath(&handMade).InitCheck(), B_BAD_VALUE);
+	EXPECT_EQ(BPath(static_cast<const entry_ref*>(nullptr)).InitCheck(), B_BAD_VALUE);
+}
