@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
+#include <set>
 #include <sys/wait.h>
 
 using BPrivate::IndexStore;
@@ -297,4 +298,39 @@ TEST(FsInfo, DeviceForPath)
 	EXPECT_EQ(dev_for_path("/"), st.st_dev);
 	EXPECT_EQ(static_cast<status_t>(dev_for_path("/no/such/path")), B_ENTRY_NOT_FOUND);
 	EXPECT_EQ(static_cast<status_t>(dev_for_path(nullptr)), B_BAD_VALUE);
+}
+
+TEST(FsInfo, VolumesAreListedOnceAndDescribed)
+{
+	const dev_t rootDevice = dev_for_path("/");
+	std::set<dev_t> devices;
+	int32 cookie = 0;
+	bool sawRoot = false;
+	for (dev_t device; static_cast<status_t>(device = next_dev(&cookie)) >= 0;) {
+		EXPECT_TRUE(devices.insert(device).second) << "listed twice: " << device;
+		sawRoot |= device == rootDevice;
+	}
+	EXPECT_TRUE(sawRoot);
+
+	fs_info info;
+	ASSERT_EQ(fs_stat_dev(rootDevice, &info), 0);
+	EXPECT_EQ(info.dev, rootDevice);
+	EXPECT_GT(info.block_size, 0);
+	EXPECT_GT(info.total_blocks, 0);
+	EXPECT_NE(info.fsh_name[0], '\0');
+	struct stat st;
+	ASSERT_EQ(stat(info.volume_name, &st), 0);
+	EXPECT_EQ(st.st_dev, rootDevice);
+
+	// /proc keeps no user attributes, and so has no queries either.
+	const dev_t proc = dev_for_path("/proc/version");
+	if (static_cast<status_t>(proc) >= 0 && fs_stat_dev(proc, &info) == 0) {
+		EXPECT_EQ(info.flags & (B_FS_HAS_ATTR | B_FS_HAS_QUERY), 0u);
+		EXPECT_STREQ(info.fsh_name, "proc");
+	}
+	TempDir dir;
+	ASSERT_EQ(fs_stat_dev(dev_for_path(dir.Path().c_str()), &info), 0);
+	EXPECT_NE(info.flags & B_FS_HAS_ATTR, 0u);
+	EXPECT_EQ(fs_stat_dev(static_cast<dev_t>(-5), &info), -1);
+	EXPECT_EQ(errno, B_BAD_VALUE);
 }
