@@ -44,3 +44,14 @@ status_t BStatable::GetPermissions(mode_t* permissions) const
 		*permissions = st.st_mode & 07777;
 	return status;
 }
+
+status_t BStatable::GetNodeRef(node_ref* ref) const
+{
+	if (ref == nullptr)
+		return B_BAD_VALUE;
+	struct stat st;
+	const status_t status = GetStat(&st);
+	if (status == B_OK)
+		*ref = node_ref(st.st_dev, st.st_ino);
+	return status;
+}

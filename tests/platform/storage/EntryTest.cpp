@@ -55,6 +55,13 @@ TEST(Entry, SpellingsOfOnePlaceGiveEqualRefs)
 	EXPECT_EQ(plain, parent);
 	EXPECT_EQ(BEntry(&plain), BEntry((dir / "sub/../a").c_str()));
 
+	// Entry and node agree on which node a directory is.
+	node_ref fromEntry, fromNode;
+	ASSERT_EQ(BEntry((dir / "sub").c_str()).GetNodeRef(&fromEntry), B_OK);
+	ASSERT_EQ(BDirectory((dir / "sub/.").c_str()).GetNodeRef(&fromNode), B_OK);
+	EXPECT_EQ(fromEntry, fromNode);
+	EXPECT_EQ(BEntry((dir / "a").c_str()).GetNodeRef(&fromEntry), B_ENTRY_NOT_FOUND);
+
 	// A relative path counts from the current directory.
 	ASSERT_EQ(chdir((dir / "sub").c_str()), 0);
 	entry_ref relative;
