@@ -26,6 +26,8 @@ public:
 	// The type of the index and the paths recorded in it.
 	static status_t ReadNodes(dev_t device, const char* name, uint32* type,
 		std::vector<std::string>* paths);
+	// The names of the device's indexes, in no particular order.
+	static status_t List(dev_t device, std::vector<std::string>* names);
 	// Called after an attribute was written: records the node if the attribute is
 	// indexed on its device. Failures are ignored (the write itself succeeded).
 	static void NoteAttributeWritten(dev_t device, const std::string& path,

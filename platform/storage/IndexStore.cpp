@@ -6,6 +6,7 @@
 #include <Directory.h>
 
 #include <cerrno>
+#include <dirent.h>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -335,6 +336,30 @@ status_t IndexStore::ReadNodes(dev_t device, const char* name, uint32* type,
 	if (type != nullptr)
 		*type = index.type;
 	*paths = std::move(index.paths);
+	return B_OK;
+}
+
+status_t IndexStore::List(dev_t device, std::vector<std::string>* names)
+{
+	if (names == nullptr)
+		return B_BAD_VALUE;
+	names->clear();
+	const std::string directory = device_directory(device);
+	DIR* listing = opendir(directory.c_str());
+	if (listing == nullptr)
+		return errno == ENOENT ? B_OK : status_from_errno(errno);
+	const std::string suffix = ".index";
+	while (const struct dirent* entry = readdir(listing)) {
+		const std::string file = entry->d_name;
+		if (file.size() <= suffix.size()
+			|| file.compare(file.size() - suffix.size(), suffix.size(), suffix) != 0) {
+			continue;
+		}
+		std::string name;
+		if (DecodeLine(file.substr(0, file.size() - suffix.size()), &name))
+			names->push_back(name);
+	}
+	closedir(listing);
 	return B_OK;
 }
 

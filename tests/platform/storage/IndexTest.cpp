@@ -217,16 +217,14 @@ TEST_F(IndexTest, OddNamesAndPathsSurviveTheStore)
 	ASSERT_EQ(refs.size(), 1u);
 	EXPECT_STREQ(refs[0].name, "line\nbreak 100%");
 
-	// The index lives in its own file inside the device's directory.
-	const std::string directory = fDir / ("data/cvab-platform/indexes/"
-		+ std::to_string(fDevice));
-	DIR* listing = opendir(directory.c_str());
-	ASSERT_NE(listing, nullptr);
-	int indexFiles = 0;
-	while (const struct dirent* entry = readdir(listing))
-		indexFiles += std::string(entry->d_name).find(".index") != std::string::npos;
-	closedir(listing);
-	EXPECT_EQ(indexFiles, 1);
+	// The name comes back from the listing as it went in.
+	ASSERT_EQ(fs_create_index(fDevice, "plain", B_INT32_TYPE, 0), 0);
+	std::vector<std::string> names;
+	ASSERT_EQ(IndexStore::List(fDevice, &names), B_OK);
+	std::sort(names.begin(), names.end());
+	EXPECT_EQ(names, (std::vector<std::string>{name, "plain"}));
+	ASSERT_EQ(IndexStore::List(fDevice + 1, &names), B_OK);
+	EXPECT_TRUE(names.empty());
 
 	std::string decoded;
 	EXPECT_TRUE(IndexStore::DecodeLine(IndexStore::EncodeLine("a%b\nc\x7f"), &decoded));
