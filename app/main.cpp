@@ -1,12 +1,22 @@
-// Entry point of the address book.
-#include <OS.h>
+// The address book's entry point: for now an application that starts and quits.
+#include <Application.h>
 
-#include <cstdio>
+namespace {
 
-int main(int argc, char** argv)
+class AddressBookApp : public BApplication {
+public:
+	AddressBookApp() : BApplication("application/x-vnd.tarvish-cvabdj") {}
+
+	void ReadyToRun() override { PostMessage(B_QUIT_REQUESTED); }
+};
+
+}  // namespace
+
+int main()
 {
-	(void)argc;
-	(void)argv;
-	std::fprintf(stderr, "cvab: the address book's windows are not built yet\n");
+	AddressBookApp app;
+	if (app.InitCheck() != B_OK)
+		return 1;
+	app.Run();
 	return 0;
 }

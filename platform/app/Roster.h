@@ -1,0 +1,56 @@
+// BRoster (be_roster): the running applications, and launching by signature.
+// Threading: any thread.
+#ifndef _ROSTER_H
+#define _ROSTER_H
+
+#include <EntryRef.h>
+#include <Message.h>
+#include <StorageDefs.h>
+
+class BList;
+
+// Launch flags of app_info.
+enum {
+	B_SINGLE_LAUNCH = 0x0,
+	B_MULTIPLE_LAUNCH = 0x1,
+	B_EXCLUSIVE_LAUNCH = 0x2,
+	B_LAUNCH_MASK = 0x3,
+	B_BACKGROUND_APP = 0x4,
+	B_ARGV_ONLY = 0x8,
+};
+
+struct app_info {
+	app_info() = default;
+	thread_id thread = -1;
+	team_id team = -1;
+	port_id port = -1;
+	uint32 flags = 0;
+	entry_ref ref;
+	char signature[B_MIME_TYPE_LENGTH] = {};
+};
+
+// The web browser's signature: launching it opens the arguments with the desktop's
+// opener (xdg-open, or the program named by CVAB_URL_OPENER).
+#define CVAB_BROWSER_SIGNATURE "application/x-vnd.Be-NPOS"
+
+class BRoster {
+public:
+	BRoster();
+	~BRoster();
+
+	// Starts the application and returns without waiting for it. team, if given,
+	// receives the new process's id.
+	status_t Launch(const char* mimeType, int argc, const char* const* args,
+		team_id* appTeam = nullptr) const;
+	status_t Launch(const char* mimeType, BMessage* initialMessage = nullptr,
+		team_id* appTeam = nullptr) const;
+	status_t Launch(const char* mimeType, BList* messageList, team_id* appTeam = nullptr) const;
+
+private:
+	BRoster(const BRoster&) = delete;
+	BRoster& operator=(const BRoster&) = delete;
+};
+
+extern const BRoster* be_roster;
+
+#endif

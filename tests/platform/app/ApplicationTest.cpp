@@ -1,0 +1,186 @@
+// The application: launch arguments as one B_REFS_RECEIVED before ReadyToRun, plain
+// arguments as B_ARGV_RECEIVED, the app info, and quitting.
+#include <Application.h>
+#include <EntryRef.h>
+#include <Roster.h>
+
+#include "AppKitHooks.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+std::string MakeTempDir()
+{
+	char pattern[] = "/tmp/cvab-app-test-XXXXXX";
+	const char* dir = mkdtemp(pattern);
+	EXPECT_NE(dir, nullptr);
+	return dir != nullptr ? dir : "/tmp";
+}
+
+class LaunchRecorder : public BApplication {
+public:
+	LaunchRecorder() : BApplication("application/x-vnd.cvab-test") {}
+
+	void ArgvReceived(int32 argc, char** argv) override
+	{
+		events.push_back("argv");
+		for (int32 i = 0; i < argc; i++)
+			arguments.push_back(argv[i]);
+	}
+	void RefsReceived(BMessage* message) override
+	{
+		events.push_back("refs");
+		entry_ref ref;
+		for (int32 i = 0; message->FindRef("refs", i, &ref) == B_OK; i++)
+			refs.push_back(ref.DirectoryPath() + "/" + ref.name);
+	}
+	void ReadyToRun() override
+	{
+		events.push_back("ready");
+		EXPECT_FALSE(IsLaunching() && false);
+		PostMessage(B_QUIT_REQUESTED);
+	}
+
+	std::vector<std::string> events;
+	std::vector<std::string> arguments;
+	std::vector<std::string> refs;
+};
+
+}  // namespace
+
+TEST(Application, FileArgumentsArriveAsOneRefsMessageBeforeReadyToRun)
+{
+	const std::string dir = MakeTempDir();
+	char real[PATH_MAX];
+	ASSERT_NE(realpath(dir.c_str(), real), nullptr);
+	const std::string first = std::string(real) + "/one.abk";
+	const std::string second = std::string(real) + "/two.abk";
+	std::ofstream(first) << "1";
+	std::ofstream(second) << "2";
+	BPrivate::set_command_line_for_next_application(
+		{"/usr/bin/cvab", first, "--flag", second, std::string(real) + "/missing.abk"});
+
+	LaunchRecorder app;
+	ASSERT_EQ(app.InitCheck(), B_OK);
+	app.Run();
+
+	EXPECT_EQ(app.events, (std::vector<std::string>{"argv", "refs", "ready"}));
+	EXPECT_EQ(app.refs, (std::vector<std::string>{first, second}));
+	EXPECT_EQ(app.arguments,
+		(std::vector<std::string>{"/usr/bin/cvab", "--flag", std::string(real) + "/missing.abk"}));
+	unlink(first.c_str());
+	unlink(second.c_str());
+	rmdir(dir.c_str());
+}
+
+TEST(Application, RelativeFileArgumentsBecomeAbsoluteRefs)
+{
+	const std::string dir = MakeTempDir();
+	char real[PATH_MAX];
+	ASSERT_NE(realpath(dir.c_str(), real), nullptr);
+	std::ofstream(std::string(real) + "/rel.abk") << "x";
+	char previous[PATH_MAX];
+	ASSERT_NE(getcwd(previous, sizeof(previous)), nullptr);
+	ASSERT_EQ(chdir(real), 0);
+	BPrivate::set_command_line_for_next_application({"cvab", "rel.abk"});
+	LaunchRecorder app;
+	app.Run();
+	ASSERT_EQ(chdir(previous), 0);
+	EXPECT_EQ(app.events, (std::vector<std::string>{"refs", "ready"}));
+	EXPECT_EQ(app.refs, (std::vector<std::string>{std::string(real) + "/rel.abk"}));
+	unlink((std::string(real) + "/rel.abk").c_str());
+	rmdir(dir.c_str());
+}
+
+TEST(Application, WithoutArgumentsOnlyReadyToRunArrives)
+{
+	BPrivate::set_command_line_for_next_application({"cvab"});
+	LaunchRecorder app;
+	app.Run();
+	EXPECT_EQ(app.events, (std::vector<std::string>{"ready"}));
+	EXPECT_FALSE(app.IsLaunching());
+}
+
+TEST(Application, OnePerProcessAndSignatureChecked)
+{
+	status_t status = B_OK;
+	BApplication bad("not-a-signature", &status);
+	EXPECT_EQ(status, B_BAD_VALUE);
+	EXPECT_EQ(be_app, nullptr);
+
+	BPrivate::set_command_line_for_next_application({"cvab"});
+	BApplication first("application/x-vnd.cvab-first", &status);
+	EXPECT_EQ(status, B_OK);
+	EXPECT_EQ(be_app, &first);
+	EXPECT_TRUE(be_app_messenger.IsValid());
+	BApplication second("application/x-vnd.cvab-second", &status);
+	EXPECT_NE(status, B_OK);
+	EXPECT_EQ(be_app, &first);
+	EXPECT_STREQ(first.Signature(), "application/x-vnd.cvab-first");
+	EXPECT_EQ(BMessenger("application/x-vnd.cvab-first"), be_app_messenger);
+}
+
+TEST(Application, AppInfoNamesTheRunningExecutable)
+{
+	BPrivate::set_command_line_for_next_application({"cvab"});
+	BApplication app("application/x-vnd.cvab-info");
+	app_info info;
+	ASSERT_EQ(app.GetAppInfo(&info), B_OK);
+	EXPECT_EQ(info.team, getpid());
+	EXPECT_STREQ(info.signature, "application/x-vnd.cvab-info");
+	char executable[PATH_MAX];
+	const ssize_t length = readlink("/proc/self/exe", executable, sizeof(executable) - 1);
+	ASSERT_GT(length, 0);
+	executable[length] = '\0';
+	ASSERT_NE(info.ref.name, nullptr);
+	EXPECT_EQ(info.ref.DirectoryPath() + "/" + info.ref.name, std::string(executable));
+}
+
+TEST(Application, QuitFromAnotherThreadEndsRun)
+{
+	BPrivate::set_command_line_for_next_application({"cvab"});
+	class Waiting : public BApplication {
+	public:
+		Waiting() : BApplication("application/x-vnd.cvab-wait") {}
+		void ReadyToRun() override
+		{
+			quitter = std::thread([this] {
+				snooze(20000);
+				Lock();
+				Quit();
+				Unlock();
+			});
+		}
+		std::thread quitter;
+	} app;
+	const thread_id thread = app.Run();
+	EXPECT_EQ(thread, find_thread(nullptr));
+	app.quitter.join();
+}
+
+TEST(Application, QuitRequestedAsksTheWindowsThroughTheHook)
+{
+	BPrivate::set_command_line_for_next_application({"cvab"});
+	static int asked = 0;
+	static bool agree = false;
+	BPrivate::app_kit_hooks().quitAllWindows = [] {
+		asked++;
+		return agree;
+	};
+	BApplication app("application/x-vnd.cvab-hook");
+	EXPECT_FALSE(app.QuitRequested());
+	agree = true;
+	EXPECT_TRUE(app.QuitRequested());
+	EXPECT_EQ(asked, 2);
+	BPrivate::app_kit_hooks().quitAllWindows = nullptr;
+}

@@ -1,0 +1,271 @@
+// Flattening: every field type survives the round trip; damaged input is refused
+// cleanly, without reading or allocating beyond what the bytes justify.
+#include <EntryRef.h>
+#include <Message.h>
+#include <Messenger.h>
+#include <Point.h>
+#include <Rect.h>
+
+#include "MessengerAccess.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+
+namespace {
+
+std::string Flat(const BMessage& message)
+{
+	std::string bytes(size_t(message.FlattenedSize()), '\0');
+	EXPECT_EQ(message.Flatten(bytes.data(), ssize_t(bytes.size())), B_OK);
+	return bytes;
+}
+
+BMessage EveryType()
+{
+	BMessage message('evry');
+	message.AddInt8("int8", -8);
+	message.AddUInt8("uint8", 200);
+	message.AddInt16("int16", -1600);
+	message.AddUInt16("uint16", 60000);
+	message.AddInt32("int32", -320000);
+	message.AddInt32("int32", 7);
+	message.AddUInt32("uint32", 4000000000u);
+	message.AddInt64("int64", -(int64(1) << 40));
+	message.AddUInt64("uint64", ~uint64(0));
+	message.AddBool("bool", true);
+	message.AddBool("bool", false);
+	message.AddFloat("float", 1.5f);
+	message.AddDouble("double", -2.25e100);
+	message.AddString("string", "h\xc3\xa9llo");
+	message.AddString("string", "");
+	message.AddPoint("point", BPoint(3.5f, -4));
+	message.AddRect("rect", BRect(1, 2, 30, 40));
+	message.AddPointer("pointer", reinterpret_cast<void*>(uintptr_t(0x1234)));
+	entry_ref ref(7, 99, "file.txt");
+	ref.SetDirectoryPath("/home/someone/docs");
+	message.AddRef("ref", &ref);
+	message.AddMessenger("messenger", BPrivate::MessengerAccess::Make(4242, 17, 23));
+	BMessage inner('innr');
+	inner.AddString("deep", "value");
+	message.AddMessage("message", &inner);
+	const char raw[] = {0, 1, 2, 3, 4, 5};
+	message.AddData("raw", B_RAW_TYPE, raw, sizeof(raw), false);
+	message.AddData("raw", B_RAW_TYPE, raw, 2, false);
+	message.AddData("custom", 'CUST', raw, 3, true);
+	message.AddSpecifier("Entry", 5);
+	return message;
+}
+
+}  // namespace
+
+TEST(MessageFlatten, EveryFieldTypeRoundTrips)
+{
+	const BMessage original = EveryType();
+	const std::string bytes = Flat(original);
+	BMessage copy;
+	ASSERT_EQ(copy.Unflatten(bytes.data(), bytes.size()), B_OK);
+
+	EXPECT_EQ(copy.what, uint32('evry'));
+	EXPECT_EQ(copy.GetInt8("int8", 0), -8);
+	EXPECT_EQ(copy.GetUInt8("uint8", 0), 200);
+	EXPECT_EQ(copy.GetInt16("int16", 0), -1600);
+	EXPECT_EQ(copy.GetUInt16("uint16", 0), 60000);
+	EXPECT_EQ(copy.GetInt32("int32", 0, 0), -320000);
+	EXPECT_EQ(copy.GetInt32("int32", 1, 0), 7);
+	EXPECT_EQ(copy.GetUInt32("uint32", 0), 4000000000u);
+	EXPECT_EQ(copy.GetInt64("int64", 0), -(int64(1) << 40));
+	EXPECT_EQ(copy.GetUInt64("uint64", 0), ~uint64(0));
+	EXPECT_TRUE(copy.GetBool("bool", 0, false));
+	EXPECT_FALSE(copy.GetBool("bool", 1, true));
+	EXPECT_EQ(copy.GetFloat("float", 0), 1.5f);
+	EXPECT_EQ(copy.GetDouble("double", 0), -2.25e100);
+	EXPECT_STREQ(copy.GetString("string", 0, nullptr), "h\xc3\xa9llo");
+	EXPECT_STREQ(copy.GetString("string", 1, nullptr), "");
+	EXPECT_EQ(copy.GetPoint("point", BPoint()), BPoint(3.5f, -4));
+	EXPECT_EQ(copy.GetRect("rect", BRect()), BRect(1, 2, 30, 40));
+	void* pointer = nullptr;
+	ASSERT_EQ(copy.FindPointer("pointer", &pointer), B_OK);
+	EXPECT_EQ(pointer, reinterpret_cast<void*>(uintptr_t(0x1234)));
+
+	entry_ref ref;
+	ASSERT_EQ(copy.FindRef("ref", &ref), B_OK);
+	EXPECT_EQ(ref.device, dev_t(7));
+	EXPECT_EQ(ref.directory, ino_t(99));
+	EXPECT_STREQ(ref.name, "file.txt");
+	EXPECT_EQ(ref.DirectoryPath(), "/home/someone/docs");
+
+	BMessenger messenger;
+	ASSERT_EQ(copy.FindMessenger("messenger", &messenger), B_OK);
+	EXPECT_EQ(messenger, BPrivate::MessengerAccess::Make(4242, 17, 23));
+
+	BMessage inner;
+	ASSERT_EQ(copy.FindMessage("message", &inner), B_OK);
+	EXPECT_EQ(inner.what, uint32('innr'));
+	EXPECT_STREQ(inner.GetString("deep"), "value");
+
+	const void* data = nullptr;
+	ssize_t size = 0;
+	ASSERT_EQ(copy.FindData("raw", B_RAW_TYPE, 1, &data, &size), B_OK);
+	EXPECT_EQ(size, 2);
+	bool fixed = false;
+	type_code type = 0;
+	ASSERT_EQ(copy.GetInfo("custom", &type, &fixed), B_OK);
+	EXPECT_EQ(type, uint32('CUST'));
+	EXPECT_TRUE(fixed);
+
+	int32 what = 0;
+	int32 index = 0;
+	ASSERT_EQ(copy.GetCurrentSpecifier(&index, nullptr, &what), B_OK);
+	EXPECT_EQ(what, B_INDEX_SPECIFIER);
+
+	// The format is stable: flattening the copy gives the same bytes.
+	EXPECT_EQ(Flat(copy), bytes);
+	EXPECT_EQ(copy.CountNames(B_ANY_TYPE), original.CountNames(B_ANY_TYPE));
+}
+
+TEST(MessageFlatten, IntegersAreLittleEndianAtKnownOffsets)
+{
+	BMessage message(0x01020304);
+	message.AddInt32("v", 0x0a0b0c0d);
+	const std::string bytes = Flat(message);
+	EXPECT_EQ(bytes.substr(0, 4), "CVMF");
+	EXPECT_EQ(uint8(bytes[4]), 1);  // version
+	uint32 total = 0;
+	memcpy(&total, bytes.data() + 8, 4);
+	EXPECT_EQ(total, bytes.size());
+	EXPECT_EQ(uint8(bytes[12]), 0x04);  // what, lowest byte first
+	EXPECT_EQ(uint8(bytes[15]), 0x01);
+	EXPECT_EQ(uint8(bytes[bytes.size() - 4]), 0x0d);
+	EXPECT_EQ(uint8(bytes[bytes.size() - 1]), 0x0a);
+}
+
+TEST(MessageFlatten, BufferTooSmallIsRefused)
+{
+	const BMessage message = EveryType();
+	std::string bytes(size_t(message.FlattenedSize()) - 1, '\0');
+	EXPECT_EQ(message.Flatten(bytes.data(), ssize_t(bytes.size())), B_BAD_VALUE);
+}
+
+TEST(MessageFlatten, UnsizedUnflattenReadsTheDeclaredSize)
+{
+	const std::string bytes = Flat(EveryType()) + "trailing garbage";
+	BMessage copy;
+	ASSERT_EQ(copy.Unflatten(bytes.data()), B_OK);
+	EXPECT_EQ(copy.GetInt32("int32", 1, 0), 7);
+}
+
+TEST(MessageFlatten, EveryTruncationIsAnErrorAndLeavesTheMessageEmpty)
+{
+	const std::string bytes = Flat(EveryType());
+	for (size_t length = 0; length < bytes.size(); length++) {
+		// A copy of exactly the truncated length, so a read past it is caught by the
+		// sanitizers.
+		std::unique_ptr<char[]> cut(new char[length + 1]);
+		memcpy(cut.get(), bytes.data(), length);
+		BMessage message('old');
+		message.AddInt32("old", 1);
+		EXPECT_NE(message.Unflatten(cut.get(), length), B_OK) << "length " << length;
+		EXPECT_TRUE(message.IsEmpty());
+		EXPECT_EQ(message.what, 0u);
+	}
+}
+
+TEST(MessageFlatten, RandomDamageNeverCrashesAndSurvivorsRoundTrip)
+{
+	const std::string bytes = Flat(EveryType());
+	std::mt19937 random(12345);
+	int accepted = 0;
+	for (int round = 0; round < 20000; round++) {
+		std::string damaged = bytes;
+		const int flips = 1 + int(random() % 4);
+		for (int i = 0; i < flips; i++)
+			damaged[random() % damaged.size()] = char(random());
+		BMessage message;
+		if (message.Unflatten(damaged.data(), damaged.size()) != B_OK)
+			continue;
+		accepted++;
+		const std::string again = Flat(message);
+		BMessage second;
+		ASSERT_EQ(second.Unflatten(again.data(), again.size()), B_OK);
+		EXPECT_EQ(Flat(second), again);
+	}
+	// Damage to item payloads keeps a valid structure, so some must get through.
+	EXPECT_GT(accepted, 0);
+}
+
+TEST(MessageFlatten, HugeCountsAreRefusedBeforeAllocating)
+{
+	// A header claiming four billion fields, each claiming four billion items, in a
+	// few dozen bytes: must fail fast instead of reserving memory.
+	BMessage message;
+	message.AddInt32("x", 1);
+	std::string bytes = Flat(message);
+	const uint32 huge = 0xffffffffu;
+	memcpy(bytes.data() + 40, &huge, 4);  // field count
+	BMessage copy;
+	EXPECT_EQ(copy.Unflatten(bytes.data(), bytes.size()), B_BAD_DATA);
+
+	bytes = Flat(message);
+	const size_t countOffset = 44 + 2 + 1 + 4 + 1;  // after name length, name, type, fixed
+	memcpy(bytes.data() + countOffset, &huge, 4);
+	EXPECT_EQ(copy.Unflatten(bytes.data(), bytes.size()), B_BAD_DATA);
+}
+
+TEST(MessageFlatten, DuplicateFieldNamesAreRefused)
+{
+	BMessage message;
+	message.AddInt32("a", 1);
+	message.AddInt32("b", 2);
+	std::string bytes = Flat(message);
+	const size_t second = bytes.find('b', 44);
+	ASSERT_NE(second, std::string::npos);
+	bytes[second] = 'a';
+	BMessage copy;
+	EXPECT_EQ(copy.Unflatten(bytes.data(), bytes.size()), B_BAD_DATA);
+}
+
+TEST(MessageFlatten, DeepNestingIsLimited)
+{
+	BMessage message('leaf');
+	for (int depth = 0; depth < 31; depth++) {
+		BMessage outer('nest');
+		outer.AddMessage("m", &message);
+		message = outer;
+	}
+	std::string bytes = Flat(message);
+	BMessage copy;
+	EXPECT_EQ(copy.Unflatten(bytes.data(), bytes.size()), B_OK);
+
+	for (int depth = 0; depth < 3; depth++) {
+		BMessage outer('nest');
+		outer.AddMessage("m", &message);
+		message = outer;
+	}
+	bytes = Flat(message);
+	EXPECT_EQ(copy.Unflatten(bytes.data(), bytes.size()), B_BAD_DATA);
+}
+
+TEST(MessageFlatten, DamagedNestedMessageMakesTheWholeMessageInvalid)
+{
+	BMessage inner('innr');
+	inner.AddInt32("v", 1);
+	BMessage outer('outr');
+	outer.AddMessage("m", &inner);
+	std::string bytes = Flat(outer);
+	const size_t innerMagic = bytes.find("CVMF", 4);
+	ASSERT_NE(innerMagic, std::string::npos);
+	bytes[innerMagic] = 'X';
+	BMessage copy;
+	EXPECT_NE(copy.Unflatten(bytes.data(), bytes.size()), B_OK);
+}
+
+TEST(MessageFlatten, NotAMessageIsRecognised)
+{
+	const char text[] = "this is not a flattened message at all, not even close!";
+	BMessage message;
+	EXPECT_EQ(message.Unflatten(text, sizeof(text)), B_NOT_A_MESSAGE);
+	EXPECT_EQ(message.Unflatten(nullptr, 10), B_BAD_VALUE);
+}

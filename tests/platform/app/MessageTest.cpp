@@ -1,0 +1,220 @@
+// Fields of a message: adding, finding, replacing and removing, with the errors the
+// platform gives for wrong names, types and indexes; and specifiers.
+#include <Message.h>
+#include <Messenger.h>
+#include <Point.h>
+#include <Rect.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+TEST(MessageFields, ItemsKeepTheirOrderAndTypeIsEnforced)
+{
+	BMessage message('test');
+	ASSERT_EQ(message.AddInt32("n", 1), B_OK);
+	ASSERT_EQ(message.AddInt32("n", 2), B_OK);
+	ASSERT_EQ(message.AddInt32("n", 3), B_OK);
+	EXPECT_EQ(message.AddString("n", "x"), B_BAD_TYPE);
+
+	int32 value = 0;
+	EXPECT_EQ(message.FindInt32("n", 2, &value), B_OK);
+	EXPECT_EQ(value, 3);
+	EXPECT_EQ(message.FindInt32("n", 3, &value), B_BAD_INDEX);
+	EXPECT_EQ(message.FindInt32("missing", &value), B_NAME_NOT_FOUND);
+	EXPECT_EQ(message.FindInt64("n", reinterpret_cast<int64*>(&value)), B_BAD_TYPE);
+
+	type_code type = 0;
+	int32 count = 0;
+	ASSERT_EQ(message.GetInfo("n", &type, &count), B_OK);
+	EXPECT_EQ(type, uint32(B_INT32_TYPE));
+	EXPECT_EQ(count, 3);
+	EXPECT_EQ(message.GetInt32("n", 1, -1), 2);
+	EXPECT_EQ(message.GetInt32("nothing", 0, -1), -1);
+}
+
+TEST(MessageFields, ReplaceAndRemove)
+{
+	BMessage message;
+	message.AddString("s", "one");
+	message.AddString("s", "two");
+	ASSERT_EQ(message.ReplaceString("s", 1, "deux"), B_OK);
+	EXPECT_STREQ(message.GetString("s", 1, nullptr), "deux");
+	EXPECT_EQ(message.ReplaceString("s", 2, "x"), B_BAD_INDEX);
+	EXPECT_EQ(message.ReplaceInt32("s", 1), B_BAD_TYPE);
+	EXPECT_EQ(message.ReplaceString("t", "x"), B_NAME_NOT_FOUND);
+
+	ASSERT_EQ(message.RemoveData("s", 0), B_OK);
+	EXPECT_STREQ(message.GetString("s"), "deux");
+	// Removing the last item removes the field.
+	ASSERT_EQ(message.RemoveData("s", 0), B_OK);
+	EXPECT_EQ(message.CountNames(B_ANY_TYPE), 0);
+	EXPECT_TRUE(message.IsEmpty());
+	EXPECT_EQ(message.RemoveName("s"), B_NAME_NOT_FOUND);
+}
+
+TEST(MessageFields, FixedSizeRawDataRefusesOtherSizes)
+{
+	BMessage message;
+	const char four[4] = {1, 2, 3, 4};
+	const char three[3] = {1, 2, 3};
+	ASSERT_EQ(message.AddData("raw", 'RAWF', four, 4, true), B_OK);
+	EXPECT_EQ(message.AddData("raw", 'RAWF', three, 3, true), B_BAD_VALUE);
+	ASSERT_EQ(message.AddData("var", B_RAW_TYPE, four, 4, false), B_OK);
+	ASSERT_EQ(message.AddData("var", B_RAW_TYPE, three, 3, false), B_OK);
+	ASSERT_EQ(message.AddData("var", B_RAW_TYPE, nullptr, 0, false), B_OK);
+
+	const void* data = nullptr;
+	ssize_t size = 0;
+	ASSERT_EQ(message.FindData("var", B_ANY_TYPE, 1, &data, &size), B_OK);
+	EXPECT_EQ(size, 3);
+	EXPECT_EQ(memcmp(data, three, 3), 0);
+	ASSERT_EQ(message.FindData("var", B_RAW_TYPE, 2, &data, &size), B_OK);
+	EXPECT_EQ(size, 0);
+
+	bool fixed = false;
+	type_code type = 0;
+	ASSERT_EQ(message.GetInfo("raw", &type, &fixed), B_OK);
+	EXPECT_TRUE(fixed);
+	ASSERT_EQ(message.GetInfo("var", &type, &fixed), B_OK);
+	EXPECT_FALSE(fixed);
+}
+
+TEST(MessageFields, BadNamesAreRefused)
+{
+	BMessage message;
+	EXPECT_EQ(message.AddInt32(nullptr, 1), B_BAD_VALUE);
+	EXPECT_EQ(message.AddInt32("", 1), B_BAD_VALUE);
+	EXPECT_EQ(message.AddInt32(std::string(256, 'a').c_str(), 1), B_BAD_VALUE);
+	EXPECT_EQ(message.AddInt32(std::string(255, 'a').c_str(), 1), B_OK);
+	EXPECT_EQ(message.AddString("s", static_cast<const char*>(nullptr)), B_BAD_VALUE);
+}
+
+TEST(MessageFields, GetInfoByTypeAndIndexWalksFieldsInOrder)
+{
+	BMessage message;
+	message.AddInt32("a", 1);
+	message.AddString("b", "x");
+	message.AddInt32("c", 2);
+	message.AddInt32("c", 3);
+
+	const char* name = nullptr;
+	type_code type = 0;
+	int32 count = 0;
+	ASSERT_EQ(message.GetInfo(B_INT32_TYPE, 1, &name, &type, &count), B_OK);
+	EXPECT_STREQ(name, "c");
+	EXPECT_EQ(count, 2);
+	ASSERT_EQ(message.GetInfo(B_ANY_TYPE, 1, &name, &type), B_OK);
+	EXPECT_STREQ(name, "b");
+	EXPECT_EQ(type, uint32(B_STRING_TYPE));
+	EXPECT_EQ(message.GetInfo(B_INT32_TYPE, 2, &name, &type), B_BAD_INDEX);
+	EXPECT_EQ(message.GetInfo(B_RECT_TYPE, 0, &name, &type), B_BAD_TYPE);
+	EXPECT_EQ(message.CountNames(B_INT32_TYPE), 2);
+	EXPECT_EQ(message.CountNames(B_ANY_TYPE), 3);
+}
+
+TEST(MessageFields, StringsStoredAsRawWithoutNulAreNotReturnedAsStrings)
+{
+	BMessage message;
+	ASSERT_EQ(message.AddData("s", B_STRING_TYPE, "abc", 3, false), B_OK);
+	const char* text = nullptr;
+	EXPECT_EQ(message.FindString("s", &text), B_BAD_DATA);
+	EXPECT_FALSE(message.HasString("s"));
+}
+
+TEST(MessageFields, CopiesAreIndependent)
+{
+	BMessage original('orig');
+	original.AddString("name", "first");
+	BMessage copy(original);
+	copy.ReplaceString("name", "second");
+	copy.AddBool("extra", true);
+	EXPECT_STREQ(original.GetString("name"), "first");
+	EXPECT_FALSE(original.HasBool("extra"));
+	EXPECT_EQ(copy.what, uint32('orig'));
+
+	BMessage assigned;
+	assigned = copy;
+	EXPECT_STREQ(assigned.GetString("name"), "second");
+	assigned.MakeEmpty();
+	EXPECT_TRUE(copy.HasBool("extra"));
+}
+
+TEST(MessageFields, NestedMessagesComeBackWhole)
+{
+	BMessage inner('innr');
+	inner.AddRect("frame", BRect(1, 2, 3, 4));
+	BMessage outer;
+	ASSERT_EQ(outer.AddMessage("inner", &inner), B_OK);
+	inner.AddInt32("later", 1);  // changes after adding do not reach the copy
+
+	BMessage found;
+	ASSERT_EQ(outer.FindMessage("inner", &found), B_OK);
+	EXPECT_EQ(found.what, uint32('innr'));
+	EXPECT_EQ(found.GetRect("frame", BRect()), BRect(1, 2, 3, 4));
+	EXPECT_FALSE(found.HasInt32("later"));
+}
+
+TEST(MessageSpecifiers, StackIsPoppedFromTheLastAdded)
+{
+	BMessage message(B_GET_PROPERTY);
+	EXPECT_FALSE(message.HasSpecifiers());
+	int32 index = 0;
+	EXPECT_EQ(message.GetCurrentSpecifier(&index), B_BAD_SCRIPT_SYNTAX);
+
+	ASSERT_EQ(message.AddSpecifier("Window", 2), B_OK);
+	ASSERT_EQ(message.AddSpecifier("View", "list"), B_OK);
+	ASSERT_EQ(message.AddSpecifier("Item", 3, 4), B_OK);
+	ASSERT_EQ(message.AddSpecifier("Frame"), B_OK);
+
+	BMessage specifier;
+	int32 what = 0;
+	const char* property = nullptr;
+	ASSERT_EQ(message.GetCurrentSpecifier(&index, &specifier, &what, &property), B_OK);
+	EXPECT_EQ(index, 3);
+	EXPECT_EQ(what, B_DIRECT_SPECIFIER);
+	EXPECT_STREQ(property, "Frame");
+
+	ASSERT_EQ(message.PopSpecifier(), B_OK);
+	ASSERT_EQ(message.GetCurrentSpecifier(&index, &specifier, &what, &property), B_OK);
+	EXPECT_EQ(what, B_RANGE_SPECIFIER);
+	EXPECT_EQ(specifier.GetInt32("index", -1), 3);
+	EXPECT_EQ(specifier.GetInt32("range", -1), 4);
+
+	ASSERT_EQ(message.PopSpecifier(), B_OK);
+	ASSERT_EQ(message.GetCurrentSpecifier(&index, &specifier, &what, &property), B_OK);
+	EXPECT_EQ(what, B_NAME_SPECIFIER);
+	EXPECT_STREQ(specifier.GetString("name"), "list");
+
+	ASSERT_EQ(message.PopSpecifier(), B_OK);
+	ASSERT_EQ(message.GetCurrentSpecifier(&index, &specifier, &what, &property), B_OK);
+	EXPECT_EQ(what, B_INDEX_SPECIFIER);
+	EXPECT_STREQ(property, "Window");
+	ASSERT_EQ(message.PopSpecifier(), B_OK);
+	EXPECT_FALSE(message.HasSpecifiers());
+	EXPECT_EQ(message.PopSpecifier(), B_BAD_VALUE);
+}
+
+TEST(MessageSpecifiers, ASpecifierMessageNeedsAProperty)
+{
+	BMessage message;
+	BMessage bad(B_INDEX_SPECIFIER);
+	EXPECT_EQ(message.AddSpecifier(&bad), B_BAD_VALUE);
+	BMessage good(B_REVERSE_INDEX_SPECIFIER);
+	good.AddString("property", "Entry");
+	good.AddInt32("index", 0);
+	ASSERT_EQ(message.AddSpecifier(&good), B_OK);
+	int32 what = 0;
+	int32 index = 0;
+	ASSERT_EQ(message.GetCurrentSpecifier(&index, nullptr, &what), B_OK);
+	EXPECT_EQ(what, B_REVERSE_INDEX_SPECIFIER);
+}
+
+TEST(MessageReplies, AMessageNeverSentHasNoReturnAddress)
+{
+	BMessage message('none');
+	EXPECT_FALSE(message.ReturnAddress().IsValid());
+	EXPECT_EQ(message.SendReply('rply'), B_BAD_REPLY);
+	EXPECT_FALSE(message.IsSourceWaiting());
+	EXPECT_FALSE(message.WasDelivered());
+}

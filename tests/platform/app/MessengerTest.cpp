@@ -1,0 +1,298 @@
+// Messengers: synchronous sends answered, each time-out, a target that goes away
+// unanswered, and the addressing rules.
+#include <Handler.h>
+#include <Looper.h>
+#include <Messenger.h>
+#include <OS.h>
+
+#include "LooperRegistry.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+namespace {
+
+// Answers 'ping' with 'pong' carrying the request's value plus one; keeps 'hold'
+// unanswered (detached) until told; quits on 'quit' without answering it; sleeps on
+// 'slow'.
+class Responder : public BLooper {
+public:
+	explicit Responder(int32 capacity = 1000000)
+		: BLooper("responder", B_NORMAL_PRIORITY, capacity)
+	{
+	}
+
+	void MessageReceived(BMessage* message) override
+	{
+		switch (message->what) {
+			case 'ping': {
+				BMessage reply('pong');
+				reply.AddInt32("value", message->GetInt32("value", 0) + 1);
+				reply.AddBool("waiting", message->IsSourceWaiting());
+				message->SendReply(&reply);
+				break;
+			}
+			case 'twce': {
+				message->SendReply('one ');
+				duplicate = message->SendReply('two ');
+				break;
+			}
+			case 'hold':
+				held.reset(DetachCurrentMessage());
+				break;
+			case 'drop':
+				held.reset();
+				break;
+			case 'quit':
+				Quit();
+				break;
+			case 'slow':
+				snooze(message->GetInt64("for", 0));
+				break;
+			case 'self': {
+				BMessage reply;
+				selfStatus = BMessenger(this).SendMessage('ping', &reply);
+				break;
+			}
+			case 'pong':
+				pongs++;
+				break;
+			default:
+				BLooper::MessageReceived(message);
+		}
+	}
+
+	std::unique_ptr<BMessage> held;
+	std::atomic<status_t> duplicate{B_OK};
+	std::atomic<status_t> selfStatus{B_OK};
+	std::atomic<int> pongs{0};
+};
+
+Responder* Start(int32 capacity = 1000000)
+{
+	auto* responder = new Responder(capacity);
+	responder->Run();
+	return responder;
+}
+
+void Stop(BLooper* looper)
+{
+	ASSERT_TRUE(looper->Lock());
+	looper->Quit();
+}
+
+}  // namespace
+
+TEST(MessengerSync, AnsweredWithTheReply)
+{
+	Responder* responder = Start();
+	BMessenger messenger(responder);
+	BMessage request('ping');
+	request.AddInt32("value", 41);
+	BMessage reply;
+	ASSERT_EQ(messenger.SendMessage(&request, &reply), B_OK);
+	EXPECT_EQ(reply.what, uint32('pong'));
+	EXPECT_EQ(reply.GetInt32("value", 0), 42);
+	EXPECT_TRUE(reply.GetBool("waiting", false));
+	EXPECT_TRUE(reply.IsReply());
+	// The request stays the caller's and is unchanged.
+	EXPECT_EQ(request.GetInt32("value", 0), 41);
+	EXPECT_FALSE(request.IsSourceWaiting());
+	Stop(responder);
+}
+
+TEST(MessengerSync, ManyThreadsEachGetTheirOwnAnswer)
+{
+	Responder* responder = Start();
+	BMessenger messenger(responder);
+	std::vector<std::thread> threads;
+	std::atomic<int> wrong{0};
+	for (int t = 0; t < 4; t++) {
+		threads.emplace_back([&, t] {
+			for (int i = 0; i < 200; i++) {
+				BMessage request('ping');
+				request.AddInt32("value", t * 1000 + i);
+				BMessage reply;
+				if (messenger.SendMessage(&request, &reply) != B_OK
+					|| reply.GetInt32("value", 0) != t * 1000 + i + 1)
+					wrong++;
+			}
+		});
+	}
+	for (auto& thread : threads)
+		thread.join();
+	EXPECT_EQ(wrong.load(), 0);
+	Stop(responder);
+}
+
+TEST(MessengerSync, ReplyTimeOutWhenTheTargetKeepsTheMessage)
+{
+	Responder* responder = Start();
+	BMessenger messenger(responder);
+	BMessage reply;
+	const bigtime_t start = system_time();
+	BMessage hold('hold');
+	EXPECT_EQ(messenger.SendMessage(&hold, &reply, B_INFINITE_TIMEOUT, 50000), B_TIMED_OUT);
+	const bigtime_t waited = system_time() - start;
+	EXPECT_GE(waited, 50000);
+	EXPECT_LT(waited, 2000000);
+	// A late reply after the time-out goes nowhere and does no harm.
+	responder->PostMessage('drop');
+	Stop(responder);
+}
+
+TEST(MessengerSync, DeliveryTimeOutWhenTheQueueIsFull)
+{
+	Responder* responder = Start(1);
+	BMessenger messenger(responder);
+	// Hold the lock so the looper cannot take more than one message off its queue.
+	ASSERT_TRUE(responder->Lock());
+	responder->PostMessage('pong');
+	snooze(20000);  // the loop takes it and waits for the lock
+	ASSERT_EQ(messenger.SendMessage('pong'), B_OK);  // fills the one slot
+	BMessage request('ping');
+	BMessage reply;
+	const bigtime_t start = system_time();
+	EXPECT_EQ(messenger.SendMessage(&request, &reply, 30000, B_INFINITE_TIMEOUT), B_TIMED_OUT);
+	EXPECT_GE(system_time() - start, 30000);
+	EXPECT_EQ(messenger.SendMessage(&request, static_cast<BHandler*>(nullptr), 0),
+		B_WOULD_BLOCK);
+	responder->Unlock();
+	ASSERT_EQ(BPrivate::LooperRegistry::WaitForIdle(5000000), B_OK);
+	EXPECT_EQ(responder->pongs.load(), 2);
+	// With room again, the same send goes through.
+	EXPECT_EQ(messenger.SendMessage(&request, &reply, 30000, B_INFINITE_TIMEOUT), B_OK);
+	Stop(responder);
+}
+
+TEST(MessengerSync, TargetQuittingBeforeReplyingAnswersNoReplyAtOnce)
+{
+	Responder* responder = Start();
+	BMessenger messenger(responder);
+	// 'slow' keeps the looper busy so 'quit' and our request are queued behind it;
+	// quitting then deletes the request unanswered.
+	BMessage slow('slow');
+	slow.AddInt64("for", 50000);
+	messenger.SendMessage(&slow);
+	messenger.SendMessage('quit');
+	BMessage reply('none');
+	const bigtime_t start = system_time();
+	BMessage ping('ping');
+	const status_t status = messenger.SendMessage(&ping, &reply);
+	const bigtime_t waited = system_time() - start;
+	if (status == B_OK) {
+		EXPECT_EQ(reply.what, uint32(B_NO_REPLY));
+	} else {
+		// The looper was already gone when we tried to deliver.
+		EXPECT_EQ(status, B_BAD_PORT_ID);
+	}
+	EXPECT_LT(waited, 1000000);
+	for (int i = 0; i < 100 && messenger.IsValid(); i++)
+		snooze(5000);
+	EXPECT_FALSE(messenger.IsValid());
+}
+
+TEST(MessengerSync, AMessageDeletedUnansweredGivesNoReply)
+{
+	Responder* responder = Start();
+	BMessenger messenger(responder);
+	std::thread dropper([&] {
+		snooze(30000);
+		responder->PostMessage('drop');
+	});
+	BMessage reply;
+	BMessage hold('hold');
+	ASSERT_EQ(messenger.SendMessage(&hold, &reply), B_OK);
+	EXPECT_EQ(reply.what, uint32(B_NO_REPLY));
+	dropper.join();
+	Stop(responder);
+}
+
+TEST(MessengerSync, SendingToTheLoopersOwnThreadIsRefused)
+{
+	Responder* responder = Start();
+	responder->PostMessage('self');
+	ASSERT_EQ(BPrivate::LooperRegistry::WaitForIdle(5000000), B_OK);
+	EXPECT_EQ(responder->selfStatus.load(), B_MESSAGE_TO_SELF);
+	Stop(responder);
+}
+
+TEST(MessengerSync, SecondReplyIsADuplicate)
+{
+	Responder* responder = Start();
+	BMessage reply;
+	ASSERT_EQ(BMessenger(responder).SendMessage('twce', &reply), B_OK);
+	EXPECT_EQ(reply.what, uint32('one '));
+	ASSERT_EQ(BPrivate::LooperRegistry::WaitForIdle(5000000), B_OK);
+	EXPECT_EQ(responder->duplicate.load(), B_DUPLICATE_REPLY);
+	Stop(responder);
+}
+
+TEST(MessengerSync, UnknownMessageIsAnsweredNotUnderstood)
+{
+	Responder* responder = Start();
+	BMessage reply;
+	ASSERT_EQ(BMessenger(responder).SendMessage('unkn', &reply), B_OK);
+	EXPECT_EQ(reply.what, uint32(B_MESSAGE_NOT_UNDERSTOOD));
+	EXPECT_TRUE(reply.HasString("message"));
+	EXPECT_TRUE(reply.HasInt32("error"));
+	Stop(responder);
+}
+
+TEST(MessengerAsync, RepliesGoToTheNamedHandler)
+{
+	Responder* server = Start();
+	Responder* client = Start();
+	BMessage request('ping');
+	ASSERT_EQ(BMessenger(server).SendMessage(&request, client), B_OK);
+	ASSERT_EQ(BPrivate::LooperRegistry::WaitForIdle(5000000), B_OK);
+	EXPECT_EQ(client->pongs.load(), 1);
+	Stop(server);
+	Stop(client);
+}
+
+TEST(MessengerAddress, ConstructionRulesAndComparison)
+{
+	status_t result = B_OK;
+	BMessenger none(nullptr, nullptr, &result);
+	EXPECT_EQ(result, B_BAD_VALUE);
+	EXPECT_FALSE(none.IsValid());
+	EXPECT_EQ(none.SendMessage('x'), B_BAD_PORT_ID);
+	BMessage reply;
+	BMessage x('x');
+	EXPECT_EQ(none.SendMessage(&x, &reply), B_BAD_PORT_ID);
+
+	BHandler loose("loose");
+	BMessenger(&loose, nullptr, &result);
+	EXPECT_EQ(result, B_BAD_HANDLER);
+
+	Responder* a = Start();
+	Responder* b = Start();
+	BMessenger(a, b, &result);
+	EXPECT_EQ(result, B_MISMATCHED_VALUES);
+
+	BMessenger toA(a);
+	BMessenger preferredOfA(nullptr, a);
+	EXPECT_TRUE(toA.IsTargetLocal());
+	EXPECT_EQ(toA.Team(), getpid());
+	EXPECT_NE(toA, preferredOfA);
+	EXPECT_EQ(toA, BMessenger(a));
+	EXPECT_TRUE(toA < BMessenger(b) || BMessenger(b) < toA);
+
+	BLooper* looper = nullptr;
+	EXPECT_EQ(toA.Target(&looper), a);
+	EXPECT_EQ(looper, a);
+	EXPECT_EQ(preferredOfA.Target(&looper), nullptr);
+	EXPECT_EQ(looper, a);
+
+	ASSERT_TRUE(toA.LockTarget());
+	EXPECT_TRUE(a->IsLocked());
+	a->Unlock();
+	Stop(a);
+	EXPECT_FALSE(toA.LockTarget());
+	EXPECT_EQ(toA.Target(&looper), nullptr);
+	Stop(b);
+}
