@@ -33,6 +33,10 @@ public:
 	static void NoteAttributeWritten(dev_t device, const std::string& path,
 		const char* attribute);
 
+	// Reads the text of an index file; B_BAD_DATA when it is damaged beyond use.
+	static status_t Parse(const std::string& contents, uint32* type, uint32* flags,
+		std::vector<std::string>* paths);
+
 	// Percent-encoding of index names into file names and of paths into lines.
 	static std::string EncodeName(const std::string& name);
 	static std::string EncodeLine(const std::string& line);

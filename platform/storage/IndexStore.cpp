@@ -92,6 +92,14 @@ bool read_whole(const std::string& path, std::string* contents, status_t* status
 
 status_t parse_index(const std::string& contents, IndexFile* index)
 {
+	return IndexStore::Parse(contents, &index->type, &index->flags, &index->paths);
+}
+
+}  // namespace
+
+status_t IndexStore::Parse(const std::string& contents, uint32* type, uint32* flags,
+	std::vector<std::string>* paths)
+{
 	std::vector<std::string> lines;
 	size_t start = 0;
 	while (start < contents.size()) {
@@ -103,24 +111,26 @@ status_t parse_index(const std::string& contents, IndexFile* index)
 	}
 	if (lines.size() < 3 || lines[0] != kHeader)
 		return B_BAD_DATA;
-	unsigned long type = 0, flags = 0;
+	unsigned long parsedType = 0, parsedFlags = 0;
 	char extra;
-	if (std::sscanf(lines[1].c_str(), "type %lu%c", &type, &extra) != 1
-		|| std::sscanf(lines[2].c_str(), "flags %lu%c", &flags, &extra) != 1
-		|| type > UINT32_MAX || flags > UINT32_MAX) {
+	if (std::sscanf(lines[1].c_str(), "type %lu%c", &parsedType, &extra) != 1
+		|| std::sscanf(lines[2].c_str(), "flags %lu%c", &parsedFlags, &extra) != 1
+		|| parsedType > UINT32_MAX || parsedFlags > UINT32_MAX) {
 		return B_BAD_DATA;
 	}
-	index->type = type;
-	index->flags = flags;
-	index->paths.clear();
+	*type = parsedType;
+	*flags = parsedFlags;
+	paths->clear();
 	for (size_t i = 3; i < lines.size(); i++) {
 		std::string path;
 		// A damaged line names no node; the rest of the index still counts.
-		if (IndexStore::DecodeLine(lines[i], &path) && !path.empty() && path[0] == '/')
-			index->paths.push_back(path);
+		if (DecodeLine(lines[i], &path) && !path.empty() && path[0] == '/')
+			paths->push_back(path);
 	}
 	return B_OK;
 }
+
+namespace {
 
 status_t load_index(const std::string& path, IndexFile* index)
 {
@@ -241,6 +251,9 @@ bool IndexStore::DecodeLine(const std::string& line, std::string* decoded)
 {
 	decoded->clear();
 	for (size_t i = 0; i < line.size(); i++) {
+		// No path holds a NUL, written plainly or escaped.
+		if (line[i] == '\0')
+			return false;
 		if (line[i] != '%') {
 			*decoded += line[i];
 			continue;

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <map>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -166,12 +168,58 @@ status_t resolve_entry(const char* path, bool traverse, ResolvedEntry* entry)
 
 // #pragma mark - refs and paths
 
+namespace {
+
+// Directories this process has made refs for, by device and inode: a ref that
+// lost its directory path (one made by hand from a node) can still be resolved
+// when its directory was seen here and has not moved since.
+class DirectoryCache {
+public:
+	void Remember(dev_t device, ino_t directory, const std::string& path)
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		if (fPaths.size() >= kMaxEntries)
+			fPaths.clear();
+		fPaths[{device, directory}] = path;
+	}
+
+	bool Find(dev_t device, ino_t directory, std::string* path)
+	{
+		{
+			std::lock_guard<std::mutex> lock(fLock);
+			const auto found = fPaths.find({device, directory});
+			if (found == fPaths.end())
+				return false;
+			*path = found->second;
+		}
+		struct stat st;
+		return stat(path->c_str(), &st) == 0 && st.st_dev == device
+			&& st.st_ino == directory;
+	}
+
+private:
+	static constexpr size_t kMaxEntries = 4096;
+
+	std::mutex fLock;
+	std::map<std::pair<dev_t, ino_t>, std::string> fPaths;
+};
+
+DirectoryCache& directory_cache()
+{
+	static DirectoryCache cache;
+	return cache;
+}
+
+}  // namespace
+
 status_t path_for_ref(const entry_ref& ref, std::string* path)
 {
-	if (ref.name == nullptr || ref.name[0] == '\0' || ref.DirectoryPath().empty())
+	if (ref.name == nullptr || ref.name[0] == '\0')
 		return B_BAD_VALUE;
-	ResolvedEntry entry{ref.DirectoryPath(), ref.name};
-	*path = entry.Path();
+	std::string directory = ref.DirectoryPath();
+	if (directory.empty() && !directory_cache().Find(ref.device, ref.directory, &directory))
+		return B_BAD_VALUE;
+	*path = ResolvedEntry{directory, ref.name}.Path();
 	return B_OK;
 }
 
@@ -182,6 +230,7 @@ status_t ref_for_resolved(const ResolvedEntry& entry, entry_ref* ref)
 		return status_from_errno(errno);
 	ref->device = st.st_dev;
 	ref->directory = st.st_ino;
+	directory_cache().Remember(st.st_dev, st.st_ino, entry.directory);
 	ref->SetDirectoryPath(entry.directory);
 	return ref->set_name(entry.leaf.c_str());
 }

@@ -195,7 +195,7 @@ TEST_F(IndexTest, DamagedIndexFilesGiveErrorsNotCrashes)
 	}
 
 	// Bad lines are skipped, good ones still count.
-	write_file(indexFile, good + "%zz\nnot-absolute\n%00\n");
+	write_file(indexFile, good + "%zz\nnot-absolute\n%00\n" + std::string("/tmp/nul\0x\n", 11));
 	EXPECT_EQ(Query("Damaged == 7"), std::vector<std::string>{file});
 
 	// Creating over a damaged index repairs it.

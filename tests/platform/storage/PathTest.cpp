@@ -92,8 +92,13 @@ TEST(Path, FromRefsEntriesAndDirectories)
 	BPath inDirectory(&directory, "x");
 	EXPECT_STREQ(inDirectory.Path(), (dir / "d/x").c_str());
 
-	// A ref made by hand knows no directory path.
-	entry_ref handMade(1, 2, "x");
+	// A ref made by hand from a directory's node finds it if this process has seen
+	// the directory; an unknown node gives an error.
+	entry_ref handMade(ref.device, ref.directory, "by-hand");
+	EXPECT_STREQ(BPath(&handMade).Path(), (dir / "d/by-hand").c_str());
+	ASSERT_EQ(rename((dir / "d").c_str(), (dir / "moved").c_str()), 0);
 	EXPECT_EQ(BPath(&handMade).InitCheck(), B_BAD_VALUE);
+	entry_ref unknown(ref.device, 1, "x");
+	EXPECT_EQ(BPath(&unknown).InitCheck(), B_BAD_VALUE);
 	EXPECT_EQ(BPath(static_cast<const entry_ref*>(nullptr)).InitCheck(), B_BAD_VALUE);
 }
