@@ -2,7 +2,9 @@
 #include "CVABook.h"
 
 #include "BookText.h"
+#include "RecordPool.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 #include <utility>
@@ -11,7 +13,8 @@
 // --- construction
 
 CVABook::CVABook(BookOwner* owner)
-	: fOwner(owner)
+	: fOwner(owner),
+	  fPool(std::make_unique<RecordPool>())
 {
 	for (int32 field = 0; field < kBookFieldCount; field++)
 		fFieldNames[field] = kBookFieldNames[field];
@@ -32,7 +35,7 @@ CVABook::~CVABook()
 
 ABookRecord* CVABook::AppendRecord()
 {
-	ABookRecord* record = new ABookRecord(kBookFieldCount);
+	ABookRecord* record = fPool->New();
 	record->fPrevious = fLast;
 	if (fLast != nullptr)
 		fLast->fNext = record;
@@ -62,6 +65,11 @@ int32 CVABook::IndexOf(const ABookRecord* record) const
 	return -1;
 }
 
+bool CVABook::Contains(const ABookRecord* record) const
+{
+	return record != nullptr && fPool->Owns(record);
+}
+
 void CVABook::RemoveRecord(ABookRecord* record)
 {
 	assert(record != nullptr);
@@ -73,7 +81,7 @@ void CVABook::RemoveRecord(ABookRecord* record)
 		record->fNext->fPrevious = record->fPrevious;
 	else
 		fLast = record->fPrevious;
-	delete record;
+	fPool->Delete(record);
 	fCount--;
 }
 
@@ -85,12 +93,7 @@ void CVABook::DeleteRecordAt(int32 n)
 
 void CVABook::MakeEmpty()
 {
-	ABookRecord* record = fFirst;
-	while (record != nullptr) {
-		ABookRecord* next = record->fNext;
-		delete record;
-		record = next;
-	}
+	fPool->DeleteAll();
 	fFirst = fLast = nullptr;
 	fCount = 0;
 }
@@ -220,8 +223,19 @@ bool equal_ignoring_ascii_case(const char* a, const char* b)
 
 const ABookRecord* CVABook::FindNickname(const char* text) const
 {
-	for (const ABookRecord* record = fFirst; record != nullptr; record = record->fNext) {
+	// The records are scanned in memory order, which stays fast after sorts
+	// have scattered the list; the list is walked only to choose between
+	// several equal nicknames.
+	std::vector<const ABookRecord*> matches;
+	fPool->ForEach([&](const ABookRecord* record) {
 		if (equal_ignoring_ascii_case(text, record->Field(kNicknameField)))
+			matches.push_back(record);
+		return true;
+	});
+	if (matches.size() <= 1)
+		return matches.empty() ? nullptr : matches.front();
+	for (const ABookRecord* record = fFirst; record != nullptr; record = record->fNext) {
+		if (std::find(matches.begin(), matches.end(), record) != matches.end())
 			return record;
 	}
 	return nullptr;

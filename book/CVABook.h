@@ -24,6 +24,10 @@
 #include "ABookRecord.h"
 #include "BookOwner.h"
 
+#include <memory>
+
+class RecordPool;
+
 class CVABook {
 public:
 	// owner may be null (a document without a window); otherwise the
@@ -53,7 +57,7 @@ public:
 	ABookRecord* RecordAt(int32 n) const;
 	// The position of record, or -1 when it is not in this document.
 	int32 IndexOf(const ABookRecord* record) const;
-	bool Contains(const ABookRecord* record) const { return IndexOf(record) >= 0; }
+	bool Contains(const ABookRecord* record) const;
 
 	// Unlinks and deletes a record of this document and lowers the count. The
 	// modified flag is left alone.
@@ -79,6 +83,7 @@ private:
 
 	const char* fFieldNames[kBookFieldCount];
 	BookOwner* const fOwner;
+	const std::unique_ptr<RecordPool> fPool;
 	ABookRecord* fFirst = nullptr;
 	ABookRecord* fLast = nullptr;
 	bool fModified = false;

@@ -296,6 +296,50 @@ TEST(BookTest, LookUpFindsTheFirstEqualNickname)
 	EXPECT_TRUE(book.LookUpEmail("\xC3\xA9VA", email, sizeof(email)));
 }
 
+// Document order, not the order records were made in, decides between equal
+// nicknames: after a sort, and when a new record reuses a deleted one's place.
+TEST(BookTest, LookUpFollowsDocumentOrderAfterSortsAndReuse)
+{
+	CVABook book(nullptr);
+	AddRecord(book, "bob")->SetField(kCityField, "z");
+	AddRecord(book, "Bob")->SetField(kCityField, "a");
+	book.RecordAt(0)->SetField(kEmail1Field, "made-first");
+	book.RecordAt(1)->SetField(kEmail1Field, "made-second");
+	book.SortByField(kCityField);
+
+	char email[kFieldTextLength + 1];
+	ASSERT_TRUE(book.LookUpEmail("bob", email, sizeof(email)));
+	EXPECT_STREQ(email, "made-second");
+
+	for (int i = 0; i < 300; i++)
+		AddRecord(book, ("filler" + std::to_string(i)).c_str());
+	book.DeleteRecordAt(1);  // "made-first" goes; the next record takes its place
+	ABookRecord* reused = AddRecord(book, "BOB");
+	reused->SetField(kEmail1Field, "made-last");
+	ASSERT_TRUE(book.LookUpEmail("bob", email, sizeof(email)));
+	EXPECT_STREQ(email, "made-second");
+	book.RemoveRecord(book.FirstRecord());
+	ASSERT_TRUE(book.LookUpEmail("bob", email, sizeof(email)));
+	EXPECT_STREQ(email, "made-last");
+	EXPECT_EQ(ListedField(book).size(), 301u);
+}
+
+TEST(BookTest, ContainsForgetsRemovedRecords)
+{
+	CVABook book(nullptr);
+	ABookRecord* kept = AddRecord(book, "kept");
+	ABookRecord* gone = AddRecord(book, "gone");
+	EXPECT_TRUE(book.Contains(gone));
+	book.RemoveRecord(gone);
+	EXPECT_FALSE(book.Contains(gone));
+	EXPECT_TRUE(book.Contains(kept));
+	CVABook other(nullptr);
+	EXPECT_FALSE(other.Contains(kept));
+	book.MakeEmpty();
+	EXPECT_FALSE(book.Contains(kept));
+	EXPECT_EQ(ListedField(book), Texts{});
+}
+
 TEST(BookTest, LookUpOfEmptyTextFindsTheFirstEmptyNickname)
 {
 	CVABook book(nullptr);
