@@ -7,10 +7,13 @@
 #include <StorageDefs.h>
 
 #include "AppKitHooks.h"
+#include "LinkManager.h"
 #include "MessagePort.h"
 #include "MessengerAccess.h"
 
+#include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -135,6 +138,7 @@ void BApplication::_Init(const char* signature, status_t* error)
 		be_app_messenger = BMessenger(nullptr, this);
 		be_clipboard = new BClipboard("system");
 		_PostLaunchMessages();
+		_StartListening();
 	}
 	if (error != nullptr)
 		*error = fInitStatus;
@@ -143,6 +147,7 @@ void BApplication::_Init(const char* signature, status_t* error)
 BApplication::~BApplication()
 {
 	if (be_app == this) {
+		BPrivate::LinkManager::Default().StopListening();
 		delete be_clipboard;
 		be_clipboard = nullptr;
 		be_app = nullptr;
@@ -195,6 +200,25 @@ void BApplication::_PostLaunchMessages()
 	if (!refs.IsEmpty())
 		PostMessage(&refs);
 	PostMessage(B_READY_TO_RUN);
+}
+
+// Other applications find this one by its signature through the roster's records,
+// and reach it through its socket. Without them the application still runs, alone.
+void BApplication::_StartListening()
+{
+	BPrivate::AppRecord record;
+	record.port = fPort->Token();
+	record.thread = getpid();
+	record.flags = B_MULTIPLE_LAUNCH;
+	record.signature = fSignature;
+	char executable[PATH_MAX];
+	const ssize_t length = readlink("/proc/self/exe", executable, sizeof(executable) - 1);
+	if (length > 0)
+		record.executable.assign(executable, size_t(length));
+	const status_t status = BPrivate::LinkManager::Default().StartListening(record);
+	if (status != B_OK)
+		fprintf(stderr, "%s: cannot listen for other applications: %s\n", fSignature.c_str(),
+			strerror(errno));
 }
 
 // #pragma mark - running
@@ -296,6 +320,14 @@ void BApplication::MessageReceived(BMessage* message)
 }
 
 // #pragma mark - info
+
+status_t BApplication::GetSupportedSuites(BMessage* data)
+{
+	if (data == nullptr)
+		return B_BAD_VALUE;
+	const status_t status = data->AddString("suites", "suite/vnd.Be-application");
+	return status != B_OK ? status : BLooper::GetSupportedSuites(data);
+}
 
 bool BApplication::IsLaunching() const
 {

@@ -38,6 +38,8 @@ public:
 	virtual void MessageReceived(BMessage* message);
 	virtual void DispatchMessage(BMessage* message, BHandler* handler);
 
+	virtual status_t GetSupportedSuites(BMessage* data);
+
 	bool IsLaunching() const;
 	status_t GetAppInfo(app_info* info) const;
 	// Passes the cursor to the display server once one is running.
@@ -46,6 +48,7 @@ public:
 private:
 	void _Init(const char* signature, status_t* error);
 	void _PostLaunchMessages();
+	void _StartListening();
 
 	std::string fSignature;
 	status_t fInitStatus = B_NO_INIT;

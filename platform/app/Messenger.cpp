@@ -5,6 +5,7 @@
 #include <Application.h>
 #include <Looper.h>
 
+#include "LinkManager.h"
 #include "LooperAccess.h"
 #include "LooperRegistry.h"
 #include "MessageAccess.h"
@@ -130,7 +131,7 @@ bool BMessenger::IsValid() const
 	if (fPort < 0)
 		return false;
 	if (!IsTargetLocal()) {
-		BPrivate::RemoteLink* link = sRemoteLink.load();
+		BPrivate::RemoteLink* link = BPrivate::remote_link();
 		return link != nullptr && link->IsValid(fTeam, fPort, fHandlerToken);
 	}
 	auto port = LooperRegistry::Find(fPort);
@@ -216,7 +217,7 @@ status_t BMessenger::SendMessage(BMessage* message, BMessage* reply,
 		~Cleanup()
 		{
 			if (!target.IsTargetLocal()) {
-				if (BPrivate::RemoteLink* link = sRemoteLink.load())
+				if (BPrivate::RemoteLink* link = BPrivate::remote_link())
 					link->UnwatchReply(target.fTeam, token);
 			}
 			LooperRegistry::Remove(token);
@@ -229,7 +230,7 @@ status_t BMessenger::SendMessage(BMessage* message, BMessage* reply,
 	const BMessenger replyAddress = BPrivate::MessengerAccess::Make(CurrentTeam(), replyToken,
 		B_NULL_TOKEN);
 	if (!IsTargetLocal()) {
-		if (BPrivate::RemoteLink* link = sRemoteLink.load())
+		if (BPrivate::RemoteLink* link = BPrivate::remote_link())
 			link->WatchReply(fTeam, replyToken);
 	}
 	status_t status = BPrivate::route_message(*this, std::move(outgoing), &replyAddress,
@@ -277,12 +278,8 @@ status_t route_message(const BMessenger& target, std::unique_ptr<BMessage> messa
 	};
 
 	if (team != CurrentTeam()) {
-		RemoteLink* link = sRemoteLink.load();
-		if (link == nullptr)
-			return undelivered(B_BAD_PORT_ID);
 		// The link flattens the message; this side's copy owes no reply.
-		const status_t status = link->Deliver(team, std::move(message), timeout);
-		return status;
+		return remote_link()->Deliver(team, portToken, std::move(message), timeout);
 	}
 	auto port = LooperRegistry::Find(portToken);
 	if (port == nullptr)
@@ -299,15 +296,13 @@ void set_remote_link(RemoteLink* link)
 
 RemoteLink* remote_link()
 {
-	return sRemoteLink.load();
+	RemoteLink* link = sRemoteLink.load();
+	return link != nullptr ? link : &LinkManager::Default();
 }
 
 status_t find_remote_application(const char* signature, team_id team, BMessenger* messenger)
 {
-	RemoteLink* link = sRemoteLink.load();
-	if (link == nullptr)
-		return B_BAD_VALUE;
-	return link->FindApplication(signature, team, messenger);
+	return remote_link()->FindApplication(signature, team, messenger);
 }
 
 }  // namespace BPrivate

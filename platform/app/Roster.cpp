@@ -1,6 +1,11 @@
 #include <Roster.h>
 
 #include <List.h>
+#include <Messenger.h>
+
+#include "AppKitHooks.h"
+#include "MessengerAccess.h"
+#include "RunningApps.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -106,9 +111,118 @@ void ArgumentsOf(const BMessage& message, std::vector<std::string>* arguments)
 	}
 }
 
+status_t FillInfo(const BPrivate::AppRecord& record, app_info* info)
+{
+	if (info == nullptr)
+		return B_BAD_VALUE;
+	info->thread = record.thread;
+	info->team = record.team;
+	info->port = record.port;
+	info->flags = record.flags;
+	strncpy(info->signature, record.signature.c_str(), sizeof(info->signature) - 1);
+	info->signature[sizeof(info->signature) - 1] = '\0';
+	entry_ref ref;
+	if (BPrivate::ref_for_existing_path(record.executable.c_str(), &ref) == B_OK)
+		info->ref = ref;
+	return B_OK;
+}
+
+BMessenger MessengerOf(const BPrivate::AppRecord& record)
+{
+	return BPrivate::MessengerAccess::Make(record.team, record.port, B_PREFERRED_TOKEN);
+}
+
+// Hands a launch to the running instance, if there is one.
+bool DeliverToRunning(const char* signature, BMessage* message, team_id* team,
+	status_t* status)
+{
+	BPrivate::AppRecord record;
+	if (!BPrivate::RunningApps::Find(signature, -1, &record))
+		return false;
+	*status = MessengerOf(record).SendMessage(message, static_cast<BHandler*>(nullptr), 5000000);
+	if (*status == B_OK)
+		*status = B_ALREADY_RUNNING;
+	if (team != nullptr)
+		*team = record.team;
+	return true;
+}
+
+status_t StartRecorded(const char* signature, const std::vector<std::string>& arguments,
+	team_id* team)
+{
+	std::string executable;
+	const status_t status = BPrivate::RunningApps::RecordedExecutable(signature, &executable);
+	if (status != B_OK)
+		return status;
+	std::vector<std::string> command{executable};
+	command.insert(command.end(), arguments.begin(), arguments.end());
+	return SpawnDetached(command, team);
+}
+
 }  // namespace
 
 const BRoster* be_roster = &sRoster;
+
+bool BRoster::IsRunning(const char* signature) const
+{
+	BPrivate::AppRecord record;
+	return BPrivate::RunningApps::Find(signature, -1, &record);
+}
+
+team_id BRoster::TeamFor(const char* signature) const
+{
+	BPrivate::AppRecord record;
+	return BPrivate::RunningApps::Find(signature, -1, &record) ? record.team : B_ERROR;
+}
+
+void BRoster::GetAppList(BList* teamIDList) const
+{
+	if (teamIDList == nullptr)
+		return;
+	for (const BPrivate::AppRecord& record : BPrivate::RunningApps::List())
+		teamIDList->AddItem(reinterpret_cast<void*>(intptr_t(record.team)));
+}
+
+void BRoster::GetAppList(const char* signature, BList* teamIDList) const
+{
+	if (teamIDList == nullptr || signature == nullptr)
+		return;
+	for (const BPrivate::AppRecord& record : BPrivate::RunningApps::List()) {
+		if (strcasecmp(record.signature.c_str(), signature) == 0)
+			teamIDList->AddItem(reinterpret_cast<void*>(intptr_t(record.team)));
+	}
+}
+
+status_t BRoster::GetAppInfo(const char* signature, app_info* info) const
+{
+	BPrivate::AppRecord record;
+	if (signature == nullptr || info == nullptr)
+		return B_BAD_VALUE;
+	if (!BPrivate::RunningApps::Find(signature, -1, &record))
+		return B_ERROR;
+	return FillInfo(record, info);
+}
+
+status_t BRoster::GetRunningAppInfo(team_id team, app_info* info) const
+{
+	BPrivate::AppRecord record;
+	if (info == nullptr)
+		return B_BAD_VALUE;
+	if (!BPrivate::RunningApps::FindTeam(team, &record))
+		return B_BAD_TEAM_ID;
+	return FillInfo(record, info);
+}
+
+status_t BRoster::FindApp(const char* signature, entry_ref* app) const
+{
+	if (signature == nullptr || app == nullptr)
+		return B_BAD_VALUE;
+	std::string executable;
+	const status_t status = BPrivate::RunningApps::RecordedExecutable(signature, &executable);
+	if (status != B_OK)
+		return status;
+	return BPrivate::ref_for_existing_path(executable.c_str(), app);
+}
 
 BRoster::BRoster() = default;
 BRoster::~BRoster() = default;
@@ -118,39 +232,69 @@ status_t BRoster::Launch(const char* mimeType, int argc, const char* const* args
 {
 	if (mimeType == nullptr || argc < 0 || (argc > 0 && args == nullptr))
 		return B_BAD_VALUE;
-	if (!IsBrowser(mimeType))
-		return B_LAUNCH_FAILED_APP_NOT_FOUND;
 	std::vector<std::string> arguments;
 	for (int i = 0; i < argc; i++) {
 		if (args[i] == nullptr)
 			return B_BAD_VALUE;
 		arguments.push_back(args[i]);
 	}
-	return LaunchBrowser(arguments, appTeam);
+	if (IsBrowser(mimeType))
+		return LaunchBrowser(arguments, appTeam);
+	BMessage argv(B_ARGV_RECEIVED);
+	argv.AddString("argv", mimeType);
+	for (const std::string& argument : arguments)
+		argv.AddString("argv", argument);
+	argv.AddInt32("argc", int32(arguments.size() + 1));
+	status_t status = B_OK;
+	if (DeliverToRunning(mimeType, &argv, appTeam, &status))
+		return status;
+	return StartRecorded(mimeType, arguments, appTeam);
 }
 
 status_t BRoster::Launch(const char* mimeType, BMessage* initialMessage, team_id* appTeam) const
 {
 	if (mimeType == nullptr)
 		return B_BAD_VALUE;
-	if (!IsBrowser(mimeType))
-		return B_LAUNCH_FAILED_APP_NOT_FOUND;
 	std::vector<std::string> arguments;
 	if (initialMessage != nullptr)
 		ArgumentsOf(*initialMessage, &arguments);
-	return LaunchBrowser(arguments, appTeam);
+	if (IsBrowser(mimeType))
+		return LaunchBrowser(arguments, appTeam);
+	status_t status = B_OK;
+	if (initialMessage != nullptr && DeliverToRunning(mimeType, initialMessage, appTeam, &status))
+		return status;
+	if (initialMessage == nullptr) {
+		BPrivate::AppRecord record;
+		if (BPrivate::RunningApps::Find(mimeType, -1, &record)) {
+			if (appTeam != nullptr)
+				*appTeam = record.team;
+			return B_ALREADY_RUNNING;
+		}
+	}
+	return StartRecorded(mimeType, arguments, appTeam);
 }
 
 status_t BRoster::Launch(const char* mimeType, BList* messageList, team_id* appTeam) const
 {
 	if (mimeType == nullptr)
 		return B_BAD_VALUE;
-	if (!IsBrowser(mimeType))
-		return B_LAUNCH_FAILED_APP_NOT_FOUND;
 	std::vector<std::string> arguments;
 	for (int32 i = 0; messageList != nullptr && i < messageList->CountItems(); i++) {
 		if (auto* message = static_cast<BMessage*>(messageList->ItemAt(i)))
 			ArgumentsOf(*message, &arguments);
 	}
-	return LaunchBrowser(arguments, appTeam);
+	if (IsBrowser(mimeType))
+		return LaunchBrowser(arguments, appTeam);
+	BPrivate::AppRecord record;
+	if (BPrivate::RunningApps::Find(mimeType, -1, &record)) {
+		const BMessenger target = MessengerOf(record);
+		for (int32 i = 0; messageList != nullptr && i < messageList->CountItems(); i++) {
+			if (auto* message = static_cast<BMessage*>(messageList->ItemAt(i)))
+				target.SendMessage(message, static_cast<BHandler*>(nullptr), 5000000);
+		}
+		if (appTeam != nullptr)
+			*appTeam = record.team;
+		return B_ALREADY_RUNNING;
+	}
+	return StartRecorded(mimeType, arguments, appTeam);
 }

@@ -38,8 +38,22 @@ public:
 	BRoster();
 	~BRoster();
 
-	// Starts the application and returns without waiting for it. team, if given,
-	// receives the new process's id.
+	// Running applications. A registration left by a process that died is ignored
+	// and removed.
+	bool IsRunning(const char* signature) const;
+	team_id TeamFor(const char* signature) const;
+	// Fills the list with team ids (as pointer-sized integers), earliest first.
+	void GetAppList(BList* teamIDList) const;
+	void GetAppList(const char* signature, BList* teamIDList) const;
+	status_t GetAppInfo(const char* signature, app_info* info) const;
+	status_t GetRunningAppInfo(team_id team, app_info* info) const;
+	// The executable last registered for the signature.
+	status_t FindApp(const char* signature, entry_ref* app) const;
+
+	// A running application gets the arguments as B_ARGV_RECEIVED (or the message
+	// as it is) and the result is B_ALREADY_RUNNING with its team; otherwise the
+	// executable last registered for the signature starts, without waiting, and team
+	// receives the new process's id. The browser's signature runs the opener.
 	status_t Launch(const char* mimeType, int argc, const char* const* args,
 		team_id* appTeam = nullptr) const;
 	status_t Launch(const char* mimeType, BMessage* initialMessage = nullptr,

@@ -5,6 +5,7 @@
 #ifndef _CVAB_APP_KIT_HOOKS_H
 #define _CVAB_APP_KIT_HOOKS_H
 
+#include <EntryRef.h>
 #include <Message.h>
 
 #include <string>
@@ -38,6 +39,9 @@ public:
 };
 
 void set_clipboard_backend(ClipboardBackend* backend);
+
+// The entry_ref of an existing entry, through its real path (symbolic links resolved).
+status_t ref_for_existing_path(const char* path, entry_ref* ref);
 
 }  // namespace BPrivate
 

@@ -19,12 +19,12 @@ namespace BPrivate {
 status_t route_message(const BMessenger& target, std::unique_ptr<BMessage> message,
 	const BMessenger* replyTo, bigtime_t timeout);
 
-// The link between processes installs itself here; without it, messengers of other
-// teams answer B_BAD_PORT_ID.
+// The link between processes; the socket link is installed on first use, tests may
+// put another in its place.
 class RemoteLink {
 public:
 	virtual ~RemoteLink() = default;
-	virtual status_t Deliver(team_id team, std::unique_ptr<BMessage> message,
+	virtual status_t Deliver(team_id team, int32 port, std::unique_ptr<BMessage> message,
 		bigtime_t timeout) = 0;
 	virtual bool IsValid(team_id team, int32 port, int32 handler) = 0;
 	// A synchronous sender waits on the local reply port; if the team dies first,
