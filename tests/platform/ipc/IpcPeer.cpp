@@ -4,11 +4,14 @@
 //   'ping' -> 'pong' with "value" + 1 and its "team"
 //   'hold' -> kept unanswered for ever
 //   'fwd ' -> sends 'back' (with its "team") to the messenger in "target"
+//   'attr' -> writes the attribute "name" of the file "path": int32 "value" or
+//             string "text"; answers 'done' with the status
 //   scripting: the handler "counter" has the property "Value" (get and set)
 #include <Application.h>
 #include <EntryRef.h>
 #include <Handler.h>
 #include <Messenger.h>
+#include <Node.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -127,6 +130,22 @@ public:
 					status = target.SendMessage(&back);
 				BMessage reply('done');
 				reply.AddInt32("status", status);
+				message->SendReply(&reply);
+				break;
+			}
+			case 'attr': {
+				BNode node(message->GetString("path", ""));
+				const char* name = message->GetString("name", "");
+				ssize_t written;
+				if (message->HasString("text")) {
+					const char* text = message->GetString("text", "");
+					written = node.WriteAttr(name, B_STRING_TYPE, 0, text, strlen(text) + 1);
+				} else {
+					const int32 value = message->GetInt32("value", 0);
+					written = node.WriteAttr(name, B_INT32_TYPE, 0, &value, sizeof(value));
+				}
+				BMessage reply('done');
+				reply.AddInt32("status", written < 0 ? status_t(written) : B_OK);
 				message->SendReply(&reply);
 				break;
 			}
