@@ -153,7 +153,7 @@ ssize_t BFile::Read(void* buffer, size_t size)
 	if (InitCheck() != B_OK)
 		return InitCheck();
 	if (!IsReadable())
-		return B_NOT_ALLOWED;
+		return B_FILE_ERROR;
 	const ssize_t result = read(_Descriptor(), buffer, size);
 	return result >= 0 ? result : status_from_errno(errno);
 }
@@ -163,7 +163,7 @@ ssize_t BFile::Write(const void* buffer, size_t size)
 	if (InitCheck() != B_OK)
 		return InitCheck();
 	if (!IsWritable())
-		return B_NOT_ALLOWED;
+		return B_FILE_ERROR;
 	const ssize_t result = write(_Descriptor(), buffer, size);
 	return result >= 0 ? result : status_from_errno(errno);
 }
@@ -173,7 +173,7 @@ ssize_t BFile::ReadAt(off_t position, void* buffer, size_t size)
 	if (InitCheck() != B_OK)
 		return InitCheck();
 	if (!IsReadable())
-		return B_NOT_ALLOWED;
+		return B_FILE_ERROR;
 	if (position < 0)
 		return B_BAD_VALUE;
 	const ssize_t result = pread(_Descriptor(), buffer, size, position);
@@ -185,7 +185,7 @@ ssize_t BFile::WriteAt(off_t position, const void* buffer, size_t size)
 	if (InitCheck() != B_OK)
 		return InitCheck();
 	if (!IsWritable())
-		return B_NOT_ALLOWED;
+		return B_FILE_ERROR;
 	if (position < 0)
 		return B_BAD_VALUE;
 	const ssize_t result = pwrite(_Descriptor(), buffer, size, position);
@@ -224,6 +224,6 @@ status_t BFile::SetSize(off_t size)
 	if (size < 0)
 		return B_BAD_VALUE;
 	if (!IsWritable())
-		return B_NOT_ALLOWED;
+		return B_FILE_ERROR;
 	return ftruncate(_Descriptor(), size) == 0 ? B_OK : status_from_errno(errno);
 }

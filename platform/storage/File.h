@@ -32,6 +32,8 @@ public:
 	status_t SetTo(const BDirectory* directory, const char* path, uint32 openMode);
 	void Unset();
 
+	// Reading or writing what the open mode does not allow gives B_FILE_ERROR, as
+	// the kernel answers for a descriptor not open that way.
 	bool IsReadable() const;
 	bool IsWritable() const;
 
