@@ -1,0 +1,36 @@
+// An address-book file on disk: reading one into a document, saving a document
+// safely (the old file is replaced only once the new one is complete on disk),
+// and reading the window frame stored with it. The window-side ReadBookFile,
+// WriteBookFile and SaveAsReply wrap these and keep the preferences.
+// Threading: any thread; the document is filled and read with its owner locked
+// (see CVABook.h), the file work itself runs unlocked.
+#ifndef _BOOK_FILE_H
+#define _BOOK_FILE_H
+
+#include "BookBody.h"
+
+#include <EntryRef.h>
+
+#include <string>
+
+// Reads the file named by ref into book, which should be empty. The layout
+// comes from the file's "BEOS:TYPE"; a file without one is read in 21 columns
+// when every line has 21, else in 20. A file that cannot be opened for reading
+// and writing is opened read-only. absolutePath (may be null) receives the
+// file's absolute path with links resolved, also when reading fails. Returns
+// B_OK, or the error that left the book empty.
+status_t LoadBookFile(const entry_ref* ref, CVABook* book, std::string* absolutePath);
+
+// Saves book to the file named by ref (a symbolic link is followed and its
+// target replaced): body, type and frame attributes, the old file's other
+// attributes and its permissions, written to a new file beside it, flushed and
+// renamed over it. On any failure the old file is left exactly as it was, the
+// new one is removed and the error returned. The modified flag is not touched.
+// absolutePath (may be null) receives the saved file's absolute path.
+status_t SaveBookFile(const entry_ref* ref, const CVABook* book, const book_frame& frame,
+	std::string* absolutePath);
+
+// The window frame stored with the file; an error when it has none.
+status_t ReadBookFrame(const entry_ref* ref, book_frame* frame);
+
+#endif
