@@ -1,15 +1,24 @@
 // Started by the loader tests with a controlled environment. Standard output is
 // left to the loader; everything this program reports goes to standard error as
-// "key=value" lines. With an argument, "LIBRARY_PATH" is set to it after the first
-// decision, to show that the decision holds.
+// "key=value" lines. It makes the application's round of PREF calls, so the tests
+// can tell from the files left behind who answered. With an argument,
+// "LIBRARY_PATH" is set to it after the first decision, to show that it holds.
+#include <PREF.h>
 #include <PreferencesLoader.h>
 
+#include <TypeConstants.h>
 #include <image.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
+
+void Report(const char* key, status_t status)
+{
+	std::fprintf(stderr, "%s=%d\n", key, int(status));
+}
 
 void ReportAddOns()
 {
@@ -21,14 +30,52 @@ void ReportAddOns()
 	}
 }
 
+void UseSettings(PREFAppHandle app)
+{
+	PREFSetHandle set = nullptr;
+	Report("load", PREFLoadSet(app, "settings", true, &set));
+	const char path[] = "/books/friends";
+	Report("setdata", PREFSetData(set, "LastFileSaved", path, sizeof(path), B_STRING_TYPE));
+
+	const void* data = nullptr;
+	ssize_t size = 0;
+	type_code type = 0;
+	Report("getdata", PREFGetData(set, "LastFileSaved", &data, &size, &type));
+	const bool same = type == B_STRING_TYPE && size == ssize_t(sizeof(path))
+		&& std::memcmp(data, path, sizeof(path)) == 0;
+	std::fprintf(stderr, "same=%d\n", int(same));
+	Report("missing", PREFGetData(set, "NeverSet", &data, &size, &type));
+
+	PREFTransaction transaction = nullptr;
+	Report("begin", PREFBeginTransaction(set, &transaction));
+	Report("end", PREFEndTransaction(transaction));
+	Report("save", PREFSaveSet(set));
+	Report("dispose", PREFDisposeSet(&set));
+	std::fprintf(stderr, "cleared=%d\n", int(set == nullptr));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-	std::fprintf(stderr, "loader=%d\n", int(LoadPreferencesLibrary()));
+	PREFAppHandle app = nullptr;
+	const status_t init = PREFInit("x-vnd.loader-child", &app);
+	Report("init", init);
+	if (init == B_OK)
+		UseSettings(app);
+
+	// Only the built-in store refuses a "/" in the name.
+	PREFAppHandle slashed = nullptr;
+	const status_t slash = PREFInit("with/slash", &slashed);
+	Report("slash", slash);
+	if (slash == B_OK)
+		PREFShutdown(slashed);
+	Report("shutdown", PREFShutdown(app));
+
+	Report("loader", LoadPreferencesLibrary());
 	if (argc > 1)
 		setenv("LIBRARY_PATH", argv[1], 1);
-	std::fprintf(stderr, "again=%d\n", int(LoadPreferencesLibrary()));
+	Report("again", LoadPreferencesLibrary());
 	if (LoadPreferencesLibrary() == B_OK) {
 		int32 (*version)() = reinterpret_cast<int32 (*)()>(
 			PreferencesLibraryEntry(PrefsEntry::Version));

@@ -1,5 +1,6 @@
 // The library search, each case in a fresh process since the decision is made once
 // per process, and the application directory it starts from.
+#include <PREF.h>
 #include <PreferencesLoader.h>
 
 #include "ChildProcess.h"
@@ -12,6 +13,7 @@
 #include <dlfcn.h>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -45,12 +47,46 @@ int ReportedStatus(const ChildResult& result, const std::string& key)
 	return values.size() == 1 ? std::atoi(values[0].c_str()) : INT_MIN + 1;
 }
 
+off_t FileSize(const std::string& path)
+{
+	struct stat st;
+	return stat(path.c_str(), &st) == 0 ? st.st_size : -1;
+}
+
 class LoaderChild : public testing::Test {
 protected:
+	// The child's round of calls, answered by whoever answers.
+	void ExpectRoundAnswered(const ChildResult& result)
+	{
+		for (const char* key : {"init", "load", "setdata", "getdata", "begin", "end", "save",
+				"dispose", "shutdown"})
+			EXPECT_EQ(ReportedStatus(result, key), B_OK) << key;
+		EXPECT_EQ(Reported(result, "same"), std::vector<std::string>{"1"});
+		EXPECT_EQ(Reported(result, "cleared"), std::vector<std::string>{"1"});
+		EXPECT_EQ(ReportedStatus(result, "missing"), PREF_NOT_FOUND);
+	}
+
+	void ExpectLibraryAnswered(const ChildResult& result)
+	{
+		ExpectRoundAnswered(result);
+		EXPECT_EQ(ReportedStatus(result, "slash"), B_OK);
+		EXPECT_GT(FileSize(fConfig.Path() + "/test-libprefs/x-vnd.loader-child.settings.user"),
+			0);
+		EXPECT_EQ(FileSize(fBuiltInDirectory), -1);
+	}
+
+	void ExpectBuiltInAnswered(const ChildResult& result)
+	{
+		ExpectRoundAnswered(result);
+		EXPECT_EQ(ReportedStatus(result, "slash"), B_BAD_VALUE);
+		EXPECT_GT(FileSize(fBuiltInDirectory + "/settings"), 4);
+		EXPECT_EQ(FileSize(fConfig.Path() + "/test-libprefs"), -1);
+	}
+
 	ChildResult Run(const char* libraryPath, std::vector<std::string> arguments = {})
 	{
 		std::vector<std::string> environment{"XDG_CONFIG_HOME=" + fConfig.Path(),
-			"HOME=" + fConfig.Path()};
+			"XDG_DATA_HOME=" + fConfig.Path(), "HOME=" + fConfig.Path()};
 		if (libraryPath != nullptr)
 			environment.push_back(std::string("LIBRARY_PATH=") + libraryPath);
 		return RunChild(PREFS_CHILD, arguments, environment);
@@ -60,6 +96,7 @@ protected:
 	const std::string fCompleteLibrary = fChildDirectory + "/lib/libprefs.so";
 	const std::string fIncompleteDirectory = PREFS_INCOMPLETE_DIR;
 	TemporaryDirectory fConfig;
+	const std::string fBuiltInDirectory = fConfig.Path() + "/_LP_x-vnd.loader-child";
 };
 
 }  // namespace
@@ -79,6 +116,7 @@ TEST_F(LoaderChild, LibraryInTheApplicationsLibDirectoryLoadsAndEndsTheWalk)
 	EXPECT_EQ(Reported(result, "version"), std::vector<std::string>{"1"});
 	// The directory keeps its trailing slash, then the element from its "/" on.
 	EXPECT_EQ(Reported(result, "addon"), std::vector<std::string>{fCompleteLibrary});
+	ExpectLibraryAnswered(result);
 }
 
 TEST_F(LoaderChild, NoLibraryPathAndNoLibraryIsSilentAndFinal)
@@ -96,6 +134,7 @@ TEST_F(LoaderChild, NoLibraryPathAndNoLibraryIsSilentAndFinal)
 	EXPECT_LT(ReportedStatus(result, "loader"), 0);
 	EXPECT_LT(ReportedStatus(result, "again"), 0);
 	EXPECT_TRUE(Reported(result, "addon").empty());
+	ExpectBuiltInAnswered(result);
 }
 
 TEST_F(LoaderChild, LibraryWithoutOneEntryPointPrintsItsNameOnceAndStaysLoaded)
@@ -105,10 +144,12 @@ TEST_F(LoaderChild, LibraryWithoutOneEntryPointPrintsItsNameOnceAndStaysLoaded)
 
 	ASSERT_EQ(result.exitStatus, 0) << result.err;
 	EXPECT_EQ(result.out, "PREFRemoveSet\n");
-	EXPECT_EQ(ReportedStatus(result, "loader"), B_MISSING_SYMBOL);
+	// The first call, inside PREFInit, failed for good: the state is -1 since.
+	EXPECT_EQ(ReportedStatus(result, "loader"), -1);
 	EXPECT_EQ(ReportedStatus(result, "again"), -1);
 	EXPECT_EQ(Reported(result, "addon"),
 		std::vector<std::string>{fIncompleteDirectory + "/libprefs.so"});
+	ExpectBuiltInAnswered(result);
 }
 
 TEST_F(LoaderChild, EmptyElementsAreSkippedAndOtherElementsTakenAsTheyAre)
@@ -122,6 +163,7 @@ TEST_F(LoaderChild, EmptyElementsAreSkippedAndOtherElementsTakenAsTheyAre)
 	EXPECT_EQ(ReportedStatus(result, "loader"), B_OK);
 	EXPECT_EQ(Reported(result, "addon"),
 		std::vector<std::string>{fChildDirectory + "lib/libprefs.so"});
+	ExpectLibraryAnswered(result);
 }
 
 TEST_F(LoaderChild, WalkWithoutAnyLibraryFailsSilently)
@@ -134,6 +176,7 @@ TEST_F(LoaderChild, WalkWithoutAnyLibraryFailsSilently)
 	EXPECT_EQ(result.out, "");
 	EXPECT_LT(ReportedStatus(result, "loader"), 0);
 	EXPECT_TRUE(Reported(result, "addon").empty());
+	ExpectBuiltInAnswered(result);
 }
 
 TEST(ApplicationDirectory, IsTheExecutablesDirectoryWithItsSlash)

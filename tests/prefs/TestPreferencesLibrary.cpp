@@ -1,7 +1,7 @@
 // A small shared preferences library for the loader tests, with its own storage:
-// each set is an in-memory map, saved as a text file of hex-encoded lines
-// ("name type bytes") under $XDG_CONFIG_HOME/test-libprefs. Built twice, once
-// without "PREFRemoveSet" (TEST_LIBPREFS_INCOMPLETE).
+// each set is an in-memory map, saved as a file of (name, type, bytes) records
+// under $XDG_CONFIG_HOME/test-libprefs. Built twice, once without "PREFRemoveSet"
+// (TEST_LIBPREFS_INCOMPLETE).
 // Threading: every entry point takes the library's one mutex.
 #include <PREF.h>
 
@@ -10,7 +10,6 @@
 #include <fstream>
 #include <map>
 #include <mutex>
-#include <sstream>
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -26,7 +25,6 @@ struct pref_set {
 	std::string file;
 	int32 refCount;
 	std::map<std::string, Value> values;
-	struct pref_transaction* transaction;
 };
 
 struct pref_app {
@@ -36,9 +34,7 @@ struct pref_app {
 };
 
 struct pref_transaction {
-	pref_set* set;
 	int fd;
-	int32 count;
 };
 
 namespace {
@@ -46,85 +42,57 @@ namespace {
 std::mutex sMutex;
 std::map<std::string, pref_app*> sApps;
 
-std::string Hex(const std::string& bytes)
-{
-	static const char kDigits[] = "0123456789abcdef";
-	std::string hex;
-	for (unsigned char c : bytes) {
-		hex += kDigits[c >> 4];
-		hex += kDigits[c & 0xF];
-	}
-	return hex.empty() ? "-" : hex;
-}
-
-std::string Unhex(const std::string& hex)
-{
-	std::string bytes;
-	if (hex == "-")
-		return bytes;
-	for (size_t i = 0; i + 1 < hex.size(); i += 2)
-		bytes += char(std::stoi(hex.substr(i, 2), nullptr, 16));
-	return bytes;
-}
-
-std::string StorageDirectory()
-{
-	const char* config = std::getenv("XDG_CONFIG_HOME");
-	std::string directory = std::string(config != nullptr ? config : "/tmp") + "/test-libprefs";
-	mkdir(directory.c_str(), 0777);
-	return directory;
-}
-
 std::string FileFor(const std::string& app, const std::string& set, bool perUser)
 {
+	const char* config = std::getenv("XDG_CONFIG_HOME");
+	const std::string directory = std::string(config != nullptr ? config : "/tmp")
+		+ "/test-libprefs";
+	mkdir(directory.c_str(), 0777);
 	std::string name = app + "." + set + (perUser ? ".user" : ".common");
 	for (char& c : name) {
 		if (c == '/')
 			c = '%';
 	}
-	return StorageDirectory() + "/" + name;
+	return directory + "/" + name;
+}
+
+void WriteString(std::ostream& out, const std::string& text)
+{
+	const uint32 size = uint32(text.size());
+	out.write(reinterpret_cast<const char*>(&size), sizeof(size));
+	out.write(text.data(), std::streamsize(size));
+}
+
+bool ReadString(std::istream& in, std::string* text)
+{
+	uint32 size = 0;
+	if (!in.read(reinterpret_cast<char*>(&size), sizeof(size)) || size > (1u << 20))
+		return false;
+	text->resize(size);
+	return bool(in.read(text->data(), std::streamsize(size)));
 }
 
 void ReadValues(pref_set* set)
 {
-	set->values.clear();
-	std::ifstream in(set->file);
-	std::string line;
-	while (std::getline(in, line)) {
-		std::istringstream fields(line);
-		std::string name, bytes;
-		unsigned long type = 0;
-		if (fields >> name >> std::hex >> type >> bytes)
-			set->values[Unhex(name)] = Value{type_code(type), Unhex(bytes)};
-	}
+	std::ifstream in(set->file, std::ios::binary);
+	std::string name;
+	Value value;
+	while (ReadString(in, &name)
+		&& in.read(reinterpret_cast<char*>(&value.type), sizeof(value.type))
+		&& ReadString(in, &value.bytes))
+		set->values[name] = value;
 }
 
 status_t WriteValues(const pref_set* set)
 {
-	std::ofstream out(set->file, std::ios::trunc);
-	for (const auto& [name, value] : set->values)
-		out << Hex(name) << ' ' << std::hex << value.type << ' ' << Hex(value.bytes) << '\n';
+	std::ofstream out(set->file, std::ios::binary | std::ios::trunc);
+	for (const auto& [name, value] : set->values) {
+		WriteString(out, name);
+		out.write(reinterpret_cast<const char*>(&value.type), sizeof(value.type));
+		WriteString(out, value.bytes);
+	}
 	out.close();
 	return out ? B_OK : B_IO_ERROR;
-}
-
-bool IsLive(pref_app* app)
-{
-	for (const auto& [name, live] : sApps) {
-		if (live == app)
-			return true;
-	}
-	return false;
-}
-
-void DestroySet(pref_set* set)
-{
-	set->app->sets.erase(set->file);
-	if (set->transaction != nullptr) {
-		close(set->transaction->fd);
-		delete set->transaction;
-	}
-	delete set;
 }
 
 }  // namespace
@@ -138,8 +106,6 @@ int32 PREFVersion()
 
 status_t PREFInit(const char* appName, PREFAppHandle* outApp)
 {
-	if (appName == nullptr || outApp == nullptr)
-		return B_BAD_VALUE;
 	std::lock_guard<std::mutex> lock(sMutex);
 	pref_app*& app = sApps[appName];
 	if (app == nullptr)
@@ -152,12 +118,10 @@ status_t PREFInit(const char* appName, PREFAppHandle* outApp)
 status_t PREFShutdown(PREFAppHandle app)
 {
 	std::lock_guard<std::mutex> lock(sMutex);
-	if (!IsLive(app))
-		return PREF_NOT_FOUND;
 	if (--app->refCount > 0)
 		return B_OK;
-	while (!app->sets.empty())
-		DestroySet(app->sets.begin()->second);
+	for (const auto& [file, set] : app->sets)
+		delete set;
 	sApps.erase(app->name);
 	delete app;
 	return B_OK;
@@ -165,16 +129,11 @@ status_t PREFShutdown(PREFAppHandle app)
 
 status_t PREFLoadSet(PREFAppHandle app, const char* setName, bool perUser, PREFSetHandle* outSet)
 {
-	if (setName == nullptr || outSet == nullptr)
-		return B_BAD_VALUE;
-	*outSet = nullptr;
 	std::lock_guard<std::mutex> lock(sMutex);
-	if (!IsLive(app))
-		return PREF_NOT_FOUND;
 	const std::string file = FileFor(app->name, setName, perUser);
 	pref_set*& set = app->sets[file];
 	if (set == nullptr) {
-		set = new pref_set{app, file, 0, {}, nullptr};
+		set = new pref_set{app, file, 0, {}};
 		ReadValues(set);
 	}
 	set->refCount++;
@@ -184,29 +143,17 @@ status_t PREFLoadSet(PREFAppHandle app, const char* setName, bool perUser, PREFS
 
 status_t PREFSaveSet(PREFSetHandle set)
 {
-	if (set == nullptr)
-		return B_BAD_VALUE;
 	std::lock_guard<std::mutex> lock(sMutex);
 	return WriteValues(set);
 }
 
-status_t PREFReloadSet(PREFSetHandle set)
-{
-	if (set == nullptr)
-		return B_BAD_VALUE;
-	std::lock_guard<std::mutex> lock(sMutex);
-	ReadValues(set);
-	return B_OK;
-}
-
 status_t PREFDisposeSet(PREFSetHandle* setp)
 {
-	if (setp == nullptr || *setp == nullptr)
-		return B_BAD_VALUE;
 	std::lock_guard<std::mutex> lock(sMutex);
 	if (--(*setp)->refCount > 0)
 		return B_OK;
-	DestroySet(*setp);
+	(*setp)->app->sets.erase((*setp)->file);
+	delete *setp;
 	*setp = nullptr;
 	return B_OK;
 }
@@ -214,27 +161,14 @@ status_t PREFDisposeSet(PREFSetHandle* setp)
 status_t PREFSetData(PREFSetHandle set, const char* name, const void* data, ssize_t size,
 	type_code type)
 {
-	if (set == nullptr || name == nullptr || size < 0 || (data == nullptr && size > 0))
-		return B_BAD_VALUE;
 	std::lock_guard<std::mutex> lock(sMutex);
 	set->values[name] = Value{type, std::string(static_cast<const char*>(data), size_t(size))};
 	return B_OK;
 }
 
-status_t PREFDelete(PREFSetHandle set, const char* name)
-{
-	if (set == nullptr || name == nullptr)
-		return B_BAD_VALUE;
-	std::lock_guard<std::mutex> lock(sMutex);
-	return set->values.erase(name) > 0 ? B_OK : PREF_NOT_FOUND;
-}
-
 status_t PREFGetData(PREFSetHandle set, const char* name, const void** outData,
 	ssize_t* outSize, type_code* outType)
 {
-	if (set == nullptr || name == nullptr || outData == nullptr || outSize == nullptr
-		|| outType == nullptr)
-		return B_BAD_VALUE;
 	std::lock_guard<std::mutex> lock(sMutex);
 	auto found = set->values.find(name);
 	if (found == set->values.end())
@@ -247,38 +181,25 @@ status_t PREFGetData(PREFSetHandle set, const char* name, const void** outData,
 
 status_t PREFBeginTransaction(PREFSetHandle set, PREFTransaction* outTransaction)
 {
-	if (set == nullptr || outTransaction == nullptr)
-		return B_BAD_VALUE;
-	std::lock_guard<std::mutex> lock(sMutex);
-	if (set->transaction == nullptr) {
-		const int fd = open(set->file.c_str(), O_RDWR | O_CREAT, 0666);
-		if (fd < 0)
-			return B_IO_ERROR;
-		if (flock(fd, LOCK_EX) != 0) {
-			close(fd);
-			return B_IO_ERROR;
-		}
-		set->transaction = new pref_transaction{set, fd, 0};
+	const int fd = open(set->file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+	if (fd < 0 || flock(fd, LOCK_EX) != 0) {
+		close(fd);
+		return B_IO_ERROR;
 	}
-	set->transaction->count++;
-	*outTransaction = set->transaction;
+	*outTransaction = new pref_transaction{fd};
 	return B_OK;
 }
 
 status_t PREFEndTransaction(PREFTransaction transaction)
 {
-	if (transaction == nullptr)
-		return B_BAD_VALUE;
-	std::lock_guard<std::mutex> lock(sMutex);
-	if (--transaction->count > 0)
-		return B_OK;
 	close(transaction->fd);
-	transaction->set->transaction = nullptr;
 	delete transaction;
 	return B_OK;
 }
 
-// The rest are never called by the program; they exist so that the library is whole.
+// The program never calls the rest; they exist so that the library is whole.
+status_t PREFReloadSet(PREFSetHandle) { return B_UNSUPPORTED; }
+status_t PREFDelete(PREFSetHandle, const char*) { return B_UNSUPPORTED; }
 status_t PREFGetMessage(PREFSetHandle, void**) { return B_UNSUPPORTED; }
 status_t PREFListApplications(void**, const char**) { return B_UNSUPPORTED; }
 status_t PREFDisposeApplicationCookie(void*) { return B_UNSUPPORTED; }
