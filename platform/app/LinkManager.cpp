@@ -285,7 +285,10 @@ void LinkManager::_ReadLoop(std::shared_ptr<Connection> connection)
 		}
 	}
 	_Close(connection);
+	// Under the write lock, so no writer can send to the number after it is reused.
+	std::lock_guard<std::mutex> lock(connection->writeMutex);
 	close(connection->fd);
+	connection->fd = -1;
 }
 
 // #pragma mark - the remote link interface

@@ -280,6 +280,7 @@ void BLooper::Quit()
 		fTerminating = true;
 		return;
 	}
+	assert(IsLocked());  // the platform requires the caller to hold the lock
 	const thread_id thread = fThread;
 	std::shared_ptr<BPrivate::MessagePort> port = fPort;
 	_PostQuit();
