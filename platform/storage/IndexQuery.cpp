@@ -28,14 +28,13 @@ status_t query_index(dev_t device, const char* attribute,
 			status != B_OK) {
 		return status;
 	}
-	std::set<std::string> seen;
+	// A node recorded under two names (a hard link, a rename) is reported once.
+	std::set<ino_t> seen;
 	for (const std::string& path : paths) {
-		if (!seen.insert(path).second)
-			continue;
 		BNode node(path.c_str());
 		struct stat st;
 		// A node that moved to another device is no longer in this one's index.
-		if (node.GetStat(&st) != B_OK || st.st_dev != device)
+		if (node.GetStat(&st) != B_OK || st.st_dev != device || !seen.insert(st.st_ino).second)
 			continue;
 		attr_info info;
 		if (node.GetAttrInfo(attribute, &info) != B_OK)

@@ -140,6 +140,13 @@ TEST_F(IndexTest, AttributesWrittenBeforeTheIndexNeedRewriting)
 	std::vector<std::string> paths;
 	ASSERT_EQ(IndexStore::ReadNodes(fDevice, "Late", nullptr, &paths), B_OK);
 	EXPECT_EQ(paths.size(), 1u);
+
+	// Nor does a second name of the same node, though both are recorded.
+	ASSERT_EQ(link(file.c_str(), (fDir / "second-name").c_str()), 0);
+	WriteInt(fDir / "second-name", "Late", 1);
+	ASSERT_EQ(IndexStore::ReadNodes(fDevice, "Late", nullptr, &paths), B_OK);
+	EXPECT_EQ(paths.size(), 2u);
+	EXPECT_EQ(Query("Late == 1").size(), 1u);
 }
 
 TEST_F(IndexTest, StringQueriesAndPredicates)
