@@ -238,6 +238,9 @@ status_t SaveBookFile(const entry_ref* ref, const CVABook* book, const book_fram
 	const bool hasOld = target.GetStat(&oldStat) == B_OK;
 	if (hasOld && (status = old.SetTo(&target)) != B_OK)
 		return status;
+	// Renaming over a file we may not write would get round its permissions.
+	if (hasOld && access(targetPath.c_str(), W_OK) != 0)
+		return status_from_errno(errno);
 
 	BFile file;
 	std::string temporary;

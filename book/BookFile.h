@@ -25,7 +25,8 @@ status_t LoadBookFile(const entry_ref* ref, CVABook* book, std::string* absolute
 // target replaced): body, type and frame attributes, the old file's other
 // attributes and its permissions, written to a new file beside it, flushed and
 // renamed over it. On any failure the old file is left exactly as it was, the
-// new one is removed and the error returned. The modified flag is not touched.
+// new one is removed and the error returned; an old file we may not write is
+// not replaced either. The modified flag is not touched.
 // absolutePath (may be null) receives the saved file's absolute path.
 status_t SaveBookFile(const entry_ref* ref, const CVABook* book, const book_frame& frame,
 	std::string* absolutePath);

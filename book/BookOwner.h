@@ -17,9 +17,11 @@ public:
 	// Rebuilds every row from the document; locks the window itself.
 	virtual void ReloadList() = 0;
 
-	// The owner window's recursive lock (a window's Lock/Unlock).
+	// The owner window's recursive lock (a window's Lock/Unlock/IsLocked);
+	// IsLocked tells whether the calling thread holds it.
 	virtual bool Lock() = 0;
 	virtual void Unlock() = 0;
+	virtual bool IsLocked() const = 0;
 };
 
 // Holds an owner's lock for a scope; a null owner is never locked.

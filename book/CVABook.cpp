@@ -33,8 +33,14 @@ CVABook::~CVABook()
 
 // --- list operations
 
+void CVABook::AssertLocked() const
+{
+	assert(fOwner == nullptr || fOwner->IsLocked());
+}
+
 ABookRecord* CVABook::AppendRecord()
 {
+	AssertLocked();
 	ABookRecord* record = fPool->New();
 	record->fPrevious = fLast;
 	if (fLast != nullptr)
@@ -47,6 +53,7 @@ ABookRecord* CVABook::AppendRecord()
 
 ABookRecord* CVABook::RecordAt(int32 n) const
 {
+	AssertLocked();
 	if (n < 0)
 		return nullptr;
 	ABookRecord* record = fFirst;
@@ -57,6 +64,7 @@ ABookRecord* CVABook::RecordAt(int32 n) const
 
 int32 CVABook::IndexOf(const ABookRecord* record) const
 {
+	AssertLocked();
 	int32 index = 0;
 	for (const ABookRecord* r = fFirst; r != nullptr; r = r->fNext, index++) {
 		if (r == record)
@@ -72,6 +80,7 @@ bool CVABook::Contains(const ABookRecord* record) const
 
 void CVABook::RemoveRecord(ABookRecord* record)
 {
+	AssertLocked();
 	assert(record != nullptr);
 	if (record->fPrevious != nullptr)
 		record->fPrevious->fNext = record->fNext;
@@ -174,6 +183,7 @@ void SortRecordsByField(ABookRecord** records, size_t count, int32 field)
 
 void CVABook::SortByField(int32 field)
 {
+	AssertLocked();
 	assert(field >= 0 && field < kBookFieldCount);
 	if (fCount < 2 || fFirst == nullptr || fFirst->fNext == nullptr)
 		return;
@@ -223,6 +233,7 @@ bool equal_ignoring_ascii_case(const char* a, const char* b)
 
 const ABookRecord* CVABook::FindNickname(const char* text) const
 {
+	AssertLocked();
 	// The records are scanned in memory order, which stays fast after sorts
 	// have scattered the list; the list is walked only to choose between
 	// several equal nicknames.

@@ -18,6 +18,7 @@
 //     handlers, so this order is the only one and cannot deadlock.
 //  4. ReloadList locks the window itself; the lock is recursive, so it may be
 //     called with the lock held.
+// Debug builds assert the owner's lock in every operation on the records.
 #ifndef _CVA_BOOK_H
 #define _CVA_BOOK_H
 
@@ -80,6 +81,7 @@ public:
 
 private:
 	const ABookRecord* FindNickname(const char* text) const;
+	void AssertLocked() const;
 
 	const char* fFieldNames[kBookFieldCount];
 	BookOwner* const fOwner;

@@ -274,6 +274,25 @@ TEST(BookFileTest, SaveIntoAReadOnlyFolderFailsAndLeavesTheOldFile)
 	ExpectUntouched(dir, oldBody);
 }
 
+TEST(BookFileTest, SaveDoesNotReplaceAFileWeMayNotWrite)
+{
+	ScratchDir dir;
+	const std::string oldBody = "old\tbook\n";
+	WriteContents(dir / "book", oldBody);
+	SetAttribute(dir / "book", kTypeAttrName, B_MIME_STRING_TYPE, "text/plain");
+	chmod((dir / "book").c_str(), 0444);
+	chmod(dir.Path().c_str(), 0777);
+
+	const int result = InChild([&] {
+		CVABook book(nullptr);
+		FillBook(book, 5);
+		const entry_ref ref = RefFor(dir / "book");
+		return SaveBookFile(&ref, &book, kFrame, nullptr) == B_PERMISSION_DENIED ? 0 : 1;
+	}, true);
+	EXPECT_EQ(result, 0) << "the save should have been refused";
+	ExpectUntouched(dir, oldBody);
+}
+
 // --- reading
 
 TEST(BookFileTest, ReadOnlyFileIsStillRead)

@@ -31,6 +31,7 @@ TEST(BookTest, DocumentBuildsAndRemovesItsOwnersList)
 		EXPECT_EQ(book.FirstRecord(), nullptr);
 		EXPECT_STREQ(book.FieldName(kEmail1Field), "Email 1");
 		EXPECT_EQ(owner.built, 1);
+		BookOwnerLocker lock(&owner);  // as the owner window's handlers run
 		AddRecord(book, "joe");
 		book.SortByField(kNicknameField);  // one record: no sort, no reload
 		AddRecord(book, "amy");

@@ -25,6 +25,7 @@ public:
 		return true;
 	}
 	void Unlock() override { lockDepth--; }
+	bool IsLocked() const override { return lockDepth > 0; }
 
 	int built = 0;
 	int removed = 0;
