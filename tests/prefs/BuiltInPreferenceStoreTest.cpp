@@ -395,6 +395,37 @@ TEST_F(StoreTest, ShortOrOverrunFilesLoadEmptyAndAreLeftAlone)
 	EXPECT_EQ(ReloadedValue("settings", "key"), std::string(value, sizeof(value)));
 }
 
+TEST_F(StoreTest, EveryCutAndCorruptionOfASetFileStillLoads)
+{
+	PREFAppHandle app = nullptr;
+	PREFSetHandle set = nullptr;
+	Open("settings", &app, &set);
+	ASSERT_EQ(SetString(set, "LastFileSaved", "/books/friends"), B_OK);
+	ASSERT_EQ(Store::SetData(set, "count", "\x01\x02\x03\x04", 4, B_INT32_TYPE), B_OK);
+	ASSERT_EQ(Store::SaveSet(set), B_OK);
+	Close(app, set);
+	const std::string whole = ReadWholeFile(SettingsFile());
+
+	// Every cut-off file is an empty set.
+	for (size_t length = 0; length < whole.size(); length++) {
+		WriteFile(SettingsFile(), whole.substr(0, length));
+		EXPECT_EQ(ReloadedValue("settings", "LastFileSaved"), kMissing) << length;
+	}
+	// A changed byte gives some set, or an empty one; whichever it is, it loads,
+	// and saving it leaves one whole message.
+	std::srand(7);
+	for (int round = 0; round < 300; round++) {
+		std::string bytes = whole;
+		bytes[4 + size_t(std::rand()) % (bytes.size() - 4)] = char(std::rand());
+		WriteFile(SettingsFile(), bytes);
+		Open("settings", &app, &set);
+		EXPECT_EQ(Store::SaveSet(set), B_OK);
+		Close(app, set);
+		BMessage onDisk;
+		EXPECT_TRUE(HoldsWholeMessage(ReadWholeFile(SettingsFile()), &onDisk)) << round;
+	}
+}
+
 TEST_F(StoreTest, ADamagedMessageLoadsEmptyAndTheNextSaveRepairsIt)
 {
 	ASSERT_EQ(mkdir(fAppDirectory.c_str(), 0777), 0);
