@@ -10,6 +10,13 @@
 typedef char font_family[B_FONT_FAMILY_LENGTH + 1];
 typedef char font_style[B_FONT_STYLE_LENGTH + 1];
 
+// Which parts of a font BView::SetFont takes over.
+enum {
+	B_FONT_FAMILY_AND_STYLE = 0x00000001,
+	B_FONT_SIZE = 0x00000002,
+	B_FONT_ALL = 0x000000ff,
+};
+
 struct font_height {
 	float ascent;
 	float descent;

@@ -53,6 +53,8 @@ struct BackendEvent {
 	int32 window = -1;  // server window id; -1 lets the server find it from x, y
 	int32 x = 0;        // mouse: screen point (local point once routed); moved: new origin
 	int32 y = 0;
+	int32 screenX = 0;  // mouse: the screen point, once x and y are local
+	int32 screenY = 0;
 	int32 width = 0;    // resized: new content size
 	int32 height = 0;
 	uint32 buttons = 0;

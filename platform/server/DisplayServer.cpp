@@ -465,6 +465,8 @@ void DisplayServer::RouteMouse(BackendEvent& event)
 	if (event.kind == BackendEvent::kMouseExited) {
 		// The pointer left for the desktop; a captured drag goes on regardless.
 		if (fCapture < 0 && fHover >= 0) {
+			event.screenX = fMouseX;
+			event.screenY = fMouseY;
 			Deliver(fHover, event);
 			fHover = -1;
 		}
@@ -484,6 +486,8 @@ void DisplayServer::RouteMouse(BackendEvent& event)
 		if (fHover >= 0) {
 			BackendEvent exited = event;
 			exited.kind = BackendEvent::kMouseExited;
+			exited.screenX = event.x;
+			exited.screenY = event.y;
 			Deliver(fHover, exited);
 		}
 		fHover = target;
@@ -504,6 +508,8 @@ void DisplayServer::RouteMouse(BackendEvent& event)
 	}
 	BackendEvent local = event;
 	local.window = target;
+	local.screenX = event.x;
+	local.screenY = event.y;
 	local.x = event.x - record.spec.frame.left;
 	local.y = event.y - record.spec.frame.top;
 	Deliver(target, local);

@@ -1,0 +1,248 @@
+// Sections: the window list; the link; display events as messages; the app kit's seams.
+#include "WindowServerLink.h"
+
+#include <AppDefs.h>
+#include <Autolock.h>
+#include <Cursor.h>
+#include <InterfaceDefs.h>
+#include <Message.h>
+#include <TypeConstants.h>
+#include <Window.h>
+
+#include "AppKitHooks.h"
+
+#include <algorithm>
+#include <mutex>
+#include <string.h>
+
+namespace BPrivate {
+
+// --- the window list
+
+namespace {
+
+std::mutex sWindowsLock;
+std::vector<std::pair<BWindow*, int32>> sWindows;
+
+}  // namespace
+
+std::vector<BWindow*> WindowServerLink::Windows()
+{
+	std::lock_guard<std::mutex> lock(sWindowsLock);
+	std::vector<BWindow*> windows;
+	for (auto& [window, id] : sWindows)
+		windows.push_back(window);
+	return windows;
+}
+
+BWindow* WindowServerLink::WindowWithId(int32 id)
+{
+	std::lock_guard<std::mutex> lock(sWindowsLock);
+	for (auto& [window, windowId] : sWindows) {
+		if (windowId == id)
+			return window;
+	}
+	return nullptr;
+}
+
+int32 WindowServerLink::IdOf(BWindow* window)
+{
+	std::lock_guard<std::mutex> lock(sWindowsLock);
+	for (auto& [known, id] : sWindows) {
+		if (known == window)
+			return id;
+	}
+	return -1;
+}
+
+// --- the link
+
+WindowServerLink::WindowServerLink(BWindow* window, const WindowSpec& spec)
+	: fWindow(window),
+	  fId(-1),
+	  fBuffer(spec.frame.Width(), spec.frame.Height()),
+	  fPainter(fBuffer)
+{
+	InstallHooks();
+	fId = DisplayServer::Get().CreateWindow(spec, this);
+	std::lock_guard<std::mutex> lock(sWindowsLock);
+	sWindows.emplace_back(window, fId);
+}
+
+WindowServerLink::~WindowServerLink()
+{
+	Close();
+	std::lock_guard<std::mutex> lock(sWindowsLock);
+	sWindows.erase(std::remove_if(sWindows.begin(), sWindows.end(),
+		[this](const auto& entry) { return entry.first == fWindow; }), sWindows.end());
+}
+
+void WindowServerLink::ResizeBuffer(int32 width, int32 height)
+{
+	fBuffer.Resize(width, height);
+	fPainter.ClearClip();
+}
+
+void WindowServerLink::Close()
+{
+	if (fId < 0)
+		return;
+	DisplayServer::Get().DestroyWindow(fId);
+	fId = -1;
+}
+
+// --- display events as messages
+
+void WindowServerLink::HandleDisplayEvent(const BackendEvent& event)
+{
+	BMessage message;
+	message.AddInt64("when", event.when);
+	switch (event.kind) {
+		case BackendEvent::kMouseMoved:
+		case BackendEvent::kMouseDown:
+		case BackendEvent::kMouseUp:
+		case BackendEvent::kMouseExited: {
+			message.what = event.kind == BackendEvent::kMouseMoved ? B_MOUSE_MOVED
+				: event.kind == BackendEvent::kMouseDown ? B_MOUSE_DOWN
+				: event.kind == BackendEvent::kMouseUp ? B_MOUSE_UP : B_MOUSE_ENTER_EXIT;
+			message.AddPoint("where", BPoint(event.x, event.y));
+			message.AddPoint("screen_where", BPoint(event.screenX, event.screenY));
+			message.AddInt32("buttons", (int32)event.buttons);
+			message.AddInt32("modifiers", (int32)event.modifiers);
+			if (event.kind == BackendEvent::kMouseDown)
+				message.AddInt32("clicks", event.clicks);
+			break;
+		}
+		case BackendEvent::kMouseWheel:
+			message.what = B_MOUSE_WHEEL_CHANGED;
+			message.AddFloat("be:wheel_delta_x", event.wheelX);
+			message.AddFloat("be:wheel_delta_y", event.wheelY);
+			message.AddPoint("where", BPoint(event.x, event.y));
+			break;
+		case BackendEvent::kKeyDown:
+		case BackendEvent::kKeyUp:
+			message.what = event.kind == BackendEvent::kKeyDown ? B_KEY_DOWN : B_KEY_UP;
+			message.AddInt32("modifiers", (int32)event.modifiers);
+			message.AddInt32("key", event.key);
+			message.AddInt32("raw_char", (int32)event.rawChar);
+			message.AddString("bytes", event.bytes.c_str());
+			for (char byte : event.bytes)
+				message.AddInt8("byte", (int8)byte);
+			break;
+		case BackendEvent::kWindowMoved:
+			message.what = B_WINDOW_MOVED;
+			message.AddPoint("where", BPoint(event.x, event.y));
+			break;
+		case BackendEvent::kWindowResized:
+			message.what = B_WINDOW_RESIZED;
+			message.AddFloat("width", event.width - 1);
+			message.AddFloat("height", event.height - 1);
+			break;
+		case BackendEvent::kWindowCloseRequested:
+			message.what = B_QUIT_REQUESTED;
+			break;
+		case BackendEvent::kWindowActivated:
+		case BackendEvent::kWindowDeactivated:
+			message.what = B_WINDOW_ACTIVATED;
+			message.AddBool("active", event.kind == BackendEvent::kWindowActivated);
+			break;
+	}
+	fWindow->PostMessage(&message, fWindow);
+}
+
+// --- the app kit's seams
+
+namespace {
+
+bool QuitAllWindows()
+{
+	for (BWindow* window : WindowServerLink::Windows()) {
+		if (!window->Lock())
+			continue;
+		if (!window->QuitRequested()) {
+			window->Unlock();
+			return false;
+		}
+		window->Quit();
+	}
+	return true;
+}
+
+void SetCursorFromData(const void* data)
+{
+	CursorKind kind = CursorKind::kDefault;
+	if (data == B_HAND_CURSOR)
+		kind = CursorKind::kHand;
+	else if (data == B_I_BEAM_CURSOR)
+		kind = CursorKind::kIBeam;
+	DisplayServer::Get().SetCursor(kind);
+}
+
+// The desktop's clipboard holds plain text; other kinds of data stay in the process.
+class DesktopClipboard : public ClipboardBackend {
+public:
+	status_t Load(const char* name, BMessage* data) override
+	{
+		if (strcmp(name, "system") != 0)
+			return B_ERROR;
+		const std::string text = DisplayServer::Get().ClipboardText();
+		Note(text);
+		data->MakeEmpty();
+		if (!text.empty())
+			data->AddData("text/plain", B_MIME_TYPE, text.data(), (ssize_t)text.size());
+		return B_OK;
+	}
+	status_t Store(const char* name, const BMessage& data) override
+	{
+		if (strcmp(name, "system") != 0)
+			return B_ERROR;
+		const void* bytes = nullptr;
+		ssize_t size = 0;
+		std::string text;
+		if (data.FindData("text/plain", B_MIME_TYPE, &bytes, &size) == B_OK)
+			text.assign((const char*)bytes, size);
+		DisplayServer::Get().SetClipboardText(text);
+		Note(text);
+		return B_OK;
+	}
+	uint32 ChangeCount(const char* name) override
+	{
+		if (strcmp(name, "system") == 0)
+			Note(DisplayServer::Get().ClipboardText());
+		std::lock_guard<std::mutex> lock(fLock);
+		return fCount;
+	}
+
+private:
+	void Note(const std::string& text)
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		if (text != fLast) {
+			fLast = text;
+			fCount++;
+		}
+	}
+
+	std::mutex fLock;
+	std::string fLast;
+	uint32 fCount = 0;
+};
+
+}  // namespace
+
+void WindowServerLink::InstallHooks()
+{
+	static std::once_flag once;
+	std::call_once(once, [] {
+		AppKitHooks& hooks = app_kit_hooks();
+		hooks.quitAllWindows = QuitAllWindows;
+		hooks.setCursor = SetCursorFromData;
+		// Under headless the clipboard stays in the process, so tests own it.
+		if (!DisplayServer::Get().IsHeadless()) {
+			static DesktopClipboard clipboard;
+			set_clipboard_backend(&clipboard);
+		}
+	});
+}
+
+}  // namespace BPrivate

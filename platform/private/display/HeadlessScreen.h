@@ -1,0 +1,60 @@
+// Drives the headless display for tests: input as if from the devices, at screen
+// points; the window manager's actions; pictures of windows and of the screen;
+// and the point where everything has settled.
+// Threading: any thread except a window's own (WaitForIdle would wait on itself).
+#ifndef _HEADLESS_SCREEN_H
+#define _HEADLESS_SCREEN_H
+
+#include <GraphicsDefs.h>
+#include <InterfaceDefs.h>
+#include <Rect.h>
+
+#include <string>
+
+class BWindow;
+class Framebuffer;
+
+namespace BPrivate {
+
+class HeadlessScreen {
+public:
+	// Selects the headless backend; call before the first window or screen use.
+	static void Use();
+
+	static void MoveMouse(BPoint screenPoint);
+	static void PressMouse(uint32 buttons = B_PRIMARY_MOUSE_BUTTON, int32 clicks = 1);
+	static void ReleaseMouse();
+	// Move, press and release at one point.
+	static void Click(BPoint screenPoint, int32 clicks = 1);
+	static void Wheel(float dx, float dy);
+
+	static void KeyDown(const char* bytes, uint32 modifiers = 0);
+	static void KeyUp(const char* bytes, uint32 modifiers = 0);
+	// Down and up of one key.
+	static void TypeKey(const char* bytes, uint32 modifiers = 0);
+	// One key per UTF-8 character.
+	static void TypeText(const char* text);
+
+	// What the window manager would do for the user.
+	static void UserMove(BWindow* window, BPoint where);
+	static void UserResize(BWindow* window, float width, float height);
+	static void ClickCloseBox(BWindow* window);
+
+	// Waits until the display and every looper have nothing left to do.
+	static bool WaitForIdle(bigtime_t timeout = 5000000);
+
+	// The last presented frame of a window, or of the whole screen.
+	static bool WindowPicture(BWindow* window, Framebuffer& picture);
+	static bool ScreenPicture(Framebuffer& picture);
+	static rgb_color WindowPixel(BWindow* window, int32 x, int32 y);
+	static rgb_color ScreenPixel(int32 x, int32 y);
+	static status_t SaveWindowPng(BWindow* window, const char* path);
+	static status_t SaveScreenPng(const char* path);
+
+	// The cursor the application chose last: "default", "hand" or "ibeam".
+	static std::string CursorName();
+};
+
+}  // namespace BPrivate
+
+#endif

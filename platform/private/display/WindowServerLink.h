@@ -1,0 +1,50 @@
+// The bond between one BWindow and the display server: its server window, its
+// framebuffer and painter, and the translation of display events into the
+// window's messages. Also the list of every window of the team.
+// Threading: HandleDisplayEvent runs on the server's thread and only posts; the
+// rest is used by the window's thread (or with the window locked).
+#ifndef _WINDOW_SERVER_LINK_H
+#define _WINDOW_SERVER_LINK_H
+
+#include "DisplayServer.h"
+#include "Painter.h"
+
+#include <vector>
+
+class BWindow;
+
+namespace BPrivate {
+
+class WindowServerLink : public WindowClient {
+public:
+	WindowServerLink(BWindow* window, const WindowSpec& spec);
+	~WindowServerLink() override;
+
+	int32 Id() const { return fId; }
+	Framebuffer& Buffer() { return fBuffer; }
+	Painter& GetPainter() { return fPainter; }
+	// Gives the buffer a new size, white, and resets the painter's clip.
+	void ResizeBuffer(int32 width, int32 height);
+	// Ends the server window; no event arrives afterwards. Safe to call twice.
+	void Close();
+	bool IsClosed() const { return fId < 0; }
+
+	void HandleDisplayEvent(const BackendEvent& event) override;
+
+	// Every window that exists, in creation order.
+	static std::vector<BWindow*> Windows();
+	static BWindow* WindowWithId(int32 id);
+	static int32 IdOf(BWindow* window);  // -1 for a window that is gone
+	// Sets up the app kit's seams (window quitting, cursors, the desktop clipboard).
+	static void InstallHooks();
+
+private:
+	BWindow* fWindow;
+	int32 fId;
+	Framebuffer fBuffer;
+	Painter fPainter;
+};
+
+}  // namespace BPrivate
+
+#endif

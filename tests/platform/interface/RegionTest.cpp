@@ -1,0 +1,73 @@
+// BRegion as the invalid area: union without double counting, holes, intersection.
+#include <Region.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+int64 Area(const BRegion& region)
+{
+	int64 area = 0;
+	for (int32 i = 0; i < region.CountRects(); i++) {
+		const BRect r = region.RectAt(i);
+		area += (int64)(r.IntegerWidth() + 1) * (r.IntegerHeight() + 1);
+	}
+	return area;
+}
+
+TEST(RegionSets, OverlappingIncludesCountEachPixelOnce)
+{
+	BRegion region(BRect(0, 0, 9, 9));
+	region.Include(BRect(5, 5, 14, 14));
+	EXPECT_EQ(Area(region), 100 + 100 - 25);
+	EXPECT_EQ(region.Frame(), BRect(0, 0, 14, 14));
+	region.Include(BRect(2, 2, 3, 3));  // already inside
+	EXPECT_EQ(Area(region), 175);
+	EXPECT_TRUE(region.Contains(BPoint(14, 14)));
+	EXPECT_FALSE(region.Contains(BPoint(14, 0)));
+	for (int32 i = 0; i < region.CountRects(); i++) {
+		for (int32 j = i + 1; j < region.CountRects(); j++)
+			EXPECT_FALSE(region.RectAt(i).Intersects(region.RectAt(j)));
+	}
+}
+
+TEST(RegionSets, ExcludeCutsAHoleAndIntersectKeepsTheOverlap)
+{
+	BRegion region(BRect(0, 0, 9, 9));
+	region.Exclude(BRect(3, 3, 6, 6));
+	EXPECT_EQ(Area(region), 100 - 16);
+	EXPECT_FALSE(region.Contains(BPoint(4, 4)));
+	EXPECT_TRUE(region.Contains(BPoint(2, 4)));
+	EXPECT_TRUE(region.Intersects(BRect(0, 0, 0, 0)));
+	EXPECT_FALSE(region.Intersects(BRect(4, 4, 5, 5)));
+
+	BRegion other(BRect(5, 0, 19, 1));
+	region.IntersectWith(&other);
+	EXPECT_EQ(Area(region), 5 * 2);
+	EXPECT_EQ(region.Frame(), BRect(5, 0, 9, 1));
+}
+
+TEST(RegionSets, EmptyAndInvalidRectanglesAddNothing)
+{
+	BRegion region;
+	EXPECT_EQ(region.CountRects(), 0);
+	EXPECT_FALSE(region.Frame().IsValid());
+	region.Include(BRect(5, 5, 4, 4));
+	EXPECT_EQ(region.CountRects(), 0);
+	region.Set(BRect(0, 0, 3, 3));
+	region.Exclude(BRect(-10, -10, 100, 100));
+	EXPECT_EQ(region.CountRects(), 0);
+	region.Set(BRect(1, 1, 2, 2));
+	region.OffsetBy(10, 20);
+	EXPECT_EQ(region.Frame(), BRect(11, 21, 12, 22));
+	region.MakeEmpty();
+	EXPECT_EQ(Area(region), 0);
+}
+
+TEST(RegionSets, FractionalEdgesCoverEveryTouchedPixel)
+{
+	BRegion region(BRect(0.5f, 0.5f, 2.2f, 2.2f));
+	EXPECT_EQ(region.Frame(), BRect(0, 0, 3, 3));
+}
+
+}  // namespace

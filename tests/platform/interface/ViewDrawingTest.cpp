@@ -1,0 +1,241 @@
+// What views put on the screen: view colour before Draw, exact lines, frames,
+// fills and inversion, clipping to the view, scrolling, and partial redraws.
+#include "WindowTestSupport.h"
+
+#include "Framebuffer.h"
+
+namespace {
+
+// Draws what a test hands it, in its own coordinates.
+class ScriptedView : public BView {
+public:
+	using Script = std::function<void(BView*, BRect)>;
+	ScriptedView(BRect frame, Script script, uint32 flags = B_WILL_DRAW)
+		: BView(frame, "scripted", B_FOLLOW_LEFT | B_FOLLOW_TOP, flags), fScript(script)
+	{
+	}
+	void Draw(BRect update) override
+	{
+		draws++;
+		updates.push_back(update);
+		if (fScript)
+			fScript(this, update);
+	}
+	int32 draws = 0;
+	std::vector<BRect> updates;
+
+private:
+	Script fScript;
+};
+
+using DrawingTest = WindowTest;
+
+TEST_F(DrawingTest, ViewColourIsFilledBeforeDrawAndOnlyDrawingViewsAreDrawn)
+{
+	BWindow* window = new BWindow(BRect(50, 50, 149, 99), "colours", B_TITLED_WINDOW, 0);
+	auto* drawing = new ScriptedView(BRect(0, 0, 49, 49), [](BView* view, BRect) {
+		view->StrokeLine(BPoint(0, 10), BPoint(49, 10));
+	});
+	drawing->SetViewColor(0, 200, 0);
+	auto* silent = new ScriptedView(BRect(50, 0, 99, 49), nullptr, 0);
+	silent->SetViewColor(0, 0, 200);
+	window->AddChild(drawing);
+	window->AddChild(silent);
+	Open(BRect(), window);
+	EXPECT_TRUE(ColorIs(Pixel(window, 5, 5), 0, 200, 0));
+	EXPECT_TRUE(ColorIs(Pixel(window, 5, 10), 0, 0, 0));   // drawn over the fill
+	EXPECT_TRUE(ColorIs(Pixel(window, 49, 10), 0, 0, 0));
+	EXPECT_TRUE(ColorIs(Pixel(window, 60, 10), 0, 0, 200));  // filled, not drawn
+	ASSERT_TRUE(window->Lock());
+	EXPECT_GE(drawing->draws, 1);
+	EXPECT_EQ(silent->draws, 0);
+	window->Unlock();
+}
+
+TEST_F(DrawingTest, LinesFramesFillsAndInversionLandOnExactPixels)
+{
+	BWindow* window = new BWindow(BRect(0, 0, 99, 99), "pixels", B_TITLED_WINDOW, 0);
+	window->AddChild(new ScriptedView(BRect(10, 20, 59, 69), [](BView* view, BRect) {
+		view->SetHighColor(255, 0, 0);
+		view->StrokeLine(BPoint(0, 0), BPoint(4, 4));
+		view->SetHighColor(0, 0, 255);
+		view->StrokeRect(BRect(10, 0, 14, 3));
+		view->FillRect(BRect(20, 0, 22, 2));
+		view->SetLowColor(0, 255, 0);
+		view->FillRect(BRect(30, 0, 31, 1), B_SOLID_LOW);
+		view->InvertRect(BRect(20, 2, 23, 3));
+	}));
+	Open(BRect(), window);
+	// The diagonal: both end points, nothing beside it.
+	for (int32 i = 0; i <= 4; i++)
+		EXPECT_TRUE(ColorIs(Pixel(window, 10 + i, 20 + i), 255, 0, 0)) << i;
+	EXPECT_TRUE(ColorIs(Pixel(window, 15, 25), 255, 255, 255));
+	EXPECT_TRUE(ColorIs(Pixel(window, 11, 20), 255, 255, 255));
+	// The frame: edges inclusive, inside untouched.
+	EXPECT_TRUE(ColorIs(Pixel(window, 20, 20), 0, 0, 255));
+	EXPECT_TRUE(ColorIs(Pixel(window, 24, 23), 0, 0, 255));
+	EXPECT_TRUE(ColorIs(Pixel(window, 22, 21), 255, 255, 255));
+	EXPECT_TRUE(ColorIs(Pixel(window, 25, 23), 255, 255, 255));
+	// The fill, its lower row inverted (blue to yellow), white inverted to black.
+	EXPECT_TRUE(ColorIs(Pixel(window, 32, 21), 0, 0, 255));
+	EXPECT_TRUE(ColorIs(Pixel(window, 32, 22), 255, 255, 0));
+	EXPECT_TRUE(ColorIs(Pixel(window, 33, 22), 0, 0, 0));
+	EXPECT_TRUE(ColorIs(Pixel(window, 33, 24), 255, 255, 255));
+	EXPECT_TRUE(ColorIs(Pixel(window, 41, 21), 0, 255, 0));
+	EXPECT_TRUE(ColorIs(Pixel(window, 42, 21), 255, 255, 255));
+}
+
+TEST_F(DrawingTest, DrawingIsClippedToTheViewAndParentsSpareTheirChildren)
+{
+	BWindow* window = new BWindow(BRect(0, 0, 99, 99), "clip", B_TITLED_WINDOW, 0);
+	auto* parent = new ScriptedView(BRect(10, 10, 59, 59), [](BView* view, BRect) {
+		view->SetHighColor(0, 0, 255);
+		view->FillRect(BRect(-100, -100, 200, 200));
+	});
+	auto* child = new ScriptedView(BRect(10, 10, 19, 19), [](BView* view, BRect) {
+		view->SetHighColor(255, 0, 0);
+		view->StrokeLine(BPoint(-50, 5), BPoint(50, 5));
+	});
+	child->SetViewColor(0, 255, 0);
+	parent->AddChild(child);
+	window->AddChild(parent);
+	Open(BRect(), window);
+	EXPECT_TRUE(ColorIs(Pixel(window, 9, 30), 216, 216, 216));  // the window's own grey
+	EXPECT_TRUE(ColorIs(Pixel(window, 10, 10), 0, 0, 255));
+	EXPECT_TRUE(ColorIs(Pixel(window, 59, 59), 0, 0, 255));
+	EXPECT_TRUE(ColorIs(Pixel(window, 60, 59), 216, 216, 216));
+	EXPECT_TRUE(ColorIs(Pixel(window, 20, 20), 0, 255, 0));     // child's fill survives
+	EXPECT_TRUE(ColorIs(Pixel(window, 25, 25), 255, 0, 0));     // child's line, clipped
+	EXPECT_TRUE(ColorIs(Pixel(window, 19, 25), 0, 0, 255));
+	EXPECT_TRUE(ColorIs(Pixel(window, 30, 25), 0, 0, 255));
+
+	// Drawing outside Draw (as a hook would) is clipped the same way and shown.
+	ASSERT_TRUE(window->Lock());
+	parent->SetHighColor(0, 0, 0);
+	parent->FillRect(parent->Bounds());
+	window->Unlock();
+	Settle();
+	EXPECT_TRUE(ColorIs(Pixel(window, 12, 12), 0, 0, 0));
+	EXPECT_TRUE(ColorIs(Pixel(window, 22, 22), 0, 255, 0));
+}
+
+TEST_F(DrawingTest, ScrolledViewDrawsItsBoundsAtTheFrameAndChildrenMoveAlong)
+{
+	BWindow* window = new BWindow(BRect(0, 0, 99, 99), "scroll", B_TITLED_WINDOW, 0);
+	auto* content = new ScriptedView(BRect(0, 0, 49, 49), [](BView* view, BRect) {
+		view->SetHighColor(255, 0, 0);
+		view->FillRect(BRect(0, 100, 9, 109));
+	});
+	content->AddChild(new ScriptedView(BRect(20, 120, 29, 129), [](BView* view, BRect) {
+		view->SetHighColor(0, 0, 255);
+		view->FillRect(view->Bounds());
+	}));
+	window->AddChild(content);
+	Open(BRect(), window);
+	EXPECT_TRUE(ColorIs(Pixel(window, 5, 5), 255, 255, 255));
+	ASSERT_TRUE(window->Lock());
+	content->ScrollTo(BPoint(0, 100));
+	EXPECT_EQ(content->Bounds(), BRect(0, 100, 49, 149));
+	EXPECT_EQ(content->ConvertToParent(BPoint(0, 100)), BPoint(0, 0));
+	window->Unlock();
+	Settle();
+	EXPECT_TRUE(ColorIs(Pixel(window, 5, 5), 255, 0, 0));
+	EXPECT_TRUE(ColorIs(Pixel(window, 10, 5), 255, 255, 255));
+	EXPECT_TRUE(ColorIs(Pixel(window, 25, 25), 0, 0, 255));
+	ASSERT_TRUE(window->Lock());
+	content->ScrollBy(5, -100);
+	window->Unlock();
+	Settle();
+	EXPECT_TRUE(ColorIs(Pixel(window, 5, 5), 255, 255, 255));
+	EXPECT_TRUE(ColorIs(Pixel(window, 2, 25), 255, 255, 255));
+}
+
+TEST_F(DrawingTest, InvalidatingPartOfAViewRedrawsOnlyThatPart)
+{
+	BWindow* window = new BWindow(BRect(0, 0, 99, 99), "partial", B_TITLED_WINDOW, 0);
+	int32 shade = 0;
+	auto* view = new ScriptedView(BRect(0, 0, 99, 99), [&shade](BView* v, BRect update) {
+		v->SetHighColor(shade, 0, 0);
+		v->FillRect(BRect(0, 0, 99, 99));
+		(void)update;
+	});
+	window->AddChild(view);
+	Open(BRect(), window);
+	ASSERT_TRUE(window->Lock());
+	const int32 before = view->draws;
+	shade = 200;
+	view->Invalidate(BRect(10, 10, 19, 19));
+	window->Unlock();
+	Settle();
+	ASSERT_TRUE(window->Lock());
+	EXPECT_EQ(view->draws, before + 1);
+	EXPECT_TRUE(BRect(10, 10, 19, 19).Contains(view->updates.back()));
+	window->Unlock();
+	EXPECT_TRUE(ColorIs(Pixel(window, 10, 10), 200, 0, 0));
+	EXPECT_TRUE(ColorIs(Pixel(window, 19, 19), 200, 0, 0));
+	EXPECT_TRUE(ColorIs(Pixel(window, 20, 19), 0, 0, 0));
+	EXPECT_TRUE(ColorIs(Pixel(window, 9, 10), 0, 0, 0));
+	// Two invalidations before the next turn make one update.
+	ASSERT_TRUE(window->Lock());
+	view->Invalidate(BRect(0, 0, 1, 1));
+	view->Invalidate(BRect(50, 50, 51, 51));
+	window->Unlock();
+	Settle();
+	ASSERT_TRUE(window->Lock());
+	EXPECT_EQ(view->draws, before + 2);
+	window->Unlock();
+}
+
+TEST_F(DrawingTest, TextSitsOnItsBaselineInTheHighColourAndMovesThePen)
+{
+	BWindow* window = new BWindow(BRect(0, 0, 99, 39), "text", B_TITLED_WINDOW, 0);
+	BPoint penAfter;
+	float width = 0;
+	window->AddChild(new ScriptedView(BRect(0, 0, 99, 39), [&](BView* view, BRect) {
+		view->SetHighColor(255, 0, 0);
+		view->DrawString("HH", BPoint(10, 20));
+		penAfter = view->PenLocation();
+		width = view->StringWidth("HH");
+	}));
+	Open(BRect(), window);
+	EXPECT_EQ(penAfter, BPoint(10 + width, 20));
+	Framebuffer picture;
+	ASSERT_TRUE(Screen::WindowPicture(window, picture));
+	int32 lowest = -1;
+	int32 leftmost = 100;
+	for (int32 y = 0; y < picture.Height(); y++) {
+		for (int32 x = 0; x < picture.Width(); x++) {
+			if (picture.PixelAt(x, y) != PackColor(255, 255, 255)) {
+				EXPECT_EQ((picture.PixelAt(x, y) >> 16) & 0xff, 255u) << x << "," << y;
+				lowest = std::max(lowest, y);
+				leftmost = std::min(leftmost, x);
+			}
+		}
+	}
+	EXPECT_EQ(lowest, 19);
+	EXPECT_GE(leftmost, 10);
+	EXPECT_LE(leftmost, 12);
+}
+
+TEST_F(DrawingTest, HiddenViewsAreNotDrawnAndShowingThemRepaints)
+{
+	BWindow* window = new BWindow(BRect(0, 0, 49, 49), "hide", B_TITLED_WINDOW, 0);
+	auto* view = new ScriptedView(BRect(0, 0, 19, 19), nullptr);
+	view->SetViewColor(0, 0, 255);
+	window->AddChild(view);
+	Open(BRect(), window);
+	EXPECT_TRUE(ColorIs(Pixel(window, 5, 5), 0, 0, 255));
+	ASSERT_TRUE(window->Lock());
+	view->Hide();
+	EXPECT_TRUE(view->IsHidden());
+	window->Unlock();
+	Settle();
+	EXPECT_TRUE(ColorIs(Pixel(window, 5, 5), 216, 216, 216));
+	ASSERT_TRUE(window->Lock());
+	view->Show();
+	window->Unlock();
+	Settle();
+	EXPECT_TRUE(ColorIs(Pixel(window, 5, 5), 0, 0, 255));
+}
+
+}  // namespace

@@ -1,0 +1,187 @@
+// Geometry of views: resizing modes as the parent grows and shrinks, frame hooks,
+// coordinate conversion, the hierarchy and its attach hooks.
+#include "WindowTestSupport.h"
+
+#include <Screen.h>
+
+#include <string.h>
+
+namespace {
+
+using LayoutTest = WindowTest;
+
+struct ModeCase {
+	uint32 mode;
+	BRect grown;   // after the window grows by 40 x 20
+	BRect shrunk;  // after it then shrinks by 60 x 30
+};
+
+TEST_F(LayoutTest, ChildrenFollowEveryResizingModeWhenTheParentGrowsAndShrinks)
+{
+	// Child starts at (10, 10, 29, 29) in a 100 x 100 window.
+	const std::vector<ModeCase> cases = {
+		{B_FOLLOW_LEFT | B_FOLLOW_TOP, {10, 10, 29, 29}, {10, 10, 29, 29}},
+		{B_FOLLOW_NONE, {10, 10, 29, 29}, {10, 10, 29, 29}},
+		{B_FOLLOW_RIGHT | B_FOLLOW_TOP, {50, 10, 69, 29}, {-10, 10, 9, 29}},
+		{B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP, {10, 10, 69, 29}, {10, 10, 9, 29}},
+		{B_FOLLOW_H_CENTER | B_FOLLOW_TOP, {30, 10, 49, 29}, {0, 10, 19, 29}},
+		{B_FOLLOW_LEFT | B_FOLLOW_BOTTOM, {10, 30, 29, 49}, {10, 0, 29, 19}},
+		{B_FOLLOW_LEFT | B_FOLLOW_TOP_BOTTOM, {10, 10, 29, 49}, {10, 10, 29, 19}},
+		{B_FOLLOW_LEFT | B_FOLLOW_V_CENTER, {10, 20, 29, 39}, {10, 5, 29, 24}},
+		{B_FOLLOW_ALL_SIDES, {10, 10, 69, 49}, {10, 10, 9, 19}},
+		// Top, left and right combined bit by bit: no edge has a single rule
+		// horizontally, so the view keeps its place and size like B_FOLLOW_LEFT.
+		{B_FOLLOW_TOP | B_FOLLOW_LEFT | B_FOLLOW_RIGHT, {10, 10, 29, 29}, {10, 10, 29, 29}},
+	};
+	EXPECT_EQ(B_FOLLOW_TOP | B_FOLLOW_LEFT | B_FOLLOW_RIGHT, 0x1616u);
+	EXPECT_EQ(B_FOLLOW_LEFT | B_FOLLOW_TOP, 0x1212u);
+	EXPECT_EQ(B_FOLLOW_ALL, 0x1234u);
+
+	BWindow* window = new BWindow(BRect(0, 0, 99, 99), "modes", B_TITLED_WINDOW, 0);
+	std::vector<BView*> views;
+	for (const ModeCase& c : cases) {
+		views.push_back(new BView(BRect(10, 10, 29, 29), "child", c.mode, 0));
+		window->AddChild(views.back());
+	}
+	Open(BRect(), window);
+	ASSERT_TRUE(window->Lock());
+	window->ResizeBy(40, 20);
+	for (size_t i = 0; i < cases.size(); i++)
+		EXPECT_EQ(views[i]->Frame(), cases[i].grown) << "mode 0x" << std::hex << cases[i].mode;
+	window->ResizeBy(-60, -30);
+	for (size_t i = 0; i < cases.size(); i++)
+		EXPECT_EQ(views[i]->Frame(), cases[i].shrunk) << "mode 0x" << std::hex << cases[i].mode;
+	window->Unlock();
+}
+
+TEST_F(LayoutTest, GrandchildrenFollowTheirResizedParent)
+{
+	BWindow* window = new BWindow(BRect(0, 0, 99, 99), "nested", B_TITLED_WINDOW, 0);
+	BView* parent = new BView(BRect(0, 0, 99, 99), "parent", B_FOLLOW_ALL, 0);
+	BView* corner = new BView(BRect(80, 80, 89, 89), "corner", B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM, 0);
+	parent->AddChild(corner);
+	window->AddChild(parent);
+	Open(BRect(), window);
+	ASSERT_TRUE(window->Lock());
+	window->ResizeTo(149, 119);
+	EXPECT_EQ(window->Bounds(), BRect(0, 0, 149, 119));
+	EXPECT_EQ(parent->Frame(), BRect(0, 0, 149, 119));
+	EXPECT_EQ(corner->Frame(), BRect(130, 100, 139, 109));
+	window->Unlock();
+}
+
+TEST_F(LayoutTest, FrameHooksRunOnlyForFrameEventViews)
+{
+	BWindow* window = new BWindow(BRect(0, 0, 99, 99), "events", B_TITLED_WINDOW, 0);
+	auto* listening = new RecordingView(BRect(0, 0, 49, 49), "on", B_FRAME_EVENTS);
+	listening->SetResizingMode(B_FOLLOW_ALL);
+	auto* deaf = new RecordingView(BRect(50, 0, 99, 49), "off", 0);
+	deaf->SetResizingMode(B_FOLLOW_ALL);
+	window->AddChild(listening);
+	window->AddChild(deaf);
+	Open(BRect(), window);
+	ASSERT_TRUE(window->Lock());
+	window->ResizeBy(10, 5);
+	ASSERT_EQ(listening->sizes.size(), 1u);
+	EXPECT_EQ(listening->sizes[0], BPoint(59, 54));
+	listening->MoveTo(3, 4);
+	listening->MoveTo(3, 4);  // no move, no hook
+	ASSERT_EQ(listening->moves.size(), 1u);
+	EXPECT_EQ(listening->moves[0], BPoint(3, 4));
+	listening->ResizeTo(20, 20);
+	EXPECT_EQ(listening->sizes.back(), BPoint(20, 20));
+	deaf->MoveBy(1, 1);
+	deaf->ResizeBy(1, 1);
+	EXPECT_TRUE(deaf->sizes.empty());
+	EXPECT_TRUE(deaf->moves.empty());
+	window->Unlock();
+}
+
+TEST_F(LayoutTest, CoordinatesConvertThroughParentsScrollingAndTheScreen)
+{
+	BWindow* window = new BWindow(BRect(100, 200, 299, 399), "convert", B_TITLED_WINDOW, 0);
+	BView* outer = new BView(BRect(10, 20, 109, 119), "outer", B_FOLLOW_NONE, 0);
+	BView* inner = new BView(BRect(5, 5, 54, 54), "inner", B_FOLLOW_NONE, 0);
+	outer->AddChild(inner);
+	window->AddChild(outer);
+	Open(BRect(), window);
+	ASSERT_TRUE(window->Lock());
+	EXPECT_EQ(inner->ConvertToParent(BPoint(1, 2)), BPoint(6, 7));
+	EXPECT_EQ(inner->ConvertToScreen(BPoint(0, 0)), BPoint(115, 225));
+	EXPECT_EQ(inner->ConvertFromScreen(BPoint(115, 225)), BPoint(0, 0));
+	outer->ScrollTo(BPoint(0, 30));
+	EXPECT_EQ(inner->ConvertToScreen(BPoint(0, 0)), BPoint(115, 195));
+	EXPECT_EQ(outer->ConvertFromParent(BRect(10, 20, 11, 21)), BRect(0, 30, 1, 31));
+	EXPECT_EQ(inner->ConvertToScreen(BRect(0, 0, 9, 9)), BRect(115, 195, 124, 204));
+	EXPECT_EQ(window->ConvertFromScreen(BPoint(100, 200)), BPoint(0, 0));
+	EXPECT_EQ(inner->Bounds(), BRect(0, 0, 49, 49));
+	EXPECT_EQ(outer->Bounds(), BRect(0, 30, 99, 129));
+	window->Unlock();
+}
+
+class HookOrderView : public BView {
+public:
+	HookOrderView(const char* name, std::vector<std::string>* log)
+		: BView(BRect(0, 0, 9, 9), name, B_FOLLOW_NONE, 0), fLog(log)
+	{
+	}
+	void AttachedToWindow() override { fLog->push_back(std::string("attached ") + Name()); }
+	void AllAttached() override { fLog->push_back(std::string("all attached ") + Name()); }
+	void DetachedFromWindow() override { fLog->push_back(std::string("detached ") + Name()); }
+	void AllDetached() override { fLog->push_back(std::string("all detached ") + Name()); }
+
+private:
+	std::vector<std::string>* fLog;
+};
+
+TEST_F(LayoutTest, HierarchyAndAttachHooksInOrder)
+{
+	std::vector<std::string> log;
+	BWindow* window = new BWindow(BRect(0, 0, 99, 99), "tree", B_TITLED_WINDOW, 0);
+	auto* parent = new HookOrderView("parent", &log);
+	auto* child = new HookOrderView("child", &log);
+	parent->AddChild(child);
+	EXPECT_TRUE(log.empty());  // not in a window yet
+	EXPECT_EQ(child->Window(), nullptr);
+	window->AddChild(parent);
+	EXPECT_EQ(log, (std::vector<std::string>{"attached parent", "attached child",
+		"all attached child", "all attached parent"}));
+	EXPECT_EQ(child->Window(), window);
+	EXPECT_EQ(child->Parent(), parent);
+	EXPECT_EQ(window->FindView("child"), child);
+	EXPECT_EQ(window->FindView("nothing"), nullptr);
+	EXPECT_EQ(window->CountChildren(), 1);
+	EXPECT_EQ(child->Looper(), window);
+
+	log.clear();
+	EXPECT_TRUE(window->RemoveChild(parent));
+	EXPECT_EQ(log, (std::vector<std::string>{"detached parent", "detached child",
+		"all detached child", "all detached parent"}));
+	EXPECT_EQ(child->Window(), nullptr);
+	EXPECT_EQ(window->FindView("child"), nullptr);
+	EXPECT_FALSE(window->RemoveChild(parent));
+
+	// Siblings keep their order; before inserts ahead of a sibling.
+	auto* a = new BView(BRect(0, 0, 1, 1), "a", B_FOLLOW_NONE, 0);
+	auto* b = new BView(BRect(0, 0, 1, 1), "b", B_FOLLOW_NONE, 0);
+	parent->AddChild(b);
+	parent->AddChild(a, child);
+	EXPECT_EQ(parent->ChildAt(0), a);
+	EXPECT_EQ(parent->ChildAt(1), child);
+	EXPECT_EQ(child->NextSibling(), b);
+	EXPECT_EQ(child->PreviousSibling(), a);
+	EXPECT_TRUE(a->RemoveSelf());
+	EXPECT_EQ(parent->CountChildren(), 2);
+	delete a;
+	delete parent;  // deletes child and b
+	window->Quit();
+	fWindows.clear();
+}
+
+TEST_F(LayoutTest, ScreenIsTheHeadlessScreen)
+{
+	EXPECT_EQ(BScreen(B_MAIN_SCREEN_ID).Frame(), BRect(0, 0, 1023, 767));
+	EXPECT_TRUE(BScreen().IsValid());
+}
+
+}  // namespace

@@ -1,0 +1,447 @@
+// Input and window behaviour on the headless screen: clicks reaching the deepest
+// view, transit codes, capture, GetMouse tracking, focus and Tab, shortcuts, size
+// limits, activation, closing, pulses and cursors.
+#include "WindowTestSupport.h"
+
+#include <AppDefs.h>
+#include <Cursor.h>
+#include <OS.h>
+
+namespace {
+
+using InputTest = WindowTest;
+
+// A window whose hooks are recorded.
+class RecordingWindow : public BWindow {
+public:
+	RecordingWindow(BRect frame, bool* deleted = nullptr, bool agree = true)
+		: BWindow(frame, "recording", B_TITLED_WINDOW, 0), fDeleted(deleted), fAgree(agree)
+	{
+	}
+	~RecordingWindow() override
+	{
+		if (fDeleted != nullptr)
+			*fDeleted = true;
+	}
+	void FrameMoved(BPoint where) override { moves.push_back(where); }
+	void FrameResized(float width, float height) override
+	{
+		sizes.push_back(BPoint(width, height));
+	}
+	void WindowActivated(bool active) override { activations.push_back(active); }
+	bool QuitRequested() override
+	{
+		quitRequests++;
+		return fAgree;
+	}
+	void MessageReceived(BMessage* message) override
+	{
+		received.push_back(message->what);
+		BWindow::MessageReceived(message);
+	}
+
+	std::vector<BPoint> moves;
+	std::vector<BPoint> sizes;
+	std::vector<bool> activations;
+	std::vector<uint32> received;
+	std::atomic<int32> quitRequests{0};
+
+private:
+	bool* fDeleted;
+	bool fAgree;
+};
+
+TEST_F(InputTest, ClickReachesTheDeepestViewInItsOwnCoordinates)
+{
+	BWindow* window = new BWindow(BRect(100, 100, 299, 299), "click", B_TITLED_WINDOW, 0);
+	auto* outer = new RecordingView(BRect(10, 10, 109, 109), "outer");
+	auto* inner = new RecordingView(BRect(20, 30, 59, 69), "inner");
+	outer->AddChild(inner);
+	outer->ScrollTo(BPoint(0, 5));
+	window->AddChild(outer);
+	Open(BRect(), window);
+	// Screen 135, 150 is window 35, 50, outer 25, 45 (scrolled: 25, 45) and inner 5, 10.
+	Screen::Click(BPoint(135, 150));
+	Settle();
+	ASSERT_TRUE(window->Lock());
+	ASSERT_GE(inner->mouse.size(), 3u);
+	const std::vector<MouseRecord>& got = inner->mouse;
+	EXPECT_EQ(got[got.size() - 2].hook, "down");
+	EXPECT_EQ(got[got.size() - 2].where, BPoint(5, 10));
+	EXPECT_EQ(got.back().hook, "up");
+	for (const MouseRecord& record : outer->mouse)
+		EXPECT_NE(record.hook, "down");
+	EXPECT_EQ(window->FindView(BPoint(35, 50)), inner);
+	EXPECT_EQ(window->FindView(BPoint(12, 12)), outer);
+	window->Unlock();
+}
+
+TEST_F(InputTest, TransitCodesFollowThePointerAcrossViews)
+{
+	BWindow* window = new BWindow(BRect(0, 0, 199, 99), "transit", B_TITLED_WINDOW, 0);
+	auto* left = new RecordingView(BRect(0, 0, 99, 99), "left");
+	auto* right = new RecordingView(BRect(100, 0, 199, 99), "right");
+	window->AddChild(left);
+	window->AddChild(right);
+	Open(BRect(), window);
+	Screen::MoveMouse(BPoint(10, 10));
+	Screen::MoveMouse(BPoint(20, 10));
+	Screen::MoveMouse(BPoint(150, 10));
+	Screen::MoveMouse(BPoint(500, 10));  // off the window
+	Settle();
+	ASSERT_TRUE(window->Lock());
+	std::vector<uint32> leftTransits;
+	for (const MouseRecord& record : left->mouse)
+		leftTransits.push_back(record.transit);
+	std::vector<uint32> rightTransits;
+	for (const MouseRecord& record : right->mouse)
+		rightTransits.push_back(record.transit);
+	EXPECT_EQ(leftTransits, (std::vector<uint32>{B_ENTERED_VIEW, B_INSIDE_VIEW, B_EXITED_VIEW}));
+	EXPECT_EQ(rightTransits, (std::vector<uint32>{B_ENTERED_VIEW, B_EXITED_VIEW}));
+	EXPECT_EQ(right->mouse[0].where, BPoint(50, 10));
+	window->Unlock();
+}
+
+TEST_F(InputTest, HeldButtonKeepsThePointerWithTheViewThatWasPressed)
+{
+	BWindow* window = new BWindow(BRect(0, 0, 199, 99), "capture", B_TITLED_WINDOW, 0);
+	auto* left = new RecordingView(BRect(0, 0, 99, 99), "left");
+	auto* right = new RecordingView(BRect(100, 0, 199, 99), "right");
+	window->AddChild(left);
+	window->AddChild(right);
+	Open(BRect(), window);
+	Screen::MoveMouse(BPoint(50, 50));
+	Screen::PressMouse();
+	Screen::MoveMouse(BPoint(150, 50));
+	Screen::MoveMouse(BPoint(160, 50));
+	Screen::ReleaseMouse();
+	Settle();
+	ASSERT_TRUE(window->Lock());
+	EXPECT_TRUE(right->mouse.empty());
+	ASSERT_GE(left->mouse.size(), 4u);
+	const size_t n = left->mouse.size();
+	EXPECT_EQ(left->mouse[n - 3].transit, (uint32)B_EXITED_VIEW);
+	EXPECT_EQ(left->mouse[n - 3].where, BPoint(150, 50));
+	EXPECT_EQ(left->mouse[n - 2].transit, (uint32)B_OUTSIDE_VIEW);
+	EXPECT_EQ(left->mouse[n - 1].hook, "up");
+	EXPECT_EQ(left->mouse[n - 1].where, BPoint(160, 50));
+	window->Unlock();
+}
+
+// Tracks a drag in MouseDown the way column edges do: sleep, GetMouse, repeat.
+class DragView : public BView {
+public:
+	explicit DragView(BRect frame) : BView(frame, "drag", B_FOLLOW_NONE, B_WILL_DRAW) {}
+	void MouseDown(BPoint where) override
+	{
+		points.push_back(where);
+		uint32 buttons = B_PRIMARY_MOUSE_BUTTON;
+		while (buttons != 0) {
+			snooze(2000);
+			BPoint now;
+			GetMouse(&now, &buttons, true);
+			if (now != points.back())
+				points.push_back(now);
+			polls++;
+		}
+		finished = true;
+	}
+	void MouseUp(BPoint) override { ups++; }
+	std::vector<BPoint> points;
+	int32 polls = 0;
+	int32 ups = 0;
+	bool finished = false;
+};
+
+TEST_F(InputTest, DragIsTrackedWithGetMouseUntilTheRelease)
+{
+	BWindow* window = new BWindow(BRect(50, 50, 249, 149), "drag", B_TITLED_WINDOW, 0);
+	auto* view = new DragView(BRect(10, 10, 109, 59));
+	window->AddChild(view);
+	Open(BRect(), window);
+	Screen::MoveMouse(BPoint(70, 70));
+	Screen::PressMouse();
+	for (int32 x = 71; x <= 85; x++)
+		Screen::MoveMouse(BPoint(x, 70));
+	Screen::MoveMouse(BPoint(85, 90));
+	Screen::ReleaseMouse();
+	Settle();
+	ASSERT_TRUE(window->Lock());
+	EXPECT_TRUE(view->finished);
+	ASSERT_GE(view->points.size(), 2u);
+	EXPECT_EQ(view->points.front(), BPoint(10, 10));
+	EXPECT_EQ(view->points.back(), BPoint(25, 30));
+	// Every move came out of the queue in order: x never goes back.
+	for (size_t i = 1; i < view->points.size(); i++)
+		EXPECT_GE(view->points[i].x, view->points[i - 1].x);
+	EXPECT_EQ(view->points.size(), 1u + 15u + 1u);
+	// The release was taken by GetMouse, so it does not arrive again.
+	EXPECT_EQ(view->ups, 0);
+	window->Unlock();
+	// The next click works normally.
+	Screen::Click(BPoint(70, 70));
+	Settle();
+	ASSERT_TRUE(window->Lock());
+	EXPECT_EQ(view->points.size(), 1u + 15u + 1u + 1u);
+	window->Unlock();
+}
+
+TEST_F(InputTest, TabMovesTheFocusAmongNavigableViewsAndKeysReachTheFocus)
+{
+	BWindow* window = new BWindow(BRect(0, 0, 199, 99), "focus", B_TITLED_WINDOW, 0);
+	auto* first = new RecordingView(BRect(0, 0, 9, 9), "first", B_WILL_DRAW | B_NAVIGABLE);
+	auto* plain = new RecordingView(BRect(20, 0, 29, 9), "plain", B_WILL_DRAW);
+	auto* group = new BView(BRect(40, 0, 99, 49), "group", B_FOLLOW_NONE, 0);
+	auto* second = new RecordingView(BRect(0, 0, 9, 9), "second", B_WILL_DRAW | B_NAVIGABLE);
+	auto* third = new RecordingView(BRect(20, 0, 29, 9), "third", B_WILL_DRAW | B_NAVIGABLE);
+	group->AddChild(second);
+	group->AddChild(third);
+	window->AddChild(first);
+	window->AddChild(plain);
+	window->AddChild(group);
+	ASSERT_EQ(window->CurrentFocus(), nullptr);
+	first->MakeFocus();
+	EXPECT_TRUE(first->IsFocus());
+	Open(BRect(), window);
+
+	Screen::TypeText("a\xc3\xa9");
+	Settle();
+	ASSERT_TRUE(window->Lock());
+	EXPECT_EQ(first->keys, (std::vector<std::string>{"a", "\xc3\xa9"}));
+	window->Unlock();
+
+	auto focusAfter = [&](const char* key, uint32 modifiers) {
+		Screen::TypeKey(key, modifiers);
+		Settle();
+		window->Lock();
+		BView* focus = window->CurrentFocus();
+		window->Unlock();
+		return focus;
+	};
+	EXPECT_EQ(focusAfter("\t", 0), second);
+	EXPECT_EQ(focusAfter("\t", 0), third);
+	EXPECT_EQ(focusAfter("\t", 0), first);  // wraps, skipping the plain view
+	EXPECT_EQ(focusAfter("\t", B_SHIFT_KEY), third);
+	EXPECT_EQ(focusAfter("\t", B_SHIFT_KEY), second);
+
+	ASSERT_TRUE(window->Lock());
+	second->MakeFocus(false);
+	EXPECT_EQ(window->CurrentFocus(), nullptr);
+	third->MakeFocus();
+	group->RemoveChild(third);  // the focus goes with it
+	EXPECT_EQ(window->CurrentFocus(), nullptr);
+	delete third;
+	window->Unlock();
+}
+
+TEST_F(InputTest, ShortcutsTakeCommandKeysAndOtherKeysGoToTheWindowWithoutFocus)
+{
+	auto* window = new RecordingWindow(BRect(0, 0, 99, 99));
+	window->AddShortcut('S', 0, new BMessage('save'));
+	window->AddShortcut('n', B_SHIFT_KEY, new BMessage('nshf'));
+	EXPECT_TRUE(window->HasShortcut('s', 0));
+	Open(BRect(), window);
+	Screen::TypeKey("s", B_COMMAND_KEY | B_CONTROL_KEY);
+	Screen::TypeKey("N", B_COMMAND_KEY | B_CONTROL_KEY | B_SHIFT_KEY);
+	Screen::TypeKey("n", B_COMMAND_KEY | B_CONTROL_KEY);  // no such shortcut
+	Screen::TypeKey("s", 0);  // no Ctrl: an ordinary key
+	Settle();
+	ASSERT_TRUE(window->Lock());
+	std::vector<uint32> got = window->received;
+	std::vector<uint32> commands;
+	for (uint32 what : got) {
+		if (what != B_KEY_UP)
+			commands.push_back(what);
+	}
+	EXPECT_EQ(commands, (std::vector<uint32>{'save', 'nshf', B_KEY_DOWN, B_KEY_DOWN}));
+	window->RemoveShortcut('s', 0);
+	EXPECT_FALSE(window->HasShortcut('s', 0));
+	window->Unlock();
+}
+
+TEST_F(InputTest, SizeLimitsHoldForTheProgramAndTheUser)
+{
+	auto* window = new RecordingWindow(BRect(10, 10, 209, 109));
+	window->SetSizeLimits(150, 300, 50, 120);
+	Open(BRect(), window);
+	ASSERT_TRUE(window->Lock());
+	window->ResizeTo(1000, 10);
+	EXPECT_EQ(window->Bounds(), BRect(0, 0, 300, 50));
+	window->ResizeTo(100, 500);
+	EXPECT_EQ(window->Bounds(), BRect(0, 0, 150, 120));
+	window->Unlock();
+	Screen::UserResize(window, 2000, 0);
+	Settle();
+	ASSERT_TRUE(window->Lock());
+	EXPECT_EQ(window->Bounds(), BRect(0, 0, 300, 50));
+	ASSERT_FALSE(window->sizes.empty());
+	EXPECT_EQ(window->sizes.back(), BPoint(300, 50));
+	// Limits set below the current size shrink the window.
+	window->SetSizeLimits(10, 200, 10, 40);
+	EXPECT_EQ(window->Bounds(), BRect(0, 0, 200, 40));
+	float minWidth;
+	float maxHeight;
+	window->GetSizeLimits(&minWidth, nullptr, nullptr, &maxHeight);
+	EXPECT_EQ(minWidth, 10);
+	EXPECT_EQ(maxHeight, 40);
+	window->Unlock();
+}
+
+TEST_F(InputTest, MovingReportsTheNewFrameToFrameMoved)
+{
+	auto* window = new RecordingWindow(BRect(10, 20, 109, 69));
+	Open(BRect(), window);
+	ASSERT_TRUE(window->Lock());
+	window->MoveTo(40, 50);
+	EXPECT_EQ(window->Frame(), BRect(40, 50, 139, 99));
+	window->Unlock();
+	Screen::UserMove(window, BPoint(300, 310));
+	Settle();
+	ASSERT_TRUE(window->Lock());
+	EXPECT_EQ(window->moves, (std::vector<BPoint>{BPoint(40, 50), BPoint(300, 310)}));
+	EXPECT_EQ(window->Frame(), BRect(300, 310, 399, 359));
+	window->Unlock();
+	// Clicks find the window where it is now.
+	auto* view = new RecordingView(BRect(0, 0, 99, 49), "all");
+	window->Lock();
+	window->AddChild(view);
+	window->Unlock();
+	Screen::Click(BPoint(305, 315));
+	Settle();
+	ASSERT_TRUE(window->Lock());
+	ASSERT_FALSE(view->mouse.empty());
+	EXPECT_EQ(view->mouse.back().where, BPoint(5, 5));
+	window->Unlock();
+}
+
+TEST_F(InputTest, ActivationReachesWindowActivatedAndFollowsClicks)
+{
+	auto* a = new RecordingWindow(BRect(0, 0, 99, 99));
+	Open(BRect(), a);
+	auto* b = new RecordingWindow(BRect(200, 0, 299, 99));
+	Open(BRect(), b);
+	ASSERT_TRUE(a->Lock());
+	EXPECT_EQ(a->activations, (std::vector<bool>{true, false}));
+	EXPECT_FALSE(a->IsActive());
+	a->Unlock();
+	ASSERT_TRUE(b->Lock());
+	EXPECT_EQ(b->activations, (std::vector<bool>{true}));
+	EXPECT_TRUE(b->IsActive());
+	b->Unlock();
+
+	Screen::Click(BPoint(50, 50));
+	Settle();
+	ASSERT_TRUE(a->Lock());
+	EXPECT_TRUE(a->IsActive());
+	a->Unlock();
+	ASSERT_TRUE(b->Lock());
+	EXPECT_EQ(b->activations.back(), false);
+	b->Activate();
+	b->Unlock();
+	Settle();
+	ASSERT_TRUE(b->Lock());
+	EXPECT_TRUE(b->IsActive());
+	b->Unlock();
+}
+
+TEST_F(InputTest, CloseBoxAsksQuitRequestedAndQuitEndsTheThreadAndDeletes)
+{
+	bool refusingDeleted = false;
+	auto* refusing = new RecordingWindow(BRect(0, 0, 99, 99), &refusingDeleted, false);
+	Open(BRect(), refusing);
+	Screen::ClickCloseBox(refusing);
+	Settle();
+	EXPECT_EQ(refusing->quitRequests, 1);
+	EXPECT_FALSE(refusingDeleted);
+	EXPECT_FALSE(refusing->IsHidden());
+
+	bool deleted = false;
+	auto* agreeing = new RecordingWindow(BRect(200, 0, 299, 99), &deleted);
+	Open(BRect(), agreeing);
+	fWindows.pop_back();
+	const thread_id thread = agreeing->Thread();
+	Screen::ClickCloseBox(agreeing);
+	Settle();
+	EXPECT_TRUE(deleted);
+	thread_info info;
+	EXPECT_NE(get_thread_info(thread, &info), B_OK);
+	// Gone from the screen too.
+	EXPECT_TRUE(ColorIs(Screen::ScreenPixel(250, 50), 51, 102, 152));
+
+	bool quitDeleted = false;
+	auto* quitting = new RecordingWindow(BRect(400, 0, 499, 99), &quitDeleted);
+	Open(BRect(), quitting);
+	fWindows.pop_back();
+	ASSERT_TRUE(quitting->Lock());
+	quitting->Quit();
+	EXPECT_TRUE(quitDeleted);
+}
+
+TEST_F(InputTest, WindowsStartHiddenAndShowHideNest)
+{
+	auto* window = new BWindow(BRect(0, 0, 49, 49), "hidden", B_TITLED_WINDOW, 0);
+	EXPECT_TRUE(window->IsHidden());
+	Open(BRect(), window);
+	EXPECT_FALSE(window->IsHidden());
+	EXPECT_TRUE(ColorIs(Screen::ScreenPixel(10, 10), 216, 216, 216));
+	ASSERT_TRUE(window->Lock());
+	window->Hide();
+	window->Hide();
+	window->Show();
+	EXPECT_TRUE(window->IsHidden());
+	window->Unlock();
+	Settle();
+	EXPECT_TRUE(ColorIs(Screen::ScreenPixel(10, 10), 51, 102, 152));
+	ASSERT_TRUE(window->Lock());
+	window->Show();
+	window->Unlock();
+	Settle();
+	EXPECT_TRUE(ColorIs(Screen::ScreenPixel(10, 10), 216, 216, 216));
+}
+
+TEST_F(InputTest, PulsesReachViewsThatAskForThem)
+{
+	BWindow* window = new BWindow(BRect(0, 0, 49, 49), "pulse", B_TITLED_WINDOW, 0);
+	window->SetPulseRate(10000);
+	auto* wanting = new RecordingView(BRect(0, 0, 9, 9), "wanting", B_PULSE_NEEDED);
+	auto* other = new RecordingView(BRect(10, 0, 19, 9), "other", 0);
+	window->AddChild(wanting);
+	window->AddChild(other);
+	Open(BRect(), window);
+	snooze(100000);
+	EXPECT_GE(wanting->pulses, 3);
+	EXPECT_EQ(other->pulses, 0);
+}
+
+TEST_F(InputTest, CursorsGoThroughTheApplication)
+{
+	BWindow* window = new BWindow(BRect(0, 0, 49, 49), "cursor", B_TITLED_WINDOW, 0);
+	Open(BRect(), window);
+	be_app->SetCursor(B_I_BEAM_CURSOR);
+	EXPECT_EQ(Screen::CursorName(), "ibeam");
+	be_app->SetCursor(B_HAND_CURSOR);
+	EXPECT_EQ(Screen::CursorName(), "hand");
+}
+
+TEST_F(InputTest, ModalWindowTakesTheInputFromTheOthers)
+{
+	BWindow* plain = new BWindow(BRect(0, 0, 199, 199), "plain", B_TITLED_WINDOW, 0);
+	auto* view = new RecordingView(BRect(0, 0, 199, 199), "all");
+	plain->AddChild(view);
+	Open(BRect(), plain);
+	BWindow* modal = new BWindow(BRect(300, 300, 399, 399), "modal", B_MODAL_WINDOW, 0);
+	Open(BRect(), modal);
+	Screen::Click(BPoint(10, 10));
+	Screen::TypeKey("x");
+	Settle();
+	ASSERT_TRUE(plain->Lock());
+	for (const MouseRecord& record : view->mouse)
+		EXPECT_NE(record.hook, "down");
+	EXPECT_FALSE(plain->IsActive());
+	plain->Unlock();
+	ASSERT_TRUE(modal->Lock());
+	EXPECT_TRUE(modal->IsActive());
+	modal->Unlock();
+}
+
+}  // namespace
