@@ -1,0 +1,14 @@
+# The widgets of the interface kit, part of platform_interface. Their private
+# editing and list models live in platform/private/widgets.
+if(NOT TARGET platform_app)
+  return()
+endif()
+target_sources(platform_interface PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/Button.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Control.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Invoker.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ListItem.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ListModel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StringView.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TextBuffer.cpp)
+target_include_directories(platform_interface PRIVATE ${CVAB_PLATFORM_PRIVATE}/widgets)

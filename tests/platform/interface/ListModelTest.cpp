@@ -1,0 +1,196 @@
+// The list model: selection gestures in both list kinds, indices that follow
+// insertion and removal, and the row layout used to find rows by point.
+#include "ListModel.h"
+
+#include <ListItem.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+using BPrivate::ListModel;
+
+namespace {
+
+class Row : public BListItem {
+public:
+	explicit Row(float height = 14) { SetHeight(height); }
+	void DrawItem(BView*, BRect, bool) override {}
+};
+
+class ListModelTest : public ::testing::Test {
+protected:
+	void Fill(ListModel& model, int32 count, float height = 14)
+	{
+		for (int32 i = 0; i < count; i++) {
+			rows.push_back(std::make_unique<Row>(height));
+			model.AddItem(rows.back().get(), model.CountItems());
+		}
+	}
+	static std::vector<int32> Selection(const ListModel& model)
+	{
+		std::vector<int32> selected;
+		for (int32 i = 0; model.CurrentSelection(i) >= 0; i++)
+			selected.push_back(model.CurrentSelection(i));
+		return selected;
+	}
+	std::vector<std::unique_ptr<Row>> rows;
+};
+
+using Indices = std::vector<int32>;
+
+TEST_F(ListModelTest, ClickShiftClickAndCtrlClickInAMultipleList)
+{
+	ListModel model(true);
+	Fill(model, 10);
+	EXPECT_TRUE(model.Click(2, false, false));
+	EXPECT_EQ(Selection(model), Indices({2}));
+	EXPECT_TRUE(model.Click(5, true, false));
+	EXPECT_EQ(Selection(model), Indices({2, 3, 4, 5}));
+	// Shift-click again re-anchors on the first click, shrinking the range.
+	EXPECT_TRUE(model.Click(3, true, false));
+	EXPECT_EQ(Selection(model), Indices({2, 3}));
+	EXPECT_TRUE(model.Click(8, false, true));
+	EXPECT_EQ(Selection(model), Indices({2, 3, 8}));
+	EXPECT_TRUE(model.Click(2, false, true));
+	EXPECT_EQ(Selection(model), Indices({3, 8}));
+	// A plain click on the only selected row changes nothing.
+	EXPECT_TRUE(model.Click(8, false, false));
+	EXPECT_FALSE(model.Click(8, false, false));
+	EXPECT_EQ(Selection(model), Indices({8}));
+	EXPECT_EQ(model.CurrentSelection(1), -1);
+	EXPECT_EQ(model.CurrentSelection(-1), -1);
+}
+
+TEST_F(ListModelTest, SingleListKeepsOneRow)
+{
+	ListModel model(false);
+	Fill(model, 5);
+	model.Click(1, false, false);
+	model.Click(3, true, false);
+	model.Click(4, false, true);
+	EXPECT_EQ(Selection(model), Indices({4}));
+	model.Select(0, true);
+	EXPECT_EQ(Selection(model), Indices({0}));
+	model.Select(1, 3, false);
+	EXPECT_EQ(Selection(model), Indices({3}));
+
+	ListModel multiple(true);
+	Fill(multiple, 5);
+	multiple.Select(0, 4, false);
+	multiple.SetMultiple(false);
+	EXPECT_EQ(Selection(multiple), Indices({0}));
+}
+
+TEST_F(ListModelTest, RangesAndDeselection)
+{
+	ListModel model(true);
+	Fill(model, 6);
+	EXPECT_TRUE(model.Select(4, 1, false));  // reversed bounds
+	EXPECT_EQ(Selection(model), Indices({1, 2, 3, 4}));
+	EXPECT_TRUE(model.Select(5, true));
+	EXPECT_EQ(Selection(model), Indices({1, 2, 3, 4, 5}));
+	EXPECT_FALSE(model.Select(2, 3, true));  // already selected
+	EXPECT_TRUE(model.Deselect(3));
+	EXPECT_FALSE(model.Deselect(3));
+	EXPECT_FALSE(model.Select(7, 9, false));  // past the end: nothing happens
+	EXPECT_EQ(Selection(model), Indices({1, 2, 4, 5}));
+	EXPECT_TRUE(model.DeselectAll());
+	EXPECT_FALSE(model.DeselectAll());
+	EXPECT_EQ(model.CurrentSelection(0), -1);
+}
+
+TEST_F(ListModelTest, KeyMovesClampAndExtend)
+{
+	ListModel model(true);
+	Fill(model, 4);
+	EXPECT_TRUE(model.MoveTo(-3, false));
+	EXPECT_EQ(Selection(model), Indices({0}));
+	EXPECT_TRUE(model.MoveTo(2, true));
+	EXPECT_EQ(Selection(model), Indices({0, 1, 2}));
+	EXPECT_EQ(model.LastSelected(), 2);
+	EXPECT_TRUE(model.MoveTo(99, false));
+	EXPECT_EQ(Selection(model), Indices({3}));
+	ListModel empty(true);
+	EXPECT_FALSE(empty.MoveTo(0, false));
+}
+
+TEST_F(ListModelTest, DisabledRowsIgnoreClicks)
+{
+	ListModel model(true);
+	Fill(model, 3);
+	rows[1]->SetEnabled(false);
+	EXPECT_FALSE(model.Click(1, false, false));
+	EXPECT_EQ(model.CurrentSelection(0), -1);
+}
+
+TEST_F(ListModelTest, IndicesFollowInsertionAndRemoval)
+{
+	ListModel model(true);
+	Fill(model, 4);
+	model.Select(2, false);
+	Row inserted;
+	ASSERT_TRUE(model.AddItem(&inserted, 1));
+	EXPECT_EQ(model.IndexOf(&inserted), 1);
+	EXPECT_EQ(model.IndexOf(rows[3].get()), 4);
+	EXPECT_EQ(Selection(model), Indices({3}));  // the selection stayed on its row
+	EXPECT_TRUE(rows[2]->IsSelected());
+
+	EXPECT_FALSE(model.AddItem(&inserted, 0));  // already in the list
+	EXPECT_FALSE(model.AddItem(rows[0].get(), 9));
+
+	EXPECT_EQ(model.RemoveItem(3), rows[2].get());
+	EXPECT_FALSE(rows[2]->IsSelected());
+	EXPECT_EQ(model.IndexOf(rows[2].get()), -1);
+	EXPECT_EQ(model.CurrentSelection(0), -1);
+	EXPECT_EQ(model.IndexOf(rows[3].get()), 3);
+	EXPECT_EQ(model.RemoveItem(17), nullptr);
+
+	// An item of another list is not found in this one.
+	ListModel other(true);
+	Row stranger;
+	other.AddItem(&stranger, 0);
+	EXPECT_EQ(model.IndexOf(&stranger), -1);
+	other.MakeEmpty();
+
+	model.MakeEmpty();
+	EXPECT_EQ(model.CountItems(), 0);
+	EXPECT_EQ(model.IndexOf(rows[0].get()), -1);
+	EXPECT_TRUE(model.AddItem(&inserted, 0));  // free to join again
+	model.MakeEmpty();
+}
+
+TEST_F(ListModelTest, RowLayoutAndHitTesting)
+{
+	ListModel model(true);
+	Fill(model, 3, 14);
+	rows.push_back(std::make_unique<Row>(20.5f));  // heights round up to whole rows
+	model.AddItem(rows.back().get(), 3);
+	EXPECT_EQ(model.Top(0), 0);
+	EXPECT_EQ(model.Bottom(0), 13);
+	EXPECT_EQ(model.Top(3), 42);
+	EXPECT_EQ(model.Bottom(3), 62);
+	EXPECT_EQ(model.TotalHeight(), 63);
+	EXPECT_EQ(model.IndexAtY(13.9f), 0);
+	EXPECT_EQ(model.IndexAtY(14), 1);
+	EXPECT_EQ(model.IndexAtY(62), 3);
+	EXPECT_EQ(model.IndexAtY(63), -1);
+	EXPECT_EQ(model.IndexAtY(-1), -1);
+
+	// Inserting in the middle and changing a height move the rows below.
+	Row tall(30);
+	model.AddItem(&tall, 1);
+	EXPECT_EQ(model.Top(2), 44);
+	rows[0]->SetHeight(4);
+	model.InvalidateLayout(0);
+	EXPECT_EQ(model.Top(1), 4);
+	EXPECT_EQ(model.Top(2), 34);
+	EXPECT_EQ(model.IndexAtY(33), 1);
+	model.RemoveItem(1);
+	EXPECT_EQ(model.Top(1), 4);
+	EXPECT_EQ(model.Top(3), 32);
+	model.MakeEmpty();
+}
+
+}  // namespace
