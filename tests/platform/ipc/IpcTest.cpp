@@ -369,6 +369,9 @@ TEST_F(Ipc, PeerThatQuitsBecomesInvalid)
 	BMessage reply;
 	ASSERT_EQ(fMessenger.SendMessage(B_QUIT_REQUESTED, &reply), B_OK);
 	EXPECT_NE(fPeer->Wait(5000000), -1);
+	// The hang-up reaches our reader thread a moment after the peer exits.
+	for (int i = 0; i < 500 && fMessenger.IsValid(); i++)
+		snooze(10000);
 	EXPECT_FALSE(fMessenger.IsValid());
 	BMessage ping('ping');
 	EXPECT_NE(fMessenger.SendMessage(&ping, &reply, 1000000, 1000000), B_OK);
