@@ -180,16 +180,16 @@ void BWindow::_Init(BRect frame, const char* title, uint32 flags, uint32 workspa
 	fTitle = title != nullptr ? title : "";
 	fFrame = BRect(ToPixel(frame.left), ToPixel(frame.top), ToPixel(frame.right),
 		ToPixel(frame.bottom));
-	WindowSpec spec;
-	spec.frame = {(int32)fFrame.left, (int32)fFrame.top, (int32)fFrame.right,
+	WindowRequest request;
+	request.frame = {(int32)fFrame.left, (int32)fFrame.top, (int32)fFrame.right,
 		(int32)fFrame.bottom};
-	spec.title = fTitle;
-	spec.kind = KindFor(fLook, fFeel);
-	spec.resizable = !(flags & B_NOT_RESIZABLE)
+	request.title = fTitle;
+	request.kind = KindFor(fLook, fFeel);
+	request.resizable = !(flags & B_NOT_RESIZABLE)
 		&& (flags & (B_NOT_H_RESIZABLE | B_NOT_V_RESIZABLE))
 			!= (B_NOT_H_RESIZABLE | B_NOT_V_RESIZABLE);
-	spec.closable = !(flags & B_NOT_CLOSABLE);
-	fLink = std::make_unique<WindowServerLink>(this, spec);
+	request.closable = !(flags & B_NOT_CLOSABLE);
+	fLink = std::make_unique<WindowServerLink>(this, request);
 	fTopView = new TopView(Bounds());
 	fTopView->_Attach(this);
 	fInvalid.Set(Bounds());

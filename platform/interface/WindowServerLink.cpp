@@ -57,14 +57,14 @@ int32 WindowServerLink::IdOf(BWindow* window)
 
 // --- the link
 
-WindowServerLink::WindowServerLink(BWindow* window, const WindowSpec& spec)
+WindowServerLink::WindowServerLink(BWindow* window, const WindowRequest& request)
 	: fWindow(window),
 	  fId(-1),
-	  fBuffer(spec.frame.Width(), spec.frame.Height()),
+	  fBuffer(request.frame.Width(), request.frame.Height()),
 	  fPainter(fBuffer)
 {
 	InstallHooks();
-	fId = DisplayServer::Get().CreateWindow(spec, this);
+	fId = DisplayServer::Get().CreateWindow(request, this);
 	std::lock_guard<std::mutex> lock(sWindowsLock);
 	sWindows.emplace_back(window, fId);
 }

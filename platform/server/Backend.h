@@ -25,7 +25,7 @@ enum class CursorKind {
 	kIBeam,
 };
 
-struct WindowSpec {
+struct WindowRequest {
 	PixelRect frame;  // the content area in screen coordinates
 	std::string title;
 	WindowKind kind = WindowKind::kTitled;
@@ -75,7 +75,7 @@ public:
 	virtual const char* Name() const = 0;
 	virtual PixelRect ScreenFrame() const = 0;
 
-	virtual void CreateWindow(int32 id, const WindowSpec& spec) = 0;
+	virtual void CreateWindow(int32 id, const WindowRequest& request) = 0;
 	virtual void DestroyWindow(int32 id) = 0;
 	virtual void ShowWindow(int32 id, bool show) = 0;
 	virtual void RaiseWindow(int32 id) = 0;

@@ -15,7 +15,7 @@
 #include <string.h>
 
 struct DisplayServer::Record {
-	WindowSpec spec;
+	WindowRequest request;
 	WindowClient* client = nullptr;
 	bool visible = false;
 	Framebuffer front;         // the last finished frame
@@ -210,20 +210,20 @@ void DisplayServer::RunSync(std::function<void()> command)
 
 // --- window records
 
-int32 DisplayServer::CreateWindow(const WindowSpec& spec, WindowClient* client)
+int32 DisplayServer::CreateWindow(const WindowRequest& request, WindowClient* client)
 {
 	int32 id;
 	{
 		std::lock_guard<std::mutex> lock(fLock);
 		id = fNextId++;
 		auto record = std::make_unique<Record>();
-		record->spec = spec;
+		record->request = request;
 		record->client = client;
-		record->front.Resize(spec.frame.Width(), spec.frame.Height());
+		record->front.Resize(request.frame.Width(), request.frame.Height());
 		fWindows[id] = std::move(record);
 		fStacking.push_back(id);
 	}
-	RunSync([this, id, spec] { fBackend->CreateWindow(id, spec); });
+	RunSync([this, id, request] { fBackend->CreateWindow(id, request); });
 	return id;
 }
 
@@ -251,7 +251,7 @@ void DisplayServer::ShowWindow(int32 id, bool show)
 			return;
 		Record& record = *found->second;
 		record.visible = show;
-		const bool popup = record.spec.kind == WindowKind::kPopup;
+		const bool popup = record.request.kind == WindowKind::kPopup;
 		fBackend->ShowWindow(id, show);
 		if (show)
 			fBackend->Present(id, record.front, record.front.Bounds());
@@ -263,7 +263,7 @@ void DisplayServer::ShowWindow(int32 id, bool show)
 			int32 next = -1;
 			for (int32 other : fStacking) {
 				const Record& candidate = *fWindows.at(other);
-				if (other != id && candidate.visible && candidate.spec.kind != WindowKind::kPopup)
+				if (other != id && candidate.visible && candidate.request.kind != WindowKind::kPopup)
 					next = other;
 			}
 			ActivateLocked(next);
@@ -290,7 +290,7 @@ void DisplayServer::MoveWindow(int32 id, int32 x, int32 y)
 			auto found = fWindows.find(id);
 			if (found == fWindows.end())
 				return;
-			PixelRect& frame = found->second->spec.frame;
+			PixelRect& frame = found->second->request.frame;
 			frame = frame.Offset(x - frame.left, y - frame.top);
 		}
 		fBackend->MoveWindow(id, x, y);
@@ -305,7 +305,7 @@ void DisplayServer::ResizeWindow(int32 id, int32 width, int32 height)
 			auto found = fWindows.find(id);
 			if (found == fWindows.end())
 				return;
-			PixelRect& frame = found->second->spec.frame;
+			PixelRect& frame = found->second->request.frame;
 			frame.right = frame.left + width - 1;
 			frame.bottom = frame.top + height - 1;
 		}
@@ -502,7 +502,7 @@ void DisplayServer::RouteMouse(BackendEvent& event)
 		return;
 	const Record& record = *fWindows.at(target);
 	if (event.kind == BackendEvent::kMouseDown && !fBackend->ManagesFocus()
-		&& record.spec.kind != WindowKind::kPopup && target != fActive) {
+		&& record.request.kind != WindowKind::kPopup && target != fActive) {
 		RaiseLocked(target);
 		ActivateLocked(target);
 	}
@@ -510,8 +510,8 @@ void DisplayServer::RouteMouse(BackendEvent& event)
 	local.window = target;
 	local.screenX = event.x;
 	local.screenY = event.y;
-	local.x = event.x - record.spec.frame.left;
-	local.y = event.y - record.spec.frame.top;
+	local.x = event.x - record.request.frame.left;
+	local.y = event.y - record.request.frame.top;
 	Deliver(target, local);
 }
 
@@ -534,24 +534,24 @@ void DisplayServer::RouteWindowEvent(BackendEvent& event)
 	Record& record = *found->second;
 	switch (event.kind) {
 		case BackendEvent::kWindowMoved:
-			if (event.x == record.spec.frame.left && event.y == record.spec.frame.top)
+			if (event.x == record.request.frame.left && event.y == record.request.frame.top)
 				return;
-			record.spec.frame = record.spec.frame.Offset(event.x - record.spec.frame.left,
-				event.y - record.spec.frame.top);
+			record.request.frame = record.request.frame.Offset(event.x - record.request.frame.left,
+				event.y - record.request.frame.top);
 			break;
 		case BackendEvent::kWindowResized: {
 			// The user's resizing stays within the limits the program set.
 			event.width = std::clamp(event.width, record.minWidth, record.maxWidth);
 			event.height = std::clamp(event.height, record.minHeight, record.maxHeight);
-			if (event.width == record.spec.frame.Width()
-				&& event.height == record.spec.frame.Height()) {
+			if (event.width == record.request.frame.Width()
+				&& event.height == record.request.frame.Height()) {
 				// Same size: the backend only lost the picture; show it again.
 				if (record.visible)
 					fBackend->Present(event.window, record.front, record.front.Bounds());
 				return;
 			}
-			record.spec.frame.right = record.spec.frame.left + event.width - 1;
-			record.spec.frame.bottom = record.spec.frame.top + event.height - 1;
+			record.request.frame.right = record.request.frame.left + event.width - 1;
+			record.request.frame.bottom = record.request.frame.top + event.height - 1;
 			break;
 		}
 		case BackendEvent::kWindowActivated:
@@ -605,7 +605,7 @@ void DisplayServer::RaiseLocked(int32 id)
 	fStacking.push_back(id);
 	// Modal windows stay above the others, menus above everything.
 	auto rank = [this](int32 window) {
-		const WindowKind kind = fWindows.at(window)->spec.kind;
+		const WindowKind kind = fWindows.at(window)->request.kind;
 		return kind == WindowKind::kPopup ? 2 : kind == WindowKind::kModal ? 1 : 0;
 	};
 	std::stable_sort(fStacking.begin(), fStacking.end(),
@@ -616,7 +616,7 @@ int32 DisplayServer::TopmostLocked(int32 x, int32 y) const
 {
 	for (auto it = fStacking.rbegin(); it != fStacking.rend(); ++it) {
 		const Record& record = *fWindows.at(*it);
-		if (record.visible && record.spec.frame.Contains(x, y))
+		if (record.visible && record.request.frame.Contains(x, y))
 			return *it;
 	}
 	return -1;
@@ -624,11 +624,11 @@ int32 DisplayServer::TopmostLocked(int32 x, int32 y) const
 
 bool DisplayServer::BlockedByModalLocked(int32 id) const
 {
-	const WindowKind kind = fWindows.at(id)->spec.kind;
+	const WindowKind kind = fWindows.at(id)->request.kind;
 	if (kind == WindowKind::kModal || kind == WindowKind::kPopup)
 		return false;
 	for (const auto& [other, record] : fWindows) {
-		if (other != id && record->visible && record->spec.kind == WindowKind::kModal)
+		if (other != id && record->visible && record->request.kind == WindowKind::kModal)
 			return true;
 	}
 	return false;
@@ -671,8 +671,8 @@ bool DisplayServer::SnapshotScreen(Framebuffer& out) const
 	for (int32 id : fStacking) {
 		const Record& record = *fWindows.at(id);
 		if (record.visible)
-			out.Blit(record.front, record.spec.frame.left - screen.left,
-				record.spec.frame.top - screen.top);
+			out.Blit(record.front, record.request.frame.left - screen.left,
+				record.request.frame.top - screen.top);
 	}
 	return true;
 }
@@ -687,5 +687,5 @@ PixelRect DisplayServer::WindowFrame(int32 id) const
 {
 	std::lock_guard<std::mutex> lock(fLock);
 	auto found = fWindows.find(id);
-	return found != fWindows.end() ? found->second->spec.frame : PixelRect();
+	return found != fWindows.end() ? found->second->request.frame : PixelRect();
 }

@@ -34,7 +34,7 @@ public:
 	bool IsHeadless() const { return fHeadless; }
 	PixelRect ScreenFrame() const;
 
-	int32 CreateWindow(const WindowSpec& spec, WindowClient* client);
+	int32 CreateWindow(const WindowRequest& request, WindowClient* client);
 	// Once this returns, the client is never called again.
 	void DestroyWindow(int32 id);
 	void ShowWindow(int32 id, bool show);

@@ -16,7 +16,7 @@ public:
 	const char* Name() const override { return "headless"; }
 	PixelRect ScreenFrame() const override { return fScreen; }
 
-	void CreateWindow(int32, const WindowSpec&) override {}
+	void CreateWindow(int32, const WindowRequest&) override {}
 	void DestroyWindow(int32) override {}
 	void ShowWindow(int32, bool) override {}
 	void RaiseWindow(int32) override {}

@@ -47,18 +47,18 @@ PixelRect SdlBackend::ScreenFrame() const
 
 // --- windows
 
-void SdlBackend::CreateWindow(int32 id, const WindowSpec& spec)
+void SdlBackend::CreateWindow(int32 id, const WindowRequest& request)
 {
 	uint32 flags = SDL_WINDOW_HIDDEN;
-	if (spec.kind == WindowKind::kPopup)
+	if (request.kind == WindowKind::kPopup)
 		flags |= SDL_WINDOW_POPUP_MENU | SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP
 			| SDL_WINDOW_SKIP_TASKBAR;
-	else if (spec.kind == WindowKind::kBordered)
+	else if (request.kind == WindowKind::kBordered)
 		flags |= SDL_WINDOW_BORDERLESS;
-	if (spec.resizable && spec.kind != WindowKind::kPopup)
+	if (request.resizable && request.kind != WindowKind::kPopup)
 		flags |= SDL_WINDOW_RESIZABLE;
-	SDL_Window* window = SDL_CreateWindow(spec.title.c_str(), spec.frame.left, spec.frame.top,
-		spec.frame.Width(), spec.frame.Height(), flags);
+	SDL_Window* window = SDL_CreateWindow(request.title.c_str(), request.frame.left, request.frame.top,
+		request.frame.Width(), request.frame.Height(), flags);
 	if (window == nullptr)
 		return;
 	fWindows[id] = window;

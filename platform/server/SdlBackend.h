@@ -22,7 +22,7 @@ public:
 	const char* Name() const override { return "sdl"; }
 	PixelRect ScreenFrame() const override;
 
-	void CreateWindow(int32 id, const WindowSpec& spec) override;
+	void CreateWindow(int32 id, const WindowRequest& request) override;
 	void DestroyWindow(int32 id) override;
 	void ShowWindow(int32 id, bool show) override;
 	void RaiseWindow(int32 id) override;

@@ -17,7 +17,7 @@ namespace BPrivate {
 
 class WindowServerLink : public WindowClient {
 public:
-	WindowServerLink(BWindow* window, const WindowSpec& spec);
+	WindowServerLink(BWindow* window, const WindowRequest& request);
 	~WindowServerLink() override;
 
 	int32 Id() const { return fId; }

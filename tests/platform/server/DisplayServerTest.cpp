@@ -48,10 +48,10 @@ protected:
 
 	int32 Open(Recorder& client, PixelRect frame, WindowKind kind = WindowKind::kTitled)
 	{
-		WindowSpec spec;
-		spec.frame = frame;
-		spec.kind = kind;
-		const int32 id = server->CreateWindow(spec, &client);
+		WindowRequest request;
+		request.frame = frame;
+		request.kind = kind;
+		const int32 id = server->CreateWindow(request, &client);
 		server->ShowWindow(id, true);
 		return id;
 	}
