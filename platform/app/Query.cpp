@@ -26,14 +26,11 @@ namespace {
 //   value := integer (decimal, or hexadecimal after 0x) | '"' characters '"'
 // Inside quotes, a backslash takes the next character as it is.
 
-enum class Op { kEqual, kNotEqual, kLess, kLessEqual, kGreater, kGreaterEqual };
+using Op = BPrivate::QueryOp;
 
 struct Node {
 	enum Kind { kTerm, kAnd, kOr } kind = kTerm;
-	std::string attribute;
-	Op op = Op::kEqual;
-	std::optional<int64> number;
-	std::string text;
+	BPrivate::QueryTerm term;
 	std::unique_ptr<Node> left;
 	std::unique_ptr<Node> right;
 };
@@ -117,21 +114,21 @@ private:
 		while (fPosition < fText.size()
 			&& !isspace(static_cast<unsigned char>(fText[fPosition]))
 			&& strchr("=!<>()&|\"", fText[fPosition]) == nullptr)
-			node->attribute += fText[fPosition++];
-		if (node->attribute.empty())
+			node->term.attribute += fText[fPosition++];
+		if (node->term.attribute.empty())
 			return nullptr;
 		if (Take("=="))
-			node->op = Op::kEqual;
+			node->term.op = Op::kEqual;
 		else if (Take("!="))
-			node->op = Op::kNotEqual;
+			node->term.op = Op::kNotEqual;
 		else if (Take("<="))
-			node->op = Op::kLessEqual;
+			node->term.op = Op::kLessEqual;
 		else if (Take(">="))
-			node->op = Op::kGreaterEqual;
+			node->term.op = Op::kGreaterEqual;
 		else if (Take("<"))
-			node->op = Op::kLess;
+			node->term.op = Op::kLess;
 		else if (Take(">"))
-			node->op = Op::kGreater;
+			node->term.op = Op::kGreater;
 		else
 			return nullptr;
 		SkipSpace();
@@ -146,7 +143,7 @@ private:
 		while (fPosition < fText.size() && fText[fPosition] != '"') {
 			if (fText[fPosition] == '\\' && fPosition + 1 < fText.size())
 				fPosition++;
-			node->text += fText[fPosition++];
+			node->term.text += fText[fPosition++];
 		}
 		if (fPosition >= fText.size())
 			return nullptr;  // no closing quote
@@ -168,7 +165,7 @@ private:
 		if (*end != '\0' && !isspace(static_cast<unsigned char>(*end)) && *end != ')'
 			&& *end != '&' && *end != '|')
 			return nullptr;
-		node->number = number;
+		node->term.number = number;
 		fPosition += size_t(end - start);
 		return node;
 	}
@@ -178,50 +175,6 @@ private:
 };
 
 // #pragma mark - evaluation over the indexes
-
-template<typename T>
-bool Compare(const T& left, Op op, const T& right)
-{
-	switch (op) {
-		case Op::kEqual: return left == right;
-		case Op::kNotEqual: return left != right;
-		case Op::kLess: return left < right;
-		case Op::kLessEqual: return left <= right;
-		case Op::kGreater: return left > right;
-		case Op::kGreaterEqual: return left >= right;
-	}
-	return false;
-}
-
-std::optional<int64> IntegerValue(type_code type, const void* data, size_t size)
-{
-	auto read = [&](auto sample) -> std::optional<int64> {
-		if (size != sizeof(sample))
-			return std::nullopt;
-		memcpy(&sample, data, sizeof(sample));
-		return int64(sample);
-	};
-	switch (type) {
-		case B_INT8_TYPE: return read(int8());
-		case B_UINT8_TYPE: return read(uint8());
-		case B_INT16_TYPE: return read(int16());
-		case B_UINT16_TYPE: return read(uint16());
-		case B_INT32_TYPE: return read(int32());
-		case B_UINT32_TYPE: return read(uint32());
-		case B_INT64_TYPE:
-		case B_OFF_T_TYPE:
-		case B_TIME_TYPE:
-		case B_UINT64_TYPE:
-			return read(int64());
-		default:
-			return std::nullopt;
-	}
-}
-
-bool IsStringType(type_code type)
-{
-	return type == B_STRING_TYPE || type == B_MIME_STRING_TYPE || type == B_MIME_TYPE;
-}
 
 bool Contains(const std::vector<entry_ref>& refs, const entry_ref& ref)
 {
@@ -237,16 +190,9 @@ status_t Evaluate(dev_t device, const Node& node, std::vector<entry_ref>* result
 	result->clear();
 	if (node.kind == Node::kTerm) {
 		auto matches = [&node](type_code type, const void* data, size_t size) {
-			if (node.number.has_value()) {
-				const std::optional<int64> value = IntegerValue(type, data, size);
-				return value.has_value() && Compare(*value, node.op, *node.number);
-			}
-			if (!IsStringType(type))
-				return false;
-			const char* text = static_cast<const char*>(data);
-			return Compare(std::string(text, strnlen(text, size)), node.op, node.text);
+			return BPrivate::term_matches(node.term, type, data, size);
 		};
-		return BPrivate::query_index(device, node.attribute.c_str(), matches, result);
+		return BPrivate::query_index(device, node.term.attribute.c_str(), matches, result);
 	}
 	std::vector<entry_ref> left;
 	std::vector<entry_ref> right;

@@ -9,6 +9,8 @@
 #include <SupportDefs.h>
 
 #include <functional>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace BPrivate {
@@ -16,6 +18,21 @@ namespace BPrivate {
 // Called with the attribute's current type and bytes.
 using AttributePredicate = std::function<bool(type_code type, const void* data,
 	size_t size)>;
+
+// One comparison of an attribute's live value with a constant. An integer
+// constant compares with integer attributes; a string constant (or an integer
+// constant against a string attribute) with string attributes, without their
+// terminating NUL.
+enum class QueryOp { kEqual, kNotEqual, kLess, kLessEqual, kGreater, kGreaterEqual };
+
+struct QueryTerm {
+	std::string attribute;
+	QueryOp op = QueryOp::kEqual;
+	std::string text;
+	std::optional<int64> number;
+};
+
+bool term_matches(const QueryTerm& term, type_code type, const void* data, size_t size);
 
 // B_ENTRY_NOT_FOUND when the device has no such index; refs come in the order the
 // nodes were indexed.

@@ -57,14 +57,8 @@ status_t query_index(dev_t device, const char* attribute,
 
 namespace {
 
-enum class Op { kEqual, kNotEqual, kLess, kLessEqual, kGreater, kGreaterEqual };
-
-struct Term {
-	std::string attribute;
-	Op op;
-	std::string text;
-	std::optional<int64> number;
-};
+using Op = QueryOp;
+using Term = QueryTerm;
 
 std::string trim(const std::string& text)
 {
@@ -160,22 +154,27 @@ bool is_string_type(type_code type)
 
 }  // namespace
 
+bool term_matches(const QueryTerm& term, type_code type, const void* data, size_t size)
+{
+	if (term.number.has_value()) {
+		const std::optional<int64> value = integer_value(type, data, size);
+		if (value.has_value())
+			return compare(*value, term.op, *term.number);
+	}
+	if (!is_string_type(type))
+		return false;
+	const char* text = static_cast<const char*>(data);
+	const std::string value(text, strnlen(text, size));
+	return compare(value, term.op, term.text);
+}
+
 status_t query_simple(dev_t device, const char* expression, std::vector<entry_ref>* refs)
 {
 	Term term;
 	if (expression == nullptr || refs == nullptr || !parse_term(expression, &term))
 		return B_BAD_VALUE;
 	auto matches = [&term](type_code type, const void* data, size_t size) {
-		if (term.number.has_value()) {
-			const std::optional<int64> value = integer_value(type, data, size);
-			if (value.has_value())
-				return compare(*value, term.op, *term.number);
-		}
-		if (!is_string_type(type))
-			return false;
-		const char* text = static_cast<const char*>(data);
-		const std::string value(text, strnlen(text, size));
-		return compare(value, term.op, term.text);
+		return term_matches(term, type, data, size);
 	};
 	return query_index(device, term.attribute.c_str(), matches, refs);
 }
