@@ -1,6 +1,8 @@
 // The book on a generated file of 100,000 records (about 15 MB): reading,
 // writing, sorting by "Last Name", a look-up that finds nothing, and memory per
 // record; each beside a plain baseline doing the same work the simplest way.
+#include "GeneratedBook.h"
+
 #include <BookBody.h>
 
 #include <benchmark/benchmark.h>
@@ -17,29 +19,7 @@
 
 namespace {
 
-constexpr int32 kRecords = 100000;
-
-// Mean text lengths of the fields, about 129 bytes a record.
-constexpr int kMeanLength[kBookFieldCount] = {
-	6, 6, 1, 7, 3, 8, 14, 3, 7, 2, 5, 4, 10, 6, 6, 16, 3, 14, 4, 2, 2};
-
-std::string GenerateBody()
-{
-	std::mt19937 random(2026);
-	std::string body;
-	body.reserve(16 << 20);
-	for (int32 n = 0; n < kRecords; n++) {
-		for (int32 field = 0; field < kBookFieldCount; field++) {
-			const int length = random() % (2 * kMeanLength[field] + 1);
-			for (int i = 0; i < length; i++) {
-				const unsigned pick = random() % 53;
-				body += pick < 26 ? char('a' + pick) : pick < 52 ? char('A' + pick - 26) : ' ';
-			}
-			body += field + 1 < kBookFieldCount ? '\t' : '\n';
-		}
-	}
-	return body;
-}
+using namespace bench_book;
 
 // The generated body, also stored in a file, shared by every benchmark.
 struct Corpus {
@@ -63,33 +43,6 @@ const Corpus& TheCorpus()
 {
 	static const Corpus corpus;
 	return corpus;
-}
-
-std::string ReadWholeFile(const std::string& path)
-{
-	const int fd = open(path.c_str(), O_RDONLY);
-	struct stat info;
-	fstat(fd, &info);
-	std::string bytes(info.st_size, '\0');
-	if (read(fd, bytes.data(), bytes.size()) != ssize_t(bytes.size()))
-		abort();
-	close(fd);
-	return bytes;
-}
-
-// The baseline's records: 21 strings a line.
-std::vector<std::string> SplitLines(const std::string& bytes)
-{
-	std::vector<std::string> fields;
-	fields.reserve(size_t(kRecords) * kBookFieldCount);
-	size_t start = 0;
-	for (size_t i = 0; i < bytes.size(); i++) {
-		if (bytes[i] == '\t' || bytes[i] == '\n') {
-			fields.emplace_back(bytes, start, i - start);
-			start = i + 1;
-		}
-	}
-	return fields;
 }
 
 // --- read

@@ -2,6 +2,8 @@
 // storage kit against one read of the file split into 21 strings a line, and a
 // safe save (new file, attributes, flush, rename) against one write of the same
 // bytes with the same flush and rename.
+#include "GeneratedBook.h"
+
 #include <BookFile.h>
 
 #include <Entry.h>
@@ -17,24 +19,13 @@
 
 namespace {
 
-constexpr int32 kRecords = 100000;
-constexpr int kMeanLength[kBookFieldCount] = {
-	6, 6, 1, 7, 3, 8, 14, 3, 7, 2, 5, 4, 10, 6, 6, 16, 3, 14, 4, 2, 2};
+using namespace bench_book;
 
 struct Files {
 	Files()
 		: book(nullptr)
 	{
-		std::mt19937 random(2026);
-		std::string body;
-		for (int32 n = 0; n < kRecords; n++) {
-			for (int32 field = 0; field < kBookFieldCount; field++) {
-				const int length = random() % (2 * kMeanLength[field] + 1);
-				for (int i = 0; i < length; i++)
-					body += char('a' + random() % 26);
-				body += field + 1 < kBookFieldCount ? '\t' : '\n';
-			}
-		}
+		const std::string body = GenerateBody();
 		ReadBookBody(&book, body.data(), body.size(), book_layout::kAllColumns);
 		bytes = BookBodyBytes(&book);
 		char pattern[] = "/var/tmp/cvab-bench-XXXXXX";
@@ -81,21 +72,7 @@ void BM_LoadBaseline(benchmark::State& state)
 {
 	const Files& files = TheFiles();
 	for (auto _ : state) {
-		const int fd = open(files.path.c_str(), O_RDONLY);
-		struct stat info;
-		fstat(fd, &info);
-		std::string bytes(info.st_size, '\0');
-		benchmark::DoNotOptimize(read(fd, bytes.data(), bytes.size()));
-		close(fd);
-		std::vector<std::string> fields;
-		fields.reserve(size_t(kRecords) * kBookFieldCount);
-		size_t start = 0;
-		for (size_t i = 0; i < bytes.size(); i++) {
-			if (bytes[i] == '\t' || bytes[i] == '\n') {
-				fields.emplace_back(bytes, start, i - start);
-				start = i + 1;
-			}
-		}
+		std::vector<std::string> fields = SplitLines(ReadWholeFile(files.path));
 		benchmark::DoNotOptimize(fields.data());
 		state.PauseTiming();
 		fields = {};

@@ -156,30 +156,34 @@ status_t BEntry::GetName(char* buffer) const
 	return B_OK;
 }
 
-status_t BEntry::GetParent(BEntry* parent) const
+namespace {
+
+// Both parent forms: the root has none, anything else is set to its folder.
+template <typename Parent>
+status_t SetToParent(status_t status, const std::string& leaf, const std::string& directory,
+	Parent* parent)
 {
-	if (fStatus != B_OK)
-		return fStatus;
+	if (status != B_OK)
+		return status;
 	if (parent == nullptr)
 		return B_BAD_VALUE;
-	if (fLeaf == ".") {
+	if (leaf == ".") {
 		parent->Unset();
 		return B_ENTRY_NOT_FOUND;
 	}
-	return parent->SetTo(fDirectory.c_str());
+	return parent->SetTo(directory.c_str());
+}
+
+}  // namespace
+
+status_t BEntry::GetParent(BEntry* parent) const
+{
+	return SetToParent(fStatus, fLeaf, fDirectory, parent);
 }
 
 status_t BEntry::GetParent(BDirectory* parent) const
 {
-	if (fStatus != B_OK)
-		return fStatus;
-	if (parent == nullptr)
-		return B_BAD_VALUE;
-	if (fLeaf == ".") {
-		parent->Unset();
-		return B_ENTRY_NOT_FOUND;
-	}
-	return parent->SetTo(fDirectory.c_str());
+	return SetToParent(fStatus, fLeaf, fDirectory, parent);
 }
 
 // #pragma mark - moving and removing
