@@ -1,0 +1,29 @@
+#include "XScreen.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+XScreen::XScreen()
+	: fDisplay(XOpenDisplay(nullptr))
+{
+}
+
+XScreen::~XScreen()
+{
+	if (fDisplay != nullptr)
+		XCloseDisplay(static_cast<Display*>(fDisplay));
+}
+
+long XScreen::Pixel(int x, int y) const
+{
+	Display* display = static_cast<Display*>(fDisplay);
+	if (display == nullptr)
+		return -1;
+	XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, 1, 1, AllPlanes,
+		ZPixmap);
+	if (image == nullptr)
+		return -1;
+	const unsigned long pixel = XGetPixel(image, 0, 0);
+	XDestroyImage(image);
+	return long(pixel & 0xffffff);
+}
