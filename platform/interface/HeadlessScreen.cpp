@@ -20,6 +20,7 @@ namespace {
 // The pointer as the tests drive it.
 BPoint sMouse;
 uint32 sButtons = 0;
+uint32 sHeldModifiers = 0;
 
 DisplayServer& Server()
 {
@@ -34,7 +35,7 @@ void SendMouse(BackendEvent::Kind kind, int32 clicks = 1)
 	event.y = (int32)sMouse.y;
 	event.buttons = sButtons;
 	event.clicks = clicks;
-	event.modifiers = Server().Modifiers();
+	event.modifiers = sHeldModifiers;
 	Server().Inject(event);
 }
 
@@ -99,6 +100,11 @@ void HeadlessScreen::Wheel(float dx, float dy)
 	event.wheelX = dx;
 	event.wheelY = dy;
 	Server().Inject(event);
+}
+
+void HeadlessScreen::HoldModifiers(uint32 modifiers)
+{
+	sHeldModifiers = modifiers;
 }
 
 void HeadlessScreen::KeyDown(const char* bytes, uint32 modifiers)

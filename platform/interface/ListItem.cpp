@@ -1,6 +1,7 @@
 #include <ListItem.h>
 
 #include <Font.h>
+#include <View.h>
 
 #include <cmath>
 
@@ -11,8 +12,10 @@ BListItem::BListItem(uint32 outlineLevel, bool expanded)
 
 BListItem::~BListItem() = default;
 
-void BListItem::Update(BView* /*owner*/, const BFont* font)
+void BListItem::Update(BView* owner, const BFont* font)
 {
+	if (owner != nullptr)
+		SetWidth(owner->Bounds().Width());
 	font_height height;
 	font->GetHeight(&height);
 	// Two pixels below the descent keep the baseline clear of the next row.

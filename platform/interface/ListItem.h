@@ -1,5 +1,6 @@
 // BListItem: one row of a BListView: its height and width, selection and enabled
-// state, outline level, and the drawing hook.
+// state, outline level, and the drawing hook. BStringItem, the row of one text,
+// comes with this header too.
 // Threading: used under the lock of the window of the list that holds it.
 #ifndef _LIST_ITEM_H
 #define _LIST_ITEM_H
@@ -39,7 +40,7 @@ public:
 	// too, not only what changes with the selection.
 	virtual void DrawItem(BView* owner, BRect frame, bool complete = false) = 0;
 	// Called when the item joins a list and when the list's font changes: the
-	// height follows the font.
+	// height follows the font, the width is the owner's.
 	virtual void Update(BView* owner, const BFont* font);
 
 private:
@@ -59,3 +60,5 @@ private:
 };
 
 #endif
+
+#include <StringItem.h>

@@ -2,6 +2,7 @@
 // coordinate conversion; colours and font; drawing; input and focus.
 #include <View.h>
 
+#include <ScrollBar.h>
 #include <Window.h>
 
 #include <AppDefs.h>
@@ -83,7 +84,23 @@ void BView::Pulse() {}
 
 void BView::MessageReceived(BMessage* message)
 {
-	BHandler::MessageReceived(message);
+	if (message->what != B_MOUSE_WHEEL_CHANGED) {
+		BHandler::MessageReceived(message);
+		return;
+	}
+	BScrollBar* vertical = ScrollBar(B_VERTICAL);
+	BScrollBar* horizontal = ScrollBar(B_HORIZONTAL);
+	if (vertical == nullptr && horizontal == nullptr) {
+		if (fParent != nullptr)
+			fParent->MessageReceived(message);
+		return;
+	}
+	const float dx = message->GetFloat("be:wheel_delta_x", 0);
+	const float dy = message->GetFloat("be:wheel_delta_y", 0);
+	if (vertical != nullptr)
+		vertical->_Wheel(dy);
+	if (horizontal != nullptr)
+		horizontal->_Wheel(vertical != nullptr ? dx : (dx != 0 ? dx : dy));
 }
 
 void BView::KeyDown(const char* bytes, int32 numBytes)
@@ -310,6 +327,23 @@ void BView::ScrollTo(BPoint where)
 		return;
 	fOrigin = where;
 	Invalidate();
+	// The bars follow without scrolling this view a second time.
+	if (BScrollBar* bar = ScrollBar(B_VERTICAL))
+		bar->_TargetScrolled(where.y);
+	if (BScrollBar* bar = ScrollBar(B_HORIZONTAL))
+		bar->_TargetScrolled(where.x);
+}
+
+BScrollBar* BView::ScrollBar(orientation direction) const
+{
+	if (fParent == nullptr)
+		return nullptr;
+	for (BView* sibling : fParent->fChildren) {
+		auto* bar = dynamic_cast<BScrollBar*>(sibling);
+		if (bar != nullptr && bar->Target() == this && bar->Orientation() == direction)
+			return bar;
+	}
+	return nullptr;
 }
 
 void BView::ScrollBy(float dx, float dy)

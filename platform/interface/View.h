@@ -15,6 +15,7 @@
 
 #include <vector>
 
+class BScrollBar;
 class BWindow;
 
 // Options of SetMouseEventMask.
@@ -52,6 +53,7 @@ public:
 	virtual void FrameResized(float newWidth, float newHeight);
 	virtual void WindowActivated(bool active);
 	virtual void Pulse();
+	// The wheel turns this view's scroll bars, or goes on to the parent.
 	virtual void MessageReceived(BMessage* message);
 	// Every scroll passes through here (ScrollBy and scroll bars included).
 	virtual void ScrollTo(BPoint where);
@@ -90,6 +92,8 @@ public:
 	void ResizeTo(float width, float height);
 	void ScrollTo(float x, float y) { ScrollTo(BPoint(x, y)); }
 	void ScrollBy(float dx, float dy);
+	// The sibling scroll bar that scrolls this view, or null.
+	BScrollBar* ScrollBar(orientation direction) const;
 
 	void ConvertToParent(BPoint* point) const;
 	BPoint ConvertToParent(BPoint point) const;

@@ -9,6 +9,10 @@ target_sources(platform_interface PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/Invoker.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ListItem.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ListModel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ListView.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ScrollBar.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ScrollView.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StringItem.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StringView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextBuffer.cpp)
 target_include_directories(platform_interface PRIVATE ${CVAB_PLATFORM_PRIVATE}/widgets)

@@ -511,6 +511,10 @@ bool BWindow::_HandleDisplayMessage(BMessage* message)
 		case B_KEY_UP:
 			_HandleKey(message);
 			return true;
+		case B_MOUSE_WHEEL_CHANGED:
+			// The view under the pointer scrolls, or passes the wheel to its parent.
+			_MouseTarget(message->GetPoint("where", BPoint()))->MessageReceived(message);
+			return true;
 		case B_WINDOW_MOVED: {
 			const BPoint where = message->GetPoint("where", fFrame.LeftTop());
 			fFrame.OffsetTo(where);

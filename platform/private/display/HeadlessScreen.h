@@ -27,6 +27,8 @@ public:
 	// Move, press and release at one point.
 	static void Click(BPoint screenPoint, int32 clicks = 1);
 	static void Wheel(float dx, float dy);
+	// Modifier keys held down for the mouse events that follow (Shift-click...).
+	static void HoldModifiers(uint32 modifiers);
 
 	static void KeyDown(const char* bytes, uint32 modifiers = 0);
 	static void KeyUp(const char* bytes, uint32 modifiers = 0);

@@ -1,0 +1,347 @@
+// The list view in a scroll view on the headless screen, driven by real clicks,
+// keys and the wheel: selection gestures, the messages they send, invocation, and
+// every scroll reaching an overridden ScrollTo.
+#include "WindowTestSupport.h"
+
+#include <ListView.h>
+#include <ScrollView.h>
+
+#include <Message.h>
+
+#include <cstdio>
+
+namespace {
+
+const uint32 kSelectionCommand = 'lsel';
+const uint32 kInvocationCommand = 'linv';
+
+// Records every scroll and every call of the selection hook.
+class TrackingList : public BListView {
+public:
+	TrackingList(BRect frame, list_view_type type)
+		: BListView(frame, "list", type, B_FOLLOW_ALL_SIDES)
+	{
+	}
+	void ScrollTo(BPoint where) override
+	{
+		scrolls.push_back(where);
+		BListView::ScrollTo(where);
+	}
+	void SelectionChanged() override { hookCalls++; }
+
+	std::vector<BPoint> scrolls;
+	int32 hookCalls = 0;
+};
+
+// The list's default target: keeps what the list sent.
+class ListWindow : public BWindow {
+public:
+	ListWindow() : BWindow(BRect(100, 100, 399, 299), "list", B_TITLED_WINDOW, 0) {}
+	void MessageReceived(BMessage* message) override
+	{
+		if (message->what == kSelectionCommand || message->what == kInvocationCommand) {
+			std::vector<int32> indexes;
+			for (int32 i = 0; message->HasInt32("index", i); i++)
+				indexes.push_back(message->GetInt32("index", i, -1));
+			(message->what == kSelectionCommand ? selections : invocations).push_back(indexes);
+			return;
+		}
+		BWindow::MessageReceived(message);
+	}
+	std::vector<std::vector<int32>> selections;
+	std::vector<std::vector<int32>> invocations;
+};
+
+class ListViewTest : public WindowTest {
+protected:
+	void Build(list_view_type type, int32 count)
+	{
+		fWindow = new ListWindow();
+		fList = new TrackingList(BRect(0, 0, 199 - B_V_SCROLL_BAR_WIDTH, 159), type);
+		fList->SetSelectionMessage(new BMessage(kSelectionCommand));
+		fList->SetInvocationMessage(new BMessage(kInvocationCommand));
+		for (int32 i = 0; i < count; i++)
+			fList->AddItem(new BStringItem(Label(i).c_str()));
+		fScroll = new BScrollView("scroll", fList, B_FOLLOW_LEFT | B_FOLLOW_TOP, 0, false, true,
+			B_NO_BORDER);
+		fWindow->AddChild(fScroll);
+		Open(BRect(), fWindow);
+	}
+	void TearDown() override
+	{
+		if (fWindow != nullptr && fWindow->Lock()) {
+			while (fList->CountItems() > 0)
+				delete fList->RemoveItem(fList->CountItems() - 1);
+			fWindow->Unlock();
+		}
+		WindowTest::TearDown();
+	}
+	static std::string Label(int32 i)
+	{
+		char text[16];
+		snprintf(text, sizeof text, "Row %d", (int)i);
+		return text;
+	}
+	// The middle of a row, on the screen.
+	BPoint RowPoint(int32 row)
+	{
+		EXPECT_TRUE(fWindow->Lock());
+		const BRect frame = fList->ItemFrame(row);
+		const BPoint point = fList->ConvertToScreen(
+			BPoint(frame.left + 20, (frame.top + frame.bottom) / 2));
+		fWindow->Unlock();
+		return point;
+	}
+	void ClickRow(int32 row, uint32 modifiers = 0, int32 clicks = 1)
+	{
+		Screen::HoldModifiers(modifiers);
+		Screen::Click(RowPoint(row), clicks);
+		Screen::HoldModifiers(0);
+		Settle();
+	}
+	std::vector<int32> Selection()
+	{
+		std::vector<int32> rows;
+		EXPECT_TRUE(fWindow->Lock());
+		for (int32 i = 0; fList->CurrentSelection(i) >= 0; i++)
+			rows.push_back(fList->CurrentSelection(i));
+		fWindow->Unlock();
+		return rows;
+	}
+	void Type(const char* key, uint32 modifiers = 0)
+	{
+		Screen::TypeKey(key, modifiers);
+		Settle();
+	}
+	// Whether the row lies wholly inside what the list shows.
+	bool RowShown(int32 row)
+	{
+		EXPECT_TRUE(fWindow->Lock());
+		const BRect bounds = fList->Bounds();
+		const BRect frame = fList->ItemFrame(row);
+		fWindow->Unlock();
+		return frame.top >= bounds.top && frame.bottom <= bounds.bottom;
+	}
+	float Top()
+	{
+		EXPECT_TRUE(fWindow->Lock());
+		const float top = fList->Bounds().top;
+		fWindow->Unlock();
+		return top;
+	}
+	float LastScroll()
+	{
+		EXPECT_TRUE(fWindow->Lock());
+		const float y = fList->scrolls.empty() ? -1 : fList->scrolls.back().y;
+		fWindow->Unlock();
+		return y;
+	}
+	BScrollBar* Bar() { return fScroll->ScrollBar(B_VERTICAL); }
+
+	ListWindow* fWindow = nullptr;
+	TrackingList* fList = nullptr;
+	BScrollView* fScroll = nullptr;
+};
+
+using Rows = std::vector<int32>;
+
+TEST_F(ListViewTest, ClicksSelectExtendAndToggleAndEachChangeSendsOneMessage)
+{
+	Build(B_MULTIPLE_SELECTION_LIST, 20);
+	ClickRow(2);
+	EXPECT_EQ(Selection(), Rows({2}));
+	ClickRow(5, B_SHIFT_KEY);
+	EXPECT_EQ(Selection(), Rows({2, 3, 4, 5}));
+	ClickRow(3, B_COMMAND_KEY);
+	EXPECT_EQ(Selection(), Rows({2, 4, 5}));
+	ClickRow(3);
+	EXPECT_EQ(Selection(), Rows({3}));
+	// A click that changes nothing sends nothing.
+	ClickRow(3);
+	ASSERT_TRUE(fWindow->Lock());
+	EXPECT_EQ(fList->hookCalls, 4);
+	fWindow->Unlock();
+	ASSERT_EQ(fWindow->selections.size(), 4u);
+	EXPECT_EQ(fWindow->selections[1], Rows({2, 3, 4, 5}));
+	EXPECT_EQ(fWindow->selections[3], Rows({3}));
+	EXPECT_TRUE(fWindow->invocations.empty());
+}
+
+TEST_F(ListViewTest, SingleSelectionListKeepsOneRowWhateverTheModifiers)
+{
+	Build(B_SINGLE_SELECTION_LIST, 10);
+	ClickRow(1);
+	ClickRow(4, B_SHIFT_KEY);
+	EXPECT_EQ(Selection(), Rows({4}));
+	ClickRow(6, B_COMMAND_KEY);
+	EXPECT_EQ(Selection(), Rows({6}));
+}
+
+TEST_F(ListViewTest, KeysMoveTheSelectionAndScrollItIntoViewThroughScrollTo)
+{
+	Build(B_MULTIPLE_SELECTION_LIST, 100);
+	ClickRow(0);
+	Type("\x1f");  // down
+	Type("\x1f");
+	EXPECT_EQ(Selection(), Rows({2}));
+	Type("\x1f", B_SHIFT_KEY);
+	EXPECT_EQ(Selection(), Rows({2, 3}));
+	Type("\x04");  // End
+	EXPECT_EQ(Selection(), Rows({99}));
+	EXPECT_TRUE(RowShown(99));
+	ASSERT_TRUE(fWindow->Lock());
+	ASSERT_FALSE(fList->scrolls.empty());
+	EXPECT_EQ(fList->scrolls.back().y, fList->Bounds().top);
+	// The bar follows a scroll the list made itself.
+	EXPECT_EQ(Bar()->Value(), fList->Bounds().top);
+	fWindow->Unlock();
+	Type("\x01");  // Home
+	EXPECT_EQ(Selection(), Rows({0}));
+	EXPECT_EQ(Top(), 0);
+	Type("\x0c");  // Page Down
+	const Rows paged = Selection();
+	ASSERT_EQ(paged.size(), 1u);
+	EXPECT_GT(paged[0], 5);
+	EXPECT_TRUE(RowShown(paged[0]));
+	Type("\x1e");  // up
+	EXPECT_EQ(Selection(), Rows({paged[0] - 1}));
+	EXPECT_EQ(fWindow->selections.size(), 8u);  // one per key, after the click
+}
+
+TEST_F(ListViewTest, DoubleClickAndEnterInvokeWithTheSelection)
+{
+	Build(B_MULTIPLE_SELECTION_LIST, 10);
+	ClickRow(4);
+	ClickRow(4, 0, 2);
+	ASSERT_EQ(fWindow->invocations.size(), 1u);
+	EXPECT_EQ(fWindow->invocations[0], Rows({4}));
+	// A second click on another row is a new selection, not an invocation.
+	ClickRow(6, 0, 2);
+	EXPECT_EQ(fWindow->invocations.size(), 1u);
+	EXPECT_EQ(Selection(), Rows({6}));
+	Type("\n");
+	ASSERT_EQ(fWindow->invocations.size(), 2u);
+	EXPECT_EQ(fWindow->invocations[1], Rows({6}));
+}
+
+TEST_F(ListViewTest, WheelArrowsTrackKnobAndScrollToSelectionAllPassThroughScrollTo)
+{
+	Build(B_SINGLE_SELECTION_LIST, 200);
+	float smallStep = 0;
+	float largeStep = 0;
+	ASSERT_TRUE(fWindow->Lock());
+	Bar()->GetSteps(&smallStep, &largeStep);
+	const BRect barFrame = Bar()->ConvertToScreen(Bar()->Bounds());
+	fWindow->Unlock();
+	ASSERT_GT(smallStep, 0);
+
+	// The wheel over the list: three small steps a notch.
+	Screen::MoveMouse(RowPoint(1));
+	Screen::Wheel(0, 2);
+	Settle();
+	EXPECT_EQ(Top(), 6 * smallStep);
+	EXPECT_EQ(LastScroll(), Top());
+	// The lower arrow, then back with the upper one.
+	Screen::Click(BPoint(barFrame.left + 6, barFrame.bottom - 4));
+	Settle();
+	EXPECT_EQ(Top(), 7 * smallStep);
+	Screen::Click(BPoint(barFrame.left + 6, barFrame.top + 4));
+	Settle();
+	EXPECT_EQ(Top(), 6 * smallStep);
+	// The track below the knob: one large step.
+	Screen::Click(BPoint(barFrame.left + 6, barFrame.bottom - 20));
+	Settle();
+	EXPECT_EQ(Top(), 6 * smallStep + largeStep);
+	EXPECT_EQ(LastScroll(), Top());
+	// Back to the top by the program, then drag the knob to the far end.
+	ASSERT_TRUE(fWindow->Lock());
+	Bar()->SetValue(0);
+	EXPECT_EQ(fList->scrolls.back().y, 0);
+	fWindow->Unlock();
+	Screen::MoveMouse(BPoint(barFrame.left + 6, barFrame.top + B_V_SCROLL_BAR_WIDTH + 4));
+	Screen::PressMouse();
+	Screen::MoveMouse(BPoint(barFrame.left + 6, barFrame.bottom + 200));
+	Screen::ReleaseMouse();
+	Settle();
+	float min = 0;
+	float max = 0;
+	ASSERT_TRUE(fWindow->Lock());
+	Bar()->GetRange(&min, &max);
+	EXPECT_GT(max, 0);
+	EXPECT_EQ(fList->Bounds().top, max);
+	EXPECT_EQ(fList->scrolls.back().y, max);
+
+	fList->Select(3);
+	fList->ScrollToSelection();
+	EXPECT_EQ(fList->Bounds().top, fList->ItemFrame(3).top);
+	EXPECT_EQ(fList->scrolls.back().y, fList->Bounds().top);
+	EXPECT_EQ(Bar()->Value(), fList->Bounds().top);
+	fWindow->Unlock();
+}
+
+TEST_F(ListViewTest, ScrollBarRangeFollowsTheRowsAsTheyComeAndGo)
+{
+	Build(B_SINGLE_SELECTION_LIST, 0);
+	ASSERT_TRUE(fWindow->Lock());
+	float min = -1;
+	float max = -1;
+	Bar()->GetRange(&min, &max);
+	EXPECT_EQ(max, 0);
+	for (int32 i = 0; i < 100; i++)
+		fList->AddItem(new BStringItem(Label(i).c_str()));
+	const float shown = fList->Bounds().Height() + 1;
+	const float total = fList->ItemFrame(99).bottom + 1;
+	Bar()->GetRange(&min, &max);
+	EXPECT_EQ(min, 0);
+	EXPECT_EQ(max, total - shown);
+	EXPECT_NEAR(Bar()->Proportion(), shown / total, 0.001);
+
+	// Scrolled to the end, then most rows go: the list comes back into range.
+	Bar()->SetValue(max);
+	EXPECT_EQ(fList->Bounds().top, max);
+	while (fList->CountItems() > 3)
+		delete fList->RemoveItem(fList->CountItems() - 1);
+	Bar()->GetRange(&min, &max);
+	EXPECT_EQ(max, 0);
+	EXPECT_EQ(fList->Bounds().top, 0);
+	EXPECT_EQ(fList->scrolls.back().y, 0);
+	// A value outside the range is clamped to it.
+	Bar()->SetValue(500);
+	EXPECT_EQ(Bar()->Value(), 0);
+	fWindow->Unlock();
+}
+
+TEST_F(ListViewTest, RemovingASelectedRowChangesTheSelectionAndIndexesFollow)
+{
+	Build(B_MULTIPLE_SELECTION_LIST, 10);
+	ClickRow(2);
+	ClickRow(7, B_COMMAND_KEY);
+	ASSERT_TRUE(fWindow->Lock());
+	BListItem* seventh = fList->ItemAt(7);
+	delete fList->RemoveItem(2);
+	EXPECT_EQ(fList->IndexOf(seventh), 6);
+	EXPECT_EQ(fList->CurrentSelection(0), 6);
+	EXPECT_EQ(fList->CurrentSelection(1), -1);
+	EXPECT_EQ(fList->IndexOf(fList->ItemFrame(6).LeftTop()), 6);
+	fWindow->Unlock();
+	Settle();
+	ASSERT_EQ(fWindow->selections.size(), 3u);
+	EXPECT_EQ(fWindow->selections[2], Rows({6}));
+}
+
+TEST_F(ListViewTest, ASelectedRowIsDrawnOnItsBandAndClearedWhenDeselected)
+{
+	Build(B_SINGLE_SELECTION_LIST, 5);
+	ASSERT_TRUE(fWindow->Lock());
+	const BRect row = fList->ItemFrame(1);
+	fWindow->Unlock();
+	const int32 x = (int32)row.right - 4;
+	const int32 y = (int32)(row.top + row.bottom) / 2;
+	EXPECT_TRUE(ColorIs(Pixel(fWindow, x, y), 255, 255, 255));
+	ClickRow(1);
+	EXPECT_TRUE(ColorIs(Pixel(fWindow, x, y), 176, 176, 176));
+	ClickRow(3);
+	EXPECT_TRUE(ColorIs(Pixel(fWindow, x, y), 255, 255, 255));
+}
+
+}  // namespace
