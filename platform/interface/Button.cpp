@@ -97,6 +97,9 @@ void BButton::_DrawFrame(BRect* frame, bool pressed)
 void BButton::Draw(BRect)
 {
 	const rgb_color high = HighColor();
+	const rgb_color low = LowColor();
+	// Taken before the frame and face change the high colour it derives from.
+	const rgb_color labelColor = LabelColor();
 	const bool pressed = Value() != 0;
 	BRect frame = Bounds();
 	_DrawFrame(&frame, pressed);
@@ -111,7 +114,7 @@ void BButton::Draw(BRect)
 		const float x = std::floor(bounds.left + (bounds.Width() + 1 - StringWidth(label)) / 2);
 		const float y = std::floor(bounds.top
 			+ (bounds.Height() + 1 + fontHeight.ascent - fontHeight.descent) / 2);
-		SetHighColor(LabelColor());
+		SetHighColor(labelColor);
 		SetLowColor(pressed ? kPressedFace : kFace);
 		DrawString(label, BPoint(x, y));
 	}
@@ -123,6 +126,7 @@ void BButton::Draw(BRect)
 			BPoint(bounds.right - 5, bounds.bottom - 5));
 	}
 	SetHighColor(high);
+	SetLowColor(low);
 }
 
 void BButton::MouseDown(BPoint)

@@ -5,6 +5,7 @@ namespace {
 const rgb_color kPlainFrame = {120, 120, 120, 255};
 const rgb_color kFancyShadow = {152, 152, 152, 255};
 const rgb_color kFancyLight = {255, 255, 255, 255};
+const rgb_color kCorner = {216, 216, 216, 255};
 // The bars' range until the target sets its own.
 const float kDefaultRange = 1000;
 
@@ -31,7 +32,7 @@ BRect BScrollView::_FrameAround(BView* target, bool horizontal, bool vertical,
 BScrollView::BScrollView(const char* name, BView* target, uint32 resizingMode, uint32 flags,
 	bool horizontal, bool vertical, border_style border)
 	: BView(_FrameAround(target, horizontal, vertical, border), name, resizingMode,
-		flags | B_FRAME_EVENTS),
+		flags | B_WILL_DRAW | B_FRAME_EVENTS),
 	  fTarget(target),
 	  fBorder(border)
 {
@@ -69,6 +70,12 @@ BScrollBar* BScrollView::ScrollBar(orientation direction) const
 void BScrollView::Draw(BRect)
 {
 	const BRect bounds = Bounds();
+	if (fVertical != nullptr && fHorizontal != nullptr) {
+		// The square where the two bars meet.
+		SetHighColor(kCorner);
+		FillRect(BRect(fVertical->Frame().left, fHorizontal->Frame().top,
+			fVertical->Frame().right, fHorizontal->Frame().bottom));
+	}
 	if (fBorder == B_PLAIN_BORDER) {
 		SetHighColor(kPlainFrame);
 		StrokeRect(bounds);

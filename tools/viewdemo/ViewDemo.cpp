@@ -8,6 +8,8 @@
 //
 // Run it with `build/tools/viewdemo/viewdemo`; `--quit-after MS` closes it by
 // itself (the smoke test runs it that way on the headless screen).
+#include "DemoApp.h"
+
 #include <Application.h>
 #include <Cursor.h>
 #include <InterfaceDefs.h>
@@ -16,8 +18,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -347,44 +347,10 @@ public:
 	}
 };
 
-class DemoApp : public BApplication {
-public:
-	explicit DemoApp(int32 quitAfterMs)
-		: BApplication("application/x-vnd.corvane-viewdemo"), fQuitAfterMs(quitAfterMs)
-	{
-	}
-
-	void ReadyToRun() override
-	{
-		(new DemoWindow())->Show();
-		if (fQuitAfterMs > 0) {
-			std::thread([ms = fQuitAfterMs] {
-				std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-				be_app->PostMessage(B_QUIT_REQUESTED);
-			}).detach();
-		}
-	}
-
-private:
-	int32 fQuitAfterMs;
-};
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
-	int32 quitAfterMs = 0;
-	for (int i = 1; i < argc; i++) {
-		if (strcmp(argv[i], "--quit-after") == 0 && i + 1 < argc) {
-			quitAfterMs = atoi(argv[++i]);
-		} else {
-			fprintf(stderr, "usage: %s [--quit-after MS]\n", argv[0]);
-			return 2;
-		}
-	}
-	DemoApp app(quitAfterMs);
-	if (app.InitCheck() != B_OK)
-		return 1;
-	app.Run();
-	return 0;
+	return demo::RunDemo(argc, argv, "application/x-vnd.corvane-viewdemo",
+		[] { return new DemoWindow(); });
 }
