@@ -15,6 +15,12 @@ float BScrollView::_BorderWidth(border_style border)
 	return border == B_FANCY_BORDER ? 2 : border == B_PLAIN_BORDER ? 1 : 0;
 }
 
+uint32 BScrollView::_FlagsFor(uint32 flags, border_style border)
+{
+	// A border has to be drawn whatever flags the caller gave.
+	return flags | B_FRAME_EVENTS | (border != B_NO_BORDER ? uint32(B_WILL_DRAW) : 0u);
+}
+
 BRect BScrollView::_FrameAround(BView* target, bool horizontal, bool vertical,
 	border_style border)
 {
@@ -31,7 +37,7 @@ BRect BScrollView::_FrameAround(BView* target, bool horizontal, bool vertical,
 BScrollView::BScrollView(const char* name, BView* target, uint32 resizingMode, uint32 flags,
 	bool horizontal, bool vertical, border_style border)
 	: BView(_FrameAround(target, horizontal, vertical, border), name, resizingMode,
-		flags | B_FRAME_EVENTS),
+		_FlagsFor(flags, border)),
 	  fTarget(target),
 	  fBorder(border)
 {

@@ -24,6 +24,7 @@ public:
 private:
 	static BRect _FrameAround(BView* target, bool horizontal, bool vertical, border_style border);
 	static float _BorderWidth(border_style border);
+	static uint32 _FlagsFor(uint32 flags, border_style border);
 
 	BView* fTarget;
 	BScrollBar* fHorizontal = nullptr;
