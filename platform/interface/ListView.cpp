@@ -158,8 +158,9 @@ BRect BListView::ItemFrame(int32 index) const
 {
 	if (index < 0 || index >= CountItems())
 		return BRect();
-	const BRect bounds = Bounds();
-	return BRect(bounds.left, fModel->Top(index), bounds.right, fModel->Bottom(index));
+	// Rows start at the content's left edge, so a horizontal scroll moves what they
+	// draw, and reach the right edge of what is shown.
+	return BRect(0, fModel->Top(index), std::max(0.0f, Bounds().right), fModel->Bottom(index));
 }
 
 void BListView::InvalidateItem(int32 index)
@@ -395,6 +396,19 @@ void BListView::_ScrollToItem(int32 index)
 		ScrollTo(BPoint(bounds.left, frame.bottom - bounds.Height()));
 }
 
+void BListView::_FixupSteps(BScrollBar* bar, float shown)
+{
+	// Steps someone else chose stay as they are; the list only keeps its own up to date.
+	float small = 0;
+	float large = 0;
+	bar->GetSteps(&small, &large);
+	if (fOwnSteps.x >= 0 && (small != fOwnSteps.x || large != fOwnSteps.y))
+		return;
+	const float smallStep = CountItems() > 0 ? ItemAt(0)->Height() : kDefaultSmallStep;
+	fOwnSteps = BPoint(smallStep, std::max(smallStep, shown - smallStep));
+	bar->SetSteps(fOwnSteps.x, fOwnSteps.y);
+}
+
 void BListView::_FixupScrollBar()
 {
 	BScrollBar* bar = ScrollBar(B_VERTICAL);
@@ -402,8 +416,7 @@ void BListView::_FixupScrollBar()
 		return;
 	const float shown = Bounds().Height() + 1;
 	const float total = fModel->TotalHeight();
-	const float smallStep = CountItems() > 0 ? ItemAt(0)->Height() : kDefaultSmallStep;
-	bar->SetSteps(smallStep, std::max(smallStep, shown - smallStep));
+	_FixupSteps(bar, shown);
 	bar->SetProportion(total > shown ? shown / total : 1);
 	bar->SetRange(0, std::max(0.0f, total - shown));
 }

@@ -23,6 +23,7 @@ enum list_view_type {
 namespace BPrivate {
 class ListModel;
 }
+class BScrollBar;
 
 class BListView : public BView, public BInvoker {
 public:
@@ -98,6 +99,7 @@ private:
 	// Rows from index on moved or changed size.
 	void _RowsChanged(int32 fromIndex);
 	void _FixupScrollBar();
+	void _FixupSteps(BScrollBar* bar, float shown);
 	void _ScrollToItem(int32 index);
 	// The row a key moves from: the last one reached, else the first selected.
 	int32 _KeyRow() const;
@@ -108,6 +110,8 @@ private:
 	std::unique_ptr<BMessage> fSelectionMessage;
 	list_view_type fType;
 	int32 fLastClicked = -1;
+	// The small and large steps the list last gave its bar; x < 0 before the first.
+	BPoint fOwnSteps{-1, -1};
 };
 
 #endif

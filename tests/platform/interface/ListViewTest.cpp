@@ -88,7 +88,7 @@ protected:
 		EXPECT_TRUE(fWindow->Lock());
 		const BRect frame = fList->ItemFrame(row);
 		const BPoint point = fList->ConvertToScreen(
-			BPoint(frame.left + 20, (frame.top + frame.bottom) / 2));
+			BPoint(fList->Bounds().left + 20, (frame.top + frame.bottom) / 2));
 		fWindow->Unlock();
 		return point;
 	}
@@ -345,3 +345,48 @@ TEST_F(ListViewTest, ASelectedRowIsDrawnOnItsBandAndClearedWhenDeselected)
 }
 
 }  // namespace
+
+// A list with both bars and wide rows, as a table of columns uses it.
+class WideListTest : public ListViewTest {
+protected:
+	void BuildWide()
+	{
+		fWindow = new ListWindow();
+		fList = new TrackingList(BRect(0, 0, 199 - B_V_SCROLL_BAR_WIDTH,
+			159 - B_H_SCROLL_BAR_HEIGHT), B_MULTIPLE_SELECTION_LIST);
+		fScroll = new BScrollView("scroll", fList, B_FOLLOW_LEFT | B_FOLLOW_TOP, 0, true, true,
+			B_NO_BORDER);
+		fWindow->AddChild(fScroll);
+		fScroll->ScrollBar(B_VERTICAL)->SetSteps(15, 150);
+		for (int32 i = 0; i < 50; i++)
+			fList->AddItem(new BStringItem(Label(i).c_str()));
+		Open(BRect(), fWindow);
+	}
+};
+
+TEST_F(WideListTest, RowsKeepTheirContentPlaceWhenScrolledSidewaysAndCallerStepsStay)
+{
+	BuildWide();
+	ASSERT_TRUE(fWindow->Lock());
+	// Steps the program chose survive the rows it adds afterwards.
+	float smallStep = 0;
+	float largeStep = 0;
+	fScroll->ScrollBar(B_VERTICAL)->GetSteps(&smallStep, &largeStep);
+	EXPECT_EQ(smallStep, 15);
+	EXPECT_EQ(largeStep, 150);
+	fList->AddItem(new BStringItem("one more"));
+	fScroll->ScrollBar(B_VERTICAL)->GetSteps(&smallStep, &largeStep);
+	EXPECT_EQ(smallStep, 15);
+	// The horizontal bar scrolls the list through its ScrollTo; the rows stay put
+	// in the list's coordinates, so what they draw moves left.
+	fScroll->ScrollBar(B_HORIZONTAL)->SetValue(80);
+	EXPECT_EQ(fList->scrolls.back(), BPoint(80, 0));
+	const BRect frame = fList->ItemFrame(2);
+	EXPECT_EQ(frame.left, 0);
+	EXPECT_EQ(frame.right, fList->Bounds().right);
+	EXPECT_EQ(fList->IndexOf(BPoint(100, frame.top + 1)), 2);
+	fWindow->Unlock();
+	// A click still finds the row under it.
+	ClickRow(4);
+	EXPECT_EQ(Selection(), Rows({4}));
+}

@@ -1,0 +1,342 @@
+// Scroll bars and scroll views on their own: the layout of a scroll view for each
+// border, and a bar driven by real clicks, drags and the wheel, each change of its
+// value checked on the target's ScrollTo.
+#include "WindowTestSupport.h"
+
+#include <ScrollView.h>
+
+#include <cmath>
+
+namespace {
+
+// A target that keeps every ScrollTo it is given.
+class ScrollTarget : public BView {
+public:
+	explicit ScrollTarget(BRect frame)
+		: BView(frame, "target", B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW)
+	{
+	}
+	void ScrollTo(BPoint where) override
+	{
+		scrolls.push_back(where);
+		BView::ScrollTo(where);
+	}
+	std::vector<BPoint> scrolls;
+};
+
+TEST(ScrollViewLayout, GrowsAroundItsTargetByTheBorderAndTheBars)
+{
+	struct Case {
+		border_style border;
+		float width;
+	};
+	for (const Case c : {Case{B_NO_BORDER, 0}, Case{B_PLAIN_BORDER, 1}, Case{B_FANCY_BORDER, 2}}) {
+		SCOPED_TRACE(c.width);
+		auto* target = new BView(BRect(10, 20, 109, 69), "target", B_FOLLOW_ALL, 0);
+		BScrollView scroll("scroll", target, B_FOLLOW_ALL, 0, true, true, c.border);
+		const float w = c.width;
+		EXPECT_EQ(scroll.Frame(), BRect(10 - w, 20 - w, 109 + w + B_V_SCROLL_BAR_WIDTH,
+			69 + w + B_H_SCROLL_BAR_HEIGHT));
+		EXPECT_EQ(target->Frame().LeftTop(), BPoint(w, w));
+		EXPECT_EQ(target->Parent(), &scroll);
+		BScrollBar* vertical = scroll.ScrollBar(B_VERTICAL);
+		BScrollBar* horizontal = scroll.ScrollBar(B_HORIZONTAL);
+		ASSERT_NE(vertical, nullptr);
+		ASSERT_NE(horizontal, nullptr);
+		// Each bar runs along the target and stops where the other begins.
+		EXPECT_EQ(vertical->Frame(), BRect(target->Frame().right + 1, w,
+			target->Frame().right + B_V_SCROLL_BAR_WIDTH, target->Frame().bottom));
+		EXPECT_EQ(horizontal->Frame(), BRect(w, target->Frame().bottom + 1,
+			target->Frame().right, target->Frame().bottom + B_H_SCROLL_BAR_HEIGHT));
+		EXPECT_EQ(vertical->Orientation(), B_VERTICAL);
+		EXPECT_EQ(horizontal->Target(), target);
+		EXPECT_EQ(target->ScrollBar(B_VERTICAL), vertical);
+		float min = -1;
+		float max = -1;
+		vertical->GetRange(&min, &max);
+		EXPECT_EQ(min, 0);
+		EXPECT_EQ(max, 1000);
+	}
+}
+
+TEST(ScrollViewLayout, AskedForOneBarHasOnlyThatOne)
+{
+	auto* target = new BView(BRect(0, 0, 99, 49), "target", B_FOLLOW_ALL, 0);
+	BScrollView scroll("scroll", target, B_FOLLOW_ALL, 0, false, true, B_PLAIN_BORDER);
+	EXPECT_EQ(scroll.ScrollBar(B_HORIZONTAL), nullptr);
+	EXPECT_EQ(target->ScrollBar(B_HORIZONTAL), nullptr);
+	ASSERT_NE(scroll.ScrollBar(B_VERTICAL), nullptr);
+	// With no horizontal bar the vertical one reaches the bottom border.
+	EXPECT_EQ(scroll.ScrollBar(B_VERTICAL)->Frame().bottom, scroll.Bounds().bottom - 1);
+	EXPECT_EQ(scroll.Bounds().Height(), 49 + 2);
+}
+
+TEST(ScrollBarValue, ClampsRoundsAndScrollsTheTargetOnlyWhenItMoves)
+{
+	auto* target = new ScrollTarget(BRect(0, 0, 99, 99));
+	BScrollView scroll("scroll", target, B_FOLLOW_ALL, 0, true, true, B_NO_BORDER);
+	BScrollBar* bar = scroll.ScrollBar(B_VERTICAL);
+	bar->SetRange(0, 200);
+	bar->SetValue(80.4f);
+	EXPECT_EQ(bar->Value(), 80);
+	ASSERT_EQ(target->scrolls.size(), 1u);
+	EXPECT_EQ(target->scrolls[0], BPoint(0, 80));
+	bar->SetValue(80);
+	EXPECT_EQ(target->scrolls.size(), 1u);
+	// A narrower range pulls the value, and the target, inside it.
+	bar->SetRange(0, 50);
+	EXPECT_EQ(bar->Value(), 50);
+	EXPECT_EQ(target->scrolls.back(), BPoint(0, 50));
+	bar->SetValue(-10);
+	EXPECT_EQ(bar->Value(), 0);
+	// A range turned round is empty at its lower end.
+	bar->SetRange(30, 10);
+	float min = 0;
+	float max = 0;
+	bar->GetRange(&min, &max);
+	EXPECT_EQ(min, 30);
+	EXPECT_EQ(max, 30);
+	EXPECT_EQ(bar->Value(), 30);
+	// The horizontal bar scrolls along x and keeps the target's y.
+	scroll.ScrollBar(B_HORIZONTAL)->SetValue(25);
+	EXPECT_EQ(target->scrolls.back(), BPoint(25, 30));
+	// A target scrolled by the program moves its bars without being scrolled again.
+	const size_t before = target->scrolls.size();
+	target->ScrollTo(BPoint(40, 5));
+	EXPECT_EQ(target->scrolls.size(), before + 1);
+	EXPECT_EQ(scroll.ScrollBar(B_HORIZONTAL)->Value(), 40);
+	EXPECT_EQ(bar->Value(), 30);  // 5 lies outside its range
+}
+
+// A shown window with a fancy-bordered scroll view of both bars around a target.
+class ScrollBarTest : public WindowTest {
+protected:
+	void SetUp() override
+	{
+		WindowTest::SetUp();
+		fWindow = new BWindow(BRect(100, 100, 399, 299), "bars", B_TITLED_WINDOW, 0);
+		fTarget = new ScrollTarget(BRect(10, 10, 209, 149));
+		fScroll = new BScrollView("scroll", fTarget, B_FOLLOW_LEFT | B_FOLLOW_TOP, 0, true, true,
+			B_FANCY_BORDER);
+		fWindow->AddChild(fScroll);
+		Vertical()->SetRange(0, 400);
+		Vertical()->SetSteps(10, 50);
+		Vertical()->SetProportion(0.25f);
+		Horizontal()->SetRange(0, 100);
+		Horizontal()->SetSteps(7, 30);
+		Horizontal()->SetProportion(0.5f);
+		Open(BRect(), fWindow);
+	}
+
+	BScrollBar* Vertical() { return fScroll->ScrollBar(B_VERTICAL); }
+	BScrollBar* Horizontal() { return fScroll->ScrollBar(B_HORIZONTAL); }
+	// A point of a bar given in its own coordinates, on the screen.
+	BPoint OnScreen(BScrollBar* bar, BPoint local)
+	{
+		EXPECT_TRUE(fWindow->Lock());
+		const BPoint point = bar->ConvertToScreen(local);
+		fWindow->Unlock();
+		return point;
+	}
+	BPoint InWindow(BScrollBar* bar, BPoint local)
+	{
+		EXPECT_TRUE(fWindow->Lock());
+		BPoint point = bar->ConvertToScreen(local);
+		fWindow->ConvertFromScreen(&point);
+		fWindow->Unlock();
+		return point;
+	}
+	void ClickBar(BScrollBar* bar, BPoint local)
+	{
+		Screen::Click(OnScreen(bar, local));
+		Settle();
+	}
+	float ValueOf(BScrollBar* bar)
+	{
+		EXPECT_TRUE(fWindow->Lock());
+		const float value = bar->Value();
+		fWindow->Unlock();
+		return value;
+	}
+	BPoint LastScroll()
+	{
+		EXPECT_TRUE(fWindow->Lock());
+		const BPoint where = fTarget->scrolls.empty() ? BPoint(-1, -1) : fTarget->scrolls.back();
+		fWindow->Unlock();
+		return where;
+	}
+	size_t ScrollCount()
+	{
+		EXPECT_TRUE(fWindow->Lock());
+		const size_t count = fTarget->scrolls.size();
+		fWindow->Unlock();
+		return count;
+	}
+	// Pixels of the knob's face colour along a line two pixels inside the bar (clear
+	// of the grip lines), between the arrows.
+	int32 KnobPixels(BScrollBar* bar)
+	{
+		EXPECT_TRUE(fWindow->Lock());
+		const BRect bounds = bar->Bounds();
+		fWindow->Unlock();
+		const bool vertical = bar->Orientation() == B_VERTICAL;
+		const float length = vertical ? bounds.Height() + 1 : bounds.Width() + 1;
+		int32 face = 0;
+		for (float along = 14; along < length - 14; along++) {
+			const BPoint local = vertical ? BPoint(2, along) : BPoint(along, 2);
+			const BPoint point = InWindow(bar, local);
+			if (ColorIs(Pixel(fWindow, (int32)point.x, (int32)point.y), 232, 232, 232))
+				face++;
+		}
+		return face;
+	}
+
+	BWindow* fWindow = nullptr;
+	ScrollTarget* fTarget = nullptr;
+	BScrollView* fScroll = nullptr;
+};
+
+TEST_F(ScrollBarTest, ArrowsMoveBySmallStepsAndTheTrackByLargeStepsWithinTheRange)
+{
+	BScrollBar* bar = Horizontal();
+	ASSERT_TRUE(fWindow->Lock());
+	fTarget->ScrollTo(BPoint(0, 12));  // the vertical position must survive
+	const float right = bar->Bounds().right;
+	fWindow->Unlock();
+	const size_t start = ScrollCount();
+	// Nothing to the left of 0: no scroll at all.
+	ClickBar(bar, BPoint(4, 6));
+	EXPECT_EQ(ValueOf(bar), 0);
+	EXPECT_EQ(ScrollCount(), start);
+	ClickBar(bar, BPoint(right - 4, 6));
+	EXPECT_EQ(ValueOf(bar), 7);
+	EXPECT_EQ(LastScroll(), BPoint(7, 12));
+	ClickBar(bar, BPoint(right - 4, 6));
+	ClickBar(bar, BPoint(4, 6));
+	EXPECT_EQ(ValueOf(bar), 7);
+	// The track past the knob, then again until the range ends.
+	ClickBar(bar, BPoint(right - 15, 6));
+	EXPECT_EQ(ValueOf(bar), 37);
+	EXPECT_EQ(LastScroll(), BPoint(37, 12));
+	for (int32 i = 0; i < 4; i++)
+		ClickBar(bar, BPoint(right - 15, 6));
+	EXPECT_EQ(ValueOf(bar), 100);
+	// And the track before the knob goes back by a large step.
+	ClickBar(bar, BPoint(18, 6));
+	EXPECT_EQ(ValueOf(bar), 70);
+	EXPECT_EQ(LastScroll(), BPoint(70, 12));
+}
+
+TEST_F(ScrollBarTest, TheKnobFollowsTheDragFromWhereItWasGrabbedAndStopsAtTheEnds)
+{
+	BScrollBar* bar = Vertical();
+	ASSERT_TRUE(fWindow->Lock());
+	const float length = bar->Bounds().Height() + 1;
+	fWindow->Unlock();
+	const float track = length - 2 * B_V_SCROLL_BAR_WIDTH;
+	const float knob = std::round(track * 0.25f);
+	const float travel = track - knob;
+	// Grabbed below its top edge, moved down by a quarter of its travel.
+	const float grab = B_V_SCROLL_BAR_WIDTH + 5;
+	Screen::MoveMouse(OnScreen(bar, BPoint(6, grab)));
+	Screen::PressMouse();
+	Screen::MoveMouse(OnScreen(bar, BPoint(6, grab + travel / 4)));
+	Settle();
+	EXPECT_NEAR(ValueOf(bar), 100, 1);
+	EXPECT_EQ(LastScroll().y, ValueOf(bar));
+	// Far past either end, still held: the value stops at the range.
+	Screen::MoveMouse(OnScreen(bar, BPoint(6, length + 300)));
+	Settle();
+	EXPECT_EQ(ValueOf(bar), 400);
+	Screen::MoveMouse(OnScreen(bar, BPoint(100, -300)));
+	Settle();
+	EXPECT_EQ(ValueOf(bar), 0);
+	Screen::MoveMouse(OnScreen(bar, BPoint(6, grab + travel / 2)));
+	Screen::ReleaseMouse();
+	Settle();
+	EXPECT_NEAR(ValueOf(bar), 200, 1);
+	// Once released, moving the pointer leaves the value alone.
+	const size_t count = ScrollCount();
+	Screen::MoveMouse(OnScreen(bar, BPoint(6, grab + travel)));
+	Settle();
+	EXPECT_NEAR(ValueOf(bar), 200, 1);
+	EXPECT_EQ(ScrollCount(), count);
+}
+
+TEST_F(ScrollBarTest, TheWheelOverTheTargetOrEitherBarScrollsThreeSmallStepsANotch)
+{
+	ASSERT_TRUE(fWindow->Lock());
+	const BPoint overTarget = fTarget->ConvertToScreen(BPoint(50, 50));
+	fWindow->Unlock();
+	Screen::MoveMouse(overTarget);
+	Screen::Wheel(0, 2);
+	Settle();
+	EXPECT_EQ(ValueOf(Vertical()), 60);
+	EXPECT_EQ(LastScroll(), BPoint(0, 60));
+	Screen::Wheel(0, -1);
+	Settle();
+	EXPECT_EQ(ValueOf(Vertical()), 30);
+	// Over the target a sideways wheel turns the horizontal bar.
+	Screen::Wheel(1, 0);
+	Settle();
+	EXPECT_EQ(ValueOf(Horizontal()), 21);
+	EXPECT_EQ(LastScroll(), BPoint(21, 30));
+	// Over the vertical bar itself.
+	Screen::MoveMouse(OnScreen(Vertical(), BPoint(6, 60)));
+	Screen::Wheel(0, 1);
+	Settle();
+	EXPECT_EQ(ValueOf(Vertical()), 60);
+	// Over the horizontal bar an ordinary wheel moves it along.
+	Screen::MoveMouse(OnScreen(Horizontal(), BPoint(60, 6)));
+	Screen::Wheel(0, 1);
+	Settle();
+	EXPECT_EQ(ValueOf(Horizontal()), 42);
+	EXPECT_EQ(ValueOf(Vertical()), 60);
+	EXPECT_EQ(LastScroll(), BPoint(42, 60));
+}
+
+TEST_F(ScrollBarTest, TheKnobIsAsLongAsTheShownPartAndAnEmptyRangeHasNone)
+{
+	const int32 vertical = KnobPixels(Vertical());
+	ASSERT_TRUE(fWindow->Lock());
+	const float track = Vertical()->Bounds().Height() + 1 - 2 * B_V_SCROLL_BAR_WIDTH;
+	fWindow->Unlock();
+	// The face is the knob less its two-pixel bevel at each end.
+	EXPECT_EQ(vertical, std::round(track * 0.25f) - 4);
+	ASSERT_TRUE(fWindow->Lock());
+	Vertical()->SetProportion(0.5f);
+	fWindow->Unlock();
+	Settle();
+	EXPECT_EQ(KnobPixels(Vertical()), std::round(track * 0.5f) - 4);
+
+	// Nothing to scroll: no knob, and the arrows and track do nothing.
+	ASSERT_TRUE(fWindow->Lock());
+	Vertical()->SetRange(0, 0);
+	const float bottom = Vertical()->Bounds().bottom;
+	fWindow->Unlock();
+	Settle();
+	EXPECT_EQ(KnobPixels(Vertical()), 0);
+	const size_t count = ScrollCount();
+	ClickBar(Vertical(), BPoint(6, bottom - 4));
+	ClickBar(Vertical(), BPoint(6, 40));
+	EXPECT_EQ(ValueOf(Vertical()), 0);
+	EXPECT_EQ(ScrollCount(), count);
+}
+
+TEST_F(ScrollBarTest, AFancyBorderIsSunkenAroundTheTarget)
+{
+	ASSERT_TRUE(fWindow->Lock());
+	const BRect frame = fScroll->Frame();
+	fWindow->Unlock();
+	const int32 left = (int32)frame.left;
+	const int32 top = (int32)frame.top;
+	const int32 middleY = (int32)(frame.top + frame.bottom) / 2;
+	const int32 middleX = (int32)(frame.left + frame.right) / 2;
+	EXPECT_TRUE(ColorIs(Pixel(fWindow, left, middleY), 152, 152, 152));
+	EXPECT_TRUE(ColorIs(Pixel(fWindow, middleX, top), 152, 152, 152));
+	EXPECT_TRUE(ColorIs(Pixel(fWindow, middleX, (int32)frame.bottom), 255, 255, 255));
+	EXPECT_TRUE(ColorIs(Pixel(fWindow, (int32)frame.right, middleY), 255, 255, 255));
+	EXPECT_TRUE(ColorIs(Pixel(fWindow, left + 1, middleY), 120, 120, 120));
+}
+
+}  // namespace
