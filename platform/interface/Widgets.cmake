@@ -16,3 +16,4 @@ target_sources(platform_interface PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/StringView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextBuffer.cpp)
 target_include_directories(platform_interface PRIVATE ${CVAB_PLATFORM_PRIVATE}/widgets)
+target_sources(platform_interface PRIVATE ${CMAKE_CURRENT_LIST_DIR}/TextView.cpp)

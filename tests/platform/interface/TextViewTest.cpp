@@ -1,0 +1,558 @@
+// The text view on the headless screen, driven by real keys and clicks: UTF-8
+// typing and deleting, the byte limit, selection by keys and mouse, the clipboard,
+// subclasses that filter keys, the caret and its blinking, sideways scrolling and
+// word wrap.
+#include "WindowTestSupport.h"
+
+#include <Clipboard.h>
+#include <Message.h>
+#include <TextView.h>
+
+#include <string>
+
+namespace {
+
+// Drops typed digits before the base view sees them, as an entry field's key
+// filter would, and records every KeyDown it is given.
+class DigitFilterView : public BTextView {
+public:
+	DigitFilterView(BRect frame, BRect textRect)
+		: BTextView(frame, "filtered", textRect, B_FOLLOW_LEFT | B_FOLLOW_TOP,
+			B_WILL_DRAW | B_NAVIGABLE)
+	{
+	}
+	void KeyDown(const char* bytes, int32 numBytes) override
+	{
+		seen.emplace_back(bytes, (size_t)numBytes);
+		if (numBytes == 1 && bytes[0] >= '0' && bytes[0] <= '9')
+			return;
+		BTextView::KeyDown(bytes, numBytes);
+	}
+	std::vector<std::string> seen;
+};
+
+class TextViewTest : public WindowTest {
+protected:
+	// A window at (100, 100) with one text view at (10, 10, 170, 30) and the text
+	// rectangle an entry field uses; focused unless told otherwise.
+	void Build(bool wordWrap = false, bool focus = true)
+	{
+		fWindow = new BWindow(BRect(100, 100, 399, 299), "text", B_TITLED_WINDOW, 0);
+		fView = new DigitFilterView(BRect(10, 10, 170, 30), BRect(5, 4, 152, 10));
+		fView->SetWordWrap(wordWrap);
+		fWindow->AddChild(fView);
+		if (focus)
+			fView->MakeFocus(true);
+		Open(BRect(), fWindow);
+	}
+
+	std::string Text()
+	{
+		Locked lock(fWindow);
+		return fView->Text();
+	}
+	std::pair<int32, int32> Selection()
+	{
+		Locked lock(fWindow);
+		int32 start, finish;
+		fView->GetSelection(&start, &finish);
+		return {start, finish};
+	}
+	void SetText(const char* text)
+	{
+		Locked lock(fWindow);
+		fView->SetText(text);
+	}
+	void Select(int32 start, int32 finish)
+	{
+		Locked lock(fWindow);
+		fView->Select(start, finish);
+	}
+	// The screen point inside the character that starts at offset.
+	BPoint ScreenPointAt(int32 offset)
+	{
+		Locked lock(fWindow);
+		float height;
+		const BPoint where = fView->PointAt(offset, &height);
+		return fView->ConvertToScreen(BPoint(where.x + 1, where.y + height / 2));
+	}
+	void Key(const char* bytes, uint32 modifiers = 0)
+	{
+		Screen::TypeKey(bytes, modifiers);
+		Settle();
+	}
+	void Type(const char* text)
+	{
+		Screen::TypeText(text);
+		Settle();
+	}
+	// The window pixel at a view point.
+	rgb_color ViewPixel(BPoint viewPoint)
+	{
+		BPoint inWindow;
+		{
+			Locked lock(fWindow);
+			inWindow = fView->ConvertToScreen(viewPoint) - fWindow->Frame().LeftTop();
+		}
+		return Pixel(fWindow, (int32)inWindow.x, (int32)inWindow.y);
+	}
+	// How many pixels of the column at view x, over the first line, are dark.
+	int32 DarkInColumn(float viewX)
+	{
+		float top, height;
+		{
+			Locked lock(fWindow);
+			top = fView->TextRect().top;
+			height = fView->LineHeight();
+		}
+		int32 dark = 0;
+		for (float y = top; y < top + height; y++) {
+			const rgb_color color = ViewPixel(BPoint(viewX, y));
+			if (color.red < 100 && color.green < 100 && color.blue < 100)
+				dark++;
+		}
+		return dark;
+	}
+
+	struct Locked {
+		explicit Locked(BWindow* window) : fLocked(window), fOk(window->Lock()) {}
+		~Locked()
+		{
+			if (fOk)
+				fLocked->Unlock();
+		}
+		BWindow* fLocked;
+		bool fOk;
+	};
+
+	BWindow* fWindow = nullptr;
+	DigitFilterView* fView = nullptr;
+};
+
+// --- UTF-8 editing
+
+TEST_F(TextViewTest, TypedMultiByteCharactersAreInsertedAndDeletedWhole)
+{
+	Build();
+	Type("a\xc3\xb1\xe2\x82\xac\xf0\x9d\x84\x9e");  // a, n tilde, euro, a clef
+	EXPECT_EQ(Text(), "a\xc3\xb1\xe2\x82\xac\xf0\x9d\x84\x9e");
+	EXPECT_EQ(Selection(), std::make_pair(10, 10));
+
+	Key("\x08");
+	EXPECT_EQ(Text(), "a\xc3\xb1\xe2\x82\xac");
+	Key("\x1c");  // left over the euro sign
+	EXPECT_EQ(Selection(), std::make_pair(3, 3));
+	Key("\x08");  // Backspace over the two-byte n
+	EXPECT_EQ(Text(), "a\xe2\x82\xac");
+	Key("\x7f");  // Delete the euro sign after the caret
+	EXPECT_EQ(Text(), "a");
+	Key("\x08");
+	Key("\x08");  // nothing left to delete
+	EXPECT_EQ(Text(), "");
+}
+
+TEST_F(TextViewTest, MalformedBytesAreSingleCharactersAndDrawAMark)
+{
+	Build();
+	SetText("a\xff\xe2\x82z");  // a stray byte and a cut-short sequence
+	Key("\x1d");
+	Key("\x1d");
+	EXPECT_EQ(Selection(), std::make_pair(2, 2));
+	Key("\x1d");
+	EXPECT_EQ(Selection(), std::make_pair(3, 3));
+	Key("\x08");
+	EXPECT_EQ(Text(), "a\xff\x82z");
+
+	// The stray byte takes room on screen and leaves ink there.
+	BPoint start, end;
+	{
+		Locked lock(fWindow);
+		start = fView->PointAt(1);
+		end = fView->PointAt(2);
+	}
+	EXPECT_GT(end.x - start.x, 2);
+	int32 inked = 0;
+	for (float x = start.x; x < end.x; x++)
+		inked += DarkInColumn(x);
+	EXPECT_GT(inked, 0);
+}
+
+// --- the byte limit
+
+TEST_F(TextViewTest, ByteLimitNeverSplitsACharacter)
+{
+	Build();
+	{
+		Locked lock(fWindow);
+		fView->SetMaxBytes(5);
+	}
+	Type("a\xc3\xa9\xe2\x82\xac");  // 1 + 2 + 3 bytes: the euro does not fit
+	EXPECT_EQ(Text(), "a\xc3\xa9");
+	Type("bcd");
+	EXPECT_EQ(Text(), "a\xc3\xa9" "bc");
+	{
+		Locked lock(fWindow);
+		fView->Insert(0, "\xc3\xa9", 2);  // full: nothing goes in
+		EXPECT_STREQ(fView->Text(), "a\xc3\xa9" "bc");
+		fView->SetMaxBytes(2);  // cut back to whole characters: "a" and not half the e
+		EXPECT_STREQ(fView->Text(), "a");
+		fView->SetText("\xe2\x82\xac\xe2\x82\xac");
+		EXPECT_STREQ(fView->Text(), "");
+		EXPECT_EQ(fView->MaxBytes(), 2);
+	}
+	// Typing over a selection frees its bytes first.
+	{
+		Locked lock(fWindow);
+		fView->SetMaxBytes(3);
+		fView->SetText("abc");
+		fView->Select(1, 3);
+	}
+	Type("\xc3\xa9");
+	EXPECT_EQ(Text(), "a\xc3\xa9");
+}
+
+// --- selection by keys
+
+TEST_F(TextViewTest, TypingReplacesTheSelection)
+{
+	Build();
+	SetText("hello world");
+	Select(0, 5);
+	Type("\xc3\xb1");
+	EXPECT_EQ(Text(), "\xc3\xb1 world");
+	EXPECT_EQ(Selection(), std::make_pair(2, 2));
+	Key("a", B_COMMAND_KEY);
+	EXPECT_EQ(Selection(), std::make_pair(0, 8));
+	Key("x");
+	EXPECT_EQ(Text(), "x");
+}
+
+TEST_F(TextViewTest, ShiftWithMovementKeysExtendsAndArrowsCollapse)
+{
+	Build();
+	SetText("one two");
+	Key("\x04");  // End
+	EXPECT_EQ(Selection(), std::make_pair(7, 7));
+	Key("\x1c", B_SHIFT_KEY);
+	Key("\x1c", B_SHIFT_KEY);
+	EXPECT_EQ(Selection(), std::make_pair(5, 7));
+	Key("\x01", B_SHIFT_KEY);  // Shift-Home keeps the anchor at the end
+	EXPECT_EQ(Selection(), std::make_pair(0, 7));
+	Key("\x1d");  // right collapses to the selection's end
+	EXPECT_EQ(Selection(), std::make_pair(7, 7));
+	Select(2, 5);
+	Key("\x1c");
+	EXPECT_EQ(Selection(), std::make_pair(2, 2));
+}
+
+// --- the clipboard
+
+TEST_F(TextViewTest, CutCopyAndPasteGoThroughTheClipboardUnfiltered)
+{
+	Build();
+	SetText("hello world");
+	Select(6, 11);
+	Key("x", B_COMMAND_KEY);
+	EXPECT_EQ(Text(), "hello ");
+	ASSERT_TRUE(be_clipboard->Lock());
+	const void* data = nullptr;
+	ssize_t size = 0;
+	ASSERT_EQ(be_clipboard->Data()->FindData("text/plain", B_MIME_TYPE, &data, &size), B_OK);
+	EXPECT_EQ(std::string((const char*)data, (size_t)size), "world");
+	be_clipboard->Unlock();
+
+	Key("\x01");
+	Key("v", B_COMMAND_KEY);
+	EXPECT_EQ(Text(), "worldhello ");
+	EXPECT_EQ(Selection(), std::make_pair(5, 5));
+
+	// The subclass drops typed digits, but pasted digits are not typed.
+	ASSERT_TRUE(be_clipboard->Lock());
+	be_clipboard->Clear();
+	be_clipboard->Data()->AddData("text/plain", B_MIME_TYPE, "42\t", 3);
+	be_clipboard->Commit();
+	be_clipboard->Unlock();
+	Select(0, 5);
+	Key("c", B_COMMAND_KEY);  // copy leaves the text alone
+	EXPECT_EQ(Text(), "worldhello ");
+	Key("v", B_COMMAND_KEY);  // and replaced what the clipboard held
+	EXPECT_EQ(Text(), "worldhello ");
+	Type("7");
+	EXPECT_EQ(Text(), "worldhello ");
+}
+
+TEST_F(TextViewTest, PasteIsCutToTheByteLimit)
+{
+	Build();
+	ASSERT_TRUE(be_clipboard->Lock());
+	be_clipboard->Clear();
+	be_clipboard->Data()->AddData("text/plain", B_MIME_TYPE, "x\xe2\x82\xacy", 5);
+	be_clipboard->Commit();
+	be_clipboard->Unlock();
+	{
+		Locked lock(fWindow);
+		fView->SetMaxBytes(3);
+	}
+	Key("v", B_COMMAND_KEY);
+	EXPECT_EQ(Text(), "x");
+}
+
+// --- what subclasses see of typing
+
+TEST_F(TextViewTest, EachTypedCharacterReachesTheSubclassWhichMayDropIt)
+{
+	Build();
+	Type("a1\xc3\xa9" "2b");
+	EXPECT_EQ(Text(), "a\xc3\xa9" "b");
+	Locked lock(fWindow);
+	const std::vector<std::string> expected{"a", "1", "\xc3\xa9", "2", "b"};
+	EXPECT_EQ(fView->seen, expected);
+}
+
+TEST_F(TextViewTest, TabMovesTheFocusAndIsNotInserted)
+{
+	Build();
+	auto* second = new BTextView(BRect(10, 40, 170, 60), "second", BRect(5, 4, 152, 10),
+		B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW | B_NAVIGABLE);
+	{
+		Locked lock(fWindow);
+		fWindow->AddChild(second);
+		fView->SetText("abc");
+	}
+	Key("\t");
+	Locked lock(fWindow);
+	EXPECT_EQ(fWindow->CurrentFocus(), second);
+	EXPECT_STREQ(fView->Text(), "abc");
+	EXPECT_STREQ(second->Text(), "");
+}
+
+TEST_F(TextViewTest, NonEditableViewIgnoresTypingButSelects)
+{
+	Build();
+	{
+		Locked lock(fWindow);
+		fView->SetText("fixed");
+		fView->MakeEditable(false);
+	}
+	Type("zz");
+	Key("\x08");
+	Key("v", B_COMMAND_KEY);
+	EXPECT_EQ(Text(), "fixed");
+	Key("\x04", B_SHIFT_KEY);
+	EXPECT_EQ(Selection(), std::make_pair(0, 5));
+	{
+		Locked lock(fWindow);
+		fView->MakeSelectable(false);
+		fView->Select(0, 0);
+	}
+	Screen::Click(ScreenPointAt(3), 2);
+	Settle();
+	EXPECT_EQ(Selection(), std::make_pair(0, 0));
+}
+
+// --- the mouse
+
+TEST_F(TextViewTest, ClickPlacesTheCaretAndShiftClickExtends)
+{
+	Build(false, false);
+	SetText("alpha beta gamma");
+	Screen::Click(ScreenPointAt(3));
+	Settle();
+	EXPECT_EQ(Selection(), std::make_pair(3, 3));
+	{
+		Locked lock(fWindow);
+		EXPECT_TRUE(fView->IsFocus());
+	}
+	Screen::HoldModifiers(B_SHIFT_KEY);
+	Screen::Click(ScreenPointAt(8));
+	Screen::HoldModifiers(0);
+	Settle();
+	EXPECT_EQ(Selection(), std::make_pair(3, 8));
+}
+
+TEST_F(TextViewTest, ClickPastTheEndAndDragSelect)
+{
+	Build();
+	SetText("moan wombs");  // wide letters: a click lands well inside each
+	BPoint far;
+	{
+		Locked lock(fWindow);
+		far = fView->ConvertToScreen(BPoint(150, 6));
+	}
+	Screen::Click(far);
+	Settle();
+	EXPECT_EQ(Selection(), std::make_pair(10, 10));
+
+	Screen::MoveMouse(ScreenPointAt(1));
+	Screen::PressMouse();
+	Screen::MoveMouse(ScreenPointAt(3));
+	Screen::MoveMouse(ScreenPointAt(4));
+	Screen::ReleaseMouse();
+	Settle();
+	EXPECT_EQ(Selection(), std::make_pair(1, 4));
+	// Dragging back past the press point selects the other way.
+	Screen::MoveMouse(ScreenPointAt(4));
+	Screen::PressMouse();
+	Screen::MoveMouse(ScreenPointAt(2));
+	Screen::ReleaseMouse();
+	Settle();
+	EXPECT_EQ(Selection(), std::make_pair(2, 4));
+}
+
+TEST_F(TextViewTest, DoubleClickSelectsAWord)
+{
+	Build();
+	SetText("alpha b\xc3\xa9ta gamma");
+	Screen::Click(ScreenPointAt(8), 2);
+	Settle();
+	EXPECT_EQ(Selection(), std::make_pair(6, 11));
+	Type("x");
+	EXPECT_EQ(Text(), "alpha x gamma");
+}
+
+// --- drawing, the caret and scrolling
+
+TEST_F(TextViewTest, CaretIsDrawnWhileFocusedAndBlinksWithPulses)
+{
+	Build(false, false);
+	SetText("ab");
+	float caretX;
+	{
+		Locked lock(fWindow);
+		caretX = fView->PointAt(0).x;
+	}
+	Settle();
+	EXPECT_EQ(DarkInColumn(caretX), 0) << "no caret without the focus";
+	{
+		Locked lock(fWindow);
+		fView->MakeFocus(true);
+	}
+	Settle();
+	float height;
+	{
+		Locked lock(fWindow);
+		height = fView->LineHeight();
+	}
+	EXPECT_EQ(DarkInColumn(caretX), (int32)height);
+	{
+		Locked lock(fWindow);
+		fView->Pulse();
+	}
+	Settle();
+	EXPECT_EQ(DarkInColumn(caretX), 0) << "blinked off";
+	{
+		Locked lock(fWindow);
+		fView->Pulse();
+	}
+	Settle();
+	EXPECT_EQ(DarkInColumn(caretX), (int32)height) << "blinked on";
+	// Typing shows the caret at once at its new place, even mid-blink.
+	{
+		Locked lock(fWindow);
+		fView->Pulse();
+	}
+	Key("\x04");
+	float endX;
+	{
+		Locked lock(fWindow);
+		endX = fView->PointAt(2).x;
+	}
+	EXPECT_EQ(DarkInColumn(endX), (int32)height);
+	EXPECT_EQ(DarkInColumn(caretX), 0);
+}
+
+TEST_F(TextViewTest, SelectionIsHighlightedOnlyWhileFocused)
+{
+	Build();
+	SetText("mmmm");
+	Select(0, 4);
+	Settle();
+	BPoint inside;
+	{
+		Locked lock(fWindow);
+		inside = BPoint(fView->PointAt(0).x + 1, fView->TextRect().top + 1);
+	}
+	EXPECT_TRUE(ColorIs(ViewPixel(inside), 172, 196, 232));
+	{
+		Locked lock(fWindow);
+		fView->MakeFocus(false);
+	}
+	Settle();
+	EXPECT_FALSE(ColorIs(ViewPixel(inside), 172, 196, 232));
+}
+
+TEST_F(TextViewTest, LongLineScrollsSidewaysToKeepTheCaretInTheTextRect)
+{
+	Build();
+	Type("the quick brown fox jumps over the lazy dog");
+	BRect textRect;
+	float scroll, caretX;
+	{
+		Locked lock(fWindow);
+		textRect = fView->TextRect();
+		scroll = fView->Bounds().left;
+		caretX = fView->PointAt(fView->TextLength()).x;
+	}
+	EXPECT_GT(scroll, 0);
+	EXPECT_LE(caretX, textRect.right + scroll);
+	EXPECT_GE(caretX, textRect.left + scroll);
+	// The caret is on screen at the right end of the text rectangle.
+	EXPECT_GT(DarkInColumn(std::floor(caretX)), 0);
+	// The first characters are scrolled out and not drawn over the margin.
+	for (float x = scroll; x < textRect.left + scroll; x++)
+		EXPECT_EQ(DarkInColumn(x), 0);
+
+	Key("\x01");
+	{
+		Locked lock(fWindow);
+		EXPECT_EQ(fView->Bounds().left, 0);
+	}
+	Key("\x04");
+	{
+		Locked lock(fWindow);
+		EXPECT_EQ(fView->Bounds().left, scroll);
+	}
+}
+
+TEST_F(TextViewTest, WordWrapBreaksAtSpacesWithinTheTextRectWidth)
+{
+	Build(true);
+	{
+		Locked lock(fWindow);
+		fView->SetText("alpha beta gamma delta epsilon zeta eta theta iota kappa");
+		ASSERT_GT(fView->CountLines(), 1);
+		const BRect textRect = fView->TextRect();
+		for (int32 line = 0; line < fView->CountLines(); line++) {
+			const int32 start = fView->OffsetAt(BPoint(0, textRect.top
+				+ (line + 0.5f) * fView->LineHeight()));
+			EXPECT_EQ(fView->LineAt(start), line);
+			// Every line starts with a word, not with the space it broke at.
+			EXPECT_NE(fView->Text()[start], ' ');
+			if (start > 0) {
+				EXPECT_EQ(fView->Text()[start - 1], ' ');
+			}
+			EXPECT_EQ(fView->Bounds().left, 0);
+		}
+		for (int32 offset = 0; offset <= fView->TextLength(); offset++)
+			EXPECT_LE(fView->PointAt(offset).x, textRect.right + 1);
+		fView->SetText("one\ntwo");
+		EXPECT_EQ(fView->CountLines(), 2);
+		EXPECT_EQ(fView->LineAt(4), 1);
+	}
+	// Down moves to the next line, Enter breaks a wrapping view's line.
+	Key("\x1f");
+	EXPECT_EQ(Selection(), std::make_pair(4, 4));
+	Key("\n");
+	EXPECT_EQ(Text(), "one\n\ntwo");
+}
+
+TEST_F(TextViewTest, EnterDoesNotBreakAOneLineView)
+{
+	Build();
+	Type("ab\ncd");
+	EXPECT_EQ(Text(), "abcd");
+	Locked lock(fWindow);
+	EXPECT_EQ(fView->CountLines(), 1);
+}
+
+}  // namespace
