@@ -8,3 +8,5 @@ cvab_test(interface_invoker SOURCES InvokerTest.cpp DEPS platform_interface plat
   PRIVATE_DIRS ${WIDGET_TEST_PRIVATE})
 cvab_test(interface_models SOURCES TextBufferTest.cpp ListModelTest.cpp
   DEPS platform_interface PRIVATE_DIRS ${WIDGET_TEST_PRIVATE})
+cvab_test(interface_menus SOURCES MenuTest.cpp WindowTestSupport.cpp
+  DEPS platform_interface platform_server platform_app PRIVATE_DIRS ${WIDGET_TEST_PRIVATE})
