@@ -111,7 +111,6 @@ BMessage BMenuItem::_StampedCopy(const BMessage& original) const
 	copy.AddInt64("when", system_time());
 	copy.RemoveName("source");
 	copy.AddPointer("source", this);
-	copy.RemoveName("index");
 	copy.AddInt32("index", fSuper != nullptr ? fSuper->IndexOf(this) : -1);
 	return copy;
 }
@@ -124,7 +123,7 @@ status_t BMenuItem::Invoke(BMessage* message)
 	if (original == nullptr)
 		return B_BAD_VALUE;
 	BMessage copy(*original);
-	copy.RemoveName("index");
+	// Appended: a message that carries its own "index" keeps it as the first value.
 	copy.AddInt32("index", fSuper->IndexOf(this));
 	return InvokeFrom(this, &copy);
 }

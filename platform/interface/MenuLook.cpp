@@ -4,6 +4,7 @@
 #include <InterfaceDefs.h>
 #include <View.h>
 
+#include <algorithm>
 #include <cmath>
 #include <ctype.h>
 
@@ -72,7 +73,10 @@ void MenuLook::DrawEntry(BView* view, const MenuEntry& entry)
 	}
 	view->SetLowColor(background);
 	view->SetHighColor(entry.enabled ? Text() : DisabledText());
-	const float baseline = Baseline(entry.frame);
+	// Bar titles sit in the top of a taller bar, level with a column item's text.
+	BRect textFrame = entry.frame;
+	textFrame.bottom = std::min(textFrame.bottom, textFrame.top + kItemHeight - 1);
+	const float baseline = Baseline(textFrame);
 	const float labelLeft = entry.inRow ? entry.frame.left + kRowPadding
 		: entry.frame.left + kCheckSpace;
 	view->DrawString(entry.label.c_str(), BPoint(labelLeft, baseline));

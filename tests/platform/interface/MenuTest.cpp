@@ -500,4 +500,73 @@ TEST_F(MenuBarTest, ItemsSendToTheWindowUnlessGivenAnotherTarget)
 	collector->Quit();
 }
 
+TEST_F(MenuBarTest, SubmenusOpenFromTheirItemByPointerAndByKeys)
+{
+	window = new CommandWindow(BRect(100, 100, 399, 299));
+	bar = new BMenuBar(BRect(0, 0, 299, 20), "menu bar");
+	auto* go = new BMenu("Go");
+	go->AddItem(new BMenuItem("First", new BMessage('frst')));
+	auto* more = new BMenu("More");
+	auto* deepMessage = new BMessage('deep');
+	deepMessage->AddInt32("index", 7);  // the application's own value
+	more->AddItem(new BMenuItem("Shallow", new BMessage('shlw')));
+	more->AddItem(new BMenuItem("Deep", deepMessage));
+	go->AddItem(more);
+	bar->AddItem(go);
+	window->AddChild(bar);
+	Open(BRect(), window);
+
+	Screen::Click(TitlePoint(0));
+	Settle();
+	const BRect moreItem = ItemRect(0, 1);
+	Screen::MoveMouse(BPoint(moreItem.left + 20, moreItem.top + 8));
+	Settle();
+	// The submenu stands at the right of its item, its first item level with it.
+	window->Lock();
+	const BRect deepFrame = more->ItemAt(1)->Frame();
+	window->Unlock();
+	const BPoint deep(moreItem.right + deepFrame.left + 20,
+		moreItem.top - MenuLook::kBorder + deepFrame.top + 8);
+	EXPECT_TRUE(ColorIs(Screen::ScreenPixel((int32)deep.x + 40, (int32)deep.y - 6),
+		232, 232, 232));
+	Screen::Click(deep);
+	EXPECT_EQ(Commands(), (std::vector<uint32>{'deep'}));
+	EXPECT_EQ(window->Last().GetInt32("index", -1), 7);
+	EXPECT_FALSE(Tracking());
+
+	// Down to More, Right into it, Enter on its first item.
+	Screen::Click(TitlePoint(0));
+	Settle();
+	Screen::TypeKey("\x1f");
+	Screen::TypeKey("\x1f");
+	Screen::TypeKey("\x1d");
+	Screen::TypeKey("\n");
+	EXPECT_EQ(Commands(), (std::vector<uint32>{'deep', 'shlw'}));
+	EXPECT_EQ(window->Last().GetInt32("index", -1), 0);
+	EXPECT_FALSE(Tracking());
+}
+
+TEST_F(MenuBarTest, ThePointerHighlightsTheItemUnderItButNotADisabledOne)
+{
+	OpenWindow();
+	Screen::Click(TitlePoint(0));
+	Settle();
+	const BRect open = ItemRect(0, 1);
+	const BRect save = ItemRect(0, 3);
+	const BPoint background(open.right - 3, open.top + 2);
+	const BPoint saveBackground(save.right - 3, save.top + 2);
+	EXPECT_TRUE(ColorIs(Screen::ScreenPixel((int32)background.x, (int32)background.y),
+		232, 232, 232));
+	Screen::MoveMouse(ItemPoint(0, 1));
+	Settle();
+	EXPECT_TRUE(ColorIs(Screen::ScreenPixel((int32)background.x, (int32)background.y),
+		176, 176, 176));
+	Screen::MoveMouse(ItemPoint(0, 3));
+	Settle();
+	EXPECT_TRUE(ColorIs(Screen::ScreenPixel((int32)background.x, (int32)background.y),
+		232, 232, 232));
+	EXPECT_TRUE(ColorIs(Screen::ScreenPixel((int32)saveBackground.x,
+		(int32)saveBackground.y), 232, 232, 232));
+}
+
 }  // namespace
