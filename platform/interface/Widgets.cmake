@@ -17,3 +17,11 @@ target_sources(platform_interface PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/TextBuffer.cpp)
 target_include_directories(platform_interface PRIVATE ${CVAB_PLATFORM_PRIVATE}/widgets)
 target_sources(platform_interface PRIVATE ${CMAKE_CURRENT_LIST_DIR}/TextView.cpp)
+target_sources(platform_interface PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/Menu.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MenuBar.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MenuItem.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MenuLook.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MenuPopup.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MenuTracker.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SeparatorItem.cpp)

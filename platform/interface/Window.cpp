@@ -23,6 +23,10 @@
 #include <Button.h>
 #define CVAB_HAVE_BUTTON 1
 #endif
+#if __has_include(<MenuBar.h>)
+#include <MenuBar.h>
+#define CVAB_HAVE_MENU_BAR 1
+#endif
 
 using BPrivate::WindowServerLink;
 
@@ -220,6 +224,9 @@ void BWindow::Show()
 		fRunning = true;
 		Run();
 	}
+	// A popup gets no activation message that would present its first frame.
+	if (fDrawn.CountRects() > 0)
+		PostMessage(kFlushMessage, this);
 }
 
 void BWindow::Hide()
@@ -573,6 +580,13 @@ void BWindow::_HandleMouse(BMessage* message)
 	switch (message->what) {
 		case B_MOUSE_DOWN: {
 			BView* target = fCaptureView != nullptr ? fCaptureView : _MouseTarget(where);
+#ifdef CVAB_HAVE_MENU_BAR
+			// While a menu is open a click anywhere in the window belongs to its bar,
+			// which closes the menu when the click is not on a menu.
+			if (fCaptureView == nullptr && fKeyMenuBar != nullptr
+				&& fKeyMenuBar->_IsMenuOpen())
+				target = fKeyMenuBar;
+#endif
 			fMouseButtons = buttons;
 			fCaptureView = target;
 			if (target != fMouseView) {
@@ -666,12 +680,20 @@ bool BWindow::_HandleShortcut(BMessage*, const char* bytes, uint32 modifiers)
 	if (!(modifiers & B_COMMAND_KEY) || bytes[0] == '\0')
 		return false;
 	const uint32 key = (uint32)tolower((uint8)bytes[0]);
+#ifdef CVAB_HAVE_MENU_BAR
+	if (fKeyMenuBar != nullptr && fKeyMenuBar->_InvokeShortcut(key, modifiers))
+		return true;
+#endif
 	const uint32 extra = modifiers & (B_SHIFT_KEY | B_OPTION_KEY);
 	for (const auto& shortcut : fShortcuts) {
 		if (shortcut->key == key && shortcut->modifiers == extra) {
 			BMessage copy(*shortcut->message);
 			copy.AddInt64("when", system_time());
-			PostMessage(&copy, shortcut->target);
+			// Posting would put the command behind keys already queued.
+			if (shortcut->target->Looper() == this)
+				DispatchMessage(&copy, shortcut->target);
+			else
+				PostMessage(&copy, shortcut->target);
 			return true;
 		}
 	}
@@ -689,6 +711,10 @@ void BWindow::_HandleKey(BMessage* message)
 			fFocus->KeyUp(bytes, length);
 		return;
 	}
+#ifdef CVAB_HAVE_MENU_BAR
+	if (fKeyMenuBar != nullptr && fKeyMenuBar->_KeyWhileOpen(bytes))
+		return;
+#endif
 	if (_HandleShortcut(message, bytes, modifiers))
 		return;
 #ifdef CVAB_HAVE_BUTTON

@@ -15,6 +15,7 @@
 #include <vector>
 
 class BButton;
+class BMenuBar;
 class BView;
 
 enum window_type {
@@ -126,11 +127,18 @@ public:
 	bool IsActive() const { return fActive; }
 
 	// Command+key (Command is Ctrl) sends message to target (the window by default).
-	// The window takes the message.
+	// The window takes the message. A target in this window handles it at once, so
+	// commands and keys are handled in the order they were typed. An enabled item
+	// of the key menu bar with the same shortcut comes first; a disabled one leaves
+	// the key to these shortcuts.
 	void AddShortcut(uint32 key, uint32 modifiers, BMessage* message);
 	void AddShortcut(uint32 key, uint32 modifiers, BMessage* message, BHandler* target);
 	void RemoveShortcut(uint32 key, uint32 modifiers);
 	bool HasShortcut(uint32 key, uint32 modifiers) const;
+
+	// The menu bar whose items' shortcuts the window honours; the first bar added.
+	void SetKeyMenuBar(BMenuBar* bar) { fKeyMenuBar = bar; }
+	BMenuBar* KeyMenuBar() const { return fKeyMenuBar; }
 
 	// Enter goes to this button wherever the focus is.
 	void SetDefaultButton(BButton* button);
@@ -201,6 +209,7 @@ private:
 	BView* fCaptureView = nullptr;    // gets pointer events while buttons are held
 	uint32 fMouseButtons = 0;
 	BButton* fDefaultButton = nullptr;
+	BMenuBar* fKeyMenuBar = nullptr;
 	std::vector<std::unique_ptr<Shortcut>> fShortcuts;
 	bigtime_t fPulseRate = 500000;
 	std::unique_ptr<PulseTicker> fPulse;

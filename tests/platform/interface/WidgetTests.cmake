@@ -14,3 +14,5 @@ cvab_test(interface_scroll_bar SOURCES ScrollBarTest.cpp WindowTestSupport.cpp
   DEPS platform_interface platform_server platform_app PRIVATE_DIRS ${WIDGET_TEST_PRIVATE})
 cvab_test(interface_text_view SOURCES TextViewTest.cpp ButtonTest.cpp WindowTestSupport.cpp
   DEPS platform_interface platform_server platform_app PRIVATE_DIRS ${WIDGET_TEST_PRIVATE})
+cvab_test(interface_menus SOURCES MenuTest.cpp WindowTestSupport.cpp
+  DEPS platform_interface platform_server platform_app PRIVATE_DIRS ${WIDGET_TEST_PRIVATE})

@@ -237,7 +237,7 @@ TEST_F(InputTest, TabMovesTheFocusAmongNavigableViewsAndKeysReachTheFocus)
 }
 
 // Fails since views and widgets met; being mended.
-TEST_F(InputTest, DISABLED_ShortcutsTakeCommandKeysAndOtherKeysGoToTheWindowWithoutFocus)
+TEST_F(InputTest, ShortcutsTakeCommandKeysAndOtherKeysGoToTheWindowWithoutFocus)
 {
 	auto* window = new RecordingWindow(BRect(0, 0, 99, 99));
 	window->AddShortcut('S', 0, new BMessage('save'));
