@@ -56,6 +56,10 @@ TEST(MenuModelTest, ItemsAreFoundByPlaceLabelAndCommandIncludingSubmenus)
 	EXPECT_EQ(menu.CountItems(), 3);
 	EXPECT_TRUE(other.AddItem(open));
 	EXPECT_EQ(other.FindItem("Open"), open);
+	// Deleting an item takes it out of its menu.
+	delete open;
+	EXPECT_EQ(other.CountItems(), 0);
+	EXPECT_EQ(other.FindItem("Open"), nullptr);
 }
 
 TEST(MenuModelTest, DisablingAMenuDisablesWhatIsBelowItAndSeparatorsStayDisabled)
