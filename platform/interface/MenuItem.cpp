@@ -30,6 +30,9 @@ BMenuItem::BMenuItem(BMenu* submenu, BMessage* message)
 
 BMenuItem::~BMenuItem()
 {
+	// Deleted while still in a menu: leave it rather than dangle there.
+	if (fSuper != nullptr)
+		fSuper->RemoveItem(this);
 	delete fSubmenu;
 }
 

@@ -56,6 +56,10 @@ TEST(MenuModelTest, ItemsAreFoundByPlaceLabelAndCommandIncludingSubmenus)
 	EXPECT_EQ(menu.CountItems(), 3);
 	EXPECT_TRUE(other.AddItem(open));
 	EXPECT_EQ(other.FindItem("Open"), open);
+	// Deleting an item takes it out of its menu.
+	delete open;
+	EXPECT_EQ(other.CountItems(), 0);
+	EXPECT_EQ(other.FindItem("Open"), nullptr);
 }
 
 TEST(MenuModelTest, DisablingAMenuDisablesWhatIsBelowItAndSeparatorsStayDisabled)
@@ -567,6 +571,28 @@ TEST_F(MenuBarTest, ThePointerHighlightsTheItemUnderItButNotADisabledOne)
 		232, 232, 232));
 	EXPECT_TRUE(ColorIs(Screen::ScreenPixel((int32)saveBackground.x,
 		(int32)saveBackground.y), 232, 232, 232));
+}
+
+TEST_F(MenuBarTest, AClickInAnotherWindowClosesTheMenuAndTheMenuStaysAboveIt)
+{
+	OpenWindow();
+	// The window ends below its bar; a second one lies where the File menu opens.
+	window->Lock();
+	window->ResizeTo(299, 40);
+	window->Unlock();
+	auto* other = new BWindow(BRect(100, 150, 449, 399), "other", B_TITLED_WINDOW, 0);
+	Open(BRect(), other);
+	Screen::Click(TitlePoint(0));
+	Settle();
+	ASSERT_TRUE(Tracking());
+	const BRect quit = ItemRect(0, 4);
+	ASSERT_GT(quit.top, 150);
+	EXPECT_TRUE(ColorIs(Screen::ScreenPixel((int32)quit.right - 2, (int32)quit.top + 1),
+		232, 232, 232));
+	Screen::Click(BPoint(420, 350));
+	Settle();
+	EXPECT_FALSE(Tracking());
+	EXPECT_TRUE(Commands().empty());
 }
 
 }  // namespace
