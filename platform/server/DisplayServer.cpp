@@ -99,9 +99,11 @@ DisplayServer* DisplayServer::Start()
 			opened.set_value(error);
 			return;
 		}
-		server = new DisplayServer(std::move(backend), false);
+		// Start's locals die once the promise is kept: run on a copy of the pointer.
+		DisplayServer* const created = new DisplayServer(std::move(backend), false);
+		server = created;
 		opened.set_value(std::string());
-		server->Run();
+		created->Run();
 	}).detach();
 	const std::string error = result.get();
 	if (!error.empty()) {
