@@ -1,6 +1,7 @@
 // A window holding one of each widget of the interface kit, wired together so that
-// what one does shows in the others: a list in a scroll view, buttons (one of them
-// the default, one disabled) and a status line.
+// what one does shows in the others: a menu bar with shortcuts, a check mark, a
+// submenu and a disabled menu; a text field; a list in a scroll view; buttons (one
+// of them the default, one disabled until rows are selected) and a status line.
 //
 // Sections: commands; the window's views; the window's commands.
 //
@@ -11,15 +12,22 @@
 #include <Application.h>
 #include <Button.h>
 #include <ListView.h>
+#include <Menu.h>
+#include <MenuBar.h>
+#include <MenuItem.h>
 #include <ScrollView.h>
 #include <StringView.h>
+#include <TextView.h>
 #include <View.h>
 #include <Window.h>
 
 #include <Message.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -31,7 +39,12 @@ enum : uint32 {
 	kRowsSelected = 'rsel',
 	kRowInvoked = 'rinv',
 	kCloseWindow = 'clos',
+	kRenameRow = 'renr',
+	kToggleStripes = 'strp',
+	kSortRows = 'sort',
 };
+
+const float kMenuBarHeight = 20;
 
 const rgb_color kPanelGrey = {216, 216, 216, 255};
 
@@ -43,12 +56,22 @@ public:
 		: BWindow(BRect(100, 80, 659, 499), "Widget demo", B_TITLED_WINDOW, 0)
 	{
 		SetSizeLimits(420, 2000, 300, 2000);
-		BView* background = new BView(Bounds(), "background", B_FOLLOW_ALL, B_WILL_DRAW);
+		_BuildMenus();
+		BRect area = Bounds();
+		area.top = kMenuBarHeight;
+		BView* background = new BView(area, "background", B_FOLLOW_ALL, B_WILL_DRAW);
 		background->SetViewColor(kPanelGrey);
 		AddChild(background);
 		const BRect bounds = background->Bounds();
 
-		_BuildList(background, BRect(10, 10, bounds.right - 170, bounds.bottom - 60));
+		background->AddChild(new BStringView(BRect(10, 12, 50, 28), "name label", "Name:"));
+		fName = new BTextView(BRect(55, 8, bounds.right - 170, 30), "name",
+			BRect(4, 4, 2000, 18), B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP,
+			B_WILL_DRAW | B_PULSE_NEEDED | B_NAVIGABLE);
+		fName->SetWordWrap(false);
+		fName->SetMaxBytes(40);
+		background->AddChild(fName);
+		_BuildList(background, BRect(10, 40, bounds.right - 170, bounds.bottom - 60));
 		_BuildButtons(background, bounds.right - 150);
 		fStatus = new BStringView(BRect(10, bounds.bottom - 44, bounds.right - 170,
 			bounds.bottom - 28), "status", "Click, Shift-click or Ctrl-click rows; "
@@ -85,12 +108,45 @@ private:
 			B_FANCY_BORDER));
 	}
 
+	void _BuildMenus()
+	{
+		BMenuBar* bar = new BMenuBar(BRect(0, 0, Bounds().right, kMenuBarHeight - 1), "menu bar");
+		BMenu* rows = new BMenu("Rows");
+		rows->AddItem(new BMenuItem("Add a row", new BMessage(kAddRow), 'N'));
+		fRemoveItem = new BMenuItem("Remove selected", new BMessage(kRemoveRows), 'D');
+		fRemoveItem->SetEnabled(false);
+		rows->AddItem(fRemoveItem);
+		rows->AddItem(new BMenuItem("Rename selected", new BMessage(kRenameRow), 'R'));
+		BMenu* sort = new BMenu("Sort");
+		BMessage* up = new BMessage(kSortRows);
+		up->AddBool("descending", false);
+		sort->AddItem(new BMenuItem("A to Z", up));
+		BMessage* down = new BMessage(kSortRows);
+		down->AddBool("descending", true);
+		sort->AddItem(new BMenuItem("Z to A", down));
+		rows->AddItem(sort);
+		rows->AddSeparatorItem();
+		rows->AddItem(new BMenuItem("Close", new BMessage(kCloseWindow), 'W'));
+		bar->AddItem(rows);
+		BMenu* view = new BMenu("View");
+		fStripesItem = new BMenuItem("Mark rows", new BMessage(kToggleStripes));
+		view->AddItem(fStripesItem);
+		bar->AddItem(view);
+		BMenu* later = new BMenu("Disabled");
+		later->AddItem(new BMenuItem("Never chosen", new BMessage(kAddRow), 'L'));
+		bar->AddItem(later);
+		later->SetEnabled(false);
+		AddChild(bar);
+	}
+
 	void _BuildButtons(BView* parent, float left)
 	{
 		const float right = left + 139;
-		parent->AddChild(new BButton(BRect(left, 10, right, 34), "add", "Add a row",
+		parent->AddChild(new BButton(BRect(left, 40, right, 64), "add", "Add a row",
 			new BMessage(kAddRow), B_FOLLOW_RIGHT | B_FOLLOW_TOP));
-		fRemove = new BButton(BRect(left, 44, right, 68), "remove", "Remove selected",
+		parent->AddChild(new BButton(BRect(left, 74, right, 98), "rename", "Rename selected",
+			new BMessage(kRenameRow), B_FOLLOW_RIGHT | B_FOLLOW_TOP));
+		fRemove = new BButton(BRect(left, 108, right, 132), "remove", "Remove selected",
 			new BMessage(kRemoveRows), B_FOLLOW_RIGHT | B_FOLLOW_TOP);
 		fRemove->SetEnabled(false);
 		parent->AddChild(fRemove);
@@ -110,9 +166,14 @@ private:
 
 	void _ShowSelection();
 	void _RemoveSelected();
+	void _RenameSelected();
+	void _SortRows(bool descending);
 
 	BListView* fList = nullptr;
+	BTextView* fName = nullptr;
 	BButton* fRemove = nullptr;
+	BMenuItem* fRemoveItem = nullptr;
+	BMenuItem* fStripesItem = nullptr;
 	BStringView* fStatus = nullptr;
 	int32 fRowsMade = 0;
 };
@@ -143,6 +204,17 @@ void WidgetWindow::MessageReceived(BMessage* message)
 		case kCloseWindow:
 			PostMessage(B_QUIT_REQUESTED);
 			break;
+		case kRenameRow:
+			_RenameSelected();
+			break;
+		case kSortRows:
+			_SortRows(message->GetBool("descending", false));
+			break;
+		case kToggleStripes:
+			// Only the check mark changes: it shows SetMarked at work.
+			fStripesItem->SetMarked(!fStripesItem->IsMarked());
+			fStatus->SetText(fStripesItem->IsMarked() ? "Rows marked." : "Rows unmarked.");
+			break;
 		default:
 			BWindow::MessageReceived(message);
 	}
@@ -154,6 +226,7 @@ void WidgetWindow::_ShowSelection()
 	while (fList->CurrentSelection(count) >= 0)
 		count++;
 	fRemove->SetEnabled(count > 0);
+	fRemoveItem->SetEnabled(count > 0);
 	char text[96];
 	if (count == 0)
 		snprintf(text, sizeof text, "No row selected; %d rows.", (int)fList->CountItems());
@@ -173,6 +246,33 @@ void WidgetWindow::_RemoveSelected()
 	_ShowSelection();
 }
 
+void WidgetWindow::_RenameSelected()
+{
+	const int32 index = fList->CurrentSelection(0);
+	auto* item = dynamic_cast<BStringItem*>(fList->ItemAt(index));
+	if (item == nullptr || fName->TextLength() == 0) {
+		fStatus->SetText("Select a row and type a name first.");
+		return;
+	}
+	item->SetText(fName->Text());
+	fList->InvalidateItem(index);
+	fStatus->SetText((std::string("Renamed to ") + fName->Text()).c_str());
+}
+
+void WidgetWindow::_SortRows(bool descending)
+{
+	std::vector<BStringItem*> items;
+	while (!fList->IsEmpty())
+		items.push_back(static_cast<BStringItem*>(fList->RemoveItem(fList->CountItems() - 1)));
+	std::stable_sort(items.begin(), items.end(), [descending](BStringItem* a, BStringItem* b) {
+		const int order = strcmp(a->Text(), b->Text());
+		return descending ? order > 0 : order < 0;
+	});
+	for (BStringItem* item : items)
+		fList->AddItem(item);
+	_ShowSelection();
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -180,3 +280,4 @@ int main(int argc, char** argv)
 	return demo::RunDemo(argc, argv, "application/x-vnd.corvane-widgetdemo",
 		[] { return new WidgetWindow(); });
 }
+
