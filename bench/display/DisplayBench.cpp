@@ -6,6 +6,7 @@
 #include <View.h>
 #include <Window.h>
 
+#include "../common/HeadlessApp.h"
 #include "HeadlessScreen.h"
 
 #include <benchmark/benchmark.h>
@@ -91,35 +92,10 @@ public:
 	}
 };
 
-// One application for the whole run, in its own thread as main would run it.
-class Display {
-public:
-	Display()
-	{
-		Screen::Use();
-		std::promise<void> ready;
-		std::future<void> started = ready.get_future();
-		fThread = std::thread([&ready] {
-			BApplication app("application/x-vnd.cvab-display-bench");
-			ready.set_value();
-			app.Run();
-		});
-		started.wait();
-	}
-	~Display()
-	{
-		be_app->PostMessage(B_QUIT_REQUESTED);
-		fThread.join();
-	}
-
-private:
-	std::thread fThread;
-};
-
-Display& TheDisplay()
+HeadlessApp& TheDisplay()
 {
-	static Display display;
-	return display;
+	static HeadlessApp app("application/x-vnd.cvab-display-bench");
+	return app;
 }
 
 // A shown 1,000 x 700 window holding a RowsView, closed when done.

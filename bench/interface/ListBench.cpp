@@ -9,6 +9,7 @@
 #include <StringItem.h>
 #include <Window.h>
 
+#include "../common/HeadlessApp.h"
 #include "HeadlessScreen.h"
 
 #include <benchmark/benchmark.h>
@@ -108,35 +109,10 @@ public:
 	std::vector<BListItem*> pending;  // rows for the next kAppend
 };
 
-// One application for the whole run, in its own thread as main would run it.
-class Display {
-public:
-	Display()
-	{
-		Screen::Use();
-		std::promise<void> ready;
-		std::future<void> started = ready.get_future();
-		fThread = std::thread([&ready] {
-			BApplication app("application/x-vnd.cvab-list-bench");
-			ready.set_value();
-			app.Run();
-		});
-		started.wait();
-	}
-	~Display()
-	{
-		be_app->PostMessage(B_QUIT_REQUESTED);
-		fThread.join();
-	}
-
-private:
-	std::thread fThread;
-};
-
-Display& TheDisplay()
+HeadlessApp& TheDisplay()
 {
-	static Display display;
-	return display;
+	static HeadlessApp app("application/x-vnd.cvab-list-bench");
+	return app;
 }
 
 // A shown ListWindow, closed when done.
