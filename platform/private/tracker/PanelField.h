@@ -1,0 +1,32 @@
+// PanelField: the file panel's one-line text fields (the folder path and the name).
+// Enter, which the window hands to it instead of the default button when asked,
+// sends its message to the window; a line break never enters the text.
+// Threading: its window's thread, or with the window locked.
+#ifndef _CVAB_PANEL_FIELD_H
+#define _CVAB_PANEL_FIELD_H
+
+#include <TextView.h>
+
+#include <memory>
+
+namespace BPrivate {
+
+class PanelField : public BTextView {
+public:
+	PanelField(BRect frame, const char* name, uint32 resizingMode, int32 maxBytes);
+
+	void KeyDown(const char* bytes, int32 numBytes) override;
+
+	// Sent to the window on Enter; the field owns it. Null: Enter does nothing.
+	void SetEnterMessage(BMessage* message) { fEnterMessage.reset(message); }
+	bool TakesEnter() const { return fEnterMessage != nullptr; }
+	// Replaces the text and puts the caret at its end.
+	void SetTextAtEnd(const char* text);
+
+private:
+	std::unique_ptr<BMessage> fEnterMessage;
+};
+
+}  // namespace BPrivate
+
+#endif
