@@ -337,6 +337,32 @@ TEST_F(FilePanelTest, SaveSendsTheFolderAndTheTypedName)
 	EXPECT_TRUE(IsCancel(ReceivedAt(1), B_SAVE_REQUESTED));
 }
 
+TEST_F(FilePanelTest, LabelsSaveTextMessageAndTargetCanChangeWhileShown)
+{
+	Make(B_SAVE_PANEL);
+	fPanel->SetButtonLabel(B_DEFAULT_BUTTON, "Keep");
+	fPanel->SetButtonLabel(B_CANCEL_BUTTON, "Never mind");
+	fPanel->SetSaveText("draft");
+	BMessage mine('mine');
+	fPanel->SetMessage(&mine);
+	mine.what = 'chgd';
+	Recorder* other = new Recorder();
+	other->Run();
+	fPanel->SetTarget(BMessenger(other));
+	ASSERT_TRUE(fPanel->Window()->Lock());
+	EXPECT_STREQ(Find<BButton>("default")->Label(), "Keep");
+	EXPECT_STREQ(Find<BButton>("cancel")->Label(), "Never mind");
+	fPanel->Window()->Unlock();
+	ClickView("default");
+	const std::vector<BMessage> messages = other->Messages();
+	ASSERT_EQ(messages.size(), 2u);
+	EXPECT_EQ(messages[0].what, 'mine') << "the panel keeps a copy";
+	EXPECT_STREQ(messages[0].GetString("name", ""), "draft");
+	EXPECT_TRUE(Received().empty());
+	if (other->Lock())
+		other->Quit();
+}
+
 TEST_F(FilePanelTest, SaveRefusesEmptyAndSlashedNamesAndAFolderNameOpensIt)
 {
 	Make(B_SAVE_PANEL);
@@ -456,6 +482,20 @@ TEST_F(FilePanelTest, DeletingThePanelQuitsItsWindow)
 	fPanel = nullptr;
 	EXPECT_FALSE(window.IsValid());
 	EXPECT_TRUE(Received().empty()) << "an end is not a cancel";
+}
+
+TEST_F(FilePanelTest, AnApplicationThatQuitsTakesTheWindowAndLeavesThePanelSafe)
+{
+	Make(B_OPEN_PANEL);
+	const BMessenger window = fPanel->Messenger();
+	be_app->PostMessage(B_QUIT_REQUESTED);
+	fAppThread.join();
+	EXPECT_FALSE(window.IsValid());
+	fPanel->Show();
+	EXPECT_FALSE(fPanel->IsShowing());
+	delete fPanel;
+	fPanel = nullptr;
+	WindowTest::SetUp();  // the application that TearDown ends
 }
 
 }  // namespace
