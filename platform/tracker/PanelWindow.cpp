@@ -266,7 +266,7 @@ bool PanelWindow::_HandleKey(BMessage* message)
 	if (strcmp(bytes, "\n") != 0)
 		return false;
 	if (CurrentFocus() == fPathField) {
-		_PathEntered();
+		fPathField->KeyDown(bytes, 1);
 		return true;
 	}
 	if (CurrentFocus() == fList) {

@@ -1,5 +1,5 @@
 // PanelField: the file panel's one-line text fields (the folder path and the name).
-// Enter, which the window hands to it instead of the default button when asked,
+// Enter, which the panel window hands to the path field instead of the default button,
 // sends its message to the window; a line break never enters the text.
 // Threading: its window's thread, or with the window locked.
 #ifndef _CVAB_PANEL_FIELD_H
@@ -19,7 +19,6 @@ public:
 
 	// Sent to the window on Enter; the field owns it. Null: Enter does nothing.
 	void SetEnterMessage(BMessage* message) { fEnterMessage.reset(message); }
-	bool TakesEnter() const { return fEnterMessage != nullptr; }
 	// Replaces the text and puts the caret at its end.
 	void SetTextAtEnd(const char* text);
 
