@@ -7,12 +7,14 @@
 #include <FilePanel.h>
 #include <ListView.h>
 #include <Looper.h>
+#include <Node.h>
 #include <Path.h>
 #include <StringItem.h>
 #include <TextView.h>
 
 #include "StorageTestSupport.h"
 
+#include <map>
 #include <mutex>
 #include <sys/stat.h>
 
@@ -47,17 +49,20 @@ public:
 	std::atomic<int32> selections{0};
 };
 
-// Shows what starts with 'b' and no folder named "archive".
+// Hides the files whose names start with 'b' and the folder "archive"; keeps the
+// types it was given.
 class NoBFilter : public BRefFilter {
 public:
-	bool Filter(const entry_ref* ref, BNode*, struct stat* st, const char*) override
+	bool Filter(const entry_ref* ref, BNode*, struct stat* st, const char* type) override
 	{
 		asked++;
+		types[ref->name] = type;
 		if (S_ISDIR(st->st_mode))
 			return strcmp(ref->name, "archive") != 0;
 		return ref->name[0] != 'b';
 	}
 	int32 asked = 0;
+	std::map<std::string, std::string> types;
 };
 
 using Names = std::vector<std::string>;
@@ -420,9 +425,15 @@ TEST_F(FilePanelTest, APanelThatStaysUpSendsNoCancelAndKeepsItsFolderBetweenShow
 TEST_F(FilePanelTest, TheRefFilterHidesEntriesAndRefreshRereads)
 {
 	NoBFilter filter;
+	const char type[] = "text/plain";
+	ASSERT_EQ(BNode((fDir / "a.txt").c_str()).WriteAttr("BEOS:TYPE", B_MIME_STRING_TYPE, 0,
+				  type, sizeof type),
+		(ssize_t)sizeof type);
 	Make(B_OPEN_PANEL, 0, true, nullptr, &filter);
 	EXPECT_EQ(Rows(), (Names{"Docs/", "a.txt", "C.txt"}));
 	EXPECT_EQ(filter.asked, 5) << "every entry but the dot-files, folders too";
+	EXPECT_EQ(filter.types["a.txt"], "text/plain");
+	EXPECT_EQ(filter.types["C.txt"], "");
 	EXPECT_EQ(fPanel->RefFilter(), &filter);
 	write_file(fDir / "d.txt", "x");
 	write_file(fDir / "bee.txt", "x");
