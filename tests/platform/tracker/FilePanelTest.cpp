@@ -281,7 +281,8 @@ TEST_F(FilePanelTest, DoubleClickOnAFileSendsItsRefThenCancelAsThePanelHides)
 
 TEST_F(FilePanelTest, OpenSendsEverySelectedRefInTheOwnMessageAndNeedsASelection)
 {
-	Make(B_OPEN_PANEL, 0, true, new BMessage('mine'));
+	BMessage mine('mine');  // copied by the panel
+	Make(B_OPEN_PANEL, 0, true, &mine);
 	ClickView("default");
 	EXPECT_TRUE(Received().empty()) << "nothing selected";
 	ClickRow("a.txt");
