@@ -6,6 +6,7 @@
 #include <Cursor.h>
 #include <InterfaceDefs.h>
 #include <Message.h>
+#include <Messenger.h>
 #include <TypeConstants.h>
 #include <Window.h>
 
@@ -26,12 +27,12 @@ std::vector<std::pair<BWindow*, int32>> sWindows;
 
 }  // namespace
 
-std::vector<BWindow*> WindowServerLink::Windows()
+std::vector<BMessenger> WindowServerLink::Windows()
 {
 	std::lock_guard<std::mutex> lock(sWindowsLock);
-	std::vector<BWindow*> windows;
+	std::vector<BMessenger> windows;
 	for (auto& [window, id] : sWindows)
-		windows.push_back(window);
+		windows.emplace_back(window, window);
 	return windows;
 }
 
@@ -154,11 +155,16 @@ void WindowServerLink::HandleDisplayEvent(const BackendEvent& event)
 
 namespace {
 
+// A window's Quit may take others with it (its menus' popups, windows it owns),
+// so each is found again through its messenger before it is locked.
 bool QuitAllWindows()
 {
-	for (BWindow* window : WindowServerLink::Windows()) {
-		if (!window->Lock())
+	for (const BMessenger& messenger : WindowServerLink::Windows()) {
+		if (!messenger.LockTarget())
 			continue;
+		BLooper* looper = nullptr;
+		messenger.Target(&looper);
+		auto* window = static_cast<BWindow*>(looper);
 		if (!window->QuitRequested()) {
 			window->Unlock();
 			return false;
