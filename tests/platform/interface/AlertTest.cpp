@@ -31,6 +31,8 @@ public:
 			shown.store(alert);
 			answers.push_back(alert->Go());
 			shown.store(nullptr);
+			if (lastAnswer != nullptr)
+				lastAnswer->store(answers.back());
 			return;
 		}
 		if (message->what == kAnswer) {
@@ -49,6 +51,7 @@ public:
 	std::vector<int32> reports;
 	bool reportKept = false;
 	std::atomic<int32> clicks{0};
+	std::atomic<int32>* lastAnswer = nullptr;  // outlives the window
 };
 
 class ClickCounter : public BView {
@@ -161,6 +164,18 @@ TEST_F(AlertTest, ReleaseOutsideTheButtonChoosesNothing)
 	Screen::Click(ButtonCentre(alert, 0));
 	Settle();
 	EXPECT_EQ(Answers(), std::vector<int32>{0});
+}
+
+TEST_F(AlertTest, QuittingTheApplicationClosesTheAlertBeforeTheWindowWaitingOnIt)
+{
+	std::atomic<int32> answer{-2};
+	fAsking->lastAnswer = &answer;
+	ASSERT_NE(Ask(), nullptr);
+	fWindows.clear();
+	// The asking window holds its lock while it waits; quitting it first would hang.
+	be_app->PostMessage(B_QUIT_REQUESTED);
+	fAppThread.join();
+	EXPECT_EQ(answer.load(), -1);
 }
 
 TEST_F(AlertTest, GoWithAnInvokerReturnsAtOnceAndReportsTheIndexLater)
