@@ -111,7 +111,18 @@ bool MessagePort::IsClosed() const
 bool MessagePort::IsIdle() const
 {
 	std::lock_guard<std::recursive_mutex> lock(fQueue.fMutex);
-	return fClosed || (!fDispatching && fQueue.fMessages.empty());
+	// A looper that has not started running cannot make progress yet either.
+	const bool notRunning = fLooper != nullptr && fThread.load() < 0;
+	return fClosed || fParked || notRunning || (!fDispatching && fQueue.fMessages.empty());
+}
+
+void MessagePort::SetParked(bool parked)
+{
+	{
+		std::lock_guard<std::recursive_mutex> lock(fQueue.fMutex);
+		fParked = parked;
+	}
+	LooperRegistry::NotifyActivity();
 }
 
 }  // namespace BPrivate

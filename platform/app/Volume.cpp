@@ -3,6 +3,7 @@
 #include <fs_info.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -55,10 +56,8 @@ status_t BVolume::GetName(char* name) const
 		return fStatus;
 	fs_info info;
 	const status_t status = StatDevice(fDevice, &info);
-	if (status == B_OK) {
-		strncpy(name, info.volume_name, B_FILE_NAME_LENGTH - 1);
-		name[B_FILE_NAME_LENGTH - 1] = '\0';
-	}
+	if (status == B_OK)
+		snprintf(name, B_FILE_NAME_LENGTH, "%s", info.volume_name);
 	return status;
 }
 

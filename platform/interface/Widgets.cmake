@@ -4,6 +4,7 @@ if(NOT TARGET platform_app)
   return()
 endif()
 target_sources(platform_interface PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/Alert.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Button.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Control.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Invoker.cpp

@@ -6,6 +6,7 @@
 #include <Cursor.h>
 #include <InterfaceDefs.h>
 #include <Message.h>
+#include <Messenger.h>
 #include <TypeConstants.h>
 #include <Window.h>
 
@@ -22,25 +23,34 @@ namespace BPrivate {
 namespace {
 
 std::mutex sWindowsLock;
-std::vector<std::pair<BWindow*, int32>> sWindows;
+struct KnownWindow {
+	BWindow* window;
+	int32 id;
+	bool modal;
+};
+std::vector<KnownWindow> sWindows;
 
 }  // namespace
 
-std::vector<BWindow*> WindowServerLink::Windows()
+std::vector<BMessenger> WindowServerLink::Windows()
 {
 	std::lock_guard<std::mutex> lock(sWindowsLock);
-	std::vector<BWindow*> windows;
-	for (auto& [window, id] : sWindows)
-		windows.push_back(window);
+	std::vector<BMessenger> windows;
+	for (const bool modal : {true, false}) {
+		for (const KnownWindow& known : sWindows) {
+			if (known.modal == modal)
+				windows.emplace_back(known.window, known.window);
+		}
+	}
 	return windows;
 }
 
 BWindow* WindowServerLink::WindowWithId(int32 id)
 {
 	std::lock_guard<std::mutex> lock(sWindowsLock);
-	for (auto& [window, windowId] : sWindows) {
-		if (windowId == id)
-			return window;
+	for (const KnownWindow& known : sWindows) {
+		if (known.id == id)
+			return known.window;
 	}
 	return nullptr;
 }
@@ -48,9 +58,9 @@ BWindow* WindowServerLink::WindowWithId(int32 id)
 int32 WindowServerLink::IdOf(BWindow* window)
 {
 	std::lock_guard<std::mutex> lock(sWindowsLock);
-	for (auto& [known, id] : sWindows) {
-		if (known == window)
-			return id;
+	for (const KnownWindow& known : sWindows) {
+		if (known.window == window)
+			return known.id;
 	}
 	return -1;
 }
@@ -66,7 +76,7 @@ WindowServerLink::WindowServerLink(BWindow* window, const WindowRequest& request
 	InstallHooks();
 	fId = DisplayServer::Get().CreateWindow(request, this);
 	std::lock_guard<std::mutex> lock(sWindowsLock);
-	sWindows.emplace_back(window, fId);
+	sWindows.push_back({window, fId, request.kind == WindowKind::kModal});
 }
 
 WindowServerLink::~WindowServerLink()
@@ -74,7 +84,7 @@ WindowServerLink::~WindowServerLink()
 	Close();
 	std::lock_guard<std::mutex> lock(sWindowsLock);
 	sWindows.erase(std::remove_if(sWindows.begin(), sWindows.end(),
-		[this](const auto& entry) { return entry.first == fWindow; }), sWindows.end());
+		[this](const KnownWindow& known) { return known.window == fWindow; }), sWindows.end());
 }
 
 void WindowServerLink::ResizeBuffer(int32 width, int32 height)
@@ -154,11 +164,16 @@ void WindowServerLink::HandleDisplayEvent(const BackendEvent& event)
 
 namespace {
 
+// A window's Quit may take others with it (its menus' popups, windows it owns),
+// so each is found again through its messenger before it is locked.
 bool QuitAllWindows()
 {
-	for (BWindow* window : WindowServerLink::Windows()) {
-		if (!window->Lock())
+	for (const BMessenger& messenger : WindowServerLink::Windows()) {
+		if (!messenger.LockTarget())
 			continue;
+		BLooper* looper = nullptr;
+		messenger.Target(&looper);
+		auto* window = static_cast<BWindow*>(looper);
 		if (!window->QuitRequested()) {
 			window->Unlock();
 			return false;

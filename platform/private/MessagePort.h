@@ -35,7 +35,12 @@ public:
 	// Refuses further messages and deletes those queued (answering waiting senders).
 	void Close();
 	bool IsClosed() const;
+	// Idle when closed, parked, not yet running a looper, or with nothing queued and
+	// nothing being dispatched.
 	bool IsIdle() const;
+	// A parked looper is blocked waiting for someone else (a modal alert), so it
+	// counts as idle even with messages queued.
+	void SetParked(bool parked);
 
 	BMessageQueue& Queue() { return fQueue; }
 	BLocker& LooperLock() { return fLooperLock; }
@@ -54,6 +59,7 @@ private:
 	std::atomic<thread_id> fThread{-1};
 	bool fClosed = false;
 	bool fDispatching = false;
+	bool fParked = false;
 };
 
 }  // namespace BPrivate

@@ -500,8 +500,17 @@ void DisplayServer::RouteMouse(BackendEvent& event)
 		fCapture = -1;
 	if (target < 0)
 		return;
-	if (BlockedByModalLocked(target) && event.kind != BackendEvent::kMouseMoved)
+	if (BlockedByModalLocked(target) && event.kind != BackendEvent::kMouseMoved) {
+		// A click on a window behind a modal one brings the modal one forward.
+		const int32 modal = TopModalLocked();
+		if (event.kind == BackendEvent::kMouseDown && modal != fActive) {
+			fBackend->RaiseWindow(modal);
+			RaiseLocked(modal);
+			if (!fBackend->ManagesFocus())
+				ActivateLocked(modal);
+		}
 		return;
+	}
 	const Record& record = *fWindows.at(target);
 	if (event.kind == BackendEvent::kMouseDown && !fBackend->ManagesFocus()
 		&& record.request.kind != WindowKind::kPopup && target != fActive) {
@@ -522,10 +531,13 @@ void DisplayServer::RouteKey(BackendEvent& event)
 	fModifiers = event.modifiers;
 	const int32 target = event.window >= 0 && fWindows.count(event.window) ? event.window
 		: fActive;
-	if (target < 0 || BlockedByModalLocked(target))
+	if (target < 0)
 		return;
-	event.window = target;
-	Deliver(target, event);
+	// Keys meant for a window behind a modal one (the desktop may have focused it)
+	// go to the modal window instead.
+	const int32 receiver = BlockedByModalLocked(target) ? TopModalLocked() : target;
+	event.window = receiver;
+	Deliver(receiver, event);
 }
 
 void DisplayServer::RouteWindowEvent(BackendEvent& event)
@@ -624,16 +636,22 @@ int32 DisplayServer::TopmostLocked(int32 x, int32 y) const
 	return -1;
 }
 
+int32 DisplayServer::TopModalLocked() const
+{
+	for (auto it = fStacking.rbegin(); it != fStacking.rend(); ++it) {
+		const Record& record = *fWindows.at(*it);
+		if (record.visible && record.request.kind == WindowKind::kModal)
+			return *it;
+	}
+	return -1;
+}
+
 bool DisplayServer::BlockedByModalLocked(int32 id) const
 {
 	const WindowKind kind = fWindows.at(id)->request.kind;
 	if (kind == WindowKind::kModal || kind == WindowKind::kPopup)
 		return false;
-	for (const auto& [other, record] : fWindows) {
-		if (other != id && record->visible && record->request.kind == WindowKind::kModal)
-			return true;
-	}
-	return false;
+	return TopModalLocked() >= 0;
 }
 
 // --- headless control

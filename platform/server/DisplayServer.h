@@ -85,6 +85,7 @@ private:
 	void ActivateLocked(int32 id);
 	void RaiseLocked(int32 id);
 	int32 TopmostLocked(int32 x, int32 y) const;
+	int32 TopModalLocked() const;  // the frontmost visible modal window, or -1
 	bool BlockedByModalLocked(int32 id) const;
 	void PresentPending(int32 id);
 

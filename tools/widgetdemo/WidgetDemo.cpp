@@ -1,7 +1,8 @@
 // A window holding one of each widget of the interface kit, wired together so that
 // what one does shows in the others: a menu bar with shortcuts, a check mark, a
 // submenu and a disabled menu; a text field; a list in a scroll view; buttons (one
-// of them the default, one disabled until rows are selected) and a status line.
+// of them the default, one disabled until rows are selected); alerts (a blocking
+// one from Help, an answered-later one before removing rows) and a status line.
 //
 // Sections: commands; the window's views; the window's commands.
 //
@@ -9,8 +10,10 @@
 // itself (the smoke test runs it that way on the headless screen).
 #include "DemoApp.h"
 
+#include <Alert.h>
 #include <Application.h>
 #include <Button.h>
+#include <Invoker.h>
 #include <ListView.h>
 #include <Menu.h>
 #include <MenuBar.h>
@@ -42,6 +45,8 @@ enum : uint32 {
 	kRenameRow = 'renr',
 	kToggleStripes = 'strp',
 	kSortRows = 'sort',
+	kRemoveAnswered = 'rema',
+	kAbout = 'abou',
 };
 
 const float kMenuBarHeight = 20;
@@ -136,6 +141,9 @@ private:
 		later->AddItem(new BMenuItem("Never chosen", new BMessage(kAddRow), 'L'));
 		bar->AddItem(later);
 		later->SetEnabled(false);
+		BMenu* help = new BMenu("Help");
+		help->AddItem(new BMenuItem("About...", new BMessage(kAbout)));
+		bar->AddItem(help);
 		AddChild(bar);
 	}
 
@@ -165,6 +173,7 @@ private:
 	}
 
 	void _ShowSelection();
+	void _AskToRemove();
 	void _RemoveSelected();
 	void _RenameSelected();
 	void _SortRows(bool descending);
@@ -189,8 +198,24 @@ void WidgetWindow::MessageReceived(BMessage* message)
 			fList->ScrollToSelection();
 			break;
 		case kRemoveRows:
-			_RemoveSelected();
+			_AskToRemove();
 			break;
+		case kRemoveAnswered:
+			if (message->GetInt32("which", 0) == 1)
+				_RemoveSelected();
+			else
+				fStatus->SetText("Nothing removed.");
+			break;
+		case kAbout: {
+			// Go() blocks this window until the alert is answered.
+			auto* about = new BAlert("About", "The widget demo shows every widget of the "
+				"interface kit at work.", "Thanks", "Tell me more", nullptr, B_WIDTH_AS_USUAL,
+				B_IDEA_ALERT);
+			const int32 which = about->Go();
+			fStatus->SetText(which == 1 ? "Try the menus, the list and the buttons."
+				: "About closed.");
+			break;
+		}
 		case kRowsSelected:
 			_ShowSelection();
 			break;
@@ -234,6 +259,22 @@ void WidgetWindow::_ShowSelection()
 		snprintf(text, sizeof text, "%d selected, the first is row %d of %d.", (int)count,
 			(int)fList->CurrentSelection(0) + 1, (int)fList->CountItems());
 	fStatus->SetText(text);
+}
+
+// The question does not block: the answer comes back as kRemoveAnswered.
+void WidgetWindow::_AskToRemove()
+{
+	int32 count = 0;
+	while (fList->CurrentSelection(count) >= 0)
+		count++;
+	if (count == 0)
+		return;
+	char text[96];
+	snprintf(text, sizeof text, "Remove %d selected row%s?", (int)count, count == 1 ? "" : "s");
+	auto* alert = new BAlert("Remove rows", text, "Cancel", "Remove", nullptr,
+		B_WIDTH_AS_USUAL, B_WARNING_ALERT);
+	alert->SetShortcut(0, B_ESCAPE);
+	alert->Go(new BInvoker(new BMessage(kRemoveAnswered), this));
 }
 
 void WidgetWindow::_RemoveSelected()

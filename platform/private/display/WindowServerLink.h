@@ -9,6 +9,8 @@
 #include "DisplayServer.h"
 #include "Painter.h"
 
+#include <Messenger.h>
+
 #include <vector>
 
 class BWindow;
@@ -31,8 +33,10 @@ public:
 
 	void HandleDisplayEvent(const BackendEvent& event) override;
 
-	// Every window that exists, in creation order.
-	static std::vector<BWindow*> Windows();
+	// Every window that exists as messengers, so a window deleted after this returns
+	// is simply not found: modal windows first (a window waiting in an alert's Go
+	// holds its lock until the alert goes), then the others in creation order.
+	static std::vector<BMessenger> Windows();
 	static BWindow* WindowWithId(int32 id);
 	static int32 IdOf(BWindow* window);  // -1 for a window that is gone
 	// Sets up the app kit's seams (window quitting, cursors, the desktop clipboard).

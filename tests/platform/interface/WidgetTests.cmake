@@ -16,3 +16,5 @@ cvab_test(interface_text_view SOURCES TextViewTest.cpp ButtonTest.cpp WindowTest
   DEPS platform_interface platform_server platform_app PRIVATE_DIRS ${WIDGET_TEST_PRIVATE})
 cvab_test(interface_menus SOURCES MenuTest.cpp WindowTestSupport.cpp
   DEPS platform_interface platform_server platform_app PRIVATE_DIRS ${WIDGET_TEST_PRIVATE})
+cvab_test(interface_alert SOURCES AlertTest.cpp WindowTestSupport.cpp
+  DEPS platform_interface platform_server platform_app PRIVATE_DIRS ${WIDGET_TEST_PRIVATE})

@@ -7,6 +7,8 @@
 #include <Cursor.h>
 #include <OS.h>
 
+#include <algorithm>
+
 namespace {
 
 using InputTest = WindowTest;
@@ -380,6 +382,40 @@ TEST_F(InputTest, CloseBoxAsksQuitRequestedAndQuitEndsTheThreadAndDeletes)
 	EXPECT_TRUE(quitDeleted);
 }
 
+// A window that takes the window it owns with it when it goes.
+class OwningWindow : public RecordingWindow {
+public:
+	using RecordingWindow::RecordingWindow;
+	~OwningWindow() override
+	{
+		if (owned != nullptr && owned->Lock())
+			owned->Quit();
+	}
+
+	BWindow* owned = nullptr;
+};
+
+TEST_F(InputTest, QuittingTheApplicationQuitsWindowsThatTakeOthersWithThem)
+{
+	bool ownerDeleted = false;
+	bool ownedDeleted = false;
+	bool laterDeleted = false;
+	// The owner comes first in creation order, so the application reaches it
+	// before the window its quitting deletes.
+	auto* owner = new OwningWindow(BRect(0, 0, 99, 99), &ownerDeleted);
+	owner->owned = new RecordingWindow(BRect(200, 0, 299, 99), &ownedDeleted);
+	auto* later = new RecordingWindow(BRect(400, 0, 499, 99), &laterDeleted);
+	Open(BRect(), owner);
+	Open(BRect(), owner->owned);
+	Open(BRect(), later);
+	fWindows.clear();
+	be_app->PostMessage(B_QUIT_REQUESTED);
+	fAppThread.join();
+	EXPECT_TRUE(ownerDeleted);
+	EXPECT_TRUE(ownedDeleted);
+	EXPECT_TRUE(laterDeleted);
+}
+
 TEST_F(InputTest, WindowsStartHiddenAndShowHideNest)
 {
 	auto* window = new BWindow(BRect(0, 0, 49, 49), "hidden", B_TITLED_WINDOW, 0);
@@ -432,7 +468,11 @@ TEST_F(InputTest, ModalWindowTakesTheInputFromTheOthers)
 	auto* view = new RecordingView(BRect(0, 0, 199, 199), "all");
 	plain->AddChild(view);
 	Open(BRect(), plain);
+	view->MakeFocus();
 	BWindow* modal = new BWindow(BRect(300, 300, 399, 399), "modal", B_MODAL_WINDOW, 0);
+	auto* modalView = new RecordingView(BRect(0, 0, 99, 99), "modal view");
+	modal->AddChild(modalView);
+	modalView->MakeFocus();
 	Open(BRect(), modal);
 	Screen::Click(BPoint(10, 10));
 	Screen::TypeKey("x");
@@ -445,6 +485,36 @@ TEST_F(InputTest, ModalWindowTakesTheInputFromTheOthers)
 	ASSERT_TRUE(modal->Lock());
 	EXPECT_TRUE(modal->IsActive());
 	modal->Unlock();
+
+	// Even with the other window made active, its keys go to the modal window, and
+	// a click on it brings the modal window back to the front.
+	ASSERT_TRUE(plain->Lock());
+	plain->Activate();
+	plain->Unlock();
+	Settle();
+	Screen::TypeKey("y");
+	Screen::Click(BPoint(20, 20));
+	Settle();
+	ASSERT_TRUE(plain->Lock());
+	EXPECT_TRUE(view->keys.empty());
+	plain->Unlock();
+	ASSERT_TRUE(modal->Lock());
+	EXPECT_EQ(modalView->keys, (std::vector<std::string>{"x", "y"}));
+	EXPECT_TRUE(modal->IsActive());
+	modal->Unlock();
+
+	// Once it is hidden the other window takes input again.
+	ASSERT_TRUE(modal->Lock());
+	modal->Hide();
+	modal->Unlock();
+	Settle();
+	Screen::Click(BPoint(30, 30));
+	Settle();
+	ASSERT_TRUE(plain->Lock());
+	EXPECT_EQ(std::count_if(view->mouse.begin(), view->mouse.end(),
+				  [](const MouseRecord& record) { return record.hook == "down"; }),
+		1);
+	plain->Unlock();
 }
 
 }  // namespace

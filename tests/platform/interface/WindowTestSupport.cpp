@@ -20,6 +20,8 @@ void WindowTest::SetUp()
 void WindowTest::TearDown()
 {
 	CloseAll();
+	if (!fAppThread.joinable())
+		return;  // the test quit the application itself
 	be_app->PostMessage(B_QUIT_REQUESTED);
 	fAppThread.join();
 }

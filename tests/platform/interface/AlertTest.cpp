@@ -1,0 +1,306 @@
+// Alerts on the headless screen: Go returning the chosen index from a window's
+// handler and before the application runs, Enter and shortcut keys, the
+// asynchronous form through an invoker, modality, layout and icons.
+#include "WindowTestSupport.h"
+
+#include <Alert.h>
+#include <Button.h>
+#include <Invoker.h>
+#include <Message.h>
+#include <OS.h>
+#include <TextView.h>
+
+#include <future>
+
+namespace {
+
+const uint32 kAsk = 'ask!';
+const uint32 kAnswer = 'answ';
+
+// Asks a question from its own handler, as an application's window would.
+class AskingWindow : public BWindow {
+public:
+	AskingWindow() : BWindow(BRect(20, 20, 219, 219), "asking", B_TITLED_WINDOW, 0) {}
+
+	void MessageReceived(BMessage* message) override
+	{
+		if (message->what == kAsk) {
+			auto* alert = new BAlert("Question", "Save the changes?", "Cancel", "Don't save",
+				"Save", B_WIDTH_AS_USUAL, B_WARNING_ALERT);
+			alert->SetShortcut(0, B_ESCAPE);
+			shown.store(alert);
+			answers.push_back(alert->Go());
+			shown.store(nullptr);
+			if (lastAnswer != nullptr)
+				lastAnswer->store(answers.back());
+			return;
+		}
+		if (message->what == kAnswer) {
+			int32 which = -1;
+			message->FindInt32("which", &which);
+			reports.push_back(which);
+			reportKept = message->HasString("kept");
+			return;
+		}
+		BWindow::MessageReceived(message);
+	}
+	void MouseClicked() { clicks++; }
+
+	std::atomic<BAlert*> shown{nullptr};
+	std::vector<int32> answers;
+	std::vector<int32> reports;
+	bool reportKept = false;
+	std::atomic<int32> clicks{0};
+	std::atomic<int32>* lastAnswer = nullptr;  // outlives the window
+};
+
+class ClickCounter : public BView {
+public:
+	explicit ClickCounter(BRect frame)
+		: BView(frame, "counter", B_FOLLOW_ALL_SIDES, B_WILL_DRAW)
+	{
+	}
+	void MouseDown(BPoint) override { static_cast<AskingWindow*>(Window())->MouseClicked(); }
+};
+
+BPoint ButtonCentre(BAlert* alert, int32 index)
+{
+	EXPECT_TRUE(alert->Lock());
+	BButton* button = alert->ButtonAt(index);
+	const BRect frame = button->ConvertToScreen(button->Bounds());
+	alert->Unlock();
+	return BPoint(std::floor((frame.left + frame.right) / 2),
+		std::floor((frame.top + frame.bottom) / 2));
+}
+
+BRect ButtonFrame(BAlert* alert, int32 index)
+{
+	EXPECT_TRUE(alert->Lock());
+	const BRect frame = alert->ButtonAt(index)->Frame();
+	alert->Unlock();
+	return frame;
+}
+
+class AlertTest : public WindowTest {
+protected:
+	void SetUp() override
+	{
+		WindowTest::SetUp();
+		fAsking = new AskingWindow();
+		fAsking->AddChild(new ClickCounter(fAsking->Bounds()));
+		Open(BRect(), fAsking);
+	}
+
+	// Posts the question and waits until its alert is on screen.
+	BAlert* Ask()
+	{
+		fAsking->PostMessage(kAsk);
+		for (int i = 0; i < 500 && fAsking->shown.load() == nullptr; i++)
+			snooze(2000);
+		Settle();
+		return fAsking->shown.load();
+	}
+
+	// Only once Go has returned: until then the asking window stays locked.
+	std::vector<int32> Answers()
+	{
+		EXPECT_TRUE(fAsking->Lock());
+		const std::vector<int32> answers = fAsking->answers;
+		fAsking->Unlock();
+		return answers;
+	}
+
+	AskingWindow* fAsking = nullptr;
+};
+
+TEST_F(AlertTest, GoInAHandlerReturnsTheClickedButtonWhileTheOtherWindowsWait)
+{
+	BAlert* alert = Ask();
+	ASSERT_NE(alert, nullptr);
+	// The asking window is blocked in Go, yet the screen counts as idle, and the
+	// alert keeps the input from the other windows.
+	Screen::Click(BPoint(30, 30));
+	Settle();
+	EXPECT_EQ(fAsking->clicks.load(), 0);
+	EXPECT_NE(fAsking->shown.load(), nullptr);
+
+	Screen::Click(ButtonCentre(alert, 1));
+	Settle();
+	EXPECT_EQ(Answers(), std::vector<int32>{1});
+	EXPECT_EQ(fAsking->shown.load(), nullptr);
+	// Gone, and the window takes clicks again.
+	Screen::Click(BPoint(30, 30));
+	Settle();
+	EXPECT_EQ(fAsking->clicks.load(), 1);
+}
+
+TEST_F(AlertTest, EnterChoosesTheRightmostButtonAndShortcutsChooseTheirs)
+{
+	BAlert* alert = Ask();
+	ASSERT_NE(alert, nullptr);
+	Screen::TypeKey("\n");
+	Settle();
+	ASSERT_EQ(Answers(), std::vector<int32>{2});
+
+	alert = Ask();
+	ASSERT_NE(alert, nullptr);
+	Screen::TypeKey("\x1b");
+	Settle();
+	EXPECT_EQ(Answers(), (std::vector<int32>{2, 0}));
+}
+
+TEST_F(AlertTest, ReleaseOutsideTheButtonChoosesNothing)
+{
+	BAlert* alert = Ask();
+	ASSERT_NE(alert, nullptr);
+	Screen::MoveMouse(ButtonCentre(alert, 0));
+	Screen::PressMouse();
+	Settle();
+	Screen::MoveMouse(ButtonCentre(alert, 0) + BPoint(0, 60));
+	Screen::ReleaseMouse();
+	Settle();
+	// Still waiting in Go (its window stays locked until then).
+	EXPECT_NE(fAsking->shown.load(), nullptr);
+	Screen::Click(ButtonCentre(alert, 0));
+	Settle();
+	EXPECT_EQ(Answers(), std::vector<int32>{0});
+}
+
+TEST_F(AlertTest, QuittingTheApplicationClosesTheAlertBeforeTheWindowWaitingOnIt)
+{
+	std::atomic<int32> answer{-2};
+	fAsking->lastAnswer = &answer;
+	ASSERT_NE(Ask(), nullptr);
+	fWindows.clear();
+	// The asking window holds its lock while it waits; quitting it first would hang.
+	be_app->PostMessage(B_QUIT_REQUESTED);
+	fAppThread.join();
+	EXPECT_EQ(answer.load(), -1);
+}
+
+TEST_F(AlertTest, GoWithAnInvokerReturnsAtOnceAndReportsTheIndexLater)
+{
+	auto* alert = new BAlert("Note", "Done.", "Again", "OK");
+	auto* message = new BMessage(kAnswer);
+	message->AddString("kept", "yes");
+	EXPECT_EQ(alert->Go(new BInvoker(message, fAsking)), B_OK);
+	Settle();
+	ASSERT_TRUE(fAsking->Lock());
+	EXPECT_TRUE(fAsking->reports.empty());
+	fAsking->Unlock();
+
+	Screen::Click(ButtonCentre(alert, 0));
+	Settle();
+	ASSERT_TRUE(fAsking->Lock());
+	EXPECT_EQ(fAsking->reports, std::vector<int32>{0});
+	EXPECT_TRUE(fAsking->reportKept);
+	fAsking->Unlock();
+}
+
+TEST_F(AlertTest, ButtonsLineUpAtTheRightInTheWidthsAsked)
+{
+	auto* usual = new BAlert("t", "x", "No", "A rather long label here");
+	const BRect no = ButtonFrame(usual, 0);
+	const BRect longOne = ButtonFrame(usual, 1);
+	EXPECT_FLOAT_EQ(no.Width() + 1, 75);
+	EXPECT_GT(longOne.Width() + 1, 75);
+	EXPECT_FLOAT_EQ(longOne.right, usual->Bounds().right - 10);
+	EXPECT_LT(no.right, longOne.left);
+	EXPECT_FLOAT_EQ(no.top, longOne.top);
+	usual->Quit();
+
+	auto* widest = new BAlert("t", "x", "No", "A rather long label here", nullptr,
+		B_WIDTH_FROM_WIDEST);
+	EXPECT_FLOAT_EQ(ButtonFrame(widest, 0).Width(), ButtonFrame(widest, 1).Width());
+	widest->Quit();
+
+	auto* fromLabel = new BAlert("t", "x", "No", "Yes", nullptr, B_WIDTH_FROM_LABEL);
+	EXPECT_LT(ButtonFrame(fromLabel, 0).Width() + 1, 75);
+	fromLabel->Quit();
+}
+
+TEST_F(AlertTest, LongTextWrapsAndTheWindowGrowsToHoldIt)
+{
+	auto* shortAlert = new BAlert("t", "Short.", "OK");
+	const float shortHeight = shortAlert->Bounds().Height();
+	ASSERT_TRUE(shortAlert->Lock());
+	EXPECT_EQ(shortAlert->TextView()->CountLines(), 1);
+	shortAlert->Quit();
+
+	auto* longAlert = new BAlert("Message",
+		"Error registering Corvane Address Book as a Word Services server.  This will "
+		"prevent the Look Up E-Mail Address menu item from showing up in client "
+		"applications.",
+		"OK");
+	ASSERT_TRUE(longAlert->Lock());
+	BTextView* text = longAlert->TextView();
+	EXPECT_GE(text->CountLines(), 3);
+	const BRect textFrame = text->Frame();
+	const BRect button = longAlert->ButtonAt(0)->Frame();
+	EXPECT_LT(textFrame.bottom, button.top);
+	EXPECT_LE(textFrame.right, longAlert->Bounds().right);
+	EXPECT_GT(longAlert->Bounds().Height(), shortHeight);
+	longAlert->Quit();
+}
+
+TEST_F(AlertTest, TheIconMatchesTheKindOfAlert)
+{
+	struct Case {
+		alert_type type;
+		uint8 red, green, blue;  // the icon's main colour
+	};
+	for (const Case& c : {Case{B_INFO_ALERT, 0, 84, 190}, Case{B_STOP_ALERT, 204, 0, 0},
+			 Case{B_WARNING_ALERT, 255, 203, 0}}) {
+		auto* alert = new BAlert("t", "x", "OK", nullptr, nullptr, B_WIDTH_AS_USUAL, c.type);
+		alert->Go(nullptr);
+		Settle();
+		EXPECT_TRUE(ColorIs(Pixel(alert, 24, 30), c.red, c.green, c.blue)) << c.type;
+		EXPECT_TRUE(ColorIs(Pixel(alert, 4, 60), 184, 184, 184)) << c.type;
+		Screen::TypeKey("\n");
+		Settle();
+	}
+	auto* empty = new BAlert("t", "x", "OK", nullptr, nullptr, B_WIDTH_AS_USUAL,
+		B_EMPTY_ALERT);
+	ASSERT_TRUE(empty->Lock());
+	EXPECT_FLOAT_EQ(empty->TextView()->Frame().left, 10);
+	empty->Unlock();
+	empty->Go(nullptr);
+	Settle();
+	EXPECT_TRUE(ColorIs(Pixel(empty, 4, 30), 216, 216, 216));
+	// The text is drawn: some pixel of its first line is dark.
+	bool inked = false;
+	for (int32 x = 10; x < 40 && !inked; x++) {
+		for (int32 y = 6; y < 19 && !inked; y++)
+			inked = Pixel(empty, x, y).red < 100;
+	}
+	EXPECT_TRUE(inked);
+	Screen::TypeKey("\n");
+	Settle();
+}
+
+// Go works before the application runs, as a constructor showing an error would.
+TEST(AlertBeforeRun, GoFromTheApplicationsThreadBeforeRunReturnsTheChoice)
+{
+	Screen::Use();
+	std::atomic<BAlert*> shown{nullptr};
+	std::promise<int32> answer;
+	std::thread appThread([&] {
+		BApplication app("application/x-vnd.cvab-alert-test");
+		auto* alert = new BAlert("Message", "Unable to initiate Word Services session",
+			"OK", nullptr, nullptr, B_WIDTH_AS_USUAL, B_INFO_ALERT);
+		shown.store(alert);
+		answer.set_value(alert->Go());
+		app.PostMessage(B_QUIT_REQUESTED);
+		app.Run();
+	});
+	for (int i = 0; i < 500 && shown.load() == nullptr; i++)
+		snooze(2000);
+	ASSERT_TRUE(Screen::WaitForIdle());
+	Screen::Click(ButtonCentre(shown.load(), 0));
+	std::future<int32> result = answer.get_future();
+	ASSERT_EQ(result.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+	EXPECT_EQ(result.get(), 0);
+	appThread.join();
+}
+
+}  // namespace
