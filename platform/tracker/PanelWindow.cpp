@@ -4,10 +4,12 @@
 
 #include "PanelField.h"
 
+#include <Alert.h>
 #include <Button.h>
 #include <Directory.h>
 #include <Entry.h>
 #include <FindDirectory.h>
+#include <Invoker.h>
 #include <ListView.h>
 #include <Node.h>
 #include <Path.h>
@@ -37,6 +39,7 @@ const float kFieldHeight = 20;
 const float kButtonWidth = 80;
 const rgb_color kPanelGrey = {216, 216, 216, 255};
 const char kTypeAttribute[] = "BEOS:TYPE";
+const int32 kReplaceIndex = 1;  // the replace question's buttons: Cancel, Replace
 
 BRect InitialFrame()
 {
@@ -487,17 +490,23 @@ void PanelWindow::_Save(const std::string& name)
 	_SendSave(Folder(), name);
 }
 
+// The window goes on while the question is up: the answer arrives as a message.
 void PanelWindow::_AskReplace(const std::string& name)
 {
 	fPendingFolder = Folder();
 	fPendingName = name;
+	const std::string text = "\"" + name + "\" already exists. Do you want to replace it?";
+	BAlert* alert = new BAlert("Replace?", text.c_str(), "Cancel", "Replace", nullptr,
+		B_WIDTH_AS_USUAL, B_WARNING_ALERT);
+	alert->SetShortcut(0, B_ESCAPE);
+	alert->Go(new BInvoker(new BMessage(kReplaceAnswered), this));
 }
 
 void PanelWindow::_ReplaceAnswered(BMessage* answer)
 {
 	const std::string folder = std::move(fPendingFolder);
 	const std::string name = std::move(fPendingName);
-	if (answer->GetInt32("which", 0) == 1 && !name.empty())
+	if (answer->GetInt32("which", -1) == kReplaceIndex && !name.empty())
 		_SendSave(folder, name);
 }
 

@@ -3,6 +3,7 @@
 // target hears on confirming and cancelling.
 #include "WindowTestSupport.h"
 
+#include <Alert.h>
 #include <Button.h>
 #include <FilePanel.h>
 #include <ListView.h>
@@ -13,6 +14,7 @@
 #include <TextView.h>
 
 #include "StorageTestSupport.h"
+#include "WindowServerLink.h"
 
 #include <map>
 #include <mutex>
@@ -185,6 +187,28 @@ protected:
 		Screen::TypeText(text);
 		if (enter)
 			Screen::TypeKey("\n");
+		Settle();
+	}
+
+	static BAlert* Alert()
+	{
+		for (const BMessenger& window : BPrivate::WindowServerLink::Windows()) {
+			BLooper* looper = nullptr;
+			window.Target(&looper);
+			if (auto* alert = dynamic_cast<BAlert*>(looper))
+				return alert;
+		}
+		return nullptr;
+	}
+	void Answer(int32 button)
+	{
+		BAlert* alert = Alert();
+		ASSERT_NE(alert, nullptr);
+		ASSERT_TRUE(alert->Lock());
+		const BRect frame = alert->ButtonAt(button)->ConvertToScreen(
+			alert->ButtonAt(button)->Bounds());
+		alert->Unlock();
+		Screen::Click(BPoint((frame.left + frame.right) / 2, (frame.top + frame.bottom) / 2));
 		Settle();
 	}
 
@@ -382,6 +406,32 @@ TEST_F(FilePanelTest, SaveRefusesEmptyAndSlashedNamesAndAFolderNameOpensIt)
 	EXPECT_EQ(Folder(), fDir / "Docs");
 	EXPECT_TRUE(Received().empty());
 	EXPECT_TRUE(fPanel->IsShowing());
+}
+
+TEST_F(FilePanelTest, AnExistingNameIsReplacedOnlyWhenTheUserSaysSo)
+{
+	Make(B_SAVE_PANEL);
+	TypeInto("name", "a.txt");
+	BAlert* alert = Alert();
+	ASSERT_NE(alert, nullptr);
+	ASSERT_TRUE(alert->Lock());
+	EXPECT_STREQ(alert->TextView()->Text(),
+		"\"a.txt\" already exists. Do you want to replace it?");
+	EXPECT_EQ(alert->Type(), B_WARNING_ALERT);
+	EXPECT_STREQ(alert->ButtonAt(1)->Label(), "Replace");
+	alert->Unlock();
+	// The panel's thread goes on while the question is up.
+	ASSERT_EQ(fPanel->Window()->LockWithTimeout(2000000), B_OK);
+	fPanel->Window()->Unlock();
+	Answer(0);
+	EXPECT_EQ(Alert(), nullptr);
+	EXPECT_TRUE(Received().empty());
+	EXPECT_TRUE(fPanel->IsShowing());
+
+	ClickView("default");
+	Answer(1);
+	ASSERT_EQ(Received(), (std::vector<uint32>{B_SAVE_REQUESTED, B_CANCEL}));
+	EXPECT_STREQ(ReceivedAt(0).GetString("name", ""), "a.txt");
 }
 
 TEST_F(FilePanelTest, CancelTheCloseBoxAndEscapeEachHideAndSendCancel)
