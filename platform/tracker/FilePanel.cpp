@@ -1,3 +1,4 @@
+// Sections: the window lock; construction; showing and the hooks; settings.
 #include <FilePanel.h>
 
 #include "PanelWindow.h"
@@ -28,6 +29,8 @@ std::string FolderOf(const entry_ref* ref)
 
 BRefFilter::~BRefFilter() = default;
 
+// #pragma mark - the window lock
+
 // The window is reached through its messenger: the application may have quit it
 // (when it quits), and then the lock fails instead of touching a dead window.
 class BFilePanel::WindowLock {
@@ -47,6 +50,8 @@ public:
 private:
 	PanelWindow* fWindow;
 };
+
+// #pragma mark - construction
 
 BFilePanel::BFilePanel(file_panel_mode mode, BMessenger* target, const entry_ref* directory,
 	uint32 nodeFlavors, bool allowMultipleSelection, BMessage* message, BRefFilter* filter,
@@ -75,6 +80,8 @@ BFilePanel::~BFilePanel()
 		fWindow->Quit();
 }
 
+// #pragma mark - showing and the hooks
+
 void BFilePanel::Show()
 {
 	if (WindowLock window{*this})
@@ -102,6 +109,8 @@ void BFilePanel::SendMessage(const BMessenger* target, BMessage* message)
 	if (target != nullptr && message != nullptr)
 		target->SendMessage(message);
 }
+
+// #pragma mark - settings
 
 BWindow* BFilePanel::Window() const
 {

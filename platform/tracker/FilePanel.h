@@ -64,6 +64,8 @@ public:
 	// Every message the panel sends passes through here.
 	virtual void SendMessage(const BMessenger* target, BMessage* message);
 
+	// The panel's window, and its messenger. The window lives until the panel ends,
+	// unless the application quits it first: Messenger() then is no longer valid.
 	BWindow* Window() const;
 	BMessenger Messenger() const;
 	file_panel_mode PanelMode() const { return fMode; }
