@@ -1,0 +1,527 @@
+// The open and save panels on the headless screen, driven by real clicks and keys
+// in a scratch folder tree: what they list, moving through folders, and what the
+// target hears on confirming and cancelling.
+#include "WindowTestSupport.h"
+
+#include <Alert.h>
+#include <Button.h>
+#include <FilePanel.h>
+#include <ListView.h>
+#include <Node.h>
+#include <Path.h>
+#include <StringItem.h>
+#include <TextView.h>
+
+#include "StorageTestSupport.h"
+#include "WindowServerLink.h"
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+#include <sys/stat.h>
+
+namespace {
+
+// The panel's target: keeps a copy of every message.
+class Recorder : public BLooper {
+public:
+	Recorder() : BLooper("recorder") {}
+	void MessageReceived(BMessage* message) override
+	{
+		std::lock_guard<std::mutex> lock(fMutex);
+		fMessages.push_back(*message);
+	}
+	std::vector<BMessage> Messages()
+	{
+		std::lock_guard<std::mutex> lock(fMutex);
+		return fMessages;
+	}
+
+private:
+	std::mutex fMutex;
+	std::vector<BMessage> fMessages;
+};
+
+class CountingPanel : public BFilePanel {
+public:
+	using BFilePanel::BFilePanel;
+	void WasHidden() override { hidden++; }
+	void SelectionChanged() override { selections++; }
+	std::atomic<int32> hidden{0};
+	std::atomic<int32> selections{0};
+};
+
+// Hides the files whose names start with 'b' and the folder "archive"; keeps the
+// types it was given.
+class NoBFilter : public BRefFilter {
+public:
+	bool Filter(const entry_ref* ref, BNode*, struct stat* st, const char* type) override
+	{
+		asked++;
+		types[ref->name] = type;
+		if (S_ISDIR(st->st_mode))
+			return strcmp(ref->name, "archive") != 0;
+		return ref->name[0] != 'b';
+	}
+	int32 asked = 0;
+	std::map<std::string, std::string> types;
+};
+
+using Names = std::vector<std::string>;
+
+class FilePanelTest : public WindowTest {
+protected:
+	void SetUp() override
+	{
+		WindowTest::SetUp();
+		ASSERT_FALSE(fDir.Path().empty());
+		for (const char* name : {"b.txt", "a.txt", "C.txt", ".hidden"})
+			write_file(fDir / name, "x");
+		for (const char* name : {"Docs", "archive", ".config"})
+			mkdir((fDir / name).c_str(), 0755);
+		write_file(fDir / "Docs/inner.txt", "x");
+		fRecorder = new Recorder();
+		fRecorder->Run();
+	}
+	void TearDown() override
+	{
+		delete fPanel;
+		if (fRecorder->Lock())
+			fRecorder->Quit();
+		WindowTest::TearDown();
+	}
+
+	void Make(file_panel_mode mode, uint32 flavors = 0, bool multiple = true,
+		BMessage* message = nullptr, BRefFilter* filter = nullptr, bool hideWhenDone = true)
+	{
+		BMessenger target(fRecorder);
+		entry_ref start;
+		ASSERT_EQ(get_ref_for_path(fDir.Path().c_str(), &start), B_OK);
+		fPanel = new CountingPanel(mode, &target, &start, flavors, multiple, message, filter,
+			false, hideWhenDone);
+		ShowPanel();
+	}
+	void ShowPanel()
+	{
+		fPanel->Show();
+		Settle();
+	}
+
+	// What read returns from the panel's window, locked meanwhile.
+	template <class Read>
+	auto Locked(Read read)
+	{
+		EXPECT_TRUE(fPanel->Window()->Lock());
+		auto result = read(fPanel->Window());
+		fPanel->Window()->Unlock();
+		return result;
+	}
+	static BPoint Centre(BView* view)
+	{
+		const BRect frame = view->ConvertToScreen(view->Bounds());
+		return BPoint((frame.left + frame.right) / 2, (frame.top + frame.bottom) / 2);
+	}
+	static BListView* List(BWindow* window)
+	{
+		return static_cast<BListView*>(window->FindView("list"));
+	}
+	Names Rows()
+	{
+		return Locked([](BWindow* window) {
+			Names rows;
+			for (int32 i = 0; i < List(window)->CountItems(); i++)
+				rows.push_back(static_cast<BStringItem*>(List(window)->ItemAt(i))->Text());
+			return rows;
+		});
+	}
+	std::string FieldText(const char* name)
+	{
+		return Locked([name](BWindow* window) {
+			return std::string(static_cast<BTextView*>(window->FindView(name))->Text());
+		});
+	}
+	std::string Folder()
+	{
+		entry_ref ref;
+		fPanel->GetPanelDirectory(&ref);
+		BPath path(&ref);
+		return path.InitCheck() == B_OK ? path.Path() : "";
+	}
+
+	void ClickView(const char* name)
+	{
+		Screen::Click(Locked([name](BWindow* window) { return Centre(window->FindView(name)); }));
+		Settle();
+	}
+	BPoint RowPoint(const char* label)
+	{
+		const Names rows = Rows();
+		const int32 row = (int32)(std::find(rows.begin(), rows.end(), label) - rows.begin());
+		EXPECT_LT(row, (int32)rows.size()) << label;
+		return Locked([row](BWindow* window) {
+			const BRect frame = List(window)->ItemFrame(row);
+			return List(window)->ConvertToScreen(BPoint(20, (frame.top + frame.bottom) / 2));
+		});
+	}
+	void ClickRow(const char* label, uint32 modifiers = 0)
+	{
+		Screen::HoldModifiers(modifiers);
+		Screen::Click(RowPoint(label));
+		Screen::HoldModifiers(0);
+		Settle();
+	}
+	// The second click of a double-click lands on the row the first one selected.
+	void DoubleClickRow(const char* label)
+	{
+		const BPoint point = RowPoint(label);
+		Screen::Click(point);
+		Screen::Click(point, 2);
+		Settle();
+	}
+	void TypeInto(const char* field, const char* text)
+	{
+		ClickView(field);
+		Screen::TypeKey("a", B_COMMAND_KEY);
+		Screen::TypeKey("\x7f");
+		Screen::TypeText(text);
+		Screen::TypeKey("\n");
+		Settle();
+	}
+
+	static BAlert* Alert()
+	{
+		for (const BMessenger& window : BPrivate::WindowServerLink::Windows()) {
+			BLooper* looper = nullptr;
+			window.Target(&looper);
+			if (auto* alert = dynamic_cast<BAlert*>(looper))
+				return alert;
+		}
+		return nullptr;
+	}
+	void Answer(int32 button)
+	{
+		BAlert* alert = Alert();
+		ASSERT_TRUE(alert != nullptr && alert->Lock());
+		const BPoint point = Centre(alert->ButtonAt(button));
+		alert->Unlock();
+		Screen::Click(point);
+		Settle();
+	}
+
+	std::vector<BMessage> Got() { return fRecorder->Messages(); }
+	std::vector<uint32> Received()
+	{
+		std::vector<uint32> codes;
+		for (const BMessage& message : Got())
+			codes.push_back(message.what);
+		return codes;
+	}
+	static Names RefNames(const BMessage& message)
+	{
+		Names names;
+		entry_ref ref;
+		for (int32 i = 0; message.FindRef("refs", i, &ref) == B_OK; i++)
+			names.push_back(ref.name);
+		return names;
+	}
+	// A B_CANCEL from this panel for a message with that code.
+	bool IsCancel(const BMessage& message, uint32 oldWhat) const
+	{
+		void* source = nullptr;
+		return message.what == B_CANCEL && message.GetInt32("old_what", 0) == (int32)oldWhat
+			&& message.FindPointer("source", &source) == B_OK && source == fPanel;
+	}
+
+	TempDir fDir;
+	Recorder* fRecorder = nullptr;
+	CountingPanel* fPanel = nullptr;
+};
+
+TEST_F(FilePanelTest, FoldersComeFirstAndADoubleClickEntersOneAndTheParentButtonGoesBack)
+{
+	Make(B_OPEN_PANEL);
+	const Names top{"archive/", "Docs/", "a.txt", "b.txt", "C.txt"};
+	EXPECT_EQ(Rows(), top) << "folders marked and first, no dot-files";
+	EXPECT_EQ(FieldText("path"), fDir.Path());
+	DoubleClickRow("Docs/");
+	EXPECT_EQ(Rows(), Names{"inner.txt"});
+	EXPECT_EQ(Folder(), fDir / "Docs");
+	EXPECT_EQ(FieldText("path"), fDir / "Docs");
+	ClickView("parent");
+	EXPECT_EQ(Folder(), fDir.Path());
+	EXPECT_EQ(Rows(), top);
+	EXPECT_TRUE(Received().empty()) << "moving through folders sends nothing";
+}
+
+TEST_F(FilePanelTest, ATypedPathOpensItsFolderAndABadOneIsTakenBack)
+{
+	Make(B_OPEN_PANEL);
+	TypeInto("path", (fDir / "Docs").c_str());
+	EXPECT_EQ(Folder(), fDir / "Docs");
+	EXPECT_EQ(Rows(), Names{"inner.txt"});
+	TypeInto("path", (fDir / "nowhere").c_str());
+	EXPECT_EQ(Folder(), fDir / "Docs");
+	EXPECT_EQ(FieldText("path"), fDir / "Docs");
+	TypeInto("path", (fDir / "a.txt").c_str());
+	EXPECT_EQ(Folder(), fDir / "Docs") << "a file is no folder to go to";
+	TypeInto("path", "..");
+	EXPECT_EQ(Folder(), fDir.Path());
+	EXPECT_TRUE(Received().empty());
+}
+
+TEST_F(FilePanelTest, DoubleClickOnAFileSendsItsRefThenCancelAsThePanelHides)
+{
+	Make(B_OPEN_PANEL);
+	DoubleClickRow("b.txt");
+	ASSERT_EQ(Received(), (std::vector<uint32>{B_REFS_RECEIVED, B_CANCEL}));
+	const BMessage refs = Got().at(0);
+	EXPECT_EQ(RefNames(refs), Names{"b.txt"});
+	entry_ref ref;
+	ASSERT_EQ(refs.FindRef("refs", &ref), B_OK);
+	EXPECT_EQ(BPath(&ref), BPath((fDir / "b.txt").c_str()));
+	EXPECT_TRUE(IsCancel(Got().at(1), B_REFS_RECEIVED));
+	EXPECT_FALSE(fPanel->IsShowing());
+	EXPECT_EQ(fPanel->hidden, 1);
+}
+
+TEST_F(FilePanelTest, OpenSendsEverySelectedRefInTheOwnMessageAndNeedsASelection)
+{
+	BMessage mine('mine');  // copied by the panel
+	Make(B_OPEN_PANEL, 0, true, &mine);
+	ClickView("default");
+	EXPECT_TRUE(Received().empty()) << "nothing selected";
+	ClickRow("a.txt");
+	ClickRow("C.txt", B_SHIFT_KEY);
+	EXPECT_EQ(fPanel->selections, 2);
+	fPanel->Rewind();
+	entry_ref ref;
+	Names iterated;
+	while (fPanel->GetNextSelectedRef(&ref) == B_OK)
+		iterated.push_back(ref.name);
+	EXPECT_EQ(iterated, (Names{"a.txt", "b.txt", "C.txt"}));
+	ClickView("default");
+	ASSERT_EQ(Received(), (std::vector<uint32>{'mine', B_CANCEL}));
+	EXPECT_EQ(RefNames(Got().at(0)), (Names{"a.txt", "b.txt", "C.txt"}));
+	EXPECT_TRUE(IsCancel(Got().at(1), 'mine'));
+}
+
+TEST_F(FilePanelTest, WithoutMultipleSelectionOneRefIsSent)
+{
+	Make(B_OPEN_PANEL, 0, false);
+	ClickRow("a.txt");
+	ClickRow("C.txt", B_SHIFT_KEY);
+	Screen::TypeKey("\n");
+	Settle();
+	ASSERT_FALSE(Received().empty());
+	EXPECT_EQ(RefNames(Got().at(0)), Names{"C.txt"});
+}
+
+TEST_F(FilePanelTest, OpenOnAFolderEntersItUnlessThePanelChoosesFolders)
+{
+	Make(B_OPEN_PANEL);
+	ClickRow("Docs/");
+	ClickView("default");
+	EXPECT_EQ(Folder(), fDir / "Docs");
+	EXPECT_TRUE(Received().empty());
+	delete fPanel;
+	fPanel = nullptr;
+
+	Make(B_OPEN_PANEL, B_DIRECTORY_NODE);
+	EXPECT_EQ(Rows(), (Names{"archive/", "Docs/"}));
+	ClickRow("Docs/");
+	ClickView("default");
+	ASSERT_EQ(Received(), (std::vector<uint32>{B_REFS_RECEIVED, B_CANCEL}));
+	EXPECT_EQ(RefNames(Got().at(0)), Names{"Docs"});
+}
+
+TEST_F(FilePanelTest, SaveSendsTheFolderAndTheTypedName)
+{
+	Make(B_SAVE_PANEL);
+	TypeInto("name", "new.txt");
+	ASSERT_EQ(Received(), (std::vector<uint32>{B_SAVE_REQUESTED, B_CANCEL}));
+	const BMessage save = Got().at(0);
+	EXPECT_STREQ(save.GetString("name", ""), "new.txt");
+	entry_ref directory;
+	ASSERT_EQ(save.FindRef("directory", &directory), B_OK);
+	EXPECT_EQ(BPath(&directory), BPath(fDir.Path().c_str()));
+	EXPECT_TRUE(IsCancel(Got().at(1), B_SAVE_REQUESTED));
+}
+
+TEST_F(FilePanelTest, SaveTextMessageAndTargetCanChangeWhileShown)
+{
+	Make(B_SAVE_PANEL);
+	fPanel->SetSaveText("draft");
+	BMessage mine('mine');
+	fPanel->SetMessage(&mine);
+	mine.what = 'chgd';  // the panel kept a copy
+	Recorder* other = new Recorder();
+	other->Run();
+	fPanel->SetTarget(BMessenger(other));
+	ClickView("default");
+	const std::vector<BMessage> messages = other->Messages();
+	ASSERT_EQ(messages.size(), 2u);
+	EXPECT_EQ(messages[0].what, 'mine');
+	EXPECT_STREQ(messages[0].GetString("name", ""), "draft");
+	EXPECT_TRUE(Received().empty());
+	if (other->Lock())
+		other->Quit();
+}
+
+TEST_F(FilePanelTest, SaveRefusesEmptyAndSlashedNamesAndAFolderNameOpensIt)
+{
+	Make(B_SAVE_PANEL);
+	ClickRow("a.txt");
+	EXPECT_EQ(FieldText("name"), "a.txt") << "a selected file names the save";
+	TypeInto("name", "");
+	TypeInto("name", "x/y");
+	ClickView("default");
+	EXPECT_TRUE(Received().empty());
+	TypeInto("name", "Docs");
+	EXPECT_EQ(Folder(), fDir / "Docs");
+	EXPECT_TRUE(Received().empty());
+	EXPECT_TRUE(fPanel->IsShowing());
+}
+
+TEST_F(FilePanelTest, AnExistingNameIsReplacedOnlyWhenTheUserSaysSo)
+{
+	Make(B_SAVE_PANEL);
+	TypeInto("name", "a.txt");
+	BAlert* alert = Alert();
+	ASSERT_NE(alert, nullptr);
+	ASSERT_TRUE(alert->Lock());
+	EXPECT_STREQ(alert->TextView()->Text(),
+		"\"a.txt\" already exists. Do you want to replace it?");
+	EXPECT_EQ(alert->Type(), B_WARNING_ALERT);
+	EXPECT_STREQ(alert->ButtonAt(1)->Label(), "Replace");
+	alert->Unlock();
+	// The panel's thread goes on while the question is up.
+	ASSERT_EQ(fPanel->Window()->LockWithTimeout(2000000), B_OK);
+	fPanel->Window()->Unlock();
+	Answer(0);
+	EXPECT_EQ(Alert(), nullptr);
+	EXPECT_TRUE(Received().empty());
+	EXPECT_TRUE(fPanel->IsShowing());
+
+	ClickView("default");
+	Answer(1);
+	ASSERT_EQ(Received(), (std::vector<uint32>{B_SAVE_REQUESTED, B_CANCEL}));
+	EXPECT_STREQ(Got().at(0).GetString("name", ""), "a.txt");
+}
+
+TEST_F(FilePanelTest, CancelTheCloseBoxAndEscapeEachHideAndSendCancel)
+{
+	Make(B_SAVE_PANEL);
+	ClickView("cancel");
+	EXPECT_FALSE(fPanel->IsShowing());
+	ShowPanel();
+	Screen::ClickCloseBox(fPanel->Window());
+	Settle();
+	EXPECT_FALSE(fPanel->IsShowing());
+	ShowPanel();
+	Screen::TypeKey("\x1b");
+	Settle();
+	EXPECT_FALSE(fPanel->IsShowing());
+	const std::vector<BMessage> messages = fRecorder->Messages();
+	ASSERT_EQ(messages.size(), 3u);
+	for (const BMessage& message : messages)
+		EXPECT_TRUE(IsCancel(message, B_SAVE_REQUESTED));
+	EXPECT_EQ(fPanel->hidden, 3);
+	// Hiding a hidden panel says nothing more.
+	fPanel->Hide();
+	Settle();
+	EXPECT_EQ(Received().size(), 3u);
+}
+
+TEST_F(FilePanelTest, APanelThatStaysUpSendsNoCancelAndKeepsItsFolderBetweenShowings)
+{
+	Make(B_OPEN_PANEL, 0, true, nullptr, nullptr, false);
+	DoubleClickRow("Docs/");
+	DoubleClickRow("inner.txt");
+	EXPECT_EQ(Received(), std::vector<uint32>{B_REFS_RECEIVED});
+	EXPECT_TRUE(fPanel->IsShowing());
+	fPanel->Hide();
+	Settle();
+	ShowPanel();
+	EXPECT_EQ(Folder(), fDir / "Docs");
+	EXPECT_EQ(Rows(), Names{"inner.txt"});
+}
+
+TEST_F(FilePanelTest, TheRefFilterHidesEntriesAndRefreshRereads)
+{
+	NoBFilter filter;
+	const char type[] = "text/plain";
+	ASSERT_EQ(BNode((fDir / "a.txt").c_str()).WriteAttr("BEOS:TYPE", B_MIME_STRING_TYPE, 0,
+				  type, sizeof type),
+		(ssize_t)sizeof type);
+	Make(B_OPEN_PANEL, 0, true, nullptr, &filter);
+	EXPECT_EQ(Rows(), (Names{"Docs/", "a.txt", "C.txt"}));
+	EXPECT_EQ(filter.asked, 5) << "every entry but the dot-files, folders too";
+	EXPECT_EQ(filter.types["a.txt"], "text/plain");
+	EXPECT_EQ(filter.types["C.txt"], "");
+	write_file(fDir / "d.txt", "x");
+	write_file(fDir / "bee.txt", "x");
+	fPanel->Refresh();
+	Settle();
+	EXPECT_EQ(Rows(), (Names{"Docs/", "a.txt", "C.txt", "d.txt"}));
+	fPanel->SetRefFilter(nullptr);
+	Settle();
+	EXPECT_EQ(Rows(), (Names{"archive/", "Docs/", "a.txt", "b.txt", "bee.txt", "C.txt", "d.txt"}));
+}
+
+TEST_F(FilePanelTest, APanelStartsHiddenInTheHomeFolderAndItsEndQuitsItsWindow)
+{
+	ScopedEnv home("HOME", (fDir / "Docs").c_str());
+	BMessenger window;
+	{
+		BFilePanel panel;
+		entry_ref ref;
+		panel.GetPanelDirectory(&ref);
+		EXPECT_EQ(BPath(&ref), BPath((fDir / "Docs").c_str()));
+		EXPECT_FALSE(panel.IsShowing());
+		window = panel.Messenger();
+		EXPECT_TRUE(window.IsValid());
+	}
+	EXPECT_FALSE(window.IsValid());
+}
+
+TEST_F(FilePanelTest, AModalPanelKeepsOtherWindowsFromInput)
+{
+	BWindow* other = Open(BRect(600, 500, 799, 599));
+	BButton* button = new BButton(BRect(10, 10, 100, 30), "press", "Press", new BMessage('prs'));
+	ASSERT_TRUE(other->Lock());
+	other->AddChild(button);
+	button->SetTarget(fRecorder);
+	other->Unlock();
+	Settle();
+	BMessenger target(fRecorder);
+	fPanel = new CountingPanel(B_OPEN_PANEL, &target, nullptr, 0, true, nullptr, nullptr, true);
+	EXPECT_EQ(fPanel->Window()->Feel(), B_MODAL_APP_WINDOW_FEEL);
+	ShowPanel();
+	ASSERT_TRUE(other->Lock());
+	const BPoint middle = button->ConvertToScreen(BPoint(40, 10));
+	other->Unlock();
+	Screen::Click(middle);
+	Settle();
+	EXPECT_TRUE(Received().empty());
+	fPanel->Hide();
+	Settle();
+	Screen::Click(middle);
+	Settle();
+	EXPECT_EQ(Received(), (std::vector<uint32>{B_CANCEL, 'prs'}));
+}
+
+TEST_F(FilePanelTest, AnApplicationThatQuitsTakesTheWindowAndLeavesThePanelSafe)
+{
+	Make(B_OPEN_PANEL);
+	const BMessenger window = fPanel->Messenger();
+	be_app->PostMessage(B_QUIT_REQUESTED);
+	fAppThread.join();
+	EXPECT_FALSE(window.IsValid());
+	fPanel->Show();
+	EXPECT_FALSE(fPanel->IsShowing());
+	delete fPanel;
+	fPanel = nullptr;
+	WindowTest::SetUp();  // the application that TearDown ends
+}
+
+}  // namespace
