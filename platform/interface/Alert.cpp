@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -148,6 +149,8 @@ struct BAlert::Waiter {
 	sem_id done = -1;
 	int32 which = -1;
 	std::shared_ptr<BPrivate::MessagePort> callerPort;  // parked while waiting
+	std::mutex lock;        // orders parking against the alert going away
+	bool finished = false;
 };
 
 // --- building and layout
@@ -174,8 +177,12 @@ BAlert::~BAlert()
 	delete fInvoker;
 	if (fWaiter != nullptr) {
 		// Unparked before the release, so nobody sees the caller idle while it wakes.
-		if (fWaiter->callerPort != nullptr)
-			fWaiter->callerPort->SetParked(false);
+		{
+			std::lock_guard<std::mutex> lock(fWaiter->lock);
+			fWaiter->finished = true;
+			if (fWaiter->callerPort != nullptr)
+				fWaiter->callerPort->SetParked(false);
+		}
 		release_sem(fWaiter->done);
 	}
 }
@@ -330,14 +337,18 @@ int32 BAlert::Go()
 		Quit();
 		return -1;
 	}
-	// A looper waiting here handles nothing until the choice, so the headless
-	// screen's idle point must not wait for it.
-	if (BLooper* caller = BLooper::LooperForThread(find_thread(nullptr))) {
+	if (BLooper* caller = BLooper::LooperForThread(find_thread(nullptr)))
 		waiter.callerPort = BPrivate::LooperAccess::Port(caller);
-		waiter.callerPort->SetParked(true);
-	}
 	fWaiter = &waiter;
 	Show();
+	// A looper waiting here handles nothing until the choice, so the headless
+	// screen's idle point must not wait for it. Parked only once the alert is
+	// running, so nobody finds everything idle before the alert is on screen.
+	{
+		std::lock_guard<std::mutex> lock(waiter.lock);
+		if (waiter.callerPort != nullptr && !waiter.finished)
+			waiter.callerPort->SetParked(true);
+	}
 	while (acquire_sem(waiter.done) == B_INTERRUPTED) {
 	}
 	if (waiter.callerPort != nullptr)
