@@ -2,7 +2,8 @@
 // what one does shows in the others: a menu bar with shortcuts, a check mark, a
 // submenu and a disabled menu; a text field; a list in a scroll view; buttons (one
 // of them the default, one disabled until rows are selected); alerts (a blocking
-// one from Help, an answered-later one before removing rows) and a status line.
+// one from Help, an answered-later one before removing rows); open and save panels
+// that load rows from a text file and save them to one; and a status line.
 //
 // Sections: commands; the window's views; the window's commands.
 //
@@ -13,11 +14,13 @@
 #include <Alert.h>
 #include <Application.h>
 #include <Button.h>
+#include <FilePanel.h>
 #include <Invoker.h>
 #include <ListView.h>
 #include <Menu.h>
 #include <MenuBar.h>
 #include <MenuItem.h>
+#include <Path.h>
 #include <ScrollView.h>
 #include <StringView.h>
 #include <TextView.h>
@@ -29,6 +32,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -47,9 +52,12 @@ enum : uint32 {
 	kSortRows = 'sort',
 	kRemoveAnswered = 'rema',
 	kAbout = 'abou',
+	kLoadRows = 'load',
+	kSaveRows = 'save',
 };
 
 const float kMenuBarHeight = 20;
+const size_t kMostRowsLoaded = 100000;
 
 const rgb_color kPanelGrey = {216, 216, 216, 255};
 
@@ -62,6 +70,9 @@ public:
 	{
 		SetSizeLimits(420, 2000, 300, 2000);
 		_BuildMenus();
+		BMessenger self(this);
+		fOpenPanel = std::make_unique<BFilePanel>(B_OPEN_PANEL, &self, nullptr, 0, false);
+		fSavePanel = std::make_unique<BFilePanel>(B_SAVE_PANEL, &self);
 		BRect area = Bounds();
 		area.top = kMenuBarHeight;
 		BView* background = new BView(area, "background", B_FOLLOW_ALL, B_WILL_DRAW);
@@ -131,6 +142,9 @@ private:
 		sort->AddItem(new BMenuItem("Z to A", down));
 		rows->AddItem(sort);
 		rows->AddSeparatorItem();
+		rows->AddItem(new BMenuItem("Load rows...", new BMessage(kLoadRows), 'O'));
+		rows->AddItem(new BMenuItem("Save rows as...", new BMessage(kSaveRows), 'S'));
+		rows->AddSeparatorItem();
 		rows->AddItem(new BMenuItem("Close", new BMessage(kCloseWindow), 'W'));
 		bar->AddItem(rows);
 		BMenu* view = new BMenu("View");
@@ -173,6 +187,9 @@ private:
 	}
 
 	void _ShowSelection();
+	void _ShowPanel(BFilePanel* panel);
+	void _LoadRows(BMessage* message);
+	void _SaveRows(BMessage* message);
 	void _AskToRemove();
 	void _RemoveSelected();
 	void _RenameSelected();
@@ -185,6 +202,9 @@ private:
 	BMenuItem* fStripesItem = nullptr;
 	BStringView* fStatus = nullptr;
 	int32 fRowsMade = 0;
+	std::unique_ptr<BFilePanel> fOpenPanel;
+	std::unique_ptr<BFilePanel> fSavePanel;
+	bool fPanelConfirmed = false;  // a panel hides (and cancels) after a confirm too
 };
 
 // --- the window's commands
@@ -205,6 +225,22 @@ void WidgetWindow::MessageReceived(BMessage* message)
 				_RemoveSelected();
 			else
 				fStatus->SetText("Nothing removed.");
+			break;
+		case kLoadRows:
+			_ShowPanel(fOpenPanel.get());
+			break;
+		case kSaveRows:
+			_ShowPanel(fSavePanel.get());
+			break;
+		case B_REFS_RECEIVED:
+			_LoadRows(message);
+			break;
+		case B_SAVE_REQUESTED:
+			_SaveRows(message);
+			break;
+		case B_CANCEL:
+			if (!fPanelConfirmed)
+				fStatus->SetText("Nothing loaded or saved.");
 			break;
 		case kAbout: {
 			// Go() blocks this window until the alert is answered.
@@ -259,6 +295,61 @@ void WidgetWindow::_ShowSelection()
 		snprintf(text, sizeof text, "%d selected, the first is row %d of %d.", (int)count,
 			(int)fList->CurrentSelection(0) + 1, (int)fList->CountItems());
 	fStatus->SetText(text);
+}
+
+void WidgetWindow::_ShowPanel(BFilePanel* panel)
+{
+	fPanelConfirmed = false;
+	panel->Show();
+}
+
+// Each line of the chosen file becomes a row.
+void WidgetWindow::_LoadRows(BMessage* message)
+{
+	fPanelConfirmed = true;
+	entry_ref ref;
+	if (message->FindRef("refs", &ref) != B_OK)
+		return;
+	const BPath path(&ref);
+	std::ifstream in(path.Path());
+	if (!in) {
+		fStatus->SetText((std::string("Cannot read ") + ref.name).c_str());
+		return;
+	}
+	std::vector<std::string> lines;
+	for (std::string line; std::getline(in, line) && lines.size() < kMostRowsLoaded;) {
+		if (!line.empty())
+			lines.push_back(line);
+	}
+	while (!fList->IsEmpty())
+		delete fList->RemoveItem(fList->CountItems() - 1);
+	for (const std::string& line : lines)
+		fList->AddItem(new BStringItem(line.c_str()));
+	_ShowSelection();
+	fStatus->SetText((std::to_string(lines.size()) + " rows loaded from " + ref.name).c_str());
+}
+
+// One row a line; written to a new file first, so a failed save leaves the old one.
+void WidgetWindow::_SaveRows(BMessage* message)
+{
+	fPanelConfirmed = true;
+	entry_ref folder;
+	const char* name = nullptr;
+	if (message->FindRef("directory", &folder) != B_OK
+		|| message->FindString("name", &name) != B_OK)
+		return;
+	const BPath path(BPath(&folder).Path(), name);
+	const std::string temporary = std::string(path.Path()) + ".partial";
+	std::ofstream out(temporary, std::ios::trunc);
+	for (int32 i = 0; out && i < fList->CountItems(); i++)
+		out << static_cast<BStringItem*>(fList->ItemAt(i))->Text() << '\n';
+	out.close();
+	if (!out || rename(temporary.c_str(), path.Path()) != 0) {
+		remove(temporary.c_str());
+		fStatus->SetText((std::string("Could not save ") + name).c_str());
+		return;
+	}
+	fStatus->SetText((std::to_string(fList->CountItems()) + " rows saved to " + name).c_str());
 }
 
 // The question does not block: the answer comes back as kRemoveAnswered.
