@@ -199,6 +199,9 @@ void PanelWindow::HidePanel()
 	if (IsHidden())
 		return;
 	Hide();
+	// A save waiting for the replace question is abandoned with the panel.
+	fPendingFolder.clear();
+	fPendingName.clear();
 	BMessage cancel(B_CANCEL);
 	cancel.AddInt32("old_what", (int32)_MessageWhat());
 	cancel.AddPointer("source", fPanel);

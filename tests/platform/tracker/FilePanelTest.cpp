@@ -406,6 +406,15 @@ TEST_F(FilePanelTest, AnExistingNameIsReplacedOnlyWhenTheUserSaysSo)
 	Answer(1);
 	ASSERT_EQ(Received(), (std::vector<uint32>{B_SAVE_REQUESTED, B_CANCEL}));
 	EXPECT_STREQ(Got().at(0).GetString("name", ""), "a.txt");
+
+	// A panel hidden while the question is up saves nothing, whatever the answer.
+	fPanel->Show();
+	Settle();
+	TypeInto("name", "b.txt");
+	ASSERT_NE(Alert(), nullptr);
+	fPanel->Hide();
+	Answer(1);
+	EXPECT_EQ(Received(), (std::vector<uint32>{B_SAVE_REQUESTED, B_CANCEL, B_CANCEL}));
 }
 
 TEST_F(FilePanelTest, CancelTheCloseBoxAndEscapeEachHideAndSendCancel)
