@@ -35,6 +35,25 @@ void PanelField::KeyDown(const char* bytes, int32 numBytes)
 	BTextView::KeyDown(bytes, numBytes);
 }
 
+// A path or a name is one line: pasted text stops at its first line break.
+void PanelField::Paste(BClipboard* clipboard)
+{
+	int32 start = 0;
+	int32 finish = 0;
+	GetSelection(&start, &finish);
+	BTextView::Paste(clipboard);
+	int32 pastedEnd = 0;
+	GetSelection(&pastedEnd, &finish);
+	const char* text = Text();
+	for (int32 i = start; i < pastedEnd; i++) {
+		if (text[i] == '\n' || text[i] == '\r') {
+			Delete(i, pastedEnd);
+			Select(i, i);
+			break;
+		}
+	}
+}
+
 void PanelField::SetTextAtEnd(const char* text)
 {
 	SetText(text);

@@ -1,6 +1,6 @@
 // PanelField: the file panel's one-line text fields (the folder path and the name).
 // Enter, which the panel window hands to the path field instead of the default button,
-// sends its message to the window; a line break never enters the text.
+// sends its message to the window; a line break never enters the text, typed or pasted.
 // Threading: its window's thread, or with the window locked.
 #ifndef _CVAB_PANEL_FIELD_H
 #define _CVAB_PANEL_FIELD_H
@@ -16,6 +16,7 @@ public:
 	PanelField(BRect frame, const char* name, uint32 resizingMode, int32 maxBytes);
 
 	void KeyDown(const char* bytes, int32 numBytes) override;
+	void Paste(BClipboard* clipboard) override;
 
 	// Sent to the window on Enter; the field owns it. Null: Enter does nothing.
 	void SetEnterMessage(BMessage* message) { fEnterMessage.reset(message); }

@@ -5,6 +5,7 @@
 
 #include <Alert.h>
 #include <Button.h>
+#include <Clipboard.h>
 #include <FilePanel.h>
 #include <ListView.h>
 #include <Node.h>
@@ -266,6 +267,23 @@ TEST_F(FilePanelTest, ATypedPathOpensItsFolderAndABadOneIsTakenBack)
 	EXPECT_EQ(Folder(), fDir / "Docs") << "a file is no folder to go to";
 	TypeInto("path", "..");
 	EXPECT_EQ(Folder(), fDir.Path());
+
+	// A pasted path keeps its first line only.
+	const std::string pasted = fDir / "Docs" + "\nsecond line";
+	ASSERT_TRUE(be_clipboard->Lock());
+	be_clipboard->Clear();
+	be_clipboard->Data()->AddData("text/plain", B_MIME_TYPE, pasted.data(),
+		(ssize_t)pasted.size());
+	be_clipboard->Commit();
+	be_clipboard->Unlock();
+	ClickView("path");
+	Screen::TypeKey("a", B_COMMAND_KEY);
+	Screen::TypeKey("v", B_COMMAND_KEY);
+	Settle();
+	EXPECT_EQ(FieldText("path"), fDir / "Docs");
+	Screen::TypeKey("\n");
+	Settle();
+	EXPECT_EQ(Folder(), fDir / "Docs");
 	EXPECT_TRUE(Received().empty());
 }
 
