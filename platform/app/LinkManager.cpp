@@ -25,6 +25,18 @@ struct LinkManager::Connection {
 	team_id team = -1;
 	std::mutex writeMutex;
 	std::atomic<bool> closed{false};
+	// When it became fit to carry messages out (0: not yet): when we made it, or
+	// when it first carried a whole frame in. A client that connects and never
+	// speaks may never read either.
+	std::atomic<uint64> provenAt{0};
+
+	bool CanCarry() const { return !closed.load() && provenAt.load() != 0; }
+	void Prove()
+	{
+		static std::atomic<uint64> sequence{0};
+		uint64 unproven = 0;
+		provenAt.compare_exchange_strong(unproven, ++sequence);
+	}
 };
 
 namespace {
@@ -136,17 +148,20 @@ void LinkManager::_ListenLoop(int fd)
 			close(peer);
 			continue;
 		}
-		_Adopt(peer, team);
+		_Adopt(peer, team, false);
 	}
 }
 
 // #pragma mark - connections
 
-std::shared_ptr<LinkManager::Connection> LinkManager::_Adopt(int fd, team_id team)
+std::shared_ptr<LinkManager::Connection> LinkManager::_Adopt(int fd, team_id team,
+	bool outgoing)
 {
 	auto connection = std::make_shared<Connection>();
 	connection->fd = fd;
 	connection->team = team;
+	if (outgoing)
+		connection->Prove();
 	{
 		std::lock_guard<std::mutex> lock(fMutex);
 		fConnections[team].push_back(connection);
@@ -162,10 +177,15 @@ std::shared_ptr<LinkManager::Connection> LinkManager::_ConnectionTo(team_id team
 		std::lock_guard<std::mutex> lock(fMutex);
 		auto found = fConnections.find(team);
 		if (found != fConnections.end()) {
+			// The earliest proven one, so messages keep to one connection, in order.
+			std::shared_ptr<Connection> chosen;
 			for (const auto& connection : found->second) {
-				if (!connection->closed.load())
-					return connection;
+				if (connection->CanCarry()
+					&& (chosen == nullptr || connection->provenAt < chosen->provenAt))
+					chosen = connection;
 			}
+			if (chosen != nullptr)
+				return chosen;
 		}
 	}
 	sockaddr_un address;
@@ -186,7 +206,7 @@ std::shared_ptr<LinkManager::Connection> LinkManager::_ConnectionTo(team_id team
 		return nullptr;
 	}
 	*status = B_OK;
-	return _Adopt(fd, team);
+	return _Adopt(fd, team, true);
 }
 
 void LinkManager::_Close(const std::shared_ptr<Connection>& connection)
@@ -270,6 +290,7 @@ void LinkManager::_ReadLoop(std::shared_ptr<Connection> connection)
 		std::unique_ptr<BMessage> message;
 		FrameDecoder::Result result;
 		while ((result = decoder.Next(&portToken, &message)) == FrameDecoder::kFrame) {
+			connection->Prove();
 			MessageAccess::ClearFlags(*message, kMessageDelivered);
 			MessageAccess::AddFlags(*message, kMessageSourceRemote);
 			auto port = LooperRegistry::Find(portToken);
@@ -302,10 +323,17 @@ status_t LinkManager::Deliver(team_id team, int32 port, std::unique_ptr<BMessage
 	MessageAccess::ClearFlags(*message, kMessageSourceWaiting);
 	if (status != B_OK)
 		return status;
-	std::shared_ptr<Connection> connection = _ConnectionTo(team, &status);
-	if (connection == nullptr)
-		return status;
-	return _Write(connection, frame, timeout);
+	// A connection the other side has just closed takes nothing; the frame then
+	// goes once more, on another connection or a new one.
+	for (int attempt = 0; attempt < 2; attempt++) {
+		std::shared_ptr<Connection> connection = _ConnectionTo(team, &status);
+		if (connection == nullptr)
+			return status;
+		status = _Write(connection, frame, timeout);
+		if (status != B_BAD_PORT_ID || !connection->closed.load())
+			break;
+	}
+	return status;
 }
 
 bool LinkManager::IsValid(team_id team, int32, int32)

@@ -49,7 +49,8 @@ private:
 
 	LinkManager() = default;
 	std::shared_ptr<Connection> _ConnectionTo(team_id team, status_t* status);
-	std::shared_ptr<Connection> _Adopt(int fd, team_id team);
+	// outgoing: we connected, so it may carry messages out at once.
+	std::shared_ptr<Connection> _Adopt(int fd, team_id team, bool outgoing);
 	void _ListenLoop(int fd);
 	void _ReadLoop(std::shared_ptr<Connection> connection);
 	void _Close(const std::shared_ptr<Connection>& connection);

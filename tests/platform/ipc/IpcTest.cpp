@@ -274,6 +274,10 @@ TEST_F(Ipc, ScriptingTravelsWithItsSpecifiers)
 
 TEST_F(Ipc, GarbageAndOversizedFramesCloseOnlyThatConnection)
 {
+	// A client of ours that connects and never speaks (nor reads): replies to this
+	// process must not go to it.
+	const int silent = RawConnect(fPeer->Team(), fRuntime.RuntimeDir());
+	ASSERT_GE(silent, 0);
 	const int garbage = RawConnect(fPeer->Team(), fRuntime.RuntimeDir());
 	ASSERT_GE(garbage, 0);
 	const char noise[] = "\x10\x00\x00\x00 this is no message at all";
@@ -298,8 +302,9 @@ TEST_F(Ipc, GarbageAndOversizedFramesCloseOnlyThatConnection)
 	close(truncated);
 
 	BMessage reply;
-	ASSERT_EQ(Ping(41, &reply, 5000000), B_OK);
+	EXPECT_EQ(Ping(41, &reply, 5000000), B_OK);
 	EXPECT_EQ(reply.GetInt32("value", 0), 42);
+	close(silent);
 }
 
 TEST_F(Ipc, ClientOfAnotherUserIsRefused)
