@@ -257,6 +257,8 @@ void DisplayServer::ShowWindow(int32 id, bool show)
 		fBackend->ShowWindow(id, show);
 		if (show)
 			fBackend->Present(id, record.front, record.front.Bounds());
+		if (!show && popup && !AnyPopupShownLocked())
+			ReleaseHeldDeactivationLocked();  // the focus went elsewhere after all
 		if (show) {
 			RaiseLocked(id);
 			if (!popup && !fBackend->ManagesFocus())
@@ -529,10 +531,16 @@ void DisplayServer::RouteMouse(BackendEvent& event)
 void DisplayServer::RouteKey(BackendEvent& event)
 {
 	fModifiers = event.modifiers;
-	const int32 target = event.window >= 0 && fWindows.count(event.window) ? event.window
+	int32 target = event.window >= 0 && fWindows.count(event.window) ? event.window
 		: fActive;
 	if (target < 0)
 		return;
+	// A menu that holds the desktop's focus does not take keys: its window does.
+	if (fWindows.at(target)->request.kind == WindowKind::kPopup) {
+		if (fActive < 0)
+			return;
+		target = fActive;
+	}
 	// Keys meant for a window behind a modal one (the desktop may have focused it)
 	// go to the modal window instead.
 	const int32 receiver = BlockedByModalLocked(target) ? TopModalLocked() : target;
@@ -569,6 +577,21 @@ void DisplayServer::RouteWindowEvent(BackendEvent& event)
 			break;
 		}
 		case BackendEvent::kWindowActivated:
+			if (record.request.kind == WindowKind::kPopup) {
+				// The desktop may focus a menu as it opens; the window the menu
+				// belongs to keeps the focus as far as the program can tell.
+				if (fHeldDeactivation >= 0) {
+					fActive = fHeldDeactivation;
+					fHeldDeactivation = -1;
+				}
+				return;
+			}
+			if (fHeldDeactivation == event.window) {
+				fActive = event.window;  // it never knew it had lost the focus
+				fHeldDeactivation = -1;
+				return;
+			}
+			ReleaseHeldDeactivationLocked();
 			if (fActive == event.window)
 				return;
 			if (fActive >= 0 && fActive != event.window) {
@@ -582,6 +605,12 @@ void DisplayServer::RouteWindowEvent(BackendEvent& event)
 			if (fActive != event.window)
 				return;
 			fActive = -1;
+			// With a menu open the focus may only be passing to that menu: hold the
+			// news until it is known where the focus went.
+			if (AnyPopupShownLocked()) {
+				fHeldDeactivation = event.window;
+				return;
+			}
 			break;
 		default:
 			break;
@@ -593,6 +622,12 @@ void DisplayServer::RouteWindowEvent(BackendEvent& event)
 
 void DisplayServer::ActivateLocked(int32 id)
 {
+	if (fHeldDeactivation == id && id >= 0) {
+		fHeldDeactivation = -1;
+		fActive = id;
+		return;
+	}
+	ReleaseHeldDeactivationLocked();
 	if (id == fActive)
 		return;
 	const int32 previous = fActive;
@@ -644,6 +679,28 @@ int32 DisplayServer::TopModalLocked() const
 			return *it;
 	}
 	return -1;
+}
+
+bool DisplayServer::AnyPopupShownLocked() const
+{
+	for (const auto& [id, record] : fWindows) {
+		if (record->visible && record->request.kind == WindowKind::kPopup)
+			return true;
+	}
+	return false;
+}
+
+void DisplayServer::ReleaseHeldDeactivationLocked()
+{
+	const int32 held = fHeldDeactivation;
+	fHeldDeactivation = -1;
+	if (held < 0 || !fWindows.count(held))
+		return;
+	BackendEvent lost;
+	lost.when = system_time();
+	lost.kind = BackendEvent::kWindowDeactivated;
+	lost.window = held;
+	Deliver(held, lost);
 }
 
 bool DisplayServer::BlockedByModalLocked(int32 id) const

@@ -85,6 +85,9 @@ private:
 	void ActivateLocked(int32 id);
 	void RaiseLocked(int32 id);
 	int32 TopmostLocked(int32 x, int32 y) const;
+	bool AnyPopupShownLocked() const;
+	// Tells a window, late, that it lost the focus while a menu was opening.
+	void ReleaseHeldDeactivationLocked();
 	int32 TopModalLocked() const;  // the frontmost visible modal window, or -1
 	bool BlockedByModalLocked(int32 id) const;
 	void PresentPending(int32 id);
@@ -103,6 +106,7 @@ private:
 	std::vector<int32> fStacking;  // back to front
 	int32 fNextId = 1;
 	int32 fActive = -1;
+	int32 fHeldDeactivation = -1;  // lost the desktop's focus; not yet told
 	int32 fCapture = -1;
 	int32 fHover = -1;
 	int32 fMouseX = 0;

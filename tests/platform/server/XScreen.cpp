@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 
 XScreen::XScreen()
 	: fDisplay(XOpenDisplay(nullptr))
@@ -26,4 +27,26 @@ long XScreen::Pixel(int x, int y) const
 	const unsigned long pixel = XGetPixel(image, 0, 0);
 	XDestroyImage(image);
 	return long(pixel & 0xffffff);
+}
+
+void XScreen::Click(int x, int y) const
+{
+	Display* display = static_cast<Display*>(fDisplay);
+	if (display == nullptr)
+		return;
+	XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
+	XTestFakeButtonEvent(display, 1, True, CurrentTime);
+	XTestFakeButtonEvent(display, 1, False, CurrentTime);
+	XSync(display, False);
+}
+
+void XScreen::TypeKeysym(unsigned long keysym) const
+{
+	Display* display = static_cast<Display*>(fDisplay);
+	if (display == nullptr)
+		return;
+	const KeyCode code = XKeysymToKeycode(display, keysym);
+	XTestFakeKeyEvent(display, code, True, CurrentTime);
+	XTestFakeKeyEvent(display, code, False, CurrentTime);
+	XSync(display, False);
 }
