@@ -39,10 +39,11 @@ void SendMouse(BackendEvent::Kind kind, int32 clicks = 1)
 	Server().Inject(event);
 }
 
-void SendKey(BackendEvent::Kind kind, const char* bytes, uint32 modifiers)
+void SendKey(BackendEvent::Kind kind, const char* bytes, uint32 modifiers, int32 key = 0)
 {
 	BackendEvent event;
 	event.kind = kind;
+	event.key = key;
 	event.bytes = bytes;
 	event.rawChar = (uint8)bytes[0];
 	event.modifiers = modifiers;
@@ -121,6 +122,13 @@ void HeadlessScreen::TypeKey(const char* bytes, uint32 modifiers)
 {
 	KeyDown(bytes, modifiers);
 	KeyUp(bytes, modifiers);
+}
+
+void HeadlessScreen::TypeFunctionKey(int32 key)
+{
+	const char bytes[] = {B_FUNCTION_KEY, '\0'};
+	SendKey(BackendEvent::kKeyDown, bytes, 0, key);
+	SendKey(BackendEvent::kKeyUp, bytes, 0, key);
 }
 
 void HeadlessScreen::TypeText(const char* text)

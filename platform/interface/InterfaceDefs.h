@@ -87,6 +87,22 @@ enum {
 	B_FUNCTION_KEY = 0x10,
 };
 
+// The "key" of a B_FUNCTION_KEY press: which function key it was.
+enum {
+	B_F1_KEY = 0x02,
+	B_F2_KEY,
+	B_F3_KEY,
+	B_F4_KEY,
+	B_F5_KEY,
+	B_F6_KEY,
+	B_F7_KEY,
+	B_F8_KEY,
+	B_F9_KEY,
+	B_F10_KEY,
+	B_F11_KEY,
+	B_F12_KEY,
+};
+
 // Modifier bits. The command key is Ctrl on this platform, so both bits come together.
 enum {
 	B_SHIFT_KEY = 0x00000001,

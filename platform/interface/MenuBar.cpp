@@ -131,6 +131,11 @@ bool BMenuBar::_KeyWhileOpen(const char* bytes)
 	return fTracker->KeyDown(bytes);
 }
 
+bool BMenuBar::_OpenFromKeyboard()
+{
+	return !fTracker->IsOpen() && fTracker->OpenFirst();
+}
+
 bool BMenuBar::_IsMenuOpen() const
 {
 	return fTracker->IsOpen();

@@ -41,6 +41,7 @@ private:
 	// The window's hooks (virtual, so the window needs no link to the menus): keys
 	// while a menu is open, Command-key shortcuts, and whether a menu is open.
 	virtual bool _KeyWhileOpen(const char* bytes);
+	virtual bool _OpenFromKeyboard();
 	virtual bool _InvokeShortcut(uint32 key, uint32 modifiers);
 	virtual bool _IsMenuOpen() const;
 	virtual void _CloseMenus();

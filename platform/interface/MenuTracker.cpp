@@ -177,6 +177,20 @@ void MenuTracker::_MoveSelection(int32 step)
 	}
 }
 
+bool MenuTracker::OpenFirst()
+{
+	if (!fBar->IsEnabled())
+		return false;
+	for (int32 index = 0; index < fBar->CountItems(); index++) {
+		if (CanOpen(fBar->ItemAt(index))) {
+			_OpenTitle(index);
+			_MoveSelection(1);
+			return IsOpen();
+		}
+	}
+	return false;
+}
+
 void MenuTracker::_SwitchTitle(int32 step)
 {
 	const int32 count = fBar->CountItems();

@@ -714,6 +714,11 @@ void BWindow::_HandleKey(BMessage* message)
 #ifdef CVAB_HAVE_MENU_BAR
 	if (fKeyMenuBar != nullptr && fKeyMenuBar->_KeyWhileOpen(bytes))
 		return;
+	// F10 opens the menus from the keyboard, as desktops do.
+	if (length == 1 && bytes[0] == B_FUNCTION_KEY
+		&& message->GetInt32("key", 0) == B_F10_KEY && fKeyMenuBar != nullptr
+		&& fKeyMenuBar->_OpenFromKeyboard())
+		return;
 #endif
 	if (_HandleShortcut(message, bytes, modifiers))
 		return;

@@ -79,6 +79,8 @@ public:
 	virtual void DestroyWindow(int32 id) = 0;
 	virtual void ShowWindow(int32 id, bool show) = 0;
 	virtual void RaiseWindow(int32 id) = 0;
+	// Gives the window the keyboard back, e.g. from a menu that took it as it opened.
+	virtual void FocusWindow(int32 id) = 0;
 	virtual void MoveWindow(int32 id, int32 x, int32 y) = 0;
 	virtual void ResizeWindow(int32 id, int32 width, int32 height) = 0;
 	virtual void SetTitle(int32 id, const std::string& title) = 0;

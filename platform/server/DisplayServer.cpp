@@ -257,8 +257,13 @@ void DisplayServer::ShowWindow(int32 id, bool show)
 		fBackend->ShowWindow(id, show);
 		if (show)
 			fBackend->Present(id, record.front, record.front.Bounds());
-		if (!show && popup && !AnyPopupShownLocked())
+		if (!show && popup && !AnyPopupShownLocked()) {
 			ReleaseHeldDeactivationLocked();  // the focus went elsewhere after all
+			// The last menu closing hands the keyboard back to the active window:
+			// the desktop may not, the popup having taken it.
+			if (fActive >= 0)
+				fBackend->FocusWindow(fActive);
+		}
 		if (show) {
 			RaiseLocked(id);
 			if (!popup && !fBackend->ManagesFocus())

@@ -20,6 +20,7 @@ public:
 	void DestroyWindow(int32) override {}
 	void ShowWindow(int32, bool) override {}
 	void RaiseWindow(int32) override {}
+	void FocusWindow(int32) override {}
 	void MoveWindow(int32, int32, int32) override {}
 	void ResizeWindow(int32, int32, int32) override {}
 	void SetTitle(int32, const std::string&) override {}

@@ -88,6 +88,13 @@ void SdlBackend::ShowWindow(int32 id, bool show)
 	}
 }
 
+void SdlBackend::FocusWindow(int32 id)
+{
+	SDL_Window* window = WindowOf(id);
+	if (window != nullptr && SDL_GetKeyboardFocus() != window)
+		SDL_SetWindowInputFocus(window);
+}
+
 void SdlBackend::RaiseWindow(int32 id)
 {
 	if (SDL_Window* window = WindowOf(id))
@@ -341,6 +348,13 @@ void SdlBackend::TranslateKey(const SDL_Event& event, std::vector<BackendEvent>&
 	out.modifiers = ModifiersFrom(event.key.keysym.mod);
 	out.key = event.key.keysym.scancode;
 	const SDL_Keycode code = event.key.keysym.sym;
+	if (code >= SDLK_F1 && code <= SDLK_F12) {
+		out.bytes.assign(1, (char)B_FUNCTION_KEY);
+		out.rawChar = B_FUNCTION_KEY;
+		out.key = B_F1_KEY + (int32)(code - SDLK_F1);
+		events.push_back(out);
+		return;
+	}
 	const char special = SpecialKeyByte(code);
 	if (special != 0) {
 		out.bytes.assign(1, special);

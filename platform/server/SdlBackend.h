@@ -26,6 +26,7 @@ public:
 	void DestroyWindow(int32 id) override;
 	void ShowWindow(int32 id, bool show) override;
 	void RaiseWindow(int32 id) override;
+	void FocusWindow(int32 id) override;
 	void MoveWindow(int32 id, int32 x, int32 y) override;
 	void ResizeWindow(int32 id, int32 width, int32 height) override;
 	void SetTitle(int32 id, const std::string& title) override;

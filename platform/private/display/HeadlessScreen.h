@@ -34,6 +34,8 @@ public:
 	static void KeyUp(const char* bytes, uint32 modifiers = 0);
 	// Down and up of one key.
 	static void TypeKey(const char* bytes, uint32 modifiers = 0);
+	// A function key's down and up: B_FUNCTION_KEY with "key" B_F1_KEY ... B_F12_KEY.
+	static void TypeFunctionKey(int32 key);
 	// One key per UTF-8 character.
 	static void TypeText(const char* text);
 

@@ -32,6 +32,9 @@ public:
 	void Released(BPoint where);
 	// True when the key was used by the open menus (all keys are while one is open).
 	bool KeyDown(const char* bytes);
+	// Opens the first menu that can open, its first item selected, for the
+	// keyboard. False when none can.
+	bool OpenFirst();
 
 	void CloseAll();
 	// Shows items' changed states in the open popups.

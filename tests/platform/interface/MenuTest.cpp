@@ -329,6 +329,28 @@ TEST_F(MenuBarTest, KeysMoveThroughAnOpenMenuSkippingWhatCannotBeChosen)
 	EXPECT_FALSE(Tracking());
 }
 
+TEST_F(MenuBarTest, F10OpensTheFirstMenuThatCanOpenWithItsFirstItemSelected)
+{
+	OpenWindow();
+	Screen::TypeFunctionKey(B_F10_KEY);
+	Settle();
+	EXPECT_TRUE(Tracking());
+	Screen::TypeKey("\n");
+	EXPECT_EQ(Commands(), (std::vector<uint32>{'fmnw'}));
+	EXPECT_FALSE(Tracking());
+
+	// Other function keys do nothing here; with File disabled, F10 passes to View.
+	Screen::TypeFunctionKey(B_F9_KEY);
+	Settle();
+	EXPECT_FALSE(Tracking());
+	ASSERT_TRUE(window->Lock());
+	bar->ItemAt(0)->Submenu()->SetEnabled(false);
+	window->Unlock();
+	Screen::TypeFunctionKey(B_F10_KEY);
+	Screen::TypeKey("\n");
+	EXPECT_EQ(Commands(), (std::vector<uint32>{'fmnw', B_KEY_DOWN, 'vmrk'}));
+}
+
 TEST_F(MenuBarTest, EscapeAClickElsewhereOrASecondClickOnTheTitleCloses)
 {
 	OpenWindow();

@@ -230,6 +230,12 @@ TEST_F(SdlWindowTest, AMenuOpensInAPopupAboveTheWindowAndAClickThereChoosesAnIte
 	EXPECT_TRUE(Eventually([&] { return window->lastWhat.load() == uint32('open'); }));
 	EXPECT_TRUE(Eventually([] { return !OpenPopupFrame().IsValid(); }));
 
+	// F10 opens it from the keyboard alone, and Escape closes it.
+	fScreen->TypeKeysym(0xffc7);  // F10
+	EXPECT_TRUE(Eventually([] { return OpenPopupFrame().IsValid(); }));
+	fScreen->TypeKeysym(0xff1b);  // Escape
+	EXPECT_TRUE(Eventually([] { return !OpenPopupFrame().IsValid(); }));
+
 	ASSERT_TRUE(window->Lock());
 	window->Quit();
 }
