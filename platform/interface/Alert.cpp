@@ -30,7 +30,6 @@ constexpr float kButtonSpacing = 10;
 constexpr float kOffsetSpacing = 26;    // extra gap after an offset leftmost button
 constexpr float kUsualButtonWidth = 75;
 
-const rgb_color kPanel = {216, 216, 216, 255};
 const rgb_color kStripe = {184, 184, 184, 255};
 const rgb_color kBlack = {0, 0, 0, 255};
 const rgb_color kWhite = {255, 255, 255, 255};
@@ -113,7 +112,7 @@ public:
 	AlertView(BRect frame, alert_type type)
 		: BView(frame, "alert background", B_FOLLOW_ALL_SIDES, B_WILL_DRAW), fType(type)
 	{
-		SetViewColor(kPanel);
+		SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
 	}
 
 	void Draw(BRect) override
@@ -198,8 +197,8 @@ void BAlert::_Build(const char* text, const char* const labels[3], button_width 
 	fTextView = new BTextView(textFrame, "_tv_",
 		BRect(0, 0, textFrame.Width(), textFrame.Height()), B_FOLLOW_LEFT | B_FOLLOW_TOP,
 		B_WILL_DRAW);
-	fTextView->SetViewColor(kPanel);
-	fTextView->SetLowColor(kPanel);
+	fTextView->SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
+	fTextView->SetLowColor(ui_color(B_PANEL_BACKGROUND_COLOR));
 	fTextView->MakeEditable(false);
 	fTextView->MakeSelectable(false);
 	fTextView->SetWordWrap(true);

@@ -141,4 +141,11 @@ enum border_style {
 // The modifier keys held now, as last reported by the display.
 uint32 modifiers();
 
+// The colours of the kit's look, for views that want to match it.
+enum color_which {
+	B_PANEL_BACKGROUND_COLOR = 1,
+	B_MENU_BACKGROUND_COLOR = 2,
+};
+rgb_color ui_color(color_which which);
+
 #endif

@@ -10,7 +10,7 @@
 
 namespace BPrivate {
 
-rgb_color MenuLook::Background() { return make_color(232, 232, 232); }
+rgb_color MenuLook::Background() { return ui_color(B_MENU_BACKGROUND_COLOR); }
 rgb_color MenuLook::Selected() { return make_color(176, 176, 176); }
 rgb_color MenuLook::Text() { return make_color(0, 0, 0); }
 rgb_color MenuLook::DisabledText() { return make_color(152, 152, 152); }

@@ -5,7 +5,6 @@ namespace {
 const rgb_color kPlainFrame = {120, 120, 120, 255};
 const rgb_color kFancyShadow = {152, 152, 152, 255};
 const rgb_color kFancyLight = {255, 255, 255, 255};
-const rgb_color kCorner = {216, 216, 216, 255};
 // The bars' range until the target sets its own.
 const float kDefaultRange = 1000;
 
@@ -72,7 +71,7 @@ void BScrollView::Draw(BRect)
 	const BRect bounds = Bounds();
 	if (fVertical != nullptr && fHorizontal != nullptr) {
 		// The square where the two bars meet.
-		SetHighColor(kCorner);
+		SetHighColor(ui_color(B_PANEL_BACKGROUND_COLOR));
 		FillRect(BRect(fVertical->Frame().left, fHorizontal->Frame().top,
 			fVertical->Frame().right, fHorizontal->Frame().bottom));
 	}

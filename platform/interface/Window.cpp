@@ -88,7 +88,7 @@ public:
 	explicit TopView(BRect frame)
 		: BView(frame, "_top_", B_FOLLOW_ALL_SIDES, B_WILL_DRAW)
 	{
-		SetViewColor(make_color(216, 216, 216));
+		SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
 	}
 };
 

@@ -37,7 +37,6 @@ enum {
 const float kMargin = 8;
 const float kFieldHeight = 20;
 const float kButtonWidth = 80;
-const rgb_color kPanelGrey = {216, 216, 216, 255};
 const char kTypeAttribute[] = "BEOS:TYPE";
 const int32 kReplaceIndex = 1;  // the replace question's buttons: Cancel, Replace
 
@@ -108,7 +107,7 @@ PanelWindow::~PanelWindow()
 void PanelWindow::_Build()
 {
 	BView* background = new BView(Bounds(), "background", B_FOLLOW_ALL, B_WILL_DRAW);
-	background->SetViewColor(kPanelGrey);
+	background->SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
 	AddChild(background);
 	const float top = _BuildTopRow(background);
 	float bottom = _BuildButtons(background);

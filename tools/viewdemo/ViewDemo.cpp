@@ -24,7 +24,7 @@
 
 namespace {
 
-const rgb_color kPanelGrey = {216, 216, 216, 255};
+const rgb_color kPanelGrey = ui_color(B_PANEL_BACKGROUND_COLOR);
 const rgb_color kFocusBlue = {0, 0, 229, 255};
 const rgb_color kInk = {0, 0, 0, 255};
 const rgb_color kWhite = {255, 255, 255, 255};

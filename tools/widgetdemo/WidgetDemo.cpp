@@ -59,7 +59,6 @@ enum : uint32 {
 const float kMenuBarHeight = 20;
 const size_t kMostRowsLoaded = 100000;
 
-const rgb_color kPanelGrey = {216, 216, 216, 255};
 
 // --- the window's views
 
@@ -76,7 +75,7 @@ public:
 		BRect area = Bounds();
 		area.top = kMenuBarHeight;
 		BView* background = new BView(area, "background", B_FOLLOW_ALL, B_WILL_DRAW);
-		background->SetViewColor(kPanelGrey);
+		background->SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
 		AddChild(background);
 		const BRect bounds = background->Bounds();
 
