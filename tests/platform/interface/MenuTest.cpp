@@ -102,26 +102,6 @@ TEST(MenuModelTest, ShortcutsImplyTheCommandKeyAndReadAsCtrlPlusTheLetter)
 	EXPECT_EQ(modifiers, 0u);
 }
 
-// A looper that keeps what it receives.
-class Collector : public BLooper {
-public:
-	Collector() : BLooper("collector") {}
-	void MessageReceived(BMessage* message) override
-	{
-		std::lock_guard<std::mutex> lock(fMutex);
-		fGot.push_back(*message);
-	}
-	std::vector<BMessage> Got()
-	{
-		std::lock_guard<std::mutex> lock(fMutex);
-		return fGot;
-	}
-
-private:
-	std::mutex fMutex;
-	std::vector<BMessage> fGot;
-};
-
 // --- the bar in a window
 
 // Keeps the codes it receives; read them with Commands().
@@ -509,7 +489,7 @@ TEST_F(MenuBarTest, TheBarSpansTheWindowAndFollowsItsWidth)
 TEST_F(MenuBarTest, ItemsSendToTheWindowUnlessGivenAnotherTarget)
 {
 	OpenWindow();
-	auto* collector = new Collector();
+	auto* collector = new MessageRecorder();
 	collector->Run();
 	window->Lock();
 	EXPECT_EQ(bar->FindItem('fmop')->Target(), window);
@@ -518,7 +498,7 @@ TEST_F(MenuBarTest, ItemsSendToTheWindowUnlessGivenAnotherTarget)
 	Screen::TypeKey("o", B_COMMAND_KEY | B_CONTROL_KEY);
 	Screen::TypeKey("n", B_COMMAND_KEY | B_CONTROL_KEY);
 	EXPECT_EQ(Commands(), (std::vector<uint32>{'fmnw'}));
-	const std::vector<BMessage> got = collector->Got();
+	const std::vector<BMessage> got = collector->Messages();
 	ASSERT_EQ(got.size(), 1u);
 	EXPECT_EQ(got[0].what, 'fmop');
 	EXPECT_EQ(got[0].GetInt32("index", -1), 1);

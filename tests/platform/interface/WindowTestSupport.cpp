@@ -50,6 +50,18 @@ rgb_color WindowTest::Pixel(BWindow* window, int32 x, int32 y)
 	return Screen::WindowPixel(window, x, y);
 }
 
+void MessageRecorder::MessageReceived(BMessage* message)
+{
+	std::lock_guard<std::mutex> lock(fMutex);
+	fMessages.push_back(*message);
+}
+
+std::vector<BMessage> MessageRecorder::Messages()
+{
+	std::lock_guard<std::mutex> lock(fMutex);
+	return fMessages;
+}
+
 bool SameColor(rgb_color a, rgb_color b)
 {
 	return a.red == b.red && a.green == b.green && a.blue == b.blue;

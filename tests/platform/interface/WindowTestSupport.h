@@ -4,6 +4,8 @@
 #define _WINDOW_TEST_SUPPORT_H
 
 #include <Application.h>
+#include <Looper.h>
+#include <Message.h>
 #include <View.h>
 #include <Window.h>
 
@@ -13,6 +15,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -60,6 +63,18 @@ public:
 	std::vector<BPoint> moves;
 	std::vector<BPoint> sizes;
 	std::atomic<int32> pulses{0};
+};
+
+// A looper that keeps a copy of every message it receives; any thread may read them.
+class MessageRecorder : public BLooper {
+public:
+	MessageRecorder() : BLooper("recorder") {}
+	void MessageReceived(BMessage* message) override;
+	std::vector<BMessage> Messages();
+
+private:
+	std::mutex fMutex;
+	std::vector<BMessage> fMessages;
 };
 
 bool SameColor(rgb_color a, rgb_color b);

@@ -23,26 +23,6 @@
 
 namespace {
 
-// The panel's target: keeps a copy of every message.
-class Recorder : public BLooper {
-public:
-	Recorder() : BLooper("recorder") {}
-	void MessageReceived(BMessage* message) override
-	{
-		std::lock_guard<std::mutex> lock(fMutex);
-		fMessages.push_back(*message);
-	}
-	std::vector<BMessage> Messages()
-	{
-		std::lock_guard<std::mutex> lock(fMutex);
-		return fMessages;
-	}
-
-private:
-	std::mutex fMutex;
-	std::vector<BMessage> fMessages;
-};
-
 class CountingPanel : public BFilePanel {
 public:
 	using BFilePanel::BFilePanel;
@@ -81,7 +61,7 @@ protected:
 		for (const char* name : {"Docs", "archive", ".config"})
 			mkdir((fDir / name).c_str(), 0755);
 		write_file(fDir / "Docs/inner.txt", "x");
-		fRecorder = new Recorder();
+		fRecorder = new MessageRecorder();
 		fRecorder->Run();
 	}
 	void TearDown() override
@@ -234,7 +214,7 @@ protected:
 	}
 
 	TempDir fDir;
-	Recorder* fRecorder = nullptr;
+	MessageRecorder* fRecorder = nullptr;
 	CountingPanel* fPanel = nullptr;
 };
 
@@ -372,7 +352,7 @@ TEST_F(FilePanelTest, SaveTextMessageAndTargetCanChangeWhileShown)
 	BMessage mine('mine');
 	fPanel->SetMessage(&mine);
 	mine.what = 'chgd';  // the panel kept a copy
-	Recorder* other = new Recorder();
+	MessageRecorder* other = new MessageRecorder();
 	other->Run();
 	fPanel->SetTarget(BMessenger(other));
 	ClickView("default");
