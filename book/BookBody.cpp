@@ -1,11 +1,14 @@
-// Sections: type constants and layout choice, reader, writer, frame attribute.
+// Sections: type constants and layout choice, reader and its losses, writer,
+// frame attribute and frame trust.
 #include "BookBody.h"
 
 #include <ByteOrder.h>
 
 #include <bit>
+#include <cmath>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 // --- type constants and layout choice
 
@@ -42,9 +45,9 @@ body_extent FindExtent(const char* data, size_t size)
 }
 
 // Calls line(start, end) for every line the reader keeps, end excluding the line
-// feed; stops early when line returns false.
+// feed; stops early when line returns false. Returns whether a NUL ended the body.
 template <typename LineFunction>
-void ForEachLine(const char* data, size_t size, LineFunction line)
+bool ForEachLine(const char* data, size_t size, LineFunction line)
 {
 	const body_extent extent = FindExtent(data, size);
 	const char* p = data;
@@ -52,13 +55,14 @@ void ForEachLine(const char* data, size_t size, LineFunction line)
 		const char* lineEnd = static_cast<const char*>(memchr(p, '\n', extent.end - p));
 		if (lineEnd == nullptr) {
 			if (extent.endedByNul)
-				return;
+				break;
 			lineEnd = extent.end;
 		}
 		if (!line(p, lineEnd))
-			return;
+			break;
 		p = lineEnd + 1;
 	}
+	return extent.endedByNul;
 }
 
 }  // namespace
@@ -78,29 +82,94 @@ book_layout LayoutForTypelessBody(const char* data, size_t size)
 	return anyLine && allFull ? book_layout::kAllColumns : book_layout::kNoNickname;
 }
 
-// --- reader
+// --- reader and its losses
 
-int32 ReadBookBody(CVABook* book, const char* data, size_t size, book_layout layout)
+namespace {
+
+// The non-empty columns in [column, end), which holds whole columns.
+int32 CountFilledColumns(const char* column, const char* end)
+{
+	int32 filled = 0;
+	for (;;) {
+		const char* tab = static_cast<const char*>(memchr(column, '\t', end - column));
+		const char* columnEnd = tab != nullptr ? tab : end;
+		filled += columnEnd > column;
+		if (tab == nullptr)
+			return filled;
+		column = tab + 1;
+	}
+}
+
+// Whether a NUL that ended the body cost any text: an unfinished line before
+// it, or any byte after it. A lone NUL after the last line feed costs nothing.
+bool NulCostText(const char* data, size_t size)
+{
+	const char* nul = static_cast<const char*>(memchr(data, '\0', size));
+	const bool unfinishedLine = nul > data && nul[-1] != '\n';
+	return unfinishedLine || nul + 1 < data + size;
+}
+
+}  // namespace
+
+int32 ReadBookBody(CVABook* book, const char* data, size_t size, book_layout layout,
+	book_read_losses* losses)
 {
 	const int32 firstField = layout == book_layout::kAllColumns ? 0 : 1;
+	book_read_losses found;
 	int32 records = 0;
-	ForEachLine(data, size, [&](const char* start, const char* end) {
+	const bool endedByNul = ForEachLine(data, size, [&](const char* start, const char* end) {
 		ABookRecord* record = book->AppendRecord();
 		book->RaiseCount();
 		records++;
 		int32 field = firstField;
 		const char* column = start;
-		while (field < kBookFieldCount) {
-			const char* tab = static_cast<const char*>(memchr(column, '\t', end - column));
+		const char* tab = nullptr;
+		do {
+			tab = static_cast<const char*>(memchr(column, '\t', end - column));
 			const char* columnEnd = tab != nullptr ? tab : end;
-			record->SetField(field++, column, columnEnd - column);
-			if (tab == nullptr)
-				break;
-			column = tab + 1;
-		}
+			const size_t length = columnEnd - column;
+			found.cutFields += length > kFieldTextLength;
+			record->SetField(field++, column, length);
+			if (tab != nullptr)
+				column = tab + 1;
+		} while (tab != nullptr && field < kBookFieldCount);
+		if (tab != nullptr)
+			found.droppedColumns += CountFilledColumns(column, end);
 		return true;
 	});
+	found.stoppedAtNul = endedByNul && NulCostText(data, size);
+	if (losses != nullptr) {
+		losses->cutFields += found.cutFields;
+		losses->droppedColumns += found.droppedColumns;
+		losses->stoppedAtNul = losses->stoppedAtNul || found.stoppedAtNul;
+	}
 	return records;
+}
+
+std::string DescribeLosses(const book_read_losses& losses)
+{
+	std::vector<std::string> parts;
+	auto counted = [](int32 n, const char* one, const char* many, const char* rest) {
+		return std::to_string(n) + " " + (n == 1 ? one : many) + rest;
+	};
+	if (losses.cutFields > 0) {
+		parts.push_back(counted(losses.cutFields, "field", "fields",
+			" longer than 40 bytes would be shortened"));
+	}
+	if (losses.droppedColumns > 0) {
+		parts.push_back(counted(losses.droppedColumns, "extra column", "extra columns",
+			" would be dropped"));
+	}
+	if (losses.stoppedAtNul)
+		parts.push_back("the text after a NUL byte would be lost");
+
+	std::string phrase;
+	for (size_t i = 0; i < parts.size(); i++) {
+		if (i > 0)
+			phrase += parts.size() > 2 ? (i + 1 == parts.size() ? ", and " : ", ") : " and ";
+		phrase += parts[i];
+	}
+	return phrase;
 }
 
 // --- writer
@@ -187,7 +256,7 @@ std::string BookBodyBytes(const CVABook* book)
 	return bytes;
 }
 
-// --- frame attribute
+// --- frame attribute and frame trust
 
 void EncodeFrame(const book_frame& frame, uint8 bytes[kFrameAttrSize])
 {
@@ -209,4 +278,20 @@ bool DecodeFrame(const void* bytes, size_t size, book_frame* frame)
 	frame->right = B_LENDIAN_TO_HOST_FLOAT(values[2]);
 	frame->bottom = B_LENDIAN_TO_HOST_FLOAT(values[3]);
 	return true;
+}
+
+bool IsUsableFrame(const book_frame& frame, float screenWidth, float screenHeight)
+{
+	constexpr float kGrabMargin = 20;
+	const float values[4] = {frame.left, frame.top, frame.right, frame.bottom};
+	for (const float value : values) {
+		if (!std::isfinite(value))
+			return false;
+	}
+	// Written as they are so that a NaN screen size fails every test too.
+	return frame.right >= frame.left && frame.bottom >= frame.top
+		&& frame.right - frame.left + 1 <= screenWidth
+		&& frame.bottom - frame.top + 1 <= screenHeight
+		&& frame.left >= 0 && frame.left <= screenWidth - kGrabMargin
+		&& frame.top >= 0 && frame.top <= screenHeight - kGrabMargin;
 }

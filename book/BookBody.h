@@ -34,13 +34,30 @@ book_layout LayoutForType(const void* value, size_t size);
 // attributes were lost in copying), otherwise kNoNickname.
 book_layout LayoutForTypelessBody(const char* data, size_t size);
 
+// What reading a body could not keep, so that the caller can warn before a save
+// makes the loss permanent.
+struct book_read_losses {
+	int32 cutFields = 0;       // columns longer than 40 bytes, shortened
+	int32 droppedColumns = 0;  // non-empty columns past "Birthday", dropped
+	bool stoppedAtNul = false; // a NUL ended the body and text was lost with it
+	bool Any() const { return cutFields > 0 || droppedColumns > 0 || stoppedAtNul; }
+};
+
+// One plain English phrase for an alert, e.g. "3 fields longer than 40 bytes
+// would be shortened and the text after a NUL byte would be lost"; only the
+// parts that apply, "" when none does.
+std::string DescribeLosses(const book_read_losses& losses);
+
 // Appends one record per line of the body to book, raising its count for each,
 // and returns how many. A TAB ends a column, a line feed the line; columns past
 // "Birthday" are dropped and each column keeps at most 40 bytes, cut before any
 // UTF-8 character the cut would split. A carriage return is text. A NUL ends
 // the body and drops the unfinished line before it; at the plain end of the
-// data an unfinished line is kept when it holds any byte.
-int32 ReadBookBody(CVABook* book, const char* data, size_t size, book_layout layout);
+// data an unfinished line is kept when it holds any byte. losses (may be null)
+// is added to, not reset. Empty columns past "Birthday" are no loss and not
+// counted.
+int32 ReadBookBody(CVABook* book, const char* data, size_t size, book_layout layout,
+	book_read_losses* losses = nullptr);
 
 // Receives the body in pieces of up to 256 KiB; returns B_OK to go on, or an
 // error, which stops the writer and is returned by it.
@@ -61,5 +78,11 @@ struct book_frame {
 void EncodeFrame(const book_frame& frame, uint8 bytes[kFrameAttrSize]);
 // False when size is not 16.
 bool DecodeFrame(const void* bytes, size_t size, book_frame* frame);
+
+// Whether a stored frame can be used as it is on a screen of that size: all
+// four values finite, not inverted, no larger than the screen, and its top-left
+// corner at least 20 pixels inside the screen so the window can be grabbed.
+// When it cannot, the caller lets the window choose, with (0, 0, -1, -1).
+bool IsUsableFrame(const book_frame& frame, float screenWidth, float screenHeight);
 
 #endif

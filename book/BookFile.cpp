@@ -1,5 +1,5 @@
 // Sections: helpers, reading, saving (new file beside the old, attributes,
-// permissions, flush, rename), the frame attribute.
+// permissions, flush, rename), the frame attribute, error descriptions.
 #include "BookFile.h"
 
 #include <Directory.h>
@@ -102,7 +102,8 @@ status_t ReadWholeFile(BFile& file, std::vector<char>* bytes)
 
 }  // namespace
 
-status_t LoadBookFile(const entry_ref* ref, CVABook* book, std::string* absolutePath)
+status_t LoadBookFile(const entry_ref* ref, CVABook* book, std::string* absolutePath,
+	book_read_losses* losses)
 {
 	if (absolutePath != nullptr)
 		*absolutePath = AbsolutePath(BEntry(ref, true));
@@ -126,7 +127,7 @@ status_t LoadBookFile(const entry_ref* ref, CVABook* book, std::string* absolute
 		: LayoutForTypelessBody(body.data(), body.size());
 
 	BookOwnerLocker lock(book->Owner());
-	ReadBookBody(book, body.data(), body.size(), layout);
+	ReadBookBody(book, body.data(), body.size(), layout, losses);
 	return B_OK;
 }
 
@@ -281,4 +282,45 @@ status_t ReadBookFrame(const entry_ref* ref, book_frame* frame)
 	if (status_t status = ReadAttribute(file, kFrameAttrName, &info, &value); status != B_OK)
 		return status;
 	return DecodeFrame(value.data(), value.size(), frame) ? B_OK : B_BAD_VALUE;
+}
+
+status_t SaveBookFrame(const entry_ref* ref, const book_frame& frame)
+{
+	// Read-only is enough: attributes follow the file's permissions, not the
+	// open mode, and the body must not be opened for writing at all.
+	BFile file(ref, B_READ_ONLY);
+	if (status_t status = file.InitCheck(); status != B_OK)
+		return status;
+	uint8 bytes[kFrameAttrSize];
+	EncodeFrame(frame, bytes);
+	return WriteAttribute(file, kFrameAttrName, B_RECT_TYPE, bytes, kFrameAttrSize);
+}
+
+// --- error descriptions
+
+const char* DescribeFileError(status_t status)
+{
+	switch (status) {
+		case B_DEVICE_FULL:
+			return "the disk is full";
+		case B_PERMISSION_DENIED:
+		case B_NOT_ALLOWED:
+			return "permission was denied";
+		case B_READ_ONLY_DEVICE:
+			return "the disk is read-only";
+		case B_ENTRY_NOT_FOUND:
+		case B_FILE_NOT_FOUND:
+		case B_NOT_A_DIRECTORY:
+			return "the folder does not exist";
+		case B_FILE_TOO_LARGE:
+			return "the file is too large";
+		case B_NAME_TOO_LONG:
+			return "the name is too long";
+		case B_IS_A_DIRECTORY:
+			return "a folder has that name";
+		case B_NO_MEMORY:
+			return "there is not enough memory";
+		default:
+			return "an input/output error occurred";
+	}
 }

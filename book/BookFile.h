@@ -18,8 +18,10 @@
 // when every line has 21, else in 20. A file that cannot be opened for reading
 // and writing is opened read-only. absolutePath (may be null) receives the
 // file's absolute path with links resolved, also when reading fails. Returns
-// B_OK, or the error that left the book empty.
-status_t LoadBookFile(const entry_ref* ref, CVABook* book, std::string* absolutePath);
+// B_OK, or the error that left the book empty. losses (may be null) is added
+// to with what the body held that the book cannot keep.
+status_t LoadBookFile(const entry_ref* ref, CVABook* book, std::string* absolutePath,
+	book_read_losses* losses = nullptr);
 
 // Saves book to the file named by ref (a symbolic link is followed and its
 // target replaced): body, type and frame attributes, the old file's other
@@ -33,5 +35,16 @@ status_t SaveBookFile(const entry_ref* ref, const CVABook* book, const book_fram
 
 // The window frame stored with the file; an error when it has none.
 status_t ReadBookFrame(const entry_ref* ref, book_frame* frame);
+
+// Stores only the window frame on the existing file named by ref (a symbolic
+// link is followed): body, type and other attributes stay as they are.
+// B_ENTRY_NOT_FOUND when the file is gone, B_NOT_SUPPORTED on a file system
+// without user attributes.
+status_t SaveBookFrame(const entry_ref* ref, const book_frame& frame);
+
+// The cause of a file error in plain lower-case words that complete a sentence
+// such as "The book could not be saved because ...": "the disk is full",
+// "permission was denied", ...
+const char* DescribeFileError(status_t status);
 
 #endif

@@ -21,8 +21,10 @@ extern "C" int32_t status_from_errno(int error)
 		case ENOTDIR: return B_NOT_A_DIRECTORY;
 		case ENOTEMPTY: return B_DIRECTORY_NOT_EMPTY;
 		case ENOSPC:
-		case EFBIG:
 		case EDQUOT: return B_DEVICE_FULL;
+		// A file-size limit, not a full disk: telling the user to free space
+		// would not help.
+		case EFBIG: return B_FILE_TOO_LARGE;
 		case EROFS: return B_READ_ONLY_DEVICE;
 		case EISDIR: return B_IS_A_DIRECTORY;
 		case EMFILE:

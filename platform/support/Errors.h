@@ -90,7 +90,8 @@ enum {
 	B_UNSUPPORTED,
 	B_PARTITION_TOO_SMALL,
 
-	// The platform's POSIX range: the value of EOPNOTSUPP there.
+	// The platform's POSIX range: the values of EFBIG and EOPNOTSUPP there.
+	B_FILE_TOO_LARGE = B_POSIX_ERROR_BASE + 4,
 	B_NOT_SUPPORTED = B_POSIX_ERROR_BASE + 45,
 };
 
