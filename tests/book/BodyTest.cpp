@@ -1,12 +1,14 @@
 // The file body: the writer's exact bytes, the reader on the file examples
 // (short, long, empty and unfinished lines, NUL, CR LF, the 40-byte cut), the
-// choice of layout from the type attribute or, without one, from the body, and
-// the frame attribute's bytes.
+// choice of layout from the type attribute or, without one, from the body, the
+// frame attribute's bytes, what reading cannot keep, and which stored frames can
+// be trusted.
 #include "BookTestSupport.h"
 
 #include <BookBody.h>
 
 #include <cstring>
+#include <limits>
 
 using Texts = std::vector<std::string>;
 
@@ -187,4 +189,94 @@ TEST(BodyTest, FrameIsFourLittleEndianFloats)
 	EXPECT_EQ(frame.top, -2.0f);
 	EXPECT_EQ(frame.right, 100.5f);
 	EXPECT_FALSE(DecodeFrame(bytes, 15, &frame));
+}
+
+// --- what reading cannot keep
+
+namespace {
+
+book_read_losses LossesOf(const std::string& body, book_layout layout = book_layout::kAllColumns)
+{
+	CVABook book(nullptr);
+	book_read_losses losses;
+	ReadBookBody(&book, body.data(), body.size(), layout, &losses);
+	return losses;
+}
+
+}  // namespace
+
+TEST(BodyTest, LossesCountCutFieldsFilledExtraColumnsAndAnExpensiveNul)
+{
+	const std::string full = "joe" + Tabs(20) + "\n";
+	EXPECT_FALSE(LossesOf(full + std::string(40, 'x') + "\n" + "a\tb\r\n").Any());
+
+	book_read_losses losses = LossesOf(std::string(41, 'x') + "\t" + std::string(40, 'y')
+		+ Tabs(19) + std::string(50, 'z') + "\n" + std::string(41, 'w') + "\n");
+	EXPECT_EQ(losses.cutFields, 3);
+	EXPECT_EQ(losses.droppedColumns, 0);
+	EXPECT_FALSE(losses.stoppedAtNul);
+
+	// Only columns past the last field that hold text are lost; empty ones
+	// (trailing tabs from a spreadsheet) are not. The 20-column layout has one
+	// column less to fill.
+	const std::string wide = "a" + Tabs(21) + "u\tv\t\t" + std::string(50, 'w') + "\n";
+	losses = LossesOf(wide + full + Tabs(25) + "\n");
+	EXPECT_EQ(losses.droppedColumns, 3);
+	EXPECT_EQ(losses.cutFields, 0) << "a dropped column is not also counted as cut";
+	EXPECT_EQ(LossesOf(full, book_layout::kNoNickname).droppedColumns, 0);
+	EXPECT_EQ(LossesOf(Tabs(20) + "x\n", book_layout::kNoNickname).droppedColumns, 1);
+
+	EXPECT_TRUE(LossesOf(std::string("first\nsec\0ond\n", 14)).stoppedAtNul);
+	EXPECT_TRUE(LossesOf(std::string("first\n\0more", 11)).stoppedAtNul);
+	EXPECT_FALSE(LossesOf(std::string("first\n\0", 7)).stoppedAtNul) << "nothing after it";
+}
+
+TEST(BodyTest, LossesAddUpAndReadAsOnePhrase)
+{
+	book_read_losses losses;
+	EXPECT_EQ(DescribeLosses(losses), "");
+	losses.cutFields = 1;
+	EXPECT_EQ(DescribeLosses(losses), "1 field longer than 40 bytes would be shortened");
+	losses.stoppedAtNul = true;
+	EXPECT_EQ(DescribeLosses(losses), "1 field longer than 40 bytes would be shortened and "
+		"the text after a NUL byte would be lost");
+	losses.cutFields = 3;
+	losses.droppedColumns = 2;
+	EXPECT_EQ(DescribeLosses(losses), "3 fields longer than 40 bytes would be shortened, "
+		"2 extra columns would be dropped, and the text after a NUL byte would be lost");
+
+	// A reader's report adds to what the caller already holds.
+	CVABook book(nullptr);
+	const std::string body = std::string(41, 'x') + "\n";
+	ReadBookBody(&book, body.data(), body.size(), book_layout::kAllColumns, &losses);
+	EXPECT_EQ(losses.cutFields, 4);
+	EXPECT_TRUE(losses.stoppedAtNul);
+}
+
+TEST(BodyTest, OnlyAFrameThatFitsTheScreenIsUsable)
+{
+	const float inf = std::numeric_limits<float>::infinity();
+	const float nan = std::numeric_limits<float>::quiet_NaN();
+	const std::pair<book_frame, bool> cases[] = {
+		{{100, 80, 699, 479}, true},
+		{{0, 0, 1023, 767}, true},            // exactly the screen
+		{{0, 0, 1024, 767}, false},           // one pixel too wide
+		{{0, 0, 1023, 768}, false},           // one too high
+		{{1004, 748, 1004, 748}, true},       // corner 20 pixels inside
+		{{1005, 100, 1010, 200}, false},      // less than 20 pixels to grab
+		{{100, 749, 200, 750}, false},
+		{{-1, 0, 100, 100}, false},
+		{{0, -0.5f, 100, 100}, false},
+		{{200, 100, 199, 300}, false},        // inverted
+		{{100, 300, 200, 299}, false},
+		{{nan, 0, 100, 100}, false},
+		{{0, 0, 100, nan}, false},
+		{{0, 0, inf, 100}, false},
+		{{0, -inf, 100, 100}, false},
+	};
+	for (const auto& [frame, usable] : cases) {
+		EXPECT_EQ(IsUsableFrame(frame, 1024, 768), usable) << frame.left << ", " << frame.top
+			<< ", " << frame.right << ", " << frame.bottom;
+	}
+	EXPECT_FALSE(IsUsableFrame({0, 0, 10, 10}, nan, 768));
 }

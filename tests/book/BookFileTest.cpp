@@ -1,7 +1,8 @@
 // The book on disk: what a save writes (body, both attributes), what it keeps
 // (other attributes, permissions, a link to the book), that a failing save
-// leaves the old file exactly as it was, and how files are read back: typed,
-// typeless, through a link, and read-only.
+// leaves the old file exactly as it was and says why, how files are read back:
+// typed, typeless, through a link, and read-only, with what they cannot keep,
+// and storing the frame alone.
 #include "BookTestSupport.h"
 
 #include <BookFile.h>
@@ -248,9 +249,9 @@ TEST(BookFileTest, SaveFailingHalfWayLeavesTheOldFile)
 		CVABook book(nullptr);
 		FillBook(book, 200);
 		const entry_ref ref = RefFor(dir / "book");
-		return SaveBookFile(&ref, &book, kFrame, nullptr) != B_OK ? 0 : 1;
+		return SaveBookFile(&ref, &book, kFrame, nullptr) == B_FILE_TOO_LARGE ? 0 : 1;
 	}, false);
-	EXPECT_EQ(result, 0) << "the save should have reported its failure";
+	EXPECT_EQ(result, 0) << "the save should have reported the size limit";
 	ExpectUntouched(dir, oldBody);
 }
 
@@ -346,4 +347,70 @@ TEST(BookFileTest, LayoutFollowsTheTypeAndWithoutOneTheBody)
 	EXPECT_NE(LoadBookFile(&ref, &book, &path), B_OK);
 	EXPECT_EQ(book.CountRecords(), 0);
 	EXPECT_EQ(path, dir / "nothing");
+}
+
+TEST(BookFileTest, LoadReportsWhatTheBookCannotKeep)
+{
+	ScratchDir dir;
+	WriteContents(dir / "book", std::string(41, 'x') + "\n" + std::string("a\0b", 3));
+	CVABook book(nullptr);
+	const entry_ref ref = RefFor(dir / "book");
+	book_read_losses losses;
+	ASSERT_EQ(LoadBookFile(&ref, &book, nullptr, &losses), B_OK);
+	EXPECT_EQ(losses.cutFields, 1);
+	EXPECT_TRUE(losses.stoppedAtNul);
+}
+
+// --- the frame alone
+
+TEST(BookFileTest, SaveBookFrameChangesOnlyTheFrame)
+{
+	ScratchDir dir;
+	mkdir((dir / "real").c_str(), 0755);
+	const std::string body = "ann" + std::string(20, '\t') + "\n";
+	WriteContents(dir / "real/book", body);
+	SetAttribute(dir / "real/book", kTypeAttrName, B_MIME_STRING_TYPE, "text/plain");
+	SetAttribute(dir / "real/book", "Meta:Rating", B_INT32_TYPE, "\x05\x01\x02\x03");
+	ASSERT_EQ(symlink("real/book", (dir / "link").c_str()), 0);
+	struct stat before;
+	ASSERT_EQ(stat((dir / "real/book").c_str(), &before), 0);
+
+	const entry_ref ref = RefFor(dir / "link");
+	ASSERT_EQ(SaveBookFrame(&ref, kFrame), B_OK);
+	book_frame read;
+	ASSERT_EQ(ReadBookFrame(&ref, &read), B_OK);
+	EXPECT_EQ(read.left, kFrame.left);
+	EXPECT_EQ(read.right, kFrame.right);
+	type_code type = 0;
+	Attribute(dir / "real/book", kFrameAttrName, &type);
+	EXPECT_EQ(type, static_cast<type_code>(B_RECT_TYPE));
+
+	struct stat after;
+	ASSERT_EQ(stat((dir / "real/book").c_str(), &after), 0);
+	EXPECT_EQ(after.st_ino, before.st_ino) << "the file was replaced";
+	EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+	EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+	EXPECT_EQ(Contents(dir / "real/book"), body);
+	EXPECT_EQ(Attribute(dir / "real/book", kTypeAttrName), "text/plain");
+	EXPECT_EQ(Attribute(dir / "real/book", "Meta:Rating"), "\x05\x01\x02\x03");
+
+	unlink((dir / "real/book").c_str());
+	EXPECT_EQ(SaveBookFrame(&ref, kFrame), B_ENTRY_NOT_FOUND);
+	EXPECT_EQ(dir.Names(), (std::vector<std::string>{"link", "real"}));
+	EXPECT_NE(access((dir / "real/book").c_str(), F_OK), 0) << "a gone file is not made again";
+}
+
+TEST(BookFileTest, FileErrorsReadAsTheirCause)
+{
+	// Through the errno mapping, as a failed save reports them.
+	EXPECT_STREQ(DescribeFileError(status_from_errno(ENOSPC)), "the disk is full");
+	EXPECT_STREQ(DescribeFileError(status_from_errno(EFBIG)), "the file is too large");
+	EXPECT_STREQ(DescribeFileError(status_from_errno(EACCES)), "permission was denied");
+	EXPECT_STREQ(DescribeFileError(status_from_errno(EPERM)), "permission was denied");
+	EXPECT_STREQ(DescribeFileError(status_from_errno(EROFS)), "the disk is read-only");
+	EXPECT_STREQ(DescribeFileError(status_from_errno(ENOENT)), "the folder does not exist");
+	EXPECT_STREQ(DescribeFileError(status_from_errno(ENAMETOOLONG)), "the name is too long");
+	EXPECT_STREQ(DescribeFileError(status_from_errno(EIO)), "an input/output error occurred");
+	EXPECT_STREQ(DescribeFileError(B_NOT_ALLOWED), "permission was denied");
+	EXPECT_STREQ(DescribeFileError(B_ERROR), "an input/output error occurred");
 }
