@@ -1,22 +1,32 @@
-// The address book's entry point: for now an application that starts and quits.
-#include <Application.h>
+// The address book's entry point: the command line, a hand-over to an instance
+// already running, then the application.
+#include "CVABapp.h"
+#include "InstanceHandover.h"
+#include "LaunchOptions.h"
 
-namespace {
+#include <csignal>
+#include <cstdio>
+#include <memory>
 
-class AddressBookApp : public BApplication {
-public:
-	AddressBookApp() : BApplication("application/x-vnd.tarvish-cvabdj") {}
-
-	void ReadyToRun() override { PostMessage(B_QUIT_REQUESTED); }
-};
-
-}  // namespace
-
-int main()
+int main(int argc, char** argv)
 {
-	AddressBookApp app;
-	if (app.InitCheck() != B_OK)
+	const LaunchOptions options = ParseLaunchOptions(argc, argv);
+	fputs(options.warnings.c_str(), stderr);
+	if (options.exitNow) {
+		fputs(options.output.c_str(), stdout);
+		return 0;
+	}
+	// A save beyond a file-size limit must fail with an error the user is
+	// told about, not end the program and every other window's book.
+	signal(SIGXFSZ, SIG_IGN);
+	signal(SIGPIPE, SIG_IGN);
+
+	if (HandOverToRunningInstance(options.documents, 3000000))
+		return 0;
+
+	auto app = std::make_unique<CVABapp>();
+	if (app->InitCheck() != B_OK)
 		return 1;
-	app.Run();
+	app->Run();
 	return 0;
 }

@@ -205,6 +205,7 @@ void CVABook::SortByField(int32 field)
 	fFirst->fPrevious = nullptr;
 	fLast = records.back();
 	fLast->fNext = nullptr;
+	fRecordsChanged = true;
 
 	if (fOwner != nullptr)
 		fOwner->ReloadList();

@@ -48,6 +48,12 @@ public:
 	int32 CountRecords() const { return fCount; }
 	bool IsModified() const { return fModified; }
 	void SetModified(bool modified) { fModified = modified; }
+	// Whether the records themselves (not only the window frame kept with the
+	// book) changed since the book was read or saved: a save that finds this
+	// clear need not rewrite the body. Adding, modifying, deleting and sorting
+	// set it; sorting alone leaves the modified flag as it was.
+	bool RecordsChanged() const { return fRecordsChanged; }
+	void SetRecordsChanged(bool changed) { fRecordsChanged = changed; }
 
 	// A new empty record linked at the end. The count is NOT raised: the caller
 	// calls RaiseCount() once it keeps the record.
@@ -89,6 +95,7 @@ private:
 	ABookRecord* fFirst = nullptr;
 	ABookRecord* fLast = nullptr;
 	bool fModified = false;
+	bool fRecordsChanged = false;
 	int32 fCount = 0;
 };
 

@@ -1,0 +1,183 @@
+// Sections: construction; opening books; commands; the window list.
+#include "CVABapp.h"
+
+#include "BookFile.h"
+#include "CVABWindow.h"
+#include "CommandCodes.h"
+#include "InstanceHandover.h"
+
+#include <Entry.h>
+#include <Path.h>
+#include <Screen.h>
+
+#include <climits>
+#include <cstdlib>
+
+const char kAppSignature[] = "application/x-vnd.tarvish-cvabdj";
+
+namespace {
+
+const BRect kNewBookFrame(20, 20, 550, 200);
+const BRect kNoFrame(0, 0, -1, -1);
+
+// The path a window would record for ref: absolute, links resolved, and the
+// leaf kept when the file does not exist yet.
+std::string PathFor(const entry_ref& ref)
+{
+	BEntry entry(&ref, true);
+	BPath path;
+	if (entry.GetPath(&path) != B_OK || path.Path() == nullptr)
+		return std::string();
+	return path.Path();
+}
+
+}  // namespace
+
+// --- construction
+
+CVABapp::CVABapp()
+	: BApplication(kAppSignature),
+	  fSettings("x-vnd.tarvish-cvabdj", "settings")
+{
+}
+
+CVABapp::~CVABapp() = default;
+
+// --- opening books
+
+void CVABapp::ReadyToRun()
+{
+	if (fFileOpened)
+		return;
+	if (!fPendingNewFile.empty()) {
+		entry_ref ref;
+		if (get_ref_for_path(fPendingNewFile.c_str(), &ref) == B_OK) {
+			_OpenBook(ref);
+			return;
+		}
+	}
+	const std::string last = fSettings.LastFile();
+	entry_ref ref;
+	if (!last.empty() && get_ref_for_path(last.c_str(), &ref) == B_OK)
+		_OpenBook(ref);
+	else
+		_OpenNewBook();
+}
+
+void CVABapp::RefsReceived(BMessage* message)
+{
+	entry_ref ref;
+	if (message->FindRef("refs", 0, &ref) != B_OK)
+		return;
+	fFileOpened = true;
+	// A second window on the same file would lose the other's changes at the
+	// last silent save.
+	const BMessenger open = fWindows.FindByPath(PathFor(ref));
+	if (open.IsValid())
+		open.SendMessage(kBringForwardCommand);
+	else
+		_OpenBook(ref);
+}
+
+// Options were dealt with by main; what is left names files that do not exist
+// yet (existing ones arrive as refs).
+void CVABapp::ArgvReceived(int32 argc, char** argv)
+{
+	if (!IsLaunching())
+		return;
+	for (int32 i = 1; i < argc; i++) {
+		if (argv[i][0] != '-' && fPendingNewFile.empty())
+			fPendingNewFile = argv[i];
+	}
+}
+
+void CVABapp::_OpenNewBook()
+{
+	CVABWindow* window = new CVABWindow(kNewBookFrame, this);
+	fWindows.Add(window);
+	window->StartNewBook();
+}
+
+void CVABapp::_OpenBook(const entry_ref& ref)
+{
+	CVABWindow* window = new CVABWindow(_FrameFor(ref), this);
+	fWindows.Add(window);
+	BMessage refs(B_REFS_RECEIVED);
+	refs.AddRef("refs", &ref);
+	window->ReadBookFile(&refs);
+}
+
+BRect CVABapp::_FrameFor(const entry_ref& ref) const
+{
+	book_frame frame;
+	if (ReadBookFrame(&ref, &frame) != B_OK)
+		return kNoFrame;
+	const BRect screen = BScreen(B_MAIN_SCREEN_ID).Frame();
+	if (!IsUsableFrame(frame, screen.Width() + 1, screen.Height() + 1))
+		return kNoFrame;
+	return BRect(frame.left, frame.top, frame.right, frame.bottom);
+}
+
+// --- commands
+
+void CVABapp::MessageReceived(BMessage* message)
+{
+	switch (message->what) {
+		case kAppNewBook:
+			_OpenNewBook();
+			break;
+		case kAppIdentify: {
+			BMessage reply(B_REPLY);
+			reply.AddString("display", CurrentDisplayName().c_str());
+			message->SendReply(&reply);
+			break;
+		}
+		case kAppActivate: {
+			const BMessenger newest = fWindows.MostRecent();
+			if (newest.IsValid())
+				newest.SendMessage(kBringForwardCommand);
+			else
+				_OpenNewBook();
+			break;
+		}
+		case kAppAbout:
+		case kAppSupport:
+		case B_KEY_DOWN:
+		case B_MOUSE_DOWN:
+			break;
+		default:
+			BApplication::MessageReceived(message);
+			break;
+	}
+}
+
+// Every window is asked, so each saves its modified book; one that cannot
+// close yet (its save failed, or it asks a question first) keeps the
+// application running.
+bool CVABapp::QuitRequested()
+{
+	return BApplication::QuitRequested();
+}
+
+// --- the window list
+
+void CVABapp::WindowActivated(CVABWindow* window)
+{
+	fWindows.SetActive(window);
+}
+
+void CVABapp::WindowClosed(CVABWindow* window)
+{
+	if (fWindows.Remove(window))
+		PostMessage(B_QUIT_REQUESTED);
+}
+
+void CVABapp::WindowFileChanged(CVABWindow* window, const std::string& path)
+{
+	fWindows.SetPath(window, path);
+}
+
+void CVABapp::StoreLastFile(const std::string& path)
+{
+	fSettings.SetLastFile(path);
+}

@@ -1,0 +1,55 @@
+// The application object: opens one main window per address book (a launch
+// document, the book last opened or saved, or a new one), keeps the list of
+// open main windows, and answers the application-wide commands and the
+// questions of a second instance.
+// Threading: a looper in the main thread; the BookShell calls come from window
+// threads and take only the window list's own lock.
+#ifndef _CVAB_APP_H
+#define _CVAB_APP_H
+
+#include "AppSettings.h"
+#include "BookShell.h"
+#include "BookWindowList.h"
+
+#include <Application.h>
+#include <EntryRef.h>
+#include <Rect.h>
+
+#include <string>
+
+extern const char kAppSignature[];
+
+class CVABapp : public BApplication, public BookShell {
+public:
+	CVABapp();
+	~CVABapp() override;
+
+	void MessageReceived(BMessage* message) override;
+	bool QuitRequested() override;
+	void ReadyToRun() override;
+	void RefsReceived(BMessage* message) override;
+	void ArgvReceived(int32 argc, char** argv) override;
+
+	void WindowActivated(CVABWindow* window) override;
+	void WindowClosed(CVABWindow* window) override;
+	void WindowFileChanged(CVABWindow* window, const std::string& path) override;
+	void StoreLastFile(const std::string& path) override;
+
+	int32 CountBookWindows() const { return fWindows.Count(); }
+
+private:
+	void _OpenNewBook();
+	void _OpenBook(const entry_ref& ref);
+	// The frame kept with the file when it is one a screen can show, else the
+	// empty frame that the window's size limits widen.
+	BRect _FrameFor(const entry_ref& ref) const;
+
+	BookWindowList fWindows;
+	bool fFileOpened = false;
+	// A document named on the command line that does not exist yet; opened at
+	// start when no existing one was.
+	std::string fPendingNewFile;
+	AppSettings fSettings;
+};
+
+#endif
