@@ -48,12 +48,7 @@ TEST_F(ClipboardTextTest, RecordTextIsEveryFieldWithItsTab)
 	ABookRecord* record = AddRecord(book, "joe");
 	record->SetField(kEmail1Field, "joe@example.com");
 	record->SetField(kBirthdayField, "1 May");
-	std::string expected;
-	for (int32 field = 0; field < kBookFieldCount; field++)
-		expected += std::string(record->Field(field)) + "\t";
-
 	ASSERT_TRUE(CopyRecordText(&book, 1));
-	EXPECT_EQ(ClipboardText(), expected);
 	EXPECT_EQ(ClipboardText(), "joe" + std::string(15, '\t') + "joe@example.com"
 		+ std::string(5, '\t') + "1 May\t");
 }
