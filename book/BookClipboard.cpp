@@ -28,8 +28,11 @@ bool PutClipboardText(const char* text)
 	if (text == nullptr || be_clipboard == nullptr || !be_clipboard->Lock())
 		return false;
 	be_clipboard->Clear();
-	const status_t added = be_clipboard->Data()->AddData("text/plain", B_MIME_TYPE, text,
-		static_cast<ssize_t>(strlen(text)));
+	// A message holds no empty data, so an empty text leaves the clipboard empty.
+	const size_t length = strlen(text);
+	const status_t added = length == 0 ? B_OK
+		: be_clipboard->Data()->AddData("text/plain", B_MIME_TYPE, text,
+			static_cast<ssize_t>(length));
 	const status_t committed = added == B_OK ? be_clipboard->Commit() : added;
 	if (committed != B_OK)
 		be_clipboard->Revert();  // the cleared, uncommitted data must not linger

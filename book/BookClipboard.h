@@ -6,8 +6,9 @@
 
 #include "CVABook.h"
 
-// Replaces the clipboard's contents with text (NUL-terminated). False, with the
-// clipboard left as it was, when it cannot be locked or the text is null.
+// Replaces the clipboard's contents with text (NUL-terminated); "" empties it.
+// False, with the clipboard left as it was, when it cannot be locked or the
+// text is null.
 bool PutClipboardText(const char* text);
 
 // The record text or the address block of the record at position. False, with

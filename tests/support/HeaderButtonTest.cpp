@@ -1,0 +1,158 @@
+// The column-header button on the headless screen: it keeps its exact frame,
+// its cell is tinted when released and filled with the high colour when held,
+// a click sends its message, and its right-border edge narrows or widens the
+// column as it is dragged sideways.
+#include "WindowTestSupport.h"
+
+#include <EdgeView.h>
+#include <MyButton.h>
+
+namespace {
+
+const uint32 kSortByField = 'stmu';
+
+// The header strip's window: keeps the buttons' messages.
+class HeaderWindow : public BWindow {
+public:
+	HeaderWindow() : BWindow(BRect(100, 100, 499, 199), "header", B_TITLED_WINDOW, 0) {}
+	void MessageReceived(BMessage* message) override
+	{
+		if (message->what == kSortByField)
+			received.push_back(*message);
+		else
+			BWindow::MessageReceived(message);
+	}
+	std::vector<BMessage> received;
+};
+
+class HeaderButtonTest : public WindowTest {
+protected:
+	void SetUp() override
+	{
+		WindowTest::SetUp();
+		fWindow = new HeaderWindow();
+		BMessage* message = new BMessage(kSortByField);
+		message->AddInt32("FieldIndex", 3);
+		// The fourth header of the strip: (80k, 3)-(80k + 79, 20).
+		fButton = new MyButton(BRect(240, 3, 319, 20), "Last Name", "Last Name", message,
+			B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW | B_NAVIGABLE);
+		fWindow->AddChild(fButton);
+		Open(BRect(), fWindow);
+	}
+
+	template <class Read>
+	auto Locked(Read read)
+	{
+		EXPECT_TRUE(fWindow->Lock());
+		auto result = read();
+		fWindow->Unlock();
+		return result;
+	}
+	BPoint ToScreen(BPoint inButton)
+	{
+		return Locked([&] { return fButton->ConvertToScreen(inButton); });
+	}
+	int32 ColumnWidth()
+	{
+		return Locked([&] { return fButton->ColumnWidth(); });
+	}
+	// Presses on the edge (entered from inside the button), moves by (dx, dy)
+	// while held, and lets go.
+	void DragEdge(float dx, float dy)
+	{
+		Screen::MoveMouse(ToScreen(BPoint(70, 8)));
+		Settle();
+		const BPoint edge = ToScreen(BPoint(79, 8));
+		Screen::MoveMouse(edge);
+		Settle();
+		Screen::PressMouse();
+		Screen::MoveMouse(edge + BPoint(dx, dy));
+		Screen::ReleaseMouse();
+		Settle();
+	}
+
+	HeaderWindow* fWindow = nullptr;
+	MyButton* fButton = nullptr;
+};
+
+}  // namespace
+
+TEST_F(HeaderButtonTest, KeepsItsExactFrameAndCarriesTheEdgeAtItsRightBorder)
+{
+	Locked([&] {
+		EXPECT_EQ(fButton->Frame(), BRect(240, 3, 319, 20));
+		EXPECT_EQ(fButton->ColumnWidth(), 80);
+		EXPECT_EQ(fButton->CountChildren(), 1);
+		auto* edge = dynamic_cast<EdgeView*>(fButton->ChildAt(0));
+		EXPECT_NE(edge, nullptr);
+		if (edge != nullptr) {
+			EXPECT_EQ(edge->Frame(), BRect(79, 0, 79, 17));
+			EXPECT_EQ(edge->Flags() & B_NAVIGABLE, 0u) << "no keyboard stop";
+		}
+		return 0;
+	});
+}
+
+TEST_F(HeaderButtonTest, HeldTheCellTakesTheHighColourReleasedItIsTintedAndAClickSends)
+{
+	// Window coordinates of the cell: (240, 3)-(319, 20); the label's baseline
+	// is at y = 16, so row 12 runs through it.
+	auto labelRowIsPlain = [&](uint8 r, uint8 g, uint8 b) {
+		for (int32 x = 246; x < 300; x++) {
+			if (!SameColor(Pixel(fWindow, x, 12), make_color(r, g, b)))
+				return false;
+		}
+		return true;
+	};
+	EXPECT_TRUE(ColorIs(Pixel(fWindow, 242, 5), 225, 200, 225));
+	EXPECT_TRUE(ColorIs(Pixel(fWindow, 319, 10), 0, 0, 0)) << "right border";
+	EXPECT_TRUE(ColorIs(Pixel(fWindow, 260, 20), 0, 0, 0)) << "bottom border";
+	EXPECT_FALSE(labelRowIsPlain(225, 200, 225)) << "the label is drawn on the tint";
+
+	Screen::MoveMouse(ToScreen(BPoint(40, 8)));
+	Screen::PressMouse();
+	Settle();
+	EXPECT_TRUE(ColorIs(Pixel(fWindow, 242, 5), 0, 0, 0));
+	EXPECT_TRUE(labelRowIsPlain(0, 0, 0)) << "the label vanishes into the fill";
+
+	Screen::MoveMouse(ToScreen(BPoint(40, 60)));  // off the button: no click
+	Screen::ReleaseMouse();
+	Settle();
+	EXPECT_TRUE(ColorIs(Pixel(fWindow, 242, 5), 225, 200, 225));
+	EXPECT_TRUE(Locked([&] { return fWindow->received.empty(); }));
+
+	Screen::Click(ToScreen(BPoint(40, 8)));
+	Settle();
+	const std::vector<BMessage> received = Locked([&] { return fWindow->received; });
+	ASSERT_EQ(received.size(), 1u);
+	EXPECT_EQ(received[0].GetInt32("FieldIndex", -1), 3);
+}
+
+TEST_F(HeaderButtonTest, DraggingTheEdgeRightNarrowsTheColumnAndShowsTheIBeam)
+{
+	Screen::MoveMouse(ToScreen(BPoint(79, 8)));
+	Settle();
+	EXPECT_EQ(Screen::CursorName(), "ibeam");
+
+	DragEdge(15, 0);
+	EXPECT_EQ(ColumnWidth(), 65);
+	DragEdge(-20, 0);
+	EXPECT_EQ(ColumnWidth(), 85);
+	EXPECT_TRUE(Locked([&] { return fWindow->received.empty(); })) << "the edge is no click";
+
+	Screen::MoveMouse(ToScreen(BPoint(79, 60)));
+	Settle();
+	EXPECT_EQ(Screen::CursorName(), "hand");
+}
+
+TEST_F(HeaderButtonTest, VerticalDragsAndAZeroWidthChangeNothing)
+{
+	DragEdge(0, 12);
+	EXPECT_EQ(ColumnWidth(), 80);
+	Locked([&] {
+		fButton->SetColumnWidth(0);
+		return 0;
+	});
+	DragEdge(-30, 0);
+	EXPECT_EQ(ColumnWidth(), 0);
+}
