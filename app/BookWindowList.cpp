@@ -55,6 +55,15 @@ int32 BookWindowList::Count() const
 	return static_cast<int32>(fEntries.size());
 }
 
+std::vector<BMessenger> BookWindowList::Messengers() const
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	std::vector<BMessenger> messengers;
+	for (const Entry& entry : fEntries)
+		messengers.push_back(entry.messenger);
+	return messengers;
+}
+
 BMessenger BookWindowList::FindByPath(const std::string& path) const
 {
 	std::lock_guard<std::mutex> lock(fLock);

@@ -23,6 +23,8 @@ public:
 	void SetPath(CVABWindow* window, const std::string& path);
 
 	int32 Count() const;
+	// Messengers of the open windows, oldest first (most recently activated last).
+	std::vector<BMessenger> Messengers() const;
 	// The window showing the file at path, or an invalid messenger.
 	BMessenger FindByPath(const std::string& path) const;
 	// The most recently activated (or, never activated, opened) window still

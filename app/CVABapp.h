@@ -35,7 +35,8 @@ public:
 	void WindowFileChanged(CVABWindow* window, const std::string& path) override;
 	void StoreLastFile(const std::string& path) override;
 
-	int32 CountBookWindows() const { return fWindows.Count(); }
+	// The open main windows, most recently activated last.
+	std::vector<BMessenger> BookWindows() const { return fWindows.Messengers(); }
 
 private:
 	void _OpenNewBook();

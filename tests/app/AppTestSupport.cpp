@@ -1,0 +1,295 @@
+// Sections: the per-test world; the application's life; reading windows; input.
+#include "AppTestSupport.h"
+
+#include "ABListItem.h"
+#include "ABListView.h"
+#include "BookMenus.h"
+#include "CVABapp.h"
+
+#include <Menu.h>
+#include <MenuBar.h>
+#include <MenuItem.h>
+#include <Button.h>
+#include <TextView.h>
+
+#include "AppKitHooks.h"
+#include "WindowServerLink.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <future>
+#include <sstream>
+#include <sys/stat.h>
+
+namespace {
+
+BPoint Centre(BView* view)
+{
+	const BRect bounds = view->Bounds();
+	return view->ConvertToScreen(
+		BPoint(std::floor((bounds.left + bounds.right) / 2), std::floor((bounds.top + bounds.bottom) / 2)));
+}
+
+template <typename Window>
+Window* FindWindow(const std::function<bool(Window*)>& test)
+{
+	for (const BMessenger& messenger : BPrivate::WindowServerLink::Windows()) {
+		BLooper* looper = nullptr;
+		messenger.Target(&looper);
+		if (auto* window = dynamic_cast<Window*>(looper); window != nullptr && test(window))
+			return window;
+	}
+	return nullptr;
+}
+
+}  // namespace
+
+// --- the per-test world
+
+void AppTest::SetUp()
+{
+	char pattern[] = "/tmp/cvab-app-XXXXXX";
+	ASSERT_NE(mkdtemp(pattern), nullptr);
+	fDir = pattern;
+	mkdir(Home().c_str(), 0700);
+	mkdir(Path("run").c_str(), 0700);
+	setenv("HOME", Home().c_str(), 1);
+	setenv("XDG_CONFIG_HOME", Path("config").c_str(), 1);
+	setenv("XDG_DATA_HOME", Path("data").c_str(), 1);
+	setenv("XDG_RUNTIME_DIR", Path("run").c_str(), 1);
+	WriteFile(Path("opener"), "#!/bin/sh\nprintf '%s\\n' \"$*\" >> " + Path("launched") + "\n");
+	chmod(Path("opener").c_str(), 0755);
+	setenv("CVAB_URL_OPENER", Path("opener").c_str(), 1);
+	Screen::Use();
+}
+
+void AppTest::TearDown()
+{
+	if (Running()) {
+		// A window may be waiting on a question: close without saving.
+		for (int tries = 0; tries < 5 && Running() && !Quit(); tries++) {
+			if (Alert() != nullptr)
+				Answer(0);
+		}
+	}
+	if (fAppThread.joinable())
+		fAppThread.join();
+	std::system(("rm -rf '" + fDir + "'").c_str());
+}
+
+// --- the application's life
+
+void AppTest::Launch(const std::vector<std::string>& arguments)
+{
+	std::vector<std::string> commandLine{"cvab"};
+	commandLine.insert(commandLine.end(), arguments.begin(), arguments.end());
+	BPrivate::set_command_line_for_next_application(commandLine);
+	std::promise<void> ready;
+	std::future<void> started = ready.get_future();
+	fAppEnded = false;
+	fAppThread = std::thread([this, &ready] {
+		{
+			CVABapp app;
+			ready.set_value();
+			app.Run();
+		}
+		fAppEnded = true;
+	});
+	started.wait();
+	Settle();
+}
+
+bool AppTest::Quit()
+{
+	be_app->PostMessage(B_QUIT_REQUESTED);
+	for (int i = 0; i < 200 && !fAppEnded; i++)
+		std::this_thread::sleep_for(std::chrono::milliseconds(10));
+	if (!fAppEnded) {
+		Screen::WaitForIdle();
+		return false;
+	}
+	fAppThread.join();
+	return true;
+}
+
+// --- reading windows
+
+std::vector<BMessenger> AppTest::BookWindows() const
+{
+	if (!Running() || be_app == nullptr)
+		return {};
+	return static_cast<CVABapp*>(be_app)->BookWindows();
+}
+
+CVABWindow* AppTest::Front() const
+{
+	const std::vector<BMessenger> windows = BookWindows();
+	if (windows.empty())
+		return nullptr;
+	BLooper* looper = nullptr;
+	windows.back().Target(&looper);
+	return static_cast<CVABWindow*>(looper);
+}
+
+std::vector<std::string> AppTest::RowTexts(CVABWindow* window, int32 field)
+{
+	return WithLock<std::vector<std::string>>(window, [window, field] {
+		std::vector<std::string> rows;
+		ABListView* list = window->ListView();
+		for (int32 i = 0; list != nullptr && i < list->CountItems(); i++)
+			rows.push_back(static_cast<ABListItem*>(list->ItemAt(i))->Record()->Field(field));
+		return rows;
+	});
+}
+
+// Enabled as the user sees it: the item and the menu holding it.
+bool AppTest::MenuEnabled(CVABWindow* window, const char* label)
+{
+	return WithLock<bool>(window, [window, label] {
+		BMenuBar* bar = window->Menus()->Bar();
+		for (int32 i = 0; i < bar->CountItems(); i++) {
+			BMenu* menu = bar->ItemAt(i)->Submenu();
+			if (BMenuItem* item = menu->FindItem(label))
+				return menu->IsEnabled() && item->IsEnabled();
+		}
+		ADD_FAILURE() << "no menu item " << label;
+		return false;
+	});
+}
+
+// --- input
+
+void AppTest::ClickView(BWindow* window, const char* name)
+{
+	const BPoint point = WithLock<BPoint>(window, [window, name] {
+		BView* view = window->FindView(name);
+		EXPECT_NE(view, nullptr) << name;
+		return view != nullptr ? Centre(view) : BPoint();
+	});
+	Screen::Click(point);
+	Settle();
+}
+
+void AppTest::ClickRow(CVABWindow* window, int32 row, uint32 modifiers)
+{
+	const BPoint point = WithLock<BPoint>(window, [window, row] {
+		const BRect frame = window->ListView()->ItemFrame(row);
+		return window->ListView()->ConvertToScreen(
+			BPoint(20, std::floor((frame.top + frame.bottom) / 2)));
+	});
+	Screen::HoldModifiers(modifiers);
+	Screen::Click(point);
+	Screen::HoldModifiers(0);
+	Settle();
+}
+
+// A click on the title, then on the item where its open menu shows it.
+void AppTest::ChooseMenu(CVABWindow* window, const char* title, const char* label)
+{
+	BPoint titlePoint;
+	BPoint itemPoint;
+	window->Lock();
+	BMenuBar* bar = window->Menus()->Bar();
+	for (int32 i = 0; i < bar->CountItems(); i++) {
+		BMenuItem* titleItem = bar->ItemAt(i);
+		if (strcmp(titleItem->Label(), title) != 0)
+			continue;
+		const BRect frame = titleItem->Frame();
+		titlePoint = bar->ConvertToScreen(
+			BPoint(frame.left + 6, std::floor((frame.top + frame.bottom) / 2)));
+		const BPoint leftTop = bar->ConvertToScreen(BPoint(frame.left, bar->Bounds().bottom + 1));
+		BMenuItem* item = titleItem->Submenu()->FindItem(label);
+		EXPECT_NE(item, nullptr) << label;
+		if (item != nullptr) {
+			const BRect itemFrame = item->Frame().OffsetByCopy(leftTop.x, leftTop.y);
+			itemPoint = BPoint(itemFrame.left + 30, std::floor((itemFrame.top + itemFrame.bottom) / 2));
+		}
+	}
+	window->Unlock();
+	Screen::Click(titlePoint);
+	Settle();
+	Screen::Click(itemPoint);
+	Settle();
+}
+
+void AppTest::Key(const char* bytes, uint32 modifiers)
+{
+	Screen::TypeKey(bytes, modifiers);
+	Settle();
+}
+
+BWindow* AppTest::SavePanel() const
+{
+	return FindWindow<BWindow>([](BWindow* window) {
+		return !window->IsHidden() && window->FindView("name") != nullptr;
+	});
+}
+
+void AppTest::SaveAs(const char* name)
+{
+	BWindow* panel = SavePanel();
+	ASSERT_NE(panel, nullptr);
+	ClickView(panel, "name");
+	Screen::TypeKey("a", B_COMMAND_KEY);
+	Screen::TypeKey("\x7f");
+	Screen::TypeText(name);
+	Screen::TypeKey("\n");
+	Settle();
+}
+
+void AppTest::CancelPanel()
+{
+	BWindow* panel = SavePanel();
+	ASSERT_NE(panel, nullptr);
+	ClickView(panel, "cancel");
+}
+
+BAlert* AppTest::Alert() const
+{
+	return FindWindow<BAlert>([](BAlert*) { return true; });
+}
+
+std::string AppTest::AlertText() const
+{
+	BAlert* alert = Alert();
+	if (alert == nullptr || !alert->Lock())
+		return std::string();
+	const std::string text = alert->TextView()->Text();
+	alert->Unlock();
+	return text;
+}
+
+void AppTest::Answer(int32 button)
+{
+	BAlert* alert = Alert();
+	ASSERT_TRUE(alert != nullptr && alert->Lock());
+	const BPoint point = Centre(alert->ButtonAt(button));
+	alert->Unlock();
+	Screen::Click(point);
+	Settle();
+}
+
+void AppTest::WriteFile(const std::string& path, const std::string& bytes)
+{
+	std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string AppTest::ReadFile(const std::string& path)
+{
+	std::ifstream file(path, std::ios::binary);
+	std::stringstream bytes;
+	bytes << file.rdbuf();
+	return bytes.str();
+}
+
+std::string AppTest::Line(std::vector<std::string> fields)
+{
+	fields.resize(kBookFieldCount);
+	std::string line;
+	for (size_t i = 0; i < fields.size(); i++)
+		line += fields[i] + (i + 1 < fields.size() ? "\t" : "\n");
+	return line;
+}

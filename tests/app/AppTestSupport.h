@@ -1,0 +1,81 @@
+// The real application on the headless screen, for end-to-end tests: a fresh
+// home, settings and runtime folder per test, the application in its own
+// thread as main runs it, and helpers that click, type and read back.
+#ifndef _APP_TEST_SUPPORT_H
+#define _APP_TEST_SUPPORT_H
+
+#include "CVABWindow.h"
+
+#include <Alert.h>
+#include <Messenger.h>
+
+#include "HeadlessScreen.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+using Screen = BPrivate::HeadlessScreen;
+
+class AppTest : public testing::Test {
+protected:
+	void SetUp() override;
+	void TearDown() override;
+
+	// Starts the application with these command-line arguments and settles.
+	void Launch(const std::vector<std::string>& arguments = {});
+	// Asks the application to quit; true when it ended.
+	bool Quit();
+	bool Running() const { return fAppThread.joinable() && !fAppEnded; }
+	void Settle() { ASSERT_TRUE(Screen::WaitForIdle()); }
+
+	std::vector<BMessenger> BookWindows() const;
+	// The newest main window, or null.
+	CVABWindow* Front() const;
+	// Runs what on the window with it locked.
+	template <typename Result>
+	Result WithLock(BWindow* window, const std::function<Result(void)>& what)
+	{
+		window->Lock();
+		Result result = what();
+		window->Unlock();
+		return result;
+	}
+	std::vector<std::string> RowTexts(CVABWindow* window, int32 field);
+	bool MenuEnabled(CVABWindow* window, const char* label);
+
+	// Input at real coordinates.
+	void ClickView(BWindow* window, const char* name);
+	void ClickRow(CVABWindow* window, int32 row, uint32 modifiers = 0);
+	void ChooseMenu(CVABWindow* window, const char* title, const char* label);
+	void Key(const char* bytes, uint32 modifiers = 0);
+	// The save panel that is showing, or null; naming a file in it.
+	BWindow* SavePanel() const;
+	void SaveAs(const char* name);
+	void CancelPanel();
+	// The alert on screen, or null; clicking one of its buttons.
+	BAlert* Alert() const;
+	std::string AlertText() const;
+	void Answer(int32 button);
+
+	// Files in this test's folder.
+	std::string Path(const std::string& name) const { return fDir + "/" + name; }
+	std::string Home() const { return fDir + "/home"; }
+	static void WriteFile(const std::string& path, const std::string& bytes);
+	static std::string ReadFile(const std::string& path);
+	static std::string Line(std::vector<std::string> fields);
+	// What the browser was launched with, one line per launch.
+	std::string Launched() const { return ReadFile(Path("launched")); }
+
+	std::string fDir;
+
+private:
+	std::thread fAppThread;
+	std::atomic<bool> fAppEnded{false};
+};
+
+#endif

@@ -1,0 +1,182 @@
+// Start-up as a user meets it: the first launch, a launch document, the book
+// last opened, a book that does not exist yet, and a second start handing its
+// file to the running application.
+#include "AppTestSupport.h"
+
+#include "BookFile.h"
+
+#include <Entry.h>
+
+#include <cmath>
+#include <cstdio>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+namespace {
+
+BRect FrameOf(BWindow* window)
+{
+	window->Lock();
+	const BRect frame = window->Frame();
+	window->Unlock();
+	return frame;
+}
+
+std::string TitleOf(BWindow* window)
+{
+	window->Lock();
+	const std::string title = window->Title();
+	window->Unlock();
+	return title;
+}
+
+void StoreFrame(const std::string& path, const book_frame& frame)
+{
+	entry_ref ref;
+	ASSERT_EQ(get_ref_for_path(path.c_str(), &ref), B_OK);
+	ASSERT_EQ(SaveBookFrame(&ref, frame), B_OK);
+}
+
+// Runs the real program as a second instance; its exit status.
+int RunSecondInstance(const std::vector<std::string>& arguments)
+{
+	std::string command = "CVAB_BACKEND=headless " CVAB_BINARY;
+	for (const std::string& argument : arguments)
+		command += " '" + argument + "'";
+	const int status = std::system(command.c_str());
+	return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+TEST_F(AppTest, FirstLaunchNamesTheNewBookOrQuitsWhenCancelled)
+{
+	Launch();
+	CVABWindow* window = Front();
+	ASSERT_NE(window, nullptr);
+	EXPECT_EQ(FrameOf(window), BRect(20, 20, 550, 200));
+	EXPECT_EQ(TitleOf(window), "Corvane Address Book LITE");
+	ASSERT_NE(SavePanel(), nullptr) << "a new book asks for its name at once";
+	EXPECT_FALSE(MenuEnabled(window, "Find..."));
+	EXPECT_FALSE(MenuEnabled(window, "Save this Address Book"));
+
+	SaveAs("people.cvab");
+	const std::string path = Home() + "/people.cvab";
+	struct stat info;
+	ASSERT_EQ(stat(path.c_str(), &info), 0) << "naming writes the file";
+	EXPECT_EQ(info.st_size, 0);
+	EXPECT_EQ(TitleOf(window), "people.cvab");
+	EXPECT_TRUE(MenuEnabled(window, "Find..."));
+	EXPECT_TRUE(MenuEnabled(window, "Save this Address Book As..."));
+	EXPECT_FALSE(MenuEnabled(window, "Save this Address Book"));
+	EXPECT_EQ(BookWindows().size(), 1u) << "the panel's cancel after a save keeps the window";
+	ASSERT_TRUE(Quit());
+
+	// The book last saved opens at the next start, with no panel.
+	Launch();
+	ASSERT_NE(Front(), nullptr);
+	EXPECT_EQ(TitleOf(Front()), "people.cvab");
+	EXPECT_EQ(SavePanel(), nullptr);
+	ASSERT_TRUE(Quit());
+
+	// Without it (removed settings), a new book again; cancelling quits.
+	std::system(("rm -rf '" + Path("config") + "'").c_str());
+	Launch();
+	CancelPanel();
+	for (int i = 0; i < 100 && Running(); i++)
+		snooze(10000);
+	EXPECT_FALSE(Running()) << "cancelling the only window's first panel quits";
+}
+
+TEST_F(AppTest, LaunchDocumentOpensAtItsStoredFrameAndOnlyTheFirst)
+{
+	const std::string first = Path("first.cvab");
+	const std::string second = Path("second.cvab");
+	WriteFile(first, Line({"ann", "Ann"}) + Line({"bob", "Bob"}));
+	WriteFile(second, Line({"cat"}));
+	StoreFrame(first, book_frame{100, 120, 599, 419});
+	Launch({first, second});
+	ASSERT_EQ(BookWindows().size(), 1u);
+	EXPECT_EQ(FrameOf(Front()), BRect(100, 120, 599, 419));
+	EXPECT_EQ(TitleOf(Front()), "first.cvab");
+	EXPECT_EQ(RowTexts(Front(), 1), (std::vector<std::string>{"Ann", "Bob"}));
+	ASSERT_TRUE(Quit());
+	EXPECT_EQ(ReadFile(first), Line({"ann", "Ann"}) + Line({"bob", "Bob"}))
+		<< "opening and closing writes nothing";
+}
+
+TEST_F(AppTest, DamagedFrameAttributesAreNotTrusted)
+{
+	const std::string path = Path("book.cvab");
+	WriteFile(path, Line({"ann"}));
+	const float huge = 1e9f;
+	for (const book_frame& frame : {book_frame{NAN, 0, 500, 300}, book_frame{0, 0, huge, huge},
+			 book_frame{-5000, -5000, -4000, -4000}, book_frame{300, 300, 100, 100}}) {
+		StoreFrame(path, frame);
+		Launch({path});
+		ASSERT_NE(Front(), nullptr);
+		const BRect shown = FrameOf(Front());
+		EXPECT_EQ(shown.LeftTop(), BPoint(0, 0)) << frame.left << " " << frame.right;
+		EXPECT_LE(shown.Width(), 1024);
+		ASSERT_TRUE(Quit());
+	}
+}
+
+TEST_F(AppTest, ABookThatDoesNotExistYetOpensEmptyAndItsFirstSaveCreatesIt)
+{
+	const std::string path = Path("new.cvab");
+	Launch({path});
+	ASSERT_NE(Front(), nullptr);
+	EXPECT_EQ(TitleOf(Front()), "new.cvab");
+	EXPECT_EQ(SavePanel(), nullptr);
+	EXPECT_TRUE(RowTexts(Front(), 0).empty());
+	Screen::UserMove(Front(), BPoint(200, 150));
+	Settle();
+	EXPECT_TRUE(MenuEnabled(Front(), "Save this Address Book")) << "a user's move is a change";
+	ASSERT_TRUE(Quit());
+	struct stat info;
+	ASSERT_EQ(stat(path.c_str(), &info), 0) << "closing saved the moved book";
+	book_frame frame;
+	entry_ref ref;
+	ASSERT_EQ(get_ref_for_path(path.c_str(), &ref), B_OK);
+	ASSERT_EQ(ReadBookFrame(&ref, &frame), B_OK);
+	EXPECT_EQ(frame.left, 200);
+	EXPECT_EQ(frame.top, 150);
+}
+
+TEST_F(AppTest, SecondInstanceHandsItsFileToTheRunningOne)
+{
+	const std::string first = Path("first.cvab");
+	const std::string second = Path("second.cvab");
+	WriteFile(first, Line({"ann"}));
+	WriteFile(second, Line({"bob"}) + Line({"cat"}));
+	Launch({first});
+	ASSERT_EQ(BookWindows().size(), 1u);
+
+	EXPECT_EQ(RunSecondInstance({second}), 0);
+	Settle();
+	ASSERT_EQ(BookWindows().size(), 2u) << "the running instance opened it";
+	EXPECT_EQ(TitleOf(Front()), "second.cvab");
+	EXPECT_EQ(RowTexts(Front(), 0), (std::vector<std::string>{"bob", "cat"}));
+
+	// An open book comes forward instead of opening twice, and a start with no
+	// file only brings a window forward.
+	EXPECT_EQ(RunSecondInstance({first}), 0);
+	EXPECT_EQ(RunSecondInstance({}), 0);
+	Settle();
+	EXPECT_EQ(BookWindows().size(), 2u);
+}
+
+TEST(LaunchOptions, HelpVersionAndUnknownOptions)
+{
+	FILE* help = popen(CVAB_BINARY " --help", "r");
+	char line[256] = {};
+	ASSERT_NE(fgets(line, sizeof(line), help), nullptr);
+	EXPECT_EQ(std::string(line).rfind("Usage: ", 0), 0u) << line;
+	EXPECT_EQ(WEXITSTATUS(pclose(help)), 0);
+
+	FILE* version = popen(CVAB_BINARY " --version", "r");
+	ASSERT_NE(fgets(line, sizeof(line), version), nullptr);
+	EXPECT_STREQ(line, "Corvane Address Book LITE 1.0d10\n");
+	EXPECT_EQ(WEXITSTATUS(pclose(version)), 0);
+}

@@ -1,0 +1,195 @@
+// The main window driven as a user drives it: header clicks sort, the View menu
+// picks columns, the selection rules the record items, the copies reach the
+// clipboard and the web item launches only checked addresses.
+#include "AppTestSupport.h"
+
+#include "ABListView.h"
+#include "BookFile.h"
+#include "BookMenus.h"
+#include "CVABook.h"
+
+#include <Clipboard.h>
+#include <Entry.h>
+#include <Menu.h>
+#include <MenuBar.h>
+#include <MenuItem.h>
+#include <ScrollBar.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+std::string ClipboardText()
+{
+	if (!be_clipboard->Lock())
+		return "<no lock>";
+	const void* data = nullptr;
+	ssize_t size = 0;
+	std::string text = "<empty>";
+	if (be_clipboard->Data()->FindData("text/plain", B_MIME_TYPE, &data, &size) == B_OK)
+		text.assign(static_cast<const char*>(data), size_t(size));
+	be_clipboard->Unlock();
+	return text;
+}
+
+void PutClipboard(const char* text)
+{
+	ASSERT_TRUE(be_clipboard->Lock());
+	be_clipboard->Clear();
+	be_clipboard->Data()->AddData("text/plain", B_MIME_TYPE, text, ssize_t(strlen(text)));
+	be_clipboard->Commit();
+	be_clipboard->Unlock();
+}
+
+}  // namespace
+
+class MainWindowTest : public AppTest {
+protected:
+	CVABWindow* OpenBook(const std::string& body)
+	{
+		WriteFile(Path("book.cvab"), body);
+		// Room for the rows: a book without a stored frame opens at the smallest size.
+		entry_ref ref;
+		EXPECT_EQ(get_ref_for_path(Path("book.cvab").c_str(), &ref), B_OK);
+		EXPECT_EQ(SaveBookFrame(&ref, book_frame{10, 30, 709, 329}), B_OK);
+		Launch({Path("book.cvab")});
+		CVABWindow* window = Front();
+		EXPECT_NE(window, nullptr);
+		return window;
+	}
+
+	// The header buttons: name and left edge in the strip.
+	std::vector<std::pair<std::string, float>> Headers(CVABWindow* window)
+	{
+		return WithLock<std::vector<std::pair<std::string, float>>>(window, [window] {
+			std::vector<std::pair<std::string, float>> headers;
+			BView* strip = window->ButtonView();
+			for (int32 i = 0; i < strip->CountChildren(); i++)
+				headers.emplace_back(strip->ChildAt(i)->Name(), strip->ChildAt(i)->Frame().left);
+			return headers;
+		});
+	}
+
+	std::string WaitForLaunch()
+	{
+		for (int i = 0; i < 200 && Launched().empty(); i++)
+			std::this_thread::sleep_for(std::chrono::milliseconds(10));
+		return Launched();
+	}
+};
+
+TEST_F(MainWindowTest, HeaderClickSortsInTheDocumentsOrderWithoutMarkingTheBook)
+{
+	const std::string body = Line({"A", "", "", "b"}) + Line({"B", "", "", "a"})
+		+ Line({"C", "", "", "b"}) + Line({"D", "", "", "a"});
+	CVABWindow* window = OpenBook(body);
+	ClickView(window, "Last Name");
+	EXPECT_EQ(RowTexts(window, 0), (std::vector<std::string>{"B", "D", "A", "C"}));
+	EXPECT_FALSE(MenuEnabled(window, "Save this Address Book"));
+	ClickView(window, "Nickname");
+	EXPECT_EQ(RowTexts(window, 0), (std::vector<std::string>{"A", "B", "C", "D"}));
+}
+
+TEST_F(MainWindowTest, ViewCommandsChooseColumnsAndHeaderButtons)
+{
+	CVABWindow* window = OpenBook(Line({"ann", "Ann", "", "Lee"}));
+	ASSERT_EQ(Headers(window).size(), 21u);
+	ChooseMenu(window, "View", "Name and Phone");
+	EXPECT_EQ(Headers(window), (std::vector<std::pair<std::string, float>>{{"First Name", 0},
+		{"Last Name", 80}, {"Phone Number", 160}, {"Cell Number", 240}, {"FAX Number", 320}}));
+	EXPECT_EQ(WithLock<int32>(window, [window] { return window->Menus()->CountShownFields(); }), 5);
+
+	// A field item toggles its column; twice restores it.
+	ChooseMenu(window, "View", "Nickname");
+	EXPECT_EQ(Headers(window).front(), (std::pair<std::string, float>{"Nickname", 0}));
+	ChooseMenu(window, "View", "Nickname");
+	EXPECT_EQ(Headers(window).size(), 5u);
+
+	// Every column can be scrolled to, and the header strip follows sideways only.
+	ChooseMenu(window, "View", "All");
+	const float maxScroll = WithLock<float>(window, [window] {
+		float min = 0, max = 0;
+		window->ListView()->ScrollBar(B_HORIZONTAL)->GetRange(&min, &max);
+		return max;
+	});
+	const float listWidth = WithLock<float>(window, [window] {
+		return window->ListView()->Bounds().Width() + 1;
+	});
+	EXPECT_EQ(maxScroll, 2 + 80 * 21 - listWidth);
+	WithLock<bool>(window, [window] {
+		window->ListView()->ScrollTo(BPoint(80, 0));
+		return true;
+	});
+	Settle();
+	EXPECT_EQ(WithLock<float>(window, [window] { return window->ButtonView()->Bounds().left; }), 80);
+}
+
+TEST_F(MainWindowTest, SelectionRulesTheRecordItemsAndCopiesReachTheClipboard)
+{
+	const std::string body = Line({"ann", "Ann", "", "Lee", "", "", "1 Main St", "", "Town", "ST",
+								 "12345", "", "", "", "", "ann@example.org", "", "abc"})
+		+ Line({"bob", "Bob", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "ab"});
+	CVABWindow* window = OpenBook(body);
+	EXPECT_FALSE(MenuEnabled(window, "Copy this Record to the Clipboard"));
+
+	ClickRow(window, 0);
+	EXPECT_TRUE(MenuEnabled(window, "Modify the Selected Record"));
+	EXPECT_TRUE(MenuEnabled(window, "Open this Record's Web Page")) << "three characters";
+	EXPECT_TRUE(MenuEnabled(window, "Send E-mail"));
+	ChooseMenu(window, "Action", "Copy this Record to the Clipboard");
+	EXPECT_EQ(ClipboardText(),
+		"ann\tAnn\t\tLee\t\t\t1 Main St\t\tTown\tST\t12345\t\t\t\t\tann@example.org\t\tabc\t\t\t\t");
+	ChooseMenu(window, "Action", "Copy this Address to the Clipboard");
+	EXPECT_EQ(ClipboardText(), "Ann  Lee \n \n \n1 Main St \n \nTown ST 12345 ");
+
+	ClickRow(window, 1);
+	EXPECT_FALSE(MenuEnabled(window, "Open this Record's Web Page")) << "two characters";
+	EXPECT_FALSE(MenuEnabled(window, "Send E-mail"));
+
+	// Deselecting the only selected row leaves nothing to act on.
+	ClickRow(window, 1, B_COMMAND_KEY);
+	for (const char* item : {"Modify the Selected Record", "Delete the Selected Record",
+			 "Copy this Record to the Clipboard", "Copy this Address to the Clipboard",
+			 "Open this Record's Web Page", "Send E-mail"})
+		EXPECT_FALSE(MenuEnabled(window, item)) << item;
+	PutClipboard("kept");
+	window->PostMessage('aclp');
+	window->PostMessage('acfc');
+	window->PostMessage('acwb');
+	Settle();
+	EXPECT_EQ(ClipboardText(), "kept");
+	EXPECT_EQ(Launched(), "");
+
+	// Select All selects every row; Delete then takes the first and marks the book.
+	ChooseMenu(window, "Edit", "Select All");
+	EXPECT_EQ(WithLock<int32>(window, [window] { return window->ListView()->CurrentSelection(1); }), 1);
+	ChooseMenu(window, "Records", "Delete the Selected Record");
+	EXPECT_EQ(RowTexts(window, 0), (std::vector<std::string>{"bob"}));
+	EXPECT_TRUE(MenuEnabled(window, "Save this Address Book"));
+	EXPECT_FALSE(MenuEnabled(window, "Delete the Selected Record"));
+	Key("s", B_COMMAND_KEY);
+	EXPECT_EQ(ReadFile(Path("book.cvab")), Line({"bob", "Bob", "", "", "", "", "", "", "", "",
+		"", "", "", "", "", "", "", "ab"}));
+}
+
+TEST_F(MainWindowTest, WebPagesOpenOnlyCheckedAddresses)
+{
+	const std::string body = Line({"a", "", "", "", "", "", "", "", "", "", "", "", "", "", "",
+								 "", "", "www.example.org/x"})
+		+ Line({"b", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "",
+			"javascript:alert(1)"})
+		+ Line({"c", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "",
+			"-oProxyCommand=x"});
+	CVABWindow* window = OpenBook(body);
+	for (int32 row : {1, 2}) {
+		ClickRow(window, row);
+		ChooseMenu(window, "Action", "Open this Record's Web Page");
+	}
+	ClickRow(window, 0);
+	ChooseMenu(window, "Action", "Open this Record's Web Page");
+	EXPECT_EQ(WaitForLaunch(), "http://www.example.org/x\n");
+	WriteFile(Path("launched"), "");
+	ChooseMenu(window, "Info", "Visit Tarvish Software's Web Page");
+	EXPECT_EQ(WaitForLaunch(), "https://www.tarvish.example/\n");
+}

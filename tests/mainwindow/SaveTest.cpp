@@ -1,0 +1,131 @@
+// Saving as the user meets it: only the frame when only the window moved, the
+// whole book otherwise, never silently over a book read with losses or one
+// that failed to load, a failed save reported with the window kept open, and
+// a new book with records never closed without asking.
+#include "AppTestSupport.h"
+
+#include "BookFile.h"
+
+#include <Entry.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+
+namespace {
+
+bool HasAttribute(const std::string& path, const char* name)
+{
+	return getxattr(path.c_str(), name, nullptr, 0) >= 0;
+}
+
+}  // namespace
+
+TEST_F(AppTest, AMovedWindowSavesOnlyItsFrameAndAnUntouchedBookNothing)
+{
+	// A plain TAB-separated file from elsewhere: no type, no frame.
+	const std::string path = Path("plain.txt");
+	const std::string body = "a\tb\tc\n";
+	WriteFile(path, body);
+	Launch({path});
+	ASSERT_TRUE(Quit());
+	EXPECT_EQ(ReadFile(path), body);
+	EXPECT_FALSE(HasAttribute(path, "user.CVABWndwFrame")) << "looking is not changing";
+
+	Launch({path});
+	Screen::UserMove(Front(), BPoint(150, 160));
+	Settle();
+	Key("s", B_COMMAND_KEY);
+	EXPECT_FALSE(MenuEnabled(Front(), "Save this Address Book"));
+	EXPECT_EQ(ReadFile(path), body) << "the body is kept byte for byte";
+	EXPECT_FALSE(HasAttribute(path, "user.BEOS:TYPE"));
+	ASSERT_TRUE(Quit());
+
+	Launch({path});
+	Front()->Lock();
+	EXPECT_EQ(Front()->Frame().LeftTop(), BPoint(150, 160)) << "reopened where it was moved";
+	Front()->Unlock();
+}
+
+TEST_F(AppTest, AFailedSaveIsReportedKeepsTheOldFileAndTheWindow)
+{
+	const std::string path = Path("book.cvab");
+	std::string body;
+	for (int i = 0; i < 20; i++)
+		body += Line({"nick" + std::to_string(i), "First", "", "Last", "", "Company", "Street"});
+	WriteFile(path, body);
+	Launch({path});
+	CVABWindow* window = Front();
+	Screen::UserResize(window, 600, 300);
+	Settle();
+	ClickRow(window, 0);
+	ChooseMenu(window, "Records", "Delete the Selected Record");
+
+	signal(SIGXFSZ, SIG_IGN);
+	rlimit saved;
+	getrlimit(RLIMIT_FSIZE, &saved);
+	rlimit small = saved;
+	small.rlim_cur = 100;
+	ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+	Key("s", B_COMMAND_KEY);
+	EXPECT_EQ(AlertText(), "The address book \"book.cvab\" could not be saved: the file is too large.");
+	Answer(0);
+	EXPECT_EQ(ReadFile(path), body) << "the old file is whole";
+	EXPECT_TRUE(MenuEnabled(window, "Save this Address Book"));
+
+	// Closing tries again, fails again and stays open until the user says so.
+	Key("w", B_COMMAND_KEY);
+	ASSERT_NE(Alert(), nullptr);
+	Answer(1);
+	EXPECT_EQ(BookWindows().size(), 1u);
+	EXPECT_FALSE(Quit()) << "quitting cannot lose the book either";
+	while (Alert() != nullptr)
+		Answer(1);
+	ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+
+	Key("s", B_COMMAND_KEY);
+	EXPECT_EQ(Alert(), nullptr);
+	EXPECT_EQ(ReadFile(path), body.substr(body.find('\n') + 1));
+}
+
+TEST_F(AppTest, ABookReadWithLossesAsksBeforeItIsShortened)
+{
+	const std::string path = Path("long.cvab");
+	const std::string longName(45, 'x');
+	const std::string body = Line({"ann", longName}) + Line({"bob"}) + Line({"cat"});
+	WriteFile(path, body);
+	Launch({path});
+	CVABWindow* window = Front();
+	Screen::UserResize(window, 600, 300);
+	Settle();
+	ClickRow(window, 2);
+	ChooseMenu(window, "Records", "Delete the Selected Record");
+	Key("s", B_COMMAND_KEY);
+	EXPECT_NE(AlertText().find("longer than 40 bytes"), std::string::npos) << AlertText();
+	Answer(1);  // Cancel
+	EXPECT_EQ(ReadFile(path), body);
+
+	Key("s", B_COMMAND_KEY);
+	Answer(0);  // Replace
+	EXPECT_EQ(ReadFile(path), Line({"ann", longName.substr(0, 40)}) + Line({"bob"}));
+}
+
+TEST_F(AppTest, ABookThatFailedToLoadIsNeverWrittenImplicitly)
+{
+	// A folder where a book is expected cannot be read, whoever runs the test.
+	const std::string path = Path("folder.cvab");
+	mkdir(path.c_str(), 0755);
+	Launch({path});
+	ASSERT_NE(Front(), nullptr);
+	Screen::UserMove(Front(), BPoint(100, 100));
+	Settle();
+	Key("s", B_COMMAND_KEY);
+	EXPECT_NE(SavePanel(), nullptr) << "Save asks for a name";
+	CancelPanel();
+	EXPECT_EQ(BookWindows().size(), 1u);
+	ASSERT_TRUE(Quit());
+	struct stat info;
+	ASSERT_EQ(stat(path.c_str(), &info), 0);
+	EXPECT_TRUE(S_ISDIR(info.st_mode));
+}
