@@ -4,6 +4,7 @@
 #include "AppTestSupport.h"
 
 #include "BookFile.h"
+#include "PREF.h"
 
 #include <Entry.h>
 
@@ -86,6 +87,27 @@ TEST_F(AppTest, FirstLaunchNamesTheNewBookOrQuitsWhenCancelled)
 	for (int i = 0; i < 100 && Running(); i++)
 		snooze(10000);
 	EXPECT_FALSE(Running()) << "cancelling the only window's first panel quits";
+}
+
+TEST_F(AppTest, ADamagedLastFileSettingStartsANewBook)
+{
+	// As another process (or a damaged settings file) might leave it.
+	PREFAppHandle app = nullptr;
+	PREFSetHandle set = nullptr;
+	ASSERT_EQ(PREFInit("x-vnd.tarvish-cvabdj", &app), B_OK);
+	ASSERT_EQ(PREFLoadSet(app, "settings", true, &set), B_OK);
+	// A NUL inside the value: not one path.
+	const std::string value = Home() + "/book.cvab" + std::string(1, '\0') + "x";
+	ASSERT_EQ(PREFSetData(set, "LastFileSaved", value.c_str(), ssize_t(value.size() + 1),
+				  B_STRING_TYPE), B_OK);
+	ASSERT_EQ(PREFSaveSet(set), B_OK);
+	PREFDisposeSet(&set);
+	PREFShutdown(app);
+
+	Launch();
+	ASSERT_NE(Front(), nullptr);
+	EXPECT_EQ(TitleOf(Front()), "Corvane Address Book LITE");
+	EXPECT_NE(SavePanel(), nullptr);
 }
 
 TEST_F(AppTest, LaunchDocumentOpensAtItsStoredFrameAndOnlyTheFirst)

@@ -106,6 +106,17 @@ TEST_F(MainWindowTest, ViewCommandsChooseColumnsAndHeaderButtons)
 	ChooseMenu(window, "View", "Nickname");
 	EXPECT_EQ(Headers(window).size(), 5u);
 
+	// Field numbers from messages are checked.
+	BMessage badSort('stmu');
+	badSort.AddInt32("FieldIndex", 21);
+	window->PostMessage(&badSort);
+	BMessage badToggle('vmnu');
+	badToggle.AddInt32("index", -1);
+	window->PostMessage(&badToggle);
+	window->PostMessage('vmnu');
+	Settle();
+	EXPECT_EQ(Headers(window).size(), 5u);
+
 	// Every column can be scrolled to, and the header strip follows sideways only.
 	ChooseMenu(window, "View", "All");
 	const float maxScroll = WithLock<float>(window, [window] {

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# The real program on a real X desktop (Xvfb and openbox): a 10,000-record book,
+# a record copied to the desktop's clipboard through the keyboard-opened menus,
+# a header click, a page down, then Ctrl+Q; it must end cleanly without writing
+# the unchanged book. Usage: desktop_session.sh CVAB [SCREENSHOT.png]
+set -u
+cvab=$1
+shot=${2:-}
+for tool in Xvfb openbox xdotool xclip; do
+  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+
+dir=$(mktemp -d)
+mkdir -p "$dir/run" && chmod 700 "$dir/run"
+pids=()
+cleanup() { kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null; rm -rf "$dir"; }
+trap cleanup EXIT
+fail() { echo "FAILED: $*"; [ -f "$dir/out" ] && tail -n 5 "$dir/out"; exit 1; }
+
+awk 'BEGIN { srand(7); split("Ann Bob Cleo Dan Eva Finn Gus Hana", first, " ");
+  split("Lee Moss Nash Ortiz Park Quinn Reyes Stone", last, " ");
+  for (i = 0; i < 10000; i++) {
+    f = first[int(rand() * 8) + 1]; l = last[int(rand() * 8) + 1];
+    printf "%s%d\t%s\t\t%s\t\tAcme\t%d Main St\t\tSpringfield\tIL\t62701\tUSA\t555-%04d", tolower(f), i, f, l, i, i;
+    printf "\t\t\t%s%d@example.org\t\twww.example.org/%d\t\t\t\n", tolower(f), i, i } }' > "$dir/book.cvab"
+before=$(md5sum < "$dir/book.cvab")
+
+Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp > "$dir/display" 2>/dev/null & pids+=($!)
+for _ in $(seq 50); do [ -s "$dir/display" ] && break; sleep 0.1; done
+[ -s "$dir/display" ] || fail "Xvfb did not start"
+export DISPLAY=:$(head -n 1 "$dir/display")
+openbox > /dev/null 2>&1 & pids+=($!)
+sleep 0.5
+
+HOME=$dir XDG_CONFIG_HOME=$dir/config XDG_DATA_HOME=$dir/data XDG_RUNTIME_DIR=$dir/run \
+  "$cvab" "$dir/book.cvab" > "$dir/out" 2>&1 & app=$!
+pids+=($app)
+window=$(timeout 10 xdotool search --sync --name '^book\.cvab$' | head -n 1)
+[ -n "$window" ] || fail "no window titled book.cvab"
+xdotool windowsize --sync "$window" 800 500 2>/dev/null || true
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$window")"
+
+# The first row, then Action > Copy this Record to the Clipboard from the keyboard.
+xdotool mousemove $((X + 40)) $((Y + 37 + 6)) click 1
+sleep 0.3
+xdotool key F10 Right Right Right Right Right Down Return
+sleep 0.5
+expected=$(head -n 1 "$dir/book.cvab" | tr '\n' '\t')
+copied=$(timeout 5 xclip -o -selection clipboard 2>/dev/null)
+[ -n "$shot" ] && import -window root "${shot%.png}-copy.png"
+[ "$copied" = "$expected" ] || fail "clipboard holds \"$copied\""
+
+# Sort by Last Name and page down; then a picture for whoever asked.
+xdotool mousemove $((X + 3 * 80 + 40)) $((Y + 16 + 11)) click 1
+sleep 0.5
+xdotool key Next
+sleep 0.5
+[ -n "$shot" ] && command -v import >/dev/null && import -window root "$shot"
+
+xdotool key ctrl+q
+for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app" 2>/dev/null && fail "still running 5 s after Ctrl+Q"
+wait "$app"; status=$?
+[ "$status" -eq 0 ] || fail "exit status $status"
+grep -q -E 'terminate called|Sanitizer|runtime error' "$dir/out" && fail "aborted"
+[ "$(md5sum < "$dir/book.cvab")" = "$before" ] || fail "the unchanged book was rewritten"
+echo "desktop session passed"
