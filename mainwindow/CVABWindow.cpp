@@ -329,10 +329,20 @@ int32 CVABWindow::_Selection() const
 	return fListView != nullptr ? fListView->CurrentSelection(0) : -1;
 }
 
+// The row holds its record, and the rows always mirror the document: asking the
+// document by position would walk its list up to the selection on every
+// selection change, a cost that grows with the book.
+const ABookRecord* CVABWindow::_SelectedRecord() const
+{
+	if (fListView == nullptr || fBook == nullptr)
+		return nullptr;
+	const auto* row = static_cast<const ABListItem*>(fListView->ItemAt(_Selection()));
+	return row != nullptr ? row->Record() : nullptr;
+}
+
 void CVABWindow::_SelectionChanged()
 {
-	const ABookRecord* selected = fBook != nullptr ? fBook->RecordAt(_Selection()) : nullptr;
-	fMenus->ApplySelection(selected);
+	fMenus->ApplySelection(_SelectedRecord());
 }
 
 void CVABWindow::_DeleteSelected()
@@ -364,7 +374,7 @@ void CVABWindow::_SelectAll()
 
 void CVABWindow::_OpenWebPage()
 {
-	const ABookRecord* record = fBook != nullptr ? fBook->RecordAt(_Selection()) : nullptr;
+	const ABookRecord* record = _SelectedRecord();
 	if (record != nullptr)
 		LaunchBrowser(record->Field(kWebAddressField));
 }

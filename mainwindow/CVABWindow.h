@@ -79,6 +79,7 @@ private:
 
 	// Commands on the selection.
 	int32 _Selection() const;
+	const ABookRecord* _SelectedRecord() const;
 	void _SelectionChanged();
 	void _DeleteSelected();
 	void _Sort(const BMessage* message);
