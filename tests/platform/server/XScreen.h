@@ -21,6 +21,8 @@ public:
 	// Presses and releases the key for an X keysym (XK_Return is 0xff0d), with Ctrl
 	// held around it when asked.
 	void TypeKeysym(unsigned long keysym, bool withControl = false) const;
+	// Only presses (down) or only releases it, so a key can be held meanwhile.
+	void PressKeysym(unsigned long keysym, bool down, bool withControl = false) const;
 
 private:
 	void* fDisplay;
