@@ -10,6 +10,7 @@
 #include "LinkManager.h"
 #include "MessagePort.h"
 #include "MessengerAccess.h"
+#include "SignalWatcher.h"
 
 #include <cerrno>
 #include <climits>
@@ -233,7 +234,14 @@ thread_id BApplication::Run()
 	// The constructor's lock goes; the loop locks around each dispatch.
 	while (IsLocked())
 		Unlock();
+	// Asked to end by a signal, the application quits as if from its menu; a second
+	// signal while its windows close changes nothing.
+	const BPrivate::SignalWatcher signals(this);
 	_Loop();
+	// No window thread may outlive the application object it uses, even when
+	// QuitRequested agreed without asking the windows.
+	if (auto quitAllWindows = BPrivate::app_kit_hooks().quitAllWindows)
+		quitAllWindows(true);
 	return fThread;
 }
 
@@ -249,7 +257,7 @@ void BApplication::Quit()
 bool BApplication::QuitRequested()
 {
 	auto quitAllWindows = BPrivate::app_kit_hooks().quitAllWindows;
-	return quitAllWindows == nullptr || quitAllWindows();
+	return quitAllWindows == nullptr || quitAllWindows(false);
 }
 
 void BApplication::DispatchMessage(BMessage* message, BHandler* handler)

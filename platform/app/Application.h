@@ -23,6 +23,8 @@ public:
 	const char* Signature() const;
 
 	// Runs the loop in the calling thread until Quit; returns that thread's id.
+	// SIGTERM, SIGINT and SIGHUP arrive meanwhile as B_QUIT_REQUESTED. Before it
+	// returns, every window still open is asked to quit (QuitRequested) and quit.
 	virtual thread_id Run();
 	// From the loop's thread: Run returns after this dispatch. From another thread:
 	// posts the quit and returns. The object is not deleted (its creator does that).

@@ -76,6 +76,14 @@ void BControl::SetEnabled(bool enabled)
 	if (enabled == fEnabled)
 		return;
 	fEnabled = enabled;
+	// A disabled control leaves the Tab order, and takes its place again once enabled.
+	if (!enabled && (Flags() & B_NAVIGABLE)) {
+		fNavigableWhenEnabled = true;
+		SetFlags(Flags() & ~B_NAVIGABLE);
+	} else if (enabled && fNavigableWhenEnabled) {
+		fNavigableWhenEnabled = false;
+		SetFlags(Flags() | B_NAVIGABLE);
+	}
 	Invalidate();
 }
 

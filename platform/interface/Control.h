@@ -52,6 +52,7 @@ private:
 	bool fHasLabel;
 	int32 fValue = 0;
 	bool fEnabled = true;
+	bool fNavigableWhenEnabled = false;  // B_NAVIGABLE, taken away while disabled
 	bool fTracking = false;
 	bool fFocusChanging = false;
 };

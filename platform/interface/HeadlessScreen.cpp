@@ -232,8 +232,6 @@ status_t HeadlessScreen::SaveScreenPng(const char* path)
 std::string HeadlessScreen::CursorName()
 {
 	switch (Server().Cursor()) {
-		case CursorKind::kHand:
-			return "hand";
 		case CursorKind::kIBeam:
 			return "ibeam";
 		default:

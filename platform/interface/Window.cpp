@@ -18,6 +18,7 @@
 #include <mutex>
 #include <string.h>
 #include <thread>
+#include <typeinfo>
 
 #if __has_include(<Button.h>)
 #include <Button.h>
@@ -37,9 +38,38 @@ constexpr uint32 kUpdateMessage = '_UPD';
 // Posted when drawing happened outside a turn of the loop, to present it.
 constexpr uint32 kFlushMessage = '_FLS';
 
-int32 ToPixel(float value)
+// A whole pixel within [low, high]; a value that is not finite counts as 0. A damaged
+// frame (from a file, say) must give a window, never a failed allocation.
+float PixelWithin(float value, float low, float high)
 {
-	return (int32)floorf(value + 0.5f);
+	if (!std::isfinite(value))
+		value = 0;
+	return floorf(std::clamp(value, low, high) + 0.5f);
+}
+
+float Finite(float value)
+{
+	return std::isfinite(value) ? value : 0;
+}
+
+float LegalPosition(float value)
+{
+	return PixelWithin(value, -DisplayServer::kMaxCoordinate, DisplayServer::kMaxCoordinate);
+}
+
+// Width or height as BRect has them: one less than the pixels.
+float LegalExtent(float value)
+{
+	return PixelWithin(value, 0, DisplayServer::kMaxWindowSize - 1);
+}
+
+BRect LegalFrame(BRect frame)
+{
+	const float left = LegalPosition(frame.left);
+	const float top = LegalPosition(frame.top);
+	const float width = LegalExtent(Finite(frame.right) - Finite(frame.left));
+	const float height = LegalExtent(Finite(frame.bottom) - Finite(frame.top));
+	return BRect(left, top, left + width, top + height);
 }
 
 WindowKind KindFor(window_look look, window_feel feel)
@@ -91,6 +121,15 @@ public:
 		SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
 	}
 };
+
+// A Tab stop asks for the focus with B_NAVIGABLE (B_NAVIGABLE_JUMP alone marks a
+// group, not a stop) and is a view that takes keys: controls, text and list views
+// and the application's own views. A plain BView (a background, a group box) has
+// no keyboard behaviour, so it is never one, whatever its flags.
+bool IsTabStop(const BView* view)
+{
+	return (view->Flags() & B_NAVIGABLE) != 0 && typeid(*view) != typeid(BView);
+}
 
 bool IsWithin(const BView* view, const BView* ancestor)
 {
@@ -182,8 +221,7 @@ void BWindow::_Init(BRect frame, const char* title, uint32 flags, uint32 workspa
 	fFlags = flags;
 	fWorkspaces = workspace == B_CURRENT_WORKSPACE ? 1 : workspace;
 	fTitle = title != nullptr ? title : "";
-	fFrame = BRect(ToPixel(frame.left), ToPixel(frame.top), ToPixel(frame.right),
-		ToPixel(frame.bottom));
+	fFrame = LegalFrame(frame);
 	WindowRequest request;
 	request.frame = {(int32)fFrame.left, (int32)fFrame.top, (int32)fFrame.right,
 		(int32)fFrame.bottom};
@@ -293,7 +331,7 @@ void BWindow::MoveBy(float dx, float dy)
 
 void BWindow::MoveTo(BPoint where)
 {
-	where = BPoint(ToPixel(where.x), ToPixel(where.y));
+	where = BPoint(LegalPosition(where.x), LegalPosition(where.y));
 	if (where == fFrame.LeftTop())
 		return;
 	fFrame.OffsetTo(where);
@@ -312,8 +350,8 @@ void BWindow::ResizeBy(float dx, float dy)
 
 void BWindow::ResizeTo(float width, float height)
 {
-	width = std::clamp<float>(ToPixel(width), fMinWidth, fMaxWidth);
-	height = std::clamp<float>(ToPixel(height), fMinHeight, fMaxHeight);
+	width = LegalExtent(std::clamp(LegalExtent(width), fMinWidth, fMaxWidth));
+	height = LegalExtent(std::clamp(LegalExtent(height), fMinHeight, fMaxHeight));
 	if (width == fFrame.Width() && height == fFrame.Height())
 		return;
 	_ApplySize(width, height);
@@ -332,9 +370,10 @@ void BWindow::SetSizeLimits(float minWidth, float maxWidth, float minHeight, flo
 	fMinHeight = std::max(0.0f, minHeight);
 	fMaxHeight = std::max(fMinHeight, maxHeight);
 	if (!fLink->IsClosed()) {
-		DisplayServer::Get().SetSizeLimits(fLink->Id(), ToPixel(fMinWidth) + 1,
-			std::min(ToPixel(fMaxWidth), 1 << 15) + 1, ToPixel(fMinHeight) + 1,
-			std::min(ToPixel(fMaxHeight), 1 << 15) + 1);
+		// In pixels, as far as a window can go.
+		DisplayServer::Get().SetSizeLimits(fLink->Id(), int32(LegalExtent(fMinWidth)) + 1,
+			int32(LegalExtent(fMaxWidth)) + 1, int32(LegalExtent(fMinHeight)) + 1,
+			int32(LegalExtent(fMaxHeight)) + 1);
 	}
 	const float width = std::clamp(fFrame.Width(), fMinWidth, fMaxWidth);
 	const float height = std::clamp(fFrame.Height(), fMinHeight, fMaxHeight);
@@ -450,7 +489,7 @@ void BWindow::_Navigate(bool backward)
 		pending.pop_back();
 		if (view->fHideCount > 0)
 			continue;
-		if (view != fTopView && (view->Flags() & (B_NAVIGABLE | B_NAVIGABLE_JUMP)))
+		if (view != fTopView && IsTabStop(view))
 			order.push_back(view);
 		for (auto it = view->fChildren.rbegin(); it != view->fChildren.rend(); ++it)
 			pending.push_back(*it);

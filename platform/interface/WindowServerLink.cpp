@@ -165,8 +165,9 @@ void WindowServerLink::HandleDisplayEvent(const BackendEvent& event)
 namespace {
 
 // A window's Quit may take others with it (its menus' popups, windows it owns),
-// so each is found again through its messenger before it is locked.
-bool QuitAllWindows()
+// so each is found again through its messenger before it is locked. Called from
+// the application's thread, which holds no window's lock meanwhile.
+bool QuitAllWindows(bool always)
 {
 	for (const BMessenger& messenger : WindowServerLink::Windows()) {
 		if (!messenger.LockTarget())
@@ -174,7 +175,7 @@ bool QuitAllWindows()
 		BLooper* looper = nullptr;
 		messenger.Target(&looper);
 		auto* window = static_cast<BWindow*>(looper);
-		if (!window->QuitRequested()) {
+		if (!window->QuitRequested() && !always) {
 			window->Unlock();
 			return false;
 		}
@@ -185,11 +186,8 @@ bool QuitAllWindows()
 
 void SetCursorFromData(const void* data)
 {
-	CursorKind kind = CursorKind::kDefault;
-	if (data == B_HAND_CURSOR)
-		kind = CursorKind::kHand;
-	else if (data == B_I_BEAM_CURSOR)
-		kind = CursorKind::kIBeam;
+	// B_HAND_CURSOR is the platform's ordinary arrow pointer, not a pointing hand.
+	const CursorKind kind = data == B_I_BEAM_CURSOR ? CursorKind::kIBeam : CursorKind::kDefault;
 	DisplayServer::Get().SetCursor(kind);
 }
 

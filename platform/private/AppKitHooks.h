@@ -15,8 +15,9 @@ namespace BPrivate {
 
 struct AppKitHooks {
 	// Asked by BApplication::QuitRequested: true when every window agreed to quit
-	// (and was quit). Without it, the application quits at once.
-	bool (*quitAllWindows)() = nullptr;
+	// (and was quit). Without it, the application quits at once. With always, as Run
+	// ends, every window is asked and then quit whatever it answers.
+	bool (*quitAllWindows)(bool always) = nullptr;
 	// BApplication::SetCursor hands the cursor data to the display server here.
 	void (*setCursor)(const void* cursorData) = nullptr;
 };

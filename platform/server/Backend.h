@@ -19,9 +19,9 @@ enum class WindowKind {
 	kPopup,  // a menu: no frame, above everything, never takes the focus
 };
 
+// B_HAND_CURSOR is the platform's ordinary arrow, so it maps to kDefault.
 enum class CursorKind {
 	kDefault,
-	kHand,
 	kIBeam,
 };
 

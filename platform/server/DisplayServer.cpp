@@ -237,10 +237,16 @@ void DisplayServer::DestroyWindow(int32 id)
 		std::lock_guard<std::mutex> lock(fLock);
 		fWindows.erase(id);
 		fStacking.erase(std::remove(fStacking.begin(), fStacking.end(), id), fStacking.end());
+		// Input still on its way (a key's release, a click's button-up) finds no
+		// window through these and is dropped.
 		if (fCapture == id)
 			fCapture = -1;
 		if (fHover == id)
 			fHover = -1;
+		if (fActive == id)
+			fActive = -1;
+		if (fHeldDeactivation == id)
+			fHeldDeactivation = -1;
 	});
 }
 
@@ -271,8 +277,9 @@ void DisplayServer::ShowWindow(int32 id, bool show)
 		} else if (fActive == id && !fBackend->ManagesFocus()) {
 			int32 next = -1;
 			for (int32 other : fStacking) {
-				const Record& candidate = *fWindows.at(other);
-				if (other != id && candidate.visible && candidate.request.kind != WindowKind::kPopup)
+				const Record* candidate = FindLocked(other);
+				if (other != id && candidate != nullptr && candidate->visible
+					&& candidate->request.kind != WindowKind::kPopup)
 					next = other;
 			}
 			ActivateLocked(next);
@@ -440,12 +447,18 @@ int32 DisplayServer::ActiveWindow() const
 
 // --- input routing
 
+DisplayServer::Record* DisplayServer::FindLocked(int32 id) const
+{
+	auto found = fWindows.find(id);
+	return found != fWindows.end() ? found->second.get() : nullptr;
+}
+
 void DisplayServer::Deliver(int32 id, const BackendEvent& event)
 {
 	// Called with fLock held; clients only post, so they never call back in.
-	auto found = fWindows.find(id);
-	if (found != fWindows.end() && found->second->client != nullptr)
-		found->second->client->HandleDisplayEvent(event);
+	const Record* record = FindLocked(id);
+	if (record != nullptr && record->client != nullptr)
+		record->client->HandleDisplayEvent(event);
 }
 
 void DisplayServer::Route(BackendEvent event)
@@ -489,7 +502,7 @@ void DisplayServer::RouteMouse(BackendEvent& event)
 
 	int32 target = fCapture;
 	if (target < 0)
-		target = event.window >= 0 && fWindows.count(event.window) ? event.window
+		target = FindLocked(event.window) != nullptr ? event.window
 			: TopmostLocked(event.x, event.y);
 	if (target != fHover && fCapture < 0) {
 		if (fHover >= 0) {
@@ -505,7 +518,8 @@ void DisplayServer::RouteMouse(BackendEvent& event)
 		fCapture = target;
 	if (event.kind == BackendEvent::kMouseUp && event.buttons == 0)
 		fCapture = -1;
-	if (target < 0)
+	const Record* found = FindLocked(target);
+	if (found == nullptr)
 		return;
 	if (BlockedByModalLocked(target) && event.kind != BackendEvent::kMouseMoved) {
 		// A click on a window behind a modal one brings the modal one forward.
@@ -518,7 +532,7 @@ void DisplayServer::RouteMouse(BackendEvent& event)
 		}
 		return;
 	}
-	const Record& record = *fWindows.at(target);
+	const Record& record = *found;
 	if (event.kind == BackendEvent::kMouseDown && !fBackend->ManagesFocus()
 		&& record.request.kind != WindowKind::kPopup && target != fActive) {
 		RaiseLocked(target);
@@ -536,13 +550,14 @@ void DisplayServer::RouteMouse(BackendEvent& event)
 void DisplayServer::RouteKey(BackendEvent& event)
 {
 	fModifiers = event.modifiers;
-	int32 target = event.window >= 0 && fWindows.count(event.window) ? event.window
-		: fActive;
-	if (target < 0)
+	// The window may be gone already: a key that closed it is released after.
+	int32 target = FindLocked(event.window) != nullptr ? event.window : fActive;
+	const Record* record = FindLocked(target);
+	if (record == nullptr)
 		return;
 	// A menu that holds the desktop's focus does not take keys: its window does.
-	if (fWindows.at(target)->request.kind == WindowKind::kPopup) {
-		if (fActive < 0)
+	if (record->request.kind == WindowKind::kPopup) {
+		if (FindLocked(fActive) == nullptr)
 			return;
 		target = fActive;
 	}
@@ -627,6 +642,8 @@ void DisplayServer::RouteWindowEvent(BackendEvent& event)
 
 void DisplayServer::ActivateLocked(int32 id)
 {
+	if (FindLocked(id) == nullptr)
+		id = -1;  // gone before its activation came through
 	if (fHeldDeactivation == id && id >= 0) {
 		fHeldDeactivation = -1;
 		fActive = id;
@@ -659,7 +676,7 @@ void DisplayServer::RaiseLocked(int32 id)
 	fStacking.push_back(id);
 	// Modal windows stay above the others, menus above everything.
 	auto rank = [this](int32 window) {
-		const WindowKind kind = fWindows.at(window)->request.kind;
+		const WindowKind kind = FindLocked(window)->request.kind;
 		return kind == WindowKind::kPopup ? 2 : kind == WindowKind::kModal ? 1 : 0;
 	};
 	std::stable_sort(fStacking.begin(), fStacking.end(),
@@ -669,8 +686,8 @@ void DisplayServer::RaiseLocked(int32 id)
 int32 DisplayServer::TopmostLocked(int32 x, int32 y) const
 {
 	for (auto it = fStacking.rbegin(); it != fStacking.rend(); ++it) {
-		const Record& record = *fWindows.at(*it);
-		if (record.visible && record.request.frame.Contains(x, y))
+		const Record* record = FindLocked(*it);
+		if (record != nullptr && record->visible && record->request.frame.Contains(x, y))
 			return *it;
 	}
 	return -1;
@@ -679,8 +696,8 @@ int32 DisplayServer::TopmostLocked(int32 x, int32 y) const
 int32 DisplayServer::TopModalLocked() const
 {
 	for (auto it = fStacking.rbegin(); it != fStacking.rend(); ++it) {
-		const Record& record = *fWindows.at(*it);
-		if (record.visible && record.request.kind == WindowKind::kModal)
+		const Record* record = FindLocked(*it);
+		if (record != nullptr && record->visible && record->request.kind == WindowKind::kModal)
 			return *it;
 	}
 	return -1;
@@ -699,7 +716,7 @@ void DisplayServer::ReleaseHeldDeactivationLocked()
 {
 	const int32 held = fHeldDeactivation;
 	fHeldDeactivation = -1;
-	if (held < 0 || !fWindows.count(held))
+	if (FindLocked(held) == nullptr)
 		return;
 	BackendEvent lost;
 	lost.when = system_time();
@@ -710,7 +727,10 @@ void DisplayServer::ReleaseHeldDeactivationLocked()
 
 bool DisplayServer::BlockedByModalLocked(int32 id) const
 {
-	const WindowKind kind = fWindows.at(id)->request.kind;
+	const Record* record = FindLocked(id);
+	if (record == nullptr)
+		return false;
+	const WindowKind kind = record->request.kind;
 	if (kind == WindowKind::kModal || kind == WindowKind::kPopup)
 		return false;
 	return TopModalLocked() >= 0;
@@ -751,10 +771,10 @@ bool DisplayServer::SnapshotScreen(Framebuffer& out) const
 	std::lock_guard<std::mutex> lock(fLock);
 	out.Resize(screen.Width(), screen.Height(), kDesktopColor);
 	for (int32 id : fStacking) {
-		const Record& record = *fWindows.at(id);
-		if (record.visible)
-			out.Blit(record.front, record.request.frame.left - screen.left,
-				record.request.frame.top - screen.top);
+		const Record* record = FindLocked(id);
+		if (record != nullptr && record->visible)
+			out.Blit(record->front, record->request.frame.left - screen.left,
+				record->request.frame.top - screen.top);
 	}
 	return true;
 }

@@ -30,6 +30,12 @@ public:
 	// it writes one line to standard error and ends the program with status 1.
 	static DisplayServer& Get();
 
+	// What a window can be: its origin within this many pixels of the screen's
+	// (X keeps positions in 16 bits), and this many pixels a side at most (more than
+	// any screen shows, while its framebuffers stay small enough to allocate).
+	static constexpr int32 kMaxCoordinate = 16384;
+	static constexpr int32 kMaxWindowSize = 4096;
+
 	const char* BackendName() const;
 	bool IsHeadless() const { return fHeadless; }
 	PixelRect ScreenFrame() const;
@@ -81,6 +87,8 @@ private:
 	void RouteMouse(BackendEvent& event);
 	void RouteKey(BackendEvent& event);
 	void RouteWindowEvent(BackendEvent& event);
+	// The record of a window, or null once it is gone (any id, -1 included).
+	Record* FindLocked(int32 id) const;
 	void Deliver(int32 id, const BackendEvent& event);
 	void ActivateLocked(int32 id);
 	void RaiseLocked(int32 id);

@@ -1,6 +1,8 @@
 // Sections: opening and closing; windows; presenting; cursors and clipboard; events.
 #include "SdlBackend.h"
 
+#include "XWindowPlacement.h"
+
 #include <InterfaceDefs.h>
 #include <OS.h>
 
@@ -18,6 +20,13 @@ std::unique_ptr<SdlBackend> SdlBackend::Open(std::string& error)
 		setenv("SDL_VIDEODRIVER", "x11", 0);
 	SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
 	SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+	// SDL would turn SIGINT and SIGTERM into its own quit event; the application
+	// kit hears them itself and quits through the application.
+	SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+	// Window surfaces straight on the X server: an accelerated surface would make
+	// SDL recreate the window at its first frame, losing what the window asked of
+	// the window manager (to keep its content where it was put).
+	SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
 	if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
 		error = std::string("cannot open the display: ") + SDL_GetError();
 		return nullptr;
@@ -61,6 +70,9 @@ void SdlBackend::CreateWindow(int32 id, const WindowRequest& request)
 		request.frame.Width(), request.frame.Height(), flags);
 	if (window == nullptr)
 		return;
+	// The frame asked for is the content's: the desktop's decoration goes around it.
+	if (request.kind != WindowKind::kPopup)
+		XWindowPlacement::KeepContentInPlace(window);
 	fWindows[id] = window;
 	fIds[SDL_GetWindowID(window)] = id;
 }
@@ -103,7 +115,8 @@ void SdlBackend::RaiseWindow(int32 id)
 
 void SdlBackend::MoveWindow(int32 id, int32 x, int32 y)
 {
-	if (SDL_Window* window = WindowOf(id))
+	SDL_Window* window = WindowOf(id);
+	if (window != nullptr && !XWindowPlacement::MoveContent(window, x, y))
 		SDL_SetWindowPosition(window, x, y);
 }
 
@@ -159,8 +172,8 @@ void SdlBackend::SetCursor(CursorKind kind)
 {
 	auto found = fCursors.find(kind);
 	if (found == fCursors.end()) {
-		const SDL_SystemCursor system = kind == CursorKind::kHand ? SDL_SYSTEM_CURSOR_HAND
-			: kind == CursorKind::kIBeam ? SDL_SYSTEM_CURSOR_IBEAM : SDL_SYSTEM_CURSOR_ARROW;
+		const SDL_SystemCursor system = kind == CursorKind::kIBeam ? SDL_SYSTEM_CURSOR_IBEAM
+			: SDL_SYSTEM_CURSOR_ARROW;
 		found = fCursors.emplace(kind, SDL_CreateSystemCursor(system)).first;
 	}
 	if (found->second != nullptr)

@@ -55,7 +55,7 @@ public:
 	static status_t SaveWindowPng(BWindow* window, const char* path);
 	static status_t SaveScreenPng(const char* path);
 
-	// The cursor the application chose last: "default", "hand" or "ibeam".
+	// The cursor the application chose last: "default" or "ibeam".
 	static std::string CursorName();
 };
 

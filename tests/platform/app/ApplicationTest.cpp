@@ -173,7 +173,7 @@ TEST(Application, QuitRequestedAsksTheWindowsThroughTheHook)
 	BPrivate::set_command_line_for_next_application({"cvab"});
 	static int asked = 0;
 	static bool agree = false;
-	BPrivate::app_kit_hooks().quitAllWindows = [] {
+	BPrivate::app_kit_hooks().quitAllWindows = [](bool) {
 		asked++;
 		return agree;
 	};

@@ -4,6 +4,7 @@
 // word wrap.
 #include "WindowTestSupport.h"
 
+#include <Button.h>
 #include <Clipboard.h>
 #include <Message.h>
 #include <TextView.h>
@@ -314,16 +315,27 @@ TEST_F(TextViewTest, TabMovesTheFocusAndIsNotInserted)
 	Build();
 	auto* second = new BTextView(BRect(10, 40, 170, 60), "second", BRect(5, 4, 152, 10),
 		B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW | B_NAVIGABLE);
+	// A disabled button between them leaves the Tab order until it is enabled.
+	auto* button = new BButton(BRect(180, 10, 250, 30), "button", "Go", new BMessage('go  '));
 	{
 		Locked lock(fWindow);
+		fWindow->AddChild(button);
 		fWindow->AddChild(second);
+		button->SetEnabled(false);
 		fView->SetText("abc");
 	}
 	Key("\t");
+	{
+		Locked lock(fWindow);
+		EXPECT_EQ(fWindow->CurrentFocus(), second);
+		EXPECT_STREQ(fView->Text(), "abc");
+		EXPECT_STREQ(second->Text(), "");
+		button->SetEnabled(true);
+		fView->MakeFocus(true);
+	}
+	Key("\t");
 	Locked lock(fWindow);
-	EXPECT_EQ(fWindow->CurrentFocus(), second);
-	EXPECT_STREQ(fView->Text(), "abc");
-	EXPECT_STREQ(second->Text(), "");
+	EXPECT_EQ(fWindow->CurrentFocus(), button);
 }
 
 TEST_F(TextViewTest, NonEditableViewIgnoresTypingButSelects)

@@ -7,7 +7,15 @@
 #include <Cursor.h>
 #include <OS.h>
 
+#include "WindowServerLink.h"
+
 #include <algorithm>
+#include <cmath>
+#include <csignal>
+#include <cstring>
+#include <future>
+#include <limits>
+#include <unistd.h>
 
 namespace {
 
@@ -194,8 +202,9 @@ TEST_F(InputTest, TabMovesTheFocusAmongNavigableViewsAndKeysReachTheFocus)
 {
 	BWindow* window = new BWindow(BRect(0, 0, 199, 99), "focus", B_TITLED_WINDOW, 0);
 	auto* first = new RecordingView(BRect(0, 0, 9, 9), "first", B_WILL_DRAW | B_NAVIGABLE);
-	auto* plain = new RecordingView(BRect(20, 0, 29, 9), "plain", B_WILL_DRAW);
-	auto* group = new BView(BRect(40, 0, 99, 49), "group", B_FOLLOW_NONE, 0);
+	// Neither a view with B_NAVIGABLE_JUMP alone nor a plain BView is a Tab stop.
+	auto* plain = new RecordingView(BRect(20, 0, 29, 9), "plain", B_WILL_DRAW | B_NAVIGABLE_JUMP);
+	auto* group = new BView(BRect(40, 0, 99, 49), "group", B_FOLLOW_NONE, B_NAVIGABLE);
 	auto* second = new RecordingView(BRect(0, 0, 9, 9), "second", B_WILL_DRAW | B_NAVIGABLE);
 	auto* third = new RecordingView(BRect(20, 0, 29, 9), "third", B_WILL_DRAW | B_NAVIGABLE);
 	group->AddChild(second);
@@ -224,7 +233,7 @@ TEST_F(InputTest, TabMovesTheFocusAmongNavigableViewsAndKeysReachTheFocus)
 	};
 	EXPECT_EQ(focusAfter("\t", 0), second);
 	EXPECT_EQ(focusAfter("\t", 0), third);
-	EXPECT_EQ(focusAfter("\t", 0), first);  // wraps, skipping the plain view
+	EXPECT_EQ(focusAfter("\t", 0), first);  // wraps, skipping the plain views
 	EXPECT_EQ(focusAfter("\t", B_SHIFT_KEY), third);
 	EXPECT_EQ(focusAfter("\t", B_SHIFT_KEY), second);
 
@@ -458,8 +467,9 @@ TEST_F(InputTest, CursorsGoThroughTheApplication)
 	Open(BRect(), window);
 	be_app->SetCursor(B_I_BEAM_CURSOR);
 	EXPECT_EQ(Screen::CursorName(), "ibeam");
+	// The platform's hand cursor is its ordinary arrow.
 	be_app->SetCursor(B_HAND_CURSOR);
-	EXPECT_EQ(Screen::CursorName(), "hand");
+	EXPECT_EQ(Screen::CursorName(), "default");
 }
 
 TEST_F(InputTest, ModalWindowTakesTheInputFromTheOthers)
@@ -515,6 +525,106 @@ TEST_F(InputTest, ModalWindowTakesTheInputFromTheOthers)
 				  [](const MouseRecord& record) { return record.hook == "down"; }),
 		1);
 	plain->Unlock();
+}
+
+// Counts its QuitRequested calls where the count outlives it.
+class AskedWindow : public BWindow {
+public:
+	AskedWindow(BRect frame, std::atomic<int>* asked, bool agree = true)
+		: BWindow(frame, "asked", B_TITLED_WINDOW, 0), fAsked(asked), fAgree(agree)
+	{
+	}
+	bool QuitRequested() override
+	{
+		(*fAsked)++;
+		return fAgree;
+	}
+
+private:
+	std::atomic<int>* fAsked;
+	bool fAgree;
+};
+
+class HastyApplication : public BApplication {
+public:
+	HastyApplication() : BApplication("application/x-vnd.cvab-hasty") {}
+	bool QuitRequested() override { return true; }
+};
+
+TEST_F(InputTest, RunAsksEachWindowOnceEvenWhenTheApplicationAskedNone)
+{
+	be_app->PostMessage(B_QUIT_REQUESTED);
+	fAppThread.join();
+	std::atomic<int> agreeing{0};
+	std::atomic<int> refusing{0};
+	std::promise<void> ready;
+	fAppThread = std::thread([&] {
+		HastyApplication app;
+		auto* first = new AskedWindow(BRect(0, 0, 99, 99), &agreeing);
+		auto* second = new AskedWindow(BRect(200, 0, 299, 99), &refusing, false);
+		first->Show();
+		second->Show();
+		ready.set_value();
+		app.Run();
+		// Every window thread has ended by now: none is left to use the application.
+		EXPECT_TRUE(BPrivate::WindowServerLink::Windows().empty());
+	});
+	ready.get_future().wait();
+	ASSERT_TRUE(Screen::WaitForIdle());
+	be_app->PostMessage(B_QUIT_REQUESTED);
+	fAppThread.join();
+	EXPECT_EQ(agreeing.load(), 1);
+	EXPECT_EQ(refusing.load(), 1);  // asked, and quit all the same: the program ends
+}
+
+TEST_F(InputTest, EndingSignalsQuitTheApplicationThroughItsWindows)
+{
+	const int signals[] = {SIGTERM, SIGINT, SIGHUP};
+	std::atomic<int> asked[3] = {0, 0, 0};
+	for (int i = 0; i < 3; i++) {
+		SCOPED_TRACE(strsignal(signals[i]));
+		if (i > 0)
+			SetUp();
+		auto* window = new AskedWindow(BRect(0, 0, 99, 99), &asked[i]);
+		window->Show();
+		ASSERT_TRUE(Screen::WaitForIdle());
+		kill(getpid(), signals[i]);
+		fAppThread.join();
+		EXPECT_EQ(asked[i].load(), 1);
+	}
+}
+
+TEST_F(InputTest, AnyFrameGivesAUsableWindow)
+{
+	const float nan = std::numeric_limits<float>::quiet_NaN();
+	const float inf = std::numeric_limits<float>::infinity();
+	const BRect frames[] = {BRect(nan, nan, nan, nan), BRect(-inf, 10, inf, inf),
+		BRect(300, 300, 100, 100), BRect(0, 0, 1e9f, 1e9f), BRect(-1e9f, 1e9f, 1e9f, -1e9f)};
+	for (const BRect& frame : frames) {
+		SCOPED_TRACE(testing::Message() << frame.left << ", " << frame.top << ", "
+			<< frame.right << ", " << frame.bottom);
+		BWindow* window = Open(BRect(), new BWindow(frame, "any", B_TITLED_WINDOW, 0));
+		auto usable = [&] {
+			EXPECT_TRUE(window->Lock());
+			const BRect got = window->Frame();
+			window->Unlock();
+			for (const float value : {got.left, got.top, got.right, got.bottom})
+				EXPECT_TRUE(std::isfinite(value) && std::fabs(value) <= 32768) << value;
+			EXPECT_GE(got.Width(), 0);
+			EXPECT_LE(got.Width(), 4095);
+			EXPECT_LE(got.Height(), 4095);
+			Settle();
+			EXPECT_TRUE(ColorIs(Pixel(window, int32(got.Width()), int32(got.Height())), 216,
+				216, 216));
+		};
+		usable();
+		ASSERT_TRUE(window->Lock());
+		window->ResizeTo(nan, 1e9f);
+		window->MoveTo(inf, -1e9f);
+		window->ResizeBy(-inf, 20);
+		window->Unlock();
+		usable();
+	}
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 #include <X11/extensions/XTest.h>
 
 XScreen::XScreen()
@@ -40,13 +41,33 @@ void XScreen::Click(int x, int y) const
 	XSync(display, False);
 }
 
-void XScreen::TypeKeysym(unsigned long keysym) const
+void XScreen::PressKeysym(unsigned long keysym, bool down, bool withControl) const
 {
 	Display* display = static_cast<Display*>(fDisplay);
 	if (display == nullptr)
 		return;
+	const KeyCode control = XKeysymToKeycode(display, XK_Control_L);
 	const KeyCode code = XKeysymToKeycode(display, keysym);
+	if (withControl && down)
+		XTestFakeKeyEvent(display, control, True, CurrentTime);
+	XTestFakeKeyEvent(display, code, down ? True : False, CurrentTime);
+	if (withControl && !down)
+		XTestFakeKeyEvent(display, control, False, CurrentTime);
+	XSync(display, False);
+}
+
+void XScreen::TypeKeysym(unsigned long keysym, bool withControl) const
+{
+	Display* display = static_cast<Display*>(fDisplay);
+	if (display == nullptr)
+		return;
+	const KeyCode control = XKeysymToKeycode(display, XK_Control_L);
+	const KeyCode code = XKeysymToKeycode(display, keysym);
+	if (withControl)
+		XTestFakeKeyEvent(display, control, True, CurrentTime);
 	XTestFakeKeyEvent(display, code, True, CurrentTime);
 	XTestFakeKeyEvent(display, code, False, CurrentTime);
+	if (withControl)
+		XTestFakeKeyEvent(display, control, False, CurrentTime);
 	XSync(display, False);
 }

@@ -18,8 +18,11 @@ public:
 	// Moves the pointer to a root window point, presses and releases the first
 	// button there, and flushes, so the server has the events when this returns.
 	void Click(int x, int y) const;
-	// Presses and releases the key for an X keysym (XK_Return is 0xff0d).
-	void TypeKeysym(unsigned long keysym) const;
+	// Presses and releases the key for an X keysym (XK_Return is 0xff0d), with Ctrl
+	// held around it when asked.
+	void TypeKeysym(unsigned long keysym, bool withControl = false) const;
+	// Only presses (down) or only releases it, so a key can be held meanwhile.
+	void PressKeysym(unsigned long keysym, bool down, bool withControl = false) const;
 
 private:
 	void* fDisplay;
