@@ -6,7 +6,7 @@
 set -u
 cvab=$1
 shot=${2:-}
-for tool in Xvfb openbox xdotool xclip; do
+for tool in Xvfb openbox xdotool xclip setfattr; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 
@@ -23,6 +23,9 @@ awk 'BEGIN { srand(7); split("Ann Bob Cleo Dan Eva Finn Gus Hana", first, " ");
     f = first[int(rand() * 8) + 1]; l = last[int(rand() * 8) + 1];
     printf "%s%d\t%s\t\t%s\t\tAcme\t%d Main St\t\tSpringfield\tIL\t62701\tUSA\t555-%04d", tolower(f), i, f, l, i, i;
     printf "\t\t\t%s%d@example.org\t\twww.example.org/%d\t\t\t\n", tolower(f), i, i } }' > "$dir/book.cvab"
+# The window frame kept with the book: content at (100, 100), 800 by 500.
+frame=$(printf 'TCER\x00\x00\xc8\x42\x00\x00\xc8\x42\x00\xc0\x60\x44\x00\xc0\x15\x44' | base64)
+setfattr -n user.CVABWndwFrame -v "0s$frame" "$dir/book.cvab" || fail "no extended attributes here"
 before=$(md5sum < "$dir/book.cvab")
 
 Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp > "$dir/display" 2>/dev/null & pids+=($!)
@@ -37,9 +40,8 @@ HOME=$dir XDG_CONFIG_HOME=$dir/config XDG_DATA_HOME=$dir/data XDG_RUNTIME_DIR=$d
 pids+=($app)
 window=$(timeout 10 xdotool search --sync --name '^book\.cvab$' | head -n 1)
 [ -n "$window" ] || fail "no window titled book.cvab"
-xdotool windowsize --sync "$window" 800 500 2>/dev/null || true
 sleep 0.5
-eval "$(xdotool getwindowgeometry --shell "$window")"
+X=100 Y=100
 
 # The first row, then Action > Copy this Record to the Clipboard from the keyboard.
 xdotool mousemove $((X + 40)) $((Y + 37 + 6)) click 1

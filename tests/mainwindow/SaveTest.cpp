@@ -129,3 +129,19 @@ TEST_F(AppTest, ABookThatFailedToLoadIsNeverWrittenImplicitly)
 	ASSERT_EQ(stat(path.c_str(), &info), 0);
 	EXPECT_TRUE(S_ISDIR(info.st_mode));
 }
+
+TEST_F(AppTest, SigtermSavesAModifiedBook)
+{
+	const std::string path = Path("book.cvab");
+	WriteFile(path, Line({"ann"}) + Line({"bob"}));
+	Launch({path});
+	Screen::UserResize(Front(), 600, 300);
+	Settle();
+	ClickRow(Front(), 0);
+	ChooseMenu(Front(), "Records", "Delete the Selected Record");
+	kill(getpid(), SIGTERM);
+	for (int i = 0; i < 300 && Running(); i++)
+		snooze(10000);
+	EXPECT_FALSE(Running());
+	EXPECT_EQ(ReadFile(path), Line({"bob"}));
+}

@@ -142,7 +142,7 @@ TEST_F(HeaderButtonTest, DraggingTheEdgeRightNarrowsTheColumnAndShowsTheIBeam)
 
 	Screen::MoveMouse(ToScreen(BPoint(79, 60)));
 	Settle();
-	EXPECT_EQ(Screen::CursorName(), "hand");
+	EXPECT_EQ(Screen::CursorName(), "default") << "leaving the edge gives the ordinary pointer back";
 }
 
 TEST_F(HeaderButtonTest, VerticalDragsAndAZeroWidthChangeNothing)
