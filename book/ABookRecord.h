@@ -25,6 +25,11 @@ public:
 	void SetField(int32 field, const char* text, size_t length);
 	void ClearFields();
 
+	// Given by the document when it appends the record, never given again by
+	// it: windows that outlive a record's place (an editor, the Find window)
+	// find their record again by it, whatever was added, deleted or sorted.
+	uint64 Serial() const { return fSerial; }
+
 	ABookRecord* Next() const { return fNext; }
 	ABookRecord* Previous() const { return fPrevious; }
 
@@ -41,6 +46,7 @@ private:
 	char fFields[kBookFieldCount][kFieldBufferSize];
 	ABookRecord* fNext = nullptr;
 	ABookRecord* fPrevious = nullptr;
+	uint64 fSerial = 0;
 };
 
 // The length of the longest prefix of text (length bytes) that holds at most

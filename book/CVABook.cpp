@@ -42,6 +42,7 @@ ABookRecord* CVABook::AppendRecord()
 {
 	AssertLocked();
 	ABookRecord* record = fPool->New();
+	record->fSerial = fNextSerial++;
 	record->fPrevious = fLast;
 	if (fLast != nullptr)
 		fLast->fNext = record;
@@ -71,6 +72,16 @@ int32 CVABook::IndexOf(const ABookRecord* record) const
 			return index;
 	}
 	return -1;
+}
+
+ABookRecord* CVABook::RecordWithSerial(uint64 serial) const
+{
+	AssertLocked();
+	for (ABookRecord* record = fFirst; record != nullptr; record = record->fNext) {
+		if (record->fSerial == serial)
+			return record;
+	}
+	return nullptr;
 }
 
 bool CVABook::Contains(const ABookRecord* record) const

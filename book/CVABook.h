@@ -9,9 +9,10 @@
 //     Lock()/Unlock(). Editors, the Find window, the file reader in the
 //     application's thread and the Word Services session all do so. The owner
 //     window's handlers already run with its lock held.
-//  2. A record pointer is good only while that lock is held. One kept across an
-//     unlock (the Find window's current record) is checked with Contains() after
-//     locking again, since the owner may have deleted the record meanwhile.
+//  2. A record pointer is good only while that lock is held. A window that keeps
+//     a record across an unlock (an editor, the Find window) keeps its Serial()
+//     and finds it again with RecordWithSerial() after locking again: the memory
+//     of a deleted record is reused by the next new one, so a pointer cannot tell.
 //  3. A thread holding the owner's lock never waits for another window's lock or
 //     for a synchronous reply (a Word Services session unlocks around its
 //     scripting exchanges); other windows lock the owner from their own locked
@@ -65,6 +66,8 @@ public:
 	// The position of record, or -1 when it is not in this document.
 	int32 IndexOf(const ABookRecord* record) const;
 	bool Contains(const ABookRecord* record) const;
+	// The record with this serial number, or null when it was deleted.
+	ABookRecord* RecordWithSerial(uint64 serial) const;
 
 	// Unlinks and deletes a record of this document and lowers the count. The
 	// modified flag is left alone.
@@ -97,6 +100,7 @@ private:
 	bool fModified = false;
 	bool fRecordsChanged = false;
 	int32 fCount = 0;
+	uint64 fNextSerial = 1;
 };
 
 // The document's sort on its own, for an array of records: a quicksort that
