@@ -9,6 +9,8 @@
 #include "BookFile.h"
 #include "BookMenus.h"
 #include "BookShell.h"
+#include "CVABEntryWindow.h"
+#include "CVABModifyWindow.h"
 #include "CVABOpenPanel.h"
 #include "CVABSavePanel.h"
 #include "CVABook.h"
@@ -252,6 +254,13 @@ void CVABWindow::MessageReceived(BMessage* message)
 		case kQuitCommand:
 			be_app->PostMessage(B_QUIT_REQUESTED);
 			break;
+		case kNewRecordCommand:
+			_OpenEditor(false);
+			break;
+		case kModifyRecordCommand:
+		case kInvocationCommand:
+			_OpenEditor(true);
+			break;
 		case kSelectAllCommand:
 			_SelectAll();
 			break;
@@ -377,6 +386,37 @@ void CVABWindow::_OpenWebPage()
 	const ABookRecord* record = _SelectedRecord();
 	if (record != nullptr)
 		LaunchBrowser(record->Field(kWebAddressField));
+}
+
+// --- secondary windows
+
+void CVABWindow::_OpenEditor(bool modify)
+{
+	if (fBook == nullptr)
+		return;
+	const int32 selection = _Selection();
+	if (modify && fBook->RecordAt(selection) == nullptr)
+		return;
+	fMenus->SetSaveEnabled(true);
+	if (modify)
+		_OpenSecondary(new CVABModifyWindow(selection, this));
+	else
+		_OpenSecondary(new CVABEntryWindow(this));
+}
+
+void CVABWindow::_OpenSecondary(BWindow* window)
+{
+	std::erase_if(fSecondaryWindows, [](const BMessenger& open) { return !open.IsValid(); });
+	fSecondaryWindows.emplace_back(window);
+	window->Show();
+}
+
+// Posted, never waited for: a secondary window may be waiting for this one.
+void CVABWindow::_CloseSecondaries()
+{
+	for (const BMessenger& window : fSecondaryWindows)
+		window.SendMessage(B_QUIT_REQUESTED);
+	fSecondaryWindows.clear();
 }
 
 // --- frames and activation
@@ -661,6 +701,7 @@ bool CVABWindow::QuitRequested()
 {
 	if (!fCloseApproved && _SaveForClose() != SaveOutcome::kSaved)
 		return false;
+	_CloseSecondaries();
 	if (fShell != nullptr)
 		fShell->WindowClosed(this);
 	return true;

@@ -15,6 +15,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class ABListView;
 class BookMenus;
@@ -85,6 +86,9 @@ private:
 	void _Sort(const BMessage* message);
 	void _SelectAll();
 	void _OpenWebPage();
+	void _OpenEditor(bool modify);
+	void _OpenSecondary(BWindow* window);
+	void _CloseSecondaries();
 
 	// Saving.
 	SaveOutcome _WriteBookFile(bool closing);
@@ -116,8 +120,9 @@ private:
 	ABListView* fListView = nullptr;
 
 	// The Find and editor windows opened from here, reached only through their
-	// messengers: they close on their own.
+	// messengers: they close on their own, and are asked to when this one does.
 	BMessenger fFindWindow;
+	std::vector<BMessenger> fSecondaryWindows;
 
 	// The file.
 	entry_ref fFileRef;

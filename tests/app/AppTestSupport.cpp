@@ -173,13 +173,31 @@ void AppTest::ClickView(BWindow* window, const char* name)
 	Settle();
 }
 
+namespace {
+
+BPoint RowPoint(CVABWindow* window, int32 row)
+{
+	window->Lock();
+	const BRect frame = window->ListView()->ItemFrame(row);
+	const BPoint point = window->ListView()->ConvertToScreen(
+		BPoint(20, std::floor((frame.top + frame.bottom) / 2)));
+	window->Unlock();
+	return point;
+}
+
+}  // namespace
+
+void AppTest::DoubleClickRow(CVABWindow* window, int32 row)
+{
+	const BPoint point = RowPoint(window, row);
+	Screen::Click(point);
+	Screen::Click(point, 2);
+	Settle();
+}
+
 void AppTest::ClickRow(CVABWindow* window, int32 row, uint32 modifiers)
 {
-	const BPoint point = WithLock<BPoint>(window, [window, row] {
-		const BRect frame = window->ListView()->ItemFrame(row);
-		return window->ListView()->ConvertToScreen(
-			BPoint(20, std::floor((frame.top + frame.bottom) / 2)));
-	});
+	const BPoint point = RowPoint(window, row);
 	Screen::HoldModifiers(modifiers);
 	Screen::Click(point);
 	Screen::HoldModifiers(0);

@@ -51,6 +51,8 @@ protected:
 	// Input at real coordinates.
 	void ClickView(BWindow* window, const char* name);
 	void ClickRow(CVABWindow* window, int32 row, uint32 modifiers = 0);
+	// A double-click: the second click lands on the row the first one selected.
+	void DoubleClickRow(CVABWindow* window, int32 row);
 	void ChooseMenu(CVABWindow* window, const char* title, const char* label);
 	void Key(const char* bytes, uint32 modifiers = 0);
 	// The save panel that is showing, or null; naming a file in it.

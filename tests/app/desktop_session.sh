@@ -38,18 +38,22 @@ sleep 0.5
 HOME=$dir XDG_CONFIG_HOME=$dir/config XDG_DATA_HOME=$dir/data XDG_RUNTIME_DIR=$dir/run \
   "$cvab" "$dir/book.cvab" > "$dir/out" 2>&1 & app=$!
 pids+=($app)
-window=$(timeout 10 xdotool search --sync --name '^book\.cvab$' | head -n 1)
+window=$(timeout 10 xdotool search --sync --onlyvisible --name '^book\.cvab$' | head -n 1)
 [ -n "$window" ] || fail "no window titled book.cvab"
-sleep 0.5
+sleep 1
 X=100 Y=100
 
 # The first row, then Action > Copy this Record to the Clipboard from the keyboard.
 xdotool mousemove $((X + 40)) $((Y + 37 + 6)) click 1
 sleep 0.3
 xdotool key F10 Right Right Right Right Right Down Return
-sleep 0.5
 expected=$(head -n 1 "$dir/book.cvab" | tr '\n' '\t')
-copied=$(timeout 5 xclip -o -selection clipboard 2>/dev/null)
+copied=
+for _ in $(seq 50); do
+  copied=$(timeout 2 xclip -o -selection clipboard 2>/dev/null)
+  [ "$copied" = "$expected" ] && break
+  sleep 0.1
+done
 [ -n "$shot" ] && import -window root "${shot%.png}-copy.png"
 [ "$copied" = "$expected" ] || fail "clipboard holds \"$copied\""
 

@@ -1,0 +1,197 @@
+// The record editors driven as a user drives them: records typed one after
+// another with Tab and Enter, a record changed in place, and Done finding its
+// record again after the book changed under it.
+#include "AppTestSupport.h"
+
+#include "BookFile.h"
+#include "CVABEntryWindow.h"
+#include "CVABModifyWindow.h"
+#include "CVABook.h"
+#include "MyEntryTextView.h"
+
+#include <Button.h>
+#include <Clipboard.h>
+#include <Entry.h>
+
+#include "WindowServerLink.h"
+
+namespace {
+
+template <typename Editor>
+Editor* FindEditor()
+{
+	for (const BMessenger& messenger : BPrivate::WindowServerLink::Windows()) {
+		BLooper* looper = nullptr;
+		messenger.Target(&looper);
+		if (auto* editor = dynamic_cast<Editor*>(looper))
+			return editor;
+	}
+	return nullptr;
+}
+
+}  // namespace
+
+class EditorTest : public AppTest {
+protected:
+	// The book's window stays left of the centred editors, so clicks reach both.
+	CVABWindow* OpenBook(const std::string& body)
+	{
+		WriteFile(Path("book.cvab"), body);
+		entry_ref ref;
+		EXPECT_EQ(get_ref_for_path(Path("book.cvab").c_str(), &ref), B_OK);
+		EXPECT_EQ(SaveBookFrame(&ref, book_frame{0, 30, 360, 329}), B_OK);
+		Launch({Path("book.cvab")});
+		return Front();
+	}
+
+	std::string FocusName(BWindow* window)
+	{
+		return WithLock<std::string>(window, [window] {
+			BView* focus = window->CurrentFocus();
+			return std::string(focus != nullptr && focus->Name() != nullptr ? focus->Name() : "");
+		});
+	}
+
+	std::string FieldText(CVABEditRecordsWindow* editor, int32 field)
+	{
+		return WithLock<std::string>(editor, [editor, field] {
+			return std::string(editor->FieldView(field)->Text());
+		});
+	}
+
+	// Labels carry the field names too: the field view itself, its text selected.
+	void ClickField(CVABEditRecordsWindow* editor, int32 field)
+	{
+		Screen::Click(WithLock<BPoint>(editor, [editor, field] {
+			MyEntryTextView* view = editor->FieldView(field);
+			return view->ConvertToScreen(BPoint(20, 10));
+		}));
+		Key("a", B_COMMAND_KEY);
+	}
+
+	void Type(const char* text)
+	{
+		Screen::TypeText(text);
+		Settle();
+	}
+};
+
+TEST_F(EditorTest, RecordsAreTypedOneAfterAnotherAndAppearAfterCancel)
+{
+	CVABWindow* window = OpenBook(Line({"zed", "Zed"}));
+	ChooseMenu(window, "Records", "Make a New Record");
+	auto* editor = FindEditor<CVABEntryWindow>();
+	ASSERT_NE(editor, nullptr);
+	EXPECT_EQ(WithLock<BRect>(editor, [editor] { return editor->Frame(); }),
+		BRect(376, 148, 646, 618)) << "centred on the 1024 x 768 screen";
+	EXPECT_EQ(FocusName(editor), "Nickname");
+	EXPECT_STREQ(WithLock<const char*>(editor, [editor] { return editor->DefaultButton()->Name(); }),
+		"Add_Button");
+
+	// Tab walks the 21 fields in record order, then Cancel and Add, and round.
+	for (int32 field = 1; field < kBookFieldCount; field++) {
+		Key("\t");
+		ASSERT_EQ(FocusName(editor), kBookFieldNames[field]);
+	}
+	Key("\t");
+	EXPECT_EQ(FocusName(editor), "Cancel_Button");
+	Key("\t");
+	EXPECT_EQ(FocusName(editor), "Add_Button");
+	Key("\t");
+	EXPECT_EQ(FocusName(editor), "Nickname") << "the background is no Tab stop";
+
+	Type("ann");
+	Key("\t");
+	Type("Ann");
+	Key("\n");
+	EXPECT_EQ(FieldText(editor, 0), "") << "Add clears the fields for the next record";
+	EXPECT_EQ(FocusName(editor), "Nickname");
+	Type("bob");
+	Key("\n");
+	EXPECT_EQ(RowTexts(window, 0), (std::vector<std::string>{"zed"})) << "not before Cancel";
+	ClickView(editor, "Cancel_Button");
+	EXPECT_EQ(RowTexts(window, 0), (std::vector<std::string>{"zed", "ann", "bob"}));
+	EXPECT_EQ(RowTexts(window, 1), (std::vector<std::string>{"Zed", "Ann", ""}));
+	EXPECT_TRUE(MenuEnabled(window, "Save this Address Book"));
+	EXPECT_EQ(FindEditor<CVABEntryWindow>(), nullptr);
+
+	// Closing the book saves the new records.
+	Key("w", B_COMMAND_KEY);
+	EXPECT_EQ(ReadFile(Path("book.cvab")), Line({"zed", "Zed"}) + Line({"ann", "Ann"}) + Line({"bob"}));
+}
+
+TEST_F(EditorTest, FieldsKeepTheRecordsRules)
+{
+	CVABWindow* window = OpenBook("");
+	ChooseMenu(window, "Records", "Make a New Record");
+	auto* editor = FindEditor<CVABEntryWindow>();
+	ASSERT_NE(editor, nullptr);
+	Type("0123456789012345678901234567890123456789XYZ");
+	EXPECT_EQ(FieldText(editor, 0), "0123456789012345678901234567890123456789");
+	Key("\t");
+	// Pasted text keeps its first line, and stops at a TAB.
+	ASSERT_TRUE(be_clipboard->Lock());
+	be_clipboard->Clear();
+	const char pasted[] = "Ann\tLee\nsecond line";
+	be_clipboard->Data()->AddData("text/plain", B_MIME_TYPE, pasted, sizeof(pasted) - 1);
+	be_clipboard->Commit();
+	be_clipboard->Unlock();
+	Key("v", B_COMMAND_KEY);
+	Key("\t");
+	// A character that would cross 40 bytes is not cut in half.
+	ASSERT_TRUE(be_clipboard->Lock());
+	be_clipboard->Clear();
+	const std::string accents = std::string(39, 'a') + "\xc3\xa9";
+	be_clipboard->Data()->AddData("text/plain", B_MIME_TYPE, accents.data(), accents.size());
+	be_clipboard->Commit();
+	be_clipboard->Unlock();
+	Key("v", B_COMMAND_KEY);
+	Key("\n");
+	ClickView(editor, "Cancel_Button");
+	EXPECT_EQ(RowTexts(window, 0), (std::vector<std::string>{"0123456789012345678901234567890123456789"}));
+	EXPECT_EQ(RowTexts(window, 1), (std::vector<std::string>{"Ann"}));
+	EXPECT_EQ(RowTexts(window, 2), (std::vector<std::string>{std::string(39, 'a')}));
+}
+
+TEST_F(EditorTest, DoneWritesIntoItsOwnRecordWhereverItNowStands)
+{
+	CVABWindow* window = OpenBook(Line({"carl", "Carl"}) + Line({"ann", "Ann"}) + Line({"bob", "Bob"}));
+	DoubleClickRow(window, 0);
+	auto* editor = FindEditor<CVABModifyWindow>();
+	ASSERT_NE(editor, nullptr) << "a double-click opens the record";
+	EXPECT_EQ(FieldText(editor, 0), "carl");
+	EXPECT_EQ(FieldText(editor, 1), "Carl");
+	EXPECT_STREQ(WithLock<const char*>(editor, [editor] { return editor->DefaultButton()->Name(); }),
+		"Modify_Button");
+
+	// Meanwhile the book is sorted: carl moves to the end.
+	ClickView(window, "Nickname");
+	ASSERT_EQ(RowTexts(window, 0), (std::vector<std::string>{"ann", "bob", "carl"}));
+	ClickField(editor, 0);
+	Type("karl");
+	ClickView(editor, "Modify_Button");
+	EXPECT_EQ(RowTexts(window, 0), (std::vector<std::string>{"ann", "bob", "karl"}));
+	EXPECT_EQ(FindEditor<CVABModifyWindow>(), nullptr);
+
+	// A record deleted while its editor is open comes back as a new one.
+	ClickRow(window, 0);
+	ChooseMenu(window, "Records", "Modify the Selected Record");
+	editor = FindEditor<CVABModifyWindow>();
+	ASSERT_NE(editor, nullptr);
+	ClickRow(window, 0);
+	ChooseMenu(window, "Records", "Delete the Selected Record");
+	ClickRow(window, 0);  // bob now stands where ann stood
+	ClickView(editor, "Modify_Button");
+	EXPECT_EQ(RowTexts(window, 0), (std::vector<std::string>{"bob", "karl", "ann"}));
+}
+
+TEST_F(EditorTest, ClosingTheBookClosesItsEditors)
+{
+	CVABWindow* window = OpenBook(Line({"ann"}));
+	ChooseMenu(window, "Records", "Make a New Record");
+	ASSERT_NE(FindEditor<CVABEntryWindow>(), nullptr);
+	window->PostMessage(B_QUIT_REQUESTED);
+	Settle();
+	EXPECT_EQ(FindEditor<CVABEntryWindow>(), nullptr);
+	EXPECT_FALSE(Running()) << "the last book closed";
+}
