@@ -630,8 +630,13 @@ void CVABWindow::_AskBeforeShortening(bool closing)
 
 void CVABWindow::_AskAboutUnsavedBook()
 {
-	ShowAlert("Save the new address book before closing it?", "Don't Save", "Cancel",
-		"Save...", B_WARNING_ALERT, new BInvoker(new BMessage(kUnsavedBookAnswer), this));
+	const std::string text = fHasFile
+		? "The address book \"" + std::string(fFileRef.name)
+			+ "\" could not be read, so it is not written over. Save its records under "
+			+ "another name before closing it?"
+		: std::string("Save the new address book before closing it?");
+	ShowAlert(text, "Don't Save", "Cancel", "Save...", B_WARNING_ALERT,
+		new BInvoker(new BMessage(kUnsavedBookAnswer), this));
 }
 
 void CVABWindow::_ReportSaveFailure(status_t status, bool closing)

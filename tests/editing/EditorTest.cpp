@@ -13,6 +13,8 @@
 #include <Clipboard.h>
 #include <Entry.h>
 
+#include <sys/stat.h>
+
 #include "WindowServerLink.h"
 
 namespace {
@@ -194,4 +196,30 @@ TEST_F(EditorTest, ClosingTheBookClosesItsEditors)
 	Settle();
 	EXPECT_EQ(FindEditor<CVABEntryWindow>(), nullptr);
 	EXPECT_FALSE(Running()) << "the last book closed";
+}
+
+TEST_F(EditorTest, RecordsInABookThatCouldNotBeReadAreNeverClosedAwaySilently)
+{
+	mkdir(Path("folder.cvab").c_str(), 0755);
+	Launch({Path("folder.cvab")});
+	CVABWindow* window = Front();
+	ASSERT_NE(window, nullptr);
+	ChooseMenu(window, "Records", "Make a New Record");
+	Type("ann");
+	Key("\n");
+	ClickView(FindEditor<CVABEntryWindow>(), "Cancel_Button");
+
+	Key("w", B_COMMAND_KEY);
+	EXPECT_NE(AlertText().find("could not be read"), std::string::npos) << AlertText();
+	Answer(1);  // Cancel
+	EXPECT_EQ(BookWindows().size(), 1u);
+	Key("w", B_COMMAND_KEY);
+	Answer(2);  // Save...
+	CancelPanel();
+	EXPECT_EQ(BookWindows().size(), 1u) << "cancelling that panel keeps the book";
+	Key("w", B_COMMAND_KEY);
+	Answer(2);
+	SaveAs("rescued.cvab");
+	EXPECT_FALSE(Running()) << "saved, then closed as asked";
+	EXPECT_EQ(ReadFile(Home() + "/rescued.cvab"), Line({"ann"}));
 }
