@@ -33,6 +33,7 @@ std::unique_ptr<SdlBackend> SdlBackend::Open(std::string& error)
 	}
 	std::unique_ptr<SdlBackend> backend(new SdlBackend);
 	backend->fWakeEvent = SDL_RegisterEvents(1);
+	XWindowPlacement::IgnoreWakeUpsOfGoneWindows();
 	SDL_StartTextInput();
 	return backend;
 }

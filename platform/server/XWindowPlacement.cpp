@@ -5,6 +5,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <cstring>
+
 namespace {
 
 bool XWindowOf(SDL_Window* window, Display** display, Window* xwindow)
@@ -19,7 +21,25 @@ bool XWindowOf(SDL_Window* window, Display** display, Window* xwindow)
 	return true;
 }
 
+XErrorHandler sPreviousHandler = nullptr;
+
+int FilterErrors(Display* display, XErrorEvent* error)
+{
+	if (error->error_code == BadWindow && error->request_code == 25 /* X_SendEvent */)
+		return 0;
+	return sPreviousHandler != nullptr ? sPreviousHandler(display, error) : 0;
+}
+
 }  // namespace
+
+void XWindowPlacement::IgnoreWakeUpsOfGoneWindows()
+{
+	if (strcmp(SDL_GetCurrentVideoDriver() != nullptr ? SDL_GetCurrentVideoDriver() : "", "x11") != 0)
+		return;
+	XErrorHandler previous = XSetErrorHandler(FilterErrors);
+	if (previous != FilterErrors)
+		sPreviousHandler = previous;
+}
 
 bool XWindowPlacement::KeepContentInPlace(SDL_Window* window)
 {

@@ -18,6 +18,12 @@ public:
 	// Moves the content's top left to the screen point. False when the window does
 	// not live on an X server, so the caller moves it another way.
 	static bool MoveContent(SDL_Window* window, int32 x, int32 y);
+	// Once, after SDL has opened the display. SDL wakes its event wait by sending
+	// an event to one of its windows from whichever thread posts; when the display
+	// thread has just destroyed that window, the X server answers BadWindow and
+	// Xlib's default handler would end the program. Those errors are ignored;
+	// every other goes to the handler that was there before.
+	static void IgnoreWakeUpsOfGoneWindows();
 };
 
 #endif
