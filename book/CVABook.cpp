@@ -5,6 +5,7 @@
 #include "RecordPool.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cassert>
 #include <cstring>
 #include <utility>
@@ -33,6 +34,15 @@ CVABook::~CVABook()
 
 // --- list operations
 
+// Serials are unique in the whole process, not only in one document: a window
+// that outlives its book being read anew must not take a record of the new
+// document for its own.
+static uint64 NextSerial()
+{
+	static std::atomic<uint64> next{1};
+	return next.fetch_add(1, std::memory_order_relaxed);
+}
+
 void CVABook::AssertLocked() const
 {
 	assert(fOwner == nullptr || fOwner->IsLocked());
@@ -42,7 +52,7 @@ ABookRecord* CVABook::AppendRecord()
 {
 	AssertLocked();
 	ABookRecord* record = fPool->New();
-	record->fSerial = fNextSerial++;
+	record->fSerial = NextSerial();
 	record->fPrevious = fLast;
 	if (fLast != nullptr)
 		fLast->fNext = record;

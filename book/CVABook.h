@@ -66,7 +66,8 @@ public:
 	// The position of record, or -1 when it is not in this document.
 	int32 IndexOf(const ABookRecord* record) const;
 	bool Contains(const ABookRecord* record) const;
-	// The record with this serial number, or null when it was deleted.
+	// The record with this serial number, or null when it was deleted. Serials
+	// are never given twice in the process, whichever document gives them.
 	ABookRecord* RecordWithSerial(uint64 serial) const;
 
 	// Unlinks and deletes a record of this document and lowers the count. The
@@ -100,7 +101,6 @@ private:
 	bool fModified = false;
 	bool fRecordsChanged = false;
 	int32 fCount = 0;
-	uint64 fNextSerial = 1;
 };
 
 // The document's sort on its own, for an array of records: a quicksort that

@@ -1,0 +1,81 @@
+#include "RecordSearch.h"
+
+#include "CVABook.h"
+
+namespace {
+
+inline char FoldByte(char c)
+{
+	return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
+}  // namespace
+
+std::string FoldASCII(std::string_view text)
+{
+	std::string folded(text);
+	for (char& c : folded)
+		c = FoldByte(c);
+	return folded;
+}
+
+bool ContainsFolded(std::string_view text, std::string_view folded)
+{
+	if (folded.size() > text.size())
+		return false;
+	const size_t last = text.size() - folded.size();
+	for (size_t start = 0; start <= last; start++) {
+		size_t i = 0;
+		while (i < folded.size() && FoldByte(text[start + i]) == folded[i])
+			i++;
+		if (i == folded.size())
+			return true;
+	}
+	return false;
+}
+
+const ABookRecord* RecordSearch::Start(const CVABook& book, std::string_view text)
+{
+	fFolded = FoldASCII(text.substr(0, UTF8CutLength(text.data(), text.size(), kFieldTextLength)));
+	fRecord = book.FirstRecord();
+	fSerial = fRecord != nullptr ? fRecord->Serial() : 0;
+	fPosition = 0;
+	fField = 0;
+	return Continue(book);
+}
+
+const ABookRecord* RecordSearch::Continue(const CVABook& book)
+{
+	int32 field = 0;
+	int32 position = fPosition;
+	for (const ABookRecord* record = _ResumeRecord(book, &field); record != nullptr;
+		 record = record->Next(), position++, field = 0) {
+		for (; field < kBookFieldCount; field++) {
+			const char* text = record->Field(field);
+			if (*text != '\0' && ContainsFolded(text, fFolded)) {
+				fRecord = record;
+				fSerial = record->Serial();
+				fPosition = position;
+				fField = field + 1;
+				return record;
+			}
+		}
+	}
+	fRecord = nullptr;
+	fSerial = 0;
+	return nullptr;
+}
+
+// Contains() looks at the address only, so a deleted record is never read; the
+// serial tells a new record that reuses its memory, in this book or another.
+const ABookRecord* RecordSearch::_ResumeRecord(const CVABook& book, int32* field) const
+{
+	if (fSerial == 0)
+		return nullptr;
+	if (book.Contains(fRecord) && fRecord->Serial() == fSerial) {
+		*field = fField;
+		return fRecord;
+	}
+	*field = 0;
+	return book.RecordAt(fPosition);
+}

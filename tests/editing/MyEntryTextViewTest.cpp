@@ -1,0 +1,159 @@
+// The entry text view in a window of two: the sunken frame and the focus ring
+// to the pixel as the focus moves, the 40-byte key filter at and past its
+// bound, and the field text of pasted lines.
+#include "WindowTestSupport.h"
+
+#include "MyEntryTextView.h"
+
+#include <Clipboard.h>
+
+#include <string>
+
+namespace {
+
+const rgb_color kOuterShadow = {191, 191, 191, 255};
+const rgb_color kOuterLight = {235, 235, 235, 255};
+const rgb_color kInnerShadow = {141, 141, 141, 255};
+const rgb_color kInnerLight = {216, 216, 216, 255};
+const rgb_color kBlue = {0, 0, 255, 255};
+
+}  // namespace
+
+class MyEntryTextViewTest : public WindowTest {
+protected:
+	void SetUp() override
+	{
+		WindowTest::SetUp();
+		fWindow = new BWindow(BRect(100, 100, 399, 199), "entry", B_TITLED_WINDOW, 0);
+		for (int i = 0; i < 2; i++) {
+			const BRect frame(10, 10 + 30 * i, 170, 34 + 30 * i);
+			fViews[i] = new MyEntryTextView(frame, i == 0 ? "first" : "second",
+				BRect(5, 4, 152, 16), B_FOLLOW_LEFT | B_FOLLOW_TOP,
+				B_WILL_DRAW | B_PULSE_NEEDED | B_NAVIGABLE);
+			fViews[i]->SetWordWrap(false);
+			fWindow->AddChild(fViews[i]);
+		}
+		fViews[0]->MakeFocus(true);
+		Open(BRect(), fWindow);
+	}
+
+	// Pixels of view i's three outer rings that differ from what they should
+	// be: the sunken frame, and inside it blue when focused or the text's
+	// background when not.
+	int32 WrongRingPixels(int i, bool focused)
+	{
+		fWindow->Lock();
+		const BRect r = fViews[i]->Frame();
+		const rgb_color background = fViews[i]->ViewColor();
+		fWindow->Unlock();
+		int32 wrong = 0;
+		auto check = [&](int32 x, int32 y, rgb_color expected) {
+			wrong += SameColor(Pixel(fWindow, x, y), expected) ? 0 : 1;
+		};
+		const int32 left = int32(r.left), top = int32(r.top);
+		const int32 right = int32(r.right), bottom = int32(r.bottom);
+		const rgb_color ring = focused ? kBlue : background;
+		for (int32 inset = 0; inset < 3; inset++) {
+			const rgb_color shadow = inset == 0 ? kOuterShadow : inset == 1 ? kInnerShadow : ring;
+			const rgb_color light = inset == 0 ? kOuterLight : inset == 1 ? kInnerLight : ring;
+			const int32 l = left + inset, t = top + inset, rr = right - inset, b = bottom - inset;
+			for (int32 x = l; x < rr; x++)
+				check(x, t, shadow);
+			for (int32 y = t; y < b; y++)
+				check(l, y, shadow);
+			for (int32 x = l; x <= rr; x++)
+				check(x, b, light);
+			for (int32 y = t; y <= b; y++)
+				check(rr, y, light);
+		}
+		return wrong;
+	}
+
+	std::string Text(int i)
+	{
+		fWindow->Lock();
+		const std::string text = fViews[i]->Text();
+		fWindow->Unlock();
+		return text;
+	}
+
+	void Key(const char* bytes, uint32 modifiers = 0)
+	{
+		Screen::TypeKey(bytes, modifiers);
+		Settle();
+	}
+
+	BWindow* fWindow = nullptr;
+	MyEntryTextView* fViews[2] = {};
+};
+
+TEST_F(MyEntryTextViewTest, FocusRingIsDrawnAndRemovedAtOnce)
+{
+	EXPECT_EQ(WrongRingPixels(0, true), 0);
+	EXPECT_EQ(WrongRingPixels(1, false), 0);
+	Key("\t");
+	EXPECT_EQ(WrongRingPixels(0, false), 0);
+	EXPECT_EQ(WrongRingPixels(1, true), 0);
+	Key("\t", B_SHIFT_KEY);
+	EXPECT_EQ(WrongRingPixels(0, true), 0);
+	EXPECT_EQ(WrongRingPixels(1, false), 0);
+}
+
+// Without a byte limit: one ordinary key past 40 bytes, then none; editing,
+// moving and Tab at any length, and no tab in the text.
+TEST_F(MyEntryTextViewTest, KeyFilterStopsOrdinaryKeysPastFortyBytes)
+{
+	const std::string forty(40, 'a');
+	fWindow->Lock();
+	fViews[0]->SetText(forty.c_str());
+	fViews[0]->Select(40, 40);
+	fWindow->Unlock();
+	Key("b");
+	Key("c");
+	Key("\n");
+	EXPECT_EQ(Text(0), forty + "b");
+	Key("\x08");
+	EXPECT_EQ(Text(0), forty);
+	Key("\xc3\xa9");
+	Key("d");
+	EXPECT_EQ(Text(0), forty + "\xc3\xa9");
+	Key("\x1c");
+	Key("\x1c");
+	Key("\x1c");
+	Key("\x1d");
+	Key("\x7f");
+	EXPECT_EQ(Text(0), std::string(39, 'a') + "\xc3\xa9");
+	Key("\t");
+	EXPECT_EQ(Text(0), std::string(39, 'a') + "\xc3\xa9");
+	EXPECT_TRUE(fViews[1]->IsFocus());
+}
+
+// Pasted text is not filtered; the field text keeps its first line, cut at a
+// character boundary within 40 bytes.
+TEST_F(MyEntryTextViewTest, PastedLinesGiveTheirFirstPartAsFieldText)
+{
+	auto paste = [this](const std::string& text) {
+		ASSERT_TRUE(be_clipboard->Lock());
+		be_clipboard->Clear();
+		be_clipboard->Data()->AddData("text/plain", B_MIME_TYPE, text.data(), ssize_t(text.size()));
+		be_clipboard->Commit();
+		be_clipboard->Unlock();
+		fWindow->Lock();
+		fViews[0]->SetText("");
+		fWindow->Unlock();
+		Key("v", B_COMMAND_KEY);
+	};
+	auto fieldText = [this] {
+		fWindow->Lock();
+		const std::string text = fViews[0]->FieldText();
+		fWindow->Unlock();
+		return text;
+	};
+	paste("Ann Lee\tcomment\nsecond line");
+	EXPECT_EQ(Text(0), "Ann Lee\tcomment\nsecond line");
+	EXPECT_EQ(fieldText(), "Ann Lee");
+	paste("first\nsecond");
+	EXPECT_EQ(fieldText(), "first");
+	paste(std::string(39, 'a') + "\xc3\xa9z");
+	EXPECT_EQ(fieldText(), std::string(39, 'a'));
+}

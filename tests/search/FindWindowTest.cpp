@@ -1,0 +1,256 @@
+// The Find window driven as a user drives it, on a book window of the real
+// application: typing, Enter (the default button), the buttons, Command-G and
+// Tab; a record deleted under a search; its book window closed under it.
+#include "AppTestSupport.h"
+
+#include "ABListView.h"
+#include "BookFile.h"
+#include "BookMenus.h"
+#include "CVABFindWindow.h"
+#include "CVABook.h"
+
+#include <Button.h>
+#include <TextView.h>
+#include <Entry.h>
+
+#include <string>
+
+namespace {
+
+const char kFindNext[] = "Find Next";
+
+}  // namespace
+
+class FindWindowTest : public AppTest {
+protected:
+	CVABWindow* OpenBook(const std::string& body)
+	{
+		WriteFile(Path("book.cvab"), body);
+		entry_ref ref;
+		EXPECT_EQ(get_ref_for_path(Path("book.cvab").c_str(), &ref), B_OK);
+		EXPECT_EQ(SaveBookFrame(&ref, book_frame{10, 30, 709, 329}), B_OK);
+		Launch({Path("book.cvab")});
+		CVABWindow* window = Front();
+		EXPECT_NE(window, nullptr);
+		return window;
+	}
+
+	// A Find window on window, shown and active: its search field has the keys.
+	CVABFindWindow* OpenFind(CVABWindow* window)
+	{
+		window->Lock();
+		auto* find = new CVABFindWindow(window);
+		window->Unlock();
+		find->Show();
+		Settle();
+		return find;
+	}
+
+	// Brings the window forward, as a click on its title would.
+	void Raise(BWindow* window)
+	{
+		WithLock<bool>(window, [window] {
+			window->Activate();
+			return true;
+		});
+		Settle();
+	}
+
+	void Search(const char* text)
+	{
+		Screen::TypeText(text);
+		Key("\n");
+	}
+
+	std::vector<int32> Selected(CVABWindow* window)
+	{
+		return WithLock<std::vector<int32>>(window, [window] {
+			std::vector<int32> rows;
+			for (int32 i = 0, row; (row = window->ListView()->CurrentSelection(i)) >= 0; i++)
+				rows.push_back(row);
+			return rows;
+		});
+	}
+
+	bool SearchAgainEnabled(CVABFindWindow* find)
+	{
+		return WithLock<bool>(find, [find] {
+			return static_cast<BButton*>(find->FindView("SearchAgain_Button"))->IsEnabled();
+		});
+	}
+
+	std::string FocusName(BWindow* window)
+	{
+		return WithLock<std::string>(window, [window] {
+			BView* focus = window->CurrentFocus();
+			return std::string(focus != nullptr ? focus->Name() : "<none>");
+		});
+	}
+};
+
+using Rows = std::vector<int32>;
+
+TEST_F(FindWindowTest, SearchFoldsCaseGoesFieldByFieldAndRunsOffTheEnd)
+{
+	// Row 1 matches in its nickname and its last name; row 3 inside a word; the
+	// É of row 2 is no capital of é to an ASCII fold.
+	CVABWindow* window = OpenBook(Line({"ann", "Ann", "", "Ray"}) + Line({"leeb", "", "", "Lee"})
+		+ Line({"\xc3\xa9lee", "", "", "Cy"}) + Line({"dee", "", "", "Fleet"}));
+	// A Find Next left on by an older Find window: Search Again here has nothing
+	// to continue and turns it off.
+	WithLock<bool>(window, [window] {
+		window->Menus()->SetFindNextEnabled(true);
+		return true;
+	});
+	CVABFindWindow* find = OpenFind(window);
+	EXPECT_EQ(FocusName(find), "");
+	Key("g", B_COMMAND_KEY);
+	EXPECT_FALSE(MenuEnabled(window, kFindNext));
+	EXPECT_EQ(Selected(window), Rows{});
+
+	Search("\xc3\x89LEE");
+	EXPECT_EQ(Selected(window), Rows{});
+	EXPECT_FALSE(SearchAgainEnabled(find));
+
+	Key("a", B_COMMAND_KEY);
+	Search("LEE");
+	EXPECT_EQ(Selected(window), Rows{1});
+	EXPECT_TRUE(SearchAgainEnabled(find));
+	EXPECT_TRUE(MenuEnabled(window, kFindNext));
+
+	// The same record again for its second field, then the next record.
+	Key("g", B_COMMAND_KEY);
+	EXPECT_EQ(Selected(window), Rows{1});
+	ClickView(find, "SearchAgain_Button");
+	EXPECT_EQ(Selected(window), Rows{2});
+	Key("g", B_COMMAND_KEY);
+	EXPECT_EQ(Selected(window), Rows{3});
+
+	// Off the end: the selection stays, both continue commands go off.
+	Key("g", B_COMMAND_KEY);
+	EXPECT_EQ(Selected(window), Rows{3});
+	EXPECT_FALSE(SearchAgainEnabled(find));
+	EXPECT_FALSE(MenuEnabled(window, kFindNext));
+
+	// Search starts over from the first record; Find All does nothing.
+	ClickView(find, "Search_Button");
+	EXPECT_EQ(Selected(window), Rows{1});
+	ClickView(find, "FindAll_Button");
+	EXPECT_EQ(Selected(window), Rows{1});
+}
+
+TEST_F(FindWindowTest, FortyOneBytesAreTypedAndTheFirstFortySearched)
+{
+	const std::string forty(40, 'a');
+	CVABWindow* window = OpenBook(Line({"x"}) + Line({"y", forty}));
+	CVABFindWindow* find = OpenFind(window);
+	Screen::TypeText((forty + "bc").c_str());
+	Settle();
+	EXPECT_EQ(WithLock<std::string>(find, [find] { return std::string(
+		static_cast<BTextView*>(find->CurrentFocus())->Text()); }), forty + "b");
+	Key("\n");
+	EXPECT_EQ(Selected(window), Rows{1});
+}
+
+// Each Find window selects what it found itself, whichever window is newer.
+TEST_F(FindWindowTest, TwoFindWindowsEachSelectTheirOwnMatch)
+{
+	CVABWindow* window = OpenBook(Line({"ann"}) + Line({"bob"}) + Line({"anna"}));
+	CVABFindWindow* older = OpenFind(window);
+	Search("ann");
+	OpenFind(window);
+	Search("bob");
+	EXPECT_EQ(Selected(window), Rows{1});
+	Raise(older);
+	ClickView(older, "SearchAgain_Button");
+	EXPECT_EQ(Selected(window), Rows{2});
+}
+
+// The current record deleted, and a new record taking its memory: Search Again
+// goes on from the record that followed it, then to the new one.
+TEST_F(FindWindowTest, SearchAgainGoesOnAfterTheCurrentRecordWasDeleted)
+{
+	CVABWindow* window = OpenBook(Line({"x1"}) + Line({"x2"}) + Line({"y"}));
+	CVABFindWindow* find = OpenFind(window);
+	Search("x");
+	ASSERT_EQ(Selected(window), Rows{0});
+	ChooseMenu(window, "Records", "Delete the Selected Record");
+	WithLock<bool>(window, [window] {
+		ABookRecord* record = window->Book()->AppendRecord();
+		record->SetField(kNicknameField, "x3");
+		window->Book()->RaiseCount();
+		window->ReloadList();
+		return true;
+	});
+	ASSERT_EQ(RowTexts(window, kNicknameField), (std::vector<std::string>{"x2", "y", "x3"}));
+	Raise(find);
+	ClickView(find, "SearchAgain_Button");
+	EXPECT_EQ(Selected(window), Rows{0});
+	ClickView(find, "SearchAgain_Button");
+	EXPECT_EQ(Selected(window), Rows{2});
+	ClickView(find, "SearchAgain_Button");
+	EXPECT_FALSE(SearchAgainEnabled(find));
+
+	// Everything after it deleted too: the search ends cleanly.
+	Key("\n");
+	ASSERT_EQ(Selected(window), Rows{0});
+	WithLock<bool>(window, [window] {
+		window->Book()->MakeEmpty();
+		window->ReloadList();
+		return true;
+	});
+	Key("g", B_COMMAND_KEY);
+	EXPECT_FALSE(SearchAgainEnabled(find));
+	EXPECT_FALSE(MenuEnabled(window, kFindNext));
+}
+
+// A book window of its own (no application list), closed under its Find window:
+// Search then does nothing and Cancel closes.
+TEST_F(FindWindowTest, FindWindowOutlivesItsBookWindow)
+{
+	OpenBook(Line({"a"}));
+	WriteFile(Path("other.cvab"), Line({"x"}));
+	entry_ref ref;
+	ASSERT_EQ(get_ref_for_path(Path("other.cvab").c_str(), &ref), B_OK);
+	BMessage refs(B_REFS_RECEIVED);
+	refs.AddRef("refs", &ref);
+	auto* other = new CVABWindow(BRect(300, 300, 700, 500));
+	other->ReadBookFile(&refs);
+	Settle();
+	const BMessenger otherMessenger(other);
+	CVABFindWindow* find = OpenFind(other);
+	const BMessenger findMessenger(find);
+	Search("x");
+	ASSERT_EQ(Selected(other), Rows{0});
+
+	otherMessenger.SendMessage(B_QUIT_REQUESTED);
+	Settle();
+	ASSERT_FALSE(otherMessenger.IsValid());
+	ASSERT_TRUE(findMessenger.IsValid());
+	ClickView(find, "Search_Button");
+	Key("g", B_COMMAND_KEY);
+	EXPECT_TRUE(findMessenger.IsValid());
+	ClickView(find, "Cancel_Button");
+	EXPECT_FALSE(findMessenger.IsValid());
+}
+
+TEST_F(FindWindowTest, TabCyclesThroughTheFieldAndTheEnabledButtons)
+{
+	CVABWindow* window = OpenBook(Line({"a"}));
+	CVABFindWindow* find = OpenFind(window);
+	std::vector<std::string> order;
+	for (int i = 0; i < 3; i++) {
+		Key("\t");
+		order.push_back(FocusName(find));
+	}
+	EXPECT_EQ(order, (std::vector<std::string>{"Search_Button", "Cancel_Button", ""}));
+
+	Search("a");
+	order.clear();
+	for (int i = 0; i < 4; i++) {
+		Key("\t");
+		order.push_back(FocusName(find));
+	}
+	EXPECT_EQ(order,
+		(std::vector<std::string>{"Search_Button", "SearchAgain_Button", "Cancel_Button", ""}));
+}

@@ -1,0 +1,99 @@
+// The About and support windows over a book window of the real application:
+// their texts, the default button's launch, Cancel, and their modality.
+#include "AppTestSupport.h"
+
+#include "ABListView.h"
+#include "BookFile.h"
+#include "CVABAboutWindow.h"
+#include "CVABTechWindow.h"
+#include "LayoutFunctions.h"
+#include "RecordActions.h"
+
+#include <Entry.h>
+#include <TextView.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+class InfoWindowTest : public AppTest {
+protected:
+	// Shows window over a book window and settles.
+	BMessenger Open(BWindow* window)
+	{
+		window->Show();
+		Settle();
+		return BMessenger(window);
+	}
+
+	std::string Text(BWindow* window)
+	{
+		return WithLock<std::string>(window, [window] {
+			return std::string(static_cast<BTextView*>(window->FindView("AboutTextView"))->Text());
+		});
+	}
+
+	// The opener runs in its own process: wait for its line.
+	std::string WaitForLaunch()
+	{
+		for (int i = 0; i < 200 && Launched().empty(); i++)
+			std::this_thread::sleep_for(std::chrono::milliseconds(10));
+		return Launched();
+	}
+};
+
+TEST_F(InfoWindowTest, AboutIsModalAndItsDefaultButtonOpensTheMakersPage)
+{
+	// A book window with room for its row.
+	WriteFile(Path("book.cvab"), Line({"ann"}));
+	entry_ref ref;
+	ASSERT_EQ(get_ref_for_path(Path("book.cvab").c_str(), &ref), B_OK);
+	ASSERT_EQ(SaveBookFrame(&ref, book_frame{300, 200, 999, 499}), B_OK);
+	Launch({Path("book.cvab")});
+	CVABWindow* book = Front();
+	ASSERT_NE(book, nullptr);
+	auto* about = new CVABAboutWindow();
+	const BMessenger messenger = Open(about);
+	EXPECT_EQ(std::string(about->Title()), "About Corvane Address Book LITE");
+	EXPECT_EQ(about->Frame(), CenterOnScreen(BRect(120, 120, 400, 325)));
+	const std::string text = Text(about);
+	EXPECT_EQ(text.substr(0, text.find("LITE.") + 5),
+		"Corvane Address Book LITE\nVersion 1.0b14 October 26, 1998\n\n"
+		"This is probably an outdated version\nof the Corvane Address Book LITE.");
+	EXPECT_NE(text.find("web page"), std::string::npos);
+	EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 7);
+
+	// A click on the book's row, and on the text, reaches neither.
+	ClickRow(book, 0);
+	EXPECT_EQ(WithLock<int32>(book, [book] { return book->ListView()->CurrentSelection(); }), -1);
+	EXPECT_TRUE(about->IsActive());
+	ClickView(about, "AboutTextView");
+	EXPECT_EQ(WithLock<bool>(about, [about] { return about->CurrentFocus() == nullptr; }), true);
+
+	Key("\n");
+	EXPECT_EQ(WaitForLaunch(), std::string(kMakerWebAddress) + "\n");
+	EXPECT_FALSE(messenger.IsValid());
+	ClickRow(book, 0);
+	EXPECT_EQ(WithLock<int32>(book, [book] { return book->ListView()->CurrentSelection(); }), 0);
+}
+
+TEST_F(InfoWindowTest, SupportTextCancelAndWebPage)
+{
+	Launch({Path("book.cvab")});
+	auto* support = new CVABTechWindow();
+	BMessenger messenger = Open(support);
+	EXPECT_EQ(std::string(support->Title()), "About Corvane Address Book LITE");
+	EXPECT_EQ(Text(support),
+		"There are instructions available on the support \nweb page.\n\n"
+		"We cannot provide phone support for the free \nversion.  We will post common "
+		"questions and \nanswers on the tech support web page.");
+	ClickView(support, "Cancel_Button");
+	EXPECT_FALSE(messenger.IsValid());
+	EXPECT_EQ(Launched(), "");
+
+	support = new CVABTechWindow();
+	messenger = Open(support);
+	ClickView(support, "Web_Button");
+	EXPECT_EQ(WaitForLaunch(), std::string(kMakerSupportAddress) + "\n");
+	EXPECT_FALSE(messenger.IsValid());
+}
