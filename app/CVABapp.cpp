@@ -2,6 +2,8 @@
 #include "CVABapp.h"
 
 #include "BookFile.h"
+#include "CVABAboutWindow.h"
+#include "CVABTechWindow.h"
 #include "CVABWindow.h"
 #include "CommandCodes.h"
 #include "InstanceHandover.h"
@@ -141,7 +143,11 @@ void CVABapp::MessageReceived(BMessage* message)
 			break;
 		}
 		case kAppAbout:
+			(new CVABAboutWindow())->Show();
+			break;
 		case kAppSupport:
+			(new CVABTechWindow())->Show();
+			break;
 		case B_KEY_DOWN:
 		case B_MOUSE_DOWN:
 			break;

@@ -10,6 +10,7 @@
 #include "BookMenus.h"
 #include "BookShell.h"
 #include "CVABEntryWindow.h"
+#include "CVABFindWindow.h"
 #include "CVABModifyWindow.h"
 #include "CVABOpenPanel.h"
 #include "CVABSavePanel.h"
@@ -260,6 +261,13 @@ void CVABWindow::MessageReceived(BMessage* message)
 		case kModifyRecordCommand:
 		case kInvocationCommand:
 			_OpenEditor(true);
+			break;
+		case kFindCommand:
+			if (fBook != nullptr) {
+				CVABFindWindow* find = new CVABFindWindow(this);
+				fFindWindow = BMessenger(find);
+				_OpenSecondary(find);
+			}
 			break;
 		case kSelectAllCommand:
 			_SelectAll();

@@ -13,6 +13,8 @@
 #include <TextView.h>
 #include <Entry.h>
 
+#include "WindowServerLink.h"
+
 #include <string>
 
 namespace {
@@ -102,7 +104,15 @@ TEST_F(FindWindowTest, SearchFoldsCaseGoesFieldByFieldAndRunsOffTheEnd)
 		window->Menus()->SetFindNextEnabled(true);
 		return true;
 	});
-	CVABFindWindow* find = OpenFind(window);
+	ChooseMenu(window, "Search", "Find...");
+	CVABFindWindow* find = nullptr;
+	for (const BMessenger& messenger : BPrivate::WindowServerLink::Windows()) {
+		BLooper* looper = nullptr;
+		messenger.Target(&looper);
+		if (auto* open = dynamic_cast<CVABFindWindow*>(looper))
+			find = open;
+	}
+	ASSERT_NE(find, nullptr) << "Find... opens the window";
 	EXPECT_EQ(FocusName(find), "");
 	Key("g", B_COMMAND_KEY);
 	EXPECT_FALSE(MenuEnabled(window, kFindNext));
@@ -123,6 +133,8 @@ TEST_F(FindWindowTest, SearchFoldsCaseGoesFieldByFieldAndRunsOffTheEnd)
 	EXPECT_EQ(Selected(window), Rows{1});
 	ClickView(find, "SearchAgain_Button");
 	EXPECT_EQ(Selected(window), Rows{2});
+	// Find Next in the book window goes on through its Find window.
+	Raise(window);
 	Key("g", B_COMMAND_KEY);
 	EXPECT_EQ(Selected(window), Rows{3});
 
@@ -133,6 +145,7 @@ TEST_F(FindWindowTest, SearchFoldsCaseGoesFieldByFieldAndRunsOffTheEnd)
 	EXPECT_FALSE(MenuEnabled(window, kFindNext));
 
 	// Search starts over from the first record; Find All does nothing.
+	Raise(find);
 	ClickView(find, "Search_Button");
 	EXPECT_EQ(Selected(window), Rows{1});
 	ClickView(find, "FindAll_Button");
