@@ -3,12 +3,14 @@
 
 #include "ABListItem.h"
 #include "ABListView.h"
+#include "BookFile.h"
 #include "BookMenus.h"
 #include "CVABapp.h"
 
 #include <Menu.h>
 #include <MenuBar.h>
 #include <MenuItem.h>
+#include <Entry.h>
 #include <Button.h>
 #include <TextView.h>
 
@@ -100,6 +102,27 @@ void AppTest::Launch(const std::vector<std::string>& arguments)
 	});
 	started.wait();
 	Settle();
+}
+
+CVABWindow* AppTest::OpenBook(const std::string& body, BRect frame)
+{
+	const std::string path = Path("book.cvab");
+	WriteFile(path, body);
+	entry_ref ref;
+	EXPECT_EQ(get_ref_for_path(path.c_str(), &ref), B_OK);
+	EXPECT_EQ(SaveBookFrame(&ref, book_frame{frame.left, frame.top, frame.right, frame.bottom}),
+		B_OK);
+	Launch({path});
+	CVABWindow* window = Front();
+	EXPECT_NE(window, nullptr);
+	return window;
+}
+
+bool AppTest::Ended()
+{
+	for (int i = 0; i < 300 && Running(); i++)
+		std::this_thread::sleep_for(std::chrono::milliseconds(10));
+	return !Running();
 }
 
 bool AppTest::Quit()

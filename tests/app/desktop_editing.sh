@@ -7,24 +7,12 @@
 set -u
 cvab=$1
 pictures=${2:-}
-for tool in Xvfb openbox xdotool; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
-dir=$(mktemp -d)
+. "$(dirname "$0")/../desktop.sh"
+start_desktop xdotool
 mkdir -p "$dir/run" && chmod 700 "$dir/run"
-pids=()
-cleanup() { kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null; rm -rf "$dir"; }
-trap cleanup EXIT
-fail() { echo "FAILED: $*"; tail -n 5 "$dir/out" 2>/dev/null; exit 1; }
 picture() { [ -n "$pictures" ] && command -v import >/dev/null && import -window root "$pictures/$1.png"; return 0; }
 
-Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp > "$dir/display" 2>/dev/null & pids+=($!)
-for _ in $(seq 50); do [ -s "$dir/display" ] && break; sleep 0.1; done
-[ -s "$dir/display" ] || fail "Xvfb did not start"
-export DISPLAY=:$(head -n 1 "$dir/display")
 export HOME=$dir XDG_CONFIG_HOME=$dir/config XDG_DATA_HOME=$dir/data XDG_RUNTIME_DIR=$dir/run
-openbox > /dev/null 2>&1 & pids+=($!)
-sleep 0.5
 
 start() {
   "$cvab" "$@" > "$dir/out" 2>&1 & app=$!
@@ -74,9 +62,7 @@ click $(( 120 + 300 )) $(( 120 + 80 ))
 keys F10 Right Right Right Right Down Down Down Return
 keys ctrl+s
 keys ctrl+q
-for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app" 2>/dev/null && fail "still running after Ctrl+Q"
-wait "$app" || fail "exit status $?"
+wait_exit "$app" "Ctrl+Q" || fail "exit status $?"
 grep -q -E 'terminate called|Sanitizer|runtime error' "$dir/out" && fail "aborted"
 
 tab=$'\t'
@@ -89,7 +75,6 @@ before=$(md5sum < "$dir/people.cvab")
 start
 wait_window '^people\.cvab$'
 keys ctrl+q
-for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-wait "$app" || fail "exit status $? after reopening"
+wait_exit "$app" "Ctrl+Q after reopening" || fail "exit status $? after reopening"
 [ "$(md5sum < "$dir/people.cvab")" = "$before" ] || fail "reopening changed the book"
 echo "desktop editing session passed"

@@ -6,16 +6,9 @@
 set -u
 cvab=$1
 shot=${2:-}
-for tool in Xvfb openbox xdotool xclip setfattr; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
-
-dir=$(mktemp -d)
+. "$(dirname "$0")/../desktop.sh"
+start_desktop xdotool xclip setfattr
 mkdir -p "$dir/run" && chmod 700 "$dir/run"
-pids=()
-cleanup() { kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null; rm -rf "$dir"; }
-trap cleanup EXIT
-fail() { echo "FAILED: $*"; [ -f "$dir/out" ] && tail -n 5 "$dir/out"; exit 1; }
 
 awk 'BEGIN { srand(7); split("Ann Bob Cleo Dan Eva Finn Gus Hana", first, " ");
   split("Lee Moss Nash Ortiz Park Quinn Reyes Stone", last, " ");
@@ -27,13 +20,6 @@ awk 'BEGIN { srand(7); split("Ann Bob Cleo Dan Eva Finn Gus Hana", first, " ");
 frame=$(printf 'TCER\x00\x00\xc8\x42\x00\x00\xc8\x42\x00\xc0\x60\x44\x00\xc0\x15\x44' | base64)
 setfattr -n user.CVABWndwFrame -v "0s$frame" "$dir/book.cvab" || fail "no extended attributes here"
 before=$(md5sum < "$dir/book.cvab")
-
-Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp > "$dir/display" 2>/dev/null & pids+=($!)
-for _ in $(seq 50); do [ -s "$dir/display" ] && break; sleep 0.1; done
-[ -s "$dir/display" ] || fail "Xvfb did not start"
-export DISPLAY=:$(head -n 1 "$dir/display")
-openbox > /dev/null 2>&1 & pids+=($!)
-sleep 0.5
 
 HOME=$dir XDG_CONFIG_HOME=$dir/config XDG_DATA_HOME=$dir/data XDG_RUNTIME_DIR=$dir/run \
   "$cvab" "$dir/book.cvab" > "$dir/out" 2>&1 & app=$!
@@ -65,9 +51,7 @@ sleep 0.5
 [ -n "$shot" ] && command -v import >/dev/null && import -window root "$shot"
 
 xdotool key ctrl+q
-for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app" 2>/dev/null && fail "still running 5 s after Ctrl+Q"
-wait "$app"; status=$?
+wait_exit "$app" "Ctrl+Q"; status=$?
 [ "$status" -eq 0 ] || fail "exit status $status"
 grep -q -E 'terminate called|Sanitizer|runtime error' "$dir/out" && fail "aborted"
 [ "$(md5sum < "$dir/book.cvab")" = "$before" ] || fail "the unchanged book was rewritten"

@@ -38,12 +38,7 @@ protected:
 	// The book's window stays left of the centred editors, so clicks reach both.
 	CVABWindow* OpenBook(const std::string& body)
 	{
-		WriteFile(Path("book.cvab"), body);
-		entry_ref ref;
-		EXPECT_EQ(get_ref_for_path(Path("book.cvab").c_str(), &ref), B_OK);
-		EXPECT_EQ(SaveBookFrame(&ref, book_frame{0, 30, 360, 329}), B_OK);
-		Launch({Path("book.cvab")});
-		return Front();
+		return AppTest::OpenBook(body, BRect(0, 30, 360, 329));
 	}
 
 	std::string FocusName(BWindow* window)
@@ -195,7 +190,7 @@ TEST_F(EditorTest, ClosingTheBookClosesItsEditors)
 	window->PostMessage(B_QUIT_REQUESTED);
 	Settle();
 	EXPECT_EQ(FindEditor<CVABEntryWindow>(), nullptr);
-	EXPECT_FALSE(Running()) << "the last book closed";
+	EXPECT_TRUE(Ended()) << "the last book closed";
 }
 
 TEST_F(EditorTest, RecordsInABookThatCouldNotBeReadAreNeverClosedAwaySilently)
@@ -220,6 +215,6 @@ TEST_F(EditorTest, RecordsInABookThatCouldNotBeReadAreNeverClosedAwaySilently)
 	Key("w", B_COMMAND_KEY);
 	Answer(2);
 	SaveAs("rescued.cvab");
-	EXPECT_FALSE(Running()) << "saved, then closed as asked";
+	EXPECT_TRUE(Ended()) << "saved, then closed as asked";
 	EXPECT_EQ(ReadFile(Home() + "/rescued.cvab"), Line({"ann"}));
 }

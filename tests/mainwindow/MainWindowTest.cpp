@@ -46,19 +46,6 @@ void PutClipboard(const char* text)
 
 class MainWindowTest : public AppTest {
 protected:
-	CVABWindow* OpenBook(const std::string& body)
-	{
-		WriteFile(Path("book.cvab"), body);
-		// Room for the rows: a book without a stored frame opens at the smallest size.
-		entry_ref ref;
-		EXPECT_EQ(get_ref_for_path(Path("book.cvab").c_str(), &ref), B_OK);
-		EXPECT_EQ(SaveBookFrame(&ref, book_frame{10, 30, 709, 329}), B_OK);
-		Launch({Path("book.cvab")});
-		CVABWindow* window = Front();
-		EXPECT_NE(window, nullptr);
-		return window;
-	}
-
 	// The header buttons: name and left edge in the strip.
 	std::vector<std::pair<std::string, float>> Headers(CVABWindow* window)
 	{

@@ -25,18 +25,6 @@ const char kFindNext[] = "Find Next";
 
 class FindWindowTest : public AppTest {
 protected:
-	CVABWindow* OpenBook(const std::string& body)
-	{
-		WriteFile(Path("book.cvab"), body);
-		entry_ref ref;
-		EXPECT_EQ(get_ref_for_path(Path("book.cvab").c_str(), &ref), B_OK);
-		EXPECT_EQ(SaveBookFrame(&ref, book_frame{10, 30, 709, 329}), B_OK);
-		Launch({Path("book.cvab")});
-		CVABWindow* window = Front();
-		EXPECT_NE(window, nullptr);
-		return window;
-	}
-
 	// A Find window on window, shown and active: its search field has the keys.
 	CVABFindWindow* OpenFind(CVABWindow* window)
 	{

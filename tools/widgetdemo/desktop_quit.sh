@@ -5,21 +5,8 @@
 set -u
 demo=$1
 rounds=${2:-3}
-for tool in Xvfb openbox xdotool; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
-dir=$(mktemp -d)
-pids=()
-cleanup() { kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null; rm -rf "$dir"; }
-trap cleanup EXIT
-fail() { echo "FAILED: $*"; tail -n 5 "$dir/out" 2>/dev/null; exit 1; }
-
-Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp > "$dir/display" 2>/dev/null & pids+=($!)
-for _ in $(seq 50); do [ -s "$dir/display" ] && break; sleep 0.1; done
-[ -s "$dir/display" ] || fail "Xvfb did not start"
-export DISPLAY=:$(head -n 1 "$dir/display")
-openbox > /dev/null 2>&1 & pids+=($!)
-sleep 0.5
+. "$(dirname "$0")/../../tests/desktop.sh"
+start_desktop xdotool
 
 # One run: start, wait for the window, end it the given way, expect status 0.
 run() {
@@ -33,9 +20,7 @@ run() {
     shortcut) xdotool key ctrl+w ;;
     sigterm) kill -TERM "$app" ;;
   esac
-  for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$app" 2>/dev/null && { kill -9 "$app"; fail "$how: still running after 10 s"; }
-  wait "$app"; local status=$?
+  wait_exit "$app" "$how"; local status=$?
   [ "$status" -eq 0 ] || fail "$how: exit status $status"
   grep -q -E 'terminate called|Sanitizer|runtime error' "$dir/out" && fail "$how: aborted"
   return 0
