@@ -337,9 +337,9 @@ int ConvertCommand::Run(const convert_options& options)
 		return kConvertFailed;
 	}
 	if (!report.IsEmpty()) {
-		fprintf(stderr, "cvab-convert: %d contacts converted; %d values not kept and %d "
-			"items malformed, listed above\n", book.CountRecords(), report.CountLosses(),
-			report.CountMalformed());
+		fprintf(stderr, "cvab-convert: %d contacts converted; %d values not kept, %d cards or "
+			"rows left out as malformed (listed above)\n", book.CountRecords(),
+			report.CountLosses(), report.CountMalformed());
 	}
 	return report.CountMalformed() > 0 ? kConvertFailed : kConvertOk;
 }

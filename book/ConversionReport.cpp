@@ -18,7 +18,10 @@ std::string ConversionReport::Describe(std::string_view source) const
 {
 	std::string out;
 	for (const conversion_note& note : fNotes) {
-		out.append(source).append(":").append(std::to_string(note.line)).append(": ");
+		out.append(source);
+		if (note.line > 0)
+			out.append(":").append(std::to_string(note.line));
+		out.append(": ");
 		if (!note.item.empty())
 			out.append(note.item).append(": ");
 		if (!note.property.empty())

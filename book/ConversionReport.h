@@ -12,7 +12,7 @@
 #include <vector>
 
 struct conversion_note {
-	int32 line = 0;         // from 1; the line the value or the fault is on
+	int32 line = 0;         // from 1; the line the value or the fault is on, 0 for none
 	std::string item;       // the card or row, e.g. card 3 "Ann Lee"
 	std::string property;   // the property or column, e.g. TEL;TYPE=work
 	std::string text;       // what happened, in plain words
