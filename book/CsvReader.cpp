@@ -288,6 +288,8 @@ int32 CsvReader::Read(std::string_view data, CVABook* book)
 		for (size_t i = 0; error.empty() && i < row.values.size(); i++) {
 			if (!IsValidUTF8(row.values[i]))
 				error = "the text is not valid UTF-8 (save the file as UTF-8)";
+			else if (row.values[i].find('\0') != std::string::npos)
+				error = "the row holds a NUL byte, which is no text";
 		}
 		if (!error.empty()) {
 			fReport->AddMalformed(row.line, "row " + std::to_string(number),
@@ -301,9 +303,7 @@ int32 CsvReader::Read(std::string_view data, CVABook* book)
 		RecordBuilder builder(fReport, "row", number);
 		for (size_t i = 0; i < row.values.size(); i++)
 			ApplyValue(builder, columns, row, i);
-		builder.Commit(book->AppendRecord());
-		book->RaiseCount();
-		kept++;
+		kept += builder.Commit(book) ? 1 : 0;
 	}
 	return kept;
 }

@@ -18,7 +18,8 @@ public:
 	CsvReader(const ContactFieldMap& map, ConversionReport* report);
 
 	// Appends one record per whole row after the header to book, raising its
-	// count for each; returns how many.
+	// count for each; returns how many. A row none of whose values has a field
+	// makes no record.
 	int32 Read(std::string_view data, CVABook* book);
 
 private:

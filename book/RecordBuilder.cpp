@@ -1,20 +1,34 @@
 #include "RecordBuilder.h"
 
-#include "ABookRecord.h"
+#include "CVABook.h"
 #include "ContactText.h"
 
 #include <algorithm>
-#include <sstream>
 
 namespace {
 
 std::vector<std::string> Words(std::string_view text)
 {
-	std::istringstream in{std::string(text)};
 	std::vector<std::string> words;
-	for (std::string word; in >> word;)
-		words.push_back(word);
+	for (size_t start = 0; start < text.size();) {
+		const size_t end = std::min(text.find(' ', start), text.size());
+		if (end > start)
+			words.emplace_back(text.substr(start, end - start));
+		start = end + 1;
+	}
 	return words;
+}
+
+// Field texts cannot hold TABs or line breaks: spaces stand in for them
+// before anything is trimmed or cut, so a cut never ends in one.
+std::string Flatten(std::string_view text)
+{
+	std::string flat(text);
+	for (char& c : flat) {
+		if (c == '\t' || c == '\n' || c == '\r')
+			c = ' ';
+	}
+	return std::string(TrimSpace(flat));
 }
 
 bool ContainsWord(std::string_view text, const std::string& word)
@@ -45,12 +59,12 @@ bool RecordBuilder::Put(int32 field, std::string_view text, int32 line,
 bool RecordBuilder::PutFirstFree(std::initializer_list<int32> fields, std::string_view text,
 	int32 line, std::string_view property)
 {
-	text = TrimSpace(text);
-	if (text.empty())
+	const std::string flat = Flatten(text);
+	if (flat.empty())
 		return true;
 	for (const int32 field : fields) {
 		if (fFields[field].empty()) {
-			fFields[field] = text;
+			fFields[field] = flat;
 			fOrigins[field] = {line, std::string(property)};
 			return true;
 		}
@@ -58,7 +72,7 @@ bool RecordBuilder::PutFirstFree(std::initializer_list<int32> fields, std::strin
 	std::string names;
 	for (const int32 field : fields)
 		names += std::string(names.empty() ? "" : ", ") + kBookFieldNames[field];
-	Lose(line, property, QuoteValue(text) + " dropped: " + names + " already taken");
+	Lose(line, property, QuoteValue(flat) + " dropped: " + names + " already taken");
 	return false;
 }
 
@@ -106,29 +120,20 @@ void RecordBuilder::NoField(std::string_view text, int32 line, std::string_view 
 
 void RecordBuilder::SetFullName(std::string_view text, int32 line, std::string_view property)
 {
-	text = TrimSpace(text);
-	if (text.empty())
+	const std::string flat = Flatten(text);
+	if (flat.empty())
 		return;
 	if (!fFullName.empty()) {
-		NoField(text, line, property);
+		NoField(flat, line, property);
 		return;
 	}
-	fFullName = text;
+	fFullName = flat;
 	fFullNameOrigin = {line, std::string(property)};
 }
 
 void RecordBuilder::AddReportedNameWords(std::string_view text)
 {
 	fReportedNameWords.append(" ").append(text);
-}
-
-bool RecordBuilder::IsEmpty() const
-{
-	for (const std::string& value : fFields) {
-		if (!value.empty())
-			return false;
-	}
-	return fFullName.empty();
 }
 
 void RecordBuilder::ApplyFullName()
@@ -141,6 +146,8 @@ void RecordBuilder::ApplyFullName()
 		|| !fFields[kMiddleNameField].empty() || !fFields[kLastNameField].empty();
 	if (!hasNames && !fHasNameParts) {
 		std::vector<std::string> words = Words(fFullName);
+		if (words.empty())
+			return;
 		if (words.size() == 1) {
 			fFields[kFirstNameField] = words[0];
 			fOrigins[kFirstNameField] = fFullNameOrigin;
@@ -195,10 +202,14 @@ void RecordBuilder::Lose(int32 line, std::string_view property, std::string text
 	fPending.push_back({line, std::string(property), std::move(text)});
 }
 
-void RecordBuilder::Commit(ABookRecord* record)
+bool RecordBuilder::Commit(CVABook* book)
 {
 	ApplyFullName();
-	for (int32 field = 0; field < kBookFieldCount; field++) {
+	bool any = false;
+	for (const std::string& value : fFields)
+		any = any || !value.empty();
+	ABookRecord* record = any ? book->AppendRecord() : nullptr;
+	for (int32 field = 0; any && field < kBookFieldCount; field++) {
 		const std::string& text = fFields[field];
 		size_t kept = UTF8CutLength(text.data(), text.size(), kFieldTextLength);
 		if (kept < text.size()) {
@@ -216,4 +227,8 @@ void RecordBuilder::Commit(ABookRecord* record)
 	for (const pending_note& note : fPending)
 		fReport->AddLoss(note.line, item, note.property, note.text);
 	fPending.clear();
+	if (any)
+		book->RaiseCount();
+	return any;
 }
+

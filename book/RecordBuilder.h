@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-class ABookRecord;
+class CVABook;
 
 class RecordBuilder {
 public:
@@ -42,11 +42,11 @@ public:
 	void SetHasNameParts() { fHasNameParts = true; }
 
 	const std::string& Value(int32 field) const { return fFields[field]; }
-	bool IsEmpty() const;
 
-	// Fills record (which should be empty), reporting texts cut to 40 bytes,
-	// and hands the notes to the report.
-	void Commit(ABookRecord* record);
+	// Appends the record to book (raising its count), reporting texts cut to
+	// 40 bytes, and hands the notes to the report. An item that gave no field
+	// at all makes no record (false); its notes still count.
+	bool Commit(CVABook* book);
 	// A malformed item is not converted: its own notes are dropped with it.
 	void Discard() { fPending.clear(); }
 

@@ -185,6 +185,10 @@ decoded_value Decode(const content_line& line)
 		result.binarySize = bytes.size() * 3 / 4;
 		return result;
 	}
+	if (bytes.find('\0') != std::string::npos) {
+		result.error = "the value holds a NUL byte, which is no text";
+		return result;
+	}
 	const parameter* charset = FindParameter(line, "CHARSET");
 	std::string text;
 	if (charset != nullptr && !charset->values.empty()) {
@@ -202,19 +206,18 @@ decoded_value Decode(const content_line& line)
 	return result;
 }
 
-// Splits at unescaped sep and resolves the backslash escapes.
-std::vector<std::string> SplitValue(std::string_view text, char sep)
+// Splits at unescaped sep, keeping the escapes for a split one level down.
+std::vector<std::string> SplitRaw(std::string_view text, char sep)
 {
 	std::vector<std::string> parts(1);
 	for (size_t i = 0; i < text.size(); i++) {
-		const char c = text[i];
-		if (c == '\\' && i + 1 < text.size()) {
-			const char next = text[++i];
-			parts.back() += (next == 'n' || next == 'N') ? '\n' : next;
-		} else if (c == sep) {
+		if (text[i] == '\\' && i + 1 < text.size()) {
+			parts.back() += text[i];
+			parts.back() += text[++i];
+		} else if (text[i] == sep) {
 			parts.emplace_back();
 		} else {
-			parts.back() += c;
+			parts.back() += text[i];
 		}
 	}
 	return parts;
@@ -222,9 +225,26 @@ std::vector<std::string> SplitValue(std::string_view text, char sep)
 
 std::string Unescape(std::string_view text)
 {
-	return SplitValue(text, '\0')[0];
+	std::string out;
+	for (size_t i = 0; i < text.size(); i++) {
+		if (text[i] == '\\' && i + 1 < text.size()) {
+			const char next = text[++i];
+			out += (next == 'n' || next == 'N') ? '\n' : next;
+		} else {
+			out += text[i];
+		}
+	}
+	return out;
 }
 
+// Splits at unescaped sep and resolves the escapes of each part.
+std::vector<std::string> SplitValue(std::string_view text, char sep)
+{
+	std::vector<std::string> parts = SplitRaw(text, sep);
+	for (std::string& part : parts)
+		part = Unescape(part);
+	return parts;
+}
 bool AllDigits(std::string_view text)
 {
 	if (text.empty())
@@ -239,6 +259,9 @@ bool AllDigits(std::string_view text)
 // A birthday as YYYY-MM-DD, or --MM-DD without a year; other texts as they are.
 std::string NormalizeBirthday(std::string text, const content_line& line)
 {
+	if (const parameter* type = FindParameter(line, "VALUE");
+		type != nullptr && !type->values.empty() && EqualsIgnoringCase(type->values[0], "text"))
+		return text;  // free text, as the writer marks a birthday it cannot date
 	if (const size_t t = text.find('T'); t != std::string::npos && t >= 6)
 		text.erase(t);  // a time of day on a birthday means nothing
 	std::string year, month, day;
@@ -291,7 +314,12 @@ void ApplyAddress(RecordBuilder& builder, const content_line& line, const std::s
 			line.label + " (a second address)");
 		return;
 	}
-	std::vector<std::string> streetLines = SplitValue(parts[2], '\n');
+	std::vector<std::string> streetLines;
+	for (size_t start = 0; start <= parts[2].size();) {
+		const size_t end = std::min(parts[2].find('\n', start), parts[2].size());
+		streetLines.push_back(parts[2].substr(start, end - start));
+		start = end + 1;
+	}
 	streetLines.push_back(parts[1]);  // extended address
 	streetLines.push_back(parts[0]);  // post office box
 	std::vector<std::string> lines;
@@ -317,8 +345,9 @@ void ApplyAddress(RecordBuilder& builder, const content_line& line, const std::s
 void ApplyName(RecordBuilder& builder, const content_line& line, const std::string& value)
 {
 	builder.SetHasNameParts();
-	std::vector<std::string> parts = SplitValue(value, ';');
+	std::vector<std::string> parts = SplitRaw(value, ';');
 	parts.resize(std::max<size_t>(parts.size(), 5));
+	// Each part may be a list ("Jr.,M.D."): its items joined by spaces.
 	const auto joined = [](const std::string& part) {
 		return JoinNonEmpty(SplitValue(part, ','), " ");
 	};
@@ -380,7 +409,7 @@ void ApplyProperty(RecordBuilder& builder, const content_line& line, const std::
 			address.erase(0, 7);
 		builder.PutFirstFree({kEmail1Field, kEmail2Field}, address, at, line.label);
 	} else if (name == "URL")
-		builder.Put(kWebAddressField, Unescape(value), at, line.label);
+		builder.Put(kWebAddressField, value, at, line.label);  // a URI has no escapes
 	else if (name == "NOTE")
 		note += (note.empty() ? "" : "\n") + Unescape(value);
 	else if (name == "BDAY")
@@ -486,11 +515,8 @@ private:
 			return;
 		}
 		fBuilder->PutNote(fNote, fNoteLine, fNoteLabel);
-		ABookRecord* record = fBook->AppendRecord();
-		fBuilder->Commit(record);
-		fBook->RaiseCount();
-		fKept++;
 		fCard = false;
+		fKept += fBuilder->Commit(fBook) ? 1 : 0;
 	}
 
 	ConversionReport* const fReport;

@@ -17,7 +17,7 @@ public:
 	explicit VCardReader(ConversionReport* report);
 
 	// Appends one record per whole card to book, raising its count for each;
-	// returns how many.
+	// returns how many. A card none of whose values has a field makes no record.
 	int32 Read(std::string_view data, CVABook* book);
 
 private:

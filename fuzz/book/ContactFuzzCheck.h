@@ -13,11 +13,16 @@
 #include <string>
 #include <vector>
 
-inline void Require(bool condition)
-{
-	if (!condition)
-		abort();
-}
+#include <cstdio>
+
+// Names the broken requirement before stopping, so a crash file explains itself.
+#define Require(condition) \
+	do { \
+		if (!(condition)) { \
+			fprintf(stderr, "%s:%d: %s does not hold\n", __FILE__, __LINE__, #condition); \
+			abort(); \
+		} \
+	} while (0)
 
 inline std::vector<std::string> CheckedFields(const CVABook& book)
 {
