@@ -170,9 +170,13 @@ bool ContactFieldMap::AddMapping(std::string_view mapping, std::string* error)
 	if (!target.empty()) {
 		rule = {column_kind::kField, FieldByName(target)};
 		if (rule.field < 0) {
-			*error = "\"" + std::string(target) + "\" is not a field; the fields are";
+			std::string names;
 			for (int32 field = 0; field < kBookFieldCount; field++)
-				*error += std::string(field == 0 ? " " : ", ") + kBookFieldNames[field];
+				AppendSeparated(&names, ", ", kBookFieldNames[field]);
+			std::string message(1, '"');
+			message += target;
+			message += "\" is not a field; the fields are ";
+			*error = message + names;
 			return false;
 		}
 	}

@@ -138,6 +138,13 @@ std::string_view TrimSpace(std::string_view text)
 	return text;
 }
 
+void AppendSeparated(std::string* out, std::string_view separator, std::string_view item)
+{
+	if (!out->empty())
+		out->append(separator);
+	out->append(item);
+}
+
 bool EqualsIgnoringCase(std::string_view a, std::string_view b)
 {
 	if (a.size() != b.size())

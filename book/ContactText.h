@@ -21,6 +21,9 @@ std::string DecodeQuotedPrintable(std::string_view text);
 // Without leading and trailing spaces, TABs, CRs and LFs.
 std::string_view TrimSpace(std::string_view text);
 
+// Appends item to out, after separator when out is not empty.
+void AppendSeparated(std::string* out, std::string_view separator, std::string_view item);
+
 // ASCII-only case-insensitive comparison.
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 

@@ -71,7 +71,7 @@ bool RecordBuilder::PutFirstFree(std::initializer_list<int32> fields, std::strin
 	}
 	std::string names;
 	for (const int32 field : fields)
-		names += std::string(names.empty() ? "" : ", ") + kBookFieldNames[field];
+		AppendSeparated(&names, ", ", kBookFieldNames[field]);
 	Lose(line, property, QuoteValue(flat) + " dropped: " + names + " already taken");
 	return false;
 }
@@ -104,7 +104,9 @@ void RecordBuilder::PutNote(std::string_view text, int32 line, std::string_view 
 	}
 	if (!fFields[kCommentsField].empty()) {
 		// A second note: what the second comment field can hold of it.
-		rest = first + (rest.empty() ? "" : " ") + rest;
+		std::string both = first;
+		AppendSeparated(&both, " ", rest);
+		rest = std::move(both);
 		first.clear();
 	}
 	Put(kCommentsField, first, line, property);
@@ -157,7 +159,7 @@ void RecordBuilder::ApplyFullName()
 		fFields[kLastNameField] = words.back();
 		std::string middle;
 		for (size_t i = 1; i + 1 < words.size(); i++)
-			middle += (middle.empty() ? "" : " ") + words[i];
+			AppendSeparated(&middle, " ", words[i]);
 		fFields[kMiddleNameField] = middle;
 		for (const int32 field : {kFirstNameField, kMiddleNameField, kLastNameField})
 			fOrigins[field] = fFullNameOrigin;
@@ -183,7 +185,7 @@ std::string RecordBuilder::ItemName() const
 	std::string name;
 	for (const int32 field : {kFirstNameField, kMiddleNameField, kLastNameField}) {
 		if (!fFields[field].empty())
-			name += (name.empty() ? "" : " ") + fFields[field];
+			AppendSeparated(&name, " ", fFields[field]);
 	}
 	if (name.empty())
 		name = fFullName;
@@ -191,9 +193,13 @@ std::string RecordBuilder::ItemName() const
 		if (name.empty())
 			name = fFields[field];
 	}
-	std::string item = std::string(fKind) + " " + std::to_string(fNumber);
-	if (!name.empty())
-		item += " " + QuoteValue(name);
+	std::string item = fKind;
+	item += ' ';
+	item += std::to_string(fNumber);
+	if (!name.empty()) {
+		item += ' ';
+		item += QuoteValue(name);
+	}
 	return item;
 }
 

@@ -282,7 +282,9 @@ std::string NormalizeBirthday(std::string text, const content_line& line)
 	if (const parameter* omit = FindParameter(line, "X-APPLE-OMIT-YEAR");
 		omit != nullptr && !omit->values.empty() && omit->values[0] == year)
 		year.clear();
-	return (year.empty() ? "-" : year) + "-" + month + "-" + day;
+	std::string date = year.empty() ? std::string("-") : year;
+	date.append("-").append(month).append("-").append(day);
+	return date;
 }
 
 // --- properties
@@ -411,7 +413,7 @@ void ApplyProperty(RecordBuilder& builder, const content_line& line, const std::
 	} else if (name == "URL")
 		builder.Put(kWebAddressField, value, at, line.label);  // a URI has no escapes
 	else if (name == "NOTE")
-		note += (note.empty() ? "" : "\n") + Unescape(value);
+		AppendSeparated(&note, "\n", Unescape(value));
 	else if (name == "BDAY")
 		builder.Put(kBirthdayField, NormalizeBirthday(Unescape(value), line), at, line.label);
 	else if (!IsBookkeeping(name))
