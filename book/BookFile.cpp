@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
 
@@ -147,12 +148,29 @@ std::string TemporaryName(const char* leaf, int attempt)
 		+ std::to_string(counter++) + "-" + std::to_string(attempt);
 }
 
+// The freedesktop type attribute, a plain string that file managers and
+// desktop tools read; it lives beside the platform's typed attributes.
+const char kFreedesktopTypeName[] = "mime_type";
+
+status_t WriteFreedesktopType(BFile& file)
+{
+	const int fd = file.Dup();
+	if (fd < 0)
+		return fd;
+	const std::string name = std::string("user.") + kFreedesktopTypeName;
+	const status_t status = fsetxattr(fd, name.c_str(), kBookFileType, strlen(kBookFileType), 0)
+		== 0 ? B_OK : status_from_errno(errno);
+	close(fd);
+	return status;
+}
+
 status_t CopyOtherAttributes(BNode& from, BNode& to)
 {
 	char name[B_ATTR_NAME_LENGTH];
 	from.RewindAttrs();
 	while (from.GetNextAttrName(name) == B_OK) {
-		if (strcmp(name, kTypeAttrName) == 0 || strcmp(name, kFrameAttrName) == 0)
+		if (strcmp(name, kTypeAttrName) == 0 || strcmp(name, kFrameAttrName) == 0
+			|| strcmp(name, kFreedesktopTypeName) == 0)
 			continue;
 		attr_info info;
 		std::vector<char> value;
@@ -199,6 +217,8 @@ status_t FillNewFile(BFile& file, const CVABook* book, const book_frame& frame,
 		kBookFileTypeSize);
 	if (status == B_OK)
 		status = WriteAttribute(file, kFrameAttrName, B_RECT_TYPE, frameBytes, kFrameAttrSize);
+	if (status == B_OK)
+		status = WriteFreedesktopType(file);
 	if (status == B_OK && old != nullptr)
 		status = CopyOtherAttributes(*old, file);
 	if (AttributesUnsupported(status))

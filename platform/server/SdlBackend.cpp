@@ -7,10 +7,73 @@
 #include <OS.h>
 
 #include <SDL.h>
+#include <limits.h>
+#include <png.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
 
 // --- opening and closing
+
+namespace {
+
+// The window class docks and task bars group windows by, and the name of the
+// program's icon: the program's file name, as a desktop entry names them.
+std::string ProgramClass()
+{
+	if (const char* chosen = getenv("SDL_VIDEO_X11_WMCLASS"))
+		return chosen;
+	char path[PATH_MAX];
+	const ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
+	if (length <= 0)
+		return "cvab";
+	const std::string exe(path, static_cast<size_t>(length));
+	return exe.substr(exe.rfind('/') + 1);
+}
+
+// The program's icon from the hicolor theme of the installation it runs from
+// or of the data directories; null when none is installed.
+SDL_Surface* LoadProgramIcon(const std::string& name)
+{
+	std::vector<std::string> roots;
+	char exe[PATH_MAX];
+	if (const ssize_t length = readlink("/proc/self/exe", exe, sizeof(exe) - 1); length > 0) {
+		const std::string path(exe, static_cast<size_t>(length));
+		const std::string bin = path.substr(0, path.rfind('/'));
+		roots.push_back(bin.substr(0, bin.rfind('/')) + "/share");
+	}
+	const char* dirs = getenv("XDG_DATA_DIRS");
+	std::string list = dirs != nullptr && *dirs != '\0' ? dirs : "/usr/local/share:/usr/share";
+	for (size_t start = 0; start <= list.size();) {
+		const size_t end = std::min(list.find(':', start), list.size());
+		roots.push_back(list.substr(start, end - start));
+		start = end + 1;
+	}
+	for (const std::string& root : roots) {
+		for (const char* size : {"64x64", "48x48", "128x128", "32x32"}) {
+			const std::string file = root + "/icons/hicolor/" + size + "/apps/" + name + ".png";
+			png_image image{};
+			image.version = PNG_IMAGE_VERSION;
+			if (!png_image_begin_read_from_file(&image, file.c_str()))
+				continue;
+			image.format = PNG_FORMAT_RGBA;
+			SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormat(0, image.width, image.height, 32,
+				SDL_PIXELFORMAT_RGBA32);
+			if (icon != nullptr && png_image_finish_read(&image, nullptr, icon->pixels,
+					icon->pitch, nullptr))
+				return icon;
+			png_image_free(&image);
+			SDL_FreeSurface(icon);
+		}
+	}
+	return nullptr;
+}
+
+}  // namespace
 
 std::unique_ptr<SdlBackend> SdlBackend::Open(std::string& error)
 {
@@ -27,6 +90,8 @@ std::unique_ptr<SdlBackend> SdlBackend::Open(std::string& error)
 	// SDL recreate the window at its first frame, losing what the window asked of
 	// the window manager (to keep its content where it was put).
 	SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+	const std::string programClass = ProgramClass();
+	setenv("SDL_VIDEO_X11_WMCLASS", programClass.c_str(), 0);  // SDL's x11 driver reads it
 	if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
 		error = std::string("cannot open the display: ") + SDL_GetError();
 		return nullptr;
@@ -34,6 +99,7 @@ std::unique_ptr<SdlBackend> SdlBackend::Open(std::string& error)
 	std::unique_ptr<SdlBackend> backend(new SdlBackend);
 	backend->fWakeEvent = SDL_RegisterEvents(1);
 	XWindowPlacement::IgnoreWakeUpsOfGoneWindows();
+	backend->fIcon = LoadProgramIcon(programClass);
 	SDL_StartTextInput();
 	return backend;
 }
@@ -44,6 +110,7 @@ SdlBackend::~SdlBackend()
 		SDL_FreeCursor(cursor);
 	for (auto& [id, window] : fWindows)
 		SDL_DestroyWindow(window);
+	SDL_FreeSurface(fIcon);
 	SDL_Quit();
 }
 
@@ -74,6 +141,8 @@ void SdlBackend::CreateWindow(int32 id, const WindowRequest& request)
 	// The frame asked for is the content's: the desktop's decoration goes around it.
 	if (request.kind != WindowKind::kPopup)
 		XWindowPlacement::KeepContentInPlace(window);
+	if (fIcon != nullptr && request.kind != WindowKind::kPopup)
+		SDL_SetWindowIcon(window, fIcon);
 	fWindows[id] = window;
 	fIds[SDL_GetWindowID(window)] = id;
 }

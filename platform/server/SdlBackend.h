@@ -11,6 +11,7 @@
 
 struct SDL_Window;
 struct SDL_Cursor;
+struct SDL_Surface;
 union SDL_Event;
 
 class SdlBackend : public Backend {
@@ -54,6 +55,7 @@ private:
 	std::map<uint32, int32> fIds;  // SDL window id to server id
 	std::map<CursorKind, SDL_Cursor*> fCursors;
 	uint32 fWakeEvent = 0;
+	SDL_Surface* fIcon = nullptr;  // the program's icon for its windows, when installed
 };
 
 #endif

@@ -1,4 +1,5 @@
-// The book on disk: what a save writes (body, both attributes), what it keeps
+// The book on disk: what a save writes (body, both attributes, the
+// freedesktop type), what it keeps
 // (other attributes, permissions, a link to the book), that a failing save
 // leaves the old file exactly as it was and says why, how files are read back:
 // typed, typeless, through a link, and read-only, with what they cannot keep,
@@ -21,6 +22,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -174,6 +176,7 @@ TEST(BookFileTest, SaveKeepsOtherAttributesAndPermissions)
 	WriteContents(dir / "book", "old\n");
 	SetAttribute(dir / "book", "Meta:Rating", B_INT32_TYPE, std::string("\x05\0\0\0", 4));
 	SetAttribute(dir / "book", kTypeAttrName, B_MIME_STRING_TYPE, "text/plain");
+	ASSERT_EQ(setxattr((dir / "book").c_str(), "user.mime_type", "text/plain", 10, 0), 0);
 	chmod((dir / "book").c_str(), 0640);
 
 	CVABook book(nullptr);
@@ -186,6 +189,12 @@ TEST(BookFileTest, SaveKeepsOtherAttributesAndPermissions)
 	EXPECT_EQ(type, static_cast<type_code>(B_INT32_TYPE));
 	EXPECT_EQ(Attribute(dir / "book", kTypeAttrName),
 		std::string(kBookFileType, kBookFileTypeSize));
+	// The freedesktop type is the plain string other programs read, replaced
+	// rather than copied from the old file.
+	char mime[64] = {};
+	EXPECT_EQ(getxattr((dir / "book").c_str(), "user.mime_type", mime, sizeof(mime)),
+		static_cast<ssize_t>(strlen(kBookFileType)));
+	EXPECT_STREQ(mime, kBookFileType);
 	struct stat info;
 	ASSERT_EQ(stat((dir / "book").c_str(), &info), 0);
 	EXPECT_EQ(info.st_mode & 07777, 0640u);

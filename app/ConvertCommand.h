@@ -1,0 +1,44 @@
+// cvab-convert: contacts between address-book files, vCard and CSV. Parses
+// the command line, reads the whole input, reports on standard error every
+// value that did not fit, and writes the output through a temporary file so
+// that a failed conversion never leaves half a file.
+// Threading: runs in the program's one thread.
+#ifndef _CONVERT_COMMAND_H
+#define _CONVERT_COMMAND_H
+
+#include <string>
+#include <vector>
+
+enum class contact_format { kBook, kVCard, kCsv };
+
+// Exit statuses.
+constexpr int kConvertOk = 0;
+constexpr int kConvertFailed = 1;   // bad usage, unreadable input, unwritable output,
+                                    // or malformed input (the whole cards are written)
+constexpr int kConvertStrict = 2;   // --strict and something would be lost: nothing written
+
+struct convert_options {
+	std::string from;  // a format name, or empty to guess from the file name
+	std::string to;
+	std::string input;  // "-" is standard input
+	std::string output; // "-" is standard output
+	std::vector<std::string> maps;
+	bool strict = false;
+};
+
+class ConvertCommand {
+public:
+	// False with a message for standard error (usage included), or with
+	// exitNow set for --help and --version (text for standard output).
+	static bool Parse(int argc, const char* const* argv, convert_options* options,
+		std::string* message, bool* exitNow);
+
+	// The format of a name: .vcf and .vcard are vCard, .csv is CSV, anything
+	// else (standard input and output too) a book.
+	static contact_format GuessFormat(const std::string& path);
+
+	// Does the conversion; returns the exit status.
+	static int Run(const convert_options& options);
+};
+
+#endif

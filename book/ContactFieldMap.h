@@ -1,0 +1,53 @@
+// Which record field a CSV column fills, by its header: the address book's own
+// field names, the header names of common contact exports, and mappings the
+// user adds ("Header=Field").
+// Threading: no lock; build it, then read it from any thread.
+#ifndef _CONTACT_FIELD_MAP_H
+#define _CONTACT_FIELD_MAP_H
+
+#include <SupportDefs.h>
+
+#include <map>
+#include <string>
+#include <string_view>
+
+enum class column_kind {
+	kUnknown,   // no field: every value in it is reported
+	kIgnore,    // repeats other columns (a formatted address, a type label)
+	kField,     // fills one field
+	kPhone,     // a telephone number whose type is in a neighbouring column
+	kEmail,     // the first free e-mail field
+	kNote,      // the two comment fields
+	kFullName,  // a display name, split when the name fields are empty
+};
+
+struct column_rule {
+	column_kind kind = column_kind::kUnknown;
+	int32 field = -1;  // for kField
+};
+
+class ContactFieldMap {
+public:
+	ContactFieldMap();
+
+	// Adds or replaces a mapping "Header=Field", where Field is a field name
+	// such as "Email 1" (any case), a field number 0 to 20, or nothing to leave
+	// the column out without a report. False, with a message, for a bad one.
+	bool AddMapping(std::string_view mapping, std::string* error);
+
+	// The rule for a header; case and surrounding spaces do not matter, and a
+	// header such as "Phone 3 - Value" matches "Phone # - Value".
+	column_rule RuleFor(std::string_view header) const;
+
+	// The field of a field name or number, or -1.
+	static int32 FieldByName(std::string_view name);
+
+private:
+	std::map<std::string, column_rule> fUser;
+};
+
+// The header of the column that holds the type of a kPhone column's numbers:
+// "Phone 1 - Value" gives "Phone 1 - Type" and "Phone 1 - Label".
+std::string PhoneTypeHeader(std::string_view valueHeader, std::string_view suffix);
+
+#endif

@@ -1,0 +1,144 @@
+// cvab-convert as a user runs it: formats from the file names, the book's
+// type attributes, '-' for standard input and output, what --strict and
+// malformed input do to the exit status and to the output file, and that a
+// failed write leaves nothing behind.
+#include <ConvertCommand.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+	int status = -1;
+	std::string out;
+	std::string err;
+};
+
+class ConvertTest : public testing::Test {
+protected:
+	void SetUp() override
+	{
+		char name[] = "/tmp/cvab-convert-test.XXXXXX";
+		ASSERT_NE(mkdtemp(name), nullptr);
+		fDir = name;
+	}
+	void TearDown() override { fs::remove_all(fDir); }
+
+	std::string Path(const char* leaf) const { return (fDir / leaf).string(); }
+
+	// Runs the program through the shell; arguments are already quoted.
+	Result Run(const std::string& arguments, const std::string& input = "") const
+	{
+		std::ofstream(Path("stdin")) << input;
+		const std::string command = std::string(CVAB_CONVERT_BINARY) + " " + arguments + " <"
+			+ Path("stdin") + " >" + Path("stdout") + " 2>" + Path("stderr");
+		Result result;
+		const int raw = system(command.c_str());
+		result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+		result.out = Read(Path("stdout"));
+		result.err = Read(Path("stderr"));
+		return result;
+	}
+
+	static std::string Read(const std::string& path)
+	{
+		std::ifstream in(path, std::ios::binary);
+		std::stringstream bytes;
+		bytes << in.rdbuf();
+		return bytes.str();
+	}
+
+	std::vector<std::string> Names() const
+	{
+		std::vector<std::string> names;
+		for (const auto& entry : fs::directory_iterator(fDir))
+			names.push_back(entry.path().filename());
+		std::sort(names.begin(), names.end());
+		return names;
+	}
+
+	fs::path fDir;
+};
+
+const std::string kSamples = CVAB_TEST_DATA;
+
+}  // namespace
+
+TEST_F(ConvertTest, VCardsBecomeATypedBookAndComeBackOutAsCsv)
+{
+	const Result toBook = Run(kSamples + "/contacts-3.vcf " + Path("friends.cvab"));
+	EXPECT_EQ(toBook.status, kConvertOk) << toBook.err;
+	// The losses are listed, each with the file, line and card.
+	EXPECT_NE(toBook.err.find("contacts-3.vcf:4: card 1 \"Ann Marie Lee\": N (prefix)"), std::string::npos)
+		<< toBook.err;
+
+	char type[64] = {};
+	EXPECT_GT(getxattr(Path("friends.cvab").c_str(), "user.BEOS:TYPE", type, sizeof(type)), 4);
+	EXPECT_STREQ(type + 4, "application/x.vnd-tarvish-cvabfile");
+	char mime[64] = {};
+	getxattr(Path("friends.cvab").c_str(), "user.mime_type", mime, sizeof(mime));
+	EXPECT_STREQ(mime, "application/x.vnd-tarvish-cvabfile");
+
+	const Result toCsv = Run("--to csv " + Path("friends.cvab") + " -");
+	EXPECT_EQ(toCsv.status, kConvertOk) << toCsv.err;
+	EXPECT_EQ(toCsv.out.rfind("Nickname,First Name,Middle Name,Last Name,", 0), 0u);
+	EXPECT_NE(toCsv.out.find("\r\nannie,Ann,Marie,Lee,Fleet Manager,"), std::string::npos)
+		<< toCsv.out;
+	EXPECT_NE(toCsv.out.find("Émile"), std::string::npos);
+
+	// A book from standard input, vCards to standard output.
+	const Result cards = Run("--from book --to vcard - -", "joe\t\t\t\t\t\t\t\t\t\t\t\t\t\t\tjoe@x.example\t\t\t\t\t\n");
+	EXPECT_EQ(cards.status, kConvertOk) << cards.err;
+	EXPECT_NE(cards.out.find("NICKNAME:joe\r\nEMAIL:joe@x.example\r\n"), std::string::npos)
+		<< cards.out;
+}
+
+TEST_F(ConvertTest, StrictWritesNothingAndMalformedInputStillConvertsTheWholeCards)
+{
+	std::ofstream(Path("old.cvab")) << "old\n";
+	const Result strict = Run("--strict " + kSamples + "/contacts-3.vcf " + Path("old.cvab"));
+	EXPECT_EQ(strict.status, kConvertStrict);
+	EXPECT_NE(strict.err.find("nothing written"), std::string::npos) << strict.err;
+	EXPECT_EQ(Read(Path("old.cvab")), "old\n");
+
+	const std::string input = "BEGIN:VCARD\nFN:Whole Card\nEND:VCARD\nBEGIN:VCARD\nFN:Cut Off\n";
+	const Result broken = Run("--from vcard - " + Path("new.csv"), input);
+	EXPECT_EQ(broken.status, kConvertFailed);
+	EXPECT_NE(broken.err.find("standard input:4: card 2 \"Cut Off\": the card has no END:VCARD"),
+		std::string::npos) << broken.err;
+	EXPECT_NE(Read(Path("new.csv")).find("\r\n,Whole,,Card,"), std::string::npos);
+	EXPECT_EQ(Names(), (std::vector<std::string>{"new.csv", "old.cvab", "stderr", "stdin", "stdout"}));
+}
+
+TEST_F(ConvertTest, FailuresSayWhyAndLeaveNoHalfFile)
+{
+	EXPECT_EQ(Run("--to rtf a.vcf b").status, kConvertFailed);
+	const Result missing = Run(Path("missing.vcf") + " " + Path("out.cvab"));
+	EXPECT_EQ(missing.status, kConvertFailed);
+	EXPECT_NE(missing.err.find("cannot read"), std::string::npos) << missing.err;
+
+	// The temporary file is complete before the rename fails: it must go too.
+	fs::create_directory(fDir / "taken.vcf");
+	const Result taken = Run(kSamples + "/contacts-4.vcf " + Path("taken.vcf"));
+	EXPECT_EQ(taken.status, kConvertFailed);
+	EXPECT_NE(taken.err.find("cannot write"), std::string::npos) << taken.err;
+	EXPECT_EQ(Names(), (std::vector<std::string>{"stderr", "stdin", "stdout", "taken.vcf"}));
+}
+
+TEST(ConvertCommandTest, FormatsAreGuessedFromTheNames)
+{
+	EXPECT_EQ(ConvertCommand::GuessFormat("a/Contacts.VCF"), contact_format::kVCard);
+	EXPECT_EQ(ConvertCommand::GuessFormat("b.vcard"), contact_format::kVCard);
+	EXPECT_EQ(ConvertCommand::GuessFormat("c.csv"), contact_format::kCsv);
+	EXPECT_EQ(ConvertCommand::GuessFormat("d.csv.bak"), contact_format::kBook);
+	EXPECT_EQ(ConvertCommand::GuessFormat("-"), contact_format::kBook);
+}
