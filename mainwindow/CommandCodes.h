@@ -4,6 +4,8 @@
 #ifndef _COMMAND_CODES_H
 #define _COMMAND_CODES_H
 
+#include "CVABSavePanel.h"
+
 #include <SupportDefs.h>
 
 // File menu.
@@ -63,7 +65,7 @@ constexpr uint32 kVisitMakerCommand = 'imwb';
 constexpr uint32 kSortCommand = 'stmu';
 constexpr uint32 kSelectionCommand = 'mlsc';
 constexpr uint32 kInvocationCommand = 'mldc';
-constexpr uint32 kSaveChosenCommand = 'SvFl';
+constexpr uint32 kSaveChosenCommand = kSavePanelReply;
 constexpr uint32 kEmptyListCommand = 'lwcl';
 constexpr uint32 kReloadListCommand = 'lwrd';
 
