@@ -369,19 +369,21 @@ TEST_F(StoreTest, AShrunkenSaveLeavesOldBytesBehindThatLoadingIgnores)
 	Close(app, set);
 }
 
-TEST_F(StoreTest, ShortOrOverrunFilesLoadEmptyAndAreLeftAlone)
+TEST_F(StoreTest, ShortOverrunOrDamagedFilesLoadEmptyAreLeftAloneAndTheNextSaveRepairs)
 {
 	BMessage message;
 	const char value[] = "kept";
 	ASSERT_EQ(message.AddData("key", B_STRING_TYPE, value, sizeof(value)), B_OK);
 	std::string flat(size_t(message.FlattenedSize()), '\0');
 	ASSERT_EQ(message.Flatten(flat.data(), ssize_t(flat.size())), B_OK);
+	const std::string garbage = "this is no flattened message at all";
 
 	const std::string cases[] = {
 		std::string("\x01\x02", 2),
 		LengthBytes(int32(flat.size() + 1)) + flat,  // one byte missing
 		LengthBytes(-5) + flat,
 		LengthBytes(0) + flat,
+		LengthBytes(int32(garbage.size())) + garbage,
 	};
 	ASSERT_EQ(mkdir(fAppDirectory.c_str(), 0777), 0);
 	for (const std::string& bytes : cases) {
@@ -390,6 +392,17 @@ TEST_F(StoreTest, ShortOrOverrunFilesLoadEmptyAndAreLeftAlone)
 			kMissing) << bytes.size() << " bytes";
 		EXPECT_EQ(ReadWholeFile(SettingsFile()), bytes);
 	}
+	// Saving over the last, damaged one leaves a whole message.
+	PREFAppHandle app = nullptr;
+	PREFSetHandle set = nullptr;
+	Open("settings", &app, &set);
+	ASSERT_EQ(SetString(set, "LastFileSaved", "/books/repaired"), B_OK);
+	ASSERT_EQ(Store::SaveSet(set), B_OK);
+	Close(app, set);
+	BMessage onDisk;
+	EXPECT_TRUE(HoldsWholeMessage(ReadWholeFile(SettingsFile()), &onDisk));
+	EXPECT_EQ(ReloadedValue("settings", "LastFileSaved"), "/books/repaired");
+
 	// The same message with the right length and trailing junk loads.
 	WriteFile(SettingsFile(), LengthBytes(int32(flat.size())) + flat + "junk");
 	EXPECT_EQ(ReloadedValue("settings", "key"), std::string(value, sizeof(value)));
@@ -424,25 +437,6 @@ TEST_F(StoreTest, EveryCutAndCorruptionOfASetFileStillLoads)
 		BMessage onDisk;
 		EXPECT_TRUE(HoldsWholeMessage(ReadWholeFile(SettingsFile()), &onDisk)) << round;
 	}
-}
-
-TEST_F(StoreTest, ADamagedMessageLoadsEmptyAndTheNextSaveRepairsIt)
-{
-	ASSERT_EQ(mkdir(fAppDirectory.c_str(), 0777), 0);
-	const std::string garbage = "this is no flattened message at all";
-	WriteFile(SettingsFile(), LengthBytes(int32(garbage.size())) + garbage);
-
-	PREFAppHandle app = nullptr;
-	PREFSetHandle set = nullptr;
-	Open("settings", &app, &set);
-	EXPECT_EQ(StringValue(set, "LastFileSaved"), kMissing);
-	ASSERT_EQ(SetString(set, "LastFileSaved", "/books/repaired"), B_OK);
-	ASSERT_EQ(Store::SaveSet(set), B_OK);
-	Close(app, set);
-
-	BMessage onDisk;
-	EXPECT_TRUE(HoldsWholeMessage(ReadWholeFile(SettingsFile()), &onDisk));
-	EXPECT_EQ(ReloadedValue("settings", "LastFileSaved"), "/books/repaired");
 }
 
 TEST_F(StoreTest, AHugeLengthNeverAllocatesMoreThanTheFileHolds)
@@ -482,23 +476,7 @@ TEST_F(StoreTest, AHugeLengthNeverAllocatesMoreThanTheFileHolds)
 
 // Statuses --------------------------------------------------------------------------
 
-TEST_F(StoreTest, MissingDataAndUnknownApplicationsAreNotFound)
-{
-	PREFAppHandle app = nullptr;
-	PREFSetHandle set = nullptr;
-	Open("settings", &app, &set);
-	EXPECT_EQ(Get(set, "NeverSet").status, PREF_NOT_FOUND);
-
-	int notARecord = 0;
-	PREFAppHandle unknown = reinterpret_cast<PREFAppHandle>(&notARecord);
-	EXPECT_EQ(Store::Shutdown(unknown), PREF_NOT_FOUND);
-	PREFSetHandle none = set;
-	EXPECT_EQ(Store::LoadSet(unknown, "settings", true, &none), PREF_NOT_FOUND);
-	EXPECT_EQ(none, nullptr);
-	Close(app, set);
-}
-
-TEST_F(StoreTest, ASlashInTheApplicationNameIsABadValue)
+TEST_F(StoreTest, BadNamesAreBadValuesAndMissingDataOrUnknownApplicationsAreNotFound)
 {
 	PREFAppHandle app = reinterpret_cast<PREFAppHandle>(1);
 	EXPECT_EQ(Store::Init("application/x-vnd.tarvish-cvabdj", &app), B_BAD_VALUE);
@@ -507,6 +485,17 @@ TEST_F(StoreTest, ASlashInTheApplicationNameIsABadValue)
 	EXPECT_EQ(Store::Init(kApp, nullptr), B_BAD_VALUE);
 	// None of these started the store.
 	EXPECT_EQ(Store::Shutdown(app), PREF_NO_LOCK);
+
+	PREFSetHandle set = nullptr;
+	Open("settings", &app, &set);
+	EXPECT_EQ(Get(set, "NeverSet").status, PREF_NOT_FOUND);
+	int notARecord = 0;
+	PREFAppHandle unknown = reinterpret_cast<PREFAppHandle>(&notARecord);
+	EXPECT_EQ(Store::Shutdown(unknown), PREF_NOT_FOUND);
+	PREFSetHandle none = set;
+	EXPECT_EQ(Store::LoadSet(unknown, "settings", true, &none), PREF_NOT_FOUND);
+	EXPECT_EQ(none, nullptr);
+	Close(app, set);
 }
 
 TEST_F(StoreTest, AfterTheLastShutdownEveryCallHasNoLockUntilTheNextInit)

@@ -142,16 +142,12 @@ TEST(MessageFlatten, IntegersAreLittleEndianAtKnownOffsets)
 	EXPECT_EQ(uint8(bytes[bytes.size() - 1]), 0x0a);
 }
 
-TEST(MessageFlatten, BufferTooSmallIsRefused)
+TEST(MessageFlatten, ASmallBufferIsRefusedAndUnsizedUnflattenReadsTheDeclaredSize)
 {
 	const BMessage message = EveryType();
 	std::string bytes(size_t(message.FlattenedSize()) - 1, '\0');
 	EXPECT_EQ(message.Flatten(bytes.data(), ssize_t(bytes.size())), B_BAD_VALUE);
-}
-
-TEST(MessageFlatten, UnsizedUnflattenReadsTheDeclaredSize)
-{
-	const std::string bytes = Flat(EveryType()) + "trailing garbage";
+	bytes = Flat(message) + "trailing garbage";
 	BMessage copy;
 	ASSERT_EQ(copy.Unflatten(bytes.data()), B_OK);
 	EXPECT_EQ(copy.GetInt32("int32", 1, 0), 7);
@@ -196,76 +192,68 @@ TEST(MessageFlatten, RandomDamageNeverCrashesAndSurvivorsRoundTrip)
 	EXPECT_GT(accepted, 0);
 }
 
-TEST(MessageFlatten, HugeCountsAreRefusedBeforeAllocating)
-{
-	// A header claiming four billion fields, each claiming four billion items, in a
-	// few dozen bytes: must fail fast instead of reserving memory.
-	BMessage message;
-	message.AddInt32("x", 1);
-	std::string bytes = Flat(message);
-	const uint32 huge = 0xffffffffu;
-	memcpy(bytes.data() + 40, &huge, 4);  // field count
-	BMessage copy;
-	EXPECT_EQ(copy.Unflatten(bytes.data(), bytes.size()), B_BAD_DATA);
+namespace {
 
-	bytes = Flat(message);
-	const size_t countOffset = 44 + 2 + 1 + 4 + 1;  // after name length, name, type, fixed
-	memcpy(bytes.data() + countOffset, &huge, 4);
-	EXPECT_EQ(copy.Unflatten(bytes.data(), bytes.size()), B_BAD_DATA);
-}
-
-TEST(MessageFlatten, DuplicateFieldNamesAreRefused)
+// message nested depth times in messages of its own.
+BMessage Nested(BMessage message, int depth)
 {
-	BMessage message;
-	message.AddInt32("a", 1);
-	message.AddInt32("b", 2);
-	std::string bytes = Flat(message);
-	const size_t second = bytes.find('b', 44);
-	ASSERT_NE(second, std::string::npos);
-	bytes[second] = 'a';
-	BMessage copy;
-	EXPECT_EQ(copy.Unflatten(bytes.data(), bytes.size()), B_BAD_DATA);
-}
-
-TEST(MessageFlatten, DeepNestingIsLimited)
-{
-	BMessage message('leaf');
-	for (int depth = 0; depth < 31; depth++) {
+	for (int level = 0; level < depth; level++) {
 		BMessage outer('nest');
 		outer.AddMessage("m", &message);
 		message = outer;
 	}
-	std::string bytes = Flat(message);
-	BMessage copy;
-	EXPECT_EQ(copy.Unflatten(bytes.data(), bytes.size()), B_OK);
-
-	for (int depth = 0; depth < 3; depth++) {
-		BMessage outer('nest');
-		outer.AddMessage("m", &message);
-		message = outer;
-	}
-	bytes = Flat(message);
-	EXPECT_EQ(copy.Unflatten(bytes.data(), bytes.size()), B_BAD_DATA);
+	return message;
 }
 
-TEST(MessageFlatten, DamagedNestedMessageMakesTheWholeMessageInvalid)
+// bytes with the four bytes at offset replaced by value.
+std::string Patched(std::string bytes, size_t offset, uint32 value)
 {
+	memcpy(bytes.data() + offset, &value, 4);
+	return bytes;
+}
+
+}  // namespace
+
+TEST(MessageFlatten, HostileStructuresAreRefusedWithoutAllocatingOrRecursingWithoutEnd)
+{
+	BMessage one;
+	one.AddInt32("x", 1);
+	BMessage two;
+	two.AddInt32("a", 1);
+	two.AddInt32("b", 2);
+	std::string duplicate = Flat(two);
+	duplicate[duplicate.find('b', 44)] = 'a';
 	BMessage inner('innr');
 	inner.AddInt32("v", 1);
-	BMessage outer('outr');
-	outer.AddMessage("m", &inner);
-	std::string bytes = Flat(outer);
-	const size_t innerMagic = bytes.find("CVMF", 4);
-	ASSERT_NE(innerMagic, std::string::npos);
-	bytes[innerMagic] = 'X';
-	BMessage copy;
-	EXPECT_NE(copy.Unflatten(bytes.data(), bytes.size()), B_OK);
-}
+	std::string damagedInner = Flat(Nested(inner, 1));
+	damagedInner[damagedInner.find("CVMF", 4)] = 'X';
+	const std::string text = "this is not a flattened message at all, not even close!";
 
-TEST(MessageFlatten, NotAMessageIsRecognised)
-{
-	const char text[] = "this is not a flattened message at all, not even close!";
+	const status_t kAnyError = B_ERROR;  // any failure will do
+	const struct {
+		const char* what;
+		std::string bytes;
+		status_t expected;
+	} cases[] = {
+		// Four billion fields, or items, in a few dozen bytes must fail fast.
+		{"huge field count", Patched(Flat(one), 40, 0xffffffffu), B_BAD_DATA},
+		// After the name length, the name, the type and the fixed flag.
+		{"huge item count", Patched(Flat(one), 44 + 2 + 1 + 4 + 1, 0xffffffffu), B_BAD_DATA},
+		{"duplicate field names", duplicate, B_BAD_DATA},
+		{"31 levels of nesting", Flat(Nested(BMessage('leaf'), 31)), B_OK},
+		{"34 levels of nesting", Flat(Nested(BMessage('leaf'), 34)), B_BAD_DATA},
+		{"a damaged nested message", damagedInner, kAnyError},
+		{"not a message", text, B_NOT_A_MESSAGE},
+	};
+	for (const auto& test : cases) {
+		SCOPED_TRACE(test.what);
+		BMessage copy;
+		const status_t got = copy.Unflatten(test.bytes.data(), test.bytes.size());
+		if (test.expected == kAnyError)
+			EXPECT_NE(got, B_OK);
+		else
+			EXPECT_EQ(got, test.expected);
+	}
 	BMessage message;
-	EXPECT_EQ(message.Unflatten(text, sizeof(text)), B_NOT_A_MESSAGE);
 	EXPECT_EQ(message.Unflatten(nullptr, 10), B_BAD_VALUE);
 }

@@ -170,13 +170,21 @@ TEST(Looper, LockIsRecursiveForItsOwnerAndTimesOutForOthers)
 	QuitLooper(looper);
 }
 
-TEST(Looper, ANewLooperIsLockedByItsCreatorUntilRun)
+TEST(Looper, ANewLooperIsLockedByItsCreatorUntilRunAndQuitBeforeRunDeletesAtOnce)
 {
 	auto* looper = new RecordingLooper;
 	EXPECT_TRUE(looper->IsLocked());
+	// A handler of no looper, or of another, cannot be targeted.
+	NamedHandler stray("stray");
+	EXPECT_EQ(looper->PostMessage('x', &stray), B_MISMATCHED_VALUES);
 	looper->Run();
 	EXPECT_FALSE(looper->IsLocked());
 	QuitLooper(looper);
+
+	std::atomic<bool> deleted{false};
+	looper = new RecordingLooper(&deleted);
+	looper->Quit();
+	EXPECT_TRUE(deleted.load());
 }
 
 TEST(Looper, MessagesReachTheirHandlerOrThePreferredOne)
@@ -215,15 +223,6 @@ TEST(Looper, MessagesReachTheirHandlerOrThePreferredOne)
 	EXPECT_TRUE(looper->RemoveHandler(&second));
 	EXPECT_EQ(looper->PreferredHandler(), nullptr);
 	looper->Unlock();
-	QuitLooper(looper);
-}
-
-TEST(Looper, AHandlerOfAnotherLooperCannotBeTargeted)
-{
-	auto* looper = new RecordingLooper;
-	NamedHandler stray("stray");
-	EXPECT_EQ(looper->PostMessage('x', &stray), B_MISMATCHED_VALUES);
-	looper->Run();
 	QuitLooper(looper);
 }
 
@@ -288,14 +287,6 @@ TEST(Looper, QuitRequestedDecidesWhetherTheLooperQuits)
 		snooze(5000);
 	EXPECT_TRUE(deleted.load());
 	EXPECT_FALSE(messenger.IsValid());
-}
-
-TEST(Looper, QuitBeforeRunDeletesAtOnce)
-{
-	std::atomic<bool> deleted{false};
-	auto* looper = new RecordingLooper(&deleted);
-	looper->Quit();
-	EXPECT_TRUE(deleted.load());
 }
 
 namespace {

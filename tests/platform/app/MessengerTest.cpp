@@ -86,7 +86,7 @@ void Stop(BLooper* looper)
 
 }  // namespace
 
-TEST(MessengerSync, AnsweredWithTheReply)
+TEST(MessengerSync, AnsweredWithTheReplyNotUnderstoodOnceOnlyAndNeverToItsOwnThread)
 {
 	Responder* responder = Start();
 	BMessenger messenger(responder);
@@ -101,6 +101,20 @@ TEST(MessengerSync, AnsweredWithTheReply)
 	// The request stays the caller's and is unchanged.
 	EXPECT_EQ(request.GetInt32("value", 0), 41);
 	EXPECT_FALSE(request.IsSourceWaiting());
+
+	// A message nobody handles is answered "not understood".
+	ASSERT_EQ(messenger.SendMessage('unkn', &reply), B_OK);
+	EXPECT_EQ(reply.what, uint32(B_MESSAGE_NOT_UNDERSTOOD));
+	EXPECT_TRUE(reply.HasString("message"));
+	EXPECT_TRUE(reply.HasInt32("error"));
+	// A second reply is a duplicate; the first one is the answer.
+	ASSERT_EQ(messenger.SendMessage('twce', &reply), B_OK);
+	EXPECT_EQ(reply.what, uint32('one '));
+	// Waiting on the looper's own thread would never end: refused.
+	responder->PostMessage('self');
+	ASSERT_EQ(BPrivate::LooperRegistry::WaitForIdle(5000000), B_OK);
+	EXPECT_EQ(responder->duplicate.load(), B_DUPLICATE_REPLY);
+	EXPECT_EQ(responder->selfStatus.load(), B_MESSAGE_TO_SELF);
 	Stop(responder);
 }
 
@@ -208,37 +222,6 @@ TEST(MessengerSync, AMessageDeletedUnansweredGivesNoReply)
 	ASSERT_EQ(messenger.SendMessage(&hold, &reply), B_OK);
 	EXPECT_EQ(reply.what, uint32(B_NO_REPLY));
 	dropper.join();
-	Stop(responder);
-}
-
-TEST(MessengerSync, SendingToTheLoopersOwnThreadIsRefused)
-{
-	Responder* responder = Start();
-	responder->PostMessage('self');
-	ASSERT_EQ(BPrivate::LooperRegistry::WaitForIdle(5000000), B_OK);
-	EXPECT_EQ(responder->selfStatus.load(), B_MESSAGE_TO_SELF);
-	Stop(responder);
-}
-
-TEST(MessengerSync, SecondReplyIsADuplicate)
-{
-	Responder* responder = Start();
-	BMessage reply;
-	ASSERT_EQ(BMessenger(responder).SendMessage('twce', &reply), B_OK);
-	EXPECT_EQ(reply.what, uint32('one '));
-	ASSERT_EQ(BPrivate::LooperRegistry::WaitForIdle(5000000), B_OK);
-	EXPECT_EQ(responder->duplicate.load(), B_DUPLICATE_REPLY);
-	Stop(responder);
-}
-
-TEST(MessengerSync, UnknownMessageIsAnsweredNotUnderstood)
-{
-	Responder* responder = Start();
-	BMessage reply;
-	ASSERT_EQ(BMessenger(responder).SendMessage('unkn', &reply), B_OK);
-	EXPECT_EQ(reply.what, uint32(B_MESSAGE_NOT_UNDERSTOOD));
-	EXPECT_TRUE(reply.HasString("message"));
-	EXPECT_TRUE(reply.HasInt32("error"));
 	Stop(responder);
 }
 

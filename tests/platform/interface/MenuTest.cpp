@@ -369,46 +369,51 @@ TEST_F(MenuBarTest, EscapeAClickElsewhereOrASecondClickOnTheTitleCloses)
 	window->Unlock();
 }
 
-TEST_F(MenuBarTest, ShortcutsInvokeOnlyEnabledItemsOfEnabledMenus)
-{
-	OpenWindow();
-	Screen::TypeKey("n", B_COMMAND_KEY | B_CONTROL_KEY);
-	Screen::TypeKey("s", B_COMMAND_KEY | B_CONTROL_KEY);  // Save is disabled
-	Screen::TypeKey("x", B_COMMAND_KEY | B_CONTROL_KEY);  // Edit is disabled
-	EXPECT_EQ(Commands(), (std::vector<uint32>{'fmnw', B_KEY_DOWN, B_KEY_DOWN}));
-
-	window->Lock();
-	bar->FindItem('fmsv')->SetEnabled(true);
-	bar->FindItem("Edit")->Submenu()->SetEnabled(true);
-	bar->FindItem('fmnw')->SetEnabled(false);
-	window->Unlock();
-	Screen::TypeKey("s", B_COMMAND_KEY | B_CONTROL_KEY);
-	Screen::TypeKey("x", B_COMMAND_KEY | B_CONTROL_KEY);
-	Screen::TypeKey("n", B_COMMAND_KEY | B_CONTROL_KEY);
-	EXPECT_EQ(Commands(), (std::vector<uint32>{'fmnw', B_KEY_DOWN, B_KEY_DOWN, 'fmsv', 'edct',
-		B_KEY_DOWN}));
-}
-
-TEST_F(MenuBarTest, AnEnabledMenuItemComesBeforeAWindowShortcutWithTheSameKey)
+TEST_F(MenuBarTest, ShortcutsInvokeEnabledItemsOfEnabledMenusBeforeWindowShortcutsAtTheirTarget)
 {
 	OpenWindow();
 	window->Lock();
 	window->AddShortcut('N', 0, new BMessage('wnew'));
 	window->AddShortcut('K', 0, new BMessage('wkey'));
 	window->Unlock();
-	Screen::TypeKey("n", B_COMMAND_KEY | B_CONTROL_KEY);
-	Screen::TypeKey("k", B_COMMAND_KEY | B_CONTROL_KEY);
-	Settle();
+	const auto ctrl = [](const char* key) { Screen::TypeKey(key, B_COMMAND_KEY | B_CONTROL_KEY); };
+	ctrl("n");  // the menu item comes before the window's shortcut
+	ctrl("s");  // Save is disabled
+	ctrl("x");  // Edit is disabled
+	ctrl("k");
+	EXPECT_EQ(Commands(), (std::vector<uint32>{'fmnw', B_KEY_DOWN, B_KEY_DOWN, 'wkey'}));
+
 	window->Lock();
+	bar->FindItem('fmsv')->SetEnabled(true);
+	bar->FindItem("Edit")->Submenu()->SetEnabled(true);
 	bar->FindItem('fmnw')->SetEnabled(false);
 	window->Unlock();
-	Screen::TypeKey("n", B_COMMAND_KEY | B_CONTROL_KEY);
+	ctrl("s");
+	ctrl("x");
+	ctrl("n");
 	// Commands arrive in the order typed, ahead of the plain key after them.
 	Screen::TypeKey("z");
-	EXPECT_EQ(Commands(), (std::vector<uint32>{'fmnw', 'wkey', 'wnew', B_KEY_DOWN}));
+	EXPECT_EQ(Commands(), (std::vector<uint32>{'fmnw', B_KEY_DOWN, B_KEY_DOWN, 'wkey', 'fmsv',
+		'edct', 'wnew', B_KEY_DOWN}));
+
+	// Items send to the window unless given another target.
+	auto* collector = new MessageRecorder();
+	collector->Run();
+	window->Lock();
+	EXPECT_EQ(bar->FindItem('fmop')->Target(), window);
+	bar->FindItem('fmop')->SetTarget(collector);
+	window->Unlock();
+	ctrl("o");
+	EXPECT_EQ(Commands().size(), 8u);
+	const std::vector<BMessage> got = collector->Messages();
+	ASSERT_EQ(got.size(), 1u);
+	EXPECT_EQ(got[0].what, 'fmop');
+	EXPECT_EQ(got[0].GetInt32("index", -1), 1);
+	collector->Lock();
+	collector->Quit();
 }
 
-TEST_F(MenuBarTest, ADisabledMenuShowsGreyAndDoesNotOpen)
+TEST_F(MenuBarTest, DisabledMenusAndItemsShowGreyAndDoNotOpenOrSendOrHighlight)
 {
 	OpenWindow();
 	Screen::Click(TitlePoint(1));
@@ -431,9 +436,24 @@ TEST_F(MenuBarTest, ADisabledMenuShowsGreyAndDoesNotOpen)
 	};
 	EXPECT_LT(darkest(0), 40);
 	EXPECT_GE(darkest(1), 100);
-	// Disabled items are grey too, and choosing one sends nothing.
+	// The pointer highlights the item under it, but not a disabled one; choosing
+	// that one sends nothing.
 	Screen::Click(TitlePoint(0));
 	Settle();
+	const auto backgroundIs = [](BRect item, uint8 level) {
+		return ColorIs(Screen::ScreenPixel((int32)item.right - 3, (int32)item.top + 2), level,
+			level, level);
+	};
+	const BRect open = ItemRect(0, 1);
+	const BRect save = ItemRect(0, 3);
+	EXPECT_TRUE(backgroundIs(open, 232));
+	Screen::MoveMouse(ItemPoint(0, 1));
+	Settle();
+	EXPECT_TRUE(backgroundIs(open, 176));
+	Screen::MoveMouse(ItemPoint(0, 3));
+	Settle();
+	EXPECT_TRUE(backgroundIs(open, 232));
+	EXPECT_TRUE(backgroundIs(save, 232));
 	Screen::Click(ItemPoint(0, 3));
 	EXPECT_TRUE(Commands().empty());
 	EXPECT_TRUE(Tracking());
@@ -486,26 +506,6 @@ TEST_F(MenuBarTest, TheBarSpansTheWindowAndFollowsItsWidth)
 	other->Unlock();
 }
 
-TEST_F(MenuBarTest, ItemsSendToTheWindowUnlessGivenAnotherTarget)
-{
-	OpenWindow();
-	auto* collector = new MessageRecorder();
-	collector->Run();
-	window->Lock();
-	EXPECT_EQ(bar->FindItem('fmop')->Target(), window);
-	bar->FindItem('fmop')->SetTarget(collector);
-	window->Unlock();
-	Screen::TypeKey("o", B_COMMAND_KEY | B_CONTROL_KEY);
-	Screen::TypeKey("n", B_COMMAND_KEY | B_CONTROL_KEY);
-	EXPECT_EQ(Commands(), (std::vector<uint32>{'fmnw'}));
-	const std::vector<BMessage> got = collector->Messages();
-	ASSERT_EQ(got.size(), 1u);
-	EXPECT_EQ(got[0].what, 'fmop');
-	EXPECT_EQ(got[0].GetInt32("index", -1), 1);
-	collector->Lock();
-	collector->Quit();
-}
-
 TEST_F(MenuBarTest, SubmenusOpenFromTheirItemByPointerAndByKeys)
 {
 	window = new CommandWindow(BRect(100, 100, 399, 299));
@@ -550,29 +550,6 @@ TEST_F(MenuBarTest, SubmenusOpenFromTheirItemByPointerAndByKeys)
 	EXPECT_EQ(Commands(), (std::vector<uint32>{'deep', 'shlw'}));
 	EXPECT_EQ(window->Last().GetInt32("index", -1), 0);
 	EXPECT_FALSE(Tracking());
-}
-
-TEST_F(MenuBarTest, ThePointerHighlightsTheItemUnderItButNotADisabledOne)
-{
-	OpenWindow();
-	Screen::Click(TitlePoint(0));
-	Settle();
-	const BRect open = ItemRect(0, 1);
-	const BRect save = ItemRect(0, 3);
-	const BPoint background(open.right - 3, open.top + 2);
-	const BPoint saveBackground(save.right - 3, save.top + 2);
-	EXPECT_TRUE(ColorIs(Screen::ScreenPixel((int32)background.x, (int32)background.y),
-		232, 232, 232));
-	Screen::MoveMouse(ItemPoint(0, 1));
-	Settle();
-	EXPECT_TRUE(ColorIs(Screen::ScreenPixel((int32)background.x, (int32)background.y),
-		176, 176, 176));
-	Screen::MoveMouse(ItemPoint(0, 3));
-	Settle();
-	EXPECT_TRUE(ColorIs(Screen::ScreenPixel((int32)background.x, (int32)background.y),
-		232, 232, 232));
-	EXPECT_TRUE(ColorIs(Screen::ScreenPixel((int32)saveBackground.x,
-		(int32)saveBackground.y), 232, 232, 232));
 }
 
 TEST_F(MenuBarTest, AClickInAnotherWindowClosesTheMenuAndTheMenuStaysAboveIt)

@@ -59,16 +59,6 @@ protected:
 		fView->GetSelection(&start, &finish);
 		return {start, finish};
 	}
-	void SetText(const char* text)
-	{
-		Locked lock(fWindow);
-		fView->SetText(text);
-	}
-	void Select(int32 start, int32 finish)
-	{
-		Locked lock(fWindow);
-		fView->Select(start, finish);
-	}
 	// The screen point inside the character that starts at offset.
 	BPoint ScreenPointAt(int32 offset)
 	{
@@ -86,6 +76,22 @@ protected:
 	{
 		Screen::TypeText(text);
 		Settle();
+	}
+	// Runs f with the window locked and hands back what it returns.
+	template <class F> auto Do(F f)
+	{
+		Locked lock(fWindow);
+		return f();
+	}
+	void SetText(const char* text) { Do([&] { fView->SetText(text); }); }
+	void Select(int32 start, int32 finish) { Do([&] { fView->Select(start, finish); }); }
+	void PutOnClipboard(const char* bytes, ssize_t size)
+	{
+		ASSERT_TRUE(be_clipboard->Lock());
+		be_clipboard->Clear();
+		be_clipboard->Data()->AddData("text/plain", B_MIME_TYPE, bytes, size);
+		be_clipboard->Commit();
+		be_clipboard->Unlock();
 	}
 	// The window pixel at a view point.
 	rgb_color ViewPixel(BPoint viewPoint)
@@ -130,7 +136,7 @@ protected:
 	DigitFilterView* fView = nullptr;
 };
 
-// --- UTF-8 editing
+// --- UTF-8 editing and what subclasses see of typing
 
 TEST_F(TextViewTest, TypedMultiByteCharactersAreInsertedAndDeletedWhole)
 {
@@ -150,6 +156,16 @@ TEST_F(TextViewTest, TypedMultiByteCharactersAreInsertedAndDeletedWhole)
 	Key("\x08");
 	Key("\x08");  // nothing left to delete
 	EXPECT_EQ(Text(), "");
+
+	// Each typed character reaches the subclass, which may drop it; Enter does not
+	// break a one-line view.
+	Do([&] { fView->seen.clear(); });
+	Type("a1\xc3\xa9" "2b\ncd");
+	EXPECT_EQ(Text(), "a\xc3\xa9" "bcd");
+	Locked lock(fWindow);
+	EXPECT_EQ(fView->seen,
+		(std::vector<std::string>{"a", "1", "\xc3\xa9", "2", "b", "\n", "c", "d"}));
+	EXPECT_EQ(fView->CountLines(), 1);
 }
 
 TEST_F(TextViewTest, MalformedBytesAreSingleCharactersAndDrawAMark)
@@ -165,12 +181,8 @@ TEST_F(TextViewTest, MalformedBytesAreSingleCharactersAndDrawAMark)
 	EXPECT_EQ(Text(), "a\xff\x82z");
 
 	// The stray byte takes room on screen and leaves ink there.
-	BPoint start, end;
-	{
-		Locked lock(fWindow);
-		start = fView->PointAt(1);
-		end = fView->PointAt(2);
-	}
+	const BPoint start = Do([&] { return fView->PointAt(1); });
+	const BPoint end = Do([&] { return fView->PointAt(2); });
 	EXPECT_GT(end.x - start.x, 2);
 	int32 inked = 0;
 	for (float x = start.x; x < end.x; x++)
@@ -178,21 +190,15 @@ TEST_F(TextViewTest, MalformedBytesAreSingleCharactersAndDrawAMark)
 	EXPECT_GT(inked, 0);
 }
 
-// --- the byte limit
-
-TEST_F(TextViewTest, ByteLimitNeverSplitsACharacter)
+TEST_F(TextViewTest, ByteLimitNeverSplitsACharacterWhenTypingOrPasting)
 {
 	Build();
-	{
-		Locked lock(fWindow);
-		fView->SetMaxBytes(5);
-	}
+	Do([&] { fView->SetMaxBytes(5); });
 	Type("a\xc3\xa9\xe2\x82\xac");  // 1 + 2 + 3 bytes: the euro does not fit
 	EXPECT_EQ(Text(), "a\xc3\xa9");
 	Type("bcd");
 	EXPECT_EQ(Text(), "a\xc3\xa9" "bc");
-	{
-		Locked lock(fWindow);
+	Do([&] {
 		fView->Insert(0, "\xc3\xa9", 2);  // full: nothing goes in
 		EXPECT_STREQ(fView->Text(), "a\xc3\xa9" "bc");
 		fView->SetMaxBytes(2);  // cut back to whole characters: "a" and not half the e
@@ -200,21 +206,23 @@ TEST_F(TextViewTest, ByteLimitNeverSplitsACharacter)
 		fView->SetText("\xe2\x82\xac\xe2\x82\xac");
 		EXPECT_STREQ(fView->Text(), "");
 		EXPECT_EQ(fView->MaxBytes(), 2);
-	}
-	// Typing over a selection frees its bytes first.
-	{
-		Locked lock(fWindow);
+		// Typing over a selection frees its bytes first.
 		fView->SetMaxBytes(3);
 		fView->SetText("abc");
 		fView->Select(1, 3);
-	}
+	});
 	Type("\xc3\xa9");
 	EXPECT_EQ(Text(), "a\xc3\xa9");
+	// A paste is cut to the limit too.
+	PutOnClipboard("x\xe2\x82\xacy", 5);
+	SetText("");
+	Key("v", B_COMMAND_KEY);
+	EXPECT_EQ(Text(), "x");
 }
 
-// --- selection by keys
+// --- selection by keys, the clipboard, focus and editability
 
-TEST_F(TextViewTest, TypingReplacesTheSelection)
+TEST_F(TextViewTest, TypingReplacesTheSelectionAndShiftWithMovementKeysExtends)
 {
 	Build();
 	SetText("hello world");
@@ -226,11 +234,7 @@ TEST_F(TextViewTest, TypingReplacesTheSelection)
 	EXPECT_EQ(Selection(), std::make_pair(0, 8));
 	Key("x");
 	EXPECT_EQ(Text(), "x");
-}
 
-TEST_F(TextViewTest, ShiftWithMovementKeysExtendsAndArrowsCollapse)
-{
-	Build();
 	SetText("one two");
 	Key("\x04");  // End
 	EXPECT_EQ(Selection(), std::make_pair(7, 7));
@@ -245,8 +249,6 @@ TEST_F(TextViewTest, ShiftWithMovementKeysExtendsAndArrowsCollapse)
 	Key("\x1c");
 	EXPECT_EQ(Selection(), std::make_pair(2, 2));
 }
-
-// --- the clipboard
 
 TEST_F(TextViewTest, CutCopyAndPasteGoThroughTheClipboardUnfiltered)
 {
@@ -268,11 +270,7 @@ TEST_F(TextViewTest, CutCopyAndPasteGoThroughTheClipboardUnfiltered)
 	EXPECT_EQ(Selection(), std::make_pair(5, 5));
 
 	// The subclass drops typed digits, but pasted digits are not typed.
-	ASSERT_TRUE(be_clipboard->Lock());
-	be_clipboard->Clear();
-	be_clipboard->Data()->AddData("text/plain", B_MIME_TYPE, "42\t", 3);
-	be_clipboard->Commit();
-	be_clipboard->Unlock();
+	PutOnClipboard("42\t", 3);
 	Select(0, 5);
 	Key("c", B_COMMAND_KEY);  // copy leaves the text alone
 	EXPECT_EQ(Text(), "worldhello ");
@@ -282,34 +280,6 @@ TEST_F(TextViewTest, CutCopyAndPasteGoThroughTheClipboardUnfiltered)
 	EXPECT_EQ(Text(), "worldhello ");
 }
 
-TEST_F(TextViewTest, PasteIsCutToTheByteLimit)
-{
-	Build();
-	ASSERT_TRUE(be_clipboard->Lock());
-	be_clipboard->Clear();
-	be_clipboard->Data()->AddData("text/plain", B_MIME_TYPE, "x\xe2\x82\xacy", 5);
-	be_clipboard->Commit();
-	be_clipboard->Unlock();
-	{
-		Locked lock(fWindow);
-		fView->SetMaxBytes(3);
-	}
-	Key("v", B_COMMAND_KEY);
-	EXPECT_EQ(Text(), "x");
-}
-
-// --- what subclasses see of typing
-
-TEST_F(TextViewTest, EachTypedCharacterReachesTheSubclassWhichMayDropIt)
-{
-	Build();
-	Type("a1\xc3\xa9" "2b");
-	EXPECT_EQ(Text(), "a\xc3\xa9" "b");
-	Locked lock(fWindow);
-	const std::vector<std::string> expected{"a", "1", "\xc3\xa9", "2", "b"};
-	EXPECT_EQ(fView->seen, expected);
-}
-
 TEST_F(TextViewTest, TabMovesTheFocusAndIsNotInserted)
 {
 	Build();
@@ -317,46 +287,41 @@ TEST_F(TextViewTest, TabMovesTheFocusAndIsNotInserted)
 		B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW | B_NAVIGABLE);
 	// A disabled button between them leaves the Tab order until it is enabled.
 	auto* button = new BButton(BRect(180, 10, 250, 30), "button", "Go", new BMessage('go  '));
-	{
-		Locked lock(fWindow);
+	Do([&] {
 		fWindow->AddChild(button);
 		fWindow->AddChild(second);
 		button->SetEnabled(false);
 		fView->SetText("abc");
-	}
+	});
 	Key("\t");
-	{
-		Locked lock(fWindow);
+	Do([&] {
 		EXPECT_EQ(fWindow->CurrentFocus(), second);
 		EXPECT_STREQ(fView->Text(), "abc");
 		EXPECT_STREQ(second->Text(), "");
 		button->SetEnabled(true);
 		fView->MakeFocus(true);
-	}
+	});
 	Key("\t");
-	Locked lock(fWindow);
-	EXPECT_EQ(fWindow->CurrentFocus(), button);
+	EXPECT_EQ(Do([&] { return fWindow->CurrentFocus(); }), button);
 }
 
 TEST_F(TextViewTest, NonEditableViewIgnoresTypingButSelects)
 {
 	Build();
-	{
-		Locked lock(fWindow);
+	Do([&] {
 		fView->SetText("fixed");
 		fView->MakeEditable(false);
-	}
+	});
 	Type("zz");
 	Key("\x08");
 	Key("v", B_COMMAND_KEY);
 	EXPECT_EQ(Text(), "fixed");
 	Key("\x04", B_SHIFT_KEY);
 	EXPECT_EQ(Selection(), std::make_pair(0, 5));
-	{
-		Locked lock(fWindow);
+	Do([&] {
 		fView->MakeSelectable(false);
 		fView->Select(0, 0);
-	}
+	});
 	Screen::Click(ScreenPointAt(3), 2);
 	Settle();
 	EXPECT_EQ(Selection(), std::make_pair(0, 0));
@@ -364,34 +329,21 @@ TEST_F(TextViewTest, NonEditableViewIgnoresTypingButSelects)
 
 // --- the mouse
 
-TEST_F(TextViewTest, ClickPlacesTheCaretAndShiftClickExtends)
+TEST_F(TextViewTest, ClicksPlaceTheCaretShiftClickAndDragSelectDoubleClickTakesAWord)
 {
 	Build(false, false);
-	SetText("alpha beta gamma");
+	SetText("moan wombs");  // wide letters: a click lands well inside each
 	Screen::Click(ScreenPointAt(3));
 	Settle();
 	EXPECT_EQ(Selection(), std::make_pair(3, 3));
-	{
-		Locked lock(fWindow);
-		EXPECT_TRUE(fView->IsFocus());
-	}
+	EXPECT_TRUE(Do([&] { return fView->IsFocus(); }));
 	Screen::HoldModifiers(B_SHIFT_KEY);
 	Screen::Click(ScreenPointAt(8));
 	Screen::HoldModifiers(0);
 	Settle();
 	EXPECT_EQ(Selection(), std::make_pair(3, 8));
-}
 
-TEST_F(TextViewTest, ClickPastTheEndAndDragSelect)
-{
-	Build();
-	SetText("moan wombs");  // wide letters: a click lands well inside each
-	BPoint far;
-	{
-		Locked lock(fWindow);
-		far = fView->ConvertToScreen(BPoint(150, 6));
-	}
-	Screen::Click(far);
+	Screen::Click(Do([&] { return fView->ConvertToScreen(BPoint(150, 6)); }));  // past the end
 	Settle();
 	EXPECT_EQ(Selection(), std::make_pair(10, 10));
 
@@ -409,11 +361,7 @@ TEST_F(TextViewTest, ClickPastTheEndAndDragSelect)
 	Screen::ReleaseMouse();
 	Settle();
 	EXPECT_EQ(Selection(), std::make_pair(2, 4));
-}
 
-TEST_F(TextViewTest, DoubleClickSelectsAWord)
-{
-	Build();
 	SetText("alpha b\xc3\xa9ta gamma");
 	Screen::Click(ScreenPointAt(8), 2);
 	Settle();
@@ -424,71 +372,36 @@ TEST_F(TextViewTest, DoubleClickSelectsAWord)
 
 // --- drawing, the caret and scrolling
 
-TEST_F(TextViewTest, CaretIsDrawnWhileFocusedAndBlinksWithPulses)
+TEST_F(TextViewTest, CaretAndSelectionShowOnlyWhileFocusedAndTheCaretBlinks)
 {
 	Build(false, false);
 	SetText("ab");
-	float caretX;
-	{
-		Locked lock(fWindow);
-		caretX = fView->PointAt(0).x;
-	}
+	const float caretX = Do([&] { return fView->PointAt(0).x; });
+	const int32 height = Do([&] { return (int32)fView->LineHeight(); });
 	Settle();
 	EXPECT_EQ(DarkInColumn(caretX), 0) << "no caret without the focus";
-	{
-		Locked lock(fWindow);
-		fView->MakeFocus(true);
-	}
+	Do([&] { fView->MakeFocus(true); });
 	Settle();
-	float height;
-	{
-		Locked lock(fWindow);
-		height = fView->LineHeight();
-	}
-	EXPECT_EQ(DarkInColumn(caretX), (int32)height);
-	{
-		Locked lock(fWindow);
-		fView->Pulse();
-	}
+	EXPECT_EQ(DarkInColumn(caretX), height);
+	Do([&] { fView->Pulse(); });
 	Settle();
 	EXPECT_EQ(DarkInColumn(caretX), 0) << "blinked off";
-	{
-		Locked lock(fWindow);
-		fView->Pulse();
-	}
+	Do([&] { fView->Pulse(); });
 	Settle();
-	EXPECT_EQ(DarkInColumn(caretX), (int32)height) << "blinked on";
+	EXPECT_EQ(DarkInColumn(caretX), height) << "blinked on";
 	// Typing shows the caret at once at its new place, even mid-blink.
-	{
-		Locked lock(fWindow);
-		fView->Pulse();
-	}
+	Do([&] { fView->Pulse(); });
 	Key("\x04");
-	float endX;
-	{
-		Locked lock(fWindow);
-		endX = fView->PointAt(2).x;
-	}
-	EXPECT_EQ(DarkInColumn(endX), (int32)height);
+	EXPECT_EQ(DarkInColumn(Do([&] { return fView->PointAt(2).x; })), height);
 	EXPECT_EQ(DarkInColumn(caretX), 0);
-}
 
-TEST_F(TextViewTest, SelectionIsHighlightedOnlyWhileFocused)
-{
-	Build();
 	SetText("mmmm");
 	Select(0, 4);
 	Settle();
-	BPoint inside;
-	{
-		Locked lock(fWindow);
-		inside = BPoint(fView->PointAt(0).x + 1, fView->TextRect().top + 1);
-	}
+	const BPoint inside
+		= Do([&] { return BPoint(fView->PointAt(0).x + 1, fView->TextRect().top + 1); });
 	EXPECT_TRUE(ColorIs(ViewPixel(inside), 172, 196, 232));
-	{
-		Locked lock(fWindow);
-		fView->MakeFocus(false);
-	}
+	Do([&] { fView->MakeFocus(false); });
 	Settle();
 	EXPECT_FALSE(ColorIs(ViewPixel(inside), 172, 196, 232));
 }
@@ -497,14 +410,9 @@ TEST_F(TextViewTest, LongLineScrollsSidewaysToKeepTheCaretInTheTextRect)
 {
 	Build();
 	Type("the quick brown fox jumps over the lazy dog");
-	BRect textRect;
-	float scroll, caretX;
-	{
-		Locked lock(fWindow);
-		textRect = fView->TextRect();
-		scroll = fView->Bounds().left;
-		caretX = fView->PointAt(fView->TextLength()).x;
-	}
+	const BRect textRect = Do([&] { return fView->TextRect(); });
+	const float scroll = Do([&] { return fView->Bounds().left; });
+	const float caretX = Do([&] { return fView->PointAt(fView->TextLength()).x; });
 	EXPECT_GT(scroll, 0);
 	EXPECT_LE(caretX, textRect.right + scroll);
 	EXPECT_GE(caretX, textRect.left + scroll);
@@ -515,22 +423,15 @@ TEST_F(TextViewTest, LongLineScrollsSidewaysToKeepTheCaretInTheTextRect)
 		EXPECT_EQ(DarkInColumn(x), 0);
 
 	Key("\x01");
-	{
-		Locked lock(fWindow);
-		EXPECT_EQ(fView->Bounds().left, 0);
-	}
+	EXPECT_EQ(Do([&] { return fView->Bounds().left; }), 0);
 	Key("\x04");
-	{
-		Locked lock(fWindow);
-		EXPECT_EQ(fView->Bounds().left, scroll);
-	}
+	EXPECT_EQ(Do([&] { return fView->Bounds().left; }), scroll);
 }
 
 TEST_F(TextViewTest, WordWrapBreaksAtSpacesWithinTheTextRectWidth)
 {
 	Build(true);
-	{
-		Locked lock(fWindow);
+	Do([&] {
 		fView->SetText("alpha beta gamma delta epsilon zeta eta theta iota kappa");
 		ASSERT_GT(fView->CountLines(), 1);
 		const BRect textRect = fView->TextRect();
@@ -550,21 +451,12 @@ TEST_F(TextViewTest, WordWrapBreaksAtSpacesWithinTheTextRectWidth)
 		fView->SetText("one\ntwo");
 		EXPECT_EQ(fView->CountLines(), 2);
 		EXPECT_EQ(fView->LineAt(4), 1);
-	}
+	});
 	// Down moves to the next line, Enter breaks a wrapping view's line.
 	Key("\x1f");
 	EXPECT_EQ(Selection(), std::make_pair(4, 4));
 	Key("\n");
 	EXPECT_EQ(Text(), "one\n\ntwo");
-}
-
-TEST_F(TextViewTest, EnterDoesNotBreakAOneLineView)
-{
-	Build();
-	Type("ab\ncd");
-	EXPECT_EQ(Text(), "abcd");
-	Locked lock(fWindow);
-	EXPECT_EQ(fView->CountLines(), 1);
 }
 
 }  // namespace

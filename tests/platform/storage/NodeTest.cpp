@@ -121,7 +121,7 @@ TEST(NodeAttributes, PartialReadsAndWritesAtOffsets)
 	EXPECT_EQ(node.WriteAttr("huge", B_RAW_TYPE, 1 << 20, "q", 1), B_BAD_VALUE);
 }
 
-TEST(NodeAttributes, MissingAttributesAndBadArguments)
+TEST(NodeAttributes, MissingAttributesBadArgumentsAndListingNames)
 {
 	TempDir dir;
 	write_file(dir / "f", "");
@@ -148,16 +148,10 @@ TEST(NodeAttributes, MissingAttributesAndBadArguments)
 	ASSERT_EQ(node.WriteAttr("gone", B_RAW_TYPE, 0, "x", 1), 1);
 	ASSERT_EQ(node.RemoveAttr("gone"), B_OK);
 	EXPECT_EQ(node.GetAttrInfo("gone", &info), B_ENTRY_NOT_FOUND);
-}
 
-TEST(NodeAttributes, NamesAreListedOnceAndRewound)
-{
-	TempDir dir;
-	write_file(dir / "f", "");
-	BNode node((dir / "f").c_str());
+	// Names are listed once each, and again after a rewind.
 	for (const char* name : {"one", "two", "BEOS:TYPE"})
 		ASSERT_EQ(node.WriteAttr(name, B_RAW_TYPE, 0, "x", 1), 1);
-
 	auto list = [&node]() {
 		std::multiset<std::string> names;
 		char name[B_ATTR_NAME_LENGTH];
@@ -228,10 +222,10 @@ TEST(NodeAttributes, NodeOnALinkNamesTheLinkItself)
 	EXPECT_FALSE(target == link);
 }
 
-TEST(Node, LockIsExclusiveBetweenOpenings)
+TEST(Node, LockIsExclusiveBetweenOpeningsAndDupGivesAnIndependentDescriptor)
 {
 	TempDir dir;
-	write_file(dir / "f", "");
+	write_file(dir / "f", "content");
 	BNode first((dir / "f").c_str());
 	BNode second((dir / "f").c_str());
 	ASSERT_EQ(first.Lock(), B_OK);
@@ -243,19 +237,13 @@ TEST(Node, LockIsExclusiveBetweenOpenings)
 	// Unsetting releases the lock with the descriptor.
 	second.Unset();
 	EXPECT_EQ(first.Lock(), B_OK);
-}
 
-TEST(Node, DupGivesAnIndependentDescriptor)
-{
-	TempDir dir;
-	write_file(dir / "f", "content");
-	BNode node((dir / "f").c_str());
-	const int fd = node.Dup();
+	const int fd = first.Dup();
 	ASSERT_GE(fd, 0);
-	node.Unset();
+	first.Unset();
 	char buffer[8] = {};
 	EXPECT_EQ(read(fd, buffer, 7), 7);
 	EXPECT_STREQ(buffer, "content");
 	close(fd);
-	EXPECT_EQ(node.Dup(), B_NO_INIT);
+	EXPECT_EQ(first.Dup(), B_NO_INIT);
 }
