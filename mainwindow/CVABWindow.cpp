@@ -25,6 +25,7 @@
 #include <Directory.h>
 #include <Entry.h>
 #include <Invoker.h>
+#include <List.h>
 #include <Screen.h>
 #include <ScrollBar.h>
 #include <ScrollView.h>
@@ -145,8 +146,10 @@ void CVABWindow::ReloadList()
 	_EmptyList();
 	if (fListView == nullptr || fBook == nullptr)
 		return;
+	BList rows(fBook->CountRecords());
 	for (ABookRecord* record = fBook->FirstRecord(); record != nullptr; record = record->Next())
-		fListView->AddItem(new ABListItem(record, this));
+		rows.AddItem(new ABListItem(record, this));
+	fListView->AddList(&rows);
 	fMenus->DisableRecordCommands();
 	fListView->ScrollTo(BPoint(fListView->ScrollOffset().x, 0));
 }

@@ -2,6 +2,8 @@
 // selection; messages; mouse and keys; scrolling.
 #include <ListView.h>
 
+#include <List.h>
+
 #include <ScrollBar.h>
 #include <Window.h>
 
@@ -80,6 +82,35 @@ bool BListView::AddItem(BListItem* item, int32 index)
 	BFont font;
 	GetFont(&font);
 	item->Update(this, &font);
+	fModel->InvalidateLayout(index);
+	_RowsChanged(index);
+	return true;
+}
+
+bool BListView::AddList(BList* items)
+{
+	return AddList(items, CountItems());
+}
+
+bool BListView::AddList(BList* items, int32 index)
+{
+	if (items == nullptr || index < 0 || index > CountItems())
+		return false;
+	const int32 count = items->CountItems();
+	for (int32 i = 0; i < count; i++) {
+		if (items->ItemAt(i) == nullptr)
+			return false;
+	}
+	BFont font;
+	GetFont(&font);
+	int32 added = 0;
+	for (int32 i = 0; i < count; i++) {
+		auto* item = static_cast<BListItem*>(items->ItemAt(i));
+		if (fModel->AddItem(item, index + added)) {
+			item->Update(this, &font);
+			added++;
+		}
+	}
 	fModel->InvalidateLayout(index);
 	_RowsChanged(index);
 	return true;

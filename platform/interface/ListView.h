@@ -23,6 +23,7 @@ enum list_view_type {
 namespace BPrivate {
 class ListModel;
 }
+class BList;
 class BScrollBar;
 
 class BListView : public BView, public BInvoker {
@@ -42,6 +43,11 @@ public:
 	// Items: at the end or at an index. Removing a selected item changes the selection.
 	virtual bool AddItem(BListItem* item);
 	virtual bool AddItem(BListItem* item, int32 index);
+	// Many items at once, in their order: the rows are laid out and the scroll
+	// bar fixed once for all, not once per item. False (nothing added) for a
+	// bad index or a null item.
+	virtual bool AddList(BList* items);
+	virtual bool AddList(BList* items, int32 index);
 	virtual bool RemoveItem(BListItem* item);
 	virtual BListItem* RemoveItem(int32 index);
 	virtual bool RemoveItems(int32 index, int32 count);

@@ -3,6 +3,7 @@
 // every scroll reaching an overridden ScrollTo.
 #include "WindowTestSupport.h"
 
+#include <List.h>
 #include <ListView.h>
 #include <ScrollView.h>
 
@@ -287,8 +288,17 @@ TEST_F(ListViewTest, ScrollBarRangeFollowsTheRowsAsTheyComeAndGo)
 	float max = -1;
 	Bar()->GetRange(&min, &max);
 	EXPECT_EQ(max, 0);
-	for (int32 i = 0; i < 100; i++)
+	// Rows one at a time, then the rest at once in the middle.
+	for (int32 i : {0, 1, 98, 99})
 		fList->AddItem(new BStringItem(Label(i).c_str()));
+	BList middle;
+	for (int32 i = 2; i < 98; i++)
+		middle.AddItem(new BStringItem(Label(i).c_str()));
+	EXPECT_FALSE(fList->AddList(&middle, 5)) << "past the end";
+	ASSERT_TRUE(fList->AddList(&middle, 2));
+	for (int32 i : {0, 2, 50, 97, 99})
+		EXPECT_EQ(static_cast<BStringItem*>(fList->ItemAt(i))->Text(), Label(i));
+	EXPECT_EQ(fList->ItemFrame(99).top, 99 * (fList->ItemFrame(0).Height() + 1));
 	const float shown = fList->Bounds().Height() + 1;
 	const float total = fList->ItemFrame(99).bottom + 1;
 	Bar()->GetRange(&min, &max);
