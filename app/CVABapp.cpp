@@ -5,6 +5,7 @@
 #include "CVABWindow.h"
 #include "CommandCodes.h"
 #include "InstanceHandover.h"
+#include "WordServicesDefs.h"
 
 #include <Entry.h>
 #include <Path.h>
@@ -39,6 +40,7 @@ CVABapp::CVABapp()
 	: BApplication(kAppSignature),
 	  fSettings("x-vnd.tarvish-cvabdj", "settings")
 {
+	fWordServices.Register(kAppSignature);
 }
 
 CVABapp::~CVABapp() = default;
@@ -140,6 +142,12 @@ void CVABapp::MessageReceived(BMessage* message)
 				_OpenNewBook();
 			break;
 		}
+		case kWordServicesRequest:
+			fWordServices.StartSession(message);
+			break;
+		case kWordServicesEnd:
+			fWordServices.EndSession(message);
+			break;
 		case kAppAbout:
 		case kAppSupport:
 		case B_KEY_DOWN:
