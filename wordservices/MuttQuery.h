@@ -7,6 +7,7 @@
 #ifndef _MUTT_QUERY_H
 #define _MUTT_QUERY_H
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,13 @@ struct mutt_match {
 };
 
 std::vector<mutt_match> MuttQuery(const CVABook& book, const char* word);
+
+// The same over a book file's body, read as the document reader reads it
+// (ReadBookBody: columns by layout, at most 40 bytes a field, a NUL ends the
+// body) but without building the document: one record at a time.
+enum class book_layout;
+std::vector<mutt_match> MuttQueryBody(const char* data, size_t size, book_layout layout,
+	const char* word);
 
 // "address TAB name TAB nickname" and a line feed per match.
 std::string FormatMuttMatches(const std::vector<mutt_match>& matches);

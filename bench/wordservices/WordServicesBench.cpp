@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <future>
 #include <mutex>
 #include <string>
 #include <sys/stat.h>
@@ -153,16 +154,20 @@ int main(int argc, char** argv)
 	const pid_t cvab = Start(CVAB_BINARY, dir + "/book.cvab");
 	const pid_t bare = Start(CVAB_BARE_SERVER, std::string());
 
-	BApplication client("application/x-vnd.cvab-bench-wsclient");
-	sClient = &client;
-	sTarget = new WordServicesTextTarget(&sStore);
-	sStop = new StopHandler();
-	client.Lock();
-	client.AddHandler(sTarget);
-	client.AddHandler(sStop);
-	client.Unlock();
-	std::thread loop([&client] { client.Run(); });
-
+	// The client application is made and run in a thread of its own, as main
+	// would; the benchmarks drive it from here.
+	std::promise<void> ready;
+	std::thread loop([&ready] {
+		BApplication client("application/x-vnd.cvab-bench-wsclient");
+		sClient = &client;
+		sTarget = new WordServicesTextTarget(&sStore);
+		sStop = new StopHandler();
+		client.AddHandler(sTarget);
+		client.AddHandler(sStop);
+		ready.set_value();
+		client.Run();
+	});
+	ready.get_future().wait();
 	int status = 0;
 	if (!WaitFor(kCvabSignature) || !WaitFor(kBareSignature)) {
 		fprintf(stderr, "the servers did not start\n");
@@ -174,7 +179,7 @@ int main(int argc, char** argv)
 		benchmark::RunSpecifiedBenchmarks();
 		benchmark::Shutdown();
 	}
-	client.PostMessage(B_QUIT_REQUESTED);
+	sClient->PostMessage(B_QUIT_REQUESTED);
 	loop.join();
 	kill(cvab, SIGTERM);
 	kill(bare, SIGTERM);

@@ -1,4 +1,5 @@
 // The pure parts: the word scan, and the mail client's query of a book.
+#include "BookBody.h"
 #include "CVABook.h"
 #include "MuttQuery.h"
 #include "WordScan.h"
@@ -64,6 +65,28 @@ TEST(MuttQuery, ExactNicknamesFirstThenDocumentOrder)
 		"jo@example.org\tJo Ann\tx\n"
 		"zed@ann.example\tZed Quinn\tz\n");
 	EXPECT_TRUE(MuttQuery(book, "zebra").empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MuttQuery, TheBodyReaderFindsWhatTheDocumentFinds)
+{
+	const std::string body =
+		"ann\tAnn\t\tLee\t\t\t\t\t\t\t\t\t\t\t\tann@example.org\t\t\t\t\t\n"
+		"\n"
+		"x\tJo\t\tAnn\t\t\t\t\t\t\t\t\t\t\t\t\tjo@example.org\t\t\t\t\n"
+		"annann\tAnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn\t\t\t\t\t\t\t\t\t\t\t\t\t\t"
+		"a@example.org\textra\tcolumns\tpast\tthe\tend\tare\tdropped\n"
+		"ANN\tAnn\t\tMoss\t\t\t\t\t\t\t\t\t\t\t\tann2@example.org";
+	for (const book_layout layout : {book_layout::kAllColumns, book_layout::kNoNickname}) {
+		CVABook book(nullptr);
+		ReadBookBody(&book, body.data(), body.size(), layout);
+		EXPECT_EQ(FormatMuttMatches(MuttQueryBody(body.data(), body.size(), layout, "ann")),
+			FormatMuttMatches(MuttQuery(book, "ann")));
+	}
+	EXPECT_EQ(MuttQueryBody(body.data(), body.size(), book_layout::kAllColumns, "ann").size(), 4u);
 }
 
 }  // namespace

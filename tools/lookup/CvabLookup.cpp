@@ -17,8 +17,7 @@
 //
 // Exit status: 0 done; 1 no match (--mutt-query); 2 no address book running (the
 // input is printed unchanged); 3 no book to query, or the session failed; 64 usage.
-#include "BookFile.h"
-#include "CVABook.h"
+#include "BookBody.h"
 #include "MuttQuery.h"
 #include "PREF.h"
 #include "PreferencesLoader.h"
@@ -28,11 +27,16 @@
 
 #include <Application.h>
 #include <Entry.h>
+#include <Node.h>
 #include <OS.h>
 #include <Roster.h>
 #include <TypeConstants.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cstring>
 #include <iostream>
 #include <iterator>
@@ -208,19 +212,40 @@ std::string LastBookPath()
 int MuttQueryMode(const char* word)
 {
 	const std::string path = LastBookPath();
-	entry_ref ref;
-	if (path.empty() || get_ref_for_path(path.c_str(), &ref) != B_OK) {
+	if (path.empty()) {
 		WriteAll("No address book to search\n");
 		fprintf(stderr, "cvab-lookup: no book was opened or saved yet\n");
 		return kExitFailed;
 	}
-	CVABook book(nullptr);
-	if (const status_t status = LoadBookFile(&ref, &book, nullptr); status != B_OK) {
+	// Read as the address book reads it, but one record at a time: a document
+	// of 10,000 records would cost more than the whole search.
+	std::string body;
+	const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+	struct stat st;
+	if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+		if (fd >= 0)
+			close(fd);
 		WriteAll("No address book to search\n");
-		fprintf(stderr, "cvab-lookup: %s: %s\n", path.c_str(), DescribeFileError(status));
+		fprintf(stderr, "cvab-lookup: %s: %s\n", path.c_str(), strerror(errno));
 		return kExitFailed;
 	}
-	const std::vector<mutt_match> matches = MuttQuery(book, word);
+	body.resize(st.st_size);
+	size_t filled = 0;
+	while (filled < body.size()) {
+		const ssize_t got = read(fd, body.data() + filled, body.size() - filled);
+		if (got <= 0)
+			break;
+		filled += got;
+	}
+	body.resize(filled);
+	close(fd);
+	BNode node(path.c_str());
+	char type[kBookFileTypeSize + 8] = {};
+	const ssize_t typeSize = node.ReadAttr(kTypeAttrName, B_STRING_TYPE, 0, type, sizeof(type));
+	const book_layout layout = typeSize >= 0 ? LayoutForType(type, typeSize)
+		: LayoutForTypelessBody(body.data(), body.size());
+	const std::vector<mutt_match> matches = MuttQueryBody(body.data(), body.size(), layout,
+		word);
 	if (matches.empty()) {
 		WriteAll("No match for \"" + std::string(word) + "\" in Corvane Address Book\n");
 		return kExitNoMatch;
