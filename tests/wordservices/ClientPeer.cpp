@@ -135,7 +135,7 @@ public:
 		}
 		if (gMode == "huge-text" && textQuery && fName == "t1") {
 			BMessage reply(B_REPLY);
-			reply.AddString("result", std::string(2 << 20, 'x').c_str());
+			reply.AddString("result", (std::string(2 << 20, 'x') + " bob").c_str());
 			reply.AddInt32("error", B_OK);
 			message->SendReply(&reply);
 			return;
