@@ -7,6 +7,7 @@
 #include "CVABWindow.h"
 #include "CommandCodes.h"
 #include "InstanceHandover.h"
+#include "WordServicesDefs.h"
 
 #include <Entry.h>
 #include <Path.h>
@@ -41,6 +42,7 @@ CVABapp::CVABapp()
 	: BApplication(kAppSignature),
 	  fSettings("x-vnd.tarvish-cvabdj", "settings")
 {
+	fWordServices.Register(kAppSignature);
 }
 
 CVABapp::~CVABapp() = default;
@@ -142,6 +144,12 @@ void CVABapp::MessageReceived(BMessage* message)
 				_OpenNewBook();
 			break;
 		}
+		case kWordServicesRequest:
+			fWordServices.StartSession(message);
+			break;
+		case kWordServicesEnd:
+			fWordServices.EndSession(message);
+			break;
 		case kAppAbout:
 			(new CVABAboutWindow())->Show();
 			break;

@@ -10,6 +10,7 @@
 #include "AppSettings.h"
 #include "BookShell.h"
 #include "BookWindowList.h"
+#include "WordServicesServer.h"
 
 #include <Application.h>
 #include <EntryRef.h>
@@ -51,6 +52,9 @@ private:
 	// start when no existing one was.
 	std::string fPendingNewFile;
 	AppSettings fSettings;
+	// Word Services: registration, the current session, its alerts. Sessions
+	// search the book of the most recently active main window still open.
+	WordServicesServer fWordServices{[this] { return fWindows.MostRecent(); }};
 };
 
 #endif

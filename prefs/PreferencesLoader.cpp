@@ -48,6 +48,7 @@ const char* const kEntryNames[kEntryCount] = {
 // 0: not tried yet; positive: the library's image (calls go there);
 // negative: loading failed for good (the built-in store answers).
 int32 sLoaderState = 0;
+FILE* sReportStream = nullptr;  // null: standard output
 void* sEntries[kEntryCount];
 
 std::unique_ptr<char[]> AllocateChars(size_t count)
@@ -118,8 +119,9 @@ status_t ResolveEntries(image_id image)
 		const status_t status = get_image_symbol(image, kEntryNames[index],
 			B_SYMBOL_TYPE_TEXT, &sEntries[index]);
 		if (status != B_OK) {
-			std::printf("%s\n", kEntryNames[index]);
-			std::fflush(stdout);
+			FILE* report = sReportStream != nullptr ? sReportStream : stdout;
+			std::fprintf(report, "%s\n", kEntryNames[index]);
+			std::fflush(report);
 			return status;
 		}
 	}
@@ -179,4 +181,9 @@ const char* PreferencesEntryName(PrefsEntry entry)
 void* PreferencesLibraryEntry(PrefsEntry entry)
 {
 	return sLoaderState > 0 ? sEntries[int32(entry)] : nullptr;
+}
+
+void SetPreferencesLoaderReport(FILE* stream)
+{
+	sReportStream = stream;
 }

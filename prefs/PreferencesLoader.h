@@ -6,6 +6,8 @@
 
 #include <SupportDefs.h>
 
+#include <cstdio>
+
 // The library's 22 entry points, in the order in which they are resolved.
 enum class PrefsEntry : int32 {
 	Version,
@@ -44,5 +46,11 @@ const char* PreferencesEntryName(PrefsEntry entry);
 
 // The resolved address; only meaningful after LoadPreferencesLibrary returned 0.
 void* PreferencesLibraryEntry(PrefsEntry entry);
+
+// Where the loader writes its one line naming an entry point the library lacks:
+// standard output (Part 7.1) unless a program whose standard output carries
+// only its results (the command-line tools) sends it elsewhere, before its
+// first PREF call.
+void SetPreferencesLoaderReport(FILE* stream);
 
 #endif

@@ -1,0 +1,230 @@
+// Registration as a Word Services server by the real program, started as a
+// separate process from a copy of its executable: the first start writes the
+// attributes and makes the index find it, the second writes nothing; an
+// executable that belongs to root, started by another user, is registered
+// through that user's own registration file.
+#include "WordServicesClient.h"
+#include "WordServicesDefs.h"
+#include "WordServicesRegistration.h"
+
+#include <Messenger.h>
+#include <Node.h>
+#include <OS.h>
+#include <TypeConstants.h>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace {
+
+const char kSignature[] = "application/x-vnd.tarvish-cvabdj";
+
+class RegistrationTest : public testing::Test {
+protected:
+	void SetUp() override
+	{
+		char pattern[] = "/tmp/cvab-wsreg-XXXXXX";
+		ASSERT_NE(mkdtemp(pattern), nullptr);
+		fDir = pattern;
+		chmod(fDir.c_str(), 0755);
+		mkdir((fDir + "/bin").c_str(), 0755);
+		fExecutable = fDir + "/bin/cvab";
+		ASSERT_EQ(system(("cp '" CVAB_BINARY "' '" + fExecutable + "'").c_str()), 0);
+		chmod(fExecutable.c_str(), 0755);
+		fUser = fDir + "/user";
+		for (const char* sub : {"", "/run", "/data", "/config"})
+			mkdir((fUser + sub).c_str(), 0700);
+		std::ofstream(fUser + "/book.cvab") << "bob\t\t\t\t\t\t\t\t\t\t\t\t\t\t\tbob@example.org\t\t\t\t\t\n";
+		Use(fUser);
+	}
+
+	void TearDown() override
+	{
+		Stop();
+		system(("rm -rf '" + fDir + "'").c_str());
+	}
+
+	// This process looks at the same runtime and data folders as the program.
+	void Use(const std::string& user)
+	{
+		setenv("HOME", user.c_str(), 1);
+		setenv("XDG_RUNTIME_DIR", (user + "/run").c_str(), 1);
+		setenv("XDG_DATA_HOME", (user + "/data").c_str(), 1);
+		setenv("XDG_CONFIG_HOME", (user + "/config").c_str(), 1);
+		setenv("CVAB_BACKEND", "headless", 1);
+	}
+
+	// Starts the copy (as uid when given) with the book.
+	void Start(uid_t uid = 0)
+	{
+		fPid = fork();
+		if (fPid == 0) {
+			if (uid != 0) {
+				setgroups(0, nullptr);
+				if (setgid(uid) != 0 || setuid(uid) != 0)
+					_exit(126);
+			}
+			freopen("/dev/null", "w", stdout);
+			execl(fExecutable.c_str(), fExecutable.c_str(), (fUser + "/book.cvab").c_str(),
+				static_cast<char*>(nullptr));
+			_exit(127);
+		}
+	}
+
+	// The program's application thread runs (its constructor, and with it the
+	// registration, is done).
+	bool WaitUntilAnswering()
+	{
+		for (int i = 0; i < 200; i++) {
+			BMessenger app(kSignature);
+			BMessage identify('cvid');
+			BMessage reply;
+			if (app.IsValid() && app.SendMessage(&identify, &reply, 1000000, 1000000) == B_OK
+				&& reply.what == B_REPLY) {
+				return true;
+			}
+			snooze(50000);
+		}
+		return false;
+	}
+
+	void Stop()
+	{
+		if (fPid <= 0)
+			return;
+		kill(fPid, SIGTERM);
+		for (int i = 0; i < 100; i++) {
+			if (waitpid(fPid, nullptr, WNOHANG) == fPid) {
+				fPid = -1;
+				return;
+			}
+			snooze(50000);
+		}
+		kill(fPid, SIGKILL);
+		waitpid(fPid, nullptr, 0);
+		fPid = -1;
+	}
+
+	static int32 ReadInt32(const std::string& path, const char* name)
+	{
+		BNode node(path.c_str());
+		int32 value = -1;
+		node.ReadAttr(name, B_INT32_TYPE, 0, &value, sizeof(value));
+		return value;
+	}
+
+	static std::string ReadString(const std::string& path, const char* name)
+	{
+		BNode node(path.c_str());
+		attr_info info;
+		if (node.GetAttrInfo(name, &info) != B_OK)
+			return "<none>";
+		std::string value(info.size, '\0');
+		node.ReadAttr(name, B_STRING_TYPE, 0, value.data(), value.size());
+		return value;
+	}
+
+	static struct timespec ChangeTime(const std::string& path)
+	{
+		struct stat st;
+		stat(path.c_str(), &st);
+		return st.st_ctim;
+	}
+
+	std::string fDir;
+	std::string fExecutable;
+	std::string fUser;
+	pid_t fPid = -1;
+};
+
+TEST_F(RegistrationTest, TheFirstStartRegistersAndTheSecondWritesNothing)
+{
+	Start();
+	ASSERT_TRUE(WaitUntilAnswering());
+	EXPECT_EQ(ReadInt32(fExecutable, kWordServicesServerAttr), 1);
+	EXPECT_EQ(ReadInt32(fExecutable, kMenuStringCountAttr), 2);
+	EXPECT_EQ(ReadString(fExecutable, "Menu String 0"), std::string("Look Up E-Mail Address", 23));
+	EXPECT_EQ(ReadString(fExecutable, "Menu String 1"), std::string("Look Up Postal Address", 23));
+	EXPECT_TRUE(QueryFindsServer(fExecutable));
+	const std::vector<word_server> servers = FindWordServers();
+	ASSERT_EQ(servers.size(), 1u);
+	EXPECT_EQ(servers[0].path, fExecutable);
+	EXPECT_EQ(servers[0].signature, kSignature);
+	EXPECT_EQ(servers[0].menuStrings,
+		(std::vector<std::string>{"Look Up E-Mail Address", "Look Up Postal Address"}));
+	Stop();
+
+	// Existing menu attributes are never rewritten, and nothing else is either.
+	BNode node(fExecutable.c_str());
+	node.WriteAttr("Menu String 0", B_STRING_TYPE, 0, "Marker", 7);
+	const struct timespec before = ChangeTime(fExecutable);
+	Start();
+	ASSERT_TRUE(WaitUntilAnswering());
+	const struct timespec after = ChangeTime(fExecutable);
+	EXPECT_EQ(before.tv_sec, after.tv_sec);
+	EXPECT_EQ(before.tv_nsec, after.tv_nsec);
+	EXPECT_EQ(ReadString(fExecutable, "Menu String 0"), std::string("Marker", 7));
+	EXPECT_TRUE(QueryFindsServer(fExecutable));
+}
+
+TEST_F(RegistrationTest, AnIndexThatLostTheServerGetsItBack)
+{
+	Start();
+	ASSERT_TRUE(WaitUntilAnswering());
+	Stop();
+	// Another program's index, made after this user's was removed.
+	ASSERT_EQ(system(("rm -rf '" + fUser + "/data/cvab-platform'").c_str()), 0);
+	ASSERT_FALSE(QueryFindsServer(fExecutable));
+	Start();
+	ASSERT_TRUE(WaitUntilAnswering());
+	EXPECT_TRUE(QueryFindsServer(fExecutable));
+}
+
+TEST_F(RegistrationTest, AnInstalledExecutableOfRootIsRegisteredForAnotherUser)
+{
+	if (getuid() != 0)
+		GTEST_SKIP() << "needs root to start the program as another user";
+	const uid_t nobody = 65534;
+	// The package's installation wrote the attributes (as root).
+	BNode node(fExecutable.c_str());
+	const int32 one = 1, two = 2;
+	node.WriteAttr(kWordServicesServerAttr, B_INT32_TYPE, 0, &one, 4);
+	node.WriteAttr("Menu String 0", B_STRING_TYPE, 0, "Look Up E-Mail Address", 23);
+	node.WriteAttr("Menu String 1", B_STRING_TYPE, 0, "Look Up Postal Address", 23);
+	node.WriteAttr(kMenuStringCountAttr, B_INT32_TYPE, 0, &two, 4);
+	node.WriteAttr(kAppSignatureAttr, B_STRING_TYPE, 0, kSignature, sizeof(kSignature));
+	const struct timespec before = ChangeTime(fExecutable);
+	ASSERT_EQ(system(("chown -R 65534:65534 '" + fUser + "'").c_str()), 0);
+
+	Start(nobody);
+	const std::string perUser = PerUserRegistrationPath(kSignature);
+	ASSERT_NE(perUser.find(fUser), std::string::npos);
+	bool found = false;
+	for (int i = 0; i < 200 && !found; i++) {
+		found = QueryFindsServer(perUser);
+		if (!found)
+			snooze(50000);
+	}
+	ASSERT_TRUE(found);
+	const std::vector<word_server> servers = FindWordServers();
+	ASSERT_EQ(servers.size(), 1u);
+	EXPECT_EQ(servers[0].signature, kSignature);
+	EXPECT_EQ(servers[0].menuStrings.size(), 2u);
+	EXPECT_EQ(ServerExecutable(servers[0]), fExecutable);
+	// The executable itself was not touched.
+	const struct timespec after = ChangeTime(fExecutable);
+	EXPECT_EQ(before.tv_nsec, after.tv_nsec);
+	struct stat st;
+	ASSERT_EQ(stat(perUser.c_str(), &st), 0);
+	EXPECT_EQ(st.st_uid, nobody);
+}
+
+}  // namespace

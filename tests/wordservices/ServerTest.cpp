@@ -1,0 +1,441 @@
+// The Word Services server end to end: the real application object on the
+// headless screen in this process, and clients as real separate processes
+// (ws_client_peer) that serve their text through the scripting protocol.
+#include "AppTestSupport.h"
+
+#include "CVABapp.h"
+#include "CommandCodes.h"
+#include "WordServicesDefs.h"
+#include "WordServicesServer.h"
+
+#include "WindowServerLink.h"
+
+#include <Entry.h>
+#include <OS.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// One client process; killed when the test ends.
+class Client {
+public:
+	explicit Client(const std::vector<std::string>& arguments)
+	{
+		int output[2];
+		if (pipe(output) != 0)
+			return;
+		fPid = fork();
+		if (fPid == 0) {
+			dup2(output[1], STDOUT_FILENO);
+			close(output[0]);
+			close(output[1]);
+			std::vector<char*> argv{const_cast<char*>(CVAB_WS_CLIENT_PEER)};
+			for (const std::string& argument : arguments)
+				argv.push_back(const_cast<char*>(argument.c_str()));
+			argv.push_back(nullptr);
+			execv(CVAB_WS_CLIENT_PEER, argv.data());
+			_exit(127);
+		}
+		close(output[1]);
+		FILE* stream = fdopen(output[0], "r");
+		char line[64] = {};
+		if (stream == nullptr || fgets(line, sizeof(line), stream) == nullptr
+			|| std::string(line).rfind("ready", 0) != 0) {
+			ADD_FAILURE() << "the client did not start";
+		}
+		if (stream != nullptr)
+			fclose(stream);
+	}
+	~Client()
+	{
+		if (fPid > 0) {
+			kill(fPid, SIGKILL);
+			waitpid(fPid, nullptr, 0);
+		}
+	}
+	pid_t Pid() const { return fPid; }
+
+private:
+	pid_t fPid = -1;
+};
+
+class WordServicesServerTest : public AppTest {
+protected:
+	void SetUp() override
+	{
+		AppTest::SetUp();
+		setenv("CVAB_PEER_RECORD", Path("record").c_str(), 1);
+	}
+
+	// A book with these records (nickname, e-mail, first, last), opened.
+	void OpenBook(const std::string& name,
+		const std::vector<std::vector<std::string>>& records)
+	{
+		std::string body;
+		for (const auto& r : records) {
+			std::vector<std::string> fields(kBookFieldCount);
+			fields[kNicknameField] = r[0];
+			fields[kEmail1Field] = r[1];
+			if (r.size() > 2)
+				fields[kFirstNameField] = r[2];
+			if (r.size() > 3)
+				fields[kLastNameField] = r[3];
+			if (r.size() > 4)
+				fields[kCityField] = r[4];
+			body += Line(fields);
+		}
+		WriteFile(Path(name), body);
+		if (!Running()) {
+			Launch({Path(name)});
+		} else {
+			BMessage refs(B_REFS_RECEIVED);
+			entry_ref ref;
+			get_ref_for_path(Path(name).c_str(), &ref);
+			refs.AddRef("refs", &ref);
+			be_app->PostMessage(&refs);
+			Settle();
+		}
+	}
+
+	std::vector<std::string> Record() const
+	{
+		std::vector<std::string> lines;
+		std::istringstream in(ReadFile(Path("record")));
+		std::string line;
+		while (std::getline(in, line))
+			lines.push_back(line);
+		return lines;
+	}
+
+	// Waits until the record holds a line equal to (or, with prefix, starting
+	// with) what; true when it came.
+	bool WaitFor(const std::string& what, bigtime_t timeout = 15000000, bool prefix = false)
+	{
+		const bigtime_t deadline = system_time() + timeout;
+		do {
+			for (const std::string& line : Record()) {
+				if (line == what || (prefix && line.rfind(what, 0) == 0))
+					return true;
+			}
+			snooze(20000);
+		} while (system_time() < deadline);
+		return false;
+	}
+
+	std::string Final(const std::string& target)
+	{
+		for (const std::string& line : Record()) {
+			if (line.rfind("final " + target + " ", 0) == 0)
+				return line.substr(7 + target.size());
+		}
+		return "<none>";
+	}
+
+	int CountLines(const std::string& prefix)
+	{
+		int count = 0;
+		for (const std::string& line : Record())
+			count += line.rfind(prefix, 0) == 0;
+		return count;
+	}
+
+	int CountAlerts() const
+	{
+		int count = 0;
+		for (const BMessenger& messenger : BPrivate::WindowServerLink::Windows()) {
+			BLooper* looper = nullptr;
+			messenger.Target(&looper);
+			count += dynamic_cast<BAlert*>(looper) != nullptr;
+		}
+		return count;
+	}
+
+	// The application answers a synchronous message within timeout.
+	bool AppAnswers(bigtime_t timeout)
+	{
+		BMessage identify(kAppIdentify);
+		BMessage reply;
+		return BMessenger(be_app).SendMessage(&identify, &reply, timeout, timeout) == B_OK
+			&& reply.what == B_REPLY;
+	}
+};
+
+const std::vector<std::vector<std::string>> kBook = {
+	{"Bob", "bob@example.org", "Robert", "Smith", "Springfield"},
+	{"alice", "alice@example.org", "Alice", "Jones", "Shelbyville"},
+	{"bob", "second-bob@example.org"},
+	{"nomail", ""},
+};
+
+// --- the session as the Parts describe it
+
+TEST_F(WordServicesServerTest, ThreeTargetsAreServedInOrderAndTheClientGetsWStp)
+{
+	OpenBook("book.cvab", kBook);
+	Client client({"--text", "mail bob, and ALICE.", "--text", "alice", "--text", "x bob"});
+	ASSERT_TRUE(WaitFor("done"));
+	EXPECT_EQ(Final("t1"), "mail bob@example.org, and alice@example.org.");
+	EXPECT_EQ(Final("t2"), "alice@example.org");
+	EXPECT_EQ(Final("t3"), "x bob@example.org");
+	// Each target asked in entry order: Size, then Text, before the next target.
+	std::vector<std::string> sizeQueries;
+	for (const std::string& line : Record()) {
+		if (line.find("GET Size") != std::string::npos)
+			sizeQueries.push_back(line.substr(0, 2));
+	}
+	EXPECT_EQ(sizeQueries, (std::vector<std::string>{"t1", "t2", "t3"}));
+	// The first replacement of t1: delete "bob" (index 15 from the end, 3 bytes),
+	// highlight off, insert at 12.
+	const std::vector<std::string> record = Record();
+	const auto del = std::find(record.begin(), record.end(), "t1 SET Text reverse 15 3");
+	ASSERT_NE(del, record.end());
+	EXPECT_EQ(*(del + 1), "t1 SET BackgroundHilite reverse 0 0 off");
+	EXPECT_EQ(*(del + 2), "t1 SET Text reverse 12 15 data=bob@example.org");
+	EXPECT_EQ(CountLines("wstp 1"), 1);
+	EXPECT_EQ(CountAlerts(), 0);
+}
+
+TEST_F(WordServicesServerTest, TheWordScanSplitsAtPunctuationAndNonAsciiBytes)
+{
+	OpenBook("book.cvab", kBook);
+	// "bob\xc3\xa9" is bob with a final e-acute: looked up as bob, and the bytes
+	// after the accent start no word of their own here. "alice2" is one word.
+	Client client({"--text", "(bob)\xc3\xa9-alice2 alice;bob\xc3\xa9x..."});
+	ASSERT_TRUE(WaitFor("done"));
+	EXPECT_EQ(Final("t1"),
+		"(bob@example.org)\xc3\xa9-alice2 alice@example.org;bob@example.org\xc3\xa9x...");
+}
+
+TEST_F(WordServicesServerTest, TheFirstOfDuplicateNicknamesWins)
+{
+	OpenBook("book.cvab", kBook);
+	Client client({"--text", "BOB"});
+	ASSERT_TRUE(WaitFor("done"));
+	EXPECT_EQ(Final("t1"), "bob@example.org");
+}
+
+TEST_F(WordServicesServerTest, PostalLookUpInsertsTheAddressBlock)
+{
+	OpenBook("book.cvab", kBook);
+	Client client({"--index", "1", "--text", "to alice:"});
+	ASSERT_TRUE(WaitFor("done"));
+	EXPECT_EQ(Final("t1"), "to Alice  Jones \\n \\n \\n \\n \\nShelbyville   :");
+}
+
+TEST_F(WordServicesServerTest, IndexTwoShowsOneAlertWithoutBlockingAndTheClientGetsWStp)
+{
+	OpenBook("book.cvab", kBook);
+	{
+		Client client({"--index", "2", "--text", "bob"});
+		ASSERT_TRUE(WaitFor("wstp 1"));
+	}
+	Settle();
+	EXPECT_EQ(CountAlerts(), 1);
+	EXPECT_EQ(AlertText(), kSessionFailedText);
+	EXPECT_EQ(Final("t1"), "bob");
+	EXPECT_EQ(CountLines("t1 "), 0);
+	// The application goes on while the alert shows, and a second failure adds
+	// no second alert.
+	std::remove(Path("record").c_str());
+	{
+		Client client({"--index", "-1", "--text", "bob"});
+		ASSERT_TRUE(WaitFor("wstp 1"));
+	}
+	EXPECT_TRUE(AppAnswers(2000000));
+	Settle();
+	EXPECT_EQ(CountAlerts(), 1);
+	Answer(0);
+	EXPECT_EQ(CountAlerts(), 0);
+}
+
+// --- mend 1: time-outs
+
+TEST_F(WordServicesServerTest, AClientThatNeverAnswersDoesNotFreezeTheAddressBook)
+{
+	OpenBook("book.cvab", kBook);
+	const bigtime_t start = system_time();
+	Client client({"--mode", "silent", "--text", "bob", "--text", "bob", "--text", "bob"});
+	ASSERT_TRUE(WaitFor("t1 GET Size"));
+	// One second for the Size query of the first target; the client's other
+	// targets are not waited for again.
+	EXPECT_TRUE(AppAnswers(5000000));
+	EXPECT_LT(system_time() - start, 4000000);
+	EXPECT_EQ(CountLines("t2 "), 0);
+	EXPECT_TRUE(Quit());
+}
+
+TEST_F(WordServicesServerTest, AClientThatStopsAfterTheSizeQueryIsGivenUp)
+{
+	OpenBook("book.cvab", kBook);
+	Client client({"--mode", "hang-text", "--text", "bob", "--text", "alice"});
+	ASSERT_TRUE(WaitFor("t1 GET Text range 0 3"));
+	// Part 6.2 waits for the Text reply for ever; the mend gives it a few seconds.
+	EXPECT_TRUE(AppAnswers(kExchangeTimeout + 3000000));
+	EXPECT_EQ(CountLines("t2 "), 0);
+	EXPECT_TRUE(Quit());
+}
+
+TEST_F(WordServicesServerTest, AClientThatDiesMidSessionEndsItsSession)
+{
+	OpenBook("book.cvab", kBook);
+	Client client({"--mode", "die-after:3", "--text", "bob alice", "--text", "bob"});
+	ASSERT_TRUE(WaitFor("t1 SET Text reverse 9 3"));
+	EXPECT_TRUE(AppAnswers(3000000));
+	EXPECT_EQ(CountLines("t2 "), 0);
+	// And the next client is served as usual.
+	std::remove(Path("record").c_str());
+	Client next({"--text", "alice"});
+	ASSERT_TRUE(WaitFor("done"));
+	EXPECT_EQ(Final("t1"), "alice@example.org");
+}
+
+// --- mend 2: the book's window closes mid-session
+
+TEST_F(WordServicesServerTest, WordsStayWhenTheBooksWindowClosesMidSession)
+{
+	OpenBook("other.cvab", {{"bob", "other-bob@example.org"}});
+	OpenBook("book.cvab", kBook);
+	ASSERT_EQ(BookWindows().size(), 2u);
+	const BMessenger bookWindow = BookWindows().back();
+	const std::string go = Path("go");
+	Client client({"--mode", "pause:" + go, "--text", "bob alice"});
+	ASSERT_TRUE(WaitFor("paused"));
+	// The session waits for the client; the window of its book closes.
+	bookWindow.SendMessage(B_QUIT_REQUESTED);
+	for (int i = 0; i < 200 && bookWindow.IsValid(); i++)
+		snooze(10000);
+	ASSERT_FALSE(bookWindow.IsValid());
+	WriteFile(go, "");
+	ASSERT_TRUE(WaitFor("done"));
+	EXPECT_EQ(Final("t1"), "bob alice");
+	EXPECT_EQ(CountLines("t1 SET"), 0);
+	EXPECT_EQ(BookWindows().size(), 1u);
+}
+
+// A server whose application has no main window to give: the words stay, and
+// the client still hears 'WStp'. The server runs in a looper of its own here.
+class WindowlessServer : public BLooper {
+public:
+	WindowlessServer() : BLooper("windowless server"), fServer([] { return BMessenger(); }) {}
+	void MessageReceived(BMessage* message) override
+	{
+		if (message->what == kWordServicesRequest)
+			fServer.StartSession(message);
+		else if (message->what == kWordServicesEnd)
+			fServer.EndSession(message);
+		else
+			BLooper::MessageReceived(message);
+	}
+
+private:
+	WordServicesServer fServer;
+};
+
+class StopCounter : public BLooper {
+public:
+	StopCounter() : BLooper("client") {}
+	void MessageReceived(BMessage* message) override
+	{
+		if (message->what == kWordServicesStop)
+			stops++;
+		else if (message->what == B_GET_PROPERTY || message->what == B_SET_PROPERTY)
+			scripted++;
+		BLooper::MessageReceived(message);
+	}
+	std::atomic<int> stops{0};
+	std::atomic<int> scripted{0};
+};
+
+TEST_F(WordServicesServerTest, WithNoBookWindowTheWordsStayAndTheClientGetsWStp)
+{
+	OpenBook("book.cvab", kBook);
+	auto* server = new WindowlessServer();
+	server->Run();
+	auto* client = new StopCounter();
+	client->Run();
+	BMessage request(kWordServicesRequest);
+	request.AddInt32("Index", 0);
+	request.AddMessenger("Target", BMessenger(client));
+	BMessenger(server).SendMessage(&request, BMessenger(client));
+	for (int i = 0; i < 300 && client->stops == 0; i++)
+		snooze(10000);
+	EXPECT_EQ(client->stops.load(), 1);
+	EXPECT_EQ(client->scripted.load(), 0);
+	server->Lock();
+	server->Quit();
+	client->Lock();
+	client->Quit();
+}
+
+// --- mend 3: insert only after a delete; an empty "Email 1" is no hit
+
+TEST_F(WordServicesServerTest, AFailingDeleteInsertsNothing)
+{
+	OpenBook("book.cvab", kBook);
+	Client client({"--mode", "fail-delete", "--text", "bob and alice"});
+	ASSERT_TRUE(WaitFor("done"));
+	EXPECT_EQ(Final("t1"), "bob and alice");
+	for (const std::string& line : Record())
+		EXPECT_EQ(line.find("data="), std::string::npos) << line;
+	EXPECT_EQ(CountLines("t1 SET Text reverse 13 3"), 1);
+	EXPECT_EQ(CountLines("t1 SET Text reverse 5 5"), 1);
+}
+
+TEST_F(WordServicesServerTest, ARecordWithoutEmailLeavesTheWord)
+{
+	OpenBook("book.cvab", kBook);
+	Client client({"--text", "nomail bob"});
+	ASSERT_TRUE(WaitFor("done"));
+	EXPECT_EQ(Final("t1"), "nomail bob@example.org");
+	EXPECT_EQ(CountLines("t1 SET Text reverse 10 6"), 0);
+}
+
+// --- mend 4: a second request, the index, the reply size
+
+TEST_F(WordServicesServerTest, ASecondRequestEndsTheFirstSessionFirst)
+{
+	OpenBook("book.cvab", kBook);
+	Client client({"--requests", "2", "--text", "bob", "--second-text", "alice"});
+	ASSERT_TRUE(WaitFor("done"));
+	EXPECT_EQ(Final("t1"), "bob@example.org");
+	EXPECT_EQ(Final("s1"), "alice@example.org");
+	const std::vector<std::string> record = Record();
+	const auto firstStop = std::find(record.begin(), record.end(), "wstp 1");
+	const auto secondFirst = std::find_if(record.begin(), record.end(),
+		[](const std::string& line) { return line.rfind("s1 ", 0) == 0; });
+	ASSERT_NE(firstStop, record.end());
+	ASSERT_NE(secondFirst, record.end());
+	EXPECT_LT(firstStop - record.begin(), secondFirst - record.begin());
+	EXPECT_EQ(CountLines("wstp 1"), 1);
+	EXPECT_EQ(CountLines("wstp 2"), 1);
+}
+
+TEST_F(WordServicesServerTest, MoreThan32767TargetsAreCountedWith32Bits)
+{
+	OpenBook("book.cvab", kBook);
+	Client client({"--mode", "many:33000", "--text", "bob"});
+	ASSERT_TRUE(WaitFor("done", 60000000));
+	EXPECT_EQ(Final("t1"), "bob@example.org");
+}
+
+TEST_F(WordServicesServerTest, ATextReplyBeyondTheBoundIsRefused)
+{
+	OpenBook("book.cvab", kBook);
+	Client client({"--mode", "huge-text", "--text", "bob", "--text", "alice"});
+	ASSERT_TRUE(WaitFor("done"));
+	EXPECT_EQ(Final("t1"), "bob");
+	EXPECT_EQ(CountLines("t1 SET"), 0);
+	EXPECT_EQ(Final("t2"), "alice@example.org");
+}
+
+}  // namespace

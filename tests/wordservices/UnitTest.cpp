@@ -1,0 +1,92 @@
+// The pure parts: the word scan, and the mail client's query of a book.
+#include "BookBody.h"
+#include "CVABook.h"
+#include "MuttQuery.h"
+#include "WordScan.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+std::vector<std::string> Words(const char* text, std::vector<std::pair<int32, int32>>* at = nullptr)
+{
+	std::vector<std::string> words;
+	ScanWords(text, strlen(text), [&](const scanned_word& word) {
+		words.push_back(word.word);
+		if (at != nullptr)
+			at->push_back({word.fromEnd, word.restFromEnd});
+	});
+	return words;
+}
+
+TEST(WordScan, PunctuationBlanksAndNonAsciiBytesSeparate)
+{
+	std::vector<std::pair<int32, int32>> at;
+	EXPECT_EQ(Words("mail bob, and ALICE.", &at),
+		(std::vector<std::string>{"mail", "bob", "and", "ALICE"}));
+	EXPECT_EQ(at, (std::vector<std::pair<int32, int32>>{{20, 16}, {15, 12}, {10, 7}, {6, 1}}));
+	EXPECT_EQ(Words("bob\xc3\xa9x_y2"), (std::vector<std::string>{"bob", "x", "y2"}));
+	EXPECT_EQ(Words("  ...\t\n"), std::vector<std::string>{});
+	EXPECT_EQ(Words(""), std::vector<std::string>{});
+	// The first word of a 12-byte text, 3 bytes long: T 12, R 9.
+	at.clear();
+	Words("abc defghijk", &at);
+	EXPECT_EQ(at.front(), (std::pair<int32, int32>{12, 9}));
+	EXPECT_EQ(at.back(), (std::pair<int32, int32>{8, 0}));
+}
+
+void Add(CVABook* book, const char* nick, const char* first, const char* last,
+	const char* email1, const char* email2 = "")
+{
+	ABookRecord* record = book->AppendRecord();
+	record->SetField(kNicknameField, nick);
+	record->SetField(kFirstNameField, first);
+	record->SetField(kLastNameField, last);
+	record->SetField(kEmail1Field, email1);
+	record->SetField(kEmail2Field, email2);
+	book->RaiseCount();
+}
+
+TEST(MuttQuery, ExactNicknamesFirstThenDocumentOrder)
+{
+	CVABook book(nullptr);
+	Add(&book, "annie", "Ann", "Lee", "annie@example.org");
+	Add(&book, "x", "Jo", "Ann", "", "jo@example.org");
+	Add(&book, "ANN", "Ann", "Moss", "ann@example.org");
+	Add(&book, "none", "Ann", "Nash", "");
+	Add(&book, "z", "Zed", "Quinn", "zed@ann.example");
+	const std::vector<mutt_match> matches = MuttQuery(book, "ann");
+	ASSERT_EQ(matches.size(), 4u);
+	EXPECT_EQ(FormatMuttMatches(matches),
+		"ann@example.org\tAnn Moss\tANN\n"
+		"annie@example.org\tAnn Lee\tannie\n"
+		"jo@example.org\tJo Ann\tx\n"
+		"zed@ann.example\tZed Quinn\tz\n");
+	EXPECT_TRUE(MuttQuery(book, "zebra").empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MuttQuery, TheBodyReaderFindsWhatTheDocumentFinds)
+{
+	const std::string body =
+		"ann\tAnn\t\tLee\t\t\t\t\t\t\t\t\t\t\t\tann@example.org\t\t\t\t\t\n"
+		"\n"
+		"x\tJo\t\tAnn\t\t\t\t\t\t\t\t\t\t\t\t\tjo@example.org\t\t\t\t\n"
+		"annann\tAnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn\t\t\t\t\t\t\t\t\t\t\t\t\t\t"
+		"a@example.org\textra\tcolumns\tpast\tthe\tend\tare\tdropped\n"
+		"ANN\tAnn\t\tMoss\t\t\t\t\t\t\t\t\t\t\t\tann2@example.org";
+	for (const book_layout layout : {book_layout::kAllColumns, book_layout::kNoNickname}) {
+		CVABook book(nullptr);
+		ReadBookBody(&book, body.data(), body.size(), layout);
+		EXPECT_EQ(FormatMuttMatches(MuttQueryBody(body.data(), body.size(), layout, "ann")),
+			FormatMuttMatches(MuttQuery(book, "ann")));
+	}
+	EXPECT_EQ(MuttQueryBody(body.data(), body.size(), book_layout::kAllColumns, "ann").size(), 4u);
+}
+
+}  // namespace
