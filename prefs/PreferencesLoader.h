@@ -48,7 +48,7 @@ const char* PreferencesEntryName(PrefsEntry entry);
 void* PreferencesLibraryEntry(PrefsEntry entry);
 
 // Where the loader writes its one line naming an entry point the library lacks:
-// standard output (Part 7.1) unless a program whose standard output carries
+// standard output unless a program whose standard output carries
 // only its results (the command-line tools) sends it elsewhere, before its
 // first PREF call.
 void SetPreferencesLoaderReport(FILE* stream);

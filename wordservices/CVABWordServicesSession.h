@@ -1,4 +1,4 @@
-// The address book's session (Part 6.1): the word scan of every target and the
+// The address book's session: the word scan of every target and the
 // e-mail or postal look-up of each word in the book of one main window.
 //
 // The session never holds the document: it keeps the main window's messenger

@@ -1,5 +1,5 @@
 // The client's text target of Word Services: a handler that answers the
-// scripting messages a server sends to one stretch of text (Part 6.2):
+// scripting messages a server sends to one stretch of text:
 //   B_GET_PROPERTY "Size" (direct): int32 "result", the stretch's length in bytes;
 //   B_GET_PROPERTY "Text" (range index, range; or reverse range): string "result";
 //   B_SET_PROPERTY "Text" (reverse range, counted from the end of the stretch):

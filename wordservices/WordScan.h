@@ -1,4 +1,4 @@
-// The word scan of a Word Services session (Part 6.1): a word is a maximal run
+// The word scan of a Word Services session: a word is a maximal run
 // of bytes that isalnum accepts in the "C" locale (ASCII letters and digits);
 // every other byte, each byte of 0x80 and above included, separates words.
 // Each word comes with its distances to the end of the text, so the text can be

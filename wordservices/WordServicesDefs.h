@@ -1,7 +1,7 @@
 // The Word Services protocol as both sides use it: message codes, the
 // registration attributes and index, the two services of the address book, the
 // scripting properties of a client's text target, and the bounds and time-outs
-// the address book keeps to (Parts 6.1 and 6.2, with the mends of issue 17).
+// the address book keeps to, so that no client can freeze it.
 // Threading: constants only.
 #ifndef _WORD_SERVICES_DEFS_H
 #define _WORD_SERVICES_DEFS_H
@@ -38,7 +38,7 @@ extern const char kTextProperty[];        // "Text"
 extern const char kHiliteProperty[];      // "BackgroundHilite"
 
 // Time-outs of the exchanges with a client (microseconds): the Size query keeps
-// the one second of Part 6.2; every other exchange gets a few seconds. 'WStp'
+// the one second clients expect; every other exchange gets a few seconds. 'WStp'
 // is sent with a send time-out and no reply is awaited.
 constexpr bigtime_t kSizeQueryTimeout = 1000000;
 constexpr bigtime_t kExchangeTimeout = 3000000;

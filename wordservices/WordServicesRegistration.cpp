@@ -55,7 +55,7 @@ bool WriteString(BNode* node, const char* name, const std::string& value)
 		== static_cast<ssize_t>(value.size() + 1);
 }
 
-// Part 6.1's steps on one node: the server attribute when the index is new or
+// The registration's steps on one node: the server attribute when the index is new or
 // the attribute missing (or the node is not in the index yet), the menu
 // attributes when there are none, the signature when missing. Then whether the
 // query finds it with its menu strings.

@@ -1,4 +1,4 @@
-// Registering a program as a Word Services server (Part 6.1): the volume index
+// Registering a program as a Word Services server: the volume index
 // "WordServicesServer" and four attributes on the executable, so the query
 // "WordServicesServer = 1" finds it; the signature ("BEOS:APP_SIG") goes with
 // them so that a client can reach the server it found.

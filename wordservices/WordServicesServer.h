@@ -1,7 +1,7 @@
 // The application's side of Word Services: registration at start, the one
 // current session ('Btch' starts it, 'WSAb' ends it) and the alerts.
 //
-// Mends (issue 17): a 'Btch' while a session is held ends that session first,
+// So that no client can freeze or confuse it: a 'Btch' while a session is held ends that session first,
 // so its client gets its 'WStp'; a 'WSAb' that names another session than the
 // current one is ignored; the "Unable to initiate Word Services session" alert
 // is shown without waiting for it, and never while another one is showing.

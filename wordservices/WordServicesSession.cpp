@@ -1,4 +1,4 @@
-// Sections: the request; the exchanges with the client (Part 6.2).
+// Sections: the request; the exchanges with the client.
 #include "WordServicesSession.h"
 
 #include "WordServicesDefs.h"

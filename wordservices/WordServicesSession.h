@@ -1,8 +1,8 @@
-// The server side of one Word Services request (Part 6.1): the request's
+// The server side of one Word Services request: the request's
 // targets, the target being served and its text, and the scripting exchanges
-// that read and rewrite a target (Part 6.2).
+// that read and rewrite a target.
 //
-// Mends over the Parts (issue 17): every exchange has a send and a reply
+// A client never freezes the address book: every exchange has a send and a reply
 // time-out (the Size query one second each, the others kExchangeTimeout), and a
 // time-out ends that target and every later target of the same client, which
 // has stopped answering; 'WStp' goes out with a send time-out; a text bigger than

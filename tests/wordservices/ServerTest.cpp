@@ -258,7 +258,7 @@ TEST_F(WordServicesServerTest, IndexTwoShowsOneAlertWithoutBlockingAndTheClientG
 	EXPECT_EQ(CountAlerts(), 0);
 }
 
-// --- mend 1: time-outs
+// --- time-outs
 
 TEST_F(WordServicesServerTest, AClientThatNeverAnswersDoesNotFreezeTheAddressBook)
 {
@@ -279,7 +279,7 @@ TEST_F(WordServicesServerTest, AClientThatStopsAfterTheSizeQueryIsGivenUp)
 	OpenBook("book.cvab", kBook);
 	Client client({"--mode", "hang-text", "--text", "bob", "--text", "alice"});
 	ASSERT_TRUE(WaitFor("t1 GET Text range 0 3"));
-	// Part 6.2 waits for the Text reply for ever; the mend gives it a few seconds.
+	// The Text reply is waited for a few seconds, not for ever.
 	EXPECT_TRUE(AppAnswers(kExchangeTimeout + 3000000));
 	EXPECT_EQ(CountLines("t2 "), 0);
 	EXPECT_TRUE(Quit());
@@ -299,7 +299,7 @@ TEST_F(WordServicesServerTest, AClientThatDiesMidSessionEndsItsSession)
 	EXPECT_EQ(Final("t1"), "alice@example.org");
 }
 
-// --- mend 2: the book's window closes mid-session
+// --- the book's window closes mid-session
 
 TEST_F(WordServicesServerTest, WordsStayWhenTheBooksWindowClosesMidSession)
 {
@@ -377,7 +377,7 @@ TEST_F(WordServicesServerTest, WithNoBookWindowTheWordsStayAndTheClientGetsWStp)
 	client->Quit();
 }
 
-// --- mend 3: insert only after a delete; an empty "Email 1" is no hit
+// --- insert only after a delete; an empty "Email 1" is no hit
 
 TEST_F(WordServicesServerTest, AFailingDeleteInsertsNothing)
 {
@@ -400,7 +400,7 @@ TEST_F(WordServicesServerTest, ARecordWithoutEmailLeavesTheWord)
 	EXPECT_EQ(CountLines("t1 SET Text reverse 10 6"), 0);
 }
 
-// --- mend 4: a second request, the index, the reply size
+// --- a second request, the index, the reply size
 
 TEST_F(WordServicesServerTest, ASecondRequestEndsTheFirstSessionFirst)
 {
