@@ -9,6 +9,9 @@
 #include <MenuBar.h>
 #include <MenuItem.h>
 #include <View.h>
+#include <Window.h>
+
+#include <cassert>
 
 #include <cstring>
 
@@ -138,14 +141,21 @@ void BookMenus::_BuildInfoMenu()
 
 // --- group changes
 
+void BookMenus::_AssertLocked() const
+{
+	assert(fBar->Window() == nullptr || fBar->Window()->IsLocked());
+}
+
 void BookMenus::EnableBookMenus()
 {
+	_AssertLocked();
 	for (BMenu* menu : {fSearchMenu, fEditMenu, fRecordsMenu, fActionMenu, fViewMenu})
 		menu->SetEnabled(true);
 }
 
 void BookMenus::EnableFileCommands(bool modified)
 {
+	_AssertLocked();
 	fNewItem->SetEnabled(true);
 	fOpenItem->SetEnabled(true);
 	fCloseItem->SetEnabled(true);
@@ -155,6 +165,7 @@ void BookMenus::EnableFileCommands(bool modified)
 
 void BookMenus::DisableRecordCommands()
 {
+	_AssertLocked();
 	for (BMenuItem* item : {fFindNextItem, fModifyItem, fDeleteItem, fCopyRecordItem,
 			 fCopyAddressItem, fWebPageItem})
 		item->SetEnabled(false);
@@ -162,6 +173,7 @@ void BookMenus::DisableRecordCommands()
 
 void BookMenus::ApplySelection(const ABookRecord* selected)
 {
+	_AssertLocked();
 	const bool any = selected != nullptr;
 	for (BMenuItem* item : {fModifyItem, fDeleteItem, fCopyRecordItem, fCopyAddressItem})
 		item->SetEnabled(any);
@@ -175,11 +187,13 @@ void BookMenus::ApplySelection(const ABookRecord* selected)
 
 void BookMenus::SetSaveEnabled(bool enabled)
 {
+	_AssertLocked();
 	fSaveItem->SetEnabled(enabled);
 }
 
 void BookMenus::SetFindNextEnabled(bool enabled)
 {
+	_AssertLocked();
 	fFindNextItem->SetEnabled(enabled);
 }
 
@@ -205,17 +219,20 @@ int32 BookMenus::CountShownFields() const
 
 void BookMenus::SetAllFields(bool shown)
 {
+	_AssertLocked();
 	for (BMenuItem* item : fFieldItems)
 		item->SetMarked(shown);
 }
 
 void BookMenus::ToggleField(int32 field)
 {
+	_AssertLocked();
 	fFieldItems[field]->SetMarked(!fFieldItems[field]->IsMarked());
 }
 
 void BookMenus::ShowOnly(const int32* fields, int32 count)
 {
+	_AssertLocked();
 	SetAllFields(false);
 	for (int32 i = 0; i < count; i++)
 		fFieldItems[fields[i]]->SetMarked(true);

@@ -57,6 +57,9 @@ private:
 	void _BuildInfoMenu();
 	BMenuItem* _Add(BMenu* menu, const char* label, uint32 command, char shortcut = 0,
 		bool enabled = true);
+	// Every change of state needs the window's lock (other windows' threads make
+	// some of them); debug builds check it.
+	void _AssertLocked() const;
 
 	BMenuBar* fBar = nullptr;
 	BMenu* fFileMenu = nullptr;

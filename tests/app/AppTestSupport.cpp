@@ -6,6 +6,7 @@
 #include "BookFile.h"
 #include "BookMenus.h"
 #include "CVABapp.h"
+#include "CommandCodes.h"
 
 #include <Menu.h>
 #include <MenuBar.h>
@@ -101,6 +102,10 @@ void AppTest::Launch(const std::vector<std::string>& arguments)
 		fAppEnded = true;
 	});
 	started.wait();
+	// A looper that has not started running counts as idle, so first let the
+	// application answer: by then it has handled its launch messages.
+	BMessage reply;
+	be_app_messenger.SendMessage(kAppIdentify, &reply);
 	Settle();
 }
 
