@@ -40,18 +40,8 @@ protected:
 		Open(BRect(), fWindow);
 	}
 
-	template <class Read>
-	auto Locked(Read read)
-	{
-		EXPECT_TRUE(fWindow->Lock());
-		auto result = read();
-		fWindow->Unlock();
-		return result;
-	}
-	BPoint ToScreen(BPoint inButton)
-	{
-		return Locked([&] { return fButton->ConvertToScreen(inButton); });
-	}
+	template <class Read> auto Locked(Read read) { return ::Locked(fWindow, read); }
+	BPoint ToScreen(BPoint inButton) { return ViewToScreen(fButton, inButton); }
 	int32 ColumnWidth()
 	{
 		return Locked([&] { return fButton->ColumnWidth(); });
@@ -89,7 +79,6 @@ TEST_F(HeaderButtonTest, KeepsItsExactFrameAndCarriesTheEdgeAtItsRightBorder)
 			EXPECT_EQ(edge->Frame(), BRect(79, 0, 79, 17));
 			EXPECT_EQ(edge->Flags() & B_NAVIGABLE, 0u) << "no keyboard stop";
 		}
-		return 0;
 	});
 }
 
@@ -121,8 +110,7 @@ TEST_F(HeaderButtonTest, HeldTheCellTakesTheHighColourReleasedItIsTintedAndAClic
 	EXPECT_TRUE(ColorIs(Pixel(fWindow, 242, 5), 225, 200, 225));
 	EXPECT_TRUE(Locked([&] { return fWindow->received.empty(); }));
 
-	Screen::Click(ToScreen(BPoint(40, 8)));
-	Settle();
+	ClickAt(ToScreen(BPoint(40, 8)));
 	const std::vector<BMessage> received = Locked([&] { return fWindow->received; });
 	ASSERT_EQ(received.size(), 1u);
 	EXPECT_EQ(received[0].GetInt32("FieldIndex", -1), 3);
@@ -149,10 +137,7 @@ TEST_F(HeaderButtonTest, VerticalDragsAndAZeroWidthChangeNothing)
 {
 	DragEdge(0, 12);
 	EXPECT_EQ(ColumnWidth(), 80);
-	Locked([&] {
-		fButton->SetColumnWidth(0);
-		return 0;
-	});
+	Locked([&] { fButton->SetColumnWidth(0); });
 	DragEdge(-30, 0);
 	EXPECT_EQ(ColumnWidth(), 0);
 }

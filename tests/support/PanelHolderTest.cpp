@@ -6,9 +6,7 @@
 #include <CVABSavePanel.h>
 
 #include <FilePanel.h>
-#include <ListView.h>
 #include <Path.h>
-#include <StringItem.h>
 
 #include "StorageTestSupport.h"
 
@@ -40,25 +38,6 @@ protected:
 		panel->Show();
 		Settle();
 	}
-	// Clicks a view of the panel's window: by name, or the list row labelled row.
-	void Click(BFilePanel* panel, const char* name, const char* row = nullptr)
-	{
-		BWindow* window = panel->Window();
-		ASSERT_TRUE(window->Lock());
-		BView* view = window->FindView(name);
-		BRect frame = view->Bounds();
-		if (auto* list = dynamic_cast<BListView*>(view); list != nullptr && row != nullptr) {
-			for (int32 i = 0; i < list->CountItems(); i++) {
-				if (strcmp(static_cast<BStringItem*>(list->ItemAt(i))->Text(), row) == 0)
-					frame = list->ItemFrame(i);
-			}
-		}
-		const BPoint point = view->ConvertToScreen(
-			BPoint(frame.left + 10, (frame.top + frame.bottom) / 2));
-		window->Unlock();
-		Screen::Click(point);
-		Settle();
-	}
 	BMessage FirstReceived()
 	{
 		const std::vector<BMessage> messages = fRecorder->Messages();
@@ -77,7 +56,7 @@ TEST_F(PanelHolderTest, SaveReplyCarriesTheFolderAndTheName)
 	EXPECT_EQ(holder.Panel()->PanelMode(), B_SAVE_PANEL);
 	holder.Panel()->SetSaveText("new book");
 	ShowIn(holder.Panel());
-	Click(holder.Panel(), "default");
+	ClickView(holder.Panel()->Window(), "default");
 
 	const BMessage reply = FirstReceived();
 	EXPECT_EQ(reply.what, kSavePanelReply);
@@ -92,11 +71,9 @@ TEST_F(PanelHolderTest, OpenSendsOneChosenFileAsRefsReceived)
 {
 	CVABOpenPanel holder(fRecorder);
 	ShowIn(holder.Panel());
-	Click(holder.Panel(), "list", "a.book");
-	Screen::HoldModifiers(B_SHIFT_KEY);
-	Click(holder.Panel(), "list", "b.book");
-	Screen::HoldModifiers(0);
-	Click(holder.Panel(), "default");
+	ClickAt(ListRowPoint(holder.Panel()->Window(), "list", "a.book"));
+	ClickAt(ListRowPoint(holder.Panel()->Window(), "list", "b.book"), B_SHIFT_KEY);
+	ClickView(holder.Panel()->Window(), "default");
 
 	const BMessage refs = FirstReceived();
 	EXPECT_EQ(refs.what, static_cast<uint32>(B_REFS_RECEIVED));

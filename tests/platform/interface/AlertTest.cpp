@@ -63,22 +63,15 @@ public:
 	void MouseDown(BPoint) override { static_cast<AskingWindow*>(Window())->MouseClicked(); }
 };
 
+// Where a button of an alert lies: in the middle on the screen, or its frame.
 BPoint ButtonCentre(BAlert* alert, int32 index)
 {
-	EXPECT_TRUE(alert->Lock());
-	BButton* button = alert->ButtonAt(index);
-	const BRect frame = button->ConvertToScreen(button->Bounds());
-	alert->Unlock();
-	return BPoint(std::floor((frame.left + frame.right) / 2),
-		std::floor((frame.top + frame.bottom) / 2));
+	return Locked(alert, [=] { return Centre(alert->ButtonAt(index)); });
 }
 
 BRect ButtonFrame(BAlert* alert, int32 index)
 {
-	EXPECT_TRUE(alert->Lock());
-	const BRect frame = alert->ButtonAt(index)->Frame();
-	alert->Unlock();
-	return frame;
+	return Locked(alert, [=] { return alert->ButtonAt(index)->Frame(); });
 }
 
 class AlertTest : public WindowTest {
@@ -104,10 +97,7 @@ protected:
 	// Only once Go has returned: until then the asking window stays locked.
 	std::vector<int32> Answers()
 	{
-		EXPECT_TRUE(fAsking->Lock());
-		const std::vector<int32> answers = fAsking->answers;
-		fAsking->Unlock();
-		return answers;
+		return Locked(fAsking, [this] { return fAsking->answers; });
 	}
 
 	AskingWindow* fAsking = nullptr;
@@ -119,18 +109,15 @@ TEST_F(AlertTest, GoInAHandlerReturnsTheClickedButtonWhileTheOtherWindowsWait)
 	ASSERT_NE(alert, nullptr);
 	// The asking window is blocked in Go, yet the screen counts as idle, and the
 	// alert keeps the input from the other windows.
-	Screen::Click(BPoint(30, 30));
-	Settle();
+	ClickAt(BPoint(30, 30));
 	EXPECT_EQ(fAsking->clicks.load(), 0);
 	EXPECT_NE(fAsking->shown.load(), nullptr);
 
-	Screen::Click(ButtonCentre(alert, 1));
-	Settle();
+	ClickAt(ButtonCentre(alert, 1));
 	EXPECT_EQ(Answers(), std::vector<int32>{1});
 	EXPECT_EQ(fAsking->shown.load(), nullptr);
 	// Gone, and the window takes clicks again.
-	Screen::Click(BPoint(30, 30));
-	Settle();
+	ClickAt(BPoint(30, 30));
 	EXPECT_EQ(fAsking->clicks.load(), 1);
 }
 
@@ -138,14 +125,12 @@ TEST_F(AlertTest, EnterChoosesTheRightmostButtonAndShortcutsChooseTheirs)
 {
 	BAlert* alert = Ask();
 	ASSERT_NE(alert, nullptr);
-	Screen::TypeKey("\n");
-	Settle();
+	Key("\n");
 	ASSERT_EQ(Answers(), std::vector<int32>{2});
 
 	alert = Ask();
 	ASSERT_NE(alert, nullptr);
-	Screen::TypeKey("\x1b");
-	Settle();
+	Key("\x1b");
 	EXPECT_EQ(Answers(), (std::vector<int32>{2, 0}));
 }
 
@@ -161,8 +146,7 @@ TEST_F(AlertTest, ReleaseOutsideTheButtonChoosesNothing)
 	Settle();
 	// Still waiting in Go (its window stays locked until then).
 	EXPECT_NE(fAsking->shown.load(), nullptr);
-	Screen::Click(ButtonCentre(alert, 0));
-	Settle();
+	ClickAt(ButtonCentre(alert, 0));
 	EXPECT_EQ(Answers(), std::vector<int32>{0});
 }
 
@@ -185,16 +169,13 @@ TEST_F(AlertTest, GoWithAnInvokerReturnsAtOnceAndReportsTheIndexLater)
 	message->AddString("kept", "yes");
 	EXPECT_EQ(alert->Go(new BInvoker(message, fAsking)), B_OK);
 	Settle();
-	ASSERT_TRUE(fAsking->Lock());
-	EXPECT_TRUE(fAsking->reports.empty());
-	fAsking->Unlock();
+	EXPECT_TRUE(Locked(fAsking, [this] { return fAsking->reports.empty(); }));
 
-	Screen::Click(ButtonCentre(alert, 0));
-	Settle();
-	ASSERT_TRUE(fAsking->Lock());
-	EXPECT_EQ(fAsking->reports, std::vector<int32>{0});
-	EXPECT_TRUE(fAsking->reportKept);
-	fAsking->Unlock();
+	ClickAt(ButtonCentre(alert, 0));
+	Locked(fAsking, [this] {
+		EXPECT_EQ(fAsking->reports, std::vector<int32>{0});
+		EXPECT_TRUE(fAsking->reportKept);
+	});
 }
 
 TEST_F(AlertTest, ButtonsLineUpAtTheRightInTheWidthsAsked)
@@ -256,14 +237,11 @@ TEST_F(AlertTest, TheIconMatchesTheKindOfAlert)
 		Settle();
 		EXPECT_TRUE(ColorIs(Pixel(alert, 24, 30), c.red, c.green, c.blue)) << c.type;
 		EXPECT_TRUE(ColorIs(Pixel(alert, 4, 60), 184, 184, 184)) << c.type;
-		Screen::TypeKey("\n");
-		Settle();
+		Key("\n");
 	}
 	auto* empty = new BAlert("t", "x", "OK", nullptr, nullptr, B_WIDTH_AS_USUAL,
 		B_EMPTY_ALERT);
-	ASSERT_TRUE(empty->Lock());
-	EXPECT_FLOAT_EQ(empty->TextView()->Frame().left, 10);
-	empty->Unlock();
+	EXPECT_FLOAT_EQ(Locked(empty, [=] { return empty->TextView()->Frame().left; }), 10);
 	empty->Go(nullptr);
 	Settle();
 	EXPECT_TRUE(ColorIs(Pixel(empty, 4, 30), 216, 216, 216));
@@ -274,8 +252,7 @@ TEST_F(AlertTest, TheIconMatchesTheKindOfAlert)
 			inked = Pixel(empty, x, y).red < 100;
 	}
 	EXPECT_TRUE(inked);
-	Screen::TypeKey("\n");
-	Settle();
+	Key("\n");
 }
 
 // Go works before the application runs, as a constructor showing an error would.

@@ -38,35 +38,15 @@ protected:
 		fWindow->AddChild(fButton);
 		Open(BRect(), fWindow);
 	}
-	BPoint Center()
-	{
-		EXPECT_TRUE(fWindow->Lock());
-		const BRect bounds = fButton->Bounds();
-		const BPoint center = fButton->ConvertToScreen(
-			BPoint((bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2));
-		fWindow->Unlock();
-		return center;
-	}
-	BPoint Outside()
-	{
-		EXPECT_TRUE(fWindow->Lock());
-		const BPoint outside = fButton->ConvertToScreen(BPoint(-10, -10));
-		fWindow->Unlock();
-		return outside;
-	}
+	BPoint Center() { return ScreenCentre(fButton); }
+	BPoint Outside() { return ViewToScreen(fButton, BPoint(-10, -10)); }
 	std::vector<uint32> Received()
 	{
-		EXPECT_TRUE(fWindow->Lock());
-		const std::vector<uint32> received = fWindow->received;
-		fWindow->Unlock();
-		return received;
+		return Locked(fWindow, [this] { return fWindow->received; });
 	}
 	int32 Value()
 	{
-		EXPECT_TRUE(fWindow->Lock());
-		const int32 value = fButton->Value();
-		fWindow->Unlock();
-		return value;
+		return Locked(fWindow, [this] { return fButton->Value(); });
 	}
 
 	ButtonWindow* fWindow = nullptr;
@@ -94,35 +74,26 @@ TEST_F(ButtonTest, ReleaseInsideInvokesOnceAndValueFollowsThePointer)
 
 TEST_F(ButtonTest, ReleaseOutsideOrWhileDisabledDoesNotInvoke)
 {
-	Screen::MoveMouse(Center());
-	Screen::PressMouse();
-	Screen::MoveMouse(Outside());
-	Screen::ReleaseMouse();
-	Settle();
+	Drag({Center(), Outside()});
 	EXPECT_TRUE(Received().empty());
 	EXPECT_EQ(Value(), 0);
 
-	ASSERT_TRUE(fWindow->Lock());
-	fButton->SetEnabled(false);
-	fButton->MakeFocus(true);
-	fWindow->Unlock();
+	Locked(fWindow, [this] {
+		fButton->SetEnabled(false);
+		fButton->MakeFocus(true);
+	});
 	Screen::Click(Center());
-	Screen::TypeKey(" ");
-	Settle();
+	Key(" ");
 	EXPECT_TRUE(Received().empty());
 	EXPECT_EQ(Value(), 0);
 }
 
 TEST_F(ButtonTest, SpaceInvokesTheFocusedButton)
 {
-	Screen::TypeKey(" ");
-	Settle();
+	Key(" ");
 	EXPECT_TRUE(Received().empty()) << "not focused yet";
-	ASSERT_TRUE(fWindow->Lock());
-	fButton->MakeFocus(true);
-	fWindow->Unlock();
-	Screen::TypeKey(" ");
-	Settle();
+	Locked(fWindow, [this] { fButton->MakeFocus(true); });
+	Key(" ");
 	EXPECT_EQ(Received(), std::vector<uint32>{kPressed});
 }
 
@@ -132,21 +103,20 @@ TEST_F(ButtonTest, EnterReachesTheDefaultButtonFromAFocusedTextView)
 		B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW | B_NAVIGABLE);
 	auto* okButton = new BButton(BRect(120, 20, 199, 44), "OK_Button", "OK",
 		new BMessage(kDefault));
-	ASSERT_TRUE(fWindow->Lock());
-	field->SetWordWrap(false);
-	fWindow->AddChild(field);
-	fWindow->AddChild(okButton);
-	okButton->MakeDefault(true);
-	field->MakeFocus(true);
-	fWindow->Unlock();
+	Locked(fWindow, [&] {
+		field->SetWordWrap(false);
+		fWindow->AddChild(field);
+		fWindow->AddChild(okButton);
+		okButton->MakeDefault(true);
+		field->MakeFocus(true);
+	});
 	Screen::TypeText("ab");
-	Screen::TypeKey("\n");
-	Settle();
+	Key("\n");
 	EXPECT_EQ(Received(), std::vector<uint32>{kDefault});
-	ASSERT_TRUE(fWindow->Lock());
-	EXPECT_STREQ(field->Text(), "ab");
-	EXPECT_EQ(fWindow->CurrentFocus(), field);
-	fWindow->Unlock();
+	Locked(fWindow, [&] {
+		EXPECT_STREQ(field->Text(), "ab");
+		EXPECT_EQ(fWindow->CurrentFocus(), field);
+	});
 }
 
 }  // namespace

@@ -86,56 +86,42 @@ protected:
 	// The middle of a row, on the screen.
 	BPoint RowPoint(int32 row)
 	{
-		EXPECT_TRUE(fWindow->Lock());
-		const BRect frame = fList->ItemFrame(row);
-		const BPoint point = fList->ConvertToScreen(
-			BPoint(fList->Bounds().left + 20, (frame.top + frame.bottom) / 2));
-		fWindow->Unlock();
-		return point;
+		return Locked(fWindow, [=, this] {
+			const BRect frame = fList->ItemFrame(row);
+			return fList->ConvertToScreen(
+				BPoint(fList->Bounds().left + 20, (frame.top + frame.bottom) / 2));
+		});
 	}
 	void ClickRow(int32 row, uint32 modifiers = 0, int32 clicks = 1)
 	{
-		Screen::HoldModifiers(modifiers);
-		Screen::Click(RowPoint(row), clicks);
-		Screen::HoldModifiers(0);
-		Settle();
+		ClickAt(RowPoint(row), modifiers, clicks);
 	}
 	std::vector<int32> Selection()
 	{
-		std::vector<int32> rows;
-		EXPECT_TRUE(fWindow->Lock());
-		for (int32 i = 0; fList->CurrentSelection(i) >= 0; i++)
-			rows.push_back(fList->CurrentSelection(i));
-		fWindow->Unlock();
-		return rows;
-	}
-	void Type(const char* key, uint32 modifiers = 0)
-	{
-		Screen::TypeKey(key, modifiers);
-		Settle();
+		return Locked(fWindow, [this] {
+			std::vector<int32> rows;
+			for (int32 i = 0; fList->CurrentSelection(i) >= 0; i++)
+				rows.push_back(fList->CurrentSelection(i));
+			return rows;
+		});
 	}
 	// Whether the row lies wholly inside what the list shows.
 	bool RowShown(int32 row)
 	{
-		EXPECT_TRUE(fWindow->Lock());
-		const BRect bounds = fList->Bounds();
-		const BRect frame = fList->ItemFrame(row);
-		fWindow->Unlock();
-		return frame.top >= bounds.top && frame.bottom <= bounds.bottom;
+		return Locked(fWindow, [=, this] {
+			const BRect bounds = fList->Bounds();
+			const BRect frame = fList->ItemFrame(row);
+			return frame.top >= bounds.top && frame.bottom <= bounds.bottom;
+		});
 	}
 	float Top()
 	{
-		EXPECT_TRUE(fWindow->Lock());
-		const float top = fList->Bounds().top;
-		fWindow->Unlock();
-		return top;
+		return Locked(fWindow, [this] { return fList->Bounds().top; });
 	}
 	float LastScroll()
 	{
-		EXPECT_TRUE(fWindow->Lock());
-		const float y = fList->scrolls.empty() ? -1 : fList->scrolls.back().y;
-		fWindow->Unlock();
-		return y;
+		return Locked(fWindow,
+			[this] { return fList->scrolls.empty() ? -1.f : fList->scrolls.back().y; });
 	}
 	BScrollBar* Bar() { return fScroll->ScrollBar(B_VERTICAL); }
 
@@ -159,9 +145,7 @@ TEST_F(ListViewTest, ClicksSelectExtendAndToggleAndEachChangeSendsOneMessage)
 	EXPECT_EQ(Selection(), Rows({3}));
 	// A click that changes nothing sends nothing.
 	ClickRow(3);
-	ASSERT_TRUE(fWindow->Lock());
-	EXPECT_EQ(fList->hookCalls, 4);
-	fWindow->Unlock();
+	EXPECT_EQ(Locked(fWindow, [this] { return fList->hookCalls; }), 4);
 	ASSERT_EQ(fWindow->selections.size(), 4u);
 	EXPECT_EQ(fWindow->selections[1], Rows({2, 3, 4, 5}));
 	EXPECT_EQ(fWindow->selections[3], Rows({3}));
@@ -182,12 +166,12 @@ TEST_F(ListViewTest, KeysMoveTheSelectionAndScrollItIntoViewThroughScrollTo)
 {
 	Build(B_MULTIPLE_SELECTION_LIST, 100);
 	ClickRow(0);
-	Type("\x1f");  // down
-	Type("\x1f");
+	Key("\x1f");  // down
+	Key("\x1f");
 	EXPECT_EQ(Selection(), Rows({2}));
-	Type("\x1f", B_SHIFT_KEY);
+	Key("\x1f", B_SHIFT_KEY);
 	EXPECT_EQ(Selection(), Rows({2, 3}));
-	Type("\x04");  // End
+	Key("\x04");  // End
 	EXPECT_EQ(Selection(), Rows({99}));
 	EXPECT_TRUE(RowShown(99));
 	ASSERT_TRUE(fWindow->Lock());
@@ -196,15 +180,15 @@ TEST_F(ListViewTest, KeysMoveTheSelectionAndScrollItIntoViewThroughScrollTo)
 	// The bar follows a scroll the list made itself.
 	EXPECT_EQ(Bar()->Value(), fList->Bounds().top);
 	fWindow->Unlock();
-	Type("\x01");  // Home
+	Key("\x01");  // Home
 	EXPECT_EQ(Selection(), Rows({0}));
 	EXPECT_EQ(Top(), 0);
-	Type("\x0c");  // Page Down
+	Key("\x0c");  // Page Down
 	const Rows paged = Selection();
 	ASSERT_EQ(paged.size(), 1u);
 	EXPECT_GT(paged[0], 5);
 	EXPECT_TRUE(RowShown(paged[0]));
-	Type("\x1e");  // up
+	Key("\x1e");  // up
 	EXPECT_EQ(Selection(), Rows({paged[0] - 1}));
 	EXPECT_EQ(fWindow->selections.size(), 8u);  // one per key, after the click
 }
@@ -220,7 +204,7 @@ TEST_F(ListViewTest, DoubleClickAndEnterInvokeWithTheSelection)
 	ClickRow(6, 0, 2);
 	EXPECT_EQ(fWindow->invocations.size(), 1u);
 	EXPECT_EQ(Selection(), Rows({6}));
-	Type("\n");
+	Key("\n");
 	ASSERT_EQ(fWindow->invocations.size(), 2u);
 	EXPECT_EQ(fWindow->invocations[1], Rows({6}));
 }
@@ -230,10 +214,10 @@ TEST_F(ListViewTest, WheelArrowsTrackKnobAndScrollToSelectionAllPassThroughScrol
 	Build(B_SINGLE_SELECTION_LIST, 200);
 	float smallStep = 0;
 	float largeStep = 0;
-	ASSERT_TRUE(fWindow->Lock());
-	Bar()->GetSteps(&smallStep, &largeStep);
-	const BRect barFrame = Bar()->ConvertToScreen(Bar()->Bounds());
-	fWindow->Unlock();
+	const BRect barFrame = Locked(fWindow, [&] {
+		Bar()->GetSteps(&smallStep, &largeStep);
+		return Bar()->ConvertToScreen(Bar()->Bounds());
+	});
 	ASSERT_GT(smallStep, 0);
 
 	// The wheel over the list: three small steps a notch.
@@ -243,15 +227,12 @@ TEST_F(ListViewTest, WheelArrowsTrackKnobAndScrollToSelectionAllPassThroughScrol
 	EXPECT_EQ(Top(), 6 * smallStep);
 	EXPECT_EQ(LastScroll(), Top());
 	// The lower arrow, then back with the upper one.
-	Screen::Click(BPoint(barFrame.left + 6, barFrame.bottom - 4));
-	Settle();
+	ClickAt(BPoint(barFrame.left + 6, barFrame.bottom - 4));
 	EXPECT_EQ(Top(), 7 * smallStep);
-	Screen::Click(BPoint(barFrame.left + 6, barFrame.top + 4));
-	Settle();
+	ClickAt(BPoint(barFrame.left + 6, barFrame.top + 4));
 	EXPECT_EQ(Top(), 6 * smallStep);
 	// The track below the knob: one large step.
-	Screen::Click(BPoint(barFrame.left + 6, barFrame.bottom - 20));
-	Settle();
+	ClickAt(BPoint(barFrame.left + 6, barFrame.bottom - 20));
 	EXPECT_EQ(Top(), 6 * smallStep + largeStep);
 	EXPECT_EQ(LastScroll(), Top());
 	// Back to the top by the program, then drag the knob to the far end.
@@ -259,11 +240,8 @@ TEST_F(ListViewTest, WheelArrowsTrackKnobAndScrollToSelectionAllPassThroughScrol
 	Bar()->SetValue(0);
 	EXPECT_EQ(fList->scrolls.back().y, 0);
 	fWindow->Unlock();
-	Screen::MoveMouse(BPoint(barFrame.left + 6, barFrame.top + B_V_SCROLL_BAR_WIDTH + 4));
-	Screen::PressMouse();
-	Screen::MoveMouse(BPoint(barFrame.left + 6, barFrame.bottom + 200));
-	Screen::ReleaseMouse();
-	Settle();
+	Drag({BPoint(barFrame.left + 6, barFrame.top + B_V_SCROLL_BAR_WIDTH + 4),
+		BPoint(barFrame.left + 6, barFrame.bottom + 200)});
 	float min = 0;
 	float max = 0;
 	ASSERT_TRUE(fWindow->Lock());
@@ -342,9 +320,7 @@ TEST_F(ListViewTest, RemovingASelectedRowChangesTheSelectionAndIndexesFollow)
 TEST_F(ListViewTest, ASelectedRowIsDrawnOnItsBandAndClearedWhenDeselected)
 {
 	Build(B_SINGLE_SELECTION_LIST, 5);
-	ASSERT_TRUE(fWindow->Lock());
-	const BRect row = fList->ItemFrame(1);
-	fWindow->Unlock();
+	const BRect row = Locked(fWindow, [this] { return fList->ItemFrame(1); });
 	const int32 x = (int32)row.right - 4;
 	const int32 y = (int32)(row.top + row.bottom) / 2;
 	EXPECT_TRUE(ColorIs(Pixel(fWindow, x, y), 255, 255, 255));

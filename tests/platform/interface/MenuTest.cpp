@@ -176,25 +176,22 @@ protected:
 	// The screen point in the middle of a title of the bar.
 	BPoint TitlePoint(int32 title)
 	{
-		window->Lock();
-		const BRect frame = bar->ItemAt(title)->Frame();
-		const BPoint point = bar->ConvertToScreen(
-			BPoint(frame.left + 6, std::floor((frame.top + frame.bottom) / 2)));
-		window->Unlock();
-		return point;
+		return Locked(window, [=, this] {
+			const BRect frame = bar->ItemAt(title)->Frame();
+			return bar->ConvertToScreen(
+				BPoint(frame.left + 6, std::floor((frame.top + frame.bottom) / 2)));
+		});
 	}
 
 	// Where an item of a title's menu lies on the screen once that menu is open.
 	BRect ItemRect(int32 title, int32 item)
 	{
-		window->Lock();
-		BMenuItem* titleItem = bar->ItemAt(title);
-		const BPoint leftTop = bar->ConvertToScreen(
-			BPoint(titleItem->Frame().left, bar->Bounds().bottom + 1));
-		BRect frame = titleItem->Submenu()->ItemAt(item)->Frame();
-		window->Unlock();
-		frame.OffsetBy(leftTop);
-		return frame;
+		return Locked(window, [=, this] {
+			BMenuItem* titleItem = bar->ItemAt(title);
+			BRect frame = titleItem->Submenu()->ItemAt(item)->Frame();
+			return frame.OffsetBy(bar->ConvertToScreen(
+				BPoint(titleItem->Frame().left, bar->Bounds().bottom + 1)));
+		});
 	}
 
 	BPoint ItemPoint(int32 title, int32 item)
@@ -205,10 +202,7 @@ protected:
 
 	bool Tracking()
 	{
-		window->Lock();
-		const bool tracking = bar->IsTracking();
-		window->Unlock();
-		return tracking;
+		return Locked(window, [this] { return bar->IsTracking(); });
 	}
 
 	std::vector<uint32> Commands()
@@ -225,8 +219,7 @@ protected:
 TEST_F(MenuBarTest, AClickOpensAMenuAndAClickOnAnItemSendsItToTheWindow)
 {
 	OpenWindow();
-	Screen::Click(TitlePoint(0));
-	Settle();
+	ClickAt(TitlePoint(0));
 	EXPECT_TRUE(Tracking());
 	// The menu is drawn below its title, above the window.
 	const BRect newItem = ItemRect(0, 0);
@@ -239,9 +232,7 @@ TEST_F(MenuBarTest, AClickOpensAMenuAndAClickOnAnItemSendsItToTheWindow)
 	EXPECT_EQ(chosen.GetInt32("index", -1), 1);
 	void* source = nullptr;
 	EXPECT_EQ(chosen.FindPointer("source", &source), B_OK);
-	window->Lock();
-	EXPECT_EQ(source, bar->FindItem('fmop'));
-	window->Unlock();
+	EXPECT_EQ(source, Locked(window, [this] { return bar->FindItem('fmop'); }));
 	// The popup is gone: the window's own content shows there again.
 	EXPECT_FALSE(ColorIs(Screen::ScreenPixel((int32)newItem.right - 2, (int32)newItem.top + 1),
 		232, 232, 232));
@@ -282,8 +273,7 @@ TEST_F(MenuBarTest, PressDragReleaseChoosesAndMovingAlongTheBarSwitchesMenus)
 TEST_F(MenuBarTest, KeysMoveThroughAnOpenMenuSkippingWhatCannotBeChosen)
 {
 	OpenWindow();
-	Screen::Click(TitlePoint(0));
-	Settle();
+	ClickAt(TitlePoint(0));
 	// Down: New, Open, then past the separator and the disabled Save to Quit.
 	Screen::TypeKey("\x1f");
 	Screen::TypeKey("\x1f");
@@ -293,16 +283,14 @@ TEST_F(MenuBarTest, KeysMoveThroughAnOpenMenuSkippingWhatCannotBeChosen)
 	EXPECT_FALSE(Tracking());
 
 	// Up from nothing wraps to the last item; Right skips the disabled Edit.
-	Screen::Click(TitlePoint(0));
-	Settle();
+	ClickAt(TitlePoint(0));
 	Screen::TypeKey("\x1d");  // right: to View
 	Screen::TypeKey("\x1e");  // up: Plain
 	Screen::TypeKey("\n");
 	EXPECT_EQ(Commands(), (std::vector<uint32>{'fmqt', 'vpln'}));
 
 	// Keys typed while a menu is open do not reach the window.
-	Screen::Click(TitlePoint(0));
-	Settle();
+	ClickAt(TitlePoint(0));
 	Screen::TypeKey("a");
 	Screen::TypeKey("\x1b");
 	EXPECT_EQ(Commands(), (std::vector<uint32>{'fmqt', 'vpln'}));
@@ -323,9 +311,7 @@ TEST_F(MenuBarTest, F10OpensTheFirstMenuThatCanOpenWithItsFirstItemSelected)
 	Screen::TypeFunctionKey(B_F9_KEY);
 	Settle();
 	EXPECT_FALSE(Tracking());
-	ASSERT_TRUE(window->Lock());
-	bar->ItemAt(0)->Submenu()->SetEnabled(false);
-	window->Unlock();
+	Locked(window, [this] { bar->ItemAt(0)->Submenu()->SetEnabled(false); });
 	Screen::TypeFunctionKey(B_F10_KEY);
 	Screen::TypeKey("\n");
 	EXPECT_EQ(Commands(), (std::vector<uint32>{'fmnw', B_KEY_DOWN, 'vmrk'}));
@@ -334,35 +320,28 @@ TEST_F(MenuBarTest, F10OpensTheFirstMenuThatCanOpenWithItsFirstItemSelected)
 TEST_F(MenuBarTest, EscapeAClickElsewhereOrASecondClickOnTheTitleCloses)
 {
 	OpenWindow();
-	Screen::Click(TitlePoint(0));
-	Settle();
+	ClickAt(TitlePoint(0));
 	ASSERT_TRUE(Tracking());
-	Screen::TypeKey("\x1b");
-	Settle();
+	Key("\x1b");
 	EXPECT_FALSE(Tracking());
 
-	Screen::Click(TitlePoint(0));
-	Settle();
+	ClickAt(TitlePoint(0));
 	ASSERT_TRUE(Tracking());
 	// The click that closes is used up: the view under it never sees it.
-	Screen::Click(BPoint(350, 250));
-	Settle();
+	ClickAt(BPoint(350, 250));
 	EXPECT_FALSE(Tracking());
 	window->Lock();
 	for (const MouseRecord& record : below->mouse)
 		EXPECT_NE(record.hook, "down");
 	window->Unlock();
 
-	Screen::Click(TitlePoint(2));
-	Settle();
+	ClickAt(TitlePoint(2));
 	ASSERT_TRUE(Tracking());
-	Screen::Click(TitlePoint(2));
-	Settle();
+	ClickAt(TitlePoint(2));
 	EXPECT_FALSE(Tracking());
 	EXPECT_TRUE(Commands().empty());
 	// Closed again, clicks reach the window's views.
-	Screen::Click(BPoint(350, 250));
-	Settle();
+	ClickAt(BPoint(350, 250));
 	window->Lock();
 	ASSERT_FALSE(below->mouse.empty());
 	EXPECT_EQ(below->mouse[below->mouse.size() - 2].hook, "down");
@@ -416,17 +395,14 @@ TEST_F(MenuBarTest, ShortcutsInvokeEnabledItemsOfEnabledMenusBeforeWindowShortcu
 TEST_F(MenuBarTest, DisabledMenusAndItemsShowGreyAndDoNotOpenOrSendOrHighlight)
 {
 	OpenWindow();
-	Screen::Click(TitlePoint(1));
-	Settle();
+	ClickAt(TitlePoint(1));
 	EXPECT_FALSE(Tracking());
 	Screen::Click(ItemPoint(1, 0));
 	EXPECT_TRUE(Commands().empty());
 
 	// The enabled File title has black in its label, the disabled Edit none.
 	auto darkest = [&](int32 title) {
-		window->Lock();
-		const BRect frame = bar->ItemAt(title)->Frame();
-		window->Unlock();
+		const BRect frame = Locked(window, [&] { return bar->ItemAt(title)->Frame(); });
 		int32 darkest = 255;
 		for (int32 y = (int32)frame.top; y <= (int32)frame.bottom; y++) {
 			for (int32 x = (int32)frame.left; x <= (int32)frame.right; x++)
@@ -438,8 +414,7 @@ TEST_F(MenuBarTest, DisabledMenusAndItemsShowGreyAndDoNotOpenOrSendOrHighlight)
 	EXPECT_GE(darkest(1), 100);
 	// The pointer highlights the item under it, but not a disabled one; choosing
 	// that one sends nothing.
-	Screen::Click(TitlePoint(0));
-	Settle();
+	ClickAt(TitlePoint(0));
 	const auto backgroundIs = [](BRect item, uint8 level) {
 		return ColorIs(Screen::ScreenPixel((int32)item.right - 3, (int32)item.top + 2), level,
 			level, level);
@@ -462,8 +437,7 @@ TEST_F(MenuBarTest, DisabledMenusAndItemsShowGreyAndDoNotOpenOrSendOrHighlight)
 TEST_F(MenuBarTest, MarkedItemsShowACheckAndUnmarkedOnesDoNot)
 {
 	OpenWindow();
-	Screen::Click(TitlePoint(2));
-	Settle();
+	ClickAt(TitlePoint(2));
 	auto blackInCheckSpace = [&](int32 item) {
 		const BRect frame = ItemRect(2, item);
 		int32 count = 0;
@@ -522,15 +496,12 @@ TEST_F(MenuBarTest, SubmenusOpenFromTheirItemByPointerAndByKeys)
 	window->AddChild(bar);
 	Open(BRect(), window);
 
-	Screen::Click(TitlePoint(0));
-	Settle();
+	ClickAt(TitlePoint(0));
 	const BRect moreItem = ItemRect(0, 1);
 	Screen::MoveMouse(BPoint(moreItem.left + 20, moreItem.top + 8));
 	Settle();
 	// The submenu stands at the right of its item, its first item level with it.
-	window->Lock();
-	const BRect deepFrame = more->ItemAt(1)->Frame();
-	window->Unlock();
+	const BRect deepFrame = Locked(window, [more] { return more->ItemAt(1)->Frame(); });
 	const BPoint deep(moreItem.right + deepFrame.left + 20,
 		moreItem.top - MenuLook::kBorder + deepFrame.top + 8);
 	EXPECT_TRUE(ColorIs(Screen::ScreenPixel((int32)deep.x + 40, (int32)deep.y - 6),
@@ -541,8 +512,7 @@ TEST_F(MenuBarTest, SubmenusOpenFromTheirItemByPointerAndByKeys)
 	EXPECT_FALSE(Tracking());
 
 	// Down to More, Right into it, Enter on its first item.
-	Screen::Click(TitlePoint(0));
-	Settle();
+	ClickAt(TitlePoint(0));
 	Screen::TypeKey("\x1f");
 	Screen::TypeKey("\x1f");
 	Screen::TypeKey("\x1d");
@@ -556,20 +526,16 @@ TEST_F(MenuBarTest, AClickInAnotherWindowClosesTheMenuAndTheMenuStaysAboveIt)
 {
 	OpenWindow();
 	// The window ends below its bar; a second one lies where the File menu opens.
-	window->Lock();
-	window->ResizeTo(299, 40);
-	window->Unlock();
+	Locked(window, [this] { window->ResizeTo(299, 40); });
 	auto* other = new BWindow(BRect(100, 150, 449, 399), "other", B_TITLED_WINDOW, 0);
 	Open(BRect(), other);
-	Screen::Click(TitlePoint(0));
-	Settle();
+	ClickAt(TitlePoint(0));
 	ASSERT_TRUE(Tracking());
 	const BRect quit = ItemRect(0, 4);
 	ASSERT_GT(quit.top, 150);
 	EXPECT_TRUE(ColorIs(Screen::ScreenPixel((int32)quit.right - 2, (int32)quit.top + 1),
 		232, 232, 232));
-	Screen::Click(BPoint(420, 350));
-	Settle();
+	ClickAt(BPoint(420, 350));
 	EXPECT_FALSE(Tracking());
 	EXPECT_TRUE(Commands().empty());
 }

@@ -130,55 +130,34 @@ protected:
 
 	BScrollBar* Vertical() { return fScroll->ScrollBar(B_VERTICAL); }
 	BScrollBar* Horizontal() { return fScroll->ScrollBar(B_HORIZONTAL); }
-	// A point of a bar given in its own coordinates, on the screen.
-	BPoint OnScreen(BScrollBar* bar, BPoint local)
-	{
-		EXPECT_TRUE(fWindow->Lock());
-		const BPoint point = bar->ConvertToScreen(local);
-		fWindow->Unlock();
-		return point;
-	}
 	BPoint InWindow(BScrollBar* bar, BPoint local)
 	{
-		EXPECT_TRUE(fWindow->Lock());
-		BPoint point = bar->ConvertToScreen(local);
-		fWindow->ConvertFromScreen(&point);
-		fWindow->Unlock();
-		return point;
+		return Locked(fWindow, [&] {
+			BPoint point = bar->ConvertToScreen(local);
+			fWindow->ConvertFromScreen(&point);
+			return point;
+		});
 	}
-	void ClickBar(BScrollBar* bar, BPoint local)
-	{
-		Screen::Click(OnScreen(bar, local));
-		Settle();
-	}
+	void ClickBar(BScrollBar* bar, BPoint local) { ClickAt(ViewToScreen(bar, local)); }
 	float ValueOf(BScrollBar* bar)
 	{
-		EXPECT_TRUE(fWindow->Lock());
-		const float value = bar->Value();
-		fWindow->Unlock();
-		return value;
+		return Locked(fWindow, [bar] { return bar->Value(); });
 	}
 	BPoint LastScroll()
 	{
-		EXPECT_TRUE(fWindow->Lock());
-		const BPoint where = fTarget->scrolls.empty() ? BPoint(-1, -1) : fTarget->scrolls.back();
-		fWindow->Unlock();
-		return where;
+		return Locked(fWindow, [this] {
+			return fTarget->scrolls.empty() ? BPoint(-1, -1) : fTarget->scrolls.back();
+		});
 	}
 	size_t ScrollCount()
 	{
-		EXPECT_TRUE(fWindow->Lock());
-		const size_t count = fTarget->scrolls.size();
-		fWindow->Unlock();
-		return count;
+		return Locked(fWindow, [this] { return fTarget->scrolls.size(); });
 	}
 	// Pixels of the knob's face colour along a line two pixels inside the bar (clear
 	// of the grip lines), between the arrows.
 	int32 KnobPixels(BScrollBar* bar)
 	{
-		EXPECT_TRUE(fWindow->Lock());
-		const BRect bounds = bar->Bounds();
-		fWindow->Unlock();
+		const BRect bounds = Locked(fWindow, [bar] { return bar->Bounds(); });
 		const bool vertical = bar->Orientation() == B_VERTICAL;
 		const float length = vertical ? bounds.Height() + 1 : bounds.Width() + 1;
 		int32 face = 0;
@@ -199,10 +178,10 @@ protected:
 TEST_F(ScrollBarTest, ArrowsMoveBySmallStepsAndTheTrackByLargeStepsWithinTheRange)
 {
 	BScrollBar* bar = Horizontal();
-	ASSERT_TRUE(fWindow->Lock());
-	fTarget->ScrollTo(BPoint(0, 12));  // the vertical position must survive
-	const float right = bar->Bounds().right;
-	fWindow->Unlock();
+	const float right = Locked(fWindow, [&] {
+		fTarget->ScrollTo(BPoint(0, 12));  // the vertical position must survive
+		return bar->Bounds().right;
+	});
 	const size_t start = ScrollCount();
 	// Nothing to the left of 0: no scroll at all.
 	ClickBar(bar, BPoint(4, 6));
@@ -230,34 +209,32 @@ TEST_F(ScrollBarTest, ArrowsMoveBySmallStepsAndTheTrackByLargeStepsWithinTheRang
 TEST_F(ScrollBarTest, TheKnobFollowsTheDragFromWhereItWasGrabbedAndStopsAtTheEnds)
 {
 	BScrollBar* bar = Vertical();
-	ASSERT_TRUE(fWindow->Lock());
-	const float length = bar->Bounds().Height() + 1;
-	fWindow->Unlock();
+	const float length = Locked(fWindow, [bar] { return bar->Bounds().Height() + 1; });
 	const float track = length - 2 * B_V_SCROLL_BAR_WIDTH;
 	const float knob = std::round(track * 0.25f);
 	const float travel = track - knob;
 	// Grabbed below its top edge, moved down by a quarter of its travel.
 	const float grab = B_V_SCROLL_BAR_WIDTH + 5;
-	Screen::MoveMouse(OnScreen(bar, BPoint(6, grab)));
+	Screen::MoveMouse(ViewToScreen(bar, BPoint(6, grab)));
 	Screen::PressMouse();
-	Screen::MoveMouse(OnScreen(bar, BPoint(6, grab + travel / 4)));
+	Screen::MoveMouse(ViewToScreen(bar, BPoint(6, grab + travel / 4)));
 	Settle();
 	EXPECT_NEAR(ValueOf(bar), 100, 1);
 	EXPECT_EQ(LastScroll().y, ValueOf(bar));
 	// Far past either end, still held: the value stops at the range.
-	Screen::MoveMouse(OnScreen(bar, BPoint(6, length + 300)));
+	Screen::MoveMouse(ViewToScreen(bar, BPoint(6, length + 300)));
 	Settle();
 	EXPECT_EQ(ValueOf(bar), 400);
-	Screen::MoveMouse(OnScreen(bar, BPoint(100, -300)));
+	Screen::MoveMouse(ViewToScreen(bar, BPoint(100, -300)));
 	Settle();
 	EXPECT_EQ(ValueOf(bar), 0);
-	Screen::MoveMouse(OnScreen(bar, BPoint(6, grab + travel / 2)));
+	Screen::MoveMouse(ViewToScreen(bar, BPoint(6, grab + travel / 2)));
 	Screen::ReleaseMouse();
 	Settle();
 	EXPECT_NEAR(ValueOf(bar), 200, 1);
 	// Once released, moving the pointer leaves the value alone.
 	const size_t count = ScrollCount();
-	Screen::MoveMouse(OnScreen(bar, BPoint(6, grab + travel)));
+	Screen::MoveMouse(ViewToScreen(bar, BPoint(6, grab + travel)));
 	Settle();
 	EXPECT_NEAR(ValueOf(bar), 200, 1);
 	EXPECT_EQ(ScrollCount(), count);
@@ -265,10 +242,7 @@ TEST_F(ScrollBarTest, TheKnobFollowsTheDragFromWhereItWasGrabbedAndStopsAtTheEnd
 
 TEST_F(ScrollBarTest, TheWheelOverTheTargetOrEitherBarScrollsThreeSmallStepsANotch)
 {
-	ASSERT_TRUE(fWindow->Lock());
-	const BPoint overTarget = fTarget->ConvertToScreen(BPoint(50, 50));
-	fWindow->Unlock();
-	Screen::MoveMouse(overTarget);
+	Screen::MoveMouse(ViewToScreen(fTarget, BPoint(50, 50)));
 	Screen::Wheel(0, 2);
 	Settle();
 	EXPECT_EQ(ValueOf(Vertical()), 60);
@@ -282,12 +256,12 @@ TEST_F(ScrollBarTest, TheWheelOverTheTargetOrEitherBarScrollsThreeSmallStepsANot
 	EXPECT_EQ(ValueOf(Horizontal()), 21);
 	EXPECT_EQ(LastScroll(), BPoint(21, 30));
 	// Over the vertical bar itself.
-	Screen::MoveMouse(OnScreen(Vertical(), BPoint(6, 60)));
+	Screen::MoveMouse(ViewToScreen(Vertical(), BPoint(6, 60)));
 	Screen::Wheel(0, 1);
 	Settle();
 	EXPECT_EQ(ValueOf(Vertical()), 60);
 	// Over the horizontal bar an ordinary wheel moves it along.
-	Screen::MoveMouse(OnScreen(Horizontal(), BPoint(60, 6)));
+	Screen::MoveMouse(ViewToScreen(Horizontal(), BPoint(60, 6)));
 	Screen::Wheel(0, 1);
 	Settle();
 	EXPECT_EQ(ValueOf(Horizontal()), 42);
@@ -298,22 +272,20 @@ TEST_F(ScrollBarTest, TheWheelOverTheTargetOrEitherBarScrollsThreeSmallStepsANot
 TEST_F(ScrollBarTest, TheKnobIsAsLongAsTheShownPartAndAnEmptyRangeHasNone)
 {
 	const int32 vertical = KnobPixels(Vertical());
-	ASSERT_TRUE(fWindow->Lock());
-	const float track = Vertical()->Bounds().Height() + 1 - 2 * B_V_SCROLL_BAR_WIDTH;
-	fWindow->Unlock();
+	const float track = Locked(fWindow, [this] {
+		return Vertical()->Bounds().Height() + 1 - 2 * B_V_SCROLL_BAR_WIDTH;
+	});
 	// The face is the knob less its two-pixel bevel at each end.
 	EXPECT_EQ(vertical, std::round(track * 0.25f) - 4);
-	ASSERT_TRUE(fWindow->Lock());
-	Vertical()->SetProportion(0.5f);
-	fWindow->Unlock();
+	Locked(fWindow, [this] { Vertical()->SetProportion(0.5f); });
 	Settle();
 	EXPECT_EQ(KnobPixels(Vertical()), std::round(track * 0.5f) - 4);
 
 	// Nothing to scroll: no knob, and the arrows and track do nothing.
-	ASSERT_TRUE(fWindow->Lock());
-	Vertical()->SetRange(0, 0);
-	const float bottom = Vertical()->Bounds().bottom;
-	fWindow->Unlock();
+	const float bottom = Locked(fWindow, [this] {
+		Vertical()->SetRange(0, 0);
+		return Vertical()->Bounds().bottom;
+	});
 	Settle();
 	EXPECT_EQ(KnobPixels(Vertical()), 0);
 	const size_t count = ScrollCount();
@@ -325,9 +297,7 @@ TEST_F(ScrollBarTest, TheKnobIsAsLongAsTheShownPartAndAnEmptyRangeHasNone)
 
 TEST_F(ScrollBarTest, AFancyBorderIsSunkenAroundTheTarget)
 {
-	ASSERT_TRUE(fWindow->Lock());
-	const BRect frame = fScroll->Frame();
-	fWindow->Unlock();
+	const BRect frame = Locked(fWindow, [this] { return fScroll->Frame(); });
 	const int32 left = (int32)frame.left;
 	const int32 top = (int32)frame.top;
 	const int32 middleY = (int32)(frame.top + frame.bottom) / 2;

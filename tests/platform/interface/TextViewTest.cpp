@@ -47,71 +47,43 @@ protected:
 		Open(BRect(), fWindow);
 	}
 
+	// Runs f with the window locked and hands back what it returns.
+	template <class F> auto Do(F f) { return Locked(fWindow, f); }
 	std::string Text()
 	{
-		Locked lock(fWindow);
-		return fView->Text();
+		return Do([this] { return std::string(fView->Text()); });
 	}
 	std::pair<int32, int32> Selection()
 	{
-		Locked lock(fWindow);
-		int32 start, finish;
-		fView->GetSelection(&start, &finish);
-		return {start, finish};
+		return Do([this] {
+			int32 start, finish;
+			fView->GetSelection(&start, &finish);
+			return std::make_pair(start, finish);
+		});
 	}
 	// The screen point inside the character that starts at offset.
 	BPoint ScreenPointAt(int32 offset)
 	{
-		Locked lock(fWindow);
-		float height;
-		const BPoint where = fView->PointAt(offset, &height);
-		return fView->ConvertToScreen(BPoint(where.x + 1, where.y + height / 2));
-	}
-	void Key(const char* bytes, uint32 modifiers = 0)
-	{
-		Screen::TypeKey(bytes, modifiers);
-		Settle();
-	}
-	void Type(const char* text)
-	{
-		Screen::TypeText(text);
-		Settle();
-	}
-	// Runs f with the window locked and hands back what it returns.
-	template <class F> auto Do(F f)
-	{
-		Locked lock(fWindow);
-		return f();
+		return Do([=, this] {
+			float height;
+			const BPoint where = fView->PointAt(offset, &height);
+			return fView->ConvertToScreen(BPoint(where.x + 1, where.y + height / 2));
+		});
 	}
 	void SetText(const char* text) { Do([&] { fView->SetText(text); }); }
 	void Select(int32 start, int32 finish) { Do([&] { fView->Select(start, finish); }); }
-	void PutOnClipboard(const char* bytes, ssize_t size)
-	{
-		ASSERT_TRUE(be_clipboard->Lock());
-		be_clipboard->Clear();
-		be_clipboard->Data()->AddData("text/plain", B_MIME_TYPE, bytes, size);
-		be_clipboard->Commit();
-		be_clipboard->Unlock();
-	}
 	// The window pixel at a view point.
 	rgb_color ViewPixel(BPoint viewPoint)
 	{
-		BPoint inWindow;
-		{
-			Locked lock(fWindow);
-			inWindow = fView->ConvertToScreen(viewPoint) - fWindow->Frame().LeftTop();
-		}
+		const BPoint inWindow = Do(
+			[&] { return fView->ConvertToScreen(viewPoint) - fWindow->Frame().LeftTop(); });
 		return Pixel(fWindow, (int32)inWindow.x, (int32)inWindow.y);
 	}
 	// How many pixels of the column at view x, over the first line, are dark.
 	int32 DarkInColumn(float viewX)
 	{
-		float top, height;
-		{
-			Locked lock(fWindow);
-			top = fView->TextRect().top;
-			height = fView->LineHeight();
-		}
+		const float top = Do([this] { return fView->TextRect().top; });
+		const float height = Do([this] { return fView->LineHeight(); });
 		int32 dark = 0;
 		for (float y = top; y < top + height; y++) {
 			const rgb_color color = ViewPixel(BPoint(viewX, y));
@@ -120,17 +92,6 @@ protected:
 		}
 		return dark;
 	}
-
-	struct Locked {
-		explicit Locked(BWindow* window) : fLocked(window), fOk(window->Lock()) {}
-		~Locked()
-		{
-			if (fOk)
-				fLocked->Unlock();
-		}
-		BWindow* fLocked;
-		bool fOk;
-	};
 
 	BWindow* fWindow = nullptr;
 	DigitFilterView* fView = nullptr;
@@ -162,10 +123,11 @@ TEST_F(TextViewTest, TypedMultiByteCharactersAreInsertedAndDeletedWhole)
 	Do([&] { fView->seen.clear(); });
 	Type("a1\xc3\xa9" "2b\ncd");
 	EXPECT_EQ(Text(), "a\xc3\xa9" "bcd");
-	Locked lock(fWindow);
-	EXPECT_EQ(fView->seen,
-		(std::vector<std::string>{"a", "1", "\xc3\xa9", "2", "b", "\n", "c", "d"}));
-	EXPECT_EQ(fView->CountLines(), 1);
+	Do([this] {
+		EXPECT_EQ(fView->seen,
+			(std::vector<std::string>{"a", "1", "\xc3\xa9", "2", "b", "\n", "c", "d"}));
+		EXPECT_EQ(fView->CountLines(), 1);
+	});
 }
 
 TEST_F(TextViewTest, MalformedBytesAreSingleCharactersAndDrawAMark)
@@ -322,8 +284,7 @@ TEST_F(TextViewTest, NonEditableViewIgnoresTypingButSelects)
 		fView->MakeSelectable(false);
 		fView->Select(0, 0);
 	});
-	Screen::Click(ScreenPointAt(3), 2);
-	Settle();
+	ClickAt(ScreenPointAt(3), 0, 2);
 	EXPECT_EQ(Selection(), std::make_pair(0, 0));
 }
 
@@ -333,38 +294,23 @@ TEST_F(TextViewTest, ClicksPlaceTheCaretShiftClickAndDragSelectDoubleClickTakesA
 {
 	Build(false, false);
 	SetText("moan wombs");  // wide letters: a click lands well inside each
-	Screen::Click(ScreenPointAt(3));
-	Settle();
+	ClickAt(ScreenPointAt(3));
 	EXPECT_EQ(Selection(), std::make_pair(3, 3));
 	EXPECT_TRUE(Do([&] { return fView->IsFocus(); }));
-	Screen::HoldModifiers(B_SHIFT_KEY);
-	Screen::Click(ScreenPointAt(8));
-	Screen::HoldModifiers(0);
-	Settle();
+	ClickAt(ScreenPointAt(8), B_SHIFT_KEY);
 	EXPECT_EQ(Selection(), std::make_pair(3, 8));
 
-	Screen::Click(Do([&] { return fView->ConvertToScreen(BPoint(150, 6)); }));  // past the end
-	Settle();
+	ClickAt(Do([&] { return fView->ConvertToScreen(BPoint(150, 6)); }));  // past the end
 	EXPECT_EQ(Selection(), std::make_pair(10, 10));
 
-	Screen::MoveMouse(ScreenPointAt(1));
-	Screen::PressMouse();
-	Screen::MoveMouse(ScreenPointAt(3));
-	Screen::MoveMouse(ScreenPointAt(4));
-	Screen::ReleaseMouse();
-	Settle();
+	Drag({ScreenPointAt(1), ScreenPointAt(3), ScreenPointAt(4)});
 	EXPECT_EQ(Selection(), std::make_pair(1, 4));
 	// Dragging back past the press point selects the other way.
-	Screen::MoveMouse(ScreenPointAt(4));
-	Screen::PressMouse();
-	Screen::MoveMouse(ScreenPointAt(2));
-	Screen::ReleaseMouse();
-	Settle();
+	Drag({ScreenPointAt(4), ScreenPointAt(2)});
 	EXPECT_EQ(Selection(), std::make_pair(2, 4));
 
 	SetText("alpha b\xc3\xa9ta gamma");
-	Screen::Click(ScreenPointAt(8), 2);
-	Settle();
+	ClickAt(ScreenPointAt(8), 0, 2);
 	EXPECT_EQ(Selection(), std::make_pair(6, 11));
 	Type("x");
 	EXPECT_EQ(Text(), "alpha x gamma");

@@ -142,9 +142,7 @@ TEST_F(DrawingTest, ScrolledViewDrawsItsBoundsAtTheFrameAndChildrenMoveAlong)
 	EXPECT_TRUE(ColorIs(Pixel(window, 5, 5), 255, 0, 0));
 	EXPECT_TRUE(ColorIs(Pixel(window, 10, 5), 255, 255, 255));
 	EXPECT_TRUE(ColorIs(Pixel(window, 25, 25), 0, 0, 255));
-	ASSERT_TRUE(window->Lock());
-	content->ScrollBy(5, -100);
-	window->Unlock();
+	Locked(window, [&] { content->ScrollBy(5, -100); });
 	Settle();
 	EXPECT_TRUE(ColorIs(Pixel(window, 5, 5), 255, 255, 255));
 	EXPECT_TRUE(ColorIs(Pixel(window, 2, 25), 255, 255, 255));
@@ -181,9 +179,7 @@ TEST_F(DrawingTest, InvalidatingPartOfAViewRedrawsOnlyThatPart)
 	view->Invalidate(BRect(50, 50, 51, 51));
 	window->Unlock();
 	Settle();
-	ASSERT_TRUE(window->Lock());
-	EXPECT_EQ(view->draws, before + 2);
-	window->Unlock();
+	Locked(window, [&] { EXPECT_EQ(view->draws, before + 2); });
 }
 
 TEST_F(DrawingTest, TextSitsOnItsBaselineInTheHighColourAndMovesThePen)
@@ -231,9 +227,7 @@ TEST_F(DrawingTest, HiddenViewsAreNotDrawnAndShowingThemRepaints)
 	window->Unlock();
 	Settle();
 	EXPECT_TRUE(ColorIs(Pixel(window, 5, 5), 216, 216, 216));
-	ASSERT_TRUE(window->Lock());
-	view->Show();
-	window->Unlock();
+	Locked(window, [&] { view->Show(); });
 	Settle();
 	EXPECT_TRUE(ColorIs(Pixel(window, 5, 5), 0, 0, 255));
 }

@@ -73,8 +73,7 @@ TEST_F(InputTest, ClickReachesTheDeepestViewInItsOwnCoordinates)
 	Open(BRect(), window);
 	// Screen 135, 150 is window 35, 50, outer 25, 45 (40 plus the scroll of 5), and
 	// inner 5, 15: a child's frame lies in its parent's scrolled coordinates.
-	Screen::Click(BPoint(135, 150));
-	Settle();
+	ClickAt(BPoint(135, 150));
 	ASSERT_TRUE(window->Lock());
 	ASSERT_GE(inner->mouse.size(), 3u);
 	const std::vector<MouseRecord>& got = inner->mouse;
@@ -115,12 +114,7 @@ TEST_F(InputTest, TransitCodesFollowThePointerAndAHeldButtonKeepsItWithThePresse
 	window->Unlock();
 
 	// Pressed on the left and dragged over the right: only the left view hears it.
-	Screen::MoveMouse(BPoint(50, 50));
-	Screen::PressMouse();
-	Screen::MoveMouse(BPoint(150, 50));
-	Screen::MoveMouse(BPoint(160, 50));
-	Screen::ReleaseMouse();
-	Settle();
+	Drag({BPoint(50, 50), BPoint(150, 50), BPoint(160, 50)});
 	ASSERT_TRUE(window->Lock());
 	EXPECT_EQ(right->mouse.size(), rightBefore);
 	const size_t n = left->mouse.size();
@@ -184,11 +178,8 @@ TEST_F(InputTest, DragIsTrackedWithGetMouseUntilTheRelease)
 	EXPECT_EQ(view->ups, 0);
 	window->Unlock();
 	// The next click works normally.
-	Screen::Click(BPoint(70, 70));
-	Settle();
-	ASSERT_TRUE(window->Lock());
-	EXPECT_EQ(view->points.size(), 1u + 15u + 1u + 1u);
-	window->Unlock();
+	ClickAt(BPoint(70, 70));
+	Locked(window, [&] { EXPECT_EQ(view->points.size(), 1u + 15u + 1u + 1u); });
 }
 
 TEST_F(InputTest, TabMovesTheFocusAmongNavigableViewsAndKeysReachTheFocus)
@@ -212,17 +203,11 @@ TEST_F(InputTest, TabMovesTheFocusAmongNavigableViewsAndKeysReachTheFocus)
 
 	Screen::TypeText("a\xc3\xa9");
 	Settle();
-	ASSERT_TRUE(window->Lock());
-	EXPECT_EQ(first->keys, (std::vector<std::string>{"a", "\xc3\xa9"}));
-	window->Unlock();
+	Locked(window, [&] { EXPECT_EQ(first->keys, (std::vector<std::string>{"a", "\xc3\xa9"})); });
 
 	auto focusAfter = [&](const char* key, uint32 modifiers) {
-		Screen::TypeKey(key, modifiers);
-		Settle();
-		window->Lock();
-		BView* focus = window->CurrentFocus();
-		window->Unlock();
-		return focus;
+		Key(key, modifiers);
+		return Locked(window, [&] { return window->CurrentFocus(); });
 	};
 	EXPECT_EQ(focusAfter("\t", 0), second);
 	EXPECT_EQ(focusAfter("\t", 0), third);
@@ -304,8 +289,7 @@ TEST_F(InputTest, SizeLimitsHoldForTheProgramAndTheUserAndMovesReachFrameMoved)
 	EXPECT_EQ(window->Frame(), BRect(300, 310, 500, 350));
 	window->AddChild(view);
 	window->Unlock();
-	Screen::Click(BPoint(305, 315));
-	Settle();
+	ClickAt(BPoint(305, 315));
 	ASSERT_TRUE(window->Lock());
 	ASSERT_FALSE(view->mouse.empty());
 	EXPECT_EQ(view->mouse.back().where, BPoint(5, 5));
@@ -327,19 +311,14 @@ TEST_F(InputTest, ActivationReachesWindowActivatedAndFollowsClicks)
 	EXPECT_TRUE(b->IsActive());
 	b->Unlock();
 
-	Screen::Click(BPoint(50, 50));
-	Settle();
-	ASSERT_TRUE(a->Lock());
-	EXPECT_TRUE(a->IsActive());
-	a->Unlock();
+	ClickAt(BPoint(50, 50));
+	Locked(a, [&] { EXPECT_TRUE(a->IsActive()); });
 	ASSERT_TRUE(b->Lock());
 	EXPECT_EQ(b->activations.back(), false);
 	b->Activate();
 	b->Unlock();
 	Settle();
-	ASSERT_TRUE(b->Lock());
-	EXPECT_TRUE(b->IsActive());
-	b->Unlock();
+	Locked(b, [&] { EXPECT_TRUE(b->IsActive()); });
 }
 
 TEST_F(InputTest, CloseBoxAsksQuitRequestedAndQuitEndsTheThreadAndDeletes)
@@ -433,9 +412,7 @@ TEST_F(InputTest, WindowsStartHiddenShowHideNestPulsesReachWhoAsksAndCursorsGoTh
 	window->Unlock();
 	Settle();
 	EXPECT_TRUE(ColorIs(Screen::ScreenPixel(30, 30), 51, 102, 152));
-	ASSERT_TRUE(window->Lock());
-	window->Show();
-	window->Unlock();
+	Locked(window, [&] { window->Show(); });
 	Settle();
 	EXPECT_TRUE(ColorIs(Screen::ScreenPixel(30, 30), 216, 216, 216));
 
@@ -459,41 +436,30 @@ TEST_F(InputTest, ModalWindowTakesTheInputFromTheOthers)
 	modalView->MakeFocus();
 	Open(BRect(), modal);
 	Screen::Click(BPoint(10, 10));
-	Screen::TypeKey("x");
-	Settle();
+	Key("x");
 	ASSERT_TRUE(plain->Lock());
 	for (const MouseRecord& record : view->mouse)
 		EXPECT_NE(record.hook, "down");
 	EXPECT_FALSE(plain->IsActive());
 	plain->Unlock();
-	ASSERT_TRUE(modal->Lock());
-	EXPECT_TRUE(modal->IsActive());
-	modal->Unlock();
+	Locked(modal, [&] { EXPECT_TRUE(modal->IsActive()); });
 
 	// Even with the other window made active, its keys go to the modal window, and
 	// a click on it brings the modal window back to the front.
-	ASSERT_TRUE(plain->Lock());
-	plain->Activate();
-	plain->Unlock();
+	Locked(plain, [&] { plain->Activate(); });
 	Settle();
 	Screen::TypeKey("y");
-	Screen::Click(BPoint(20, 20));
-	Settle();
-	ASSERT_TRUE(plain->Lock());
-	EXPECT_TRUE(view->keys.empty());
-	plain->Unlock();
+	ClickAt(BPoint(20, 20));
+	Locked(plain, [&] { EXPECT_TRUE(view->keys.empty()); });
 	ASSERT_TRUE(modal->Lock());
 	EXPECT_EQ(modalView->keys, (std::vector<std::string>{"x", "y"}));
 	EXPECT_TRUE(modal->IsActive());
 	modal->Unlock();
 
 	// Once it is hidden the other window takes input again.
-	ASSERT_TRUE(modal->Lock());
-	modal->Hide();
-	modal->Unlock();
+	Locked(modal, [&] { modal->Hide(); });
 	Settle();
-	Screen::Click(BPoint(30, 30));
-	Settle();
+	ClickAt(BPoint(30, 30));
 	ASSERT_TRUE(plain->Lock());
 	EXPECT_EQ(std::count_if(view->mouse.begin(), view->mouse.end(),
 				  [](const MouseRecord& record) { return record.hook == "down"; }),
@@ -579,9 +545,7 @@ TEST_F(InputTest, AnyFrameGivesAUsableWindow)
 			<< frame.right << ", " << frame.bottom);
 		BWindow* window = Open(BRect(), new BWindow(frame, "any", B_TITLED_WINDOW, 0));
 		auto usable = [&] {
-			EXPECT_TRUE(window->Lock());
-			const BRect got = window->Frame();
-			window->Unlock();
+			const BRect got = Locked(window, [&] { return window->Frame(); });
 			for (const float value : {got.left, got.top, got.right, got.bottom})
 				EXPECT_TRUE(std::isfinite(value) && std::fabs(value) <= 32768) << value;
 			EXPECT_GE(got.Width(), 0);

@@ -1,6 +1,16 @@
 #include "WindowTestSupport.h"
 
+#include <Alert.h>
+#include <Button.h>
+#include <Clipboard.h>
+#include <ListView.h>
 #include <OS.h>
+#include <StringItem.h>
+
+#include "WindowServerLink.h"
+
+#include <cmath>
+#include <cstring>
 
 #include <future>
 
@@ -43,6 +53,121 @@ BWindow* WindowTest::Open(BRect frame, BWindow* window)
 	fWindows.push_back(window);
 	EXPECT_TRUE(Screen::WaitForIdle());
 	return window;
+}
+
+void WindowTest::Key(const char* bytes, uint32 modifiers)
+{
+	Screen::TypeKey(bytes, modifiers);
+	Settle();
+}
+
+void WindowTest::Type(const char* text)
+{
+	Screen::TypeText(text);
+	Settle();
+}
+
+void WindowTest::ClickAt(BPoint where, uint32 modifiers, int32 clicks)
+{
+	Screen::HoldModifiers(modifiers);
+	Screen::Click(where, clicks);
+	Screen::HoldModifiers(0);
+	Settle();
+}
+
+void WindowTest::Drag(std::initializer_list<BPoint> path)
+{
+	Screen::MoveMouse(*path.begin());
+	Screen::PressMouse();
+	for (auto point = path.begin() + 1; point != path.end(); point++)
+		Screen::MoveMouse(*point);
+	Screen::ReleaseMouse();
+	Settle();
+}
+
+BPoint Centre(BView* view)
+{
+	const BRect frame = view->ConvertToScreen(view->Bounds());
+	return BPoint(std::floor((frame.left + frame.right) / 2),
+		std::floor((frame.top + frame.bottom) / 2));
+}
+
+BPoint ScreenCentre(BView* view)
+{
+	return Locked(view->Window(), [view] { return Centre(view); });
+}
+
+BPoint ViewToScreen(BView* view, BPoint where)
+{
+	return Locked(view->Window(), [&] { return view->ConvertToScreen(where); });
+}
+
+void ClickView(BWindow* window, const char* name, uint32 modifiers)
+{
+	const BPoint where = Locked(window, [&] {
+		BView* view = window->FindView(name);
+		EXPECT_NE(view, nullptr) << name;
+		return view != nullptr ? Centre(view) : BPoint(-1, -1);
+	});
+	Screen::HoldModifiers(modifiers);
+	Screen::Click(where);
+	Screen::HoldModifiers(0);
+	EXPECT_TRUE(Screen::WaitForIdle());
+}
+
+BPoint ListRowPoint(BWindow* window, const char* list, const char* label)
+{
+	return Locked(window, [&] {
+		auto* view = dynamic_cast<BListView*>(window->FindView(list));
+		for (int32 i = 0; view != nullptr && i < view->CountItems(); i++) {
+			auto* item = dynamic_cast<BStringItem*>(view->ItemAt(i));
+			if (item != nullptr && strcmp(item->Text(), label) == 0) {
+				const BRect frame = view->ItemFrame(i);
+				return view->ConvertToScreen(
+					BPoint(frame.left + 20, (frame.top + frame.bottom) / 2));
+			}
+		}
+		ADD_FAILURE() << "no row " << label << " in " << list;
+		return BPoint(-1, -1);
+	});
+}
+
+void TypeInto(BWindow* window, const char* name, const char* text)
+{
+	ClickView(window, name);
+	Screen::TypeKey("a", B_COMMAND_KEY);
+	Screen::TypeKey("\x7f");
+	Screen::TypeText(text);
+	Screen::TypeKey("\n");
+	EXPECT_TRUE(Screen::WaitForIdle());
+}
+
+BAlert* FindAlert()
+{
+	for (const BMessenger& window : BPrivate::WindowServerLink::Windows()) {
+		BLooper* looper = nullptr;
+		window.Target(&looper);
+		if (auto* alert = dynamic_cast<BAlert*>(looper))
+			return alert;
+	}
+	return nullptr;
+}
+
+void AnswerAlert(int32 button)
+{
+	BAlert* alert = FindAlert();
+	ASSERT_NE(alert, nullptr);
+	Screen::Click(Locked(alert, [&] { return Centre(alert->ButtonAt(button)); }));
+	EXPECT_TRUE(Screen::WaitForIdle());
+}
+
+void PutOnClipboard(const char* bytes, ssize_t size)
+{
+	ASSERT_TRUE(be_clipboard->Lock());
+	be_clipboard->Clear();
+	be_clipboard->Data()->AddData("text/plain", B_MIME_TYPE, bytes, size);
+	be_clipboard->Commit();
+	be_clipboard->Unlock();
 }
 
 rgb_color WindowTest::Pixel(BWindow* window, int32 x, int32 y)

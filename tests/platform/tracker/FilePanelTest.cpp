@@ -5,7 +5,6 @@
 
 #include <Alert.h>
 #include <Button.h>
-#include <Clipboard.h>
 #include <FilePanel.h>
 #include <ListView.h>
 #include <Node.h>
@@ -14,11 +13,8 @@
 #include <TextView.h>
 
 #include "StorageTestSupport.h"
-#include "WindowServerLink.h"
 
-#include <algorithm>
 #include <map>
-#include <mutex>
 #include <sys/stat.h>
 
 namespace {
@@ -88,37 +84,24 @@ protected:
 		Settle();
 	}
 
-	// What read returns from the panel's window, locked meanwhile.
-	template <class Read>
-	auto Locked(Read read)
-	{
-		EXPECT_TRUE(fPanel->Window()->Lock());
-		auto result = read(fPanel->Window());
-		fPanel->Window()->Unlock();
-		return result;
-	}
-	static BPoint Centre(BView* view)
-	{
-		const BRect frame = view->ConvertToScreen(view->Bounds());
-		return BPoint((frame.left + frame.right) / 2, (frame.top + frame.bottom) / 2);
-	}
+	BWindow* Panel() { return fPanel->Window(); }
 	static BListView* List(BWindow* window)
 	{
 		return static_cast<BListView*>(window->FindView("list"));
 	}
 	Names Rows()
 	{
-		return Locked([](BWindow* window) {
+		return Locked(Panel(), [this] {
 			Names rows;
-			for (int32 i = 0; i < List(window)->CountItems(); i++)
-				rows.push_back(static_cast<BStringItem*>(List(window)->ItemAt(i))->Text());
+			for (int32 i = 0; i < List(Panel())->CountItems(); i++)
+				rows.push_back(static_cast<BStringItem*>(List(Panel())->ItemAt(i))->Text());
 			return rows;
 		});
 	}
 	std::string FieldText(const char* name)
 	{
-		return Locked([name](BWindow* window) {
-			return std::string(static_cast<BTextView*>(window->FindView(name))->Text());
+		return Locked(Panel(), [this, name] {
+			return std::string(static_cast<BTextView*>(Panel()->FindView(name))->Text());
 		});
 	}
 	std::string Folder()
@@ -129,64 +112,16 @@ protected:
 		return path.InitCheck() == B_OK ? path.Path() : "";
 	}
 
-	void ClickView(const char* name)
-	{
-		Screen::Click(Locked([name](BWindow* window) { return Centre(window->FindView(name)); }));
-		Settle();
-	}
-	BPoint RowPoint(const char* label)
-	{
-		const Names rows = Rows();
-		const int32 row = (int32)(std::find(rows.begin(), rows.end(), label) - rows.begin());
-		EXPECT_LT(row, (int32)rows.size()) << label;
-		return Locked([row](BWindow* window) {
-			const BRect frame = List(window)->ItemFrame(row);
-			return List(window)->ConvertToScreen(BPoint(20, (frame.top + frame.bottom) / 2));
-		});
-	}
-	void ClickRow(const char* label, uint32 modifiers = 0)
-	{
-		Screen::HoldModifiers(modifiers);
-		Screen::Click(RowPoint(label));
-		Screen::HoldModifiers(0);
-		Settle();
-	}
+	void ClickView(const char* name) { ::ClickView(Panel(), name); }
+	void TypeInto(const char* field, const char* text) { ::TypeInto(Panel(), field, text); }
+	BPoint RowPoint(const char* label) { return ListRowPoint(Panel(), "list", label); }
+	void ClickRow(const char* label, uint32 modifiers = 0) { ClickAt(RowPoint(label), modifiers); }
 	// The second click of a double-click lands on the row the first one selected.
 	void DoubleClickRow(const char* label)
 	{
 		const BPoint point = RowPoint(label);
 		Screen::Click(point);
-		Screen::Click(point, 2);
-		Settle();
-	}
-	void TypeInto(const char* field, const char* text)
-	{
-		ClickView(field);
-		Screen::TypeKey("a", B_COMMAND_KEY);
-		Screen::TypeKey("\x7f");
-		Screen::TypeText(text);
-		Screen::TypeKey("\n");
-		Settle();
-	}
-
-	static BAlert* Alert()
-	{
-		for (const BMessenger& window : BPrivate::WindowServerLink::Windows()) {
-			BLooper* looper = nullptr;
-			window.Target(&looper);
-			if (auto* alert = dynamic_cast<BAlert*>(looper))
-				return alert;
-		}
-		return nullptr;
-	}
-	void Answer(int32 button)
-	{
-		BAlert* alert = Alert();
-		ASSERT_TRUE(alert != nullptr && alert->Lock());
-		const BPoint point = Centre(alert->ButtonAt(button));
-		alert->Unlock();
-		Screen::Click(point);
-		Settle();
+		ClickAt(point, 0, 2);
 	}
 
 	std::vector<BMessage> Got() { return fRecorder->Messages(); }
@@ -250,19 +185,12 @@ TEST_F(FilePanelTest, ATypedPathOpensItsFolderAndABadOneIsTakenBack)
 
 	// A pasted path keeps its first line only.
 	const std::string pasted = fDir / "Docs" + "\nsecond line";
-	ASSERT_TRUE(be_clipboard->Lock());
-	be_clipboard->Clear();
-	be_clipboard->Data()->AddData("text/plain", B_MIME_TYPE, pasted.data(),
-		(ssize_t)pasted.size());
-	be_clipboard->Commit();
-	be_clipboard->Unlock();
+	PutOnClipboard(pasted.data(), (ssize_t)pasted.size());
 	ClickView("path");
 	Screen::TypeKey("a", B_COMMAND_KEY);
-	Screen::TypeKey("v", B_COMMAND_KEY);
-	Settle();
+	Key("v", B_COMMAND_KEY);
 	EXPECT_EQ(FieldText("path"), fDir / "Docs");
-	Screen::TypeKey("\n");
-	Settle();
+	Key("\n");
 	EXPECT_EQ(Folder(), fDir / "Docs");
 	EXPECT_TRUE(Received().empty());
 }
@@ -308,8 +236,7 @@ TEST_F(FilePanelTest, WithoutMultipleSelectionOneRefIsSent)
 	Make(B_OPEN_PANEL, 0, false);
 	ClickRow("a.txt");
 	ClickRow("C.txt", B_SHIFT_KEY);
-	Screen::TypeKey("\n");
-	Settle();
+	Key("\n");
 	ASSERT_FALSE(Received().empty());
 	EXPECT_EQ(RefNames(Got().at(0)), Names{"C.txt"});
 }
@@ -384,24 +311,24 @@ TEST_F(FilePanelTest, AnExistingNameIsReplacedOnlyWhenTheUserSaysSo)
 {
 	Make(B_SAVE_PANEL);
 	TypeInto("name", "a.txt");
-	BAlert* alert = Alert();
+	BAlert* alert = FindAlert();
 	ASSERT_NE(alert, nullptr);
-	ASSERT_TRUE(alert->Lock());
-	EXPECT_STREQ(alert->TextView()->Text(),
-		"\"a.txt\" already exists. Do you want to replace it?");
-	EXPECT_EQ(alert->Type(), B_WARNING_ALERT);
-	EXPECT_STREQ(alert->ButtonAt(1)->Label(), "Replace");
-	alert->Unlock();
+	Locked(alert, [alert] {
+		EXPECT_STREQ(alert->TextView()->Text(),
+			"\"a.txt\" already exists. Do you want to replace it?");
+		EXPECT_EQ(alert->Type(), B_WARNING_ALERT);
+		EXPECT_STREQ(alert->ButtonAt(1)->Label(), "Replace");
+	});
 	// The panel's thread goes on while the question is up.
 	ASSERT_EQ(fPanel->Window()->LockWithTimeout(2000000), B_OK);
 	fPanel->Window()->Unlock();
-	Answer(0);
-	EXPECT_EQ(Alert(), nullptr);
+	AnswerAlert(0);
+	EXPECT_EQ(FindAlert(), nullptr);
 	EXPECT_TRUE(Received().empty());
 	EXPECT_TRUE(fPanel->IsShowing());
 
 	ClickView("default");
-	Answer(1);
+	AnswerAlert(1);
 	ASSERT_EQ(Received(), (std::vector<uint32>{B_SAVE_REQUESTED, B_CANCEL}));
 	EXPECT_STREQ(Got().at(0).GetString("name", ""), "a.txt");
 
@@ -409,9 +336,9 @@ TEST_F(FilePanelTest, AnExistingNameIsReplacedOnlyWhenTheUserSaysSo)
 	fPanel->Show();
 	Settle();
 	TypeInto("name", "b.txt");
-	ASSERT_NE(Alert(), nullptr);
+	ASSERT_NE(FindAlert(), nullptr);
 	fPanel->Hide();
-	Answer(1);
+	AnswerAlert(1);
 	EXPECT_EQ(Received(), (std::vector<uint32>{B_SAVE_REQUESTED, B_CANCEL, B_CANCEL}));
 }
 
@@ -421,12 +348,11 @@ TEST_F(FilePanelTest, CancelTheCloseBoxAndEscapeEachHideAndSendCancel)
 	ClickView("cancel");
 	EXPECT_FALSE(fPanel->IsShowing());
 	ShowPanel();
-	Screen::ClickCloseBox(fPanel->Window());
+	Screen::ClickCloseBox(Panel());
 	Settle();
 	EXPECT_FALSE(fPanel->IsShowing());
 	ShowPanel();
-	Screen::TypeKey("\x1b");
-	Settle();
+	Key("\x1b");
 	EXPECT_FALSE(fPanel->IsShowing());
 	const std::vector<BMessage> messages = fRecorder->Messages();
 	ASSERT_EQ(messages.size(), 3u);
@@ -495,25 +421,21 @@ TEST_F(FilePanelTest, AModalPanelKeepsOtherWindowsFromInput)
 {
 	BWindow* other = Open(BRect(600, 500, 799, 599));
 	BButton* button = new BButton(BRect(10, 10, 100, 30), "press", "Press", new BMessage('prs'));
-	ASSERT_TRUE(other->Lock());
-	other->AddChild(button);
-	button->SetTarget(fRecorder);
-	other->Unlock();
+	Locked(other, [&] {
+		other->AddChild(button);
+		button->SetTarget(fRecorder);
+	});
 	Settle();
 	BMessenger target(fRecorder);
 	fPanel = new CountingPanel(B_OPEN_PANEL, &target, nullptr, 0, true, nullptr, nullptr, true);
 	EXPECT_EQ(fPanel->Window()->Feel(), B_MODAL_APP_WINDOW_FEEL);
 	ShowPanel();
-	ASSERT_TRUE(other->Lock());
-	const BPoint middle = button->ConvertToScreen(BPoint(40, 10));
-	other->Unlock();
-	Screen::Click(middle);
-	Settle();
+	const BPoint middle = ViewToScreen(button, BPoint(40, 10));
+	ClickAt(middle);
 	EXPECT_TRUE(Received().empty());
 	fPanel->Hide();
 	Settle();
-	Screen::Click(middle);
-	Settle();
+	ClickAt(middle);
 	EXPECT_EQ(Received(), (std::vector<uint32>{B_CANCEL, 'prs'}));
 }
 
