@@ -42,6 +42,13 @@ void AppendProperty(std::string* out, const char* name, const std::string& value
 		AppendLine(out, std::string(name) + ":" + value);
 }
 
+// A reader takes a leading "tel:" or "mailto:" for a URI scheme and drops it,
+// so a text that itself starts with the scheme is written as that URI.
+std::string KeepScheme(const char* scheme, const std::string& value)
+{
+	return value.starts_with(scheme) ? scheme + value : value;
+}
+
 bool IsDigits(const std::string& text, size_t from, size_t count)
 {
 	for (size_t i = from; i < from + count; i++) {
@@ -108,11 +115,11 @@ void VCardWriter::AppendCard(const ABookRecord* record, std::string* out)
 		AppendLine(out, "ADR:;;" + street + ";" + part(kCityField) + ";" + part(kStateField)
 			+ ";" + part(kZipField) + ";" + part(kCountryField));
 	}
-	AppendProperty(out, "TEL;TYPE=voice", text(kPhoneField));
-	AppendProperty(out, "TEL;TYPE=cell", text(kCellField));
-	AppendProperty(out, "TEL;TYPE=fax", text(kFaxField));
-	AppendProperty(out, "EMAIL", text(kEmail1Field));
-	AppendProperty(out, "EMAIL", text(kEmail2Field));
+	AppendProperty(out, "TEL;TYPE=voice", KeepScheme("tel:", text(kPhoneField)));
+	AppendProperty(out, "TEL;TYPE=cell", KeepScheme("tel:", text(kCellField)));
+	AppendProperty(out, "TEL;TYPE=fax", KeepScheme("tel:", text(kFaxField)));
+	AppendProperty(out, "EMAIL", KeepScheme("mailto:", text(kEmail1Field)));
+	AppendProperty(out, "EMAIL", KeepScheme("mailto:", text(kEmail2Field)));
 	AppendProperty(out, "URL", field(kWebAddressField));
 	std::string note = text(kCommentsField);
 	if (has(kComments2Field))

@@ -263,9 +263,15 @@ TEST(ContactsTest, WritersEscapeAndFoldWithoutSplittingCharacters)
 	record->SetField(kCommentsField, "ééééééééééééééééééé");  // 38 bytes of two-byte letters
 	record->SetField(kComments2Field, "ééééééééééééééééééé");
 	record->SetField(kBirthdayField, "next spring");
+	record->SetField(kCellField, "tel:555");  // texts that look like a URI scheme
+	record->SetField(kEmail1Field, "mailto:x");
 	std::string card;
 	VCardWriter::AppendCard(record, &card);
 	EXPECT_NE(card.find("ORG:Smith\\; Jones\\, and \"Co\"\r\n"), std::string::npos) << card;
+	CVABook again(nullptr);
+	ConversionReport report;
+	VCardReader(&report).Read(card, &again);
+	EXPECT_EQ(AllFields(again), AllFields(book));
 	EXPECT_NE(card.find("BDAY;VALUE=text:next spring\r\n"), std::string::npos);
 	size_t start = 0;
 	for (size_t end; (end = card.find("\r\n", start)) != std::string::npos; start = end + 2) {
