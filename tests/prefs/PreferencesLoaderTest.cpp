@@ -19,6 +19,8 @@
 
 namespace {
 
+using Texts = std::vector<std::string>;
+
 std::string ExecutableDirectory(const std::string& program)
 {
 	char resolved[PATH_MAX];
@@ -29,9 +31,9 @@ std::string ExecutableDirectory(const std::string& program)
 }
 
 // The values of the "key=value" lines a child reported under key.
-std::vector<std::string> Reported(const ChildResult& result, const std::string& key)
+Texts Reported(const ChildResult& result, const std::string& key)
 {
-	std::vector<std::string> values;
+	Texts values;
 	std::istringstream lines(result.err);
 	std::string line;
 	while (std::getline(lines, line)) {
@@ -43,7 +45,7 @@ std::vector<std::string> Reported(const ChildResult& result, const std::string& 
 
 int ReportedStatus(const ChildResult& result, const std::string& key)
 {
-	const std::vector<std::string> values = Reported(result, key);
+	const Texts values = Reported(result, key);
 	return values.size() == 1 ? std::atoi(values[0].c_str()) : INT_MIN + 1;
 }
 
@@ -53,133 +55,99 @@ off_t FileSize(const std::string& path)
 	return stat(path.c_str(), &st) == 0 ? st.st_size : -1;
 }
 
+const status_t kAnyFailure = INT_MIN;  // any negative loader state
+
 class LoaderChild : public testing::Test {
 protected:
-	// The child's round of calls, answered by whoever answers.
-	void ExpectRoundAnswered(const ChildResult& result)
+	// Runs the child with libraryPath as "LIBRARY_PATH" (none when null) and checks
+	// what it printed, the library it loaded (if any), and that the round of PREF
+	// calls was answered in full by the library or else by the built-in store.
+	void RunAndCheck(const char* libraryPath, const Texts& arguments, const std::string& out,
+		const std::string& library, status_t loader)
 	{
+		const TemporaryDirectory config;
+		std::vector<std::string> environment{"XDG_CONFIG_HOME=" + config.Path(),
+			"XDG_DATA_HOME=" + config.Path(), "HOME=" + config.Path()};
+		if (libraryPath != nullptr)
+			environment.push_back(std::string("LIBRARY_PATH=") + libraryPath);
+		const ChildResult result = RunChild(PREFS_CHILD, arguments, environment);
+
+		ASSERT_EQ(result.exitStatus, 0) << result.err;
+		EXPECT_EQ(result.out, out);
+		EXPECT_EQ(Reported(result, "addon"), library.empty() ? Texts{} : Texts{library});
+		const bool used = loader == B_OK;
+		if (loader == kAnyFailure)
+			EXPECT_LT(ReportedStatus(result, "loader"), 0);
+		else
+			EXPECT_EQ(ReportedStatus(result, "loader"), loader);
+		// The decision holds, even when "LIBRARY_PATH" changes after it.
+		EXPECT_EQ(ReportedStatus(result, "again"), ReportedStatus(result, "loader"));
+		EXPECT_EQ(Reported(result, "version"), used ? Texts{"1"} : Texts{});
+
 		for (const char* key : {"init", "load", "setdata", "getdata", "begin", "end", "save",
 				"dispose", "shutdown"})
 			EXPECT_EQ(ReportedStatus(result, key), B_OK) << key;
-		EXPECT_EQ(Reported(result, "same"), std::vector<std::string>{"1"});
-		EXPECT_EQ(Reported(result, "cleared"), std::vector<std::string>{"1"});
+		EXPECT_EQ(Reported(result, "same"), Texts{"1"});
+		EXPECT_EQ(Reported(result, "cleared"), Texts{"1"});
 		EXPECT_EQ(ReportedStatus(result, "missing"), PREF_NOT_FOUND);
-	}
-
-	void ExpectLibraryAnswered(const ChildResult& result)
-	{
-		ExpectRoundAnswered(result);
-		EXPECT_EQ(ReportedStatus(result, "slash"), B_OK);
-		EXPECT_GT(FileSize(fConfig.Path() + "/test-libprefs/x-vnd.loader-child.settings.user"),
-			0);
-		EXPECT_EQ(FileSize(fBuiltInDirectory), -1);
-	}
-
-	void ExpectBuiltInAnswered(const ChildResult& result)
-	{
-		ExpectRoundAnswered(result);
-		EXPECT_EQ(ReportedStatus(result, "slash"), B_BAD_VALUE);
-		EXPECT_GT(FileSize(fBuiltInDirectory + "/settings"), 4);
-		EXPECT_EQ(FileSize(fConfig.Path() + "/test-libprefs"), -1);
-	}
-
-	ChildResult Run(const char* libraryPath, std::vector<std::string> arguments = {})
-	{
-		std::vector<std::string> environment{"XDG_CONFIG_HOME=" + fConfig.Path(),
-			"XDG_DATA_HOME=" + fConfig.Path(), "HOME=" + fConfig.Path()};
-		if (libraryPath != nullptr)
-			environment.push_back(std::string("LIBRARY_PATH=") + libraryPath);
-		return RunChild(PREFS_CHILD, arguments, environment);
+		// Only the built-in store refuses a "/" in an application's name.
+		EXPECT_EQ(ReportedStatus(result, "slash"), used ? B_OK : B_BAD_VALUE);
+		const off_t libraryFile
+			= FileSize(config.Path() + "/test-libprefs/x-vnd.loader-child.settings.user");
+		const off_t builtInFile = FileSize(config.Path() + "/_LP_x-vnd.loader-child/settings");
+		if (used) {
+			EXPECT_GT(libraryFile, 0);
+			EXPECT_EQ(builtInFile, -1);
+		} else {
+			EXPECT_EQ(libraryFile, -1);
+			EXPECT_GT(builtInFile, 4);
+		}
 	}
 
 	const std::string fChildDirectory = ExecutableDirectory(PREFS_CHILD);
-	const std::string fCompleteLibrary = fChildDirectory + "/lib/libprefs.so";
 	const std::string fIncompleteDirectory = PREFS_INCOMPLETE_DIR;
-	TemporaryDirectory fConfig;
-	const std::string fBuiltInDirectory = fConfig.Path() + "/_LP_x-vnd.loader-child";
+	TemporaryDirectory fEmpty;
 };
 
 }  // namespace
 
-TEST_F(LoaderChild, LibraryInTheApplicationsLibDirectoryLoadsAndEndsTheWalk)
+TEST_F(LoaderChild, TheWalkEndsAtTheFirstLibraryWithEveryEntryPoint)
 {
-	TemporaryDirectory empty;
-	// The third element holds a library lacking an entry point: were it tried, its
-	// missing name would be printed.
-	const std::string path = empty.Path() + ":%A/lib:" + fIncompleteDirectory;
-	const ChildResult result = Run(path.c_str());
-
-	ASSERT_EQ(result.exitStatus, 0) << result.err;
-	EXPECT_EQ(result.out, "");
-	EXPECT_EQ(ReportedStatus(result, "loader"), B_OK);
-	EXPECT_EQ(ReportedStatus(result, "again"), B_OK);
-	EXPECT_EQ(Reported(result, "version"), std::vector<std::string>{"1"});
-	// The directory keeps its trailing slash, then the element from its "/" on.
-	EXPECT_EQ(Reported(result, "addon"), std::vector<std::string>{fCompleteLibrary});
-	ExpectLibraryAnswered(result);
+	// "%A/" is the application directory with its own trailing slash, followed by
+	// the element from its "/" on. The incomplete library after it is never tried,
+	// or its missing name would be printed.
+	RunAndCheck((fEmpty.Path() + ":%A/lib:" + fIncompleteDirectory).c_str(), {}, "",
+		fChildDirectory + "/lib/libprefs.so", B_OK);
 }
 
-TEST_F(LoaderChild, NoLibraryPathAndNoLibraryIsSilentAndFinal)
+TEST_F(LoaderChild, EmptyElementsAreSkippedAndOthersTakenAsTheyAre)
 {
+	// "%Alib" is no application-directory element; it names nothing.
+	RunAndCheck(("::%Alib::" + fChildDirectory + "lib:").c_str(), {}, "",
+		fChildDirectory + "lib/libprefs.so", B_OK);
+}
+
+TEST_F(LoaderChild, WithoutALibraryTheBuiltInStoreAnswersSilently)
+{
+	RunAndCheck((fEmpty.Path() + ":%A/:/nonexistent").c_str(), {}, "", "", kAnyFailure);
+
 	void* installed = dlopen("libprefs.so", RTLD_NOW | RTLD_LOCAL);
 	if (installed != nullptr) {
 		dlclose(installed);
 		GTEST_SKIP() << "a libprefs.so is installed on the default search path";
 	}
-	// Setting "LIBRARY_PATH" after the first call must not change the decision.
-	const ChildResult result = Run(nullptr, {fChildDirectory + "lib"});
-
-	ASSERT_EQ(result.exitStatus, 0) << result.err;
-	EXPECT_EQ(result.out, "");
-	EXPECT_LT(ReportedStatus(result, "loader"), 0);
-	EXPECT_LT(ReportedStatus(result, "again"), 0);
-	EXPECT_TRUE(Reported(result, "addon").empty());
-	ExpectBuiltInAnswered(result);
+	// Without "LIBRARY_PATH" only the bare name is tried.
+	RunAndCheck(nullptr, {fChildDirectory + "lib"}, "", "", kAnyFailure);
 }
 
-TEST_F(LoaderChild, LibraryWithoutOneEntryPointPrintsItsNameOnceAndStaysLoaded)
+TEST_F(LoaderChild, ALibraryLackingAnEntryPointPrintsItsNameOnceAndStaysLoaded)
 {
-	const ChildResult result
-		= Run(fIncompleteDirectory.c_str(), {fChildDirectory + "lib"});
-
-	ASSERT_EQ(result.exitStatus, 0) << result.err;
-	EXPECT_EQ(result.out, "PREFRemoveSet\n");
 	// The first call, inside PREFInit, failed for good: the state is -1 since.
-	EXPECT_EQ(ReportedStatus(result, "loader"), -1);
-	EXPECT_EQ(ReportedStatus(result, "again"), -1);
-	EXPECT_EQ(Reported(result, "addon"),
-		std::vector<std::string>{fIncompleteDirectory + "/libprefs.so"});
-	ExpectBuiltInAnswered(result);
+	RunAndCheck(fIncompleteDirectory.c_str(), {fChildDirectory + "lib"}, "PREFRemoveSet\n",
+		fIncompleteDirectory + "/libprefs.so", -1);
 }
 
-TEST_F(LoaderChild, EmptyElementsAreSkippedAndOtherElementsTakenAsTheyAre)
-{
-	// "%Alib" is no application-directory element; it names nothing.
-	const std::string path = "::%Alib::" + fChildDirectory + "lib:";
-	const ChildResult result = Run(path.c_str());
-
-	ASSERT_EQ(result.exitStatus, 0) << result.err;
-	EXPECT_EQ(result.out, "");
-	EXPECT_EQ(ReportedStatus(result, "loader"), B_OK);
-	EXPECT_EQ(Reported(result, "addon"),
-		std::vector<std::string>{fChildDirectory + "lib/libprefs.so"});
-	ExpectLibraryAnswered(result);
-}
-
-TEST_F(LoaderChild, WalkWithoutAnyLibraryFailsSilently)
-{
-	TemporaryDirectory empty;
-	const std::string path = empty.Path() + ":%A/:/nonexistent";
-	const ChildResult result = Run(path.c_str());
-
-	ASSERT_EQ(result.exitStatus, 0) << result.err;
-	EXPECT_EQ(result.out, "");
-	EXPECT_LT(ReportedStatus(result, "loader"), 0);
-	EXPECT_TRUE(Reported(result, "addon").empty());
-	ExpectBuiltInAnswered(result);
-}
-
-TEST(ApplicationDirectory, IsTheExecutablesDirectoryWithItsSlash)
+TEST(ApplicationDirectory, IsTheExecutablesDirectoryCutToTheBuffersLastSlash)
 {
 	char directory[1024];
 	ASSERT_EQ(GetApplicationDirectory(directory, sizeof(directory)), B_OK);
@@ -188,28 +156,20 @@ TEST(ApplicationDirectory, IsTheExecutablesDirectoryWithItsSlash)
 	ASSERT_GT(length, 0);
 	executable[length] = '\0';
 	*(std::strrchr(executable, '/') + 1) = '\0';
-	EXPECT_STREQ(directory, executable);
-}
-
-TEST(ApplicationDirectory, SmallBuffersAreCutAtTheirLastSlashAndZeroIsRefused)
-{
-	char full[1024];
-	ASSERT_EQ(GetApplicationDirectory(full, sizeof(full)), B_OK);
-	const size_t fullLength = std::strlen(full);
-	ASSERT_GT(fullLength, 2u);
+	ASSERT_STREQ(directory, executable);
 
 	// One byte short of the whole directory: its last slash is lost, so the
 	// result is the parent directory.
+	const size_t fullLength = std::strlen(directory);
 	char cut[1024];
 	std::memset(cut, 'x', sizeof(cut));
 	ASSERT_EQ(GetApplicationDirectory(cut, int32(fullLength)), B_OK);
-	std::string parent(full, fullLength - 1);
+	std::string parent(directory, fullLength - 1);
 	parent.erase(parent.rfind('/') + 1);
 	EXPECT_EQ(std::string(cut), parent);
 
 	char one = 'x';
 	ASSERT_EQ(GetApplicationDirectory(&one, 1), B_OK);
 	EXPECT_EQ(one, '\0');
-
 	EXPECT_EQ(GetApplicationDirectory(cut, 0), B_BAD_VALUE);
 }

@@ -1,101 +1,28 @@
-// A small shared preferences library for the loader tests, with its own storage:
-// each set is an in-memory map, saved as a file of (name, type, bytes) records
-// under $XDG_CONFIG_HOME/test-libprefs. Built twice, once without "PREFRemoveSet"
+// A small shared preferences library for the loader tests. Its sets live in memory;
+// a save writes "name=value" lines to $XDG_CONFIG_HOME/test-libprefs/<app>.<set>.user
+// (or .common), so a test can tell from the files left behind that this library
+// answered and not the built-in store. Built twice, once without "PREFRemoveSet"
 // (TEST_LIBPREFS_INCOMPLETE).
-// Threading: every entry point takes the library's one mutex.
+// Threading: the loader's test program calls it from one thread only.
 #include <PREF.h>
 
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <map>
-#include <mutex>
 #include <string>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
-
-struct Value {
-	type_code type;
-	std::string bytes;
-};
-
-struct pref_set {
-	struct pref_app* app;
-	std::string file;
-	int32 refCount;
-	std::map<std::string, Value> values;
-};
 
 struct pref_app {
 	std::string name;
-	int32 refCount;
-	std::map<std::string, pref_set*> sets;
+};
+
+struct pref_set {
+	std::string file;
+	std::map<std::string, std::pair<type_code, std::string>> values;
 };
 
 struct pref_transaction {
-	int fd;
 };
-
-namespace {
-
-std::mutex sMutex;
-std::map<std::string, pref_app*> sApps;
-
-std::string FileFor(const std::string& app, const std::string& set, bool perUser)
-{
-	const char* config = std::getenv("XDG_CONFIG_HOME");
-	const std::string directory = std::string(config != nullptr ? config : "/tmp")
-		+ "/test-libprefs";
-	mkdir(directory.c_str(), 0777);
-	std::string name = app + "." + set + (perUser ? ".user" : ".common");
-	for (char& c : name) {
-		if (c == '/')
-			c = '%';
-	}
-	return directory + "/" + name;
-}
-
-void WriteString(std::ostream& out, const std::string& text)
-{
-	const uint32 size = uint32(text.size());
-	out.write(reinterpret_cast<const char*>(&size), sizeof(size));
-	out.write(text.data(), std::streamsize(size));
-}
-
-bool ReadString(std::istream& in, std::string* text)
-{
-	uint32 size = 0;
-	if (!in.read(reinterpret_cast<char*>(&size), sizeof(size)) || size > (1u << 20))
-		return false;
-	text->resize(size);
-	return bool(in.read(text->data(), std::streamsize(size)));
-}
-
-void ReadValues(pref_set* set)
-{
-	std::ifstream in(set->file, std::ios::binary);
-	std::string name;
-	Value value;
-	while (ReadString(in, &name)
-		&& in.read(reinterpret_cast<char*>(&value.type), sizeof(value.type))
-		&& ReadString(in, &value.bytes))
-		set->values[name] = value;
-}
-
-status_t WriteValues(const pref_set* set)
-{
-	std::ofstream out(set->file, std::ios::binary | std::ios::trunc);
-	for (const auto& [name, value] : set->values) {
-		WriteString(out, name);
-		out.write(reinterpret_cast<const char*>(&value.type), sizeof(value.type));
-		WriteString(out, value.bytes);
-	}
-	out.close();
-	return out ? B_OK : B_IO_ERROR;
-}
-
-}  // namespace
 
 extern "C" {
 
@@ -106,53 +33,37 @@ int32 PREFVersion()
 
 status_t PREFInit(const char* appName, PREFAppHandle* outApp)
 {
-	std::lock_guard<std::mutex> lock(sMutex);
-	pref_app*& app = sApps[appName];
-	if (app == nullptr)
-		app = new pref_app{appName, 0, {}};
-	app->refCount++;
-	*outApp = app;
+	*outApp = new pref_app{appName};
 	return B_OK;
 }
 
 status_t PREFShutdown(PREFAppHandle app)
 {
-	std::lock_guard<std::mutex> lock(sMutex);
-	if (--app->refCount > 0)
-		return B_OK;
-	for (const auto& [file, set] : app->sets)
-		delete set;
-	sApps.erase(app->name);
 	delete app;
 	return B_OK;
 }
 
 status_t PREFLoadSet(PREFAppHandle app, const char* setName, bool perUser, PREFSetHandle* outSet)
 {
-	std::lock_guard<std::mutex> lock(sMutex);
-	const std::string file = FileFor(app->name, setName, perUser);
-	pref_set*& set = app->sets[file];
-	if (set == nullptr) {
-		set = new pref_set{app, file, 0, {}};
-		ReadValues(set);
-	}
-	set->refCount++;
-	*outSet = set;
+	const char* config = std::getenv("XDG_CONFIG_HOME");
+	const std::string directory = std::string(config != nullptr ? config : "/tmp")
+		+ "/test-libprefs";
+	mkdir(directory.c_str(), 0777);
+	*outSet = new pref_set{
+		directory + "/" + app->name + "." + setName + (perUser ? ".user" : ".common"), {}};
 	return B_OK;
 }
 
 status_t PREFSaveSet(PREFSetHandle set)
 {
-	std::lock_guard<std::mutex> lock(sMutex);
-	return WriteValues(set);
+	std::ofstream out(set->file, std::ios::binary | std::ios::trunc);
+	for (const auto& [name, value] : set->values)
+		out << name << '=' << value.second << '\n';
+	return out ? B_OK : B_IO_ERROR;
 }
 
 status_t PREFDisposeSet(PREFSetHandle* setp)
 {
-	std::lock_guard<std::mutex> lock(sMutex);
-	if (--(*setp)->refCount > 0)
-		return B_OK;
-	(*setp)->app->sets.erase((*setp)->file);
 	delete *setp;
 	*setp = nullptr;
 	return B_OK;
@@ -161,38 +72,30 @@ status_t PREFDisposeSet(PREFSetHandle* setp)
 status_t PREFSetData(PREFSetHandle set, const char* name, const void* data, ssize_t size,
 	type_code type)
 {
-	std::lock_guard<std::mutex> lock(sMutex);
-	set->values[name] = Value{type, std::string(static_cast<const char*>(data), size_t(size))};
+	set->values[name] = {type, std::string(static_cast<const char*>(data), size_t(size))};
 	return B_OK;
 }
 
 status_t PREFGetData(PREFSetHandle set, const char* name, const void** outData,
 	ssize_t* outSize, type_code* outType)
 {
-	std::lock_guard<std::mutex> lock(sMutex);
-	auto found = set->values.find(name);
+	const auto found = set->values.find(name);
 	if (found == set->values.end())
 		return PREF_NOT_FOUND;
-	*outData = found->second.bytes.data();
-	*outSize = ssize_t(found->second.bytes.size());
-	*outType = found->second.type;
+	*outType = found->second.first;
+	*outData = found->second.second.data();
+	*outSize = ssize_t(found->second.second.size());
 	return B_OK;
 }
 
-status_t PREFBeginTransaction(PREFSetHandle set, PREFTransaction* outTransaction)
+status_t PREFBeginTransaction(PREFSetHandle, PREFTransaction* outTransaction)
 {
-	const int fd = open(set->file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-	if (fd < 0 || flock(fd, LOCK_EX) != 0) {
-		close(fd);
-		return B_IO_ERROR;
-	}
-	*outTransaction = new pref_transaction{fd};
+	*outTransaction = new pref_transaction;
 	return B_OK;
 }
 
 status_t PREFEndTransaction(PREFTransaction transaction)
 {
-	close(transaction->fd);
 	delete transaction;
 	return B_OK;
 }
