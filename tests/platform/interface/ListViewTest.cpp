@@ -55,17 +55,22 @@ public:
 
 class ListViewTest : public WindowTest {
 protected:
-	void Build(list_view_type type, int32 count)
+	// A list of count rows in a scroll view, with a horizontal bar too when wide, as
+	// a table of columns uses it; the program's own steps set before the rows come.
+	void Build(list_view_type type, int32 count, bool wide = false)
 	{
 		fWindow = new ListWindow();
-		fList = new TrackingList(BRect(0, 0, 199 - B_V_SCROLL_BAR_WIDTH, 159), type);
+		fList = new TrackingList(BRect(0, 0, 199 - B_V_SCROLL_BAR_WIDTH,
+			159 - (wide ? B_H_SCROLL_BAR_HEIGHT : 0)), type);
 		fList->SetSelectionMessage(new BMessage(kSelectionCommand));
 		fList->SetInvocationMessage(new BMessage(kInvocationCommand));
-		for (int32 i = 0; i < count; i++)
-			fList->AddItem(new BStringItem(Label(i).c_str()));
-		fScroll = new BScrollView("scroll", fList, B_FOLLOW_LEFT | B_FOLLOW_TOP, 0, false, true,
+		fScroll = new BScrollView("scroll", fList, B_FOLLOW_LEFT | B_FOLLOW_TOP, 0, wide, true,
 			B_NO_BORDER);
 		fWindow->AddChild(fScroll);
+		if (wide)
+			Bar()->SetSteps(15, 150);
+		for (int32 i = 0; i < count; i++)
+			fList->AddItem(new BStringItem(Label(i).c_str()));
 		Open(BRect(), fWindow);
 	}
 	void TearDown() override
@@ -132,7 +137,7 @@ protected:
 
 using Rows = std::vector<int32>;
 
-TEST_F(ListViewTest, ClicksSelectExtendAndToggleAndEachChangeSendsOneMessage)
+TEST_F(ListViewTest, ClicksSelectExtendAndToggleEachChangeSendsOneMessageAndInvocationsToo)
 {
 	Build(B_MULTIPLE_SELECTION_LIST, 20);
 	ClickRow(2);
@@ -150,6 +155,19 @@ TEST_F(ListViewTest, ClicksSelectExtendAndToggleAndEachChangeSendsOneMessage)
 	EXPECT_EQ(fWindow->selections[1], Rows({2, 3, 4, 5}));
 	EXPECT_EQ(fWindow->selections[3], Rows({3}));
 	EXPECT_TRUE(fWindow->invocations.empty());
+
+	// A double click and Enter invoke with the selection; a double click whose
+	// first click lands on another row is a new selection, not an invocation.
+	ClickRow(4);
+	ClickRow(4, 0, 2);
+	ASSERT_EQ(fWindow->invocations.size(), 1u);
+	EXPECT_EQ(fWindow->invocations[0], Rows({4}));
+	ClickRow(6, 0, 2);
+	EXPECT_EQ(fWindow->invocations.size(), 1u);
+	EXPECT_EQ(Selection(), Rows({6}));
+	Key("\n");
+	ASSERT_EQ(fWindow->invocations.size(), 2u);
+	EXPECT_EQ(fWindow->invocations[1], Rows({6}));
 }
 
 TEST_F(ListViewTest, SingleSelectionListKeepsOneRowWhateverTheModifiers)
@@ -193,23 +211,9 @@ TEST_F(ListViewTest, KeysMoveTheSelectionAndScrollItIntoViewThroughScrollTo)
 	EXPECT_EQ(fWindow->selections.size(), 8u);  // one per key, after the click
 }
 
-TEST_F(ListViewTest, DoubleClickAndEnterInvokeWithTheSelection)
-{
-	Build(B_MULTIPLE_SELECTION_LIST, 10);
-	ClickRow(4);
-	ClickRow(4, 0, 2);
-	ASSERT_EQ(fWindow->invocations.size(), 1u);
-	EXPECT_EQ(fWindow->invocations[0], Rows({4}));
-	// A second click on another row is a new selection, not an invocation.
-	ClickRow(6, 0, 2);
-	EXPECT_EQ(fWindow->invocations.size(), 1u);
-	EXPECT_EQ(Selection(), Rows({6}));
-	Key("\n");
-	ASSERT_EQ(fWindow->invocations.size(), 2u);
-	EXPECT_EQ(fWindow->invocations[1], Rows({6}));
-}
-
-TEST_F(ListViewTest, WheelArrowsTrackKnobAndScrollToSelectionAllPassThroughScrollTo)
+// The bar's arrows and track are the scroll bar's own tests; here the list's
+// part: the wheel over it, a knob drag and ScrollToSelection, each through ScrollTo.
+TEST_F(ListViewTest, WheelKnobAndScrollToSelectionPassThroughScrollTo)
 {
 	Build(B_SINGLE_SELECTION_LIST, 200);
 	float smallStep = 0;
@@ -219,43 +223,32 @@ TEST_F(ListViewTest, WheelArrowsTrackKnobAndScrollToSelectionAllPassThroughScrol
 		return Bar()->ConvertToScreen(Bar()->Bounds());
 	});
 	ASSERT_GT(smallStep, 0);
-
-	// The wheel over the list: three small steps a notch.
+	// Three small steps a notch.
 	Screen::MoveMouse(RowPoint(1));
 	Screen::Wheel(0, 2);
 	Settle();
 	EXPECT_EQ(Top(), 6 * smallStep);
 	EXPECT_EQ(LastScroll(), Top());
-	// The lower arrow, then back with the upper one.
-	ClickAt(BPoint(barFrame.left + 6, barFrame.bottom - 4));
-	EXPECT_EQ(Top(), 7 * smallStep);
-	ClickAt(BPoint(barFrame.left + 6, barFrame.top + 4));
-	EXPECT_EQ(Top(), 6 * smallStep);
-	// The track below the knob: one large step.
-	ClickAt(BPoint(barFrame.left + 6, barFrame.bottom - 20));
-	EXPECT_EQ(Top(), 6 * smallStep + largeStep);
-	EXPECT_EQ(LastScroll(), Top());
 	// Back to the top by the program, then drag the knob to the far end.
-	ASSERT_TRUE(fWindow->Lock());
-	Bar()->SetValue(0);
-	EXPECT_EQ(fList->scrolls.back().y, 0);
-	fWindow->Unlock();
+	Locked(fWindow, [this] {
+		Bar()->SetValue(0);
+		EXPECT_EQ(fList->scrolls.back().y, 0);
+	});
 	Drag({BPoint(barFrame.left + 6, barFrame.top + B_V_SCROLL_BAR_WIDTH + 4),
 		BPoint(barFrame.left + 6, barFrame.bottom + 200)});
-	float min = 0;
-	float max = 0;
-	ASSERT_TRUE(fWindow->Lock());
-	Bar()->GetRange(&min, &max);
-	EXPECT_GT(max, 0);
-	EXPECT_EQ(fList->Bounds().top, max);
-	EXPECT_EQ(fList->scrolls.back().y, max);
-
-	fList->Select(3);
-	fList->ScrollToSelection();
-	EXPECT_EQ(fList->Bounds().top, fList->ItemFrame(3).top);
-	EXPECT_EQ(fList->scrolls.back().y, fList->Bounds().top);
-	EXPECT_EQ(Bar()->Value(), fList->Bounds().top);
-	fWindow->Unlock();
+	Locked(fWindow, [this] {
+		float min = 0;
+		float max = 0;
+		Bar()->GetRange(&min, &max);
+		EXPECT_GT(max, 0);
+		EXPECT_EQ(fList->Bounds().top, max);
+		EXPECT_EQ(fList->scrolls.back().y, max);
+		fList->Select(3);
+		fList->ScrollToSelection();
+		EXPECT_EQ(fList->Bounds().top, fList->ItemFrame(3).top);
+		EXPECT_EQ(fList->scrolls.back().y, fList->Bounds().top);
+		EXPECT_EQ(Bar()->Value(), fList->Bounds().top);
+	});
 }
 
 TEST_F(ListViewTest, ScrollBarRangeFollowsTheRowsAsTheyComeAndGo)
@@ -330,49 +323,29 @@ TEST_F(ListViewTest, ASelectedRowIsDrawnOnItsBandAndClearedWhenDeselected)
 	EXPECT_TRUE(ColorIs(Pixel(fWindow, x, y), 255, 255, 255));
 }
 
-}  // namespace
-
-// A list with both bars and wide rows, as a table of columns uses it.
-class WideListTest : public ListViewTest {
-protected:
-	void BuildWide()
-	{
-		fWindow = new ListWindow();
-		fList = new TrackingList(BRect(0, 0, 199 - B_V_SCROLL_BAR_WIDTH,
-			159 - B_H_SCROLL_BAR_HEIGHT), B_MULTIPLE_SELECTION_LIST);
-		fScroll = new BScrollView("scroll", fList, B_FOLLOW_LEFT | B_FOLLOW_TOP, 0, true, true,
-			B_NO_BORDER);
-		fWindow->AddChild(fScroll);
-		fScroll->ScrollBar(B_VERTICAL)->SetSteps(15, 150);
-		for (int32 i = 0; i < 50; i++)
-			fList->AddItem(new BStringItem(Label(i).c_str()));
-		Open(BRect(), fWindow);
-	}
-};
-
-TEST_F(WideListTest, RowsKeepTheirContentPlaceWhenScrolledSidewaysAndCallerStepsStay)
+TEST_F(ListViewTest, WideRowsKeepTheirContentPlaceWhenScrolledSidewaysAndCallerStepsStay)
 {
-	BuildWide();
-	ASSERT_TRUE(fWindow->Lock());
-	// Steps the program chose survive the rows it adds afterwards.
-	float smallStep = 0;
-	float largeStep = 0;
-	fScroll->ScrollBar(B_VERTICAL)->GetSteps(&smallStep, &largeStep);
-	EXPECT_EQ(smallStep, 15);
-	EXPECT_EQ(largeStep, 150);
-	fList->AddItem(new BStringItem("one more"));
-	fScroll->ScrollBar(B_VERTICAL)->GetSteps(&smallStep, &largeStep);
-	EXPECT_EQ(smallStep, 15);
-	// The horizontal bar scrolls the list through its ScrollTo; the rows stay put
-	// in the list's coordinates, so what they draw moves left.
-	fScroll->ScrollBar(B_HORIZONTAL)->SetValue(80);
-	EXPECT_EQ(fList->scrolls.back(), BPoint(80, 0));
-	const BRect frame = fList->ItemFrame(2);
-	EXPECT_EQ(frame.left, 0);
-	EXPECT_EQ(frame.right, fList->Bounds().right);
-	EXPECT_EQ(fList->IndexOf(BPoint(100, frame.top + 1)), 2);
-	fWindow->Unlock();
+	Build(B_MULTIPLE_SELECTION_LIST, 50, true);
+	Locked(fWindow, [this] {
+		// Steps the program chose survive the rows it adds afterwards.
+		fList->AddItem(new BStringItem("one more"));
+		float smallStep = 0;
+		float largeStep = 0;
+		Bar()->GetSteps(&smallStep, &largeStep);
+		EXPECT_EQ(smallStep, 15);
+		EXPECT_EQ(largeStep, 150);
+		// The horizontal bar scrolls the list through its ScrollTo; the rows stay
+		// put in the list's coordinates, so what they draw moves left.
+		fScroll->ScrollBar(B_HORIZONTAL)->SetValue(80);
+		EXPECT_EQ(fList->scrolls.back(), BPoint(80, 0));
+		const BRect frame = fList->ItemFrame(2);
+		EXPECT_EQ(frame.left, 0);
+		EXPECT_EQ(frame.right, fList->Bounds().right);
+		EXPECT_EQ(fList->IndexOf(BPoint(100, frame.top + 1)), 2);
+	});
 	// A click still finds the row under it.
 	ClickRow(4);
 	EXPECT_EQ(Selection(), Rows({4}));
 }
+
+}  // namespace

@@ -1,23 +1,23 @@
 // Menus: the item model (finding, enabling, marks, shortcut labels, invoking), and
 // the menu bar on the headless screen: chosen by click, by press-drag-release, by
-// keys and by shortcut; disabled menus and items refusing; closing; look; width.
+// keys and by shortcut; submenus; disabled menus and items refusing; closing; look;
+// width.
 #include "WindowTestSupport.h"
 
 #include <Errors.h>
-#include <Looper.h>
 #include <Menu.h>
 #include <MenuBar.h>
 #include <MenuItem.h>
-#include <Message.h>
 #include <SeparatorItem.h>
 
-#include "MenuLook.h"
+#include <algorithm>
 
-#include <mutex>
+#include "MenuLook.h"
 
 namespace {
 
 using BPrivate::MenuLook;
+using Codes = std::vector<uint32>;
 
 // --- the model, without a screen
 
@@ -55,14 +55,13 @@ TEST(MenuModelTest, ItemsAreFoundByPlaceLabelAndCommandIncludingSubmenus)
 	EXPECT_EQ(open->Menu(), nullptr);
 	EXPECT_EQ(menu.CountItems(), 3);
 	EXPECT_TRUE(other.AddItem(open));
-	EXPECT_EQ(other.FindItem("Open"), open);
 	// Deleting an item takes it out of its menu.
 	delete open;
 	EXPECT_EQ(other.CountItems(), 0);
 	EXPECT_EQ(other.FindItem("Open"), nullptr);
 }
 
-TEST(MenuModelTest, DisablingAMenuDisablesWhatIsBelowItAndSeparatorsStayDisabled)
+TEST(MenuModelTest, DisablingAMenuDisablesWhatIsBelowItSeparatorsStayOffShortcutsReadCtrl)
 {
 	BMenu top("top");
 	auto* sub = new BMenu("sub");
@@ -70,7 +69,6 @@ TEST(MenuModelTest, DisablingAMenuDisablesWhatIsBelowItAndSeparatorsStayDisabled
 	sub->AddItem(inner);
 	top.AddItem(sub);
 	BMenuItem* superitem = top.ItemAt(0);
-	EXPECT_TRUE(sub->IsEnabled());
 	top.SetEnabled(false);
 	EXPECT_FALSE(sub->IsEnabled());
 	EXPECT_TRUE(inner->IsEnabled());  // its own state is kept
@@ -83,13 +81,10 @@ TEST(MenuModelTest, DisablingAMenuDisablesWhatIsBelowItAndSeparatorsStayDisabled
 	EXPECT_TRUE(superitem->IsEnabled());
 
 	BSeparatorItem separator;
-	EXPECT_FALSE(separator.IsEnabled());
 	separator.SetEnabled(true);
 	EXPECT_FALSE(separator.IsEnabled());
-}
 
-TEST(MenuModelTest, ShortcutsImplyTheCommandKeyAndReadAsCtrlPlusTheLetter)
-{
+	// A shortcut implies the command key.
 	BMenuItem plain("New", nullptr, 'n');
 	uint32 modifiers = 0;
 	EXPECT_EQ(plain.Shortcut(&modifiers), 'n');
@@ -104,7 +99,7 @@ TEST(MenuModelTest, ShortcutsImplyTheCommandKeyAndReadAsCtrlPlusTheLetter)
 
 // --- the bar in a window
 
-// Keeps the codes it receives; read them with Commands().
+// Keeps the codes it receives, less key releases; any thread may read them.
 class CommandWindow : public BWindow {
 public:
 	explicit CommandWindow(BRect frame) : BWindow(frame, "menus", B_TITLED_WINDOW, 0) {}
@@ -112,21 +107,17 @@ public:
 	{
 		{
 			std::lock_guard<std::mutex> lock(fMutex);
-			fCommands.push_back(message->what);
+			if (message->what != B_KEY_UP)
+				fCommands.push_back(message->what);
 			if (message->what != B_KEY_DOWN && message->what != B_KEY_UP)
 				fLast = *message;
 		}
 		BWindow::MessageReceived(message);
 	}
-	std::vector<uint32> Commands()
+	Codes Commands()
 	{
 		std::lock_guard<std::mutex> lock(fMutex);
-		std::vector<uint32> commands;
-		for (uint32 what : fCommands) {
-			if (what != B_KEY_UP)
-				commands.push_back(what);
-		}
-		return commands;
+		return fCommands;
 	}
 	BMessage Last()
 	{
@@ -136,36 +127,46 @@ public:
 
 private:
 	std::mutex fMutex;
-	std::vector<uint32> fCommands;
+	Codes fCommands;
 	BMessage fLast;
 };
 
+// A window at 100, 100 with a bar of File (New, Open, separator, Save [off], Quit),
+// Edit (Cut, Copy; the whole menu off), View (Marked [on], Plain) and Go (First,
+// More > (Shallow, Deep)), and below the bar a view that records clicks.
 class MenuBarTest : public WindowTest {
 protected:
-	// A window at 100, 100 with a bar of File (New, Open, separator, Save [off],
-	// Quit), Edit (Cut, Copy; the whole menu off) and View (Marked [on], Plain), and
-	// below the bar a view that records clicks.
-	void OpenWindow()
+	void SetUp() override
 	{
+		WindowTest::SetUp();
 		window = new CommandWindow(BRect(100, 100, 399, 299));
 		bar = new BMenuBar(BRect(0, 0, 50, 5), "menu bar");
-		auto* file = new BMenu("File");
-		file->AddItem(new BMenuItem("New", new BMessage('fmnw'), 'N'));
-		file->AddItem(new BMenuItem("Open", new BMessage('fmop'), 'O'));
-		file->AddSeparatorItem();
-		file->AddItem(new BMenuItem("Save", new BMessage('fmsv'), 'S'));
-		file->AddItem(new BMenuItem("Quit", new BMessage('fmqt'), 'Q'));
-		file->FindItem('fmsv')->SetEnabled(false);
-		auto* edit = new BMenu("Edit");
-		edit->AddItem(new BMenuItem("Cut", new BMessage('edct'), 'X'));
-		edit->AddItem(new BMenuItem("Copy", new BMessage('edcp'), 'C'));
-		auto* view = new BMenu("View");
-		view->AddItem(new BMenuItem("Marked", new BMessage('vmrk')));
-		view->AddItem(new BMenuItem("Plain", new BMessage('vpln')));
-		view->FindItem('vmrk')->SetMarked(true);
-		bar->AddItem(file);
-		bar->AddItem(edit);
-		bar->AddItem(view);
+		struct Entry {
+			const char* label;  // none for a separator
+			uint32 what;
+			char shortcut;
+		};
+		const auto menu = [this](const char* title, std::initializer_list<Entry> entries) {
+			auto* menu = new BMenu(title);
+			for (const Entry& entry : entries) {
+				if (entry.label == nullptr)
+					menu->AddSeparatorItem();
+				else
+					menu->AddItem(new BMenuItem(entry.label, new BMessage(entry.what), entry.shortcut));
+			}
+			bar->AddItem(menu);
+			return menu;
+		};
+		menu("File", {{"New", 'fmnw', 'N'}, {"Open", 'fmop', 'O'}, {nullptr, 0, 0},
+			{"Save", 'fmsv', 'S'}, {"Quit", 'fmqt', 'Q'}})->FindItem('fmsv')->SetEnabled(false);
+		BMenu* edit = menu("Edit", {{"Cut", 'edct', 'X'}, {"Copy", 'edcp', 'C'}});
+		menu("View", {{"Marked", 'vmrk', 0}, {"Plain", 'vpln', 0}})->FindItem('vmrk')->SetMarked(true);
+		more = new BMenu("More");
+		auto* deep = new BMessage('deep');
+		deep->AddInt32("index", 7);  // the application's own value
+		more->AddItem(new BMenuItem("Shallow", new BMessage('shlw')));
+		more->AddItem(new BMenuItem("Deep", deep));
+		menu("Go", {{"First", 'frst', 0}})->AddItem(more);
 		below = new RecordingView(BRect(0, 40, 299, 199), "below");
 		window->AddChild(bar);
 		window->AddChild(below);
@@ -182,7 +183,6 @@ protected:
 				BPoint(frame.left + 6, std::floor((frame.top + frame.bottom) / 2)));
 		});
 	}
-
 	// Where an item of a title's menu lies on the screen once that menu is open.
 	BRect ItemRect(int32 title, int32 item)
 	{
@@ -193,40 +193,57 @@ protected:
 				BPoint(titleItem->Frame().left, bar->Bounds().bottom + 1)));
 		});
 	}
-
 	BPoint ItemPoint(int32 title, int32 item)
 	{
 		const BRect frame = ItemRect(title, item);
 		return BPoint(frame.left + 30, std::floor((frame.top + frame.bottom) / 2));
 	}
-
+	// Whether the screen shows a menu's background near the top right of rect.
+	static ::testing::AssertionResult MenuShownAt(BRect rect, uint8 level = 232)
+	{
+		return ColorIs(Screen::ScreenPixel((int32)rect.right - 3, (int32)rect.top + 2), level,
+			level, level);
+	}
+	void PressOnTitle(int32 title)
+	{
+		Screen::MoveMouse(TitlePoint(title));
+		Screen::PressMouse();
+		Settle();
+	}
 	bool Tracking()
 	{
 		return Locked(window, [this] { return bar->IsTracking(); });
 	}
-
-	std::vector<uint32> Commands()
+	Codes Commands()
 	{
 		Settle();
 		return window->Commands();
 	}
+	void Keys(std::initializer_list<const char*> keys)
+	{
+		for (const char* key : keys)
+			Screen::TypeKey(key);
+	}
 
 	CommandWindow* window = nullptr;
 	BMenuBar* bar = nullptr;
+	BMenu* more = nullptr;
 	RecordingView* below = nullptr;
 };
 
-TEST_F(MenuBarTest, AClickOpensAMenuAndAClickOnAnItemSendsItToTheWindow)
+const char* const kDown = "\x1f";
+const char* const kUp = "\x1e";
+const char* const kRight = "\x1d";
+
+TEST_F(MenuBarTest, AClickOrPressDragReleaseChoosesAndMovingAlongTheBarSwitchesMenus)
 {
-	OpenWindow();
 	ClickAt(TitlePoint(0));
 	EXPECT_TRUE(Tracking());
 	// The menu is drawn below its title, above the window.
 	const BRect newItem = ItemRect(0, 0);
-	EXPECT_TRUE(ColorIs(Screen::ScreenPixel((int32)newItem.right - 2, (int32)newItem.top + 1),
-		232, 232, 232));
+	EXPECT_TRUE(MenuShownAt(newItem));
 	Screen::Click(ItemPoint(0, 1));
-	EXPECT_EQ(Commands(), (std::vector<uint32>{'fmop'}));
+	EXPECT_EQ(Commands(), Codes{'fmop'});
 	EXPECT_FALSE(Tracking());
 	const BMessage chosen = window->Last();
 	EXPECT_EQ(chosen.GetInt32("index", -1), 1);
@@ -234,92 +251,91 @@ TEST_F(MenuBarTest, AClickOpensAMenuAndAClickOnAnItemSendsItToTheWindow)
 	EXPECT_EQ(chosen.FindPointer("source", &source), B_OK);
 	EXPECT_EQ(source, Locked(window, [this] { return bar->FindItem('fmop'); }));
 	// The popup is gone: the window's own content shows there again.
-	EXPECT_FALSE(ColorIs(Screen::ScreenPixel((int32)newItem.right - 2, (int32)newItem.top + 1),
-		232, 232, 232));
-}
+	EXPECT_FALSE(MenuShownAt(newItem));
 
-TEST_F(MenuBarTest, PressDragReleaseChoosesAndMovingAlongTheBarSwitchesMenus)
-{
-	OpenWindow();
-	Screen::MoveMouse(TitlePoint(0));
-	Screen::PressMouse();
-	Settle();
+	PressOnTitle(0);
 	Screen::MoveMouse(ItemPoint(0, 0));
 	Screen::MoveMouse(ItemPoint(0, 4));
 	Screen::ReleaseMouse();
-	EXPECT_EQ(Commands(), (std::vector<uint32>{'fmqt'}));
+	EXPECT_EQ(Commands(), (Codes{'fmop', 'fmqt'}));
 	EXPECT_FALSE(Tracking());
 
 	// Over the View title the File menu gives way to View.
-	Screen::MoveMouse(TitlePoint(0));
-	Screen::PressMouse();
-	Settle();
+	PressOnTitle(0);
 	Screen::MoveMouse(TitlePoint(2));
 	Settle();
 	Screen::MoveMouse(ItemPoint(2, 1));
 	Screen::ReleaseMouse();
-	EXPECT_EQ(Commands(), (std::vector<uint32>{'fmqt', 'vpln'}));
+	EXPECT_EQ(Commands(), (Codes{'fmop', 'fmqt', 'vpln'}));
 
 	// Released off every menu: closed, nothing chosen.
-	Screen::MoveMouse(TitlePoint(0));
-	Screen::PressMouse();
-	Settle();
+	PressOnTitle(0);
 	Screen::MoveMouse(BPoint(700, 600));
 	Screen::ReleaseMouse();
-	EXPECT_EQ(Commands(), (std::vector<uint32>{'fmqt', 'vpln'}));
+	EXPECT_EQ(Commands(), (Codes{'fmop', 'fmqt', 'vpln'}));
 	EXPECT_FALSE(Tracking());
 }
 
-TEST_F(MenuBarTest, KeysMoveThroughAnOpenMenuSkippingWhatCannotBeChosen)
+TEST_F(MenuBarTest, KeysMoveThroughAnOpenMenuSkippingWhatCannotBeChosenAndF10OpensOne)
 {
-	OpenWindow();
-	ClickAt(TitlePoint(0));
 	// Down: New, Open, then past the separator and the disabled Save to Quit.
-	Screen::TypeKey("\x1f");
-	Screen::TypeKey("\x1f");
-	Screen::TypeKey("\x1f");
-	Screen::TypeKey("\n");
-	EXPECT_EQ(Commands(), (std::vector<uint32>{'fmqt'}));
+	ClickAt(TitlePoint(0));
+	Keys({kDown, kDown, kDown, "\n"});
+	EXPECT_EQ(Commands(), Codes{'fmqt'});
 	EXPECT_FALSE(Tracking());
-
 	// Up from nothing wraps to the last item; Right skips the disabled Edit.
 	ClickAt(TitlePoint(0));
-	Screen::TypeKey("\x1d");  // right: to View
-	Screen::TypeKey("\x1e");  // up: Plain
-	Screen::TypeKey("\n");
-	EXPECT_EQ(Commands(), (std::vector<uint32>{'fmqt', 'vpln'}));
-
+	Keys({kRight, kUp, "\n"});
+	EXPECT_EQ(Commands(), (Codes{'fmqt', 'vpln'}));
 	// Keys typed while a menu is open do not reach the window.
 	ClickAt(TitlePoint(0));
-	Screen::TypeKey("a");
-	Screen::TypeKey("\x1b");
-	EXPECT_EQ(Commands(), (std::vector<uint32>{'fmqt', 'vpln'}));
+	Keys({"a", "\x1b"});
+	EXPECT_EQ(Commands(), (Codes{'fmqt', 'vpln'}));
 	EXPECT_FALSE(Tracking());
-}
 
-TEST_F(MenuBarTest, F10OpensTheFirstMenuThatCanOpenWithItsFirstItemSelected)
-{
-	OpenWindow();
+	// F10 opens the first menu with its first item selected; other function keys
+	// do nothing; with File disabled, F10 passes to View.
 	Screen::TypeFunctionKey(B_F10_KEY);
 	Settle();
 	EXPECT_TRUE(Tracking());
-	Screen::TypeKey("\n");
-	EXPECT_EQ(Commands(), (std::vector<uint32>{'fmnw'}));
+	Key("\n");
 	EXPECT_FALSE(Tracking());
-
-	// Other function keys do nothing here; with File disabled, F10 passes to View.
 	Screen::TypeFunctionKey(B_F9_KEY);
 	Settle();
 	EXPECT_FALSE(Tracking());
 	Locked(window, [this] { bar->ItemAt(0)->Submenu()->SetEnabled(false); });
 	Screen::TypeFunctionKey(B_F10_KEY);
 	Screen::TypeKey("\n");
-	EXPECT_EQ(Commands(), (std::vector<uint32>{'fmnw', B_KEY_DOWN, 'vmrk'}));
+	EXPECT_EQ(Commands(), (Codes{'fmqt', 'vpln', 'fmnw', B_KEY_DOWN, 'vmrk'}));
+}
+
+TEST_F(MenuBarTest, SubmenusOpenFromTheirItemByPointerAndByKeys)
+{
+	ClickAt(TitlePoint(3));
+	const BRect moreItem = ItemRect(3, 1);
+	Screen::MoveMouse(BPoint(moreItem.left + 20, moreItem.top + 8));
+	Settle();
+	// The submenu stands at the right of its item, its first item level with it.
+	const BRect deepFrame = Locked(window, [this] { return more->ItemAt(1)->Frame(); });
+	const BPoint deep(moreItem.right + deepFrame.left + 20,
+		moreItem.top - MenuLook::kBorder + deepFrame.top + 8);
+	EXPECT_TRUE(ColorIs(Screen::ScreenPixel((int32)deep.x + 40, (int32)deep.y - 6),
+		232, 232, 232));
+	Screen::Click(deep);
+	EXPECT_EQ(Commands(), Codes{'deep'});
+	EXPECT_EQ(window->Last().GetInt32("index", -1), 7);
+	EXPECT_FALSE(Tracking());
+
+	// Down to More, Right into it, Enter on its first item.
+	ClickAt(TitlePoint(3));
+	Keys({kDown, kDown, kRight, "\n"});
+	EXPECT_EQ(Commands(), (Codes{'deep', 'shlw'}));
+	EXPECT_EQ(window->Last().GetInt32("index", -1), 0);
+	EXPECT_FALSE(Tracking());
 }
 
 TEST_F(MenuBarTest, EscapeAClickElsewhereOrASecondClickOnTheTitleCloses)
 {
-	OpenWindow();
 	ClickAt(TitlePoint(0));
 	ASSERT_TRUE(Tracking());
 	Key("\x1b");
@@ -330,10 +346,13 @@ TEST_F(MenuBarTest, EscapeAClickElsewhereOrASecondClickOnTheTitleCloses)
 	// The click that closes is used up: the view under it never sees it.
 	ClickAt(BPoint(350, 250));
 	EXPECT_FALSE(Tracking());
-	window->Lock();
-	for (const MouseRecord& record : below->mouse)
-		EXPECT_NE(record.hook, "down");
-	window->Unlock();
+	const auto downs = [this] {
+		return Locked(window, [this] {
+			return std::count_if(below->mouse.begin(), below->mouse.end(),
+				[](const MouseRecord& record) { return record.hook == "down"; });
+		});
+	};
+	EXPECT_EQ(downs(), 0);
 
 	ClickAt(TitlePoint(2));
 	ASSERT_TRUE(Tracking());
@@ -342,46 +361,54 @@ TEST_F(MenuBarTest, EscapeAClickElsewhereOrASecondClickOnTheTitleCloses)
 	EXPECT_TRUE(Commands().empty());
 	// Closed again, clicks reach the window's views.
 	ClickAt(BPoint(350, 250));
-	window->Lock();
-	ASSERT_FALSE(below->mouse.empty());
-	EXPECT_EQ(below->mouse[below->mouse.size() - 2].hook, "down");
-	window->Unlock();
+	EXPECT_EQ(downs(), 1);
+
+	// A click in another window closes the menu, which stays above that window.
+	Locked(window, [this] { window->ResizeTo(299, 40); });
+	Open(BRect(), new BWindow(BRect(100, 150, 449, 399), "other", B_TITLED_WINDOW, 0));
+	ClickAt(TitlePoint(0));
+	ASSERT_TRUE(Tracking());
+	const BRect quit = ItemRect(0, 4);
+	ASSERT_GT(quit.top, 150);
+	EXPECT_TRUE(MenuShownAt(quit));
+	ClickAt(BPoint(420, 350));
+	EXPECT_FALSE(Tracking());
+	EXPECT_TRUE(Commands().empty());
 }
 
 TEST_F(MenuBarTest, ShortcutsInvokeEnabledItemsOfEnabledMenusBeforeWindowShortcutsAtTheirTarget)
 {
-	OpenWindow();
-	window->Lock();
-	window->AddShortcut('N', 0, new BMessage('wnew'));
-	window->AddShortcut('K', 0, new BMessage('wkey'));
-	window->Unlock();
+	Locked(window, [this] {
+		window->AddShortcut('N', 0, new BMessage('wnew'));
+		window->AddShortcut('K', 0, new BMessage('wkey'));
+	});
 	const auto ctrl = [](const char* key) { Screen::TypeKey(key, B_COMMAND_KEY | B_CONTROL_KEY); };
 	ctrl("n");  // the menu item comes before the window's shortcut
 	ctrl("s");  // Save is disabled
 	ctrl("x");  // Edit is disabled
 	ctrl("k");
-	EXPECT_EQ(Commands(), (std::vector<uint32>{'fmnw', B_KEY_DOWN, B_KEY_DOWN, 'wkey'}));
+	EXPECT_EQ(Commands(), (Codes{'fmnw', B_KEY_DOWN, B_KEY_DOWN, 'wkey'}));
 
-	window->Lock();
-	bar->FindItem('fmsv')->SetEnabled(true);
-	bar->FindItem("Edit")->Submenu()->SetEnabled(true);
-	bar->FindItem('fmnw')->SetEnabled(false);
-	window->Unlock();
+	Locked(window, [this] {
+		bar->FindItem('fmsv')->SetEnabled(true);
+		bar->FindItem("Edit")->Submenu()->SetEnabled(true);
+		bar->FindItem('fmnw')->SetEnabled(false);
+	});
 	ctrl("s");
 	ctrl("x");
 	ctrl("n");
 	// Commands arrive in the order typed, ahead of the plain key after them.
 	Screen::TypeKey("z");
-	EXPECT_EQ(Commands(), (std::vector<uint32>{'fmnw', B_KEY_DOWN, B_KEY_DOWN, 'wkey', 'fmsv',
-		'edct', 'wnew', B_KEY_DOWN}));
+	EXPECT_EQ(Commands(), (Codes{'fmnw', B_KEY_DOWN, B_KEY_DOWN, 'wkey', 'fmsv', 'edct', 'wnew',
+		B_KEY_DOWN}));
 
 	// Items send to the window unless given another target.
 	auto* collector = new MessageRecorder();
 	collector->Run();
-	window->Lock();
-	EXPECT_EQ(bar->FindItem('fmop')->Target(), window);
-	bar->FindItem('fmop')->SetTarget(collector);
-	window->Unlock();
+	Locked(window, [&] {
+		EXPECT_EQ(bar->FindItem('fmop')->Target(), window);
+		bar->FindItem('fmop')->SetTarget(collector);
+	});
 	ctrl("o");
 	EXPECT_EQ(Commands().size(), 8u);
 	const std::vector<BMessage> got = collector->Messages();
@@ -392,9 +419,8 @@ TEST_F(MenuBarTest, ShortcutsInvokeEnabledItemsOfEnabledMenusBeforeWindowShortcu
 	collector->Quit();
 }
 
-TEST_F(MenuBarTest, DisabledMenusAndItemsShowGreyAndDoNotOpenOrSendOrHighlight)
+TEST_F(MenuBarTest, DisabledItemsShowGreyAndRefuseAndMarksShowAsChecks)
 {
-	OpenWindow();
 	ClickAt(TitlePoint(1));
 	EXPECT_FALSE(Tracking());
 	Screen::Click(ItemPoint(1, 0));
@@ -415,28 +441,22 @@ TEST_F(MenuBarTest, DisabledMenusAndItemsShowGreyAndDoNotOpenOrSendOrHighlight)
 	// The pointer highlights the item under it, but not a disabled one; choosing
 	// that one sends nothing.
 	ClickAt(TitlePoint(0));
-	const auto backgroundIs = [](BRect item, uint8 level) {
-		return ColorIs(Screen::ScreenPixel((int32)item.right - 3, (int32)item.top + 2), level,
-			level, level);
-	};
 	const BRect open = ItemRect(0, 1);
-	const BRect save = ItemRect(0, 3);
-	EXPECT_TRUE(backgroundIs(open, 232));
+	EXPECT_TRUE(MenuShownAt(open));
 	Screen::MoveMouse(ItemPoint(0, 1));
 	Settle();
-	EXPECT_TRUE(backgroundIs(open, 176));
+	EXPECT_TRUE(MenuShownAt(open, 176));
 	Screen::MoveMouse(ItemPoint(0, 3));
 	Settle();
-	EXPECT_TRUE(backgroundIs(open, 232));
-	EXPECT_TRUE(backgroundIs(save, 232));
+	EXPECT_TRUE(MenuShownAt(open));
+	EXPECT_TRUE(MenuShownAt(ItemRect(0, 3)));
 	Screen::Click(ItemPoint(0, 3));
 	EXPECT_TRUE(Commands().empty());
 	EXPECT_TRUE(Tracking());
-}
+	Key("\x1b");
 
-TEST_F(MenuBarTest, MarkedItemsShowACheckAndUnmarkedOnesDoNot)
-{
-	OpenWindow();
+	// A marked item has a check in front, an unmarked one none; changes made while
+	// the menu is open show at once.
 	ClickAt(TitlePoint(2));
 	auto blackInCheckSpace = [&](int32 item) {
 		const BRect frame = ItemRect(2, item);
@@ -449,11 +469,10 @@ TEST_F(MenuBarTest, MarkedItemsShowACheckAndUnmarkedOnesDoNot)
 	};
 	EXPECT_GT(blackInCheckSpace(0), 6);
 	EXPECT_EQ(blackInCheckSpace(1), 0);
-	// Marks changed while the menu is open show at once.
-	window->Lock();
-	bar->FindItem('vmrk')->SetMarked(false);
-	bar->FindItem('vpln')->SetMarked(true);
-	window->Unlock();
+	Locked(window, [this] {
+		bar->FindItem('vmrk')->SetMarked(false);
+		bar->FindItem('vpln')->SetMarked(true);
+	});
 	Settle();
 	EXPECT_EQ(blackInCheckSpace(0), 0);
 	EXPECT_GT(blackInCheckSpace(1), 6);
@@ -461,83 +480,22 @@ TEST_F(MenuBarTest, MarkedItemsShowACheckAndUnmarkedOnesDoNot)
 
 TEST_F(MenuBarTest, TheBarSpansTheWindowAndFollowsItsWidth)
 {
-	OpenWindow();
-	window->Lock();
-	EXPECT_EQ(bar->Frame(), BRect(0, 0, 299, MenuLook::kBarHeight));
-	window->ResizeTo(450, 150);
-	EXPECT_EQ(bar->Frame(), BRect(0, 0, 450, MenuLook::kBarHeight));
-	window->Unlock();
+	Locked(window, [this] {
+		EXPECT_EQ(bar->Frame(), BRect(0, 0, 299, MenuLook::kBarHeight));
+		window->ResizeTo(450, 150);
+		EXPECT_EQ(bar->Frame(), BRect(0, 0, 450, MenuLook::kBarHeight));
+	});
 	// A bar that does not follow both sides hugs its titles.
 	auto* other = new BWindow(BRect(50, 50, 349, 149), "hug", B_TITLED_WINDOW, 0);
 	auto* hugging = new BMenuBar(BRect(0, 0, 250, 40), "hug", B_FOLLOW_LEFT | B_FOLLOW_TOP);
 	hugging->AddItem(new BMenu("One"));
 	other->AddChild(hugging);
 	Open(BRect(), other);
-	other->Lock();
-	EXPECT_EQ(hugging->Frame().Height(), MenuLook::kBarHeight);
-	EXPECT_EQ(hugging->Frame().right, hugging->ItemAt(0)->Frame().right);
-	EXPECT_EQ(other->KeyMenuBar(), hugging);
-	other->Unlock();
-}
-
-TEST_F(MenuBarTest, SubmenusOpenFromTheirItemByPointerAndByKeys)
-{
-	window = new CommandWindow(BRect(100, 100, 399, 299));
-	bar = new BMenuBar(BRect(0, 0, 299, 20), "menu bar");
-	auto* go = new BMenu("Go");
-	go->AddItem(new BMenuItem("First", new BMessage('frst')));
-	auto* more = new BMenu("More");
-	auto* deepMessage = new BMessage('deep');
-	deepMessage->AddInt32("index", 7);  // the application's own value
-	more->AddItem(new BMenuItem("Shallow", new BMessage('shlw')));
-	more->AddItem(new BMenuItem("Deep", deepMessage));
-	go->AddItem(more);
-	bar->AddItem(go);
-	window->AddChild(bar);
-	Open(BRect(), window);
-
-	ClickAt(TitlePoint(0));
-	const BRect moreItem = ItemRect(0, 1);
-	Screen::MoveMouse(BPoint(moreItem.left + 20, moreItem.top + 8));
-	Settle();
-	// The submenu stands at the right of its item, its first item level with it.
-	const BRect deepFrame = Locked(window, [more] { return more->ItemAt(1)->Frame(); });
-	const BPoint deep(moreItem.right + deepFrame.left + 20,
-		moreItem.top - MenuLook::kBorder + deepFrame.top + 8);
-	EXPECT_TRUE(ColorIs(Screen::ScreenPixel((int32)deep.x + 40, (int32)deep.y - 6),
-		232, 232, 232));
-	Screen::Click(deep);
-	EXPECT_EQ(Commands(), (std::vector<uint32>{'deep'}));
-	EXPECT_EQ(window->Last().GetInt32("index", -1), 7);
-	EXPECT_FALSE(Tracking());
-
-	// Down to More, Right into it, Enter on its first item.
-	ClickAt(TitlePoint(0));
-	Screen::TypeKey("\x1f");
-	Screen::TypeKey("\x1f");
-	Screen::TypeKey("\x1d");
-	Screen::TypeKey("\n");
-	EXPECT_EQ(Commands(), (std::vector<uint32>{'deep', 'shlw'}));
-	EXPECT_EQ(window->Last().GetInt32("index", -1), 0);
-	EXPECT_FALSE(Tracking());
-}
-
-TEST_F(MenuBarTest, AClickInAnotherWindowClosesTheMenuAndTheMenuStaysAboveIt)
-{
-	OpenWindow();
-	// The window ends below its bar; a second one lies where the File menu opens.
-	Locked(window, [this] { window->ResizeTo(299, 40); });
-	auto* other = new BWindow(BRect(100, 150, 449, 399), "other", B_TITLED_WINDOW, 0);
-	Open(BRect(), other);
-	ClickAt(TitlePoint(0));
-	ASSERT_TRUE(Tracking());
-	const BRect quit = ItemRect(0, 4);
-	ASSERT_GT(quit.top, 150);
-	EXPECT_TRUE(ColorIs(Screen::ScreenPixel((int32)quit.right - 2, (int32)quit.top + 1),
-		232, 232, 232));
-	ClickAt(BPoint(420, 350));
-	EXPECT_FALSE(Tracking());
-	EXPECT_TRUE(Commands().empty());
+	Locked(other, [&] {
+		EXPECT_EQ(hugging->Frame().Height(), MenuLook::kBarHeight);
+		EXPECT_EQ(hugging->Frame().right, hugging->ItemAt(0)->Frame().right);
+		EXPECT_EQ(other->KeyMenuBar(), hugging);
+	});
 }
 
 }  // namespace

@@ -97,15 +97,12 @@ protected:
 	DigitFilterView* fView = nullptr;
 };
 
-// --- UTF-8 editing and what subclasses see of typing
-
-TEST_F(TextViewTest, TypedMultiByteCharactersAreInsertedAndDeletedWhole)
+TEST_F(TextViewTest, MultiByteCharactersAreTypedAndDeletedWholeAndMalformedBytesAlone)
 {
 	Build();
 	Type("a\xc3\xb1\xe2\x82\xac\xf0\x9d\x84\x9e");  // a, n tilde, euro, a clef
 	EXPECT_EQ(Text(), "a\xc3\xb1\xe2\x82\xac\xf0\x9d\x84\x9e");
 	EXPECT_EQ(Selection(), std::make_pair(10, 10));
-
 	Key("\x08");
 	EXPECT_EQ(Text(), "a\xc3\xb1\xe2\x82\xac");
 	Key("\x1c");  // left over the euro sign
@@ -128,20 +125,16 @@ TEST_F(TextViewTest, TypedMultiByteCharactersAreInsertedAndDeletedWhole)
 			(std::vector<std::string>{"a", "1", "\xc3\xa9", "2", "b", "\n", "c", "d"}));
 		EXPECT_EQ(fView->CountLines(), 1);
 	});
-}
 
-TEST_F(TextViewTest, MalformedBytesAreSingleCharactersAndDrawAMark)
-{
-	Build();
-	SetText("a\xff\xe2\x82z");  // a stray byte and a cut-short sequence
+	// A stray byte and a cut-short sequence are one character a byte.
+	SetText("a\xff\xe2\x82z");
+	Key("\x01");
 	Key("\x1d");
 	Key("\x1d");
-	EXPECT_EQ(Selection(), std::make_pair(2, 2));
 	Key("\x1d");
 	EXPECT_EQ(Selection(), std::make_pair(3, 3));
 	Key("\x08");
 	EXPECT_EQ(Text(), "a\xff\x82z");
-
 	// The stray byte takes room on screen and leaves ink there.
 	const BPoint start = Do([&] { return fView->PointAt(1); });
 	const BPoint end = Do([&] { return fView->PointAt(2); });
@@ -182,9 +175,7 @@ TEST_F(TextViewTest, ByteLimitNeverSplitsACharacterWhenTypingOrPasting)
 	EXPECT_EQ(Text(), "x");
 }
 
-// --- selection by keys, the clipboard, focus and editability
-
-TEST_F(TextViewTest, TypingReplacesTheSelectionAndShiftWithMovementKeysExtends)
+TEST_F(TextViewTest, TypingReplacesTheSelectionShiftExtendsAndTheClipboardTakesUnfilteredText)
 {
 	Build();
 	SetText("hello world");
@@ -210,11 +201,7 @@ TEST_F(TextViewTest, TypingReplacesTheSelectionAndShiftWithMovementKeysExtends)
 	Select(2, 5);
 	Key("\x1c");
 	EXPECT_EQ(Selection(), std::make_pair(2, 2));
-}
 
-TEST_F(TextViewTest, CutCopyAndPasteGoThroughTheClipboardUnfiltered)
-{
-	Build();
 	SetText("hello world");
 	Select(6, 11);
 	Key("x", B_COMMAND_KEY);
@@ -242,7 +229,7 @@ TEST_F(TextViewTest, CutCopyAndPasteGoThroughTheClipboardUnfiltered)
 	EXPECT_EQ(Text(), "worldhello ");
 }
 
-TEST_F(TextViewTest, TabMovesTheFocusAndIsNotInserted)
+TEST_F(TextViewTest, TabMovesTheFocusAndANonEditableViewIgnoresTypingButSelects)
 {
 	Build();
 	auto* second = new BTextView(BRect(10, 40, 170, 60), "second", BRect(5, 4, 152, 10),
@@ -265,12 +252,9 @@ TEST_F(TextViewTest, TabMovesTheFocusAndIsNotInserted)
 	});
 	Key("\t");
 	EXPECT_EQ(Do([&] { return fWindow->CurrentFocus(); }), button);
-}
 
-TEST_F(TextViewTest, NonEditableViewIgnoresTypingButSelects)
-{
-	Build();
 	Do([&] {
+		fView->MakeFocus(true);
 		fView->SetText("fixed");
 		fView->MakeEditable(false);
 	});
@@ -287,8 +271,6 @@ TEST_F(TextViewTest, NonEditableViewIgnoresTypingButSelects)
 	ClickAt(ScreenPointAt(3), 0, 2);
 	EXPECT_EQ(Selection(), std::make_pair(0, 0));
 }
-
-// --- the mouse
 
 TEST_F(TextViewTest, ClicksPlaceTheCaretShiftClickAndDragSelectDoubleClickTakesAWord)
 {
@@ -315,8 +297,6 @@ TEST_F(TextViewTest, ClicksPlaceTheCaretShiftClickAndDragSelectDoubleClickTakesA
 	Type("x");
 	EXPECT_EQ(Text(), "alpha x gamma");
 }
-
-// --- drawing, the caret and scrolling
 
 TEST_F(TextViewTest, CaretAndSelectionShowOnlyWhileFocusedAndTheCaretBlinks)
 {
