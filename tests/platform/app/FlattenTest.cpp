@@ -59,6 +59,34 @@ BMessage EveryType()
 	return message;
 }
 
+// b holds the same fields as a, in the same order, with the same bytes in every item.
+void ExpectSameFields(const BMessage& a, const BMessage& b)
+{
+	EXPECT_EQ(a.what, b.what);
+	ASSERT_EQ(a.CountNames(B_ANY_TYPE), b.CountNames(B_ANY_TYPE));
+	const char *name, *otherName;
+	type_code type, otherType;
+	int32 count, otherCount;
+	for (int32 i = 0; a.GetInfo(B_ANY_TYPE, i, &name, &type, &count) == B_OK; i++) {
+		ASSERT_EQ(b.GetInfo(B_ANY_TYPE, i, &otherName, &otherType, &otherCount), B_OK);
+		ASSERT_STREQ(otherName, name);
+		ASSERT_EQ(otherType, type) << name;
+		ASSERT_EQ(otherCount, count) << name;
+		bool fixed, otherFixed;
+		a.GetInfo(name, &type, &fixed);
+		b.GetInfo(name, &otherType, &otherFixed);
+		EXPECT_EQ(otherFixed, fixed) << name;
+		for (int32 item = 0; item < count; item++) {
+			const void *data, *otherData;
+			ssize_t size, otherSize;
+			ASSERT_EQ(a.FindData(name, type, item, &data, &size), B_OK);
+			ASSERT_EQ(b.FindData(name, type, item, &otherData, &otherSize), B_OK);
+			ASSERT_EQ(std::string(static_cast<const char*>(otherData), size_t(otherSize)),
+				std::string(static_cast<const char*>(data), size_t(size))) << name << " " << item;
+		}
+	}
+}
+
 }  // namespace
 
 TEST(MessageFlatten, EveryFieldTypeRoundTrips)
@@ -67,63 +95,17 @@ TEST(MessageFlatten, EveryFieldTypeRoundTrips)
 	const std::string bytes = Flat(original);
 	BMessage copy;
 	ASSERT_EQ(copy.Unflatten(bytes.data(), bytes.size()), B_OK);
+	ExpectSameFields(original, copy);
 
-	EXPECT_EQ(copy.what, uint32('evry'));
-	EXPECT_EQ(copy.GetInt8("int8", 0), -8);
-	EXPECT_EQ(copy.GetUInt8("uint8", 0), 200);
-	EXPECT_EQ(copy.GetInt16("int16", 0), -1600);
-	EXPECT_EQ(copy.GetUInt16("uint16", 0), 60000);
-	EXPECT_EQ(copy.GetInt32("int32", 0, 0), -320000);
-	EXPECT_EQ(copy.GetInt32("int32", 1, 0), 7);
-	EXPECT_EQ(copy.GetUInt32("uint32", 0), 4000000000u);
-	EXPECT_EQ(copy.GetInt64("int64", 0), -(int64(1) << 40));
-	EXPECT_EQ(copy.GetUInt64("uint64", 0), ~uint64(0));
-	EXPECT_TRUE(copy.GetBool("bool", 0, false));
-	EXPECT_FALSE(copy.GetBool("bool", 1, true));
-	EXPECT_EQ(copy.GetFloat("float", 0), 1.5f);
-	EXPECT_EQ(copy.GetDouble("double", 0), -2.25e100);
-	EXPECT_STREQ(copy.GetString("string", 0, nullptr), "h\xc3\xa9llo");
-	EXPECT_STREQ(copy.GetString("string", 1, nullptr), "");
-	EXPECT_EQ(copy.GetPoint("point", BPoint()), BPoint(3.5f, -4));
-	EXPECT_EQ(copy.GetRect("rect", BRect()), BRect(1, 2, 30, 40));
-	void* pointer = nullptr;
-	ASSERT_EQ(copy.FindPointer("pointer", &pointer), B_OK);
-	EXPECT_EQ(pointer, reinterpret_cast<void*>(uintptr_t(0x1234)));
-
+	// A ref's own encoding reads back through its accessor.
 	entry_ref ref;
 	ASSERT_EQ(copy.FindRef("ref", &ref), B_OK);
 	EXPECT_EQ(ref.device, dev_t(7));
 	EXPECT_EQ(ref.directory, ino_t(99));
-	EXPECT_STREQ(ref.name, "file.txt");
-	EXPECT_EQ(ref.DirectoryPath(), "/home/someone/docs");
-
-	BMessenger messenger;
-	ASSERT_EQ(copy.FindMessenger("messenger", &messenger), B_OK);
-	EXPECT_EQ(messenger, BPrivate::MessengerAccess::Make(4242, 17, 23));
-
-	BMessage inner;
-	ASSERT_EQ(copy.FindMessage("message", &inner), B_OK);
-	EXPECT_EQ(inner.what, uint32('innr'));
-	EXPECT_STREQ(inner.GetString("deep"), "value");
-
-	const void* data = nullptr;
-	ssize_t size = 0;
-	ASSERT_EQ(copy.FindData("raw", B_RAW_TYPE, 1, &data, &size), B_OK);
-	EXPECT_EQ(size, 2);
-	bool fixed = false;
-	type_code type = 0;
-	ASSERT_EQ(copy.GetInfo("custom", &type, &fixed), B_OK);
-	EXPECT_EQ(type, uint32('CUST'));
-	EXPECT_TRUE(fixed);
-
-	int32 what = 0;
-	int32 index = 0;
-	ASSERT_EQ(copy.GetCurrentSpecifier(&index, nullptr, &what), B_OK);
-	EXPECT_EQ(what, B_INDEX_SPECIFIER);
+	EXPECT_EQ(ref.DirectoryPath() + "/" + ref.name, "/home/someone/docs/file.txt");
 
 	// The format is stable: flattening the copy gives the same bytes.
 	EXPECT_EQ(Flat(copy), bytes);
-	EXPECT_EQ(copy.CountNames(B_ANY_TYPE), original.CountNames(B_ANY_TYPE));
 }
 
 TEST(MessageFlatten, IntegersAreLittleEndianAtKnownOffsets)

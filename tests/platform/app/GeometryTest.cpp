@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(Geometry, InclusiveEdgesGiveWidthOneLessThanPixelCount)
+TEST(Geometry, InclusiveEdgesSetOperationsAndContainment)
 {
 	BRect rect(0, 0, 9, 19);
 	EXPECT_EQ(rect.Width(), 9);
@@ -13,10 +13,7 @@ TEST(Geometry, InclusiveEdgesGiveWidthOneLessThanPixelCount)
 	EXPECT_FALSE(rect.Contains(BPoint(9.5f, 0)));
 	EXPECT_TRUE(BRect(5, 5, 5, 5).IsValid());
 	EXPECT_FALSE(BRect().IsValid());
-}
 
-TEST(Geometry, IntersectionUnionAndContainment)
-{
 	const BRect a(0, 0, 10, 10);
 	const BRect b(5, 5, 20, 20);
 	EXPECT_EQ(a & b, BRect(5, 5, 10, 10));

@@ -1,5 +1,5 @@
 // Loopers: message order across threads, locking, handler targeting, quitting, the
-// queue, and the idle point.
+// queue, detaching the current message, and the idle point.
 #include <Autolock.h>
 #include <Handler.h>
 #include <Looper.h>
@@ -18,11 +18,12 @@
 
 namespace {
 
-// Records what it receives; tests read the record after the looper is idle.
+// Records what it receives; tests read the record after the looper is idle. 'keep'
+// is detached, 'slow' takes a while, 'quit' quits from the looper's own thread.
 class RecordingLooper : public BLooper {
 public:
-	explicit RecordingLooper(std::atomic<bool>* deleted = nullptr, int32 capacity = 1000000)
-		: BLooper("recorder", B_NORMAL_PRIORITY, capacity), fDeleted(deleted)
+	explicit RecordingLooper(std::atomic<bool>* deleted = nullptr)
+		: BLooper("recorder", B_NORMAL_PRIORITY, 1000000), fDeleted(deleted)
 	{
 	}
 	~RecordingLooper() override
@@ -33,6 +34,17 @@ public:
 
 	void MessageReceived(BMessage* message) override
 	{
+		if (message->what == 'quit') {
+			Quit();
+			return;
+		}
+		if (message->what == 'slow')
+			snooze(100000);
+		if (message->what == 'keep') {
+			EXPECT_EQ(CurrentMessage(), message);
+			kept.reset(DetachCurrentMessage());
+			EXPECT_EQ(CurrentMessage(), nullptr);
+		}
 		std::lock_guard<std::mutex> lock(mutex);
 		if (message->what == 'seq ') {
 			sequences.push_back({message->GetInt32("sender", -1), message->GetInt32("n", -1)});
@@ -43,9 +55,16 @@ public:
 	}
 	bool QuitRequested() override { return allowQuit.load(); }
 
+	std::vector<uint32> Whats()
+	{
+		std::lock_guard<std::mutex> lock(mutex);
+		return whats;
+	}
+
 	std::mutex mutex;
 	std::vector<std::pair<int32, int32>> sequences;
 	std::vector<uint32> whats;
+	std::unique_ptr<BMessage> kept;
 	bool lockedWhileDispatching = true;
 	std::atomic<bool> allowQuit{true};
 
@@ -58,14 +77,20 @@ public:
 	explicit NamedHandler(const char* name) : BHandler(name) {}
 	void MessageReceived(BMessage* message) override
 	{
-		if (message->what == 'pass') {
+		if (message->what == 'pass')
 			BHandler::MessageReceived(message);
-			return;
-		}
-		received.push_back(message->what);
+		else
+			received.push_back(message->what);
 	}
 	std::vector<uint32> received;
 };
+
+RecordingLooper* Start(std::atomic<bool>* deleted = nullptr)
+{
+	auto* looper = new RecordingLooper(deleted);
+	looper->Run();
+	return looper;
+}
 
 void WaitIdle()
 {
@@ -78,12 +103,13 @@ void QuitLooper(BLooper* looper)
 	looper->Quit();
 }
 
+using Whats = std::vector<uint32>;
+
 }  // namespace
 
 TEST(Looper, MessagesFromSeveralThreadsKeepEachSendersOrder)
 {
-	auto* looper = new RecordingLooper;
-	looper->Run();
+	RecordingLooper* looper = Start();
 	constexpr int kSenders = 4;
 	constexpr int kEach = 2000;
 	std::vector<std::thread> senders;
@@ -104,67 +130,49 @@ TEST(Looper, MessagesFromSeveralThreadsKeepEachSendersOrder)
 		std::lock_guard<std::mutex> lock(looper->mutex);
 		ASSERT_EQ(looper->sequences.size(), size_t(kSenders * kEach));
 		std::vector<int32> next(kSenders, 0);
-		for (const auto& [sender, n] : looper->sequences) {
-			ASSERT_EQ(n, next[sender]) << "sender " << sender;
-			next[sender]++;
-		}
+		for (const auto& [sender, n] : looper->sequences)
+			ASSERT_EQ(n, next[sender]++) << "sender " << sender;
 		EXPECT_TRUE(looper->lockedWhileDispatching);
 	}
 	QuitLooper(looper);
 }
 
-TEST(Looper, HoldingTheLockHoldsBackDispatching)
+TEST(Looper, HoldingTheLockHoldsBackDispatchingAndLeavesMessagesQueued)
 {
-	auto* looper = new RecordingLooper;
-	looper->Run();
+	RecordingLooper* looper = Start();
 	ASSERT_TRUE(looper->Lock());
-	looper->PostMessage('held');
+	for (uint32 what : {'mmv1', 'mmv2', 'mmv1'})
+		looper->PostMessage(what);
+	// The loop may already have taken the first message off the queue and be
+	// waiting for the lock; what remains is still queued.
 	snooze(50000);
-	{
-		std::lock_guard<std::mutex> lock(looper->mutex);
-		EXPECT_TRUE(looper->whats.empty());
-	}
+	EXPECT_TRUE(looper->Whats().empty());
+	EXPECT_GE(looper->MessageQueue()->CountMessages(), 2);
+	EXPECT_NE(looper->MessageQueue()->FindMessage(uint32('mmv2')), nullptr);
+	EXPECT_TRUE(looper->IsMessageWaiting());
 	looper->Unlock();
 	WaitIdle();
-	{
-		std::lock_guard<std::mutex> lock(looper->mutex);
-		ASSERT_EQ(looper->whats.size(), 1u);
-	}
+	EXPECT_EQ(looper->Whats(), (Whats{'mmv1', 'mmv2', 'mmv1'}));
 	QuitLooper(looper);
 }
 
+// The lock itself is a BLocker (tested on its own); this checks the looper hands it on.
 TEST(Looper, LockIsRecursiveForItsOwnerAndTimesOutForOthers)
 {
-	auto* looper = new RecordingLooper;
-	looper->Run();
+	RecordingLooper* looper = Start();
 	ASSERT_TRUE(looper->Lock());
 	ASSERT_TRUE(looper->Lock());
 	EXPECT_EQ(looper->CountLocks(), 2);
 	EXPECT_EQ(looper->LockingThread(), find_thread(nullptr));
-
 	status_t other = B_OK;
 	std::thread([&] { other = looper->LockWithTimeout(20000); }).join();
 	EXPECT_EQ(other, B_TIMED_OUT);
-
 	looper->Unlock();
-	std::thread([&] { other = looper->LockWithTimeout(20000); }).join();
-	EXPECT_EQ(other, B_TIMED_OUT);  // still held once
 	looper->Unlock();
-	EXPECT_FALSE(looper->IsLocked());
-
-	bool otherLocked = false;
-	std::thread([&] {
-		otherLocked = looper->LockWithTimeout(1000000) == B_OK;
-		if (otherLocked) {
-			EXPECT_TRUE(looper->IsLocked());
-			looper->Unlock();
-		}
-	}).join();
-	EXPECT_TRUE(otherLocked);
 	{
 		BAutolock autolock(looper);
 		EXPECT_TRUE(autolock.IsLocked());
-		EXPECT_TRUE(looper->IsLocked());
+		EXPECT_EQ(looper->LockingThread(), find_thread(nullptr));
 	}
 	EXPECT_FALSE(looper->IsLocked());
 	QuitLooper(looper);
@@ -213,12 +221,9 @@ TEST(Looper, MessagesReachTheirHandlerOrThePreferredOne)
 	WaitIdle();
 
 	ASSERT_TRUE(looper->Lock());
-	EXPECT_EQ(second.received, (std::vector<uint32>{'to2 ', 'msgr'}));
-	EXPECT_EQ(first.received, (std::vector<uint32>{'pref'}));
-	{
-		std::lock_guard<std::mutex> lock(looper->mutex);
-		EXPECT_EQ(looper->whats, (std::vector<uint32>{'dflt', 'pass'}));
-	}
+	EXPECT_EQ(second.received, (Whats{'to2 ', 'msgr'}));
+	EXPECT_EQ(first.received, (Whats{'pref'}));
+	EXPECT_EQ(looper->Whats(), (Whats{'dflt', 'pass'}));
 	EXPECT_TRUE(looper->RemoveHandler(&first));
 	EXPECT_TRUE(looper->RemoveHandler(&second));
 	EXPECT_EQ(looper->PreferredHandler(), nullptr);
@@ -242,44 +247,43 @@ TEST(Looper, RemovedHandlerStopsReceivingAndItsMessengerBecomesInvalid)
 	looper->Unlock();
 	EXPECT_FALSE(messenger.IsValid());
 	WaitIdle();  // the queued message is dropped, not delivered to freed memory
-	{
-		std::lock_guard<std::mutex> lock(looper->mutex);
-		EXPECT_TRUE(looper->whats.empty());
-	}
+	EXPECT_TRUE(looper->Whats().empty());
 	QuitLooper(looper);
 }
 
-TEST(Looper, QuitFromAnotherThreadEndsTheThreadAndDeletesTheLooper)
+TEST(Looper, QuitFromAnotherThreadItsOwnOrByRequestDeletesTheLooper)
 {
 	std::atomic<bool> deleted{false};
-	auto* looper = new RecordingLooper(&deleted);
-	const thread_id thread = looper->Run();
-	ASSERT_GT(thread, 0);
+	RecordingLooper* looper = Start(&deleted);
 	BMessenger messenger(looper);
 	EXPECT_TRUE(messenger.IsValid());
 	for (int i = 0; i < 100; i++)
 		looper->PostMessage('fill');
-	ASSERT_TRUE(looper->Lock());
-	looper->Quit();
+	QuitLooper(looper);
 	EXPECT_TRUE(deleted.load());
 	EXPECT_FALSE(messenger.IsValid());
 	EXPECT_EQ(messenger.SendMessage('dead'), B_BAD_PORT_ID);
-}
 
-TEST(Looper, QuitRequestedDecidesWhetherTheLooperQuits)
-{
-	std::atomic<bool> deleted{false};
-	auto* looper = new RecordingLooper(&deleted);
+	// From its own thread, it is deleted once the dispatch returns.
+	deleted = false;
+	looper = Start(&deleted);
+	const thread_id thread = looper->Thread();
+	ASSERT_GT(thread, 0);
+	looper->PostMessage('quit');
+	status_t exitValue = B_ERROR;
+	ASSERT_EQ(wait_for_thread(thread, &exitValue), B_OK);
+	EXPECT_TRUE(deleted.load());
+
+	// B_QUIT_REQUESTED quits only if QuitRequested agrees, and says so in the reply.
+	deleted = false;
+	looper = Start(&deleted);
 	looper->allowQuit = false;
-	looper->Run();
-	BMessenger messenger(looper);
-
+	messenger = BMessenger(looper);
 	BMessage reply;
 	ASSERT_EQ(messenger.SendMessage(B_QUIT_REQUESTED, &reply), B_OK);
 	EXPECT_EQ(reply.what, uint32(B_REPLY));
 	EXPECT_FALSE(reply.GetBool("result", true));
 	EXPECT_FALSE(deleted.load());
-
 	looper->allowQuit = true;
 	ASSERT_EQ(messenger.SendMessage(B_QUIT_REQUESTED, &reply), B_OK);
 	EXPECT_TRUE(reply.GetBool("result", false));
@@ -289,27 +293,9 @@ TEST(Looper, QuitRequestedDecidesWhetherTheLooperQuits)
 	EXPECT_FALSE(messenger.IsValid());
 }
 
-namespace {
-
-class DetachingLooper : public BLooper {
-public:
-	void MessageReceived(BMessage* message) override
-	{
-		if (message->what == 'keep') {
-			EXPECT_EQ(CurrentMessage(), message);
-			kept.reset(DetachCurrentMessage());
-			EXPECT_EQ(CurrentMessage(), nullptr);
-		}
-	}
-	std::unique_ptr<BMessage> kept;
-};
-
-}  // namespace
-
 TEST(Looper, DetachedMessageBelongsToTheHandler)
 {
-	auto* looper = new DetachingLooper;
-	looper->Run();
+	RecordingLooper* looper = Start();
 	BMessage message('keep');
 	message.AddString("text", "still here");
 	looper->PostMessage(&message);
@@ -345,77 +331,14 @@ TEST(MessageQueue, FindsQueuedMessagesByCodeInOrder)
 	EXPECT_EQ(queue.CountMessages(), 2);
 }
 
-TEST(Looper, QueuedMessagesAreVisibleInItsQueue)
-{
-	auto* looper = new RecordingLooper;
-	looper->Run();
-	ASSERT_TRUE(looper->Lock());
-	looper->PostMessage('mmv1');
-	looper->PostMessage('mmv2');
-	looper->PostMessage('mmv1');
-	// The loop may already have taken the first message off the queue and be
-	// waiting for the lock; what remains is still in order.
-	snooze(20000);
-	BMessageQueue* queue = looper->MessageQueue();
-	EXPECT_GE(queue->CountMessages(), 2);
-	EXPECT_NE(queue->FindMessage(uint32('mmv2')), nullptr);
-	EXPECT_TRUE(looper->IsMessageWaiting());
-	looper->Unlock();
-	QuitLooper(looper);
-}
-
-namespace {
-
-class SlowLooper : public BLooper {
-public:
-	void MessageReceived(BMessage*) override
-	{
-		snooze(100000);
-		done = true;
-	}
-	std::atomic<bool> done{false};
-};
-
-}  // namespace
-
 TEST(LooperRegistry, WaitForIdleWaitsForTheDispatchToFinish)
 {
-	auto* looper = new SlowLooper;
-	looper->Run();
+	RecordingLooper* looper = Start();
 	looper->PostMessage('slow');
 	EXPECT_EQ(BPrivate::LooperRegistry::WaitForIdle(10000), B_TIMED_OUT);
 	EXPECT_EQ(BPrivate::LooperRegistry::WaitForIdle(5000000), B_OK);
-	EXPECT_TRUE(looper->done.load());
+	EXPECT_EQ(looper->Whats(), (Whats{'slow'}));
 	EXPECT_TRUE(BPrivate::LooperRegistry::IsIdle());
 	EXPECT_EQ(BLooper::LooperForThread(looper->Thread()), looper);
 	QuitLooper(looper);
-}
-
-namespace {
-
-class SelfQuittingLooper : public BLooper {
-public:
-	explicit SelfQuittingLooper(std::atomic<bool>* deleted) : fDeleted(deleted) {}
-	~SelfQuittingLooper() override { *fDeleted = true; }
-	void MessageReceived(BMessage* message) override
-	{
-		if (message->what == 'quit')
-			Quit();
-	}
-
-private:
-	std::atomic<bool>* fDeleted;
-};
-
-}  // namespace
-
-TEST(Looper, QuitFromItsOwnThreadDeletesItAfterTheDispatch)
-{
-	std::atomic<bool> deleted{false};
-	auto* looper = new SelfQuittingLooper(&deleted);
-	const thread_id thread = looper->Run();
-	looper->PostMessage('quit');
-	status_t exitValue = B_ERROR;
-	ASSERT_EQ(wait_for_thread(thread, &exitValue), B_OK);
-	EXPECT_TRUE(deleted.load());
 }

@@ -1,5 +1,5 @@
 // Fields of a message: adding, finding, replacing and removing, with the errors the
-// platform gives for wrong names, types and indexes; and specifiers.
+// platform gives for wrong names, types and indexes; copies; and specifiers.
 #include <Message.h>
 #include <Messenger.h>
 #include <Point.h>
@@ -9,7 +9,7 @@
 
 #include <cstring>
 
-TEST(MessageFields, ItemsKeepTheirOrderAndTypeIsEnforced)
+TEST(MessageFields, ItemsKeepTheirOrderAndNamesAndTypesAreEnforced)
 {
 	BMessage message('test');
 	ASSERT_EQ(message.AddInt32("n", 1), B_OK);
@@ -31,6 +31,17 @@ TEST(MessageFields, ItemsKeepTheirOrderAndTypeIsEnforced)
 	EXPECT_EQ(count, 3);
 	EXPECT_EQ(message.GetInt32("n", 1, -1), 2);
 	EXPECT_EQ(message.GetInt32("nothing", 0, -1), -1);
+
+	EXPECT_EQ(message.AddInt32(nullptr, 1), B_BAD_VALUE);
+	EXPECT_EQ(message.AddInt32("", 1), B_BAD_VALUE);
+	EXPECT_EQ(message.AddInt32(std::string(256, 'a').c_str(), 1), B_BAD_VALUE);
+	EXPECT_EQ(message.AddInt32(std::string(255, 'a').c_str(), 1), B_OK);
+	EXPECT_EQ(message.AddString("s", static_cast<const char*>(nullptr)), B_BAD_VALUE);
+	// A string stored as raw bytes without its NUL is not handed out as a string.
+	ASSERT_EQ(message.AddData("raw", B_STRING_TYPE, "abc", 3, false), B_OK);
+	const char* text = nullptr;
+	EXPECT_EQ(message.FindString("raw", &text), B_BAD_DATA);
+	EXPECT_FALSE(message.HasString("raw"));
 }
 
 TEST(MessageFields, ReplaceAndRemove)
@@ -80,16 +91,6 @@ TEST(MessageFields, FixedSizeRawDataRefusesOtherSizes)
 	EXPECT_FALSE(fixed);
 }
 
-TEST(MessageFields, BadNamesAreRefused)
-{
-	BMessage message;
-	EXPECT_EQ(message.AddInt32(nullptr, 1), B_BAD_VALUE);
-	EXPECT_EQ(message.AddInt32("", 1), B_BAD_VALUE);
-	EXPECT_EQ(message.AddInt32(std::string(256, 'a').c_str(), 1), B_BAD_VALUE);
-	EXPECT_EQ(message.AddInt32(std::string(255, 'a').c_str(), 1), B_OK);
-	EXPECT_EQ(message.AddString("s", static_cast<const char*>(nullptr)), B_BAD_VALUE);
-}
-
 TEST(MessageFields, GetInfoByTypeAndIndexWalksFieldsInOrder)
 {
 	BMessage message;
@@ -113,19 +114,11 @@ TEST(MessageFields, GetInfoByTypeAndIndexWalksFieldsInOrder)
 	EXPECT_EQ(message.CountNames(B_ANY_TYPE), 3);
 }
 
-TEST(MessageFields, StringsStoredAsRawWithoutNulAreNotReturnedAsStrings)
-{
-	BMessage message;
-	ASSERT_EQ(message.AddData("s", B_STRING_TYPE, "abc", 3, false), B_OK);
-	const char* text = nullptr;
-	EXPECT_EQ(message.FindString("s", &text), B_BAD_DATA);
-	EXPECT_FALSE(message.HasString("s"));
-}
-
-TEST(MessageFields, CopiesAreIndependent)
+TEST(MessageFields, CopiesAndNestedMessagesAreIndependent)
 {
 	BMessage original('orig');
 	original.AddString("name", "first");
+	original.AddRect("frame", BRect(1, 2, 3, 4));
 	BMessage copy(original);
 	copy.ReplaceString("name", "second");
 	copy.AddBool("extra", true);
@@ -138,19 +131,13 @@ TEST(MessageFields, CopiesAreIndependent)
 	EXPECT_STREQ(assigned.GetString("name"), "second");
 	assigned.MakeEmpty();
 	EXPECT_TRUE(copy.HasBool("extra"));
-}
 
-TEST(MessageFields, NestedMessagesComeBackWhole)
-{
-	BMessage inner('innr');
-	inner.AddRect("frame", BRect(1, 2, 3, 4));
 	BMessage outer;
-	ASSERT_EQ(outer.AddMessage("inner", &inner), B_OK);
-	inner.AddInt32("later", 1);  // changes after adding do not reach the copy
-
+	ASSERT_EQ(outer.AddMessage("inner", &original), B_OK);
+	original.AddInt32("later", 1);  // changes after adding do not reach the copy
 	BMessage found;
 	ASSERT_EQ(outer.FindMessage("inner", &found), B_OK);
-	EXPECT_EQ(found.what, uint32('innr'));
+	EXPECT_EQ(found.what, uint32('orig'));
 	EXPECT_EQ(found.GetRect("frame", BRect()), BRect(1, 2, 3, 4));
 	EXPECT_FALSE(found.HasInt32("later"));
 }
@@ -161,58 +148,44 @@ TEST(MessageSpecifiers, StackIsPoppedFromTheLastAdded)
 	EXPECT_FALSE(message.HasSpecifiers());
 	int32 index = 0;
 	EXPECT_EQ(message.GetCurrentSpecifier(&index), B_BAD_SCRIPT_SYNTAX);
+	BMessage noProperty(B_INDEX_SPECIFIER);
+	EXPECT_EQ(message.AddSpecifier(&noProperty), B_BAD_VALUE);
 
+	BMessage reverse(B_REVERSE_INDEX_SPECIFIER);
+	reverse.AddString("property", "Entry");
+	reverse.AddInt32("index", 0);
+	ASSERT_EQ(message.AddSpecifier(&reverse), B_OK);
 	ASSERT_EQ(message.AddSpecifier("Window", 2), B_OK);
 	ASSERT_EQ(message.AddSpecifier("View", "list"), B_OK);
 	ASSERT_EQ(message.AddSpecifier("Item", 3, 4), B_OK);
 	ASSERT_EQ(message.AddSpecifier("Frame"), B_OK);
 
 	BMessage specifier;
-	int32 what = 0;
 	const char* property = nullptr;
-	ASSERT_EQ(message.GetCurrentSpecifier(&index, &specifier, &what, &property), B_OK);
-	EXPECT_EQ(index, 3);
-	EXPECT_EQ(what, B_DIRECT_SPECIFIER);
+	// The kind of the current specifier, after popping `pops` of them.
+	auto current = [&](int pops) {
+		for (int i = 0; i < pops; i++)
+			EXPECT_EQ(message.PopSpecifier(), B_OK);
+		int32 what = 0;
+		EXPECT_EQ(message.GetCurrentSpecifier(&index, &specifier, &what, &property), B_OK);
+		return what;
+	};
+	EXPECT_EQ(current(0), B_DIRECT_SPECIFIER);
+	EXPECT_EQ(index, 4);
 	EXPECT_STREQ(property, "Frame");
-
-	ASSERT_EQ(message.PopSpecifier(), B_OK);
-	ASSERT_EQ(message.GetCurrentSpecifier(&index, &specifier, &what, &property), B_OK);
-	EXPECT_EQ(what, B_RANGE_SPECIFIER);
+	EXPECT_EQ(current(1), B_RANGE_SPECIFIER);
 	EXPECT_EQ(specifier.GetInt32("index", -1), 3);
 	EXPECT_EQ(specifier.GetInt32("range", -1), 4);
-
-	ASSERT_EQ(message.PopSpecifier(), B_OK);
-	ASSERT_EQ(message.GetCurrentSpecifier(&index, &specifier, &what, &property), B_OK);
-	EXPECT_EQ(what, B_NAME_SPECIFIER);
+	EXPECT_EQ(current(1), B_NAME_SPECIFIER);
 	EXPECT_STREQ(specifier.GetString("name"), "list");
-
-	ASSERT_EQ(message.PopSpecifier(), B_OK);
-	ASSERT_EQ(message.GetCurrentSpecifier(&index, &specifier, &what, &property), B_OK);
-	EXPECT_EQ(what, B_INDEX_SPECIFIER);
+	EXPECT_EQ(current(1), B_INDEX_SPECIFIER);
 	EXPECT_STREQ(property, "Window");
+	EXPECT_EQ(current(1), B_REVERSE_INDEX_SPECIFIER);
 	ASSERT_EQ(message.PopSpecifier(), B_OK);
 	EXPECT_FALSE(message.HasSpecifiers());
 	EXPECT_EQ(message.PopSpecifier(), B_BAD_VALUE);
-}
 
-TEST(MessageSpecifiers, ASpecifierMessageNeedsAProperty)
-{
-	BMessage message;
-	BMessage bad(B_INDEX_SPECIFIER);
-	EXPECT_EQ(message.AddSpecifier(&bad), B_BAD_VALUE);
-	BMessage good(B_REVERSE_INDEX_SPECIFIER);
-	good.AddString("property", "Entry");
-	good.AddInt32("index", 0);
-	ASSERT_EQ(message.AddSpecifier(&good), B_OK);
-	int32 what = 0;
-	int32 index = 0;
-	ASSERT_EQ(message.GetCurrentSpecifier(&index, nullptr, &what), B_OK);
-	EXPECT_EQ(what, B_REVERSE_INDEX_SPECIFIER);
-}
-
-TEST(MessageReplies, AMessageNeverSentHasNoReturnAddress)
-{
-	BMessage message('none');
+	// A message never sent has no one to reply to.
 	EXPECT_FALSE(message.ReturnAddress().IsValid());
 	EXPECT_EQ(message.SendReply('rply'), B_BAD_REPLY);
 	EXPECT_FALSE(message.IsSourceWaiting());
