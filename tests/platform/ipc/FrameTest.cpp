@@ -52,45 +52,29 @@ TEST(FrameDecoder, FramesSplitAtAnyByteComeOutWholeAndInOrder)
 	}
 }
 
-TEST(FrameDecoder, OversizedLengthIsBadBeforeItsBytesArrive)
-{
-	FrameDecoder decoder;
-	const uint32 length = uint32(BPrivate::kMaxFrameSize) + 1;
-	decoder.Feed(reinterpret_cast<const char*>(&length), 4);
-	int32 port = 0;
-	std::unique_ptr<BMessage> message;
-	EXPECT_EQ(decoder.Next(&port, &message), FrameDecoder::kBad);
-	// Once bad, always bad: the connection closes.
-	const std::string good = Frame(1, 'ok  ', 1);
-	decoder.Feed(good.data(), good.size());
-	EXPECT_EQ(decoder.Next(&port, &message), FrameDecoder::kBad);
-}
-
-TEST(FrameDecoder, DamagedMessageOrTinyLengthIsBad)
-{
-	std::string frame = Frame(1, 'dmg ', 5);
-	frame[8] = 'X';  // the message's magic
-	FrameDecoder damaged;
-	damaged.Feed(frame.data(), frame.size());
-	int32 port = 0;
-	std::unique_ptr<BMessage> message;
-	EXPECT_EQ(damaged.Next(&port, &message), FrameDecoder::kBad);
-
-	FrameDecoder tiny;
-	const uint32 length = 3;
-	tiny.Feed(reinterpret_cast<const char*>(&length), 4);
-	EXPECT_EQ(tiny.Next(&port, &message), FrameDecoder::kBad);
-}
-
-TEST(FrameDecoder, FrameBeforeGarbageIsStillDelivered)
+TEST(FrameDecoder, OversizedOrTinyLengthsAndDamagedMessagesAreBadForGood)
 {
 	const std::string good = Frame(3, 'frst', 1);
-	const std::string stream = good + std::string("\x08\x00\x00\x00garbage!", 12);
-	FrameDecoder decoder;
-	decoder.Feed(stream.data(), stream.size());
-	int32 port = 0;
-	std::unique_ptr<BMessage> message;
-	ASSERT_EQ(decoder.Next(&port, &message), FrameDecoder::kFrame);
-	EXPECT_EQ(message->what, uint32('frst'));
-	EXPECT_EQ(decoder.Next(&port, &message), FrameDecoder::kBad);
+	std::string damaged = Frame(1, 'dmg ', 5);
+	damaged[8] = 'X';  // the message's magic
+	const uint32 oversized = uint32(BPrivate::kMaxFrameSize) + 1;
+	const uint32 tiny = 3;
+	for (const std::string& bad : {std::string(reinterpret_cast<const char*>(&oversized), 4),
+			std::string(reinterpret_cast<const char*>(&tiny), 4), damaged,
+			good + std::string("\x08\x00\x00\x00garbage!", 12)}) {
+		FrameDecoder decoder;
+		decoder.Feed(bad.data(), bad.size());
+		int32 port = 0;
+		std::unique_ptr<BMessage> message;
+		// A good frame before the damage still comes out.
+		if (bad.size() > good.size()) {
+			ASSERT_EQ(decoder.Next(&port, &message), FrameDecoder::kFrame);
+			EXPECT_EQ(message->what, uint32('frst'));
+		}
+		// An oversized length is bad before its bytes arrive.
+		EXPECT_EQ(decoder.Next(&port, &message), FrameDecoder::kBad);
+		// Once bad, always bad: the connection closes.
+		decoder.Feed(good.data(), good.size());
+		EXPECT_EQ(decoder.Next(&port, &message), FrameDecoder::kBad);
+	}
 }

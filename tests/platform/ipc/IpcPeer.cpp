@@ -4,8 +4,8 @@
 //   'ping' -> 'pong' with "value" + 1 and its "team"
 //   'hold' -> kept unanswered for ever
 //   'fwd ' -> sends 'back' (with its "team") to the messenger in "target"
-//   'attr' -> writes the attribute "name" of the file "path": int32 "value" or
-//             string "text"; answers 'done' with the status
+//   'attr' -> writes the int32 attribute "name" = "value" of the file "path";
+//             answers 'done' with the status
 //   scripting: the handler "counter" has the property "Value" (get and set)
 #include <Application.h>
 #include <EntryRef.h>
@@ -135,15 +135,9 @@ public:
 			}
 			case 'attr': {
 				BNode node(message->GetString("path", ""));
-				const char* name = message->GetString("name", "");
-				ssize_t written;
-				if (message->HasString("text")) {
-					const char* text = message->GetString("text", "");
-					written = node.WriteAttr(name, B_STRING_TYPE, 0, text, strlen(text) + 1);
-				} else {
-					const int32 value = message->GetInt32("value", 0);
-					written = node.WriteAttr(name, B_INT32_TYPE, 0, &value, sizeof(value));
-				}
+				const int32 value = message->GetInt32("value", 0);
+				const ssize_t written = node.WriteAttr(message->GetString("name", ""),
+					B_INT32_TYPE, 0, &value, sizeof(value));
 				BMessage reply('done');
 				reply.AddInt32("status", written < 0 ? status_t(written) : B_OK);
 				message->SendReply(&reply);

@@ -15,12 +15,10 @@
 #include <unistd.h>
 
 namespace {
-
 constexpr const char* kPeer = "application/x-vnd.cvab-roster-peer";
+}
 
-}  // namespace
-
-TEST(RosterIpc, RunningApplicationIsFoundBySignatureAndTeam)
+TEST(RosterIpc, RunningApplicationIsFoundBySignatureAndTeamAndGetsLaunchArguments)
 {
 	IsolatedRuntime runtime;
 	PeerProcess peer(kPeer);
@@ -51,9 +49,26 @@ TEST(RosterIpc, RunningApplicationIsFoundBySignatureAndTeam)
 	entry_ref executable;
 	ASSERT_EQ(be_roster->FindApp(kPeer, &executable), B_OK);
 	EXPECT_EQ(executable.DirectoryPath() + "/" + executable.name, std::string(CVAB_IPC_PEER));
+
+	// Launching it again hands the running one the arguments, or the refs.
+	const char* args[] = {"--open", "here"};
+	team_id team = -1;
+	EXPECT_EQ(be_roster->Launch(kPeer, 2, args, &team), B_ALREADY_RUNNING);
+	EXPECT_EQ(team, peer.Team());
+	EXPECT_EQ(WaitForRecord(runtime.RecordFile(), 1, 5000000), "argv --open here\n");
+	const std::string document = runtime.Root() + "/doc.abk";
+	std::ofstream(document) << "x";
+	BMessage refs(B_REFS_RECEIVED);
+	entry_ref ref;
+	ref.set_name("doc.abk");
+	ref.SetDirectoryPath(runtime.Root());
+	refs.AddRef("refs", &ref);
+	EXPECT_EQ(be_roster->Launch(kPeer, &refs, &team), B_ALREADY_RUNNING);
+	EXPECT_EQ(WaitForRecord(runtime.RecordFile(), 2, 5000000),
+		"argv --open here\nref " + document + "\n");
 }
 
-TEST(RosterIpc, RegistrationOfADeadProcessIsIgnoredAndRemoved)
+TEST(RosterIpc, StaleRegistrationsAndUnknownSignaturesAreNotRunning)
 {
 	IsolatedRuntime runtime;
 	// A child that exits at once leaves a pid that no longer runs.
@@ -78,29 +93,15 @@ TEST(RosterIpc, RegistrationOfADeadProcessIsIgnoredAndRemoved)
 	record.startTime = BPrivate::RunningApps::StartTimeOf(getpid()) + 1;
 	ASSERT_EQ(BPrivate::RunningApps::Register(record), B_OK);
 	EXPECT_FALSE(be_roster->IsRunning("application/x-vnd.cvab-ghost"));
-}
 
-TEST(RosterIpc, LaunchingARunningApplicationHandsItTheArguments)
-{
-	IsolatedRuntime runtime;
-	PeerProcess peer(kPeer);
-	ASSERT_TRUE(peer.Started());
-	const char* args[] = {"--open", "here"};
-	team_id team = -1;
-	EXPECT_EQ(be_roster->Launch(kPeer, 2, args, &team), B_ALREADY_RUNNING);
-	EXPECT_EQ(team, peer.Team());
-	EXPECT_EQ(WaitForRecord(runtime.RecordFile(), 1, 5000000), "argv --open here\n");
-
-	const std::string document = runtime.Root() + "/doc.abk";
-	std::ofstream(document) << "x";
-	BMessage refs(B_REFS_RECEIVED);
-	entry_ref ref;
-	ref.set_name("doc.abk");
-	ref.SetDirectoryPath(runtime.Root());
-	refs.AddRef("refs", &ref);
-	EXPECT_EQ(be_roster->Launch(kPeer, &refs, &team), B_ALREADY_RUNNING);
-	EXPECT_EQ(WaitForRecord(runtime.RecordFile(), 2, 5000000),
-		"argv --open here\nref " + document + "\n");
+	// A signature never seen can neither be launched nor reached.
+	const char* args[] = {"x"};
+	EXPECT_EQ(be_roster->Launch("application/x-vnd.cvab-never-seen", 1, args),
+		B_LAUNCH_FAILED_APP_NOT_FOUND);
+	status_t status = B_OK;
+	BMessenger messenger("application/x-vnd.cvab-never-seen", -1, &status);
+	EXPECT_NE(status, B_OK);
+	EXPECT_FALSE(messenger.IsValid());
 }
 
 TEST(RosterIpc, LaunchingAStoppedApplicationStartsItsRecordedExecutable)
@@ -130,16 +131,4 @@ TEST(RosterIpc, LaunchingAStoppedApplicationStartsItsRecordedExecutable)
 		snooze(5000);
 	EXPECT_EQ(be_roster->TeamFor(kPeer), team);
 	kill(team, SIGKILL);
-}
-
-TEST(RosterIpc, LaunchingAnUnknownSignatureFails)
-{
-	IsolatedRuntime runtime;
-	const char* args[] = {"x"};
-	EXPECT_EQ(be_roster->Launch("application/x-vnd.cvab-never-seen", 1, args),
-		B_LAUNCH_FAILED_APP_NOT_FOUND);
-	status_t status = B_OK;
-	BMessenger messenger("application/x-vnd.cvab-never-seen", -1, &status);
-	EXPECT_NE(status, B_OK);
-	EXPECT_FALSE(messenger.IsValid());
 }

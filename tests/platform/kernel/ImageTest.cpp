@@ -1,3 +1,4 @@
+// Images: the application image, and loading, resolving and unloading add-ons.
 #include <image.h>
 
 #include <gtest/gtest.h>
@@ -15,7 +16,7 @@ TEST(Image, AppImageComesFirstWithTheExecutablePath)
 	EXPECT_EQ(info.name[0], '/');
 }
 
-TEST(Image, AddOnLoadsResolvesListsAndUnloads)
+TEST(Image, AddOnLoadsResolvesListsAndUnloadsAndAMissingOneFails)
 {
 	image_id image = load_add_on(TEST_ADDON_PATH);
 	ASSERT_GT(image, 0);
@@ -37,10 +38,7 @@ TEST(Image, AddOnLoadsResolvesListsAndUnloads)
 	EXPECT_EQ(unload_add_on(image), B_BAD_IMAGE_ID);
 	EXPECT_EQ(get_image_symbol(image, "test_addon_answer", B_SYMBOL_TYPE_TEXT, &symbol),
 		B_BAD_IMAGE_ID);
-}
 
-TEST(Image, MissingAddOnFails)
-{
 	EXPECT_LT(load_add_on("/nonexistent/libnothing.so"), 0);
 	EXPECT_LT(load_add_on("libcvab-surely-not-installed.so"), 0);
 	EXPECT_EQ(load_add_on(""), B_BAD_VALUE);

@@ -1,3 +1,4 @@
+// Threads: spawning suspended, exit values, finding threads, and snoozing.
 #include <OS.h>
 
 #include <gtest/gtest.h>
@@ -30,7 +31,7 @@ int32 ReportSelf(void* data)
 
 }  // namespace
 
-TEST(Thread, SpawnedThreadWaitsForResumeAndReturnsItsValue)
+TEST(Thread, SpawnedThreadWaitsForResumeAndEndsWithItsValue)
 {
 	gRuns = 0;
 	int32 value = 1234;
@@ -50,13 +51,10 @@ TEST(Thread, SpawnedThreadWaitsForResumeAndReturnsItsValue)
 	EXPECT_EQ(exitValue, 1234);
 	EXPECT_EQ(gRuns.load(), 1);
 	EXPECT_EQ(wait_for_thread(thread, &exitValue), B_BAD_THREAD_ID);
-}
 
-TEST(Thread, ExitThreadEndsWithItsValue)
-{
-	thread_id thread = spawn_thread(ExitEarly, "exiter", B_NORMAL_PRIORITY, nullptr);
+	// exit_thread ends it at once with its own value.
+	thread = spawn_thread(ExitEarly, "exiter", B_NORMAL_PRIORITY, nullptr);
 	resume_thread(thread);
-	status_t exitValue = 0;
 	EXPECT_EQ(wait_for_thread(thread, &exitValue), B_OK);
 	EXPECT_EQ(exitValue, 7);
 }
@@ -80,7 +78,7 @@ TEST(Thread, FindThreadNamesTheCallerAndNamedThreads)
 
 TEST(Thread, SnoozeSleepsAtLeastItsTime)
 {
-	bigtime_t start = system_time();
+	const bigtime_t start = system_time();
 	EXPECT_EQ(snooze(30000), B_OK);
 	EXPECT_GE(system_time() - start, 30000);
 	EXPECT_EQ(snooze(-1), B_BAD_VALUE);

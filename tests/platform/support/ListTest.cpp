@@ -1,3 +1,4 @@
+// BList: order kept through adding, inserting and removing; growth and copies.
 #include <List.h>
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// BLocker: recursion for its owner, waiting and time-outs for others, and BAutolock.
 #include <Autolock.h>
 #include <Locker.h>
 #include <OS.h>
@@ -7,7 +8,7 @@
 #include <atomic>
 #include <thread>
 
-TEST(Locker, RecursiveForTheOwner)
+TEST(Locker, RecursiveForTheOwnerAndReleasedByAutolockAtScopeEnd)
 {
 	BLocker locker("recursive");
 	EXPECT_FALSE(locker.IsLocked());
@@ -21,9 +22,15 @@ TEST(Locker, RecursiveForTheOwner)
 	locker.Unlock();
 	EXPECT_FALSE(locker.IsLocked());
 	EXPECT_EQ(locker.LockingThread(), -1);
+	{
+		BAutolock lock(locker);
+		EXPECT_TRUE(lock.IsLocked());
+		EXPECT_TRUE(locker.IsLocked());
+	}
+	EXPECT_FALSE(locker.IsLocked());
 }
 
-TEST(Locker, OtherThreadsWaitOrTimeOut)
+TEST(Locker, OtherThreadsWaitOrTimeOutAndCannotUnlockIt)
 {
 	BLocker locker;
 	locker.Lock();
@@ -42,24 +49,10 @@ TEST(Locker, OtherThreadsWaitOrTimeOut)
 	locker.Unlock();
 	waiter.join();
 	EXPECT_TRUE(got.load());
-}
 
-TEST(Locker, UnlockByAnotherThreadIsIgnored)
-{
-	BLocker locker;
+	// An unlock by a thread that does not hold it is ignored.
 	locker.Lock();
 	std::thread([&] { locker.Unlock(); }).join();
 	EXPECT_TRUE(locker.IsLocked());
 	locker.Unlock();
-}
-
-TEST(Locker, AutolockReleasesAtScopeEnd)
-{
-	BLocker locker;
-	{
-		BAutolock lock(locker);
-		EXPECT_TRUE(lock.IsLocked());
-		EXPECT_TRUE(locker.IsLocked());
-	}
-	EXPECT_FALSE(locker.IsLocked());
 }
