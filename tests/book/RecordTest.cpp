@@ -8,15 +8,6 @@
 
 using std::string;
 
-TEST(RecordTest, NewRecordIsEmptyAndUnlinked)
-{
-	ABookRecord record;
-	for (int32 field = 0; field < kBookFieldCount; field++)
-		EXPECT_STREQ(record.Field(field), "") << field;
-	EXPECT_EQ(record.Next(), nullptr);
-	EXPECT_EQ(record.Previous(), nullptr);
-}
-
 TEST(RecordTest, TextIsCutAtFortyBytesNeverInsideACharacter)
 {
 	const string e = "\xC3\xA9", euro = "\xE2\x82\xAC", emoji = "\xF0\x9F\x98\x80";

@@ -30,18 +30,14 @@ TEST(TextTest, RecordTextIsEveryFieldEachWithItsTab)
 	EXPECT_EQ(Text(record, BuildRecordText), expected);  // the longest fits
 }
 
-TEST(TextTest, AddressBlockKeepsEmptyFieldsAndItsSpaces)
+TEST(TextTest, AddressBlockHoldsOnlyThePostalFieldsKeepingEmptyOnesAndItsSpaces)
 {
 	ABookRecord record;
 	record.SetField(kFirstNameField, "Ann");
 	record.SetField(kLastNameField, "Lee");
 	record.SetField(kCountryField, "Norway");
 	EXPECT_EQ(Text(record, BuildAddressBlock), "Ann  Lee \n \n \n \n \n   ");
-}
 
-TEST(TextTest, AddressBlockUsesOnlyThePostalFields)
-{
-	ABookRecord record;
 	for (int32 field = 0; field < kBookFieldCount; field++)
 		record.SetField(field, kBookFieldNames[field]);
 	EXPECT_EQ(Text(record, BuildAddressBlock),
