@@ -7,7 +7,7 @@
 
 namespace {
 
-TEST(SharedFonts, PlainBoldAndFixedAreTheLiberationFacesAtTen)
+TEST(SharedFonts, PlainBoldAndFixedAreTheLiberationFacesAtTenAndOnlyKnownFamiliesAreTaken)
 {
 	font_family family;
 	font_style style;
@@ -24,9 +24,15 @@ TEST(SharedFonts, PlainBoldAndFixedAreTheLiberationFacesAtTen)
 	EXPECT_NE(copy, *be_plain_font);
 	copy.SetSize(-3);  // refused
 	EXPECT_EQ(copy.Size(), 12);
+	// An unknown family is refused and leaves the font as it was.
+	EXPECT_EQ(copy.SetFamilyAndStyle("No Such Family 12345", "Regular"), B_NAME_NOT_FOUND);
+	copy.GetFamilyAndStyle(&family, nullptr);
+	EXPECT_STREQ(family, "Liberation Sans");
+	EXPECT_EQ(copy.SetFamilyAndStyle("Liberation Mono", "Regular"), B_OK);
+	EXPECT_EQ(copy.StringWidth("iii"), copy.StringWidth("WWW"));
 }
 
-TEST(StringWidths, AddUpAndFollowFaceAndSize)
+TEST(StringWidths, AddUpFollowFaceAndSizeAndCountMalformedBytesAsMarks)
 {
 	const BFont plain(be_plain_font);
 	EXPECT_EQ(plain.StringWidth(""), 0);
@@ -42,11 +48,7 @@ TEST(StringWidths, AddUpAndFollowFaceAndSize)
 	EXPECT_GT(large.StringWidth("Address"), 1.7f * plain.StringWidth("Address"));
 	// A length past the end of the text stops at its end.
 	EXPECT_EQ(plain.StringWidth("ab", 10), plain.StringWidth("ab"));
-}
-
-TEST(StringWidths, MalformedTextIsMeasuredAsReplacementMarks)
-{
-	const BFont plain(be_plain_font);
+	// Malformed bytes measure as replacement marks.
 	const float mark = plain.StringWidth("\xef\xbf\xbd");
 	EXPECT_GT(mark, 0);
 	EXPECT_EQ(plain.StringWidth("\xff\xfe"), 2 * mark);
@@ -67,17 +69,6 @@ TEST(FontHeights, TenPixelFaceHasPlausibleMetrics)
 	font_height big;
 	large.GetHeight(&big);
 	EXPECT_NEAR(big.ascent, 2 * height.ascent, 1.5);
-}
-
-TEST(FontFamilies, UnknownFamilyIsRefusedAndKnownOneAccepted)
-{
-	BFont font;
-	EXPECT_EQ(font.SetFamilyAndStyle("No Such Family 12345", "Regular"), B_NAME_NOT_FOUND);
-	font_family family;
-	font.GetFamilyAndStyle(&family, nullptr);
-	EXPECT_STREQ(family, "Liberation Sans");
-	EXPECT_EQ(font.SetFamilyAndStyle("Liberation Mono", "Regular"), B_OK);
-	EXPECT_EQ(font.StringWidth("iii"), font.StringWidth("WWW"));
 }
 
 }  // namespace

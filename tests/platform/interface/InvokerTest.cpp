@@ -83,7 +83,7 @@ protected:
 	RecordingHandler* handler = nullptr;
 };
 
-TEST_F(InvokerTest, EachKindOfTargetReceivesTheInvocation)
+TEST_F(InvokerTest, EachKindOfTargetReceivesTheInvocationOrTheMessageGivenInstead)
 {
 	BInvoker toHandler(new BMessage('hndl'), handler);
 	BInvoker toLooper(new BMessage('loop'), nullptr, looper);
@@ -96,13 +96,17 @@ TEST_F(InvokerTest, EachKindOfTargetReceivesTheInvocation)
 	ASSERT_EQ(toHandler.Invoke(), B_OK);
 	ASSERT_EQ(toLooper.Invoke(), B_OK);
 	ASSERT_EQ(toMessenger.Invoke(), B_OK);
+	BMessage other('othr');
+	ASSERT_EQ(toLooper.Invoke(&other), B_OK);
 	const auto received = Drain();
-	ASSERT_EQ(received.size(), 3u);
+	ASSERT_EQ(received.size(), 4u);
 	EXPECT_EQ(received[0].where, "handler");
 	EXPECT_EQ(received[0].message.what, 'hndl');
 	EXPECT_EQ(received[1].where, "looper");
 	EXPECT_EQ(received[1].message.what, 'loop');
 	EXPECT_EQ(received[2].where, "handler");
+	EXPECT_EQ(received[2].message.what, 'msgr');
+	EXPECT_EQ(received[3].message.what, 'othr');
 }
 
 TEST_F(InvokerTest, CopyCarriesWhenAndSourceAndLeavesTheOriginalAlone)
@@ -131,30 +135,16 @@ TEST_F(InvokerTest, CopyCarriesWhenAndSourceAndLeavesTheOriginalAlone)
 	EXPECT_EQ(invoker.Command(), 'stmu');
 }
 
-TEST_F(InvokerTest, InvokeWithAnotherMessageSendsThatOne)
-{
-	BInvoker invoker(new BMessage('own '), handler);
-	BMessage other('othr');
-	ASSERT_EQ(invoker.Invoke(&other), B_OK);
-	const auto received = Drain();
-	ASSERT_EQ(received.size(), 1u);
-	EXPECT_EQ(received[0].message.what, 'othr');
-}
-
-TEST_F(InvokerTest, MissingMessageOrTargetFails)
+TEST_F(InvokerTest, AMissingMessageOrTargetFailsAndATargetOutsideALooperIsRefused)
 {
 	BInvoker noMessage;
 	noMessage.SetTarget(handler);
 	EXPECT_EQ(noMessage.Invoke(), B_BAD_VALUE);
 	EXPECT_EQ(noMessage.Command(), 0u);
-
 	BInvoker noTarget(new BMessage('none'), nullptr);
 	EXPECT_NE(noTarget.Invoke(), B_OK);
 	EXPECT_TRUE(Drain().empty());
-}
 
-TEST_F(InvokerTest, TargetOutsideALooperIsRefused)
-{
 	RecordingHandler loose("loose");
 	BInvoker invoker(new BMessage('x   '), handler);
 	EXPECT_NE(invoker.SetTarget(&loose), B_OK);

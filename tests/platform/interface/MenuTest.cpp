@@ -426,18 +426,13 @@ TEST_F(MenuBarTest, DisabledItemsShowGreyAndRefuseAndMarksShowAsChecks)
 	Screen::Click(ItemPoint(1, 0));
 	EXPECT_TRUE(Commands().empty());
 
-	// The enabled File title has black in its label, the disabled Edit none.
-	auto darkest = [&](int32 title) {
-		const BRect frame = Locked(window, [&] { return bar->ItemAt(title)->Frame(); });
-		int32 darkest = 255;
-		for (int32 y = (int32)frame.top; y <= (int32)frame.bottom; y++) {
-			for (int32 x = (int32)frame.left; x <= (int32)frame.right; x++)
-				darkest = std::min<int32>(darkest, Pixel(window, x, y).red);
-		}
-		return darkest;
+	// The enabled File title has black in its label, the disabled Edit nothing dark.
+	const auto darkIn = [this](int32 title, uint8 below) {
+		return CountPixels(window, Locked(window, [&] { return bar->ItemAt(title)->Frame(); }),
+			[below](rgb_color color) { return color.red < below; });
 	};
-	EXPECT_LT(darkest(0), 40);
-	EXPECT_GE(darkest(1), 100);
+	EXPECT_GT(darkIn(0, 40), 0);
+	EXPECT_EQ(darkIn(1, 100), 0);
 	// The pointer highlights the item under it, but not a disabled one; choosing
 	// that one sends nothing.
 	ClickAt(TitlePoint(0));
@@ -458,14 +453,11 @@ TEST_F(MenuBarTest, DisabledItemsShowGreyAndRefuseAndMarksShowAsChecks)
 	// A marked item has a check in front, an unmarked one none; changes made while
 	// the menu is open show at once.
 	ClickAt(TitlePoint(2));
-	auto blackInCheckSpace = [&](int32 item) {
+	const auto blackInCheckSpace = [this](int32 item) {
 		const BRect frame = ItemRect(2, item);
-		int32 count = 0;
-		for (int32 y = (int32)frame.top; y <= (int32)frame.bottom; y++) {
-			for (int32 x = (int32)frame.left; x < (int32)(frame.left + MenuLook::kCheckSpace); x++)
-				count += ColorIs(Screen::ScreenPixel(x, y), 0, 0, 0) ? 1 : 0;
-		}
-		return count;
+		return CountPixels(nullptr,
+			BRect(frame.left, frame.top, frame.left + MenuLook::kCheckSpace - 1, frame.bottom),
+			[](rgb_color color) { return ColorIs(color, 0, 0, 0); });
 	};
 	EXPECT_GT(blackInCheckSpace(0), 6);
 	EXPECT_EQ(blackInCheckSpace(1), 0);

@@ -47,7 +47,7 @@ TEST(RegionSets, ExcludeCutsAHoleAndIntersectKeepsTheOverlap)
 	EXPECT_EQ(region.Frame(), BRect(5, 0, 9, 1));
 }
 
-TEST(RegionSets, EmptyAndInvalidRectanglesAddNothing)
+TEST(RegionSets, EmptyAndInvalidRectanglesAddNothingAndFractionalOnesRoundOut)
 {
 	BRegion region;
 	EXPECT_EQ(region.CountRects(), 0);
@@ -62,11 +62,8 @@ TEST(RegionSets, EmptyAndInvalidRectanglesAddNothing)
 	EXPECT_EQ(region.Frame(), BRect(11, 21, 12, 22));
 	region.MakeEmpty();
 	EXPECT_EQ(Area(region), 0);
-}
-
-TEST(RegionSets, FractionalEdgesCoverEveryTouchedPixel)
-{
-	BRegion region(BRect(0.5f, 0.5f, 2.2f, 2.2f));
+	// Fractional edges cover every pixel they touch.
+	region.Set(BRect(0.5f, 0.5f, 2.2f, 2.2f));
 	EXPECT_EQ(region.Frame(), BRect(0, 0, 3, 3));
 }
 

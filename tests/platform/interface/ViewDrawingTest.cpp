@@ -1,5 +1,6 @@
-// What views put on the screen: view colour before Draw, exact lines, frames,
-// fills and inversion, clipping to the view, scrolling, and partial redraws.
+// What views put on the screen: view colour before Draw, hidden views, exact lines,
+// frames, fills and inversion, text, clipping to the view, scrolling, and partial
+// redraws.
 #include "WindowTestSupport.h"
 
 #include "Framebuffer.h"
@@ -30,7 +31,7 @@ private:
 
 using DrawingTest = WindowTest;
 
-TEST_F(DrawingTest, ViewColourIsFilledBeforeDrawAndOnlyDrawingViewsAreDrawn)
+TEST_F(DrawingTest, ViewColourIsFilledBeforeDrawOnlyDrawingViewsAreDrawnAndHiddenOnesNot)
 {
 	BWindow* window = new BWindow(BRect(50, 50, 149, 99), "colours", B_TITLED_WINDOW, 0);
 	auto* drawing = new ScriptedView(BRect(0, 0, 49, 49), [](BView* view, BRect) {
@@ -46,10 +47,18 @@ TEST_F(DrawingTest, ViewColourIsFilledBeforeDrawAndOnlyDrawingViewsAreDrawn)
 	EXPECT_TRUE(ColorIs(Pixel(window, 5, 10), 0, 0, 0));   // drawn over the fill
 	EXPECT_TRUE(ColorIs(Pixel(window, 49, 10), 0, 0, 0));
 	EXPECT_TRUE(ColorIs(Pixel(window, 60, 10), 0, 0, 200));  // filled, not drawn
-	ASSERT_TRUE(window->Lock());
-	EXPECT_GE(drawing->draws, 1);
-	EXPECT_EQ(silent->draws, 0);
-	window->Unlock();
+	Locked(window, [&] {
+		EXPECT_GE(drawing->draws, 1);
+		EXPECT_EQ(silent->draws, 0);
+		// A hidden view leaves the window's grey; shown again, it is repainted.
+		silent->Hide();
+		EXPECT_TRUE(silent->IsHidden());
+	});
+	Settle();
+	EXPECT_TRUE(ColorIs(Pixel(window, 60, 10), 216, 216, 216));
+	Locked(window, [&] { silent->Show(); });
+	Settle();
+	EXPECT_TRUE(ColorIs(Pixel(window, 60, 10), 0, 0, 200));
 }
 
 TEST_F(DrawingTest, LinesFramesFillsAndInversionLandOnExactPixels)
@@ -110,10 +119,10 @@ TEST_F(DrawingTest, DrawingIsClippedToTheViewAndParentsSpareTheirChildren)
 	EXPECT_TRUE(ColorIs(Pixel(window, 30, 25), 0, 0, 255));
 
 	// Drawing outside Draw (as a hook would) is clipped the same way and shown.
-	ASSERT_TRUE(window->Lock());
-	parent->SetHighColor(0, 0, 0);
-	parent->FillRect(parent->Bounds());
-	window->Unlock();
+	Locked(window, [&] {
+		parent->SetHighColor(0, 0, 0);
+		parent->FillRect(parent->Bounds());
+	});
 	Settle();
 	EXPECT_TRUE(ColorIs(Pixel(window, 12, 12), 0, 0, 0));
 	EXPECT_TRUE(ColorIs(Pixel(window, 22, 22), 0, 255, 0));
@@ -133,11 +142,10 @@ TEST_F(DrawingTest, ScrolledViewDrawsItsBoundsAtTheFrameAndChildrenMoveAlong)
 	window->AddChild(content);
 	Open(BRect(), window);
 	EXPECT_TRUE(ColorIs(Pixel(window, 5, 5), 255, 255, 255));
-	ASSERT_TRUE(window->Lock());
-	content->ScrollTo(BPoint(0, 100));
-	EXPECT_EQ(content->Bounds(), BRect(0, 100, 49, 149));
-	EXPECT_EQ(content->ConvertToParent(BPoint(0, 100)), BPoint(0, 0));
-	window->Unlock();
+	Locked(window, [&] {
+		content->ScrollTo(BPoint(0, 100));
+		EXPECT_EQ(content->Bounds(), BRect(0, 100, 49, 149));
+	});
 	Settle();
 	EXPECT_TRUE(ColorIs(Pixel(window, 5, 5), 255, 0, 0));
 	EXPECT_TRUE(ColorIs(Pixel(window, 10, 5), 255, 255, 255));
@@ -152,32 +160,31 @@ TEST_F(DrawingTest, InvalidatingPartOfAViewRedrawsOnlyThatPart)
 {
 	BWindow* window = new BWindow(BRect(0, 0, 99, 99), "partial", B_TITLED_WINDOW, 0);
 	int32 shade = 0;
-	auto* view = new ScriptedView(BRect(0, 0, 99, 99), [&shade](BView* v, BRect update) {
+	auto* view = new ScriptedView(BRect(0, 0, 99, 99), [&shade](BView* v, BRect) {
 		v->SetHighColor(shade, 0, 0);
 		v->FillRect(BRect(0, 0, 99, 99));
-		(void)update;
 	});
 	window->AddChild(view);
 	Open(BRect(), window);
-	ASSERT_TRUE(window->Lock());
-	const int32 before = view->draws;
-	shade = 200;
-	view->Invalidate(BRect(10, 10, 19, 19));
-	window->Unlock();
+	const int32 before = Locked(window, [&] {
+		shade = 200;
+		view->Invalidate(BRect(10, 10, 19, 19));
+		return view->draws;
+	});
 	Settle();
-	ASSERT_TRUE(window->Lock());
-	EXPECT_EQ(view->draws, before + 1);
-	EXPECT_TRUE(BRect(10, 10, 19, 19).Contains(view->updates.back()));
-	window->Unlock();
+	Locked(window, [&] {
+		EXPECT_EQ(view->draws, before + 1);
+		EXPECT_TRUE(BRect(10, 10, 19, 19).Contains(view->updates.back()));
+	});
 	EXPECT_TRUE(ColorIs(Pixel(window, 10, 10), 200, 0, 0));
 	EXPECT_TRUE(ColorIs(Pixel(window, 19, 19), 200, 0, 0));
 	EXPECT_TRUE(ColorIs(Pixel(window, 20, 19), 0, 0, 0));
 	EXPECT_TRUE(ColorIs(Pixel(window, 9, 10), 0, 0, 0));
 	// Two invalidations before the next turn make one update.
-	ASSERT_TRUE(window->Lock());
-	view->Invalidate(BRect(0, 0, 1, 1));
-	view->Invalidate(BRect(50, 50, 51, 51));
-	window->Unlock();
+	Locked(window, [&] {
+		view->Invalidate(BRect(0, 0, 1, 1));
+		view->Invalidate(BRect(50, 50, 51, 51));
+	});
 	Settle();
 	Locked(window, [&] { EXPECT_EQ(view->draws, before + 2); });
 }
@@ -211,25 +218,6 @@ TEST_F(DrawingTest, TextSitsOnItsBaselineInTheHighColourAndMovesThePen)
 	EXPECT_EQ(lowest, 19);
 	EXPECT_GE(leftmost, 10);
 	EXPECT_LE(leftmost, 12);
-}
-
-TEST_F(DrawingTest, HiddenViewsAreNotDrawnAndShowingThemRepaints)
-{
-	BWindow* window = new BWindow(BRect(0, 0, 49, 49), "hide", B_TITLED_WINDOW, 0);
-	auto* view = new ScriptedView(BRect(0, 0, 19, 19), nullptr);
-	view->SetViewColor(0, 0, 255);
-	window->AddChild(view);
-	Open(BRect(), window);
-	EXPECT_TRUE(ColorIs(Pixel(window, 5, 5), 0, 0, 255));
-	ASSERT_TRUE(window->Lock());
-	view->Hide();
-	EXPECT_TRUE(view->IsHidden());
-	window->Unlock();
-	Settle();
-	EXPECT_TRUE(ColorIs(Pixel(window, 5, 5), 216, 216, 216));
-	Locked(window, [&] { view->Show(); });
-	Settle();
-	EXPECT_TRUE(ColorIs(Pixel(window, 5, 5), 0, 0, 255));
 }
 
 }  // namespace

@@ -2,8 +2,6 @@
 // coordinate conversion, the hierarchy and its attach hooks.
 #include "WindowTestSupport.h"
 
-#include <Screen.h>
-
 #include <string.h>
 
 namespace {
@@ -16,7 +14,7 @@ struct ModeCase {
 	BRect shrunk;  // after it then shrinks by 60 x 30
 };
 
-TEST_F(LayoutTest, ChildrenFollowEveryResizingModeWhenTheParentGrowsAndShrinks)
+TEST_F(LayoutTest, ChildrenAndGrandchildrenFollowTheirResizingModesAndFrameHooksRunWhenAsked)
 {
 	// Child starts at (10, 10, 29, 29) in a 100 x 100 window.
 	const std::vector<ModeCase> cases = {
@@ -33,68 +31,48 @@ TEST_F(LayoutTest, ChildrenFollowEveryResizingModeWhenTheParentGrowsAndShrinks)
 		// horizontally, so the view keeps its place and size like B_FOLLOW_LEFT.
 		{B_FOLLOW_TOP | B_FOLLOW_LEFT | B_FOLLOW_RIGHT, {10, 10, 29, 29}, {10, 10, 29, 29}},
 	};
-	EXPECT_EQ(B_FOLLOW_TOP | B_FOLLOW_LEFT | B_FOLLOW_RIGHT, 0x1616u);
-	EXPECT_EQ(B_FOLLOW_LEFT | B_FOLLOW_TOP, 0x1212u);
-	EXPECT_EQ(B_FOLLOW_ALL, 0x1234u);
-
 	BWindow* window = new BWindow(BRect(0, 0, 99, 99), "modes", B_TITLED_WINDOW, 0);
 	std::vector<BView*> views;
 	for (const ModeCase& c : cases) {
 		views.push_back(new BView(BRect(10, 10, 29, 29), "child", c.mode, 0));
 		window->AddChild(views.back());
 	}
-	Open(BRect(), window);
-	ASSERT_TRUE(window->Lock());
-	window->ResizeBy(40, 20);
-	for (size_t i = 0; i < cases.size(); i++)
-		EXPECT_EQ(views[i]->Frame(), cases[i].grown) << "mode 0x" << std::hex << cases[i].mode;
-	window->ResizeBy(-60, -30);
-	for (size_t i = 0; i < cases.size(); i++)
-		EXPECT_EQ(views[i]->Frame(), cases[i].shrunk) << "mode 0x" << std::hex << cases[i].mode;
-	window->Unlock();
-}
-
-TEST_F(LayoutTest, GrandchildrenFollowTheirResizedParent)
-{
-	BWindow* window = new BWindow(BRect(0, 0, 99, 99), "nested", B_TITLED_WINDOW, 0);
+	// A grandchild follows its parent as that parent follows the window.
 	BView* parent = new BView(BRect(0, 0, 99, 99), "parent", B_FOLLOW_ALL, 0);
 	BView* corner = new BView(BRect(80, 80, 89, 89), "corner", B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM, 0);
 	parent->AddChild(corner);
 	window->AddChild(parent);
-	Open(BRect(), window);
-	ASSERT_TRUE(window->Lock());
-	window->ResizeTo(149, 119);
-	EXPECT_EQ(window->Bounds(), BRect(0, 0, 149, 119));
-	EXPECT_EQ(parent->Frame(), BRect(0, 0, 149, 119));
-	EXPECT_EQ(corner->Frame(), BRect(130, 100, 139, 109));
-	window->Unlock();
-}
-
-TEST_F(LayoutTest, FrameHooksRunOnlyForFrameEventViews)
-{
-	BWindow* window = new BWindow(BRect(0, 0, 99, 99), "events", B_TITLED_WINDOW, 0);
+	// Frame hooks run only for views that ask for frame events.
 	auto* listening = new RecordingView(BRect(0, 0, 49, 49), "on", B_FRAME_EVENTS);
-	listening->SetResizingMode(B_FOLLOW_ALL);
 	auto* deaf = new RecordingView(BRect(50, 0, 99, 49), "off", 0);
-	deaf->SetResizingMode(B_FOLLOW_ALL);
-	window->AddChild(listening);
-	window->AddChild(deaf);
+	for (BView* view : {(BView*)listening, (BView*)deaf}) {
+		view->SetResizingMode(B_FOLLOW_ALL);
+		window->AddChild(view);
+	}
 	Open(BRect(), window);
-	ASSERT_TRUE(window->Lock());
-	window->ResizeBy(10, 5);
-	ASSERT_EQ(listening->sizes.size(), 1u);
-	EXPECT_EQ(listening->sizes[0], BPoint(59, 54));
-	listening->MoveTo(3, 4);
-	listening->MoveTo(3, 4);  // no move, no hook
-	ASSERT_EQ(listening->moves.size(), 1u);
-	EXPECT_EQ(listening->moves[0], BPoint(3, 4));
-	listening->ResizeTo(20, 20);
-	EXPECT_EQ(listening->sizes.back(), BPoint(20, 20));
-	deaf->MoveBy(1, 1);
-	deaf->ResizeBy(1, 1);
-	EXPECT_TRUE(deaf->sizes.empty());
-	EXPECT_TRUE(deaf->moves.empty());
-	window->Unlock();
+	Locked(window, [&] {
+		window->ResizeBy(40, 20);
+		for (size_t i = 0; i < cases.size(); i++)
+			EXPECT_EQ(views[i]->Frame(), cases[i].grown) << "mode 0x" << std::hex << cases[i].mode;
+		EXPECT_EQ(window->Bounds(), BRect(0, 0, 139, 119));
+		EXPECT_EQ(parent->Frame(), BRect(0, 0, 139, 119));
+		EXPECT_EQ(corner->Frame(), BRect(120, 100, 129, 109));
+		ASSERT_EQ(listening->sizes.size(), 1u);
+		EXPECT_EQ(listening->sizes[0], BPoint(89, 69));
+		window->ResizeBy(-60, -30);
+		for (size_t i = 0; i < cases.size(); i++)
+			EXPECT_EQ(views[i]->Frame(), cases[i].shrunk) << "mode 0x" << std::hex << cases[i].mode;
+		listening->MoveTo(3, 4);
+		listening->MoveTo(3, 4);  // no move, no hook
+		ASSERT_EQ(listening->moves.size(), 1u);
+		EXPECT_EQ(listening->moves[0], BPoint(3, 4));
+		listening->ResizeTo(20, 20);
+		EXPECT_EQ(listening->sizes.back(), BPoint(20, 20));
+		deaf->MoveBy(1, 1);
+		deaf->ResizeBy(1, 1);
+		EXPECT_TRUE(deaf->sizes.empty());
+		EXPECT_TRUE(deaf->moves.empty());
+	});
 }
 
 TEST_F(LayoutTest, CoordinatesConvertThroughParentsScrollingAndTheScreen)
@@ -105,18 +83,18 @@ TEST_F(LayoutTest, CoordinatesConvertThroughParentsScrollingAndTheScreen)
 	outer->AddChild(inner);
 	window->AddChild(outer);
 	Open(BRect(), window);
-	ASSERT_TRUE(window->Lock());
-	EXPECT_EQ(inner->ConvertToParent(BPoint(1, 2)), BPoint(6, 7));
-	EXPECT_EQ(inner->ConvertToScreen(BPoint(0, 0)), BPoint(115, 225));
-	EXPECT_EQ(inner->ConvertFromScreen(BPoint(115, 225)), BPoint(0, 0));
-	outer->ScrollTo(BPoint(0, 30));
-	EXPECT_EQ(inner->ConvertToScreen(BPoint(0, 0)), BPoint(115, 195));
-	EXPECT_EQ(outer->ConvertFromParent(BRect(10, 20, 11, 21)), BRect(0, 30, 1, 31));
-	EXPECT_EQ(inner->ConvertToScreen(BRect(0, 0, 9, 9)), BRect(115, 195, 124, 204));
-	EXPECT_EQ(window->ConvertFromScreen(BPoint(100, 200)), BPoint(0, 0));
-	EXPECT_EQ(inner->Bounds(), BRect(0, 0, 49, 49));
-	EXPECT_EQ(outer->Bounds(), BRect(0, 30, 99, 129));
-	window->Unlock();
+	Locked(window, [&] {
+		EXPECT_EQ(inner->ConvertToParent(BPoint(1, 2)), BPoint(6, 7));
+		EXPECT_EQ(inner->ConvertToScreen(BPoint(0, 0)), BPoint(115, 225));
+		EXPECT_EQ(inner->ConvertFromScreen(BPoint(115, 225)), BPoint(0, 0));
+		outer->ScrollTo(BPoint(0, 30));
+		EXPECT_EQ(inner->ConvertToScreen(BPoint(0, 0)), BPoint(115, 195));
+		EXPECT_EQ(outer->ConvertFromParent(BRect(10, 20, 11, 21)), BRect(0, 30, 1, 31));
+		EXPECT_EQ(inner->ConvertToScreen(BRect(0, 0, 9, 9)), BRect(115, 195, 124, 204));
+		EXPECT_EQ(window->ConvertFromScreen(BPoint(100, 200)), BPoint(0, 0));
+		EXPECT_EQ(inner->Bounds(), BRect(0, 0, 49, 49));
+		EXPECT_EQ(outer->Bounds(), BRect(0, 30, 99, 129));
+	});
 }
 
 class HookOrderView : public BView {
@@ -176,12 +154,6 @@ TEST_F(LayoutTest, HierarchyAndAttachHooksInOrder)
 	delete parent;  // deletes child and b
 	window->Quit();
 	fWindows.clear();
-}
-
-TEST_F(LayoutTest, ScreenIsTheHeadlessScreen)
-{
-	EXPECT_EQ(BScreen(B_MAIN_SCREEN_ID).Frame(), BRect(0, 0, 1023, 767));
-	EXPECT_TRUE(BScreen().IsValid());
 }
 
 }  // namespace

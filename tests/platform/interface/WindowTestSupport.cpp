@@ -192,6 +192,19 @@ bool SameColor(rgb_color a, rgb_color b)
 	return a.red == b.red && a.green == b.green && a.blue == b.blue;
 }
 
+int32 CountPixels(BWindow* window, BRect rect, const std::function<bool(rgb_color)>& test)
+{
+	int32 count = 0;
+	for (int32 y = (int32)rect.top; y <= (int32)rect.bottom; y++) {
+		for (int32 x = (int32)rect.left; x <= (int32)rect.right; x++) {
+			const rgb_color color
+				= window != nullptr ? Screen::WindowPixel(window, x, y) : Screen::ScreenPixel(x, y);
+			count += test(color) ? 1 : 0;
+		}
+	}
+	return count;
+}
+
 ::testing::AssertionResult ColorIs(rgb_color actual, uint8 r, uint8 g, uint8 b)
 {
 	if (actual.red == r && actual.green == g && actual.blue == b)
@@ -199,45 +212,4 @@ bool SameColor(rgb_color a, rgb_color b)
 	return ::testing::AssertionFailure() << "colour (" << (int)actual.red << ", "
 		<< (int)actual.green << ", " << (int)actual.blue << ") instead of (" << (int)r << ", "
 		<< (int)g << ", " << (int)b << ")";
-}
-
-RecordingView::RecordingView(BRect frame, const char* name, uint32 flags)
-	: BView(frame, name, B_FOLLOW_LEFT | B_FOLLOW_TOP, flags)
-{
-}
-
-void RecordingView::MouseDown(BPoint where)
-{
-	mouse.push_back({"down", where, 0});
-}
-
-void RecordingView::MouseUp(BPoint where)
-{
-	mouse.push_back({"up", where, 0});
-}
-
-void RecordingView::MouseMoved(BPoint where, uint32 transit, const BMessage*)
-{
-	mouse.push_back({"moved", where, transit});
-}
-
-void RecordingView::KeyDown(const char* bytes, int32 numBytes)
-{
-	keys.emplace_back(bytes, numBytes);
-	BView::KeyDown(bytes, numBytes);
-}
-
-void RecordingView::FrameMoved(BPoint where)
-{
-	moves.push_back(where);
-}
-
-void RecordingView::FrameResized(float width, float height)
-{
-	sizes.push_back(BPoint(width, height));
-}
-
-void RecordingView::Pulse()
-{
-	pulses++;
 }

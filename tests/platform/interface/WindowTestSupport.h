@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <mutex>
@@ -109,15 +110,25 @@ struct MouseRecord {
 // Records mouse and key hooks; read it with its window locked.
 class RecordingView : public BView {
 public:
-	RecordingView(BRect frame, const char* name, uint32 flags = B_WILL_DRAW);
+	RecordingView(BRect frame, const char* name, uint32 flags = B_WILL_DRAW)
+		: BView(frame, name, B_FOLLOW_LEFT | B_FOLLOW_TOP, flags)
+	{
+	}
 
-	void MouseDown(BPoint where) override;
-	void MouseUp(BPoint where) override;
-	void MouseMoved(BPoint where, uint32 transit, const BMessage* drag) override;
-	void KeyDown(const char* bytes, int32 numBytes) override;
-	void FrameMoved(BPoint where) override;
-	void FrameResized(float width, float height) override;
-	void Pulse() override;
+	void MouseDown(BPoint where) override { mouse.push_back({"down", where, 0}); }
+	void MouseUp(BPoint where) override { mouse.push_back({"up", where, 0}); }
+	void MouseMoved(BPoint where, uint32 transit, const BMessage*) override
+	{
+		mouse.push_back({"moved", where, transit});
+	}
+	void KeyDown(const char* bytes, int32 numBytes) override
+	{
+		keys.emplace_back(bytes, numBytes);
+		BView::KeyDown(bytes, numBytes);
+	}
+	void FrameMoved(BPoint where) override { moves.push_back(where); }
+	void FrameResized(float width, float height) override { sizes.push_back(BPoint(width, height)); }
+	void Pulse() override { pulses++; }
 
 	std::vector<MouseRecord> mouse;
 	std::vector<std::string> keys;
@@ -141,6 +152,9 @@ private:
 // --- colours
 
 bool SameColor(rgb_color a, rgb_color b);
+// How many pixels of rect (edges included) pass test: of the window's last frame in
+// its coordinates, or of the screen when window is null.
+int32 CountPixels(BWindow* window, BRect rect, const std::function<bool(rgb_color)>& test);
 ::testing::AssertionResult ColorIs(rgb_color actual, uint8 r, uint8 g, uint8 b);
 
 #endif
