@@ -146,8 +146,11 @@ TEST(Application, QuitFromAnotherThreadEndsRun)
 TEST(Application, QuitRequestedAsksTheWindowsThroughTheHook)
 {
 	BPrivate::set_command_line_for_next_application({"cvab"});
-	static int asked = 0;
-	static bool agree = false;
+	// The hook is a plain function pointer, so it reaches these through statics.
+	static int asked;
+	static bool agree;
+	asked = 0;
+	agree = false;
 	BPrivate::app_kit_hooks().quitAllWindows = [](bool) {
 		asked++;
 		return agree;
