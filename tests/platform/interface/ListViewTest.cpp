@@ -170,16 +170,6 @@ TEST_F(ListViewTest, ClicksSelectExtendAndToggleEachChangeSendsOneMessageAndInvo
 	EXPECT_EQ(fWindow->invocations[1], Rows({6}));
 }
 
-TEST_F(ListViewTest, SingleSelectionListKeepsOneRowWhateverTheModifiers)
-{
-	Build(B_SINGLE_SELECTION_LIST, 10);
-	ClickRow(1);
-	ClickRow(4, B_SHIFT_KEY);
-	EXPECT_EQ(Selection(), Rows({4}));
-	ClickRow(6, B_COMMAND_KEY);
-	EXPECT_EQ(Selection(), Rows({6}));
-}
-
 TEST_F(ListViewTest, KeysMoveTheSelectionAndScrollItIntoViewThroughScrollTo)
 {
 	Build(B_MULTIPLE_SELECTION_LIST, 100);
@@ -310,17 +300,20 @@ TEST_F(ListViewTest, RemovingASelectedRowChangesTheSelectionAndIndexesFollow)
 	EXPECT_EQ(fWindow->selections[2], Rows({6}));
 }
 
-TEST_F(ListViewTest, ASelectedRowIsDrawnOnItsBandAndClearedWhenDeselected)
+TEST_F(ListViewTest, ASingleSelectionListKeepsOneRowWhateverTheModifiersAndDrawsItsBand)
 {
-	Build(B_SINGLE_SELECTION_LIST, 5);
+	Build(B_SINGLE_SELECTION_LIST, 10);
 	const BRect row = Locked(fWindow, [this] { return fList->ItemFrame(1); });
 	const int32 x = (int32)row.right - 4;
 	const int32 y = (int32)(row.top + row.bottom) / 2;
 	EXPECT_TRUE(ColorIs(Pixel(fWindow, x, y), 255, 255, 255));
 	ClickRow(1);
 	EXPECT_TRUE(ColorIs(Pixel(fWindow, x, y), 176, 176, 176));
-	ClickRow(3);
+	ClickRow(4, B_SHIFT_KEY);
+	EXPECT_EQ(Selection(), Rows({4}));
 	EXPECT_TRUE(ColorIs(Pixel(fWindow, x, y), 255, 255, 255));
+	ClickRow(6, B_COMMAND_KEY);
+	EXPECT_EQ(Selection(), Rows({6}));
 }
 
 TEST_F(ListViewTest, WideRowsKeepTheirContentPlaceWhenScrolledSidewaysAndCallerStepsStay)
