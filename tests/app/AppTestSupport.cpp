@@ -13,6 +13,7 @@
 #include <MenuItem.h>
 #include <Entry.h>
 #include <Button.h>
+#include <Clipboard.h>
 #include <TextView.h>
 
 #include "AppKitHooks.h"
@@ -34,18 +35,6 @@ BPoint Centre(BView* view)
 	const BRect bounds = view->Bounds();
 	return view->ConvertToScreen(
 		BPoint(std::floor((bounds.left + bounds.right) / 2), std::floor((bounds.top + bounds.bottom) / 2)));
-}
-
-template <typename Window>
-Window* FindWindow(const std::function<bool(Window*)>& test)
-{
-	for (const BMessenger& messenger : BPrivate::WindowServerLink::Windows()) {
-		BLooper* looper = nullptr;
-		messenger.Target(&looper);
-		if (auto* window = dynamic_cast<Window*>(looper); window != nullptr && test(window))
-			return window;
-	}
-	return nullptr;
 }
 
 }  // namespace
@@ -152,6 +141,18 @@ std::vector<BMessenger> AppTest::BookWindows() const
 	return static_cast<CVABapp*>(be_app)->BookWindows();
 }
 
+std::vector<BWindow*> AppTest::Windows()
+{
+	std::vector<BWindow*> windows;
+	for (const BMessenger& messenger : BPrivate::WindowServerLink::Windows()) {
+		BLooper* looper = nullptr;
+		messenger.Target(&looper);
+		if (auto* window = dynamic_cast<BWindow*>(looper))
+			windows.push_back(window);
+	}
+	return windows;
+}
+
 CVABWindow* AppTest::Front() const
 {
 	const std::vector<BMessenger> windows = BookWindows();
@@ -164,7 +165,7 @@ CVABWindow* AppTest::Front() const
 
 std::vector<std::string> AppTest::RowTexts(CVABWindow* window, int32 field)
 {
-	return WithLock<std::vector<std::string>>(window, [window, field] {
+	return WithLock(window, [window, field] {
 		std::vector<std::string> rows;
 		ABListView* list = window->ListView();
 		for (int32 i = 0; list != nullptr && i < list->CountItems(); i++)
@@ -176,7 +177,7 @@ std::vector<std::string> AppTest::RowTexts(CVABWindow* window, int32 field)
 // Enabled as the user sees it: the item and the menu holding it.
 bool AppTest::MenuEnabled(CVABWindow* window, const char* label)
 {
-	return WithLock<bool>(window, [window, label] {
+	return WithLock(window, [window, label] {
 		BMenuBar* bar = window->Menus()->Bar();
 		for (int32 i = 0; i < bar->CountItems(); i++) {
 			BMenu* menu = bar->ItemAt(i)->Submenu();
@@ -192,7 +193,7 @@ bool AppTest::MenuEnabled(CVABWindow* window, const char* label)
 
 void AppTest::ClickView(BWindow* window, const char* name)
 {
-	const BPoint point = WithLock<BPoint>(window, [window, name] {
+	const BPoint point = WithLock(window, [window, name] {
 		BView* view = window->FindView(name);
 		EXPECT_NE(view, nullptr) << name;
 		return view != nullptr ? Centre(view) : BPoint();
@@ -205,12 +206,10 @@ namespace {
 
 BPoint RowPoint(CVABWindow* window, int32 row)
 {
-	window->Lock();
-	const BRect frame = window->ListView()->ItemFrame(row);
-	const BPoint point = window->ListView()->ConvertToScreen(
-		BPoint(20, std::floor((frame.top + frame.bottom) / 2)));
-	window->Unlock();
-	return point;
+	return AppTest::WithLock(window, [window, row] {
+		const BRect frame = window->ListView()->ItemFrame(row);
+		return window->ListView()->ConvertToScreen(BPoint(20, std::floor((frame.top + frame.bottom) / 2)));
+	});
 }
 
 }  // namespace
@@ -267,11 +266,19 @@ void AppTest::Key(const char* bytes, uint32 modifiers)
 	Settle();
 }
 
+void AppTest::Type(const char* text)
+{
+	Screen::TypeText(text);
+	Settle();
+}
+
 BWindow* AppTest::SavePanel() const
 {
-	return FindWindow<BWindow>([](BWindow* window) {
-		return !window->IsHidden() && window->FindView("name") != nullptr;
-	});
+	for (BWindow* window : Windows()) {
+		if (!window->IsHidden() && window->FindView("name") != nullptr)
+			return window;
+	}
+	return nullptr;
 }
 
 void AppTest::SaveAs(const char* name)
@@ -281,9 +288,8 @@ void AppTest::SaveAs(const char* name)
 	ClickView(panel, "name");
 	Screen::TypeKey("a", B_COMMAND_KEY);
 	Screen::TypeKey("\x7f");
-	Screen::TypeText(name);
-	Screen::TypeKey("\n");
-	Settle();
+	Type(name);
+	Key("\n");
 }
 
 void AppTest::CancelPanel()
@@ -295,7 +301,7 @@ void AppTest::CancelPanel()
 
 BAlert* AppTest::Alert() const
 {
-	return FindWindow<BAlert>([](BAlert*) { return true; });
+	return Find<BAlert>();
 }
 
 std::string AppTest::AlertText() const
@@ -316,6 +322,22 @@ void AppTest::Answer(int32 button)
 	alert->Unlock();
 	Screen::Click(point);
 	Settle();
+}
+
+std::string AppTest::WaitForLaunch() const
+{
+	for (int i = 0; i < 200 && Launched().empty(); i++)
+		std::this_thread::sleep_for(std::chrono::milliseconds(10));
+	return Launched();
+}
+
+void AppTest::PutClipboard(const std::string& text)
+{
+	ASSERT_TRUE(be_clipboard->Lock());
+	be_clipboard->Clear();
+	be_clipboard->Data()->AddData("text/plain", B_MIME_TYPE, text.data(), ssize_t(text.size()));
+	be_clipboard->Commit();
+	be_clipboard->Unlock();
 }
 
 void AppTest::WriteFile(const std::string& path, const std::string& bytes)

@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,6 +21,31 @@
 using Screen = BPrivate::HeadlessScreen;
 
 class AppTest : public testing::Test {
+public:
+	// Every window on screen, and the first of a class.
+	static std::vector<BWindow*> Windows();
+	template <typename Window>
+	static Window* Find()
+	{
+		for (BWindow* window : Windows()) {
+			if (auto* found = dynamic_cast<Window*>(window))
+				return found;
+		}
+		return nullptr;
+	}
+	// What what returns, run with window locked.
+	template <typename F>
+	static auto WithLock(BWindow* window, F what)
+	{
+		struct Unlock {
+			BWindow* window;
+			~Unlock() { window->Unlock(); }
+		};
+		window->Lock();
+		const Unlock unlock{window};
+		return what();
+	}
+
 protected:
 	void SetUp() override;
 	void TearDown() override;
@@ -42,15 +66,6 @@ protected:
 	std::vector<BMessenger> BookWindows() const;
 	// The newest main window, or null.
 	CVABWindow* Front() const;
-	// Runs what on the window with it locked.
-	template <typename Result>
-	Result WithLock(BWindow* window, const std::function<Result(void)>& what)
-	{
-		window->Lock();
-		Result result = what();
-		window->Unlock();
-		return result;
-	}
 	std::vector<std::string> RowTexts(CVABWindow* window, int32 field);
 	bool MenuEnabled(CVABWindow* window, const char* label);
 
@@ -61,6 +76,7 @@ protected:
 	void DoubleClickRow(CVABWindow* window, int32 row);
 	void ChooseMenu(CVABWindow* window, const char* title, const char* label);
 	void Key(const char* bytes, uint32 modifiers = 0);
+	void Type(const char* text);
 	// The save panel that is showing, or null; naming a file in it.
 	BWindow* SavePanel() const;
 	void SaveAs(const char* name);
@@ -78,6 +94,10 @@ protected:
 	static std::string Line(std::vector<std::string> fields);
 	// What the browser was launched with, one line per launch.
 	std::string Launched() const { return ReadFile(Path("launched")); }
+	// The opener runs in a process of its own: waits up to 2 s for its line.
+	std::string WaitForLaunch() const;
+	// The clipboard holds only this text.
+	static void PutClipboard(const std::string& text);
 
 	std::string fDir;
 

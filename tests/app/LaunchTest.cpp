@@ -1,6 +1,7 @@
-// Start-up as a user meets it: the first launch, a launch document, the book
-// last opened, a book that does not exist yet, and a second start handing its
-// file to the running application.
+// Start-up as a user meets it: the first launch, the book last opened or a
+// damaged record of it, a launch document and its stored frame, a book that
+// does not exist yet, and a second start handing its file to the running
+// application.
 #include "AppTestSupport.h"
 
 #include "BookFile.h"
@@ -17,18 +18,12 @@ namespace {
 
 BRect FrameOf(BWindow* window)
 {
-	window->Lock();
-	const BRect frame = window->Frame();
-	window->Unlock();
-	return frame;
+	return AppTest::WithLock(window, [window] { return window->Frame(); });
 }
 
 std::string TitleOf(BWindow* window)
 {
-	window->Lock();
-	const std::string title = window->Title();
-	window->Unlock();
-	return title;
+	return AppTest::WithLock(window, [window] { return std::string(window->Title()); });
 }
 
 void StoreFrame(const std::string& path, const book_frame& frame)
@@ -80,46 +75,49 @@ TEST_F(AppTest, FirstLaunchNamesTheNewBookOrQuitsWhenCancelled)
 	EXPECT_EQ(SavePanel(), nullptr);
 	ASSERT_TRUE(Quit());
 
-	// Without it (removed settings), a new book again; cancelling quits.
-	std::system(("rm -rf '" + Path("config") + "'").c_str());
-	Launch();
-	CancelPanel();
-	EXPECT_TRUE(Ended()) << "cancelling the only window's first panel quits";
-}
-
-TEST_F(AppTest, ADamagedLastFileSettingStartsANewBook)
-{
-	// As another process (or a damaged settings file) might leave it.
+	// A damaged record of it (a NUL inside the path, as another process might
+	// leave it): a new book again, and cancelling its panel quits.
 	PREFAppHandle app = nullptr;
 	PREFSetHandle set = nullptr;
 	ASSERT_EQ(PREFInit("x-vnd.tarvish-cvabdj", &app), B_OK);
 	ASSERT_EQ(PREFLoadSet(app, "settings", true, &set), B_OK);
-	// A NUL inside the value: not one path.
-	const std::string value = Home() + "/book.cvab" + std::string(1, '\0') + "x";
+	const std::string value = path + std::string(1, '\0') + "x";
 	ASSERT_EQ(PREFSetData(set, "LastFileSaved", value.c_str(), ssize_t(value.size() + 1),
 				  B_STRING_TYPE), B_OK);
 	ASSERT_EQ(PREFSaveSet(set), B_OK);
 	PREFDisposeSet(&set);
 	PREFShutdown(app);
-
 	Launch();
 	ASSERT_NE(Front(), nullptr);
 	EXPECT_EQ(TitleOf(Front()), "Corvane Address Book LITE");
-	EXPECT_NE(SavePanel(), nullptr);
+	CancelPanel();
+	EXPECT_TRUE(Ended()) << "cancelling the only window's first panel quits";
 }
 
-TEST_F(AppTest, LaunchDocumentOpensAtItsStoredFrameAndOnlyTheFirst)
+TEST_F(AppTest, ALaunchOpensItsFirstDocumentAndASecondStartHandsOverItsFile)
 {
 	const std::string first = Path("first.cvab");
 	const std::string second = Path("second.cvab");
 	WriteFile(first, Line({"ann", "Ann"}) + Line({"bob", "Bob"}));
-	WriteFile(second, Line({"cat"}));
+	WriteFile(second, Line({"cat"}) + Line({"dan"}));
 	StoreFrame(first, book_frame{100, 120, 599, 419});
 	Launch({first, second});
 	ASSERT_EQ(BookWindows().size(), 1u);
 	EXPECT_EQ(FrameOf(Front()), BRect(100, 120, 599, 419));
 	EXPECT_EQ(TitleOf(Front()), "first.cvab");
 	EXPECT_EQ(RowTexts(Front(), 1), (std::vector<std::string>{"Ann", "Bob"}));
+
+	EXPECT_EQ(RunSecondInstance({second}), 0);
+	Settle();
+	ASSERT_EQ(BookWindows().size(), 2u) << "the running instance opened it";
+	EXPECT_EQ(TitleOf(Front()), "second.cvab");
+	EXPECT_EQ(RowTexts(Front(), 0), (std::vector<std::string>{"cat", "dan"}));
+	// An open book comes forward instead of opening twice, and a start with no
+	// file only brings a window forward.
+	EXPECT_EQ(RunSecondInstance({first}), 0);
+	EXPECT_EQ(RunSecondInstance({}), 0);
+	Settle();
+	EXPECT_EQ(BookWindows().size(), 2u);
 	ASSERT_TRUE(Quit());
 	EXPECT_EQ(ReadFile(first), Line({"ann", "Ann"}) + Line({"bob", "Bob"}))
 		<< "opening and closing writes nothing";
@@ -162,29 +160,6 @@ TEST_F(AppTest, ABookThatDoesNotExistYetOpensEmptyAndItsFirstSaveCreatesIt)
 	ASSERT_EQ(ReadBookFrame(&ref, &frame), B_OK);
 	EXPECT_EQ(frame.left, 200);
 	EXPECT_EQ(frame.top, 150);
-}
-
-TEST_F(AppTest, SecondInstanceHandsItsFileToTheRunningOne)
-{
-	const std::string first = Path("first.cvab");
-	const std::string second = Path("second.cvab");
-	WriteFile(first, Line({"ann"}));
-	WriteFile(second, Line({"bob"}) + Line({"cat"}));
-	Launch({first});
-	ASSERT_EQ(BookWindows().size(), 1u);
-
-	EXPECT_EQ(RunSecondInstance({second}), 0);
-	Settle();
-	ASSERT_EQ(BookWindows().size(), 2u) << "the running instance opened it";
-	EXPECT_EQ(TitleOf(Front()), "second.cvab");
-	EXPECT_EQ(RowTexts(Front(), 0), (std::vector<std::string>{"bob", "cat"}));
-
-	// An open book comes forward instead of opening twice, and a start with no
-	// file only brings a window forward.
-	EXPECT_EQ(RunSecondInstance({first}), 0);
-	EXPECT_EQ(RunSecondInstance({}), 0);
-	Settle();
-	EXPECT_EQ(BookWindows().size(), 2u);
 }
 
 TEST(LaunchOptions, HelpVersionAndUnknownOptions)

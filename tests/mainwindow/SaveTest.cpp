@@ -22,7 +22,22 @@ bool HasAttribute(const std::string& path, const char* name)
 
 }  // namespace
 
-TEST_F(AppTest, AMovedWindowSavesOnlyItsFrameAndAnUntouchedBookNothing)
+class SaveTest : public AppTest {
+protected:
+	// Launches on path and deletes a row, in a window tall enough to show it.
+	CVABWindow* DeleteRow(const std::string& path, int32 row)
+	{
+		Launch({path});
+		CVABWindow* window = Front();
+		Screen::UserResize(window, 600, 300);
+		Settle();
+		ClickRow(window, row);
+		ChooseMenu(window, "Records", "Delete the Selected Record");
+		return window;
+	}
+};
+
+TEST_F(SaveTest, AMovedWindowSavesOnlyItsFrameAndAnUntouchedBookNothing)
 {
 	// A plain TAB-separated file from elsewhere: no type, no frame.
 	const std::string path = Path("plain.txt");
@@ -43,24 +58,19 @@ TEST_F(AppTest, AMovedWindowSavesOnlyItsFrameAndAnUntouchedBookNothing)
 	ASSERT_TRUE(Quit());
 
 	Launch({path});
-	Front()->Lock();
-	EXPECT_EQ(Front()->Frame().LeftTop(), BPoint(150, 160)) << "reopened where it was moved";
-	Front()->Unlock();
+	CVABWindow* window = Front();
+	EXPECT_EQ(WithLock(window, [window] { return window->Frame().LeftTop(); }), BPoint(150, 160))
+		<< "reopened where it was moved";
 }
 
-TEST_F(AppTest, AFailedSaveIsReportedKeepsTheOldFileAndTheWindow)
+TEST_F(SaveTest, AFailedSaveIsReportedKeepsTheOldFileAndTheWindow)
 {
 	const std::string path = Path("book.cvab");
 	std::string body;
 	for (int i = 0; i < 20; i++)
 		body += Line({"nick" + std::to_string(i), "First", "", "Last", "", "Company", "Street"});
 	WriteFile(path, body);
-	Launch({path});
-	CVABWindow* window = Front();
-	Screen::UserResize(window, 600, 300);
-	Settle();
-	ClickRow(window, 0);
-	ChooseMenu(window, "Records", "Delete the Selected Record");
+	CVABWindow* window = DeleteRow(path, 0);
 
 	signal(SIGXFSZ, SIG_IGN);
 	rlimit saved;
@@ -89,18 +99,13 @@ TEST_F(AppTest, AFailedSaveIsReportedKeepsTheOldFileAndTheWindow)
 	EXPECT_EQ(ReadFile(path), body.substr(body.find('\n') + 1));
 }
 
-TEST_F(AppTest, ABookReadWithLossesAsksBeforeItIsShortened)
+TEST_F(SaveTest, ABookReadWithLossesAsksBeforeItIsShortened)
 {
 	const std::string path = Path("long.cvab");
 	const std::string longName(45, 'x');
 	const std::string body = Line({"ann", longName}) + Line({"bob"}) + Line({"cat"});
 	WriteFile(path, body);
-	Launch({path});
-	CVABWindow* window = Front();
-	Screen::UserResize(window, 600, 300);
-	Settle();
-	ClickRow(window, 2);
-	ChooseMenu(window, "Records", "Delete the Selected Record");
+	DeleteRow(path, 2);
 	Key("s", B_COMMAND_KEY);
 	EXPECT_NE(AlertText().find("longer than 40 bytes"), std::string::npos) << AlertText();
 	Answer(1);  // Cancel
@@ -111,7 +116,7 @@ TEST_F(AppTest, ABookReadWithLossesAsksBeforeItIsShortened)
 	EXPECT_EQ(ReadFile(path), Line({"ann", longName.substr(0, 40)}) + Line({"bob"}));
 }
 
-TEST_F(AppTest, ABookThatFailedToLoadIsNeverWrittenImplicitly)
+TEST_F(SaveTest, ABookThatFailedToLoadIsNeverWrittenImplicitly)
 {
 	// A folder where a book is expected cannot be read, whoever runs the test.
 	const std::string path = Path("folder.cvab");
@@ -130,15 +135,11 @@ TEST_F(AppTest, ABookThatFailedToLoadIsNeverWrittenImplicitly)
 	EXPECT_TRUE(S_ISDIR(info.st_mode));
 }
 
-TEST_F(AppTest, SigtermSavesAModifiedBook)
+TEST_F(SaveTest, SigtermSavesAModifiedBook)
 {
 	const std::string path = Path("book.cvab");
 	WriteFile(path, Line({"ann"}) + Line({"bob"}));
-	Launch({path});
-	Screen::UserResize(Front(), 600, 300);
-	Settle();
-	ClickRow(Front(), 0);
-	ChooseMenu(Front(), "Records", "Delete the Selected Record");
+	DeleteRow(path, 0);
 	kill(getpid(), SIGTERM);
 	EXPECT_TRUE(Ended());
 	EXPECT_EQ(ReadFile(path), Line({"bob"}));

@@ -1,6 +1,7 @@
 // The Find window driven as a user drives it, on a book window of the real
 // application: typing, Enter (the default button), the buttons, Command-G and
-// Tab; a record deleted under a search; its book window closed under it.
+// the Tab stops; two Find windows on one book; a record deleted under a
+// search; its book window closed under it.
 #include "AppTestSupport.h"
 
 #include "ABListView.h"
@@ -12,8 +13,6 @@
 #include <Button.h>
 #include <TextView.h>
 #include <Entry.h>
-
-#include "WindowServerLink.h"
 
 #include <string>
 
@@ -39,22 +38,19 @@ protected:
 	// Brings the window forward, as a click on its title would.
 	void Raise(BWindow* window)
 	{
-		WithLock<bool>(window, [window] {
-			window->Activate();
-			return true;
-		});
+		WithLock(window, [window] { window->Activate(); });
 		Settle();
 	}
 
 	void Search(const char* text)
 	{
-		Screen::TypeText(text);
+		Type(text);
 		Key("\n");
 	}
 
 	std::vector<int32> Selected(CVABWindow* window)
 	{
-		return WithLock<std::vector<int32>>(window, [window] {
+		return WithLock(window, [window] {
 			std::vector<int32> rows;
 			for (int32 i = 0, row; (row = window->ListView()->CurrentSelection(i)) >= 0; i++)
 				rows.push_back(row);
@@ -64,17 +60,28 @@ protected:
 
 	bool SearchAgainEnabled(CVABFindWindow* find)
 	{
-		return WithLock<bool>(find, [find] {
+		return WithLock(find, [find] {
 			return static_cast<BButton*>(find->FindView("SearchAgain_Button"))->IsEnabled();
 		});
 	}
 
 	std::string FocusName(BWindow* window)
 	{
-		return WithLock<std::string>(window, [window] {
+		return WithLock(window, [window] {
 			BView* focus = window->CurrentFocus();
 			return std::string(focus != nullptr ? focus->Name() : "<none>");
 		});
+	}
+
+	// Where each of count Tabs puts the focus.
+	std::vector<std::string> TabStops(BWindow* window, int count)
+	{
+		std::vector<std::string> stops;
+		for (int i = 0; i < count; i++) {
+			Key("\t");
+			stops.push_back(FocusName(window));
+		}
+		return stops;
 	}
 };
 
@@ -88,20 +95,13 @@ TEST_F(FindWindowTest, SearchFoldsCaseGoesFieldByFieldAndRunsOffTheEnd)
 		+ Line({"\xc3\xa9lee", "", "", "Cy"}) + Line({"dee", "", "", "Fleet"}));
 	// A Find Next left on by an older Find window: Search Again here has nothing
 	// to continue and turns it off.
-	WithLock<bool>(window, [window] {
-		window->Menus()->SetFindNextEnabled(true);
-		return true;
-	});
+	WithLock(window, [window] { window->Menus()->SetFindNextEnabled(true); });
 	ChooseMenu(window, "Search", "Find...");
-	CVABFindWindow* find = nullptr;
-	for (const BMessenger& messenger : BPrivate::WindowServerLink::Windows()) {
-		BLooper* looper = nullptr;
-		messenger.Target(&looper);
-		if (auto* open = dynamic_cast<CVABFindWindow*>(looper))
-			find = open;
-	}
+	CVABFindWindow* find = Find<CVABFindWindow>();
 	ASSERT_NE(find, nullptr) << "Find... opens the window";
 	EXPECT_EQ(FocusName(find), "");
+	// Tab goes round the field and the enabled buttons.
+	EXPECT_EQ(TabStops(find, 3), (std::vector<std::string>{"Search_Button", "Cancel_Button", ""}));
 	Key("g", B_COMMAND_KEY);
 	EXPECT_FALSE(MenuEnabled(window, kFindNext));
 	EXPECT_EQ(Selected(window), Rows{});
@@ -115,6 +115,8 @@ TEST_F(FindWindowTest, SearchFoldsCaseGoesFieldByFieldAndRunsOffTheEnd)
 	EXPECT_EQ(Selected(window), Rows{1});
 	EXPECT_TRUE(SearchAgainEnabled(find));
 	EXPECT_TRUE(MenuEnabled(window, kFindNext));
+	EXPECT_EQ(TabStops(find, 4),
+		(std::vector<std::string>{"Search_Button", "SearchAgain_Button", "Cancel_Button", ""}));
 
 	// The same record again for its second field, then the next record.
 	Key("g", B_COMMAND_KEY);
@@ -140,28 +142,21 @@ TEST_F(FindWindowTest, SearchFoldsCaseGoesFieldByFieldAndRunsOffTheEnd)
 	EXPECT_EQ(Selected(window), Rows{1});
 }
 
-TEST_F(FindWindowTest, FortyOneBytesAreTypedAndTheFirstFortySearched)
+// Each Find window selects what it found itself, whichever window is newer; the
+// field takes a 41st byte, but only the first 40 are searched.
+TEST_F(FindWindowTest, EachFindWindowGoesOnFromItsOwnMatch)
 {
 	const std::string forty(40, 'a');
-	CVABWindow* window = OpenBook(Line({"x"}) + Line({"y", forty}));
-	CVABFindWindow* find = OpenFind(window);
-	Screen::TypeText((forty + "bc").c_str());
-	Settle();
-	EXPECT_EQ(WithLock<std::string>(find, [find] { return std::string(
-		static_cast<BTextView*>(find->CurrentFocus())->Text()); }), forty + "b");
-	Key("\n");
-	EXPECT_EQ(Selected(window), Rows{1});
-}
-
-// Each Find window selects what it found itself, whichever window is newer.
-TEST_F(FindWindowTest, TwoFindWindowsEachSelectTheirOwnMatch)
-{
-	CVABWindow* window = OpenBook(Line({"ann"}) + Line({"bob"}) + Line({"anna"}));
+	CVABWindow* window = OpenBook(Line({"ann"}) + Line({"bob"}) + Line({"anna"}) + Line({"y", forty}));
 	CVABFindWindow* older = OpenFind(window);
 	Search("ann");
-	OpenFind(window);
-	Search("bob");
-	EXPECT_EQ(Selected(window), Rows{1});
+	CVABFindWindow* newer = OpenFind(window);
+	Type((forty + "bc").c_str());
+	EXPECT_EQ(WithLock(newer, [newer] {
+		return std::string(static_cast<BTextView*>(newer->CurrentFocus())->Text());
+	}), forty + "b");
+	Key("\n");
+	EXPECT_EQ(Selected(window), Rows{3});
 	Raise(older);
 	ClickView(older, "SearchAgain_Button");
 	EXPECT_EQ(Selected(window), Rows{2});
@@ -176,12 +171,10 @@ TEST_F(FindWindowTest, SearchAgainGoesOnAfterTheCurrentRecordWasDeleted)
 	Search("x");
 	ASSERT_EQ(Selected(window), Rows{0});
 	ChooseMenu(window, "Records", "Delete the Selected Record");
-	WithLock<bool>(window, [window] {
-		ABookRecord* record = window->Book()->AppendRecord();
-		record->SetField(kNicknameField, "x3");
+	WithLock(window, [window] {
+		window->Book()->AppendRecord()->SetField(kNicknameField, "x3");
 		window->Book()->RaiseCount();
 		window->ReloadList();
-		return true;
 	});
 	ASSERT_EQ(RowTexts(window, kNicknameField), (std::vector<std::string>{"x2", "y", "x3"}));
 	Raise(find);
@@ -195,10 +188,9 @@ TEST_F(FindWindowTest, SearchAgainGoesOnAfterTheCurrentRecordWasDeleted)
 	// Everything after it deleted too: the search ends cleanly.
 	Key("\n");
 	ASSERT_EQ(Selected(window), Rows{0});
-	WithLock<bool>(window, [window] {
+	WithLock(window, [window] {
 		window->Book()->MakeEmpty();
 		window->ReloadList();
-		return true;
 	});
 	Key("g", B_COMMAND_KEY);
 	EXPECT_FALSE(SearchAgainEnabled(find));
@@ -233,25 +225,4 @@ TEST_F(FindWindowTest, FindWindowOutlivesItsBookWindow)
 	EXPECT_TRUE(findMessenger.IsValid());
 	ClickView(find, "Cancel_Button");
 	EXPECT_FALSE(findMessenger.IsValid());
-}
-
-TEST_F(FindWindowTest, TabCyclesThroughTheFieldAndTheEnabledButtons)
-{
-	CVABWindow* window = OpenBook(Line({"a"}));
-	CVABFindWindow* find = OpenFind(window);
-	std::vector<std::string> order;
-	for (int i = 0; i < 3; i++) {
-		Key("\t");
-		order.push_back(FocusName(find));
-	}
-	EXPECT_EQ(order, (std::vector<std::string>{"Search_Button", "Cancel_Button", ""}));
-
-	Search("a");
-	order.clear();
-	for (int i = 0; i < 4; i++) {
-		Key("\t");
-		order.push_back(FocusName(find));
-	}
-	EXPECT_EQ(order,
-		(std::vector<std::string>{"Search_Button", "SearchAgain_Button", "Cancel_Button", ""}));
 }

@@ -1,7 +1,7 @@
-// The column-header button on the headless screen: it keeps its exact frame,
-// its cell is tinted when released and filled with the high colour when held,
-// a click sends its message, and its right-border edge narrows or widens the
-// column as it is dragged sideways.
+// The column-header button on the headless screen: its cell is tinted when
+// released and filled with the high colour when held, a click sends its
+// message, and its right-border edge narrows or widens the column as it is
+// dragged sideways.
 #include "WindowTestSupport.h"
 
 #include <EdgeView.h>
@@ -67,21 +67,6 @@ protected:
 
 }  // namespace
 
-TEST_F(HeaderButtonTest, KeepsItsExactFrameAndCarriesTheEdgeAtItsRightBorder)
-{
-	Locked([&] {
-		EXPECT_EQ(fButton->Frame(), BRect(240, 3, 319, 20));
-		EXPECT_EQ(fButton->ColumnWidth(), 80);
-		EXPECT_EQ(fButton->CountChildren(), 1);
-		auto* edge = dynamic_cast<EdgeView*>(fButton->ChildAt(0));
-		EXPECT_NE(edge, nullptr);
-		if (edge != nullptr) {
-			EXPECT_EQ(edge->Frame(), BRect(79, 0, 79, 17));
-			EXPECT_EQ(edge->Flags() & B_NAVIGABLE, 0u) << "no keyboard stop";
-		}
-	});
-}
-
 TEST_F(HeaderButtonTest, HeldTheCellTakesTheHighColourReleasedItIsTintedAndAClickSends)
 {
 	// Window coordinates of the cell: (240, 3)-(319, 20); the label's baseline
@@ -116,8 +101,19 @@ TEST_F(HeaderButtonTest, HeldTheCellTakesTheHighColourReleasedItIsTintedAndAClic
 	EXPECT_EQ(received[0].GetInt32("FieldIndex", -1), 3);
 }
 
-TEST_F(HeaderButtonTest, DraggingTheEdgeRightNarrowsTheColumnAndShowsTheIBeam)
+// The edge: at the right border, no keyboard stop; dragged sideways it narrows
+// or widens the column, dragged up or down, or on a zero width, nothing.
+TEST_F(HeaderButtonTest, DraggingTheEdgeSidewaysSetsTheColumnWidthAndShowsTheIBeam)
 {
+	Locked([&] {
+		EXPECT_EQ(fButton->Frame(), BRect(240, 3, 319, 20));
+		ASSERT_EQ(fButton->CountChildren(), 1);
+		auto* edge = dynamic_cast<EdgeView*>(fButton->ChildAt(0));
+		ASSERT_NE(edge, nullptr);
+		EXPECT_EQ(edge->Frame(), BRect(79, 0, 79, 17));
+		EXPECT_EQ(edge->Flags() & B_NAVIGABLE, 0u);
+	});
+	EXPECT_EQ(ColumnWidth(), 80);
 	Screen::MoveMouse(ToScreen(BPoint(79, 8)));
 	Settle();
 	EXPECT_EQ(Screen::CursorName(), "ibeam");
@@ -127,16 +123,12 @@ TEST_F(HeaderButtonTest, DraggingTheEdgeRightNarrowsTheColumnAndShowsTheIBeam)
 	DragEdge(-20, 0);
 	EXPECT_EQ(ColumnWidth(), 85);
 	EXPECT_TRUE(Locked([&] { return fWindow->received.empty(); })) << "the edge is no click";
+	DragEdge(0, 12);
+	EXPECT_EQ(ColumnWidth(), 85);
 
 	Screen::MoveMouse(ToScreen(BPoint(79, 60)));
 	Settle();
 	EXPECT_EQ(Screen::CursorName(), "default") << "leaving the edge gives the ordinary pointer back";
-}
-
-TEST_F(HeaderButtonTest, VerticalDragsAndAZeroWidthChangeNothing)
-{
-	DragEdge(0, 12);
-	EXPECT_EQ(ColumnWidth(), 80);
 	Locked([&] { fButton->SetColumnWidth(0); });
 	DragEdge(-30, 0);
 	EXPECT_EQ(ColumnWidth(), 0);

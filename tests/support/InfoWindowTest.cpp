@@ -3,18 +3,14 @@
 #include "AppTestSupport.h"
 
 #include "ABListView.h"
-#include "BookFile.h"
 #include "CVABAboutWindow.h"
 #include "CVABTechWindow.h"
 #include "LayoutFunctions.h"
 #include "RecordActions.h"
 
-#include <Entry.h>
 #include <TextView.h>
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
 class InfoWindowTest : public AppTest {
 protected:
@@ -28,29 +24,16 @@ protected:
 
 	std::string Text(BWindow* window)
 	{
-		return WithLock<std::string>(window, [window] {
+		return WithLock(window, [window] {
 			return std::string(static_cast<BTextView*>(window->FindView("AboutTextView"))->Text());
 		});
-	}
-
-	// The opener runs in its own process: wait for its line.
-	std::string WaitForLaunch()
-	{
-		for (int i = 0; i < 200 && Launched().empty(); i++)
-			std::this_thread::sleep_for(std::chrono::milliseconds(10));
-		return Launched();
 	}
 };
 
 TEST_F(InfoWindowTest, AboutIsModalAndItsDefaultButtonOpensTheMakersPage)
 {
-	// A book window with room for its row.
-	WriteFile(Path("book.cvab"), Line({"ann"}));
-	entry_ref ref;
-	ASSERT_EQ(get_ref_for_path(Path("book.cvab").c_str(), &ref), B_OK);
-	ASSERT_EQ(SaveBookFrame(&ref, book_frame{300, 200, 999, 499}), B_OK);
-	Launch({Path("book.cvab")});
-	CVABWindow* book = Front();
+	// A book window with its row in reach.
+	CVABWindow* book = OpenBook(Line({"ann"}), BRect(300, 200, 999, 499));
 	ASSERT_NE(book, nullptr);
 	auto* about = new CVABAboutWindow();
 	const BMessenger messenger = Open(about);
@@ -65,16 +48,16 @@ TEST_F(InfoWindowTest, AboutIsModalAndItsDefaultButtonOpensTheMakersPage)
 
 	// A click on the book's row, and on the text, reaches neither.
 	ClickRow(book, 0);
-	EXPECT_EQ(WithLock<int32>(book, [book] { return book->ListView()->CurrentSelection(); }), -1);
+	EXPECT_EQ(WithLock(book, [book] { return book->ListView()->CurrentSelection(); }), -1);
 	EXPECT_TRUE(about->IsActive());
 	ClickView(about, "AboutTextView");
-	EXPECT_EQ(WithLock<bool>(about, [about] { return about->CurrentFocus() == nullptr; }), true);
+	EXPECT_TRUE(WithLock(about, [about] { return about->CurrentFocus() == nullptr; }));
 
 	Key("\n");
 	EXPECT_EQ(WaitForLaunch(), std::string(kMakerWebAddress) + "\n");
 	EXPECT_FALSE(messenger.IsValid());
 	ClickRow(book, 0);
-	EXPECT_EQ(WithLock<int32>(book, [book] { return book->ListView()->CurrentSelection(); }), 0);
+	EXPECT_EQ(WithLock(book, [book] { return book->ListView()->CurrentSelection(); }), 0);
 }
 
 TEST_F(InfoWindowTest, SupportTextCancelAndWebPage)
