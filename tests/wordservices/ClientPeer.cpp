@@ -28,40 +28,44 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
 
-std::string gMode = "normal";
+struct {
+	int32 index = 0;
+	std::vector<std::string> texts;
+	std::string second;
+	int32 requests = 1;
+	std::string mode = "normal";
+} gOptions;
 int32 gMessages = 0;
 bool gPaused = false;
+
+bool ModeStarts(const char* prefix) { return gOptions.mode.rfind(prefix, 0) == 0; }
+// The number after the mode's prefix ("die-after:3").
+int32 ModeNumber() { return atoi(gOptions.mode.c_str() + gOptions.mode.find(':') + 1); }
 
 void Record(const std::string& line)
 {
 	const char* path = getenv("CVAB_PEER_RECORD");
-	if (path == nullptr)
-		return;
-	if (FILE* file = fopen(path, "a")) {
+	if (FILE* file = path != nullptr ? fopen(path, "a") : nullptr) {
 		fprintf(file, "%s\n", line.c_str());
 		fclose(file);
 	}
 }
 
-std::string Escape(const std::string& text)
+std::string Escape(std::string text)
 {
-	std::string out;
-	for (const char c : text) {
-		if (c == '\n')
-			out += "\\n";
-		else
-			out += c;
-	}
-	return out;
+	for (size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 2)
+		text.replace(at, 1, "\\n");
+	return text;
 }
 
 std::string Describe(BMessage* message)
@@ -87,58 +91,54 @@ std::string Describe(BMessage* message)
 	return text;
 }
 
-// A target that misbehaves as the mode says before (or instead of) answering.
+void Reply(BMessage* message, status_t error, const std::string* result = nullptr)
+{
+	BMessage reply(B_REPLY);
+	if (result != nullptr)
+		reply.AddString("result", result->c_str());
+	reply.AddInt32("error", error);
+	message->SendReply(&reply);
+}
+
+// A target that misbehaves as the mode says before (or instead of) answering;
+// a skipped one answers Size without "result" and records nothing.
 class PeerTarget : public WordServicesTextTarget {
 public:
-	PeerTarget(TextStore* store, std::string name, bool skipped)
+	PeerTarget(TextStore* store, std::string name, bool skipped = false)
 		: WordServicesTextTarget(store, name.c_str()), fName(std::move(name)), fSkipped(skipped)
 	{
 	}
 
 	void MessageReceived(BMessage* message) override
 	{
-		if (fSkipped) {
-			BMessage reply(B_REPLY);
-			reply.AddInt32("error", B_OK);
-			message->SendReply(&reply);
-			return;
-		}
+		if (fSkipped)
+			return Reply(message, B_OK);
 		gMessages++;
-		Record(fName + " " + Describe(message));
-		if (fOnFirst) {
-			auto first = std::move(fOnFirst);
-			fOnFirst = nullptr;
-			first();
-		}
-		const bool textQuery = message->what == B_GET_PROPERTY
-			&& strstr(Describe(message).c_str(), "GET Text") != nullptr;
-		if (gMode == "silent" || (gMode == "hang-text" && textQuery)) {
+		const std::string described = Describe(message);
+		Record(fName + " " + described);
+		if (fOnFirst)
+			std::exchange(fOnFirst, nullptr)();
+		const bool textQuery = described.rfind("GET Text", 0) == 0;
+		if (gOptions.mode == "silent" || (gOptions.mode == "hang-text" && textQuery)) {
 			// Kept unanswered: the sender hears nothing at all.
 			fHeld.emplace_back(Looper()->DetachCurrentMessage());
 			return;
 		}
-		if (gMode.rfind("die-after:", 0) == 0 && gMessages >= atoi(gMode.c_str() + 10))
+		if (ModeStarts("die-after:") && gMessages >= ModeNumber())
 			_exit(9);
-		if (gMode == "fail-delete" && message->what == B_SET_PROPERTY
-			&& !message->HasString("data") && !message->HasBool("data")) {
-			BMessage reply(B_REPLY);
-			reply.AddInt32("error", B_ERROR);
-			message->SendReply(&reply);
-			return;
-		}
-		if (gMode.rfind("pause:", 0) == 0 && textQuery && !gPaused) {
+		if (gOptions.mode == "fail-delete" && message->what == B_SET_PROPERTY
+			&& !message->HasString("data") && !message->HasBool("data"))
+			return Reply(message, B_ERROR);
+		if (ModeStarts("pause:") && textQuery && !gPaused) {
 			gPaused = true;
 			Record("paused");
 			struct stat st;
-			while (stat(gMode.c_str() + 6, &st) != 0)
+			while (stat(gOptions.mode.c_str() + 6, &st) != 0)
 				snooze(10000);
 		}
-		if (gMode == "huge-text" && textQuery && fName == "t1") {
-			BMessage reply(B_REPLY);
-			reply.AddString("result", (std::string(2 << 20, 'x') + " bob").c_str());
-			reply.AddInt32("error", B_OK);
-			message->SendReply(&reply);
-			return;
+		if (gOptions.mode == "huge-text" && textQuery && fName == "t1") {
+			const std::string huge = std::string(2 << 20, 'x') + " bob";
+			return Reply(message, B_OK, &huge);
 		}
 		WordServicesTextTarget::MessageReceived(message);
 	}
@@ -153,75 +153,65 @@ private:
 
 class StopHandler : public BHandler {
 public:
-	StopHandler(int32 request, std::function<void(int32)> stopped)
-		: BHandler("stop"), fRequest(request), fStopped(std::move(stopped))
-	{
-	}
+	explicit StopHandler(std::function<void()> stopped) : BHandler("stop"), fStopped(std::move(stopped)) {}
 	void MessageReceived(BMessage* message) override
 	{
 		if (message->what == kWordServicesStop)
-			fStopped(fRequest);
+			fStopped();
 		else
 			BHandler::MessageReceived(message);
 	}
 
 private:
-	int32 fRequest;
-	std::function<void(int32)> fStopped;
+	std::function<void()> fStopped;
 };
 
 class ClientPeer : public BApplication {
 public:
-	ClientPeer(int32 index, std::vector<std::string> texts, std::string second, int32 requests,
-		int32 many)
-		: BApplication("application/x-vnd.cvab-test-wsclient"),
-		  fIndex(index), fSecond(std::move(second)), fRequests(requests), fMany(many)
+	ClientPeer() : BApplication("application/x-vnd.cvab-test-wsclient")
 	{
-		for (const std::string& text : texts)
+		for (const std::string& text : gOptions.texts)
 			fStores.push_back(std::make_unique<StringTextStore>(text));
+		if (!gOptions.second.empty())
+			fStores.push_back(std::make_unique<StringTextStore>(gOptions.second));
 	}
 
 	void ReadyToRun() override
 	{
 		std::vector<BMessenger> targets;
-		if (fMany > 1) {
-			fSkippedStore = std::make_unique<StringTextStore>("");
-			auto* skipped = new PeerTarget(fSkippedStore.get(), "skipped", true);
+		if (ModeStarts("many:")) {
+			auto* skipped = new PeerTarget(&fSkippedStore, "skipped", true);
 			AddHandler(skipped);
-			for (int32 i = 0; i < fMany - 1; i++)
-				targets.push_back(BMessenger(skipped, this));
+			targets.assign(ModeNumber() - 1, BMessenger(skipped, this));
 		}
+		std::vector<PeerTarget*> peers;
 		for (size_t i = 0; i < fStores.size(); i++) {
-			auto* target = new PeerTarget(fStores[i].get(), "t" + std::to_string(i + 1), false);
-			AddHandler(target);
-			fTargets.push_back(target);
-			targets.push_back(BMessenger(target, this));
+			const bool second = !gOptions.second.empty() && i + 1 == fStores.size();
+			peers.push_back(new PeerTarget(fStores[i].get(), second ? "s1" : "t" + std::to_string(i + 1)));
+			AddHandler(peers.back());
+			if (!second)
+				targets.push_back(BMessenger(peers.back(), this));
 		}
-		auto stopped = [this](int32 request) { _Stopped(request); };
-		auto* stop1 = new StopHandler(1, stopped);
-		auto* stop2 = new StopHandler(2, stopped);
-		AddHandler(stop1);
-		AddHandler(stop2);
+		BHandler* stops[2] = {new StopHandler([this] { _Stopped(1); }),
+			new StopHandler([this] { _Stopped(2); })};
+		AddHandler(stops[0]);
+		AddHandler(stops[1]);
 		BMessenger server;
 		if (ReachWordServer("application/x-vnd.tarvish-cvabdj", false, 0, &server) != B_OK) {
 			Record("no server");
 			PostMessage(B_QUIT_REQUESTED);
 			return;
 		}
-		if (!fSecond.empty() && !fTargets.empty()) {
-			fSecondStore = std::make_unique<StringTextStore>(fSecond);
-			auto* secondTarget = new PeerTarget(fSecondStore.get(), "s1", false);
-			AddHandler(secondTarget);
-			const BMessenger secondMessenger(secondTarget, this);
-			const BMessenger replyTo(stop2, this);
-			const int32 index = fIndex;
-			fTargets.front()->fOnFirst = [server, secondMessenger, replyTo, index] {
+		if (!gOptions.second.empty() && peers.size() > 1) {
+			const BMessenger second(peers.back(), this);
+			const BMessenger replyTo(stops[1], this);
+			peers.front()->fOnFirst = [server, second, replyTo] {
 				Record("second request");
-				SendWordServicesRequest(server, index, {secondMessenger}, replyTo);
+				SendWordServicesRequest(server, gOptions.index, {second}, replyTo);
 			};
 		}
-		const status_t status = SendWordServicesRequest(server, fIndex, targets,
-			BMessenger(stop1, this), 10000000);
+		const status_t status = SendWordServicesRequest(server, gOptions.index, targets,
+			BMessenger(stops[0], this), 10000000);
 		printf("ready %d\n", int(getpid()));
 		fflush(stdout);
 		if (status != B_OK)
@@ -232,51 +222,38 @@ private:
 	void _Stopped(int32 request)
 	{
 		Record("wstp " + std::to_string(request));
-		if (++fStops < fRequests)
+		if (++fStops < gOptions.requests)
 			return;
-		for (size_t i = 0; i < fStores.size(); i++)
+		for (size_t i = 0; i < gOptions.texts.size(); i++)
 			Record("final t" + std::to_string(i + 1) + " " + Escape(fStores[i]->Text()));
-		if (fSecondStore != nullptr)
-			Record("final s1 " + Escape(fSecondStore->Text()));
+		if (!gOptions.second.empty())
+			Record("final s1 " + Escape(fStores.back()->Text()));
 		Record("done");
 	}
 
-	int32 fIndex;
-	std::string fSecond;
-	int32 fRequests;
-	int32 fMany;
 	int32 fStops = 0;
 	std::vector<std::unique_ptr<StringTextStore>> fStores;
-	std::unique_ptr<StringTextStore> fSecondStore;
-	std::unique_ptr<StringTextStore> fSkippedStore;
-	std::vector<PeerTarget*> fTargets;
+	StringTextStore fSkippedStore;
 };
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-	int32 index = 0;
-	int32 requests = 1;
-	int32 many = 0;
-	std::vector<std::string> texts;
-	std::string second;
 	for (int i = 1; i + 1 < argc; i += 2) {
 		const std::string option = argv[i];
 		if (option == "--index")
-			index = atoi(argv[i + 1]);
+			gOptions.index = atoi(argv[i + 1]);
 		else if (option == "--text")
-			texts.push_back(argv[i + 1]);
+			gOptions.texts.push_back(argv[i + 1]);
 		else if (option == "--second-text")
-			second = argv[i + 1];
+			gOptions.second = argv[i + 1];
 		else if (option == "--requests")
-			requests = atoi(argv[i + 1]);
+			gOptions.requests = atoi(argv[i + 1]);
 		else if (option == "--mode")
-			gMode = argv[i + 1];
+			gOptions.mode = argv[i + 1];
 	}
-	if (gMode.rfind("many:", 0) == 0)
-		many = atoi(gMode.c_str() + 5);
-	ClientPeer peer(index, texts, second, requests, many);
+	ClientPeer peer;
 	if (peer.InitCheck() != B_OK)
 		return 1;
 	peer.Run();

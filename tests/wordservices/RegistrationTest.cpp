@@ -1,8 +1,9 @@
 // Registration as a Word Services server by the real program, started as a
 // separate process from a copy of its executable: the first start writes the
-// attributes and makes the index find it, the second writes nothing; an
-// executable that belongs to root, started by another user, is registered
-// through that user's own registration file.
+// attributes and makes the index find it, a later one writes nothing but puts
+// the server back into an index that lost it; an executable that belongs to
+// root, started by another user, is registered through that user's own
+// registration file.
 #include "WordServicesClient.h"
 #include "WordServicesDefs.h"
 #include "WordServicesRegistration.h"
@@ -101,24 +102,14 @@ protected:
 		if (fPid <= 0)
 			return;
 		kill(fPid, SIGTERM);
-		for (int i = 0; i < 100; i++) {
-			if (waitpid(fPid, nullptr, WNOHANG) == fPid) {
-				fPid = -1;
-				return;
-			}
+		bool ended = false;
+		for (int i = 0; i < 100 && !(ended = waitpid(fPid, nullptr, WNOHANG) == fPid); i++)
 			snooze(50000);
+		if (!ended) {
+			kill(fPid, SIGKILL);
+			waitpid(fPid, nullptr, 0);
 		}
-		kill(fPid, SIGKILL);
-		waitpid(fPid, nullptr, 0);
 		fPid = -1;
-	}
-
-	static int32 ReadInt32(const std::string& path, const char* name)
-	{
-		BNode node(path.c_str());
-		int32 value = -1;
-		node.ReadAttr(name, B_INT32_TYPE, 0, &value, sizeof(value));
-		return value;
 	}
 
 	static std::string ReadString(const std::string& path, const char* name)
@@ -134,7 +125,7 @@ protected:
 
 	static struct timespec ChangeTime(const std::string& path)
 	{
-		struct stat st;
+		struct stat st = {};
 		stat(path.c_str(), &st);
 		return st.st_ctim;
 	}
@@ -145,15 +136,18 @@ protected:
 	pid_t fPid = -1;
 };
 
-TEST_F(RegistrationTest, TheFirstStartRegistersAndTheSecondWritesNothing)
+TEST_F(RegistrationTest, TheFirstStartRegistersAndALaterOneOnlyMendsTheIndex)
 {
 	Start();
 	ASSERT_TRUE(WaitUntilAnswering());
-	EXPECT_EQ(ReadInt32(fExecutable, kWordServicesServerAttr), 1);
-	EXPECT_EQ(ReadInt32(fExecutable, kMenuStringCountAttr), 2);
+	BNode node(fExecutable.c_str());
+	int32 server = -1, count = -1;
+	node.ReadAttr(kWordServicesServerAttr, B_INT32_TYPE, 0, &server, sizeof(server));
+	node.ReadAttr(kMenuStringCountAttr, B_INT32_TYPE, 0, &count, sizeof(count));
+	EXPECT_EQ(server, 1);
+	EXPECT_EQ(count, 2);
 	EXPECT_EQ(ReadString(fExecutable, "Menu String 0"), std::string("Look Up E-Mail Address", 23));
 	EXPECT_EQ(ReadString(fExecutable, "Menu String 1"), std::string("Look Up Postal Address", 23));
-	EXPECT_TRUE(QueryFindsServer(fExecutable));
 	const std::vector<word_server> servers = FindWordServers();
 	ASSERT_EQ(servers.size(), 1u);
 	EXPECT_EQ(servers[0].path, fExecutable);
@@ -162,29 +156,18 @@ TEST_F(RegistrationTest, TheFirstStartRegistersAndTheSecondWritesNothing)
 		(std::vector<std::string>{"Look Up E-Mail Address", "Look Up Postal Address"}));
 	Stop();
 
-	// Existing menu attributes are never rewritten, and nothing else is either.
-	BNode node(fExecutable.c_str());
+	// Existing menu attributes are never rewritten, and nothing else is either;
+	// an index made after this user's was removed gets the server back.
 	node.WriteAttr("Menu String 0", B_STRING_TYPE, 0, "Marker", 7);
 	const struct timespec before = ChangeTime(fExecutable);
+	ASSERT_EQ(system(("rm -rf '" + fUser + "/data/cvab-platform'").c_str()), 0);
+	ASSERT_FALSE(QueryFindsServer(fExecutable));
 	Start();
 	ASSERT_TRUE(WaitUntilAnswering());
 	const struct timespec after = ChangeTime(fExecutable);
 	EXPECT_EQ(before.tv_sec, after.tv_sec);
 	EXPECT_EQ(before.tv_nsec, after.tv_nsec);
 	EXPECT_EQ(ReadString(fExecutable, "Menu String 0"), std::string("Marker", 7));
-	EXPECT_TRUE(QueryFindsServer(fExecutable));
-}
-
-TEST_F(RegistrationTest, AnIndexThatLostTheServerGetsItBack)
-{
-	Start();
-	ASSERT_TRUE(WaitUntilAnswering());
-	Stop();
-	// Another program's index, made after this user's was removed.
-	ASSERT_EQ(system(("rm -rf '" + fUser + "/data/cvab-platform'").c_str()), 0);
-	ASSERT_FALSE(QueryFindsServer(fExecutable));
-	Start();
-	ASSERT_TRUE(WaitUntilAnswering());
 	EXPECT_TRUE(QueryFindsServer(fExecutable));
 }
 

@@ -67,10 +67,6 @@ TEST(MuttQuery, ExactNicknamesFirstThenDocumentOrder)
 	EXPECT_TRUE(MuttQuery(book, "zebra").empty());
 }
 
-}  // namespace
-
-namespace {
-
 TEST(MuttQuery, TheBodyReaderFindsWhatTheDocumentFinds)
 {
 	const std::string body =

@@ -9,16 +9,10 @@ set -u
 cvab=$1
 wsdemo=$2
 shot=${3:-}
-for tool in Xvfb openbox xdotool xclip; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
-
-dir=$(mktemp -d)
+. "$(dirname "$0")/../desktop.sh"
+start_desktop xdotool xclip
 mkdir -p "$dir/run" && chmod 700 "$dir/run"
-pids=()
-cleanup() { kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null; rm -rf "$dir"; }
-trap cleanup EXIT
-fail() { echo "FAILED: $*"; for f in "$dir"/out*; do [ -f "$f" ] && tail -n 5 "$f"; done; exit 1; }
+fail() { echo "FAILED: $*"; tail -n 5 "$dir"/out*; exit 1; }
 
 # nickname, first, middle, last, ..., city (field 9), ..., Email 1 (field 16).
 {
@@ -26,15 +20,8 @@ fail() { echo "FAILED: $*"; for f in "$dir"/out*; do [ -f "$f" ] && tail -n 5 "$
   printf 'ann\tAnn\t\tLee\t\t\t\t\tShelbyville\t\t\t\t\t\t\tann@example.org\t\t\t\t\t\n'
 } > "$dir/book.cvab"
 
-Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp > "$dir/display" 2>/dev/null & pids+=($!)
-for _ in $(seq 50); do [ -s "$dir/display" ] && break; sleep 0.1; done
-[ -s "$dir/display" ] || fail "Xvfb did not start"
-export DISPLAY=:$(head -n 1 "$dir/display")
-openbox > /dev/null 2>&1 & pids+=($!)
-sleep 0.5
-
 export HOME=$dir XDG_CONFIG_HOME=$dir/config XDG_DATA_HOME=$dir/data XDG_RUNTIME_DIR=$dir/run
-"$cvab" "$dir/book.cvab" > "$dir/out-cvab" 2>&1 & app=$!
+"$cvab" "$dir/book.cvab" > "$dir/out" 2>&1 & app=$!
 pids+=($app)
 timeout 10 xdotool search --sync --name '^book\.cvab$' > /dev/null || fail "no address book window"
 
@@ -74,5 +61,5 @@ xdotool search --name '^book\.cvab$' windowactivate --sync 2>/dev/null
 xdotool key ctrl+q
 for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || kill -0 "$demo" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app" 2>/dev/null && fail "the address book still runs 5 s after Ctrl+Q"
-grep -q -E 'terminate called|Sanitizer|runtime error' "$dir"/out-* && fail "aborted"
+grep -q -E 'terminate called|Sanitizer|runtime error' "$dir"/out* && fail "aborted"
 echo "word services desktop session passed"
