@@ -24,11 +24,8 @@ TEST(Directory, IteratesEveryEntryOnceWithoutDots)
 
 	std::multiset<std::string> names;
 	BEntry entry;
-	while (directory.GetNextEntry(&entry) == B_OK) {
-		char name[B_FILE_NAME_LENGTH];
-		entry.GetName(name);
-		names.insert(name);
-	}
+	for (char name[B_FILE_NAME_LENGTH]; directory.GetNextEntry(&entry) == B_OK;)
+		names.insert(entry.GetName(name) == B_OK ? name : "<error>");
 	EXPECT_EQ(names, (std::multiset<std::string>{"a", "b", "c", "d"}));
 	EXPECT_EQ(directory.GetNextEntry(&entry), B_ENTRY_NOT_FOUND);
 	EXPECT_EQ(entry.InitCheck(), B_NO_INIT);
@@ -98,38 +95,29 @@ TEST(Directory, ContainsLooksThroughTheTreeByFlavor)
 	EXPECT_FALSE(sub.Contains((dir / "sub2").c_str()));
 }
 
-TEST(Directory, CreatesFilesAndDirectories)
+TEST(Directory, CreatesFilesAndDirectoriesAtEveryMissingLevel)
 {
 	TempDir dir;
 	BDirectory directory(dir.Path().c_str());
 	BFile file;
 	ASSERT_EQ(directory.CreateFile("new", &file), B_OK);
-	EXPECT_TRUE(file.IsWritable());
 	ASSERT_EQ(file.Write("abc", 3), 3);
 	EXPECT_EQ(directory.CreateFile("new", &file, true), B_FILE_EXISTS);
 	// Creating over an existing file empties it, as the platform does.
 	ASSERT_EQ(directory.CreateFile("new", nullptr), B_OK);
 	EXPECT_EQ(read_file(dir / "new"), "");
-
 	BDirectory made;
 	ASSERT_EQ(directory.CreateDirectory("made", &made), B_OK);
 	EXPECT_TRUE(made.IsDirectory());
 	EXPECT_EQ(directory.CreateDirectory("made", nullptr), B_FILE_EXISTS);
 	EXPECT_EQ(directory.CountEntries(), 2);
-}
 
-TEST(Directory, CreateDirectoryMakesEveryMissingLevel)
-{
-	TempDir dir;
-	ASSERT_EQ(create_directory((dir / "x/y/z").c_str(), 0755), B_OK);
 	struct stat st;
-	ASSERT_EQ(stat((dir / "x/y/z").c_str(), &st), 0);
-	EXPECT_TRUE(S_ISDIR(st.st_mode));
+	ASSERT_EQ(create_directory((dir / "x/y/z").c_str(), 0755), B_OK);
+	EXPECT_TRUE(stat((dir / "x/y/z").c_str(), &st) == 0 && S_ISDIR(st.st_mode));
 	EXPECT_EQ(create_directory((dir / "x/y/z").c_str(), 0755), B_OK);
 	EXPECT_EQ(create_directory((dir.Path() + "//x/./w/").c_str(), 0755), B_OK);
 	EXPECT_EQ(stat((dir / "x/w").c_str(), &st), 0);
-
-	write_file(dir / "plain", "");
-	EXPECT_EQ(create_directory((dir / "plain/sub").c_str(), 0755), B_NOT_A_DIRECTORY);
+	EXPECT_EQ(create_directory((dir / "new/sub").c_str(), 0755), B_NOT_A_DIRECTORY);
 	EXPECT_EQ(create_directory(nullptr, 0755), B_BAD_VALUE);
 }

@@ -9,6 +9,22 @@
 #include <cstring>
 #include <sys/stat.h>
 
+namespace {
+
+std::string PathOf(const BEntry& entry)
+{
+	BPath path;
+	return entry.GetPath(&path) == B_OK ? path.Path() : "<error>";
+}
+
+std::string NameOf(const BEntry& entry)
+{
+	char name[B_FILE_NAME_LENGTH];
+	return entry.GetName(name) == B_OK ? name : "<error>";
+}
+
+}  // namespace
+
 TEST(Entry, RefsNameExistingAndNotYetExistingFiles)
 {
 	TempDir dir;
@@ -30,8 +46,7 @@ TEST(Entry, RefsNameExistingAndNotYetExistingFiles)
 	EXPECT_FALSE(missingEntry.Exists());
 	write_file(dir / "not-yet", "now");
 	EXPECT_TRUE(missingEntry.Exists());
-	BPath path(&missing);
-	EXPECT_STREQ(path.Path(), (dir / "not-yet").c_str());
+	EXPECT_EQ(PathOf(missingEntry), dir / "not-yet");
 
 	// The directory itself must exist.
 	entry_ref nowhere;
@@ -45,14 +60,12 @@ TEST(Entry, SpellingsOfOnePlaceGiveEqualRefs)
 {
 	TempDir dir;
 	ASSERT_EQ(mkdir((dir / "sub").c_str(), 0755), 0);
-	entry_ref plain, dotted, doubled, parent;
+	entry_ref plain, other;
 	ASSERT_EQ(get_ref_for_path((dir / "a").c_str(), &plain), B_OK);
-	ASSERT_EQ(get_ref_for_path((dir / "./a").c_str(), &dotted), B_OK);
-	ASSERT_EQ(get_ref_for_path((dir.Path() + "//a").c_str(), &doubled), B_OK);
-	ASSERT_EQ(get_ref_for_path((dir / "sub/../a").c_str(), &parent), B_OK);
-	EXPECT_EQ(plain, dotted);
-	EXPECT_EQ(plain, doubled);
-	EXPECT_EQ(plain, parent);
+	for (const std::string& spelling : {dir / "./a", dir.Path() + "//a", dir / "sub/../a"}) {
+		ASSERT_EQ(get_ref_for_path(spelling.c_str(), &other), B_OK);
+		EXPECT_EQ(other, plain) << spelling;
+	}
 	EXPECT_EQ(BEntry(&plain), BEntry((dir / "sub/../a").c_str()));
 
 	// Entry and node agree on which node a directory is.
@@ -64,9 +77,8 @@ TEST(Entry, SpellingsOfOnePlaceGiveEqualRefs)
 
 	// A relative path counts from the current directory.
 	ASSERT_EQ(chdir((dir / "sub").c_str()), 0);
-	entry_ref relative;
-	ASSERT_EQ(get_ref_for_path("../a", &relative), B_OK);
-	EXPECT_EQ(relative, plain);
+	ASSERT_EQ(get_ref_for_path("../a", &other), B_OK);
+	EXPECT_EQ(other, plain);
 }
 
 TEST(Entry, LinksAreFollowedOnlyWhenTraversing)
@@ -80,28 +92,19 @@ TEST(Entry, LinksAreFollowedOnlyWhenTraversing)
 
 	BEntry asLink((dir / "link2").c_str(), false);
 	EXPECT_TRUE(asLink.IsSymLink());
-	char name[B_FILE_NAME_LENGTH];
-	ASSERT_EQ(asLink.GetName(name), B_OK);
-	EXPECT_STREQ(name, "link2");
-
+	EXPECT_EQ(NameOf(asLink), "link2");
 	// Two links deep, the second relative to its own directory.
 	BEntry traversed((dir / "link2").c_str(), true);
 	EXPECT_TRUE(traversed.IsFile());
-	BPath path;
-	ASSERT_EQ(traversed.GetPath(&path), B_OK);
-	EXPECT_STREQ(path.Path(), (dir / "real/target").c_str());
-
+	EXPECT_EQ(PathOf(traversed), dir / "real/target");
 	// Links among the directories are always resolved; the leaf only on request.
-	BEntry throughDirLink((dir / "dirlink/target").c_str());
-	ASSERT_EQ(throughDirLink.GetPath(&path), B_OK);
-	EXPECT_STREQ(path.Path(), (dir / "real/target").c_str());
+	EXPECT_EQ(PathOf(BEntry((dir / "dirlink/target").c_str())), dir / "real/target");
 
 	ASSERT_EQ(symlink("gone", (dir / "dangling").c_str()), 0);
 	BEntry dangling((dir / "dangling").c_str(), true);
 	ASSERT_EQ(dangling.InitCheck(), B_OK);
 	EXPECT_FALSE(dangling.Exists());
-	ASSERT_EQ(dangling.GetName(name), B_OK);
-	EXPECT_STREQ(name, "gone");
+	EXPECT_EQ(NameOf(dangling), "gone");
 
 	ASSERT_EQ(symlink("loop-b", (dir / "loop-a").c_str()), 0);
 	ASSERT_EQ(symlink("loop-a", (dir / "loop-b").c_str()), 0);
@@ -116,17 +119,13 @@ TEST(Entry, ParentsUpToTheRoot)
 	BEntry file((dir / "file").c_str());
 	BEntry parent;
 	ASSERT_EQ(file.GetParent(&parent), B_OK);
-	BPath path;
-	ASSERT_EQ(parent.GetPath(&path), B_OK);
-	EXPECT_STREQ(path.Path(), dir.Path().c_str());
+	EXPECT_EQ(PathOf(parent), dir.Path());
 	BDirectory parentDirectory;
 	ASSERT_EQ(file.GetParent(&parentDirectory), B_OK);
 	EXPECT_TRUE(parentDirectory.Contains("file"));
 
 	BEntry root("/");
-	ASSERT_EQ(root.InitCheck(), B_OK);
-	ASSERT_EQ(root.GetPath(&path), B_OK);
-	EXPECT_STREQ(path.Path(), "/");
+	EXPECT_EQ(PathOf(root), "/");
 	EXPECT_TRUE(root.IsDirectory());
 	EXPECT_EQ(root.GetParent(&parent), B_ENTRY_NOT_FOUND);
 	EXPECT_EQ(parent.InitCheck(), B_NO_INIT);
@@ -144,9 +143,7 @@ TEST(Entry, RenameMoveAndRemove)
 	EXPECT_EQ(read_file(dir / "b"), "second");
 	ASSERT_EQ(entry.Rename("c"), B_OK);
 	EXPECT_EQ(read_file(dir / "c"), "first");
-	char name[B_FILE_NAME_LENGTH];
-	entry.GetName(name);
-	EXPECT_STREQ(name, "c");
+	EXPECT_EQ(NameOf(entry), "c");
 
 	ASSERT_EQ(entry.Rename("b", true), B_OK);
 	EXPECT_EQ(read_file(dir / "b"), "first");

@@ -9,51 +9,36 @@
 #include <cstring>
 #include <sys/stat.h>
 
-TEST(File, CreateEraseAndFailIfExists)
+TEST(File, CreateEraseAppendAndFailIfExists)
 {
 	TempDir dir;
 	const std::string path = dir / "f";
 	EXPECT_EQ(BFile(path.c_str(), B_READ_WRITE).InitCheck(), B_ENTRY_NOT_FOUND);
-	{
-		BFile file(path.c_str(), B_WRITE_ONLY | B_CREATE_FILE | B_ERASE_FILE);
-		ASSERT_EQ(file.InitCheck(), B_OK);
-		ASSERT_EQ(file.Write("hello world", 11), 11);
-	}
+	ASSERT_EQ(BFile(path.c_str(), B_WRITE_ONLY | B_CREATE_FILE).Write("hello world", 11), 11);
 	// Without erasing, writing starts over the old bytes and keeps the rest.
-	{
-		BFile file(path.c_str(), B_WRITE_ONLY);
-		ASSERT_EQ(file.Write("HELLO", 5), 5);
-	}
+	ASSERT_EQ(BFile(path.c_str(), B_WRITE_ONLY).Write("HELLO", 5), 5);
 	EXPECT_EQ(read_file(path), "HELLO world");
 	{
+		BFile file(path.c_str(), B_READ_WRITE | B_OPEN_AT_END);
+		ASSERT_EQ(file.Write("!", 1), 1);
+		// Every write appends, wherever the position was put.
+		ASSERT_EQ(file.Seek(0, SEEK_SET), 0);
+		ASSERT_EQ(file.Write("?", 1), 1);
+	}
+	EXPECT_EQ(read_file(path), "HELLO world!?");
+	// A read-only opening never erases.
+	EXPECT_EQ(BFile(path.c_str(), B_READ_ONLY | B_ERASE_FILE).InitCheck(), B_OK);
+	EXPECT_EQ(read_file(path), "HELLO world!?");
+	{
 		BFile file(path.c_str(), B_WRITE_ONLY | B_CREATE_FILE | B_ERASE_FILE);
-		ASSERT_EQ(file.InitCheck(), B_OK);
 		off_t size = -1;
 		ASSERT_EQ(file.GetSize(&size), B_OK);
 		EXPECT_EQ(size, 0);
 	}
 	EXPECT_EQ(BFile(path.c_str(), B_READ_WRITE | B_CREATE_FILE | B_FAIL_IF_EXISTS).InitCheck(),
 		B_FILE_EXISTS);
-	BFile fresh((dir / "g").c_str(), B_READ_WRITE | B_CREATE_FILE | B_FAIL_IF_EXISTS);
-	EXPECT_EQ(fresh.InitCheck(), B_OK);
-	// A read-only opening never erases.
-	write_file(path, "keep");
-	BFile reader(path.c_str(), B_READ_ONLY | B_ERASE_FILE);
-	ASSERT_EQ(reader.InitCheck(), B_OK);
-	EXPECT_EQ(read_file(path), "keep");
-}
-
-TEST(File, OpenAtEndAppendsEveryWrite)
-{
-	TempDir dir;
-	const std::string path = dir / "log";
-	write_file(path, "one;");
-	BFile file(path.c_str(), B_READ_WRITE | B_OPEN_AT_END);
-	ASSERT_EQ(file.InitCheck(), B_OK);
-	ASSERT_EQ(file.Write("two;", 4), 4);
-	ASSERT_EQ(file.Seek(0, SEEK_SET), 0);
-	ASSERT_EQ(file.Write("three;", 6), 6);
-	EXPECT_EQ(read_file(path), "one;two;three;");
+	EXPECT_EQ(BFile((dir / "g").c_str(), B_READ_WRITE | B_CREATE_FILE | B_FAIL_IF_EXISTS)
+		.InitCheck(), B_OK);
 }
 
 TEST(File, ModesRefuseWhatTheyDoNotAllow)

@@ -3,8 +3,9 @@
 #define STORAGE_TEST_SUPPORT_H
 
 #include <cstdlib>
-#include <fcntl.h>
+#include <fstream>
 #include <ftw.h>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <unistd.h>
@@ -62,27 +63,13 @@ private:
 
 inline void write_file(const std::string& path, const std::string& contents)
 {
-	const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-	if (fd >= 0) {
-		if (write(fd, contents.data(), contents.size()) < 0) {
-			// The test that reads it back reports the fault.
-		}
-		close(fd);
-	}
+	std::ofstream(path, std::ios::binary | std::ios::trunc) << contents;
 }
 
 inline std::string read_file(const std::string& path)
 {
-	std::string contents;
-	const int fd = open(path.c_str(), O_RDONLY);
-	if (fd < 0)
-		return contents;
-	char buffer[4096];
-	ssize_t got;
-	while ((got = read(fd, buffer, sizeof(buffer))) > 0)
-		contents.append(buffer, got);
-	close(fd);
-	return contents;
+	std::ifstream in(path, std::ios::binary);
+	return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 #endif
