@@ -32,7 +32,7 @@ PixelRect InkBox(const Framebuffer& frame)
 	return box;
 }
 
-TEST(Utf8Decoding, ValidSequencesOfEveryLength)
+TEST(Utf8Decoding, SequencesOfEveryLengthAndMalformedInput)
 {
 	const char text[] = "a\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80";
 	const char* p = text;
@@ -42,10 +42,8 @@ TEST(Utf8Decoding, ValidSequencesOfEveryLength)
 	EXPECT_EQ(utf8::Decode(p, end), 0x20acu);
 	EXPECT_EQ(utf8::Decode(p, end), 0x1f600u);
 	EXPECT_EQ(p, end);
-}
 
-TEST(Utf8Decoding, MalformedInputGivesReplacementAndProgresses)
-{
+	// Malformed input gives the replacement and moves on by one byte.
 	for (const char* bad : {"\xff", "\x80", "\xc3", "\xe2\x82", "\xc0\xaf", "\xed\xa0\x80",
 			 "\xf4\x90\x80\x80", "\xc3\x41"}) {
 		const char* p = bad;
@@ -57,7 +55,7 @@ TEST(Utf8Decoding, MalformedInputGivesReplacementAndProgresses)
 	EXPECT_EQ(utf8::CharLength("\xe2\x82", 0, 2), 1);
 }
 
-TEST(FontLookup, FindsLiberationAndFallsBackForUnknownFamilies)
+TEST(FontLookup, FacesAndGlyphsAreFoundOnceAndUnknownFamiliesFallBack)
 {
 	FontFace* sans = Sans();
 	ASSERT_NE(sans, nullptr);
@@ -67,11 +65,8 @@ TEST(FontLookup, FindsLiberationAndFallsBackForUnknownFamilies)
 	EXPECT_NE(missing->Family(), "No Such Family 12345");
 	// The same request returns the same face, so glyphs are cached once.
 	EXPECT_EQ(FontEngine::Default().FaceFor("Liberation Sans", "Regular"), sans);
-}
 
-TEST(FontLookup, GlyphsAreCachedPerSize)
-{
-	FontFace* sans = Sans();
+	// Glyphs too, per size.
 	const FontFace::Glyph* small = sans->GlyphFor('W', 10);
 	EXPECT_EQ(sans->GlyphFor('W', 10), small);
 	const FontFace::Glyph* large = sans->GlyphFor('W', 20);
@@ -80,7 +75,7 @@ TEST(FontLookup, GlyphsAreCachedPerSize)
 	EXPECT_GT(small->advance, sans->GlyphFor('i', 10)->advance);
 }
 
-TEST(TextDrawing, InkSitsOnTheBaselineInTheColour)
+TEST(TextDrawing, InkSitsOnTheBaselineInTheColourAndInTheClip)
 {
 	Framebuffer frame(60, 30, kWhite);
 	Painter painter(frame);
@@ -105,17 +100,13 @@ TEST(TextDrawing, InkSitsOnTheBaselineInTheColour)
 		}
 	}
 	EXPECT_LT(darkest, 64);
-}
 
-TEST(TextDrawing, ClippedTextStaysInTheClip)
-{
-	Framebuffer frame(60, 30, kWhite);
-	Painter painter(frame);
-	painter.SetClip({{0, 0, 9, 29}});
-	painter.DrawString(Sans(), 10, "WWWW", 4, 2, 20, PackColor(0, 0, 0));
-	const PixelRect ink = InkBox(frame);
-	ASSERT_TRUE(ink.IsValid());
-	EXPECT_LE(ink.right, 9);
+	Framebuffer clipped(60, 30, kWhite);
+	Painter clipping(clipped);
+	clipping.SetClip({{0, 0, 9, 29}});
+	clipping.DrawString(Sans(), 10, "WWWW", 4, 2, 20, PackColor(0, 0, 0));
+	EXPECT_TRUE(InkBox(clipped).IsValid());
+	EXPECT_LE(InkBox(clipped).right, 9);
 }
 
 TEST(TextDrawing, MalformedBytesDrawAReplacementMarkNeverNothing)

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sstream>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,17 +16,13 @@
 
 namespace {
 
-bool OnPath(const char* program)
+bool OnPath(const std::string& program)
 {
 	const char* path = getenv("PATH");
-	std::string rest = path != nullptr ? path : "/usr/bin:/bin";
-	size_t start = 0;
-	while (start <= rest.size()) {
-		const size_t end = std::min(rest.find(':', start), rest.size());
-		const std::string candidate = rest.substr(start, end - start) + "/" + program;
-		if (access(candidate.c_str(), X_OK) == 0)
+	std::stringstream folders(path != nullptr ? path : "/usr/bin:/bin");
+	for (std::string folder; std::getline(folders, folder, ':');) {
+		if (access((folder + "/" + program).c_str(), X_OK) == 0)
 			return true;
-		start = end + 1;
 	}
 	return false;
 }
@@ -67,8 +64,7 @@ bool ManagerAnnounced(Display* display)
 	const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
 	Atom type = 0;
 	int format = 0;
-	unsigned long count = 0;
-	unsigned long after = 0;
+	unsigned long count = 0, after = 0;
 	unsigned char* data = nullptr;
 	const int status = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1,
 		False, XA_WINDOW, &type, &format, &count, &after, &data);

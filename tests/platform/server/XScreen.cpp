@@ -58,16 +58,6 @@ void XScreen::PressKeysym(unsigned long keysym, bool down, bool withControl) con
 
 void XScreen::TypeKeysym(unsigned long keysym, bool withControl) const
 {
-	Display* display = static_cast<Display*>(fDisplay);
-	if (display == nullptr)
-		return;
-	const KeyCode control = XKeysymToKeycode(display, XK_Control_L);
-	const KeyCode code = XKeysymToKeycode(display, keysym);
-	if (withControl)
-		XTestFakeKeyEvent(display, control, True, CurrentTime);
-	XTestFakeKeyEvent(display, code, True, CurrentTime);
-	XTestFakeKeyEvent(display, code, False, CurrentTime);
-	if (withControl)
-		XTestFakeKeyEvent(display, control, False, CurrentTime);
-	XSync(display, False);
+	PressKeysym(keysym, true, withControl);
+	PressKeysym(keysym, false, withControl);
 }
