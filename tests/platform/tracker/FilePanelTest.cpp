@@ -45,6 +45,7 @@ public:
 };
 
 using Names = std::vector<std::string>;
+using Codes = std::vector<uint32>;
 
 class FilePanelTest : public WindowTest {
 protected:
@@ -83,18 +84,20 @@ protected:
 		fPanel->Show();
 		Settle();
 	}
+	void HidePanel()
+	{
+		fPanel->Hide();
+		Settle();
+	}
 
 	BWindow* Panel() { return fPanel->Window(); }
-	static BListView* List(BWindow* window)
-	{
-		return static_cast<BListView*>(window->FindView("list"));
-	}
 	Names Rows()
 	{
 		return Locked(Panel(), [this] {
+			auto* list = static_cast<BListView*>(Panel()->FindView("list"));
 			Names rows;
-			for (int32 i = 0; i < List(Panel())->CountItems(); i++)
-				rows.push_back(static_cast<BStringItem*>(List(Panel())->ItemAt(i))->Text());
+			for (int32 i = 0; i < list->CountItems(); i++)
+				rows.push_back(static_cast<BStringItem*>(list->ItemAt(i))->Text());
 			return rows;
 		});
 	}
@@ -125,9 +128,9 @@ protected:
 	}
 
 	std::vector<BMessage> Got() { return fRecorder->Messages(); }
-	std::vector<uint32> Received()
+	Codes Received()
 	{
-		std::vector<uint32> codes;
+		Codes codes;
 		for (const BMessage& message : Got())
 			codes.push_back(message.what);
 		return codes;
@@ -153,7 +156,7 @@ protected:
 	CountingPanel* fPanel = nullptr;
 };
 
-TEST_F(FilePanelTest, FoldersComeFirstAndADoubleClickEntersOneAndTheParentButtonGoesBack)
+TEST_F(FilePanelTest, FoldersComeFirstAndADoubleClickOrOpenEntersOneAndTheParentGoesBack)
 {
 	Make(B_OPEN_PANEL);
 	const Names top{"archive/", "Docs/", "a.txt", "b.txt", "C.txt"};
@@ -166,6 +169,10 @@ TEST_F(FilePanelTest, FoldersComeFirstAndADoubleClickEntersOneAndTheParentButton
 	ClickView("parent");
 	EXPECT_EQ(Folder(), fDir.Path());
 	EXPECT_EQ(Rows(), top);
+	// Open on a folder enters it too.
+	ClickRow("Docs/");
+	ClickView("default");
+	EXPECT_EQ(Folder(), fDir / "Docs");
 	EXPECT_TRUE(Received().empty()) << "moving through folders sends nothing";
 }
 
@@ -195,22 +202,7 @@ TEST_F(FilePanelTest, ATypedPathOpensItsFolderAndABadOneIsTakenBack)
 	EXPECT_TRUE(Received().empty());
 }
 
-TEST_F(FilePanelTest, DoubleClickOnAFileSendsItsRefThenCancelAsThePanelHides)
-{
-	Make(B_OPEN_PANEL);
-	DoubleClickRow("b.txt");
-	ASSERT_EQ(Received(), (std::vector<uint32>{B_REFS_RECEIVED, B_CANCEL}));
-	const BMessage refs = Got().at(0);
-	EXPECT_EQ(RefNames(refs), Names{"b.txt"});
-	entry_ref ref;
-	ASSERT_EQ(refs.FindRef("refs", &ref), B_OK);
-	EXPECT_EQ(BPath(&ref), BPath((fDir / "b.txt").c_str()));
-	EXPECT_TRUE(IsCancel(Got().at(1), B_REFS_RECEIVED));
-	EXPECT_FALSE(fPanel->IsShowing());
-	EXPECT_EQ(fPanel->hidden, 1);
-}
-
-TEST_F(FilePanelTest, OpenSendsEverySelectedRefInTheOwnMessageAndNeedsASelection)
+TEST_F(FilePanelTest, OpenSendsEverySelectedRefInTheOwnMessageThenCancelAsThePanelHides)
 {
 	BMessage mine('mine');  // copied by the panel
 	Make(B_OPEN_PANEL, 0, true, &mine);
@@ -225,92 +217,55 @@ TEST_F(FilePanelTest, OpenSendsEverySelectedRefInTheOwnMessageAndNeedsASelection
 	while (fPanel->GetNextSelectedRef(&ref) == B_OK)
 		iterated.push_back(ref.name);
 	EXPECT_EQ(iterated, (Names{"a.txt", "b.txt", "C.txt"}));
-	ClickView("default");
-	ASSERT_EQ(Received(), (std::vector<uint32>{'mine', B_CANCEL}));
+	Key("\n");
+	ASSERT_EQ(Received(), (Codes{'mine', B_CANCEL}));
 	EXPECT_EQ(RefNames(Got().at(0)), (Names{"a.txt", "b.txt", "C.txt"}));
 	EXPECT_TRUE(IsCancel(Got().at(1), 'mine'));
+	EXPECT_FALSE(fPanel->IsShowing());
+	EXPECT_EQ(fPanel->hidden, 1);
 }
 
-TEST_F(FilePanelTest, WithoutMultipleSelectionOneRefIsSent)
+TEST_F(FilePanelTest, APanelThatChoosesFoldersListsAndSendsThem)
 {
-	Make(B_OPEN_PANEL, 0, false);
-	ClickRow("a.txt");
-	ClickRow("C.txt", B_SHIFT_KEY);
-	Key("\n");
-	ASSERT_FALSE(Received().empty());
-	EXPECT_EQ(RefNames(Got().at(0)), Names{"C.txt"});
-}
-
-TEST_F(FilePanelTest, OpenOnAFolderEntersItUnlessThePanelChoosesFolders)
-{
-	Make(B_OPEN_PANEL);
-	ClickRow("Docs/");
-	ClickView("default");
-	EXPECT_EQ(Folder(), fDir / "Docs");
-	EXPECT_TRUE(Received().empty());
-	delete fPanel;
-	fPanel = nullptr;
-
 	Make(B_OPEN_PANEL, B_DIRECTORY_NODE);
 	EXPECT_EQ(Rows(), (Names{"archive/", "Docs/"}));
 	ClickRow("Docs/");
 	ClickView("default");
-	ASSERT_EQ(Received(), (std::vector<uint32>{B_REFS_RECEIVED, B_CANCEL}));
+	ASSERT_EQ(Received(), (Codes{B_REFS_RECEIVED, B_CANCEL}));
 	EXPECT_EQ(RefNames(Got().at(0)), Names{"Docs"});
 }
 
-TEST_F(FilePanelTest, SaveSendsTheFolderAndTheTypedName)
+TEST_F(FilePanelTest, SaveSendsTheTypedNameThenCancelAndItsMessageAndTargetCanChange)
 {
 	Make(B_SAVE_PANEL);
-	TypeInto("name", "new.txt");
-	ASSERT_EQ(Received(), (std::vector<uint32>{B_SAVE_REQUESTED, B_CANCEL}));
-	const BMessage save = Got().at(0);
-	EXPECT_STREQ(save.GetString("name", ""), "new.txt");
-	entry_ref directory;
-	ASSERT_EQ(save.FindRef("directory", &directory), B_OK);
-	EXPECT_EQ(BPath(&directory), BPath(fDir.Path().c_str()));
-	EXPECT_TRUE(IsCancel(Got().at(1), B_SAVE_REQUESTED));
-}
-
-TEST_F(FilePanelTest, SaveTextMessageAndTargetCanChangeWhileShown)
-{
-	Make(B_SAVE_PANEL);
-	fPanel->SetSaveText("draft");
 	BMessage mine('mine');
 	fPanel->SetMessage(&mine);
 	mine.what = 'chgd';  // the panel kept a copy
+	TypeInto("name", "new.txt");
+	ASSERT_EQ(Received(), (Codes{'mine', B_CANCEL}));
+	EXPECT_STREQ(Got().at(0).GetString("name", ""), "new.txt");
+	EXPECT_TRUE(IsCancel(Got().at(1), 'mine'));
+
+	ShowPanel();
 	MessageRecorder* other = new MessageRecorder();
 	other->Run();
 	fPanel->SetTarget(BMessenger(other));
+	fPanel->SetSaveText("draft");
 	ClickView("default");
 	const std::vector<BMessage> messages = other->Messages();
 	ASSERT_EQ(messages.size(), 2u);
-	EXPECT_EQ(messages[0].what, 'mine');
 	EXPECT_STREQ(messages[0].GetString("name", ""), "draft");
-	EXPECT_TRUE(Received().empty());
+	EXPECT_EQ(Received().size(), 2u);
 	if (other->Lock())
 		other->Quit();
 }
 
-TEST_F(FilePanelTest, SaveRefusesEmptyAndSlashedNamesAndAFolderNameOpensIt)
+TEST_F(FilePanelTest, SaveReplacesAnExistingNameOnlyWhenTheUserSaysSoAndRefusesBadNames)
 {
 	Make(B_SAVE_PANEL);
 	ClickRow("a.txt");
 	EXPECT_EQ(FieldText("name"), "a.txt") << "a selected file names the save";
-	TypeInto("name", "");
-	TypeInto("name", "x/y");
 	ClickView("default");
-	EXPECT_TRUE(Received().empty());
-	TypeInto("name", "Docs");
-	EXPECT_EQ(Folder(), fDir / "Docs");
-	EXPECT_TRUE(Received().empty());
-	EXPECT_TRUE(fPanel->IsShowing());
-}
-
-TEST_F(FilePanelTest, AnExistingNameIsReplacedOnlyWhenTheUserSaysSo)
-{
-	Make(B_SAVE_PANEL);
-	TypeInto("name", "a.txt");
 	BAlert* alert = FindAlert();
 	ASSERT_NE(alert, nullptr);
 	Locked(alert, [alert] {
@@ -327,19 +282,27 @@ TEST_F(FilePanelTest, AnExistingNameIsReplacedOnlyWhenTheUserSaysSo)
 	EXPECT_TRUE(Received().empty());
 	EXPECT_TRUE(fPanel->IsShowing());
 
+	// Empty and slashed names save nothing; a folder's name opens it.
+	TypeInto("name", "");
+	TypeInto("name", "x/y");
 	ClickView("default");
+	TypeInto("name", "Docs");
+	EXPECT_EQ(Folder(), fDir / "Docs");
+	EXPECT_TRUE(Received().empty());
+	EXPECT_TRUE(fPanel->IsShowing());
+
+	TypeInto("name", "inner.txt");
 	AnswerAlert(1);
-	ASSERT_EQ(Received(), (std::vector<uint32>{B_SAVE_REQUESTED, B_CANCEL}));
-	EXPECT_STREQ(Got().at(0).GetString("name", ""), "a.txt");
+	ASSERT_EQ(Received(), (Codes{B_SAVE_REQUESTED, B_CANCEL}));
+	EXPECT_STREQ(Got().at(0).GetString("name", ""), "inner.txt");
 
 	// A panel hidden while the question is up saves nothing, whatever the answer.
-	fPanel->Show();
-	Settle();
-	TypeInto("name", "b.txt");
+	ShowPanel();
+	TypeInto("name", "inner.txt");
 	ASSERT_NE(FindAlert(), nullptr);
 	fPanel->Hide();
 	AnswerAlert(1);
-	EXPECT_EQ(Received(), (std::vector<uint32>{B_SAVE_REQUESTED, B_CANCEL, B_CANCEL}));
+	EXPECT_EQ(Received(), (Codes{B_SAVE_REQUESTED, B_CANCEL, B_CANCEL}));
 }
 
 TEST_F(FilePanelTest, CancelTheCloseBoxAndEscapeEachHideAndSendCancel)
@@ -360,8 +323,7 @@ TEST_F(FilePanelTest, CancelTheCloseBoxAndEscapeEachHideAndSendCancel)
 		EXPECT_TRUE(IsCancel(message, B_SAVE_REQUESTED));
 	EXPECT_EQ(fPanel->hidden, 3);
 	// Hiding a hidden panel says nothing more.
-	fPanel->Hide();
-	Settle();
+	HidePanel();
 	EXPECT_EQ(Received().size(), 3u);
 }
 
@@ -370,10 +332,9 @@ TEST_F(FilePanelTest, APanelThatStaysUpSendsNoCancelAndKeepsItsFolderBetweenShow
 	Make(B_OPEN_PANEL, 0, true, nullptr, nullptr, false);
 	DoubleClickRow("Docs/");
 	DoubleClickRow("inner.txt");
-	EXPECT_EQ(Received(), std::vector<uint32>{B_REFS_RECEIVED});
+	EXPECT_EQ(Received(), Codes{B_REFS_RECEIVED});
 	EXPECT_TRUE(fPanel->IsShowing());
-	fPanel->Hide();
-	Settle();
+	HidePanel();
 	ShowPanel();
 	EXPECT_EQ(Folder(), fDir / "Docs");
 	EXPECT_EQ(Rows(), Names{"inner.txt"});
@@ -433,10 +394,9 @@ TEST_F(FilePanelTest, AModalPanelKeepsOtherWindowsFromInput)
 	const BPoint middle = ViewToScreen(button, BPoint(40, 10));
 	ClickAt(middle);
 	EXPECT_TRUE(Received().empty());
-	fPanel->Hide();
-	Settle();
+	HidePanel();
 	ClickAt(middle);
-	EXPECT_EQ(Received(), (std::vector<uint32>{B_CANCEL, 'prs'}));
+	EXPECT_EQ(Received(), (Codes{B_CANCEL, 'prs'}));
 }
 
 TEST_F(FilePanelTest, AnApplicationThatQuitsTakesTheWindowAndLeavesThePanelSafe)

@@ -50,11 +50,10 @@ TEST_F(FolderListingTest, FoldersFirstThenByNameWithoutDotFiles)
 	EXPECT_EQ(listing.Path(), dir.Path());
 	EXPECT_EQ(listing.IndexOf("beta.txt"), 5);
 	EXPECT_EQ(listing.IndexOf(".hidden"), -1);
-	const auto& zoo = listing.Entries()[2];
-	EXPECT_STREQ(zoo.ref.name, "Zoo");
+	EXPECT_STREQ(listing.Entries()[2].ref.name, "Zoo");
 }
 
-TEST_F(FolderListingTest, FolderOnlyPanelsStillShowFolders)
+TEST_F(FolderListingTest, FlavorsAndTheFilterChooseWhatIsListedAndMissingFoldersFail)
 {
 	FolderListing listing;
 	ASSERT_EQ(listing.Read(dir.Path().c_str(), B_DIRECTORY_NODE), B_OK);
@@ -62,18 +61,12 @@ TEST_F(FolderListingTest, FolderOnlyPanelsStillShowFolders)
 	// No flavors at all means files, as for an ordinary open panel.
 	ASSERT_EQ(listing.Read(dir.Path().c_str(), 0), B_OK);
 	EXPECT_EQ(listing.Entries().size(), 8u);
-}
 
-TEST_F(FolderListingTest, FilterDecidesPerEntryAndMissingFoldersFail)
-{
-	FolderListing listing;
-	ASSERT_EQ(listing.Read(dir.Path().c_str(), B_FILE_NODE,
-				  [](const entry_ref& ref, bool isDirectory) {
-					  return isDirectory || std::string(ref.name).find(".txt") != std::string::npos;
-				  }),
-		B_OK);
+	ASSERT_EQ(listing.Read(dir.Path().c_str(), B_FILE_NODE, [](const entry_ref& ref, bool folder) {
+		return folder || std::string(ref.name).find(".txt") != std::string::npos;
+	}), B_OK);
 	EXPECT_EQ(Names(listing), (std::vector<std::string>{"archive/", "link-to-zoo/", "Zoo/",
-								 "Alpha.txt", "alpha.txt", "beta.txt"}));
+		"Alpha.txt", "alpha.txt", "beta.txt"}));
 	EXPECT_NE(listing.Read((dir / "nowhere").c_str(), B_FILE_NODE), B_OK);
 	EXPECT_NE(listing.Read((dir / "zeta").c_str(), B_FILE_NODE), B_OK);
 }
