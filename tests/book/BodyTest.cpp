@@ -127,16 +127,6 @@ TEST(BodyTest, ReaderOnLinesLongShortEmptyUnfinishedAndCutByNul)
 	EXPECT_EQ(Read(std::string("first\nno end\0", 13)).size(), 1u);
 }
 
-TEST(BodyTest, ThreeColumnTextFileGoesToTheNamesAndSavesIn21Columns)
-{
-	const std::string body = "a\tb\tc\n";
-	EXPECT_EQ(Read(body, book_layout::kNoNickname)[0],
-		Fields({{kFirstNameField, "a"}, {kMiddleNameField, "b"}, {kLastNameField, "c"}}));
-	CVABook book(nullptr);
-	ReadBookBody(&book, body.data(), body.size(), book_layout::kNoNickname);
-	EXPECT_EQ(BookBodyBytes(&book), "\ta\tb\tc" + Tabs(17) + "\n");
-}
-
 TEST(BodyTest, LayoutIsAllColumnsOnlyForOurTypeOrATypelessFileOfFullLines)
 {
 	const std::string ours(kBookFileType, kBookFileTypeSize);

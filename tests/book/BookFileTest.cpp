@@ -14,9 +14,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
+#include <filesystem>
 #include <fstream>
-#include <ftw.h>
 #include <sstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -34,16 +33,14 @@ public:
 	ScratchDir()
 	{
 		char pattern[] = "/tmp/cvab-book-XXXXXX";
-		char resolved[4096];
-		const char* made = mkdtemp(pattern);
-		fPath = made != nullptr && realpath(made, resolved) != nullptr ? resolved : "";
+		if (mkdtemp(pattern) != nullptr)
+			fPath = std::filesystem::canonical(pattern).string();
 	}
 	~ScratchDir()
 	{
-		chmod(fPath.c_str(), 0700);
-		nftw(fPath.c_str(), [](const char* path, const struct stat*, int, struct FTW*) {
-			return remove(path);
-		}, 16, FTW_DEPTH | FTW_PHYS);
+		std::error_code ignored;
+		std::filesystem::permissions(fPath, std::filesystem::perms::owner_all, ignored);
+		std::filesystem::remove_all(fPath, ignored);
 	}
 	std::string operator/(const std::string& leaf) const { return fPath + "/" + leaf; }
 	const std::string& Path() const { return fPath; }
@@ -51,12 +48,10 @@ public:
 	Texts Names() const
 	{
 		Texts names;
-		DIR* dir = opendir(fPath.c_str());
-		while (dirent* entry = readdir(dir))
-			names.push_back(entry->d_name);
-		closedir(dir);
+		for (const auto& entry : std::filesystem::directory_iterator(fPath))
+			names.push_back(entry.path().filename().string());
 		std::sort(names.begin(), names.end());
-		return {names.begin() + 2, names.end()};  // after "." and ".."
+		return names;
 	}
 
 private:

@@ -35,12 +35,6 @@ const char* const kApp = "x-vnd.tarvish-cvabdj";
 const std::string kMissing = "<missing>";
 const std::string kDamaged = "<damaged>";
 
-bool IsDirectory(const std::string& path)
-{
-	struct stat st;
-	return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 off_t FileSize(const std::string& path)
 {
 	struct stat st;
@@ -174,7 +168,7 @@ protected:
 
 TEST_F(StoreTest, FirstLoadMakesFoldersAndAnEmptyFileAndCommonSetsLiveApart)
 {
-	ASSERT_FALSE(IsDirectory(fAppDirectory));
+	ASSERT_EQ(FileSize(fAppDirectory), -1);
 	Open("windows/main/frame");
 	EXPECT_EQ(FileSize(File("windows/main/frame")), 0);
 	EXPECT_EQ(StringValue(fSet, "LastFileSaved"), kMissing);
@@ -264,7 +258,7 @@ TEST_F(StoreTest, SetsAndApplicationsAreSharedUntilTheirLastRelease)
 	EXPECT_NE(other, fApp);
 	ASSERT_EQ(Store::LoadSet(other, "settings", true, &theirs), B_OK);
 	EXPECT_NE(theirs, fSet);
-	EXPECT_TRUE(IsDirectory(fHome.Path() + "/_LP_X-VND.TARVISH-CVABDJ"));
+	EXPECT_EQ(FileSize(fHome.Path() + "/_LP_X-VND.TARVISH-CVABDJ/settings"), 0);
 	// One shutdown of a name counted twice keeps it and its sets.
 	EXPECT_EQ(Store::Shutdown(again), B_OK);
 	EXPECT_EQ(SetString(fSet, "still", "here"), B_OK);

@@ -15,9 +15,9 @@
 
 namespace {
 
-void Report(const char* key, status_t status)
+void Report(const char* key, int value)
 {
-	std::fprintf(stderr, "%s=%d\n", key, int(status));
+	std::fprintf(stderr, "%s=%d\n", key, value);
 }
 
 void ReportAddOns()
@@ -41,9 +41,8 @@ void UseSettings(PREFAppHandle app)
 	ssize_t size = 0;
 	type_code type = 0;
 	Report("getdata", PREFGetData(set, "LastFileSaved", &data, &size, &type));
-	const bool same = type == B_STRING_TYPE && size == ssize_t(sizeof(path))
-		&& std::memcmp(data, path, sizeof(path)) == 0;
-	std::fprintf(stderr, "same=%d\n", int(same));
+	Report("same", type == B_STRING_TYPE && size == ssize_t(sizeof(path))
+		&& std::memcmp(data, path, sizeof(path)) == 0);
 	Report("missing", PREFGetData(set, "NeverSet", &data, &size, &type));
 
 	PREFTransaction transaction = nullptr;
@@ -51,7 +50,7 @@ void UseSettings(PREFAppHandle app)
 	Report("end", PREFEndTransaction(transaction));
 	Report("save", PREFSaveSet(set));
 	Report("dispose", PREFDisposeSet(&set));
-	std::fprintf(stderr, "cleared=%d\n", int(set == nullptr));
+	Report("cleared", set == nullptr);
 }
 
 }  // namespace
@@ -77,9 +76,8 @@ int main(int argc, char** argv)
 		setenv("LIBRARY_PATH", argv[1], 1);
 	Report("again", LoadPreferencesLibrary());
 	if (LoadPreferencesLibrary() == B_OK) {
-		int32 (*version)() = reinterpret_cast<int32 (*)()>(
-			PreferencesLibraryEntry(PrefsEntry::Version));
-		std::fprintf(stderr, "version=%d\n", int(version()));
+		Report("version", reinterpret_cast<int32 (*)()>(
+			PreferencesLibraryEntry(PrefsEntry::Version))());
 	}
 	ReportAddOns();
 	return 0;

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
@@ -20,15 +21,6 @@
 namespace {
 
 using Texts = std::vector<std::string>;
-
-std::string ExecutableDirectory(const std::string& program)
-{
-	char resolved[PATH_MAX];
-	if (realpath(program.c_str(), resolved) == nullptr)
-		return std::string();
-	std::string path(resolved);
-	return path.substr(0, path.rfind('/') + 1);
-}
 
 // The values of the "key=value" lines a child reported under key.
 Texts Reported(const ChildResult& result, const std::string& key)
@@ -104,7 +96,9 @@ protected:
 		}
 	}
 
-	const std::string fChildDirectory = ExecutableDirectory(PREFS_CHILD);
+	// The child's real directory, with its trailing slash.
+	const std::string fChildDirectory
+		= std::filesystem::canonical(PREFS_CHILD).parent_path().string() + "/";
 	const std::string fIncompleteDirectory = PREFS_INCOMPLETE_DIR;
 	TemporaryDirectory fEmpty;
 };

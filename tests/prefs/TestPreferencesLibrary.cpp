@@ -21,15 +21,11 @@ struct pref_set {
 	std::map<std::string, std::pair<type_code, std::string>> values;
 };
 
-struct pref_transaction {
-};
+struct pref_transaction {};
 
 extern "C" {
 
-int32 PREFVersion()
-{
-	return 1;
-}
+int32 PREFVersion() { return 1; }
 
 status_t PREFInit(const char* appName, PREFAppHandle* outApp)
 {
