@@ -37,6 +37,14 @@ BPoint Centre(BView* view)
 		BPoint(std::floor((bounds.left + bounds.right) / 2), std::floor((bounds.top + bounds.bottom) / 2)));
 }
 
+BPoint RowPoint(CVABWindow* window, int32 row)
+{
+	return AppTest::WithLock(window, [window, row] {
+		const BRect frame = window->ListView()->ItemFrame(row);
+		return window->ListView()->ConvertToScreen(BPoint(20, std::floor((frame.top + frame.bottom) / 2)));
+	});
+}
+
 }  // namespace
 
 // --- the per-test world
@@ -202,18 +210,6 @@ void AppTest::ClickView(BWindow* window, const char* name)
 	Settle();
 }
 
-namespace {
-
-BPoint RowPoint(CVABWindow* window, int32 row)
-{
-	return AppTest::WithLock(window, [window, row] {
-		const BRect frame = window->ListView()->ItemFrame(row);
-		return window->ListView()->ConvertToScreen(BPoint(20, std::floor((frame.top + frame.bottom) / 2)));
-	});
-}
-
-}  // namespace
-
 void AppTest::DoubleClickRow(CVABWindow* window, int32 row)
 {
 	const BPoint point = RowPoint(window, row);
@@ -297,11 +293,6 @@ void AppTest::CancelPanel()
 	BWindow* panel = SavePanel();
 	ASSERT_NE(panel, nullptr);
 	ClickView(panel, "cancel");
-}
-
-BAlert* AppTest::Alert() const
-{
-	return Find<BAlert>();
 }
 
 std::string AppTest::AlertText() const

@@ -82,7 +82,7 @@ protected:
 	void SaveAs(const char* name);
 	void CancelPanel();
 	// The alert on screen, or null; clicking one of its buttons.
-	BAlert* Alert() const;
+	BAlert* Alert() const { return Find<BAlert>(); }
 	std::string AlertText() const;
 	void Answer(int32 button);
 

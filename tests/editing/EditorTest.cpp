@@ -1,7 +1,8 @@
 // The record editors driven as a user drives them: records typed one after
 // another with Tab and Enter, the field rules on typed and pasted text, a
 // record changed in place, Done finding its record again after the book
-// changed under it, and the editors closing with their book.
+// changed under it, the editors closing with their book, and a book that could
+// not be read kept from being written or closed without asking.
 #include "AppTestSupport.h"
 
 #include "BookFile.h"
@@ -160,12 +161,19 @@ TEST_F(EditorTest, DoneWritesIntoItsOwnRecordWhereverItNowStands)
 	EXPECT_EQ(RowTexts(window, 0), (std::vector<std::string>{"bob", "karl", "ann"}));
 }
 
-TEST_F(EditorTest, RecordsInABookThatCouldNotBeReadAreNeverClosedAwaySilently)
+// A folder where a book is expected cannot be read, whoever runs the test: such
+// a book is never written implicitly, nor its new records closed away silently.
+TEST_F(EditorTest, ABookThatCouldNotBeReadIsNeverWrittenOrClosedSilently)
 {
 	mkdir(Path("folder.cvab").c_str(), 0755);
 	Launch({Path("folder.cvab")});
 	CVABWindow* window = Front();
 	ASSERT_NE(window, nullptr);
+	Screen::UserMove(window, BPoint(100, 100));
+	Settle();
+	Key("s", B_COMMAND_KEY);
+	EXPECT_NE(SavePanel(), nullptr) << "Save asks for a name";
+	CancelPanel();
 	ChooseMenu(window, "Records", "Make a New Record");
 	Type("ann");
 	Key("\n");
@@ -184,4 +192,7 @@ TEST_F(EditorTest, RecordsInABookThatCouldNotBeReadAreNeverClosedAwaySilently)
 	SaveAs("rescued.cvab");
 	EXPECT_TRUE(Ended()) << "saved, then closed as asked";
 	EXPECT_EQ(ReadFile(Home() + "/rescued.cvab"), Line({"ann"}));
+	struct stat info;
+	ASSERT_EQ(stat(Path("folder.cvab").c_str(), &info), 0);
+	EXPECT_TRUE(S_ISDIR(info.st_mode));
 }

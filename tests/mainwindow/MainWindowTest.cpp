@@ -58,21 +58,17 @@ protected:
 	}
 };
 
-TEST_F(MainWindowTest, HeaderClickSortsInTheDocumentsOrderWithoutMarkingTheBook)
+TEST_F(MainWindowTest, HeaderClicksSortAndViewCommandsChooseTheColumns)
 {
-	const std::string body = Line({"A", "", "", "b"}) + Line({"B", "", "", "a"})
-		+ Line({"C", "", "", "b"}) + Line({"D", "", "", "a"});
-	CVABWindow* window = OpenBook(body);
+	CVABWindow* window = OpenBook(Line({"A", "", "", "b"}) + Line({"B", "", "", "a"})
+		+ Line({"C", "", "", "b"}) + Line({"D", "", "", "a"}));
+	// A header click sorts, equal keys in the document's order, and is no change.
 	ClickView(window, "Last Name");
 	EXPECT_EQ(RowTexts(window, 0), (std::vector<std::string>{"B", "D", "A", "C"}));
 	EXPECT_FALSE(MenuEnabled(window, "Save this Address Book"));
 	ClickView(window, "Nickname");
 	EXPECT_EQ(RowTexts(window, 0), (std::vector<std::string>{"A", "B", "C", "D"}));
-}
 
-TEST_F(MainWindowTest, ViewCommandsChooseColumnsAndHeaderButtons)
-{
-	CVABWindow* window = OpenBook(Line({"ann", "Ann", "", "Lee"}));
 	ASSERT_EQ(Headers(window).size(), 21u);
 	const std::pair<const char*, std::vector<std::string>> presets[] = {
 		{"Name and E-mail", {"First Name", "Last Name", "Email 1", "Email 2"}},

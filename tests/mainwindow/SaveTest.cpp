@@ -1,7 +1,7 @@
 // Saving as the user meets it: only the frame when only the window moved, the
-// whole book otherwise, never silently over a book read with losses or one
-// that failed to load, a failed save reported with the window kept open, and
-// a new book with records never closed without asking.
+// whole book otherwise, never silently over a book read with losses, a failed
+// save reported with the window kept open, and a modified book saved when the
+// program is told to end. (A book that failed to load: the editor tests.)
 #include "AppTestSupport.h"
 
 #include "BookFile.h"
@@ -10,7 +10,6 @@
 
 #include <csignal>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/xattr.h>
 
 namespace {
@@ -114,25 +113,6 @@ TEST_F(SaveTest, ABookReadWithLossesAsksBeforeItIsShortened)
 	Key("s", B_COMMAND_KEY);
 	Answer(0);  // Replace
 	EXPECT_EQ(ReadFile(path), Line({"ann", longName.substr(0, 40)}) + Line({"bob"}));
-}
-
-TEST_F(SaveTest, ABookThatFailedToLoadIsNeverWrittenImplicitly)
-{
-	// A folder where a book is expected cannot be read, whoever runs the test.
-	const std::string path = Path("folder.cvab");
-	mkdir(path.c_str(), 0755);
-	Launch({path});
-	ASSERT_NE(Front(), nullptr);
-	Screen::UserMove(Front(), BPoint(100, 100));
-	Settle();
-	Key("s", B_COMMAND_KEY);
-	EXPECT_NE(SavePanel(), nullptr) << "Save asks for a name";
-	CancelPanel();
-	EXPECT_EQ(BookWindows().size(), 1u);
-	ASSERT_TRUE(Quit());
-	struct stat info;
-	ASSERT_EQ(stat(path.c_str(), &info), 0);
-	EXPECT_TRUE(S_ISDIR(info.st_mode));
 }
 
 TEST_F(SaveTest, SigtermSavesAModifiedBook)
