@@ -5,7 +5,7 @@
 //   "wstp <request>"                  a 'WStp' for request 1 or 2
 //   "final <target> <text>"           each target's text (\n written as \\n) at
 //                                     the last expected 'WStp'
-// Prints "ready" once running. Options:
+// Prints "ready <pid>" once its request went out. Options:
 //   --index N            the service index (default 0)
 //   --text T             one target (repeatable)
 //   --second-text T      on the first message of request 1, send request 2 with
