@@ -5,6 +5,7 @@
 #include "AppTestSupport.h"
 
 #include "BookFile.h"
+#include "LaunchOptions.h"
 #include "PREF.h"
 
 #include <Entry.h>
@@ -174,4 +175,12 @@ TEST(LaunchOptions, HelpVersionAndUnknownOptions)
 	ASSERT_NE(fgets(line, sizeof(line), version), nullptr);
 	EXPECT_STREQ(line, "Corvane Address Book LITE 1.0d10\n");
 	EXPECT_EQ(WEXITSTATUS(pclose(version)), 0);
+
+	// An unknown option is named once and the program still starts; after "--"
+	// even a name that looks like an option is a document.
+	const char* const argv[] = {"cvab", "--bogus", "a.cvab", "--", "--help", "-"};
+	const LaunchOptions options = ParseLaunchOptions(6, argv);
+	EXPECT_FALSE(options.exitNow);
+	EXPECT_EQ(options.warnings, "cvab: unknown option \"--bogus\" ignored (see --help)\n");
+	EXPECT_EQ(options.documents, (std::vector<std::string>{"a.cvab", "--help", "-"}));
 }
