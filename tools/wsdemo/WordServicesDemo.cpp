@@ -26,12 +26,15 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 
 namespace {
 
 constexpr uint32 kUseService = 'wsus';
 constexpr uint32 kRescan = 'wsrs';
 constexpr uint32 kQuit = 'wsqt';
+constexpr uint32 kServerReached = 'wsrc';
+constexpr bigtime_t kServerStartTimeout = 10000000;
 const float kMenuBarHeight = 20;
 
 // --- the selection as a text store
@@ -122,11 +125,20 @@ public:
 		fText->MakeFocus(true);
 	}
 
+	~DemoWindow() override
+	{
+		if (fStarter.joinable())
+			fStarter.join();
+	}
+
 	void MessageReceived(BMessage* message) override
 	{
 		switch (message->what) {
 			case kUseService:
 				_UseService(message);
+				break;
+			case kServerReached:
+				_ServerReached(message);
 				break;
 			case kWordServicesStop:
 				_SessionOver();
@@ -187,30 +199,67 @@ private:
 			end = static_cast<int32>(strlen(fText->Text()));
 		}
 		fStore->SetStretch(start, end - start);
+		// The stretch's offsets hold only while nobody else edits the text.
+		fBusy = true;
+		fText->MakeEditable(false);
 		BMessenger server;
-		if (ReachWordServer(signature, true, 10000000, &server, executable) != B_OK) {
-			_SetStatus(std::string("Cannot reach ") + signature);
+		if (ReachWordServer(signature, false, 0, &server) == B_OK) {
+			_SendRequest(server, index);
 			return;
 		}
+		// Starting the server takes a while: wait for it on another thread so
+		// that this window keeps drawing and answering.
+		_SetStatus(std::string("Starting ") + signature + "...");
+		if (fStarter.joinable())
+			fStarter.join();
+		fStarter = std::thread([window = BMessenger(this), signature = std::string(signature),
+			executable = std::string(executable), index] {
+			BMessenger found;
+			BMessage reached(kServerReached);
+			reached.AddInt32("status", ReachWordServer(signature.c_str(), true,
+				kServerStartTimeout, &found, executable));
+			reached.AddMessenger("server", found);
+			reached.AddString("signature", signature.c_str());
+			reached.AddInt32("index", index);
+			window.SendMessage(&reached);
+		});
+	}
+
+	void _ServerReached(const BMessage* message)
+	{
+		BMessenger server;
+		if (message->GetInt32("status", B_ERROR) != B_OK
+			|| message->FindMessenger("server", &server) != B_OK) {
+			_EndWithStatus(std::string("Cannot reach ") + message->GetString("signature", ""));
+			return;
+		}
+		_SendRequest(server, message->GetInt32("index", 0));
+	}
+
+	void _SendRequest(const BMessenger& server, int32 index)
+	{
 		const status_t status = SendWordServicesRequest(server, index,
 			{BMessenger(fTarget, this)}, BMessenger(this));
 		if (status != B_OK) {
-			_SetStatus(std::string("The request failed: ") + strerror(errno));
+			_EndWithStatus(status == B_TIMED_OUT ? "The server did not take the request in time"
+				: "The server refused the request (error " + std::to_string(status) + ")");
 			return;
 		}
-		fBusy = true;
-		// The stretch's offsets hold only while nobody else edits the text.
-		fText->MakeEditable(false);
 		_SetStatus("Looking up...");
+	}
+
+	void _EndWithStatus(const std::string& text)
+	{
+		fBusy = false;
+		fText->MakeEditable(true);
+		_SetStatus(text);
 	}
 
 	void _SessionOver()
 	{
-		fBusy = false;
-		fText->MakeEditable(true);
+		_EndWithStatus("Done");
 		fText->Select(fStore->Start(), fStore->Start() + fStore->Length());
 		fText->MakeFocus(true);
-		_SetStatus("Done");
 	}
 
 	void _SetStatus(const std::string& text) { fStatus->SetText(text.c_str()); }
@@ -222,6 +271,7 @@ private:
 	std::unique_ptr<SelectionStore> fStore;
 	WordServicesTextTarget* fTarget;
 	bool fBusy = false;
+	std::thread fStarter;  // waits for a server being started
 };
 
 }  // namespace
