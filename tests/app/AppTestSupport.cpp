@@ -30,16 +30,9 @@
 
 namespace {
 
-BPoint Centre(BView* view)
-{
-	const BRect bounds = view->Bounds();
-	return view->ConvertToScreen(
-		BPoint(std::floor((bounds.left + bounds.right) / 2), std::floor((bounds.top + bounds.bottom) / 2)));
-}
-
 BPoint RowPoint(CVABWindow* window, int32 row)
 {
-	return AppTest::WithLock(window, [window, row] {
+	return Locked(window, [window, row] {
 		const BRect frame = window->ListView()->ItemFrame(row);
 		return window->ListView()->ConvertToScreen(BPoint(20, std::floor((frame.top + frame.bottom) / 2)));
 	});
@@ -72,7 +65,7 @@ void AppTest::TearDown()
 		// A window may be waiting on a question: close without saving.
 		for (int tries = 0; tries < 5 && Running() && !Quit(); tries++) {
 			if (Alert() != nullptr)
-				Answer(0);
+				AnswerAlert(0);
 		}
 	}
 	if (fAppThread.joinable())
@@ -173,7 +166,7 @@ CVABWindow* AppTest::Front() const
 
 std::vector<std::string> AppTest::RowTexts(CVABWindow* window, int32 field)
 {
-	return WithLock(window, [window, field] {
+	return Locked(window, [window, field] {
 		std::vector<std::string> rows;
 		ABListView* list = window->ListView();
 		for (int32 i = 0; list != nullptr && i < list->CountItems(); i++)
@@ -185,7 +178,7 @@ std::vector<std::string> AppTest::RowTexts(CVABWindow* window, int32 field)
 // Enabled as the user sees it: the item and the menu holding it.
 bool AppTest::MenuEnabled(CVABWindow* window, const char* label)
 {
-	return WithLock(window, [window, label] {
+	return Locked(window, [window, label] {
 		BMenuBar* bar = window->Menus()->Bar();
 		for (int32 i = 0; i < bar->CountItems(); i++) {
 			BMenu* menu = bar->ItemAt(i)->Submenu();
@@ -198,17 +191,6 @@ bool AppTest::MenuEnabled(CVABWindow* window, const char* label)
 }
 
 // --- input
-
-void AppTest::ClickView(BWindow* window, const char* name)
-{
-	const BPoint point = WithLock(window, [window, name] {
-		BView* view = window->FindView(name);
-		EXPECT_NE(view, nullptr) << name;
-		return view != nullptr ? Centre(view) : BPoint();
-	});
-	Screen::Click(point);
-	Settle();
-}
 
 void AppTest::DoubleClickRow(CVABWindow* window, int32 row)
 {
@@ -305,30 +287,11 @@ std::string AppTest::AlertText() const
 	return text;
 }
 
-void AppTest::Answer(int32 button)
-{
-	BAlert* alert = Alert();
-	ASSERT_TRUE(alert != nullptr && alert->Lock());
-	const BPoint point = Centre(alert->ButtonAt(button));
-	alert->Unlock();
-	Screen::Click(point);
-	Settle();
-}
-
 std::string AppTest::WaitForLaunch() const
 {
 	for (int i = 0; i < 200 && Launched().empty(); i++)
 		std::this_thread::sleep_for(std::chrono::milliseconds(10));
 	return Launched();
-}
-
-void AppTest::PutClipboard(const std::string& text)
-{
-	ASSERT_TRUE(be_clipboard->Lock());
-	be_clipboard->Clear();
-	be_clipboard->Data()->AddData("text/plain", B_MIME_TYPE, text.data(), ssize_t(text.size()));
-	be_clipboard->Commit();
-	be_clipboard->Unlock();
 }
 
 void AppTest::WriteFile(const std::string& path, const std::string& bytes)

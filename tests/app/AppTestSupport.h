@@ -10,6 +10,7 @@
 #include <Messenger.h>
 
 #include "HeadlessScreen.h"
+#include "../platform/interface/WindowTestSupport.h"  // Locked
 
 #include <gtest/gtest.h>
 
@@ -17,8 +18,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-using Screen = BPrivate::HeadlessScreen;
 
 class AppTest : public testing::Test {
 public:
@@ -32,18 +31,6 @@ public:
 				return found;
 		}
 		return nullptr;
-	}
-	// What what returns, run with window locked.
-	template <typename F>
-	static auto WithLock(BWindow* window, F what)
-	{
-		struct Unlock {
-			BWindow* window;
-			~Unlock() { window->Unlock(); }
-		};
-		window->Lock();
-		const Unlock unlock{window};
-		return what();
 	}
 
 protected:
@@ -69,8 +56,7 @@ protected:
 	std::vector<std::string> RowTexts(CVABWindow* window, int32 field);
 	bool MenuEnabled(CVABWindow* window, const char* label);
 
-	// Input at real coordinates.
-	void ClickView(BWindow* window, const char* name);
+	// Input at real coordinates (the shared ClickView clicks a view by name).
 	void ClickRow(CVABWindow* window, int32 row, uint32 modifiers = 0);
 	// A double-click: the second click lands on the row the first one selected.
 	void DoubleClickRow(CVABWindow* window, int32 row);
@@ -81,10 +67,9 @@ protected:
 	BWindow* SavePanel() const;
 	void SaveAs(const char* name);
 	void CancelPanel();
-	// The alert on screen, or null; clicking one of its buttons.
+	// The alert on screen, or null (the shared AnswerAlert clicks its buttons).
 	BAlert* Alert() const { return Find<BAlert>(); }
 	std::string AlertText() const;
-	void Answer(int32 button);
 
 	// Files in this test's folder.
 	std::string Path(const std::string& name) const { return fDir + "/" + name; }
@@ -97,7 +82,10 @@ protected:
 	// The opener runs in a process of its own: waits up to 2 s for its line.
 	std::string WaitForLaunch() const;
 	// The clipboard holds only this text.
-	static void PutClipboard(const std::string& text);
+	static void PutClipboard(const std::string& text)
+	{
+		PutOnClipboard(text.data(), static_cast<ssize_t>(text.size()));
+	}
 
 	std::string fDir;
 

@@ -19,12 +19,12 @@ namespace {
 
 BRect FrameOf(BWindow* window)
 {
-	return AppTest::WithLock(window, [window] { return window->Frame(); });
+	return Locked(window, [window] { return window->Frame(); });
 }
 
 std::string TitleOf(BWindow* window)
 {
-	return AppTest::WithLock(window, [window] { return std::string(window->Title()); });
+	return Locked(window, [window] { return std::string(window->Title()); });
 }
 
 void StoreFrame(const std::string& path, const book_frame& frame)

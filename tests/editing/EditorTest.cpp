@@ -26,7 +26,7 @@ protected:
 
 	std::string FocusName(BWindow* window)
 	{
-		return WithLock(window, [window] {
+		return Locked(window, [window] {
 			BView* focus = window->CurrentFocus();
 			return std::string(focus != nullptr && focus->Name() != nullptr ? focus->Name() : "");
 		});
@@ -34,7 +34,7 @@ protected:
 
 	std::string FieldText(CVABEditRecordsWindow* editor, int32 field)
 	{
-		return WithLock(editor, [editor, field] {
+		return Locked(editor, [editor, field] {
 			return std::string(editor->FieldView(field)->Text());
 		});
 	}
@@ -42,7 +42,7 @@ protected:
 	// Labels carry the field names too: the field view itself, its text selected.
 	void ClickField(CVABEditRecordsWindow* editor, int32 field)
 	{
-		Screen::Click(WithLock(editor, [editor, field] {
+		Screen::Click(Locked(editor, [editor, field] {
 			return editor->FieldView(field)->ConvertToScreen(BPoint(20, 10));
 		}));
 		Key("a", B_COMMAND_KEY);
@@ -50,7 +50,7 @@ protected:
 
 	static std::string DefaultButton(BWindow* editor)
 	{
-		return WithLock(editor, [editor] { return std::string(editor->DefaultButton()->Name()); });
+		return Locked(editor, [editor] { return std::string(editor->DefaultButton()->Name()); });
 	}
 };
 
@@ -60,7 +60,7 @@ TEST_F(EditorTest, RecordsAreTypedOneAfterAnotherAndAppearAfterCancel)
 	ChooseMenu(window, "Records", "Make a New Record");
 	auto* editor = Find<CVABEntryWindow>();
 	ASSERT_NE(editor, nullptr);
-	EXPECT_EQ(WithLock(editor, [editor] { return editor->Frame(); }),
+	EXPECT_EQ(Locked(editor, [editor] { return editor->Frame(); }),
 		BRect(376, 148, 646, 618)) << "centred on the 1024 x 768 screen";
 	EXPECT_EQ(FocusName(editor), "Nickname");
 	EXPECT_EQ(DefaultButton(editor), "Add_Button");
@@ -181,14 +181,14 @@ TEST_F(EditorTest, ABookThatCouldNotBeReadIsNeverWrittenOrClosedSilently)
 
 	Key("w", B_COMMAND_KEY);
 	EXPECT_NE(AlertText().find("could not be read"), std::string::npos) << AlertText();
-	Answer(1);  // Cancel
+	AnswerAlert(1);  // Cancel
 	EXPECT_EQ(BookWindows().size(), 1u);
 	Key("w", B_COMMAND_KEY);
-	Answer(2);  // Save...
+	AnswerAlert(2);  // Save...
 	CancelPanel();
 	EXPECT_EQ(BookWindows().size(), 1u) << "cancelling that panel keeps the book";
 	Key("w", B_COMMAND_KEY);
-	Answer(2);
+	AnswerAlert(2);
 	SaveAs("rescued.cvab");
 	EXPECT_TRUE(Ended()) << "saved, then closed as asked";
 	EXPECT_EQ(ReadFile(Home() + "/rescued.cvab"), Line({"ann"}));

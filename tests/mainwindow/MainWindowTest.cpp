@@ -39,7 +39,7 @@ protected:
 	// The header buttons: name and left edge in the strip.
 	std::vector<std::pair<std::string, float>> Headers(CVABWindow* window)
 	{
-		return WithLock(window, [window] {
+		return Locked(window, [window] {
 			std::vector<std::pair<std::string, float>> headers;
 			BView* strip = window->ButtonView();
 			for (int32 i = 0; i < strip->CountChildren(); i++)
@@ -84,7 +84,7 @@ TEST_F(MainWindowTest, HeaderClicksSortAndViewCommandsChooseTheColumns)
 	ChooseMenu(window, "View", "Name and Phone");
 	EXPECT_EQ(Headers(window), (std::vector<std::pair<std::string, float>>{{"First Name", 0},
 		{"Last Name", 80}, {"Phone Number", 160}, {"Cell Number", 240}, {"FAX Number", 320}}));
-	EXPECT_EQ(WithLock(window, [window] { return window->Menus()->CountShownFields(); }), 5);
+	EXPECT_EQ(Locked(window, [window] { return window->Menus()->CountShownFields(); }), 5);
 
 	// A field item toggles its column; twice restores it.
 	ChooseMenu(window, "View", "Nickname");
@@ -105,15 +105,15 @@ TEST_F(MainWindowTest, HeaderClicksSortAndViewCommandsChooseTheColumns)
 
 	// Every column can be scrolled to, and the header strip follows sideways only.
 	ChooseMenu(window, "View", "All");
-	const auto [maxScroll, listWidth] = WithLock(window, [window] {
+	const auto [maxScroll, listWidth] = Locked(window, [window] {
 		float min = 0, max = 0;
 		window->ListView()->ScrollBar(B_HORIZONTAL)->GetRange(&min, &max);
 		return std::make_pair(max, window->ListView()->Bounds().Width() + 1);
 	});
 	EXPECT_EQ(maxScroll, 2 + 80 * 21 - listWidth);
-	WithLock(window, [window] { window->ListView()->ScrollTo(BPoint(80, 0)); });
+	Locked(window, [window] { window->ListView()->ScrollTo(BPoint(80, 0)); });
 	Settle();
-	EXPECT_EQ(WithLock(window, [window] { return window->ButtonView()->Bounds().left; }), 80);
+	EXPECT_EQ(Locked(window, [window] { return window->ButtonView()->Bounds().left; }), 80);
 }
 
 TEST_F(MainWindowTest, SelectionRulesTheRecordItemsAndCopiesReachTheClipboard)
@@ -153,7 +153,7 @@ TEST_F(MainWindowTest, SelectionRulesTheRecordItemsAndCopiesReachTheClipboard)
 
 	// Select All selects every row; Delete then takes the first and marks the book.
 	ChooseMenu(window, "Edit", "Select All");
-	EXPECT_EQ(WithLock(window, [window] { return window->ListView()->CurrentSelection(1); }), 1);
+	EXPECT_EQ(Locked(window, [window] { return window->ListView()->CurrentSelection(1); }), 1);
 	ChooseMenu(window, "Records", "Delete the Selected Record");
 	EXPECT_EQ(RowTexts(window, 0), (std::vector<std::string>{"bob"}));
 	EXPECT_TRUE(MenuEnabled(window, "Save this Address Book"));

@@ -58,7 +58,7 @@ TEST_F(SaveTest, AMovedWindowSavesOnlyItsFrameAndAnUntouchedBookNothing)
 
 	Launch({path});
 	CVABWindow* window = Front();
-	EXPECT_EQ(WithLock(window, [window] { return window->Frame().LeftTop(); }), BPoint(150, 160))
+	EXPECT_EQ(Locked(window, [window] { return window->Frame().LeftTop(); }), BPoint(150, 160))
 		<< "reopened where it was moved";
 }
 
@@ -79,18 +79,18 @@ TEST_F(SaveTest, AFailedSaveIsReportedKeepsTheOldFileAndTheWindow)
 	ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
 	Key("s", B_COMMAND_KEY);
 	EXPECT_EQ(AlertText(), "The address book \"book.cvab\" could not be saved: the file is too large.");
-	Answer(0);
+	AnswerAlert(0);
 	EXPECT_EQ(ReadFile(path), body) << "the old file is whole";
 	EXPECT_TRUE(MenuEnabled(window, "Save this Address Book"));
 
 	// Closing tries again, fails again and stays open until the user says so.
 	Key("w", B_COMMAND_KEY);
 	ASSERT_NE(Alert(), nullptr);
-	Answer(1);
+	AnswerAlert(1);
 	EXPECT_EQ(BookWindows().size(), 1u);
 	EXPECT_FALSE(Quit()) << "quitting cannot lose the book either";
 	while (Alert() != nullptr)
-		Answer(1);
+		AnswerAlert(1);
 	ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
 
 	Key("s", B_COMMAND_KEY);
@@ -107,11 +107,11 @@ TEST_F(SaveTest, ABookReadWithLossesAsksBeforeItIsShortened)
 	DeleteRow(path, 2);
 	Key("s", B_COMMAND_KEY);
 	EXPECT_NE(AlertText().find("longer than 40 bytes"), std::string::npos) << AlertText();
-	Answer(1);  // Cancel
+	AnswerAlert(1);  // Cancel
 	EXPECT_EQ(ReadFile(path), body);
 
 	Key("s", B_COMMAND_KEY);
-	Answer(0);  // Replace
+	AnswerAlert(0);  // Replace
 	EXPECT_EQ(ReadFile(path), Line({"ann", longName.substr(0, 40)}) + Line({"bob"}));
 }
 

@@ -38,7 +38,7 @@ protected:
 	// Brings the window forward, as a click on its title would.
 	void Raise(BWindow* window)
 	{
-		WithLock(window, [window] { window->Activate(); });
+		Locked(window, [window] { window->Activate(); });
 		Settle();
 	}
 
@@ -50,7 +50,7 @@ protected:
 
 	std::vector<int32> Selected(CVABWindow* window)
 	{
-		return WithLock(window, [window] {
+		return Locked(window, [window] {
 			std::vector<int32> rows;
 			for (int32 i = 0, row; (row = window->ListView()->CurrentSelection(i)) >= 0; i++)
 				rows.push_back(row);
@@ -60,14 +60,14 @@ protected:
 
 	bool SearchAgainEnabled(CVABFindWindow* find)
 	{
-		return WithLock(find, [find] {
+		return Locked(find, [find] {
 			return static_cast<BButton*>(find->FindView("SearchAgain_Button"))->IsEnabled();
 		});
 	}
 
 	std::string FocusName(BWindow* window)
 	{
-		return WithLock(window, [window] {
+		return Locked(window, [window] {
 			BView* focus = window->CurrentFocus();
 			return std::string(focus != nullptr ? focus->Name() : "<none>");
 		});
@@ -95,7 +95,7 @@ TEST_F(FindWindowTest, SearchFoldsCaseGoesFieldByFieldAndRunsOffTheEnd)
 		+ Line({"\xc3\xa9lee", "", "", "Cy"}) + Line({"dee", "", "", "Fleet"}));
 	// A Find Next left on by an older Find window: Search Again here has nothing
 	// to continue and turns it off.
-	WithLock(window, [window] { window->Menus()->SetFindNextEnabled(true); });
+	Locked(window, [window] { window->Menus()->SetFindNextEnabled(true); });
 	ChooseMenu(window, "Search", "Find...");
 	CVABFindWindow* find = Find<CVABFindWindow>();
 	ASSERT_NE(find, nullptr) << "Find... opens the window";
@@ -152,7 +152,7 @@ TEST_F(FindWindowTest, EachFindWindowGoesOnFromItsOwnMatch)
 	Search("ann");
 	CVABFindWindow* newer = OpenFind(window);
 	Type((forty + "bc").c_str());
-	EXPECT_EQ(WithLock(newer, [newer] {
+	EXPECT_EQ(Locked(newer, [newer] {
 		return std::string(static_cast<BTextView*>(newer->CurrentFocus())->Text());
 	}), forty + "b");
 	Key("\n");
@@ -171,7 +171,7 @@ TEST_F(FindWindowTest, SearchAgainGoesOnAfterTheCurrentRecordWasDeleted)
 	Search("x");
 	ASSERT_EQ(Selected(window), Rows{0});
 	ChooseMenu(window, "Records", "Delete the Selected Record");
-	WithLock(window, [window] {
+	Locked(window, [window] {
 		window->Book()->AppendRecord()->SetField(kNicknameField, "x3");
 		window->Book()->RaiseCount();
 		window->ReloadList();
@@ -188,7 +188,7 @@ TEST_F(FindWindowTest, SearchAgainGoesOnAfterTheCurrentRecordWasDeleted)
 	// Everything after it deleted too: the search ends cleanly.
 	Key("\n");
 	ASSERT_EQ(Selected(window), Rows{0});
-	WithLock(window, [window] {
+	Locked(window, [window] {
 		window->Book()->MakeEmpty();
 		window->ReloadList();
 	});

@@ -24,7 +24,7 @@ protected:
 
 	std::string Text(BWindow* window)
 	{
-		return WithLock(window, [window] {
+		return Locked(window, [window] {
 			return std::string(static_cast<BTextView*>(window->FindView("AboutTextView"))->Text());
 		});
 	}
@@ -48,16 +48,16 @@ TEST_F(InfoWindowTest, AboutIsModalAndItsDefaultButtonOpensTheMakersPage)
 
 	// A click on the book's row, and on the text, reaches neither.
 	ClickRow(book, 0);
-	EXPECT_EQ(WithLock(book, [book] { return book->ListView()->CurrentSelection(); }), -1);
+	EXPECT_EQ(Locked(book, [book] { return book->ListView()->CurrentSelection(); }), -1);
 	EXPECT_TRUE(about->IsActive());
 	ClickView(about, "AboutTextView");
-	EXPECT_TRUE(WithLock(about, [about] { return about->CurrentFocus() == nullptr; }));
+	EXPECT_TRUE(Locked(about, [about] { return about->CurrentFocus() == nullptr; }));
 
 	Key("\n");
 	EXPECT_EQ(WaitForLaunch(), std::string(kMakerWebAddress) + "\n");
 	EXPECT_FALSE(messenger.IsValid());
 	ClickRow(book, 0);
-	EXPECT_EQ(WithLock(book, [book] { return book->ListView()->CurrentSelection(); }), 0);
+	EXPECT_EQ(Locked(book, [book] { return book->ListView()->CurrentSelection(); }), 0);
 }
 
 TEST_F(InfoWindowTest, SupportTextCancelAndWebPage)

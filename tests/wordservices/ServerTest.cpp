@@ -210,7 +210,7 @@ TEST_F(WordServicesServerTest, TheIndexChoosesTheLookUpAndAnUnknownOneShowsOneAl
 	EXPECT_TRUE(AppAnswers(2000000));
 	Settle();
 	EXPECT_EQ(CountAlerts(), 1);
-	Answer(0);
+	AnswerAlert(0);
 	EXPECT_EQ(CountAlerts(), 0);
 }
 
