@@ -6,6 +6,7 @@
 #define _CVAB_DEMO_APP_H
 
 #include <Application.h>
+#include <View.h>
 #include <Window.h>
 
 #include <chrono>
@@ -39,6 +40,17 @@ private:
 	std::function<BWindow*()> fMakeWindow;
 	int32 fQuitAfterMs;
 };
+
+// The panel-coloured view that fills a demo window below its menu bar.
+inline BView* AddBackground(BWindow* window, float menuBarHeight)
+{
+	BRect area = window->Bounds();
+	area.top = menuBarHeight;
+	BView* background = new BView(area, "background", B_FOLLOW_ALL, B_WILL_DRAW);
+	background->SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
+	window->AddChild(background);
+	return background;
+}
 
 // The whole of a demo's main: reads the options and runs the application.
 inline int RunDemo(int argc, char** argv, const char* signature,

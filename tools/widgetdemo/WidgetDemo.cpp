@@ -72,11 +72,7 @@ public:
 		BMessenger self(this);
 		fOpenPanel = std::make_unique<BFilePanel>(B_OPEN_PANEL, &self, nullptr, 0, false);
 		fSavePanel = std::make_unique<BFilePanel>(B_SAVE_PANEL, &self);
-		BRect area = Bounds();
-		area.top = kMenuBarHeight;
-		BView* background = new BView(area, "background", B_FOLLOW_ALL, B_WILL_DRAW);
-		background->SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
-		AddChild(background);
+		BView* background = demo::AddBackground(this, kMenuBarHeight);
 		const BRect bounds = background->Bounds();
 
 		background->AddChild(new BStringView(BRect(10, 12, 50, 28), "name label", "Name:"));

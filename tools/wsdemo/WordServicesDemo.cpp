@@ -104,11 +104,7 @@ public:
 		fBar->AddItem(fServices);
 		AddChild(fBar);
 
-		BRect area = Bounds();
-		area.top = kMenuBarHeight;
-		BView* background = new BView(area, "background", B_FOLLOW_ALL, B_WILL_DRAW);
-		background->SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
-		AddChild(background);
+		BView* background = demo::AddBackground(this, kMenuBarHeight);
 		const BRect bounds = background->Bounds();
 		fText = new BTextView(BRect(8, 8, bounds.right - 8, bounds.bottom - 30), "text",
 			BRect(4, 4, bounds.right - 24, 2000), B_FOLLOW_ALL,
