@@ -1,6 +1,7 @@
 // Sections: the command line, reading, writing, the conversion.
 #include "ConvertCommand.h"
 
+#include <AsciiText.h>
 #include <BookBody.h>
 #include <BookFile.h>
 #include <ContactFieldMap.h>
@@ -45,13 +46,6 @@ bool ParseFormat(const std::string& name, contact_format* format)
 	else
 		return false;
 	return true;
-}
-
-bool EndsWith(const std::string& text, const char* suffix)
-{
-	const size_t length = strlen(suffix);
-	return text.size() >= length
-		&& EqualsIgnoringCase(std::string_view(text).substr(text.size() - length), suffix);
 }
 
 }  // namespace
@@ -125,9 +119,9 @@ bool ConvertCommand::Parse(int argc, const char* const* argv, convert_options* o
 
 contact_format ConvertCommand::GuessFormat(const std::string& path)
 {
-	if (EndsWith(path, ".vcf") || EndsWith(path, ".vcard"))
+	if (EndsWithIgnoringCase(path, ".vcf") || EndsWithIgnoringCase(path, ".vcard"))
 		return contact_format::kVCard;
-	if (EndsWith(path, ".csv"))
+	if (EndsWithIgnoringCase(path, ".csv"))
 		return contact_format::kCsv;
 	return contact_format::kBook;
 }

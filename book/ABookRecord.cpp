@@ -1,5 +1,7 @@
 #include "ABookRecord.h"
 
+#include "AsciiText.h"
+
 #include <cassert>
 #include <cstring>
 
@@ -7,7 +9,7 @@ namespace {
 
 inline unsigned char fold_ascii(unsigned char c)
 {
-	return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+	return static_cast<unsigned char>(FoldAscii(static_cast<char>(c)));
 }
 
 inline bool is_continuation(unsigned char c)

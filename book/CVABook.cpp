@@ -1,6 +1,8 @@
 // Sections: construction, list operations, sort, look-ups.
 #include "CVABook.h"
 
+#include "AsciiText.h"
+
 #include "BookText.h"
 #include "RecordPool.h"
 
@@ -234,25 +236,6 @@ void CVABook::SortByField(int32 field)
 
 // --- look-ups
 
-namespace {
-
-// Whole strings, ASCII letters without regard to case, whatever the locale.
-bool equal_ignoring_ascii_case(const char* a, const char* b)
-{
-	auto fold = [](unsigned char c) {
-		return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
-	};
-	while (fold(*a) == fold(*b)) {
-		if (*a == '\0')
-			return true;
-		a++;
-		b++;
-	}
-	return false;
-}
-
-}  // namespace
-
 const ABookRecord* CVABook::FindNickname(const char* text) const
 {
 	AssertLocked();
@@ -261,7 +244,7 @@ const ABookRecord* CVABook::FindNickname(const char* text) const
 	// several equal nicknames.
 	std::vector<const ABookRecord*> matches;
 	fPool->ForEach([&](const ABookRecord* record) {
-		if (equal_ignoring_ascii_case(text, record->Field(kNicknameField)))
+		if (EqualsIgnoringCase(text, record->Field(kNicknameField)))
 			matches.push_back(record);
 		return true;
 	});

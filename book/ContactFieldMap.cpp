@@ -2,6 +2,7 @@
 #include "ContactFieldMap.h"
 
 #include "BookFields.h"
+#include "AsciiText.h"
 #include "ContactText.h"
 
 #include <cstdlib>
@@ -116,10 +117,7 @@ const known_header kKnownHeaders[] = {
 
 std::string Lower(std::string_view text)
 {
-	std::string out(TrimSpace(text));
-	for (char& c : out)
-		c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-	return out;
+	return FoldAscii(TrimSpace(text));
 }
 
 // Every run of digits as one '#'.

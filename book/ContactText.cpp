@@ -1,5 +1,7 @@
 #include "ContactText.h"
 
+#include "AsciiText.h"
+
 #include <cerrno>
 #include <iconv.h>
 
@@ -19,11 +21,6 @@ int HexValue(char c)
 	if (c >= 'a' && c <= 'f')
 		return c - 'a' + 10;
 	return -1;
-}
-
-char LowerAscii(char c)
-{
-	return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 }  // namespace
@@ -143,15 +140,4 @@ void AppendSeparated(std::string* out, std::string_view separator, std::string_v
 	if (!out->empty())
 		out->append(separator);
 	out->append(item);
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b)
-{
-	if (a.size() != b.size())
-		return false;
-	for (size_t i = 0; i < a.size(); i++) {
-		if (LowerAscii(a[i]) != LowerAscii(b[i]))
-			return false;
-	}
-	return true;
 }

@@ -24,7 +24,4 @@ std::string_view TrimSpace(std::string_view text);
 // Appends item to out, after separator when out is not empty.
 void AppendSeparated(std::string* out, std::string_view separator, std::string_view item);
 
-// ASCII-only case-insensitive comparison.
-bool EqualsIgnoringCase(std::string_view a, std::string_view b);
-
 #endif

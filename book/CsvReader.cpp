@@ -1,6 +1,7 @@
 // Sections: rows, columns, reading.
 #include "CsvReader.h"
 
+#include "AsciiText.h"
 #include "ContactText.h"
 #include "RecordBuilder.h"
 
@@ -178,9 +179,7 @@ std::vector<column> MakeColumns(const std::vector<std::string>& headers,
 
 int32 PhoneFieldForType(std::string_view type)
 {
-	std::string lower(type);
-	for (char& ch : lower)
-		ch = static_cast<char>(tolower(static_cast<unsigned char>(ch)));
+	const std::string lower = FoldAscii(type);
 	if (lower.find("fax") != std::string::npos)
 		return kFaxField;
 	if (lower.find("mobile") != std::string::npos || lower.find("cell") != std::string::npos)

@@ -1,6 +1,7 @@
 // Sections: unfolding, content lines, values, properties, cards.
 #include "VCardReader.h"
 
+#include "AsciiText.h"
 #include "ContactText.h"
 #include "RecordBuilder.h"
 
@@ -20,10 +21,7 @@ struct logical_line {
 bool IsQuotedPrintable(const std::string& text)
 {
 	const size_t colon = text.find(':');
-	std::string head = text.substr(0, colon);
-	for (char& c : head)
-		c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-	return head.find("QUOTED-PRINTABLE") != std::string::npos;
+	return UpperAscii(std::string_view(text).substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
 }
 
 std::vector<logical_line> Unfold(std::string_view data)
@@ -74,14 +72,6 @@ struct content_line {
 	std::string value;  // raw, before decoding
 };
 
-std::string Upper(std::string_view text)
-{
-	std::string out(text);
-	for (char& c : out)
-		c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-	return out;
-}
-
 // Splits at sep outside double quotes, dropping the quotes.
 std::vector<std::string> SplitUnquoted(std::string_view text, char sep)
 {
@@ -122,12 +112,12 @@ std::optional<content_line> ParseContentLine(const logical_line& source)
 	std::string name = head[0];
 	if (const size_t dot = name.rfind('.'); dot != std::string::npos)
 		name.erase(0, dot + 1);  // item1.EMAIL is an EMAIL
-	result.name = Upper(TrimSpace(name));
+	result.name = UpperAscii(TrimSpace(name));
 	for (size_t i = 1; i < head.size(); i++) {
 		const size_t equals = head[i].find('=');
 		parameter p;
 		// vCard 2.1 writes bare types: TEL;CELL;VOICE
-		p.name = equals == std::string::npos ? "TYPE" : Upper(TrimSpace(head[i].substr(0, equals)));
+		p.name = equals == std::string::npos ? "TYPE" : UpperAscii(TrimSpace(head[i].substr(0, equals)));
 		const std::string values = equals == std::string::npos ? head[i] : head[i].substr(equals + 1);
 		p.values = SplitUnquoted(values, ',');
 		result.parameters.push_back(std::move(p));
@@ -173,7 +163,7 @@ decoded_value Decode(const content_line& line)
 	std::string bytes = line.value;
 	if (const parameter* encoding = FindParameter(line, "ENCODING"); encoding != nullptr
 		&& !encoding->values.empty()) {
-		const std::string kind = Upper(TrimSpace(encoding->values[0]));
+		const std::string kind = UpperAscii(TrimSpace(encoding->values[0]));
 		if (kind == "QUOTED-PRINTABLE") {
 			bytes = DecodeQuotedPrintable(bytes);
 		} else if (kind == "B" || kind == "BASE64") {

@@ -1,20 +1,16 @@
 #include "RecordActions.h"
 
+#include "AsciiText.h"
+
 #include <Message.h>
 #include <Roster.h>
 
 #include <cstring>
-#include <strings.h>
 
 const char kMakerWebAddress[] = "https://www.tarvish.example/";
 const char kMakerSupportAddress[] = "https://www.tarvish.example/support/";
 
 namespace {
-
-bool HasPrefixIgnoringCase(const char* text, const char* prefix)
-{
-	return strncasecmp(text, prefix, strlen(prefix)) == 0;
-}
 
 // A scheme is letters, digits, '+', '-' or '.' after a letter, up to a ':'.
 bool HasScheme(const char* text)
@@ -39,7 +35,7 @@ bool WebAddressForLaunch(const char* text, std::string* url)
 		if (*c < 0x20 || *c == 0x7f)
 			return false;
 	}
-	if (HasPrefixIgnoringCase(text, "http://") || HasPrefixIgnoringCase(text, "https://")) {
+	if (StartsWithIgnoringCase(text, "http://") || StartsWithIgnoringCase(text, "https://")) {
 		*url = text;
 		return true;
 	}

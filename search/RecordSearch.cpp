@@ -1,42 +1,11 @@
 #include "RecordSearch.h"
 
+#include "AsciiText.h"
 #include "CVABook.h"
-
-namespace {
-
-inline char FoldByte(char c)
-{
-	return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
-}  // namespace
-
-std::string FoldASCII(std::string_view text)
-{
-	std::string folded(text);
-	for (char& c : folded)
-		c = FoldByte(c);
-	return folded;
-}
-
-bool ContainsFolded(std::string_view text, std::string_view folded)
-{
-	if (folded.size() > text.size())
-		return false;
-	const size_t last = text.size() - folded.size();
-	for (size_t start = 0; start <= last; start++) {
-		size_t i = 0;
-		while (i < folded.size() && FoldByte(text[start + i]) == folded[i])
-			i++;
-		if (i == folded.size())
-			return true;
-	}
-	return false;
-}
 
 const ABookRecord* RecordSearch::Start(const CVABook& book, std::string_view text)
 {
-	fFolded = FoldASCII(text.substr(0, UTF8CutLength(text.data(), text.size(), kFieldTextLength)));
+	fFolded = FoldAscii(text.substr(0, UTF8CutLength(text.data(), text.size(), kFieldTextLength)));
 	fRecord = book.FirstRecord();
 	fSerial = fRecord != nullptr ? fRecord->Serial() : 0;
 	fPosition = 0;

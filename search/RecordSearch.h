@@ -42,10 +42,4 @@ private:
 	int32 fField = 0;
 };
 
-// text with ASCII capitals made small; every other byte as it is.
-std::string FoldASCII(std::string_view text);
-// Whether folded (already folded) occurs in text, with text's ASCII letters
-// folded. The empty text occurs everywhere.
-bool ContainsFolded(std::string_view text, std::string_view folded);
-
 #endif

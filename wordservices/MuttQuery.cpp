@@ -1,5 +1,6 @@
 #include "MuttQuery.h"
 
+#include "AsciiText.h"
 #include "BookBody.h"
 #include "CVABook.h"
 
@@ -7,32 +8,6 @@
 #include <strings.h>
 
 namespace {
-
-inline char Lower(char c)
-{
-	return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Whether field contains the lower-cased word, ASCII case ignored.
-bool Contains(const char* field, const std::string& word)
-{
-	const size_t length = word.size();
-	if (length == 0)
-		return true;
-	const char first = word[0];
-	for (const char* start = field; *start != '\0'; start++) {
-		if (Lower(*start) != first)
-			continue;
-		size_t i = 1;
-		while (i < length && start[i] != '\0' && Lower(start[i]) == word[i])
-			i++;
-		if (i == length)
-			return true;
-		if (start[i] == '\0')
-			return false;
-	}
-	return false;
-}
 
 const int32 kSearchedFields[] = {kNicknameField, kFirstNameField, kMiddleNameField,
 	kLastNameField, kEmail1Field, kEmail2Field};
@@ -64,7 +39,7 @@ public:
 	explicit MatchCollector(const char* word) : fWord(word), fLowered(word)
 	{
 		for (char& c : fLowered)
-			c = Lower(c);
+			c = FoldAscii(c);
 	}
 	void Consider(const ABookRecord* record);
 	std::vector<mutt_match> Matches()
@@ -91,14 +66,14 @@ void MatchCollector::Consider(const ABookRecord* record)
 			return;
 		bool found = false;
 		for (const int32 field : kSearchedFields) {
-			if (Contains(record->Field(field), lowered)) {
+			if (ContainsFolded(record->Field(field), lowered)) {
 				found = true;
 				break;
 			}
 		}
 		if (!found)
 			return;
-		if (strcasecmp(record->Field(kNicknameField), word) == 0)
+		if (EqualsIgnoringCase(record->Field(kNicknameField), word))
 			exact.push_back(MatchOf(record));
 		else
 			others.push_back(MatchOf(record));

@@ -5,6 +5,7 @@
 // over the same records making the same comparisons.
 #include "GeneratedBook.h"
 
+#include <AsciiText.h>
 #include <CVABook.h>
 #include <RecordSearch.h>
 

@@ -1,0 +1,39 @@
+// The book's one rule for comparing text: ASCII letters match without regard to
+// case, every other byte (UTF-8 included) only itself, whatever the locale. The
+// look-ups, the search, sorting, the mail query and the contact readers all
+// compare through these, so a name that matches in one place matches in all.
+// Threading: pure functions; safe from any thread.
+#ifndef _ASCII_TEXT_H
+#define _ASCII_TEXT_H
+
+#include <string>
+#include <string_view>
+
+constexpr char FoldAscii(char c)
+{
+	return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+constexpr char UpperAscii(char c)
+{
+	return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// text with its ASCII capitals (or small letters) changed.
+std::string FoldAscii(std::string_view text);
+std::string UpperAscii(std::string_view text);
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
+// Negative, zero or positive as a sorts before, equal to or after b: folded
+// bytes in unsigned order, a prefix first.
+int CompareIgnoringCase(std::string_view a, std::string_view b);
+
+// Whether text contains folded, which is already folded (FoldAscii): the form
+// for a search that tries one word against many texts.
+bool ContainsFolded(std::string_view text, std::string_view folded);
+
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix);
+bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix);
+
+#endif
