@@ -118,8 +118,7 @@ int32 ReadBookBody(CVABook* book, const char* data, size_t size, book_layout lay
 	book_read_losses found;
 	int32 records = 0;
 	const bool endedByNul = ForEachLine(data, size, [&](const char* start, const char* end) {
-		ABookRecord* record = book->AppendRecord();
-		book->RaiseCount();
+		ABookRecord* record = book->AddRecord();
 		records++;
 		int32 field = firstField;
 		const char* column = start;
@@ -225,7 +224,7 @@ status_t WriteBookBody(const CVABook* book, const BookBodySink& sink)
 	char* const start = buffer.get();
 	char* out = start;
 	const ABookRecord* record = book->FirstRecord();
-	for (int32 n = 0; n < book->CountRecords() && record != nullptr; n++) {
+	while (record != nullptr) {
 		if (static_cast<size_t>(start + kWriteChunk - out) < kRoomForLine) {
 			if (const status_t status = sink(start, out - start); status != B_OK)
 				return status;

@@ -63,7 +63,7 @@ int32 ReadBookBody(CVABook* book, const char* data, size_t size, book_layout lay
 // error, which stops the writer and is returned by it.
 using BookBodySink = std::function<status_t(const char* bytes, size_t size)>;
 
-// Writes the first CountRecords() records, each as its 21 fields separated by
+// Writes every record, each as its 21 fields separated by
 // TABs and ended by a line feed.
 status_t WriteBookBody(const CVABook* book, const BookBodySink& sink);
 std::string BookBodyBytes(const CVABook* book);

@@ -19,8 +19,6 @@ CVABook::CVABook(BookOwner* owner)
 	: fOwner(owner),
 	  fPool(std::make_unique<RecordPool>())
 {
-	for (int32 field = 0; field < kBookFieldCount; field++)
-		fFieldNames[field] = kBookFieldNames[field];
 	if (fOwner != nullptr)
 		fOwner->BuildRecordList();
 }
@@ -45,14 +43,14 @@ static uint64 NextSerial()
 	return next.fetch_add(1, std::memory_order_relaxed);
 }
 
-void CVABook::AssertLocked() const
+void CVABook::_AssertLocked() const
 {
 	assert(fOwner == nullptr || fOwner->IsLocked());
 }
 
-ABookRecord* CVABook::AppendRecord()
+ABookRecord* CVABook::AddRecord()
 {
-	AssertLocked();
+	_AssertLocked();
 	ABookRecord* record = fPool->New();
 	record->fSerial = NextSerial();
 	record->fPrevious = fLast;
@@ -61,12 +59,13 @@ ABookRecord* CVABook::AppendRecord()
 	else
 		fFirst = record;
 	fLast = record;
+	fCount++;
 	return record;
 }
 
 ABookRecord* CVABook::RecordAt(int32 n) const
 {
-	AssertLocked();
+	_AssertLocked();
 	if (n < 0)
 		return nullptr;
 	ABookRecord* record = fFirst;
@@ -77,7 +76,7 @@ ABookRecord* CVABook::RecordAt(int32 n) const
 
 int32 CVABook::IndexOf(const ABookRecord* record) const
 {
-	AssertLocked();
+	_AssertLocked();
 	int32 index = 0;
 	for (const ABookRecord* r = fFirst; r != nullptr; r = r->fNext, index++) {
 		if (r == record)
@@ -88,7 +87,7 @@ int32 CVABook::IndexOf(const ABookRecord* record) const
 
 ABookRecord* CVABook::RecordWithSerial(uint64 serial) const
 {
-	AssertLocked();
+	_AssertLocked();
 	for (ABookRecord* record = fFirst; record != nullptr; record = record->fNext) {
 		if (record->fSerial == serial)
 			return record;
@@ -103,7 +102,7 @@ bool CVABook::Contains(const ABookRecord* record) const
 
 void CVABook::RemoveRecord(ABookRecord* record)
 {
-	AssertLocked();
+	_AssertLocked();
 	assert(record != nullptr);
 	if (record->fPrevious != nullptr)
 		record->fPrevious->fNext = record->fNext;
@@ -206,7 +205,7 @@ void SortRecordsByField(ABookRecord** records, size_t count, int32 field)
 
 void CVABook::SortByField(int32 field)
 {
-	AssertLocked();
+	_AssertLocked();
 	assert(field >= 0 && field < kBookFieldCount);
 	if (fCount < 2 || fFirst == nullptr || fFirst->fNext == nullptr)
 		return;
@@ -236,9 +235,9 @@ void CVABook::SortByField(int32 field)
 
 // --- look-ups
 
-const ABookRecord* CVABook::FindNickname(const char* text) const
+const ABookRecord* CVABook::_FindNickname(const char* text) const
 {
-	AssertLocked();
+	_AssertLocked();
 	// The records are scanned in memory order, which stays fast after sorts
 	// have scattered the list; the list is walked only to choose between
 	// several equal nicknames.
@@ -261,7 +260,7 @@ bool CVABook::LookUpEmail(const char* text, char* output, size_t outputSize) con
 {
 	assert(outputSize > 0);
 	output[0] = '\0';
-	const ABookRecord* record = FindNickname(text);
+	const ABookRecord* record = _FindNickname(text);
 	if (record == nullptr)
 		return false;
 	const char* email = record->Field(kEmail1Field);
@@ -275,7 +274,7 @@ bool CVABook::LookUpAddress(const char* text, char* output, size_t outputSize) c
 {
 	assert(outputSize > 0);
 	output[0] = '\0';
-	const ABookRecord* record = FindNickname(text);
+	const ABookRecord* record = _FindNickname(text);
 	if (record == nullptr)
 		return false;
 	BuildAddressBlock(record, output, outputSize);

@@ -42,7 +42,6 @@ public:
 	CVABook(const CVABook&) = delete;
 	CVABook& operator=(const CVABook&) = delete;
 
-	const char* FieldName(int32 field) const { return fFieldNames[field]; }
 	BookOwner* Owner() const { return fOwner; }
 	ABookRecord* FirstRecord() const { return fFirst; }
 	ABookRecord* LastRecord() const { return fLast; }
@@ -56,10 +55,8 @@ public:
 	bool RecordsChanged() const { return fRecordsChanged; }
 	void SetRecordsChanged(bool changed) { fRecordsChanged = changed; }
 
-	// A new empty record linked at the end. The count is NOT raised: the caller
-	// calls RaiseCount() once it keeps the record.
-	ABookRecord* AppendRecord();
-	void RaiseCount() { fCount++; }
+	// A new empty record linked at the end and counted.
+	ABookRecord* AddRecord();
 
 	// The record at position n (from 0), or null outside the list.
 	ABookRecord* RecordAt(int32 n) const;
@@ -90,10 +87,9 @@ public:
 	bool LookUpAddress(const char* text, char* output, size_t outputSize) const;
 
 private:
-	const ABookRecord* FindNickname(const char* text) const;
-	void AssertLocked() const;
+	const ABookRecord* _FindNickname(const char* text) const;
+	void _AssertLocked() const;
 
-	const char* fFieldNames[kBookFieldCount];
 	BookOwner* const fOwner;
 	const std::unique_ptr<RecordPool> fPool;
 	ABookRecord* fFirst = nullptr;

@@ -214,7 +214,7 @@ bool RecordBuilder::Commit(CVABook* book)
 	bool any = false;
 	for (const std::string& value : fFields)
 		any = any || !value.empty();
-	ABookRecord* record = any ? book->AppendRecord() : nullptr;
+	ABookRecord* record = any ? book->AddRecord() : nullptr;
 	for (int32 field = 0; any && field < kBookFieldCount; field++) {
 		const std::string& text = fFields[field];
 		size_t kept = UTF8CutLength(text.data(), text.size(), kFieldTextLength);
@@ -233,8 +233,6 @@ bool RecordBuilder::Commit(CVABook* book)
 	for (const pending_note& note : fPending)
 		fReport->AddLoss(note.line, item, note.property, note.text);
 	fPending.clear();
-	if (any)
-		book->RaiseCount();
 	return any;
 }
 

@@ -15,8 +15,7 @@ void CVABEntryWindow::Add()
 	const bool added = WithOwner([this](CVABWindow* owner, CVABook* book) {
 		if (book == nullptr)
 			return;
-		StoreFields(book->AppendRecord());
-		book->RaiseCount();
+		StoreFields(book->AddRecord());
 		NoteChange(owner, book);
 	});
 	// With the main window gone the text stays, so nothing typed is lost.

@@ -26,10 +26,8 @@ void CVABModifyWindow::Done()
 		if (book == nullptr)
 			return;
 		ABookRecord* record = book->RecordWithSerial(fSerial);
-		if (record == nullptr) {
-			record = book->AppendRecord();
-			book->RaiseCount();
-		}
+		if (record == nullptr)
+			record = book->AddRecord();
 		StoreFields(record);
 		NoteChange(owner, book);
 		owner->ReloadList();

@@ -30,13 +30,12 @@ std::unique_ptr<CVABook> MakeBook(bool marked)
 		if (body[i] != '\t' && body[i] != '\n')
 			continue;
 		if (record == nullptr)
-			record = book->AppendRecord();
+			record = book->AddRecord();
 		record->SetField(field++, body.data() + start, i - start);
 		start = i + 1;
 		if (body[i] == '\n') {
 			if (marked)
 				record->SetField(kBirthdayField, "#");
-			book->RaiseCount();
 			record = nullptr;
 			field = 0;
 		}

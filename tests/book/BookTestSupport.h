@@ -37,9 +37,8 @@ public:
 // Appends a kept record whose field `field` holds text.
 inline ABookRecord* AddRecord(CVABook& book, const char* text, int32 field = kNicknameField)
 {
-	ABookRecord* record = book.AppendRecord();
+	ABookRecord* record = book.AddRecord();
 	record->SetField(field, text);
-	book.RaiseCount();
 	return record;
 }
 

@@ -172,8 +172,7 @@ TEST_F(FindWindowTest, SearchAgainGoesOnAfterTheCurrentRecordWasDeleted)
 	ASSERT_EQ(Selected(window), Rows{0});
 	ChooseMenu(window, "Records", "Delete the Selected Record");
 	Locked(window, [window] {
-		window->Book()->AppendRecord()->SetField(kNicknameField, "x3");
-		window->Book()->RaiseCount();
+		window->Book()->AddRecord()->SetField(kNicknameField, "x3");
 		window->ReloadList();
 	});
 	ASSERT_EQ(RowTexts(window, kNicknameField), (std::vector<std::string>{"x2", "y", "x3"}));

@@ -16,10 +16,9 @@ std::unique_ptr<CVABook> MakeBook(const std::vector<std::vector<std::string>>& r
 {
 	auto book = std::make_unique<CVABook>(nullptr);
 	for (const std::vector<std::string>& fields : records) {
-		ABookRecord* record = book->AppendRecord();
+		ABookRecord* record = book->AddRecord();
 		for (size_t i = 0; i < fields.size(); i++)
 			record->SetField(int32(i), fields[i].c_str());
-		book->RaiseCount();
 	}
 	return book;
 }

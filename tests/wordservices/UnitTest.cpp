@@ -40,13 +40,12 @@ TEST(WordScan, PunctuationBlanksAndNonAsciiBytesSeparate)
 void Add(CVABook* book, const char* nick, const char* first, const char* last,
 	const char* email1, const char* email2 = "")
 {
-	ABookRecord* record = book->AppendRecord();
+	ABookRecord* record = book->AddRecord();
 	record->SetField(kNicknameField, nick);
 	record->SetField(kFirstNameField, first);
 	record->SetField(kLastNameField, last);
 	record->SetField(kEmail1Field, email1);
 	record->SetField(kEmail2Field, email2);
-	book->RaiseCount();
 }
 
 TEST(MuttQuery, ExactNicknamesFirstThenDocumentOrder)
