@@ -1,6 +1,6 @@
 // The command line: documents to open, and the few options a desktop user
 // expects of a program started from a terminal.
-// Threading: pure.
+// Threading: the program's main thread, before the application starts.
 #ifndef _LAUNCH_OPTIONS_H
 #define _LAUNCH_OPTIONS_H
 
@@ -8,17 +8,14 @@
 #include <vector>
 
 struct LaunchOptions {
-	// --help or --version: print `output` and exit 0 without a window.
-	bool exitNow = false;
-	std::string output;
-	// One line for standard error per option not understood; the program
-	// still starts.
-	std::string warnings;
-	// Every other argument, in order: a document to open.
+	// Every argument that is not an option, in order (all after "--"): a
+	// document to open.
 	std::vector<std::string> documents;
 };
 
-LaunchOptions ParseLaunchOptions(int argc, const char* const* argv);
+// CommandLine::kContinue to start, or the exit status with --help, --version or
+// the usage error already printed.
+int ParseLaunchOptions(int argc, const char* const* argv, LaunchOptions* options);
 
 extern const char kLongVersion[];
 

@@ -1,6 +1,7 @@
 // The address book's entry point: the command line, a hand-over to an instance
 // already running, then the application.
 #include "CVABapp.h"
+#include "CommandLine.h"
 #include "InstanceHandover.h"
 #include "LaunchOptions.h"
 
@@ -10,12 +11,10 @@
 
 int main(int argc, char** argv)
 {
-	const LaunchOptions options = ParseLaunchOptions(argc, argv);
-	fputs(options.warnings.c_str(), stderr);
-	if (options.exitNow) {
-		fputs(options.output.c_str(), stdout);
-		return 0;
-	}
+	LaunchOptions options;
+	if (const int status = ParseLaunchOptions(argc, argv, &options);
+		status != CommandLine::kContinue)
+		return status;
 	// A save beyond a file-size limit must fail with an error the user is
 	// told about, not end the program and every other window's book.
 	signal(SIGXFSZ, SIG_IGN);

@@ -1,14 +1,14 @@
-// Sections: helpers, reading, saving (new file beside the old, attributes,
-// permissions, flush, rename), the frame attribute, error descriptions.
+// Sections: helpers, reading, saving (through a replacing file, with the
+// attributes), the frame attribute, error descriptions.
 #include "BookFile.h"
 
-#include <Directory.h>
+#include "ReplacingFile.h"
+
 #include <Entry.h>
 #include <File.h>
 #include <Path.h>
 #include <TypeConstants.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
@@ -26,20 +26,6 @@ namespace {
 bool AttributesUnsupported(status_t status)
 {
 	return status == B_NOT_SUPPORTED;
-}
-
-status_t WriteAll(BFile& file, const char* bytes, size_t size)
-{
-	while (size > 0) {
-		const ssize_t written = file.Write(bytes, size);
-		if (written < 0)
-			return static_cast<status_t>(written);
-		if (written == 0)
-			return B_IO_ERROR;
-		bytes += written;
-		size -= static_cast<size_t>(written);
-	}
-	return B_OK;
 }
 
 status_t WriteAttribute(BNode& node, const char* name, type_code type, const void* value,
@@ -136,32 +122,15 @@ status_t LoadBookFile(const entry_ref* ref, CVABook* book, std::string* absolute
 
 namespace {
 
-// A name for the new file beside the old one; hidden, and unique within the
-// process and between processes.
-std::string TemporaryName(const char* leaf, int attempt)
-{
-	static std::atomic<uint32> counter{0};
-	std::string base(leaf);
-	if (base.size() > 200)
-		base.resize(200);
-	return "." + base + ".saving-" + std::to_string(getpid()) + "-"
-		+ std::to_string(counter++) + "-" + std::to_string(attempt);
-}
-
 // The freedesktop type attribute, a plain string that file managers and
 // desktop tools read; it lives beside the platform's typed attributes.
 const char kFreedesktopTypeName[] = "mime_type";
 
-status_t WriteFreedesktopType(BFile& file)
+status_t WriteFreedesktopType(const std::string& path)
 {
-	const int fd = file.Dup();
-	if (fd < 0)
-		return fd;
 	const std::string name = std::string("user.") + kFreedesktopTypeName;
-	const status_t status = fsetxattr(fd, name.c_str(), kBookFileType, strlen(kBookFileType), 0)
-		== 0 ? B_OK : status_from_errno(errno);
-	close(fd);
-	return status;
+	return setxattr(path.c_str(), name.c_str(), kBookFileType, strlen(kBookFileType), 0) == 0
+		? B_OK : status_from_errno(errno);
 }
 
 status_t CopyOtherAttributes(BNode& from, BNode& to)
@@ -183,52 +152,29 @@ status_t CopyOtherAttributes(BNode& from, BNode& to)
 	return B_OK;
 }
 
-// The old file's permission bits (and owner, where we may) on the new file.
-status_t CopyPermissions(const struct stat& old, BFile& file)
+// The type, the frame and the old file's other attributes on the new file.
+status_t WriteAttributes(const ReplacingFile& file, const book_frame& frame)
 {
-	const int fd = file.Dup();
-	if (fd < 0)
-		return B_FILE_ERROR;
-	status_t status = B_OK;
-	struct stat now;
-	if (fstat(fd, &now) == 0 && (now.st_uid != old.st_uid || now.st_gid != old.st_gid)) {
-		// Only the superuser may give a file away; anyone else saves it as theirs.
-		(void)!fchown(fd, old.st_uid, old.st_gid);
-	}
-	if (fchmod(fd, old.st_mode & 07777) != 0)
-		status = status_from_errno(errno);
-	close(fd);
-	return status;
-}
-
-// Writes everything into the new, still hidden file.
-status_t FillNewFile(BFile& file, const CVABook* book, const book_frame& frame,
-	BNode* old, const struct stat* oldStat)
-{
-	status_t status = WriteBookBody(book, [&file](const char* bytes, size_t size) {
-		return WriteAll(file, bytes, size);
-	});
+	BNode node(file.NewPath().c_str());
+	status_t status = node.InitCheck();
 	if (status != B_OK)
 		return status;
-
 	uint8 frameBytes[kFrameAttrSize];
 	EncodeFrame(frame, frameBytes);
-	status = WriteAttribute(file, kTypeAttrName, B_MIME_STRING_TYPE, kBookFileType,
+	status = WriteAttribute(node, kTypeAttrName, B_MIME_STRING_TYPE, kBookFileType,
 		kBookFileTypeSize);
 	if (status == B_OK)
-		status = WriteAttribute(file, kFrameAttrName, B_RECT_TYPE, frameBytes, kFrameAttrSize);
+		status = WriteAttribute(node, kFrameAttrName, B_RECT_TYPE, frameBytes, kFrameAttrSize);
 	if (status == B_OK)
-		status = WriteFreedesktopType(file);
-	if (status == B_OK && old != nullptr)
-		status = CopyOtherAttributes(*old, file);
-	if (AttributesUnsupported(status))
-		status = B_OK;
-	if (status != B_OK)
-		return status;
-
-	if (oldStat != nullptr && (status = CopyPermissions(*oldStat, file)) != B_OK)
-		return status;
-	return file.Sync();
+		status = WriteFreedesktopType(file.NewPath());
+	if (status == B_OK && file.Replaces()) {
+		// One whose attributes cannot be read is not replaced.
+		BNode old(file.TargetPath().c_str());
+		status = old.InitCheck();
+		if (status == B_OK)
+			status = CopyOtherAttributes(old, node);
+	}
+	return AttributesUnsupported(status) ? B_OK : status;
 }
 
 }  // namespace
@@ -243,51 +189,21 @@ status_t SaveBookFile(const entry_ref* ref, const CVABook* book, const book_fram
 	const std::string targetPath = AbsolutePath(target);
 	if (absolutePath != nullptr)
 		*absolutePath = targetPath;
-	BPath path(targetPath.c_str());
-	BPath directoryPath;
-	if (targetPath.empty() || path.GetParent(&directoryPath) != B_OK)
+	if (targetPath.empty())
 		return B_ENTRY_NOT_FOUND;
-	BDirectory directory(directoryPath.Path());
-	status_t status = directory.InitCheck();
-	if (status != B_OK)
-		return status;
 
-	// The old file, when there is one, gives its attributes and permissions; one
-	// whose attributes cannot be read is not replaced.
-	BNode old;
-	struct stat oldStat;
-	const bool hasOld = target.GetStat(&oldStat) == B_OK;
-	if (hasOld && (status = old.SetTo(&target)) != B_OK)
-		return status;
-	// Renaming over a file we may not write would get round its permissions.
-	if (hasOld && access(targetPath.c_str(), W_OK) != 0)
-		return status_from_errno(errno);
-
-	BFile file;
-	std::string temporary;
-	status = B_FILE_EXISTS;
-	for (int attempt = 0; attempt < 16 && status == B_FILE_EXISTS; attempt++) {
-		temporary = TemporaryName(path.Leaf(), attempt);
-		status = file.SetTo(&directory, temporary.c_str(),
-			B_WRITE_ONLY | B_CREATE_FILE | B_FAIL_IF_EXISTS);
+	ReplacingFile file(targetPath);
+	status_t status = file.Open();
+	if (status == B_OK) {
+		status = WriteBookBody(book, [&file](const char* bytes, size_t size) {
+			return file.Write(std::string_view(bytes, size));
+		});
 	}
-	if (status != B_OK)
-		return status;
-
-	BEntry written(&directory, temporary.c_str());
-	status = FillNewFile(file, book, frame, hasOld ? &old : nullptr,
-		hasOld ? &oldStat : nullptr);
-	file.Unset();
 	if (status == B_OK)
-		status = written.Rename(path.Leaf(), true);
-	if (status != B_OK) {
-		written.Remove();
-		return status;
-	}
-	// The rename is durable once the directory is flushed too; a file system
-	// that cannot flush a directory still has the complete new file in place.
-	directory.Sync();
-	return B_OK;
+		status = WriteAttributes(file, frame);
+	if (status == B_OK)
+		status = file.Commit();
+	return status;
 }
 
 // --- the frame attribute

@@ -12,7 +12,7 @@ build=${1:-build}
 runs=${2:-51}
 word=${3:-smith}
 cvab=$build/app/cvab
-lookup=$build/tools/cvab-lookup
+lookup=$build/cli/cvab-lookup
 [ -x "$cvab" ] && [ -x "$lookup" ] || { echo "build cvab and cvab-lookup first ($build)"; exit 1; }
 if ! command -v abook >/dev/null; then
   sudo=""; [ "$(id -u)" -eq 0 ] || sudo=sudo

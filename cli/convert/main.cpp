@@ -1,4 +1,5 @@
 // cvab-convert: contacts in and out of address books (see ConvertCommand.h).
+#include "CommandLine.h"
 #include "ConvertCommand.h"
 
 #include <csignal>
@@ -9,11 +10,8 @@ int main(int argc, char** argv)
 	// A closed pipe on standard output is a write error, reported as such.
 	signal(SIGPIPE, SIG_IGN);
 	convert_options options;
-	std::string message;
-	bool exitNow = false;
-	if (!ConvertCommand::Parse(argc, argv, &options, &message, &exitNow)) {
-		fputs(message.c_str(), exitNow ? stdout : stderr);
-		return exitNow ? kConvertOk : kConvertFailed;
-	}
+	if (const int status = ConvertCommand::Parse(argc, argv, &options);
+		status != CommandLine::kContinue)
+		return status;
 	return ConvertCommand::Run(options);
 }

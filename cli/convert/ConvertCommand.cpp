@@ -1,6 +1,8 @@
 // Sections: the command line, reading, writing, the conversion.
 #include "ConvertCommand.h"
 
+#include "CommandLine.h"
+
 #include <AsciiText.h>
 #include <BookBody.h>
 #include <BookFile.h>
@@ -11,29 +13,23 @@
 #include <CsvWriter.h>
 #include <Entry.h>
 #include <VCardReader.h>
+#include <ReplacingFile.h>
 #include <VCardWriter.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 // --- the command line
 
 namespace {
 
-const char kUsage[] =
-	"usage: cvab-convert [--from FORMAT] [--to FORMAT] [--map HEADER=FIELD]... [--strict]\n"
-	"                    INPUT OUTPUT\n"
+const char kDescription[] =
 	"Converts contacts between address books, vCard and CSV files.\n"
 	"FORMAT is book, vcard or csv; without it, .vcf and .vcard are vCard, .csv is CSV\n"
-	"and anything else an address book. '-' is standard input or output.\n"
-	"  --map HEADER=FIELD  read the CSV column HEADER into FIELD (a field name such as\n"
-	"                      \"Cell Number\"); HEADER= leaves the column out silently\n"
-	"  --strict            fail (exit 2) without writing anything when a value would\n"
-	"                      be lost or the input is malformed\n";
+	"and anything else an address book. '-' is standard input or output.";
 
 bool ParseFormat(const std::string& name, contact_format* format)
 {
@@ -50,71 +46,36 @@ bool ParseFormat(const std::string& name, contact_format* format)
 
 }  // namespace
 
-bool ConvertCommand::Parse(int argc, const char* const* argv, convert_options* options,
-	std::string* message, bool* exitNow)
+int ConvertCommand::Parse(int argc, const char* const* argv, convert_options* options)
 {
-	*exitNow = false;
-	std::vector<std::string> files;
-	bool optionsEnd = false;
-	for (int i = 1; i < argc; i++) {
-		const std::string argument = argv[i];
-		if (optionsEnd || argument == "-" || argument.compare(0, 1, "-") != 0) {
-			files.push_back(argument);
-			continue;
-		}
-		if (argument == "--") {
-			optionsEnd = true;
-			continue;
-		}
-		if (argument == "--help" || argument == "-h") {
-			*message = kUsage;
-			*exitNow = true;
-			return false;
-		}
-		if (argument == "--version") {
-			*message = "cvab-convert (Corvane Address Book LITE) " CVAB_VERSION "\n";
-			*exitNow = true;
-			return false;
-		}
-		if (argument == "--strict") {
-			options->strict = true;
-			continue;
-		}
-		std::string name = argument, value;
-		if (const size_t equals = argument.find('='); equals != std::string::npos) {
-			name = argument.substr(0, equals);
-			value = argument.substr(equals + 1);
-		} else if (argument == "--from" || argument == "--to" || argument == "--map") {
-			if (i + 1 >= argc) {
-				*message = "cvab-convert: " + argument + " needs a value\n" + kUsage;
-				return false;
-			}
-			value = argv[++i];
-		}
+	CommandLine line("cvab-convert", kDescription);
+	CLI::App& app = line.App();
+	const auto format = [](const std::string& name) {
 		contact_format ignored;
-		if ((name == "--from" || name == "--to") && !ParseFormat(value, &ignored)) {
-			*message = "cvab-convert: unknown format \"" + value
-				+ "\" (the formats are book, vcard and csv)\n";
-			return false;
-		}
-		if (name == "--from")
-			options->from = value;
-		else if (name == "--to")
-			options->to = value;
-		else if (name == "--map")
-			options->maps.push_back(value);
-		else {
-			*message = "cvab-convert: unknown option " + argument + "\n" + kUsage;
-			return false;
-		}
-	}
-	if (files.size() != 2) {
-		*message = std::string("cvab-convert: give one INPUT and one OUTPUT\n") + kUsage;
-		return false;
-	}
+		return ParseFormat(name, &ignored) ? std::string()
+			: "unknown format \"" + name + "\" (the formats are book, vcard and csv)";
+	};
+	app.add_option("--from", options->from, "the input's format")
+		->type_name("FORMAT")->check(format);
+	app.add_option("--to", options->to, "the output's format")
+		->type_name("FORMAT")->check(format);
+	app.add_option("--map", options->maps,
+		"read the CSV column HEADER into FIELD (a field name such as \"Cell Number\"); "
+		"HEADER= leaves the column out silently")->type_name("HEADER=FIELD");
+	app.add_flag("--strict", options->strict,
+		"fail (exit 2) without writing anything when a value would be lost or the input "
+		"is malformed");
+	// Counted here rather than by the parser, so an unknown option is what a
+	// mistyped command line hears about first.
+	std::vector<std::string> files;
+	app.add_option("INPUT OUTPUT", files, "the contacts to read, and where to write them");
+	if (const int status = line.Parse(argc, argv); status != CommandLine::kContinue)
+		return status;
+	if (files.size() != 2)
+		return line.UsageError("give one INPUT and one OUTPUT");
 	options->input = files[0];
 	options->output = files[1];
-	return true;
+	return CommandLine::kContinue;
 }
 
 contact_format ConvertCommand::GuessFormat(const std::string& path)
@@ -129,21 +90,6 @@ contact_format ConvertCommand::GuessFormat(const std::string& path)
 // --- reading
 
 namespace {
-
-bool ReadAll(int fd, std::string* bytes)
-{
-	char buffer[65536];
-	for (;;) {
-		const ssize_t got = read(fd, buffer, sizeof(buffer));
-		if (got < 0 && errno == EINTR)
-			continue;
-		if (got < 0)
-			return false;
-		if (got == 0)
-			return true;
-		bytes->append(buffer, static_cast<size_t>(got));
-	}
-}
 
 std::string ErrnoText()
 {
@@ -180,58 +126,6 @@ bool ReadBook(const std::string& path, const std::string& bytes, CVABook* book,
 
 namespace {
 
-bool WriteAll(int fd, const std::string& bytes)
-{
-	size_t done = 0;
-	while (done < bytes.size()) {
-		const ssize_t written = write(fd, bytes.data() + done, bytes.size() - done);
-		if (written < 0 && errno == EINTR)
-			continue;
-		if (written <= 0)
-			return false;
-		done += static_cast<size_t>(written);
-	}
-	return true;
-}
-
-// Writes bytes to a new file beside path and renames it over path once it is
-// complete on disk. An existing file keeps its permissions.
-bool WriteFileSafely(const std::string& path, const std::string& bytes, std::string* error)
-{
-	const size_t slash = path.rfind('/');
-	const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-	const std::string leaf = slash == std::string::npos ? path : path.substr(slash + 1);
-	std::string temporary = directory + "/." + leaf + ".XXXXXX";
-	const int fd = mkstemp(temporary.data());
-	if (fd < 0) {
-		*error = ErrnoText();
-		return false;
-	}
-	struct stat old;
-	mode_t mode;
-	if (stat(path.c_str(), &old) == 0) {
-		mode = old.st_mode & 07777;
-	} else {
-		const mode_t mask = umask(0);
-		umask(mask);
-		mode = 0666 & ~mask;
-	}
-	bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && fsync(fd) == 0;
-	if (!ok)
-		*error = ErrnoText();
-	if (close(fd) != 0 && ok) {
-		ok = false;
-		*error = ErrnoText();
-	}
-	if (ok && rename(temporary.c_str(), path.c_str()) != 0) {
-		ok = false;
-		*error = ErrnoText();
-	}
-	if (!ok)
-		unlink(temporary.c_str());
-	return ok;
-}
-
 std::string ContactBytes(const CVABook& book, contact_format format)
 {
 	std::string out;
@@ -261,14 +155,11 @@ bool WriteOutput(const std::string& path, contact_format format, const CVABook& 
 	}
 	const std::string bytes = format == contact_format::kBook ? BookBodyBytes(&book)
 		: ContactBytes(book, format);
-	if (path == "-") {
-		if (!WriteAll(STDOUT_FILENO, bytes)) {
-			*error = ErrnoText();
-			return false;
-		}
-		return true;
-	}
-	return WriteFileSafely(path, bytes, error);
+	const status_t status = path == "-" ? WriteWholeFd(STDOUT_FILENO, bytes)
+		: ReplacingFile::WriteWhole(path, bytes);
+	if (status != B_OK)
+		*error = DescribeFileError(status);
+	return status == B_OK;
 }
 
 }  // namespace
@@ -298,7 +189,7 @@ int ConvertCommand::Run(const convert_options& options)
 	std::string bytes;
 	if (from != contact_format::kBook || input == "-") {
 		const int fd = input == "-" ? STDIN_FILENO : open(input.c_str(), O_RDONLY | O_CLOEXEC);
-		const bool read = fd >= 0 && ReadAll(fd, &bytes);
+		const bool read = fd >= 0 && ReadWholeFd(fd, &bytes) == B_OK;
 		if (!read) {
 			fprintf(stderr, "cvab-convert: cannot read %s: %s\n", inputName, ErrnoText().c_str());
 			return kConvertFailed;

@@ -13,9 +13,10 @@ enum class contact_format { kBook, kVCard, kCsv };
 
 // Exit statuses.
 constexpr int kConvertOk = 0;
-constexpr int kConvertFailed = 1;   // bad usage, unreadable input, unwritable output,
-                                    // or malformed input (the whole cards are written)
+constexpr int kConvertFailed = 1;   // unreadable input, unwritable output, or
+                                    // malformed input (the whole cards are written)
 constexpr int kConvertStrict = 2;   // --strict and something would be lost: nothing written
+// Bad usage is 64, as for every command.
 
 struct convert_options {
 	std::string from;  // a format name, or empty to guess from the file name
@@ -28,10 +29,9 @@ struct convert_options {
 
 class ConvertCommand {
 public:
-	// False with a message for standard error (usage included), or with
-	// exitNow set for --help and --version (text for standard output).
-	static bool Parse(int argc, const char* const* argv, convert_options* options,
-		std::string* message, bool* exitNow);
+	// CommandLine::kContinue to run, or the exit status with --help, --version
+	// or the usage error printed.
+	static int Parse(int argc, const char* const* argv, convert_options* options);
 
 	// The format of a name: .vcf and .vcard are vCard, .csv is CSV, anything
 	// else (standard input and output too) a book.
