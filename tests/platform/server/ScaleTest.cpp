@@ -27,17 +27,15 @@ public:
 	}
 };
 
-// The box of the pixels that are neither white nor blue, within area.
-PixelRect TextInk(const Framebuffer& frame, const PixelRect& area)
+// The box of the pixels within area that are not white.
+PixelRect InkBox(const Framebuffer& frame, const PixelRect& area)
 {
 	PixelRect box{area.right, area.bottom, area.left - 1, area.top - 1};
 	for (int32 y = area.top; y <= area.bottom; y++) {
 		for (int32 x = area.left; x <= area.right; x++) {
-			const uint32 pixel = frame.PixelAt(x, y);
-			if (pixel != kWhite && pixel != PackColor(0, 0, 255)) {
+			if (frame.PixelAt(x, y) != kWhite)
 				box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x),
 					std::max(box.bottom, y)};
-			}
 		}
 	}
 	return box;
@@ -78,8 +76,8 @@ TEST_F(ScaleTest, AWindowDrawsAtTwiceItsSizeAndTakesClicksInItsOwnCoordinates)
 	// and smoothed at the device's pixels, not 2 x 2 blocks of the small glyphs.
 	Framebuffer small(100, 50, kWhite);
 	Painter(small).DrawString(be_plain_font->Face(), 10, "Ho", 2, 30, 40, PackColor(0, 0, 0));
-	const PixelRect smallInk = TextInk(small, small.Bounds());
-	const PixelRect ink = TextInk(picture, {50, 50, 120, 90});
+	const PixelRect smallInk = InkBox(small, small.Bounds());
+	const PixelRect ink = InkBox(picture, {50, 50, 120, 90});
 	ASSERT_TRUE(smallInk.IsValid() && ink.IsValid());
 	EXPECT_NEAR(ink.Height(), 2 * smallInk.Height(), 2);
 	EXPECT_NEAR(ink.Width(), 2 * smallInk.Width(), 3);
