@@ -81,12 +81,8 @@ void Painter::FillRect(const PixelRect& rect, const uint8 pattern[8], uint32 hig
 	}
 }
 
-void Painter::_Plot(int32 x, int32 y, uint32 color)
+void Painter::_PlotClipped(int32 x, int32 y, uint32 color)
 {
-	if (fScale != 1) {
-		_FillDevice(_ToDevice({x, y, x, y}), color);
-		return;
-	}
 	for (const PixelRect& clip : fClip) {
 		if (clip.Contains(x, y)) {
 			fTarget.Row(y)[x] = color;
@@ -95,18 +91,12 @@ void Painter::_Plot(int32 x, int32 y, uint32 color)
 	}
 }
 
-void Painter::StrokeLine(int32 x0, int32 y0, int32 x1, int32 y1, uint32 color)
+namespace {
+
+// Bresenham from the first point, so both end points are plotted.
+template <typename Plot>
+void WalkLine(int32 x0, int32 y0, int32 x1, int32 y1, Plot plot)
 {
-	// Horizontal and vertical lines are rectangles; everything else is Bresenham,
-	// stepping from the first point so both end points are drawn.
-	if (y0 == y1) {
-		FillRect({std::min(x0, x1), y0, std::max(x0, x1), y0}, color);
-		return;
-	}
-	if (x0 == x1) {
-		FillRect({x0, std::min(y0, y1), x0, std::max(y0, y1)}, color);
-		return;
-	}
 	const int32 dx = abs(x1 - x0);
 	const int32 dy = -abs(y1 - y0);
 	const int32 stepX = x0 < x1 ? 1 : -1;
@@ -115,7 +105,7 @@ void Painter::StrokeLine(int32 x0, int32 y0, int32 x1, int32 y1, uint32 color)
 	int32 x = x0;
 	int32 y = y0;
 	while (true) {
-		_Plot(x, y, color);
+		plot(x, y);
 		if (x == x1 && y == y1)
 			break;
 		const int32 doubled = 2 * error;
@@ -128,6 +118,26 @@ void Painter::StrokeLine(int32 x0, int32 y0, int32 x1, int32 y1, uint32 color)
 			y += stepY;
 		}
 	}
+}
+
+}  // namespace
+
+void Painter::StrokeLine(int32 x0, int32 y0, int32 x1, int32 y1, uint32 color)
+{
+	// Horizontal and vertical lines are rectangles; others are walked point by point.
+	if (y0 == y1) {
+		FillRect({std::min(x0, x1), y0, std::max(x0, x1), y0}, color);
+		return;
+	}
+	if (x0 == x1) {
+		FillRect({x0, std::min(y0, y1), x0, std::max(y0, y1)}, color);
+		return;
+	}
+	if (fScale != 1) {
+		WalkLine(x0, y0, x1, y1, [this, color](int32 x, int32 y) { FillRect({x, y, x, y}, color); });
+		return;
+	}
+	WalkLine(x0, y0, x1, y1, [this, color](int32 x, int32 y) { _PlotClipped(x, y, color); });
 }
 
 void Painter::StrokeRect(const PixelRect& rect, uint32 color)
@@ -187,7 +197,7 @@ void Painter::_BlendGlyphRow(uint32* row, int32 x0, int32 x1, const uint8* cover
 }
 
 // In the buffer's pixels: the pen's x and the baseline's row.
-void Painter::_DrawGlyph(const FontFace::Glyph* glyph, int32 penX, int32 baseline,
+inline void Painter::_DrawGlyph(const FontFace::Glyph* glyph, int32 penX, int32 baseline,
 	uint32 color)
 {
 	const PixelRect box = {penX + glyph->bearingX, baseline - glyph->bearingY,

@@ -35,7 +35,7 @@ public:
 private:
 	PixelRect _ToDevice(const PixelRect& rect) const;
 	void _FillDevice(const PixelRect& area, uint32 color);
-	void _Plot(int32 x, int32 y, uint32 color);
+	void _PlotClipped(int32 x, int32 y, uint32 color);
 	void _DrawGlyph(const FontFace::Glyph* glyph, int32 penX, int32 baseline, uint32 color);
 	void _BlendGlyphRow(uint32* row, int32 x0, int32 x1, const uint8* coverage,
 		int32 glyphX, uint32 color);
