@@ -33,9 +33,9 @@ public:
 	// and ends the program with status 1.
 	static DisplayServer& Get();
 
-	// What a window can be: its origin within this many pixels of the screen's
-	// (X keeps positions in 16 bits), and this many pixels a side at most (more than
-	// any screen shows, while its framebuffers stay small enough to allocate).
+	// What a window can be, in device pixels: its origin within this many of the
+	// screen's (X keeps positions in 16 bits), and this many a side at most (more
+	// than any screen shows, while its framebuffers stay small enough to allocate).
 	static constexpr int32 kMaxCoordinate = 16384;
 	static constexpr int32 kMaxWindowSize = 4096;
 
