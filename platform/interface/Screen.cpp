@@ -18,6 +18,10 @@ BRect BScreen::Frame() const
 {
 	if (!fValid)
 		return BRect();
-	const PixelRect frame = DisplayServer::Get().ScreenFrame();
-	return BRect(frame.left, frame.top, frame.right, frame.bottom);
+	// The API's pixels: the device's, divided by the scale.
+	DisplayServer& server = DisplayServer::Get();
+	const PixelRect frame = server.ScreenFrame();
+	const int32 scale = server.Scale();
+	return BRect(frame.left / scale, frame.top / scale, (frame.right + 1) / scale - 1,
+		(frame.bottom + 1) / scale - 1);
 }

@@ -1,4 +1,5 @@
-// BScreen: the screen's frame in screen coordinates.
+// BScreen: the screen's frame in screen coordinates (the API's, whatever the
+// device scale).
 // Threading: any thread.
 #ifndef _SCREEN_H
 #define _SCREEN_H

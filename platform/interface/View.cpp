@@ -807,7 +807,7 @@ void BView::GetMouse(BPoint* location, uint32* buttons, bool checkMessageQueue)
 	uint32 pressed;
 	DisplayServer::Get().GetMouse(&x, &y, &pressed);
 	if (location != nullptr)
-		*location = ConvertFromScreen(BPoint(x, y));
+		*location = ConvertFromScreen(BPrivate::WindowServerLink::FromDevice(x, y));
 	if (buttons != nullptr)
 		*buttons = pressed;
 }

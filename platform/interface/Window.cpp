@@ -52,15 +52,17 @@ float Finite(float value)
 	return std::isfinite(value) ? value : 0;
 }
 
+// The server's limits are in device pixels.
 float LegalPosition(float value)
 {
-	return PixelWithin(value, -DisplayServer::kMaxCoordinate, DisplayServer::kMaxCoordinate);
+	const float limit = DisplayServer::kMaxCoordinate / DisplayServer::Get().Scale();
+	return PixelWithin(value, -limit, limit);
 }
 
 // Width or height as BRect has them: one less than the pixels.
 float LegalExtent(float value)
 {
-	return PixelWithin(value, 0, DisplayServer::kMaxWindowSize - 1);
+	return PixelWithin(value, 0, DisplayServer::kMaxWindowSize / DisplayServer::Get().Scale() - 1);
 }
 
 BRect LegalFrame(BRect frame)
@@ -336,7 +338,7 @@ void BWindow::MoveTo(BPoint where)
 		return;
 	fFrame.OffsetTo(where);
 	if (!fLink->IsClosed())
-		DisplayServer::Get().MoveWindow(fLink->Id(), (int32)where.x, (int32)where.y);
+		fLink->Move((int32)where.x, (int32)where.y);
 	// The hook runs from the loop, as it does for the user's moves.
 	BMessage moved(B_WINDOW_MOVED);
 	moved.AddPoint("where", where);
@@ -356,7 +358,7 @@ void BWindow::ResizeTo(float width, float height)
 		return;
 	_ApplySize(width, height);
 	if (!fLink->IsClosed())
-		DisplayServer::Get().ResizeWindow(fLink->Id(), (int32)width + 1, (int32)height + 1);
+		fLink->Resize((int32)width + 1, (int32)height + 1);
 	BMessage resized(B_WINDOW_RESIZED);
 	resized.AddFloat("width", width);
 	resized.AddFloat("height", height);
@@ -371,9 +373,8 @@ void BWindow::SetSizeLimits(float minWidth, float maxWidth, float minHeight, flo
 	fMaxHeight = std::max(fMinHeight, maxHeight);
 	if (!fLink->IsClosed()) {
 		// In pixels, as far as a window can go.
-		DisplayServer::Get().SetSizeLimits(fLink->Id(), int32(LegalExtent(fMinWidth)) + 1,
-			int32(LegalExtent(fMaxWidth)) + 1, int32(LegalExtent(fMinHeight)) + 1,
-			int32(LegalExtent(fMaxHeight)) + 1);
+		fLink->SetSizeLimits(int32(LegalExtent(fMinWidth)) + 1, int32(LegalExtent(fMaxWidth)) + 1,
+			int32(LegalExtent(fMinHeight)) + 1, int32(LegalExtent(fMaxHeight)) + 1);
 	}
 	const float width = std::clamp(fFrame.Width(), fMinWidth, fMaxWidth);
 	const float height = std::clamp(fFrame.Height(), fMinHeight, fMaxHeight);
@@ -882,7 +883,7 @@ void BWindow::_Present()
 		rects.push_back({(int32)r.left, (int32)r.top, (int32)r.right, (int32)r.bottom});
 	}
 	fDrawn.MakeEmpty();
-	DisplayServer::Get().Present(fLink->Id(), fLink->Buffer(), rects);
+	fLink->Present(rects);
 }
 
 // --- pulse

@@ -67,14 +67,43 @@ int32 WindowServerLink::IdOf(BWindow* window)
 
 // --- the link
 
+namespace {
+
+// Whole API pixels from device pixels: points round down, sizes up (a window the
+// desktop made an odd number of pixels wide is covered to its edge).
+int32 PointFromDevice(int32 value, int32 scale)
+{
+	return value >= 0 ? value / scale : -((-value + scale - 1) / scale);
+}
+
+int32 SizeFromDevice(int32 value, int32 scale)
+{
+	return (value + scale - 1) / scale;
+}
+
+PixelRect ToDevice(const PixelRect& rect, int32 scale)
+{
+	return {rect.left * scale, rect.top * scale, (rect.right + 1) * scale - 1,
+		(rect.bottom + 1) * scale - 1};
+}
+
+WindowRequest OnDevice(WindowRequest request, int32 scale)
+{
+	request.frame = ToDevice(request.frame, scale);
+	return request;
+}
+
+}  // namespace
+
 WindowServerLink::WindowServerLink(BWindow* window, const WindowRequest& request)
 	: fWindow(window),
+	  fScale(DisplayServer::Get().Scale()),
 	  fId(-1),
-	  fBuffer(request.frame.Width(), request.frame.Height()),
-	  fPainter(fBuffer)
+	  fBuffer(request.frame.Width() * fScale, request.frame.Height() * fScale),
+	  fPainter(fBuffer, fScale)
 {
 	InstallHooks();
-	fId = DisplayServer::Get().CreateWindow(request, this);
+	fId = DisplayServer::Get().CreateWindow(OnDevice(request, fScale), this);
 	std::lock_guard<std::mutex> lock(sWindowsLock);
 	sWindows.push_back({window, fId, request.kind == WindowKind::kModal});
 }
@@ -89,8 +118,44 @@ WindowServerLink::~WindowServerLink()
 
 void WindowServerLink::ResizeBuffer(int32 width, int32 height)
 {
-	fBuffer.Resize(width, height);
+	fBuffer.Resize(width * fScale, height * fScale);
 	fPainter.ClearClip();
+}
+
+void WindowServerLink::Move(int32 x, int32 y)
+{
+	DisplayServer::Get().MoveWindow(fId, x * fScale, y * fScale);
+}
+
+void WindowServerLink::Resize(int32 width, int32 height)
+{
+	DisplayServer::Get().ResizeWindow(fId, width * fScale, height * fScale);
+}
+
+void WindowServerLink::SetSizeLimits(int32 minWidth, int32 maxWidth, int32 minHeight,
+	int32 maxHeight)
+{
+	DisplayServer::Get().SetSizeLimits(fId, minWidth * fScale, maxWidth * fScale,
+		minHeight * fScale, maxHeight * fScale);
+}
+
+void WindowServerLink::Present(const std::vector<PixelRect>& rects)
+{
+	if (fScale == 1) {
+		DisplayServer::Get().Present(fId, fBuffer, rects);
+		return;
+	}
+	std::vector<PixelRect> device;
+	device.reserve(rects.size());
+	for (const PixelRect& rect : rects)
+		device.push_back(ToDevice(rect, fScale));
+	DisplayServer::Get().Present(fId, fBuffer, device);
+}
+
+BPoint WindowServerLink::FromDevice(int32 x, int32 y)
+{
+	const int32 scale = DisplayServer::Get().Scale();
+	return BPoint(PointFromDevice(x, scale), PointFromDevice(y, scale));
 }
 
 void WindowServerLink::Close()
@@ -105,6 +170,7 @@ void WindowServerLink::Close()
 
 void WindowServerLink::HandleDisplayEvent(const BackendEvent& event)
 {
+	const BPoint where(PointFromDevice(event.x, fScale), PointFromDevice(event.y, fScale));
 	BMessage message;
 	message.AddInt64("when", event.when);
 	switch (event.kind) {
@@ -115,8 +181,9 @@ void WindowServerLink::HandleDisplayEvent(const BackendEvent& event)
 			message.what = event.kind == BackendEvent::kMouseMoved ? B_MOUSE_MOVED
 				: event.kind == BackendEvent::kMouseDown ? B_MOUSE_DOWN
 				: event.kind == BackendEvent::kMouseUp ? B_MOUSE_UP : B_MOUSE_ENTER_EXIT;
-			message.AddPoint("where", BPoint(event.x, event.y));
-			message.AddPoint("screen_where", BPoint(event.screenX, event.screenY));
+			message.AddPoint("where", where);
+			message.AddPoint("screen_where", BPoint(PointFromDevice(event.screenX, fScale),
+				PointFromDevice(event.screenY, fScale)));
 			message.AddInt32("buttons", (int32)event.buttons);
 			message.AddInt32("modifiers", (int32)event.modifiers);
 			if (event.kind == BackendEvent::kMouseDown)
@@ -127,7 +194,7 @@ void WindowServerLink::HandleDisplayEvent(const BackendEvent& event)
 			message.what = B_MOUSE_WHEEL_CHANGED;
 			message.AddFloat("be:wheel_delta_x", event.wheelX);
 			message.AddFloat("be:wheel_delta_y", event.wheelY);
-			message.AddPoint("where", BPoint(event.x, event.y));
+			message.AddPoint("where", where);
 			break;
 		case BackendEvent::kKeyDown:
 		case BackendEvent::kKeyUp:
@@ -141,12 +208,12 @@ void WindowServerLink::HandleDisplayEvent(const BackendEvent& event)
 			break;
 		case BackendEvent::kWindowMoved:
 			message.what = B_WINDOW_MOVED;
-			message.AddPoint("where", BPoint(event.x, event.y));
+			message.AddPoint("where", where);
 			break;
 		case BackendEvent::kWindowResized:
 			message.what = B_WINDOW_RESIZED;
-			message.AddFloat("width", event.width - 1);
-			message.AddFloat("height", event.height - 1);
+			message.AddFloat("width", SizeFromDevice(event.width, fScale) - 1);
+			message.AddFloat("height", SizeFromDevice(event.height, fScale) - 1);
 			break;
 		case BackendEvent::kWindowCloseRequested:
 			message.what = B_QUIT_REQUESTED;

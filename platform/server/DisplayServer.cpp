@@ -2,6 +2,7 @@
 // input routing; activation and stacking; headless control.
 #include "DisplayServer.h"
 
+#include "DeviceScale.h"
 #include "HeadlessBackend.h"
 #include "SdlBackend.h"
 
@@ -41,10 +42,12 @@ PixelRect Union(const PixelRect& a, const PixelRect& b)
 		std::max(a.bottom, b.bottom)};
 }
 
-void ScreenSizeFromEnvironment(int32& width, int32& height)
+// The virtual screen's device pixels: CVAB_SCREEN_SIZE ("800x600"), or else
+// 1024 x 768 of the API's pixels at any scale.
+void ScreenSizeFromEnvironment(int32 scale, int32& width, int32& height)
 {
-	width = 1024;
-	height = 768;
+	width = 1024 * scale;
+	height = 768 * scale;
 	const char* size = getenv("CVAB_SCREEN_SIZE");
 	int w = 0;
 	int h = 0;
@@ -78,10 +81,11 @@ DisplayServer* DisplayServer::Start()
 		name = "sdl";
 	}
 	if (name == "headless") {
+		const int32 scale = DeviceScale::Choose(true);
 		int32 width;
 		int32 height;
-		ScreenSizeFromEnvironment(width, height);
-		return new DisplayServer(std::make_unique<HeadlessBackend>(width, height), true);
+		ScreenSizeFromEnvironment(scale, width, height);
+		return new DisplayServer(std::make_unique<HeadlessBackend>(width, height), true, scale);
 	}
 	if (name != "sdl") {
 		fprintf(stderr, "Unknown display backend \"%s\" in CVAB_BACKEND "
@@ -92,7 +96,8 @@ DisplayServer* DisplayServer::Start()
 	std::promise<std::string> opened;
 	std::future<std::string> result = opened.get_future();
 	DisplayServer* server = nullptr;
-	std::thread([&opened, &server] {
+	const int32 scale = DeviceScale::Choose(false);
+	std::thread([&opened, &server, scale] {
 		std::string error;
 		std::unique_ptr<SdlBackend> backend = SdlBackend::Open(error);
 		if (!backend) {
@@ -100,7 +105,7 @@ DisplayServer* DisplayServer::Start()
 			return;
 		}
 		// Start's locals die once the promise is kept: run on a copy of the pointer.
-		DisplayServer* const created = new DisplayServer(std::move(backend), false);
+		DisplayServer* const created = new DisplayServer(std::move(backend), false, scale);
 		server = created;
 		opened.set_value(std::string());
 		created->Run();
@@ -113,8 +118,8 @@ DisplayServer* DisplayServer::Start()
 	return server;
 }
 
-DisplayServer::DisplayServer(std::unique_ptr<Backend> backend, bool headless)
-	: fBackend(std::move(backend)), fHeadless(headless)
+DisplayServer::DisplayServer(std::unique_ptr<Backend> backend, bool headless, int32 scale)
+	: fBackend(std::move(backend)), fHeadless(headless), fScale(scale)
 {
 	if (headless) {
 		fThread = std::thread([this] { Run(); });

@@ -1,6 +1,8 @@
 // The display server: one thread that owns the backend, keeps every window's
 // record (frame, stacking, last finished frame), presents frames and routes input
 // to the windows (pointer capture while a button is held, activation, modality).
+// Everything here is in device pixels; on a high-density desktop the interface kit
+// draws and places windows at Scale() device pixels to each of its own.
 // Threading: every public call is safe from any thread; WindowClient hooks run on
 // the server's thread and must not block.
 #ifndef _SERVER_DISPLAY_SERVER_H
@@ -26,18 +28,21 @@ public:
 class DisplayServer {
 public:
 	// Starts the server on first use. The backend comes from CVAB_BACKEND
-	// ("headless" or "sdl"; sdl when a display is there). Without a usable display
-	// it writes one line to standard error and ends the program with status 1.
+	// ("headless" or "sdl"; sdl when a display is there), the scale from
+	// DeviceScale. Without a usable display it writes one line to standard error
+	// and ends the program with status 1.
 	static DisplayServer& Get();
 
-	// What a window can be: its origin within this many pixels of the screen's
-	// (X keeps positions in 16 bits), and this many pixels a side at most (more than
-	// any screen shows, while its framebuffers stay small enough to allocate).
+	// What a window can be, in device pixels: its origin within this many of the
+	// screen's (X keeps positions in 16 bits), and this many a side at most (more
+	// than any screen shows, while its framebuffers stay small enough to allocate).
 	static constexpr int32 kMaxCoordinate = 16384;
 	static constexpr int32 kMaxWindowSize = 4096;
 
 	const char* BackendName() const;
 	bool IsHeadless() const { return fHeadless; }
+	// Device pixels to one of the API's: 1 or 2, fixed for the program's life.
+	int32 Scale() const { return fScale; }
 	PixelRect ScreenFrame() const;
 
 	int32 CreateWindow(const WindowRequest& request, WindowClient* client);
@@ -75,7 +80,7 @@ public:
 private:
 	struct Record;
 
-	DisplayServer(std::unique_ptr<Backend> backend, bool headless);
+	DisplayServer(std::unique_ptr<Backend> backend, bool headless, int32 scale);
 	~DisplayServer();
 	static DisplayServer* Start();
 
@@ -102,6 +107,7 @@ private:
 
 	std::unique_ptr<Backend> fBackend;
 	const bool fHeadless;
+	const int32 fScale;
 
 	mutable std::mutex fLock;  // guards everything below
 	std::condition_variable fSyncDone;

@@ -1,6 +1,7 @@
 // Drives the headless display for tests: input as if from the devices, at screen
 // points; the window manager's actions; pictures of windows and of the screen;
-// and the point where everything has settled.
+// and the point where everything has settled. Points, sizes and pictures are the
+// device's: at a scale of 2 (CVAB_SCALE=2) twice the API's.
 // Threading: any thread except a window's own (WaitForIdle would wait on itself).
 #ifndef _HEADLESS_SCREEN_H
 #define _HEADLESS_SCREEN_H

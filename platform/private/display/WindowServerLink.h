@@ -1,6 +1,8 @@
 // The bond between one BWindow and the display server: its server window, its
 // framebuffer and painter, and the translation of display events into the
-// window's messages. Also the list of every window of the team.
+// window's messages. Also the list of every window of the team. The window speaks
+// in the API's coordinates and the server in device pixels; the link converts
+// between them at the server's scale.
 // Threading: HandleDisplayEvent runs on the server's thread and only posts; the
 // rest is used by the window's thread (or with the window locked).
 #ifndef _WINDOW_SERVER_LINK_H
@@ -10,6 +12,7 @@
 #include "Painter.h"
 
 #include <Messenger.h>
+#include <Point.h>
 
 #include <vector>
 
@@ -19,14 +22,24 @@ namespace BPrivate {
 
 class WindowServerLink : public WindowClient {
 public:
+	// The request's frame is in the API's screen coordinates.
 	WindowServerLink(BWindow* window, const WindowRequest& request);
 	~WindowServerLink() override;
 
 	int32 Id() const { return fId; }
-	Framebuffer& Buffer() { return fBuffer; }
 	Painter& GetPainter() { return fPainter; }
-	// Gives the buffer a new size, white, and resets the painter's clip.
+	// Gives the buffer a new size (in the API's pixels), white, and resets the
+	// painter's clip.
 	void ResizeBuffer(int32 width, int32 height);
+
+	// The server window's calls, in the API's coordinates; sizes in whole pixels.
+	void Move(int32 x, int32 y);
+	void Resize(int32 width, int32 height);
+	void SetSizeLimits(int32 minWidth, int32 maxWidth, int32 minHeight, int32 maxHeight);
+	// Hands these parts of the buffer (window coordinates) to the display.
+	void Present(const std::vector<PixelRect>& rects);
+	// A point of the device's screen in the API's screen coordinates.
+	static BPoint FromDevice(int32 x, int32 y);
 	// Ends the server window; no event arrives afterwards. Safe to call twice.
 	void Close();
 	bool IsClosed() const { return fId < 0; }
@@ -44,6 +57,7 @@ public:
 
 private:
 	BWindow* fWindow;
+	const int32 fScale;
 	int32 fId;
 	Framebuffer fBuffer;
 	Painter fPainter;

@@ -142,7 +142,7 @@ TEST_F(AlertTest, QuittingTheApplicationClosesTheAlertBeforeTheWindowWaitingOnIt
 	EXPECT_EQ(answer.load(), -1);
 }
 
-TEST_F(AlertTest, GoWithAnInvokerReturnsAtOnceAndReportsTheIndexLater)
+TEST_F(AlertTest, GoWithAnInvokerReturnsAtOnceAndReportsTheIndexOfAClickOrShortcutLater)
 {
 	auto* alert = new BAlert("Note", "Done.", "Again", "OK");
 	auto* message = new BMessage(kAnswer);
@@ -156,6 +156,16 @@ TEST_F(AlertTest, GoWithAnInvokerReturnsAtOnceAndReportsTheIndexLater)
 		EXPECT_EQ(fAsking->reports, std::vector<int32>{0});
 		EXPECT_TRUE(fAsking->reportKept);
 	});
+
+	// A shortcut key presses its button as a click would, whichever it is.
+	auto* escapable = new BAlert("Note", "Remove?", "Remove", "Cancel", "Keep");
+	escapable->SetShortcut(1, B_ESCAPE);
+	EXPECT_EQ(escapable->Shortcut(1), B_ESCAPE);
+	EXPECT_EQ(escapable->Shortcut(0), 0);
+	escapable->Go(new BInvoker(new BMessage(kAnswer), fAsking));
+	Settle();
+	Key("\x1b");
+	EXPECT_EQ(Locked(fAsking, [this] { return fAsking->reports; }), (std::vector<int32>{0, 1}));
 }
 
 TEST_F(AlertTest, ButtonsLineUpAtTheRightInTheWidthsAskedAndLongTextWrapsInATallerWindow)

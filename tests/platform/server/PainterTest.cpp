@@ -1,4 +1,5 @@
-// Exact pixels of the software renderer: lines, frames, fills, inversion, clipping.
+// Exact pixels of the software renderer: lines, frames, fills, inversion, patterns,
+// clipping, and all of them at a scale of 2.
 #include <Painter.h>
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@ namespace {
 const uint32 kWhite = PackColor(255, 255, 255);
 const uint32 kBlack = PackColor(0, 0, 0);
 const uint32 kRed = PackColor(255, 0, 0);
+const uint8 kChecker[8] = {0xaa, 0x55, 0xaa, 0x55, 0xaa, 0x55, 0xaa, 0x55};
 
 using Pixels = std::set<std::pair<int32, int32>>;
 
@@ -53,44 +55,53 @@ TEST(PainterLines, OnePixelPerStepFromEndToEndInEveryDirection)
 	EXPECT_EQ(Marked(frame), (Pixels{{1, 1}, {2, 2}, {3, 3}, {4, 4}}));
 }
 
-TEST(PainterRects, FillAndStrokeCoverInclusiveEdgesAndInvalidOnesDrawNothing)
+TEST(PainterRects, FillsFramesInversionAndPatternsCoverInclusiveEdges)
 {
 	Framebuffer frame(10, 10, kWhite);
 	Painter painter(frame);
-	painter.FillRect({2, 3, 4, 5}, kBlack);
-	EXPECT_EQ(Marked(frame).size(), 9u);
-	EXPECT_EQ(frame.PixelAt(4, 5), kBlack);
-	EXPECT_EQ(frame.PixelAt(5, 5), kWhite);
-
-	Framebuffer outline(10, 10, kWhite);
-	Painter outliner(outline);
-	outliner.StrokeRect({1, 1, 5, 4}, kBlack);
-	const Pixels marked = Marked(outline);
+	painter.StrokeRect({1, 1, 5, 4}, kBlack);
+	Pixels marked = Marked(frame);
 	EXPECT_EQ(marked.size(), 14u);  // 2 * 5 + 2 * 2
 	EXPECT_FALSE(marked.count({3, 2}));
-	EXPECT_TRUE(marked.count({5, 4}));
-	EXPECT_TRUE(marked.count({1, 4}));
+	EXPECT_TRUE(marked.count({5, 4}) && marked.count({1, 4}));
 	// A frame one pixel wide is a line; an inverted rect is nothing.
-	outliner.StrokeRect({7, 1, 7, 6}, kBlack);
-	EXPECT_EQ(Marked(outline).size(), 14u + 6u);
-	outliner.StrokeRect({5, 5, 4, 4}, kBlack);
-	outliner.FillRect({5, 5, 4, 4}, kBlack);
-	EXPECT_EQ(Marked(outline).size(), 14u + 6u);
-}
+	painter.StrokeRect({7, 1, 7, 6}, kBlack);
+	painter.StrokeRect({5, 5, 4, 4}, kBlack);
+	painter.FillRect({5, 5, 4, 4}, kBlack);
+	EXPECT_EQ(Marked(frame).size(), 14u + 6u);
 
-TEST(PainterRects, InvertFlipsColourAndTwiceRestores)
-{
-	Framebuffer frame(6, 6, kWhite);
-	Painter painter(frame);
-	painter.FillRect({0, 0, 2, 5}, PackColor(10, 200, 30));
+	// Inversion flips the colour, and twice restores it.
+	painter.FillRect({0, 0, 9, 9}, PackColor(10, 200, 30));
 	painter.InvertRect({1, 1, 4, 4});
 	EXPECT_EQ(frame.PixelAt(1, 1), PackColor(245, 55, 225));
-	EXPECT_EQ(frame.PixelAt(3, 3), kBlack);
-	EXPECT_EQ(frame.PixelAt(0, 0), PackColor(10, 200, 30));
-	EXPECT_EQ(frame.PixelAt(5, 5), kWhite);
+	EXPECT_EQ(frame.PixelAt(5, 5), PackColor(10, 200, 30));
 	painter.InvertRect({1, 1, 4, 4});
-	EXPECT_EQ(frame.PixelAt(1, 1), PackColor(10, 200, 30));
-	EXPECT_EQ(frame.PixelAt(3, 3), kWhite);
+	EXPECT_EQ(frame.PixelAt(4, 4), PackColor(10, 200, 30));
+
+	painter.FillRect({0, 0, 3, 1}, kChecker, kBlack, kRed);
+	EXPECT_EQ(frame.PixelAt(0, 0), kBlack);
+	EXPECT_EQ(frame.PixelAt(1, 0), kRed);
+	EXPECT_EQ(frame.PixelAt(0, 1), kRed);
+
+	Framebuffer target(6, 6, kWhite);
+	target.Blit(Framebuffer(4, 4, kBlack), 4, 4);
+	EXPECT_EQ(Marked(target).size(), 4u);
+}
+
+// At a scale of 2 every pixel of the coordinates, of lines, fills, patterns and
+// the clip alike, is a 2 x 2 block of the buffer.
+TEST(PainterRects, AtScaleTwoEachPixelIsABlockOfFour)
+{
+	Framebuffer frame(12, 12, kWhite);
+	Painter painter(frame, 2);
+	painter.SetClip({{0, 0, 4, 5}});
+	painter.StrokeLine(0, 0, 1, 1, kBlack);
+	painter.FillRect({4, 4, 9, 9}, kRed);
+	EXPECT_EQ(Marked(frame), (Pixels{{0, 0}, {1, 0}, {0, 1}, {1, 1}, {2, 2}, {3, 2}, {2, 3},
+		{3, 3}, {8, 8}, {9, 8}, {8, 9}, {9, 9}, {8, 10}, {9, 10}, {8, 11}, {9, 11}}));
+	painter.FillRect({0, 0, 1, 0}, kChecker, kBlack, kRed);
+	EXPECT_EQ(frame.PixelAt(1, 1), kBlack);
+	EXPECT_EQ(frame.PixelAt(2, 1), kRed);
 }
 
 TEST(PainterClipping, EveryOperationStaysInsideTheClipAndTheBuffer)
@@ -121,28 +132,6 @@ TEST(PainterClipping, EveryOperationStaysInsideTheClipAndTheBuffer)
 	unclipped.SetClip({{-3, -3, 100, 100}});
 	unclipped.InvertRect({3, 3, 50, 50});
 	EXPECT_EQ(Marked(small).size(), 4u + 4u + 1u);
-}
-
-TEST(PainterPatterns, MixedPatternAlternatesHighAndLow)
-{
-	Framebuffer frame(4, 2, kWhite);
-	const uint8 checker[8] = {0xaa, 0x55, 0xaa, 0x55, 0xaa, 0x55, 0xaa, 0x55};
-	Painter(frame).FillRect({0, 0, 3, 1}, checker, kBlack, kRed);
-	EXPECT_EQ(frame.PixelAt(0, 0), kBlack);
-	EXPECT_EQ(frame.PixelAt(1, 0), kRed);
-	EXPECT_EQ(frame.PixelAt(0, 1), kRed);
-	EXPECT_EQ(frame.PixelAt(1, 1), kBlack);
-}
-
-TEST(FramebufferCopies, CopyAndBlitClipToBothBuffers)
-{
-	Framebuffer source(4, 4, kBlack);
-	Framebuffer target(6, 6, kWhite);
-	target.Blit(source, 4, 4);
-	EXPECT_EQ(Marked(target).size(), 4u);
-	Framebuffer same(4, 4, kWhite);
-	same.CopyFrom(source, {1, 1, 10, 2});
-	EXPECT_EQ(Marked(same), (Pixels{{1, 1}, {2, 1}, {3, 1}, {1, 2}, {2, 2}, {3, 2}}));
 }
 
 }  // namespace
