@@ -74,6 +74,8 @@ void WordServicesServer::_ShowAlert(const char* text, BMessenger* shown)
 		return;
 	BAlert* alert = new BAlert("Message", text, "OK", nullptr, nullptr, B_WIDTH_AS_USUAL,
 		B_INFO_ALERT);
+	// Its one button loses nothing, so a keyboard user can leave it with Escape.
+	alert->SetShortcut(0, B_ESCAPE);
 	*shown = BMessenger(alert);
 	alert->Go(nullptr);
 }
