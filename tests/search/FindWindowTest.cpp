@@ -28,7 +28,7 @@ protected:
 	CVABFindWindow* OpenFind(CVABWindow* window)
 	{
 		window->Lock();
-		auto* find = new CVABFindWindow(window);
+		auto* find = new CVABFindWindow(BMessenger(window));
 		window->Unlock();
 		find->Show();
 		Settle();

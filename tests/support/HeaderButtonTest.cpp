@@ -4,8 +4,8 @@
 // dragged sideways.
 #include "WindowTestSupport.h"
 
-#include <EdgeView.h>
-#include <MyButton.h>
+#include "EdgeView.h"
+#include "MyButton.h"
 
 namespace {
 

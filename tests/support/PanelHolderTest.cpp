@@ -2,8 +2,8 @@
 // sends to the holder's target, and that the open panel takes one file only.
 #include "WindowTestSupport.h"
 
-#include <CVABOpenPanel.h>
-#include <CVABSavePanel.h>
+#include "CVABOpenPanel.h"
+#include "CVABSavePanel.h"
 
 #include <FilePanel.h>
 #include <Path.h>

@@ -8,42 +8,15 @@
 //   B_SET_PROPERTY "BackgroundHilite" (reverse range) with bool "data".
 // The text itself is kept by a TextStore: a string, or a text view's selection.
 // Threading: the looper the handler is added to.
-#ifndef _TEXT_TARGET_H
-#define _TEXT_TARGET_H
+#ifndef _WORD_SERVICES_TEXT_TARGET_H
+#define _WORD_SERVICES_TEXT_TARGET_H
+
+#include "TextStore.h"
 
 #include <Handler.h>
 
 #include <functional>
 #include <string>
-
-class TextStore {
-public:
-	virtual ~TextStore() = default;
-	// The served stretch, from its start.
-	virtual int32 Length() const = 0;
-	virtual std::string Get(int32 offset, int32 length) const = 0;
-	virtual status_t Delete(int32 offset, int32 length) = 0;
-	virtual status_t Insert(int32 offset, const std::string& text) = 0;
-	virtual status_t Hilite(int32 offset, int32 length, bool on) = 0;
-};
-
-// The stretch is the whole string.
-class StringTextStore : public TextStore {
-public:
-	explicit StringTextStore(std::string text = std::string()) : fText(std::move(text)) {}
-
-	int32 Length() const override { return static_cast<int32>(fText.size()); }
-	std::string Get(int32 offset, int32 length) const override;
-	status_t Delete(int32 offset, int32 length) override;
-	status_t Insert(int32 offset, const std::string& text) override;
-	status_t Hilite(int32, int32, bool) override { return B_OK; }
-
-	const std::string& Text() const { return fText; }
-	void SetText(const std::string& text) { fText = text; }
-
-private:
-	std::string fText;
-};
 
 class WordServicesTextTarget : public BHandler {
 public:
@@ -61,6 +34,16 @@ public:
 	}
 
 private:
+	// A range of the text: valid when ranged; direct for the whole text.
+	struct Stretch {
+		int32 offset = 0;
+		int32 length = 0;
+		bool ranged = false;
+		bool direct = false;
+	};
+
+	Stretch _StretchOf(const BMessage& specifier, int32 what) const;
+	void _Answer(BMessage* message, const std::string& property, const Stretch& stretch);
 	void _Reply(BMessage* message, status_t error, const std::string* result = nullptr,
 		const int32* size = nullptr);
 
