@@ -32,7 +32,6 @@
 #include <ScrollBar.h>
 #include <ScrollView.h>
 
-#include <cstdio>
 
 const char kMainWindowTitle[] = "Corvane Address Book LITE";
 
