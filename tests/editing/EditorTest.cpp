@@ -7,6 +7,8 @@
 
 #include "BookFile.h"
 #include "CVABEntryWindow.h"
+#include "CVABFindWindow.h"
+#include "CVABInfoWindow.h"
 #include "CVABModifyWindow.h"
 #include "CVABook.h"
 #include "MyEntryTextView.h"
@@ -159,6 +161,39 @@ TEST_F(EditorTest, DoneWritesIntoItsOwnRecordWhereverItNowStands)
 	ClickRow(window, 0);  // bob now stands where ann stood
 	ClickView(editor, "Modify_Button");
 	EXPECT_EQ(RowTexts(window, 0), (std::vector<std::string>{"bob", "karl", "ann"}));
+}
+
+// Escape does what Cancel does in every dialog of a book window: the editors
+// drop what was typed since the last Add; Find, About and support close.
+TEST_F(EditorTest, EscapeDoesWhatCancelDoes)
+{
+	CVABWindow* window = OpenBook(Line({"ann", "Ann"}));
+	ChooseMenu(window, "Records", "Make a New Record");
+	Type("bob");
+	Key("\n");
+	Type("cat");
+	Key("\x1b");
+	EXPECT_EQ(Find<CVABEntryWindow>(), nullptr);
+	EXPECT_EQ(RowTexts(window, 0), (std::vector<std::string>{"ann", "bob"}));
+
+	DoubleClickRow(window, 0);
+	ASSERT_NE(Find<CVABModifyWindow>(), nullptr);
+	Type("zed");
+	Key("\x1b");
+	EXPECT_EQ(Find<CVABModifyWindow>(), nullptr);
+	EXPECT_EQ(RowTexts(window, 0), (std::vector<std::string>{"ann", "bob"}));
+
+	ChooseMenu(window, "Search", "Find...");
+	ASSERT_NE(Find<CVABFindWindow>(), nullptr);
+	Key("\x1b");
+	EXPECT_EQ(Find<CVABFindWindow>(), nullptr);
+	for (const char* item : {"About Corvane Address Book LITE", "Instructions and Tech Support"}) {
+		ChooseMenu(window, "Info", item);
+		ASSERT_NE(Find<CVABInfoWindow>(), nullptr) << item;
+		Key("\x1b");
+		EXPECT_EQ(Find<CVABInfoWindow>(), nullptr) << item;
+	}
+	EXPECT_EQ(Launched(), "");
 }
 
 // A folder where a book is expected cannot be read, whoever runs the test: such
