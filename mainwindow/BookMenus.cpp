@@ -1,4 +1,4 @@
-// Sections: building the seven menus; group changes of state; the field items.
+// Sections: building; group changes; the field items.
 #include "BookMenus.h"
 
 #include "ABookRecord.h"
