@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <sstream>
@@ -288,38 +287,30 @@ private:
 	WordServicesServer fServer;
 };
 
-class StopCounter : public BLooper {
-public:
-	StopCounter() : BLooper("client") {}
-	void MessageReceived(BMessage* message) override
-	{
-		stops += message->what == kWordServicesStop;
-		scripted += message->what == B_GET_PROPERTY || message->what == B_SET_PROPERTY;
-		BLooper::MessageReceived(message);
-	}
-	std::atomic<int> stops{0};
-	std::atomic<int> scripted{0};
-};
-
 TEST_F(WordServicesServerTest, WithNoBookWindowTheWordsStayAndTheClientGetsWStp)
 {
 	OpenBook("book.cvab", kBook);
 	auto* server = new WindowlessServer();
 	server->Run();
-	auto* client = new StopCounter();
+	auto* client = new MessageRecorder();
 	client->Run();
 	BMessage request(kWordServicesRequest);
 	request.AddInt32("Index", 0);
 	request.AddMessenger("Target", BMessenger(client));
 	BMessenger(server).SendMessage(&request, BMessenger(client));
-	for (int i = 0; i < 300 && client->stops == 0; i++)
+	auto received = [client](uint32 what) {
+		const std::vector<BMessage> messages = client->Messages();
+		return std::count_if(messages.begin(), messages.end(),
+			[what](const BMessage& message) { return message.what == what; });
+	};
+	for (int i = 0; i < 300 && received(kWordServicesStop) == 0; i++)
 		snooze(10000);
-	EXPECT_EQ(client->stops.load(), 1);
-	EXPECT_EQ(client->scripted.load(), 0);
-	server->Lock();
-	server->Quit();
-	client->Lock();
-	client->Quit();
+	EXPECT_EQ(received(kWordServicesStop), 1);
+	EXPECT_EQ(received(B_GET_PROPERTY) + received(B_SET_PROPERTY), 0);
+	for (BLooper* looper : {static_cast<BLooper*>(server), static_cast<BLooper*>(client)}) {
+		looper->Lock();
+		looper->Quit();
+	}
 }
 
 // Text is inserted only after its delete succeeded, and a Text reply beyond
