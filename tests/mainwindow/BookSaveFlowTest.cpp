@@ -68,64 +68,60 @@ Event Answered(Step question, Answer answer)
 const Action kNothing;
 const Action kClose{Step::kClose, true};
 
+// The step without, and as part of, a close.
+Action Do(Step step) { return {step, false}; }
+Action Closing(Step step) { return {step, true}; }
+
 TEST(BookSaveFlowTest, EachStateAnswersEachEventAsTheRulesSay)
 {
+	using S = State;
+	const Step kAskUnsaved = Step::kAskAboutUnsavedBook;
+	const Step kAskShorten = Step::kAskBeforeShortening;
 	const Row rows[] = {
-		{"nothing to move yet", State::kNotOpen, false, Moved, kNothing, State::kNotOpen},
-		{"a move", State::kClean, false, Moved, kNothing, State::kFrameChanged},
-		{"a sort, then a move", State::kSorted, false, Moved, kNothing, State::kChanged},
-		{"a move, then a sort", State::kFrameChanged, false, Sorted, kNothing, State::kChanged},
-		{"the frame alone over the body", State::kFrameChanged, true, Save,
-			{Step::kWriteFrame, false}, State::kFrameChanged},
-		{"no body on disk", State::kClean, false, SaveWithoutBody, {Step::kWriteWhole, false},
-			State::kClean},
-		{"a sort is saved", State::kSorted, false, Save, {Step::kWriteWhole, false},
-			State::kSorted},
-		{"shortening asks", State::kChanged, true, Save, {Step::kAskBeforeShortening, false},
-			State::kChanged},
-		{"a new book needs a name", State::kNew, false, Save, {Step::kShowSavePanel, false},
-			State::kNew},
-		{"an unreadable book needs a name", State::kUnreadableChanged, false, Save,
-			{Step::kShowSavePanel, false}, State::kUnreadableChanged},
-		{"close", State::kClean, false, Close, kClose, State::kClosing},
-		{"a sort alone is not saved at closing", State::kSorted, false, Close, kClose,
-			State::kClosing},
-		{"closing keeps a move", State::kFrameChanged, false, Close, {Step::kWriteFrame, true},
-			State::kFrameChanged},
-		{"closing keeps a change", State::kChanged, false, Close, {Step::kWriteWhole, true},
-			State::kChanged},
-		{"closing asks before shortening", State::kChanged, true, Close,
-			{Step::kAskBeforeShortening, true}, State::kChanged},
-		{"closing a new book with records asks", State::kNewChanged, false, Close,
-			{Step::kAskAboutUnsavedBook, true}, State::kNewChanged},
-		{"a new book without records closes", State::kNewChanged, false, CloseEmpty, kClose,
-			State::kClosing},
-		{"an unreadable book only moved closes", State::kUnreadable, false, Close, kClose,
-			State::kClosing},
-		{"an unreadable book with records asks", State::kUnreadableChanged, false, Close,
-			{Step::kAskAboutUnsavedBook, true}, State::kUnreadableChanged},
-		{"the first panel's cancel closes an empty new book", State::kNew, false, Cancelled,
-			kClose, State::kClosing},
-		{"a close's panel cancelled keeps the window", State::kNewClosing, false, Cancelled,
-			kNothing, State::kNewChanged},
-		{"a chosen file takes a new book", State::kNewClosing, false, Chosen,
-			{Step::kWriteWhole, true}, State::kChanged},
-		{"unreadable until written", State::kUnreadableChanged, false, Chosen,
-			{Step::kWriteWhole, true}, State::kUnreadableChanged},
-		{"don't save", State::kUnreadableChanged, false,
-			Answered(Step::kAskAboutUnsavedBook, Answer::kProceed), kClose, State::kClosing},
-		{"save a new book to close it", State::kNewChanged, false,
-			Answered(Step::kAskAboutUnsavedBook, Answer::kSaveElsewhere),
-			{Step::kShowSavePanel, true}, State::kNewClosing},
-		{"replace", State::kChanged, true, Answered(Step::kAskBeforeShortening, Answer::kProceed),
-			{Step::kWriteWhole, true}, State::kChanged},
-		{"save elsewhere", State::kChanged, true,
-			Answered(Step::kAskBeforeShortening, Answer::kSaveElsewhere),
-			{Step::kShowSavePanel, true}, State::kChanged},
-		{"cancel", State::kChanged, true, Answered(Step::kAskBeforeShortening, Answer::kCancel),
-			kNothing, State::kChanged},
-		{"close without saving", State::kChanged, false,
-			Answered(Step::kReportFailure, Answer::kProceed), kClose, State::kClosing},
+		{"nothing to move yet", S::kNotOpen, false, Moved, kNothing, S::kNotOpen},
+		{"a move", S::kClean, false, Moved, kNothing, S::kFrameChanged},
+		{"a sort, then a move", S::kSorted, false, Moved, kNothing, S::kChanged},
+		{"a move, then a sort", S::kFrameChanged, false, Sorted, kNothing, S::kChanged},
+		{"the frame alone", S::kFrameChanged, true, Save, Do(Step::kWriteFrame), S::kFrameChanged},
+		{"no body on disk", S::kClean, false, SaveWithoutBody, Do(Step::kWriteWhole), S::kClean},
+		{"a sort is saved", S::kSorted, false, Save, Do(Step::kWriteWhole), S::kSorted},
+		{"shortening asks", S::kChanged, true, Save, Do(kAskShorten), S::kChanged},
+		{"a new book's name", S::kNew, false, Save, Do(Step::kShowSavePanel), S::kNew},
+		{"an unreadable book's name", S::kUnreadableChanged, false, Save,
+			Do(Step::kShowSavePanel), S::kUnreadableChanged},
+		{"close", S::kClean, false, Close, kClose, S::kClosing},
+		{"a sort alone is not saved", S::kSorted, false, Close, kClose, S::kClosing},
+		{"closing keeps a move", S::kFrameChanged, false, Close, Closing(Step::kWriteFrame),
+			S::kFrameChanged},
+		{"closing keeps a change", S::kChanged, false, Close, Closing(Step::kWriteWhole),
+			S::kChanged},
+		{"closing asks before shortening", S::kChanged, true, Close, Closing(kAskShorten),
+			S::kChanged},
+		{"a new book's records", S::kNewChanged, false, Close, Closing(kAskUnsaved),
+			S::kNewChanged},
+		{"a new book without records", S::kNewChanged, false, CloseEmpty, kClose, S::kClosing},
+		{"an unreadable book only moved", S::kUnreadable, false, Close, kClose, S::kClosing},
+		{"an unreadable book's new records", S::kUnreadableChanged, false, Close,
+			Closing(kAskUnsaved), S::kUnreadableChanged},
+		{"the first panel cancelled", S::kNew, false, Cancelled, kClose, S::kClosing},
+		{"a close's panel cancelled", S::kNewClosing, false, Cancelled, kNothing, S::kNewChanged},
+		{"a file for a new book", S::kNewClosing, false, Chosen, Closing(Step::kWriteWhole),
+			S::kChanged},
+		{"unreadable until written", S::kUnreadableChanged, false, Chosen,
+			Closing(Step::kWriteWhole), S::kUnreadableChanged},
+		{"don't save", S::kUnreadableChanged, false, Answered(kAskUnsaved, Answer::kProceed),
+			kClose, S::kClosing},
+		{"save a new book to close it", S::kNewChanged, false,
+			Answered(kAskUnsaved, Answer::kSaveElsewhere), Closing(Step::kShowSavePanel),
+			S::kNewClosing},
+		{"replace", S::kChanged, true, Answered(kAskShorten, Answer::kProceed),
+			Closing(Step::kWriteWhole), S::kChanged},
+		{"save elsewhere", S::kChanged, true, Answered(kAskShorten, Answer::kSaveElsewhere),
+			Closing(Step::kShowSavePanel), S::kChanged},
+		{"cancel", S::kChanged, true, Answered(kAskShorten, Answer::kCancel), kNothing,
+			S::kChanged},
+		{"close without saving", S::kChanged, false,
+			Answered(Step::kReportFailure, Answer::kProceed), kClose, S::kClosing},
 	};
 	for (const Row& row : rows) {
 		BookSaveFlow flow = From(row.from, row.lossy);
@@ -139,7 +135,7 @@ TEST(BookSaveFlowTest, EachStateAnswersEachEventAsTheRulesSay)
 TEST(BookSaveFlowTest, WritesEndAsTheyWent)
 {
 	BookSaveFlow flow = From(State::kChanged, true);
-	EXPECT_EQ(flow.WriteFailed(true), (Action{Step::kReportFailure, true}));
+	EXPECT_EQ(flow.WriteFailed(true), Closing(Step::kReportFailure));
 	EXPECT_EQ(flow.CurrentState(), State::kChanged);
 	flow.FrameWritten(false);
 	flow.RecordsChanged();
