@@ -197,11 +197,6 @@ void BookMenus::SetFindNextEnabled(bool enabled)
 	fFindNextItem->SetEnabled(enabled);
 }
 
-bool BookMenus::IsFindNextEnabled() const
-{
-	return fFindNextItem->IsEnabled();
-}
-
 // --- the field items
 
 bool BookMenus::IsFieldShown(int32 field) const

@@ -303,10 +303,11 @@ bool CVABWindow::_RecordCommand(const BMessage* message)
 			_DeleteSelected();
 			break;
 		case kCopyAddressCommand:
-		case kCopyRecordCommand:
-			if (fBook != nullptr && message->what == kCopyAddressCommand)
+			if (fBook != nullptr)
 				CopyAddressText(fBook.get(), _Selection());
-			else if (fBook != nullptr)
+			break;
+		case kCopyRecordCommand:
+			if (fBook != nullptr)
 				CopyRecordText(fBook.get(), _Selection());
 			break;
 		case kOpenWebPageCommand:

@@ -73,8 +73,6 @@ public:
 	BView* ButtonView() const { return fButtonView; }
 	BookMenus* Menus() const { return fMenus.get(); }
 	bool IsFieldShown(int32 field) const;
-	// The file the window shows, "" before it has one.
-	std::string FilePath() const { return fFilePath; }
 
 private:
 	using Action = BookSaveFlow::Action;

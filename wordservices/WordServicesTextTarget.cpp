@@ -50,8 +50,6 @@ void WordServicesTextTarget::MessageReceived(BMessage* message)
 		return;
 	}
 	_Answer(message, property, _StretchOf(specifier, what));
-	if (fObserver)
-		fObserver(*message);
 }
 
 // The stretch a specifier names, as offset and length from the start; a direct

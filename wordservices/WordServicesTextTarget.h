@@ -15,7 +15,6 @@
 
 #include <Handler.h>
 
-#include <functional>
 #include <string>
 
 class WordServicesTextTarget : public BHandler {
@@ -26,12 +25,6 @@ public:
 	BHandler* ResolveSpecifier(BMessage* message, int32 index, BMessage* specifier,
 		int32 what, const char* property) override;
 	void MessageReceived(BMessage* message) override;
-
-	// Called after every request answered (tests and demos watch with it).
-	void SetObserver(std::function<void(const BMessage& request)> observer)
-	{
-		fObserver = std::move(observer);
-	}
 
 private:
 	// A range of the text: valid when ranged; direct for the whole text.
@@ -48,7 +41,6 @@ private:
 		const int32* size = nullptr);
 
 	TextStore* fStore;
-	std::function<void(const BMessage&)> fObserver;
 };
 
 #endif
