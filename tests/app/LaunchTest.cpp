@@ -141,8 +141,9 @@ TEST_F(AppTest, ALaunchOpensItsFirstDocumentAndASecondStartHandsOverItsFile)
 }
 
 // Without a usable frame a book opens centred, showing its rows, and is no
-// change for that.
-TEST_F(AppTest, DamagedFrameAttributesAreNotTrusted)
+// change for that; a book that does not exist yet opens empty, and its first
+// save creates it.
+TEST_F(AppTest, ABookWithoutAFrameOpensCentredAndOneNotThereYetIsCreatedBySaving)
 {
 	const std::string path = Path("book.cvab");
 	WriteFile(path, Line({"ann"}));
@@ -156,12 +157,9 @@ TEST_F(AppTest, DamagedFrameAttributesAreNotTrusted)
 		EXPECT_FALSE(MenuEnabled(Front(), "Save this Address Book"));
 		ASSERT_TRUE(Quit());
 	}
-}
 
-TEST_F(AppTest, ABookThatDoesNotExistYetOpensEmptyAndItsFirstSaveCreatesIt)
-{
-	const std::string path = Path("new.cvab");
-	Launch({path});
+	const std::string newPath = Path("new.cvab");
+	Launch({newPath});
 	ASSERT_NE(Front(), nullptr);
 	EXPECT_EQ(TitleOf(Front()), "new.cvab");
 	EXPECT_EQ(SavePanel(), nullptr);
@@ -170,14 +168,12 @@ TEST_F(AppTest, ABookThatDoesNotExistYetOpensEmptyAndItsFirstSaveCreatesIt)
 	Settle();
 	EXPECT_TRUE(MenuEnabled(Front(), "Save this Address Book")) << "a user's move is a change";
 	ASSERT_TRUE(Quit());
-	struct stat info;
-	ASSERT_EQ(stat(path.c_str(), &info), 0) << "closing saved the moved book";
-	book_frame frame;
+	book_frame saved;
 	entry_ref ref;
-	ASSERT_EQ(get_ref_for_path(path.c_str(), &ref), B_OK);
-	ASSERT_EQ(ReadBookFrame(&ref, &frame), B_OK);
-	EXPECT_EQ(frame.left, 200);
-	EXPECT_EQ(frame.top, 150);
+	ASSERT_EQ(get_ref_for_path(newPath.c_str(), &ref), B_OK);
+	ASSERT_EQ(ReadBookFrame(&ref, &saved), B_OK) << "closing saved the moved book";
+	EXPECT_EQ(saved.left, 200);
+	EXPECT_EQ(saved.top, 150);
 }
 
 // After "--" even a name that looks like an option is a document.
