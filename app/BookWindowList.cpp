@@ -49,12 +49,6 @@ void BookWindowList::SetPath(CVABWindow* window, const std::string& path)
 		entry->path = path;
 }
 
-int32 BookWindowList::Count() const
-{
-	std::lock_guard<std::mutex> lock(fLock);
-	return static_cast<int32>(fEntries.size());
-}
-
 std::vector<BMessenger> BookWindowList::Messengers() const
 {
 	std::lock_guard<std::mutex> lock(fLock);

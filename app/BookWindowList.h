@@ -22,7 +22,6 @@ public:
 	void SetActive(CVABWindow* window);
 	void SetPath(CVABWindow* window, const std::string& path);
 
-	int32 Count() const;
 	// Messengers of the open windows, oldest first (most recently activated last).
 	std::vector<BMessenger> Messengers() const;
 	// The window showing the file at path, or an invalid messenger.

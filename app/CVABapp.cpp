@@ -7,21 +7,23 @@
 #include "CVABWindow.h"
 #include "CommandCodes.h"
 #include "InstanceHandover.h"
+#include "LayoutFunctions.h"
 #include "WordServicesDefs.h"
 
 #include <Entry.h>
 #include <Path.h>
 #include <Screen.h>
 
-#include <climits>
-#include <cstdlib>
+#include <algorithm>
 
 const char kAppSignature[] = "application/x-vnd.tarvish-cvabdj";
 
 namespace {
 
 const BRect kNewBookFrame(20, 20, 550, 200);
-const BRect kNoFrame(0, 0, -1, -1);
+// A book without a frame of its own: room for the header strip and about twenty
+// rows.
+const BRect kUnframedBookFrame(0, 0, 799, 399);
 
 // The path a window would record for ref: absolute, links resolved, and the
 // leaf kept when the file does not exist yet.
@@ -113,13 +115,16 @@ void CVABapp::_OpenBook(const entry_ref& ref)
 
 BRect CVABapp::_FrameFor(const entry_ref& ref) const
 {
-	book_frame frame;
-	if (ReadBookFrame(&ref, &frame) != B_OK)
-		return kNoFrame;
 	const BRect screen = BScreen(B_MAIN_SCREEN_ID).Frame();
-	if (!IsUsableFrame(frame, screen.Width() + 1, screen.Height() + 1))
-		return kNoFrame;
-	return BRect(frame.left, frame.top, frame.right, frame.bottom);
+	book_frame frame;
+	if (ReadBookFrame(&ref, &frame) == B_OK
+		&& IsUsableFrame(frame, screen.Width() + 1, screen.Height() + 1))
+		return BRect(frame.left, frame.top, frame.right, frame.bottom);
+	// Within the window's size limits, so it stays centred.
+	BRect unframed = kUnframedBookFrame;
+	unframed.right = std::min(unframed.right, screen.right - 20);
+	unframed.bottom = std::min(unframed.bottom, screen.Height());
+	return CenterOnScreen(unframed);
 }
 
 // --- commands

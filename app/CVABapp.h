@@ -42,8 +42,8 @@ public:
 private:
 	void _OpenNewBook();
 	void _OpenBook(const entry_ref& ref);
-	// The frame kept with the file when it is one a screen can show, else the
-	// empty frame that the window's size limits widen.
+	// The frame kept with the file when it is one a screen can show, else a
+	// frame centred on the screen.
 	BRect _FrameFor(const entry_ref& ref) const;
 
 	BookWindowList fWindows;

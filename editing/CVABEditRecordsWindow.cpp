@@ -1,12 +1,11 @@
-// Sections: building; the main window through its messenger; field texts;
+// Sections: building; the book window through its messenger; field texts;
 // messages.
 #include "CVABEditRecordsWindow.h"
 
 #include "ABookRecord.h"
-#include "BookMenus.h"
-#include "CVABWindow.h"
 #include "CVABook.h"
 #include "LayoutFunctions.h"
+#include "LockedBookWindow.h"
 #include "MyEntryTextView.h"
 
 #include <Autolock.h>
@@ -21,10 +20,10 @@ const rgb_color kDialogColor = {216, 216, 216, 255};
 
 // --- building
 
-CVABEditRecordsWindow::CVABEditRecordsWindow(CVABWindow* owner)
-	: BWindow(CenterOnScreen(BRect(10, 10, 280, 480)), "Record Data Entry", B_TITLED_WINDOW, 0),
-	  fOwner(owner),
-	  fOwnerMessenger(owner)
+CVABEditRecordsWindow::CVABEditRecordsWindow(const BMessenger& bookWindow)
+	: CVABDialogWindow(CenterOnScreen(BRect(10, 10, 280, 480)), "Record Data Entry",
+		B_TITLED_WINDOW, 0, kEditorCancelCommand),
+	  fBookWindow(bookWindow)
 {
 	BAutolock lock(this);
 	fDialogView = new BView(Bounds(), "DialogView", B_FOLLOW_ALL,
@@ -63,23 +62,17 @@ void CVABEditRecordsWindow::AddDefaultButton(const char* name, const char* label
 	SetDefaultButton(button);
 }
 
-// --- the main window through its messenger
+// --- the book window through its messenger
 
-bool CVABEditRecordsWindow::WithOwner(
-	const std::function<void(CVABWindow*, CVABook*)>& work) const
+bool CVABEditRecordsWindow::WithBook(
+	const std::function<void(BookWindowAccess*, CVABook*)>& work) const
 {
-	if (!fOwnerMessenger.LockTarget())
+	const LockedBookWindow window(fBookWindow);
+	if (!window)
 		return false;
-	work(fOwner, fOwner->Book());
-	fOwner->Unlock();
+	if (window->Book() != nullptr)
+		work(window.Window(), window->Book());
 	return true;
-}
-
-void CVABEditRecordsWindow::NoteChange(CVABWindow* owner, CVABook* book)
-{
-	book->SetModified(true);
-	book->SetRecordsChanged(true);
-	owner->Menus()->SetSaveEnabled(true);
 }
 
 // --- field texts
@@ -124,7 +117,7 @@ void CVABEditRecordsWindow::MessageReceived(BMessage* message)
 		case B_KEY_DOWN:
 			break;
 		default:
-			BWindow::MessageReceived(message);
+			CVABDialogWindow::MessageReceived(message);
 			break;
 	}
 }
@@ -134,7 +127,7 @@ void CVABEditRecordsWindow::MessageReceived(BMessage* message)
 void CVABEditRecordsWindow::_Cancel()
 {
 	PostMessage(B_QUIT_REQUESTED);
-	WithOwner([](CVABWindow* owner, CVABook*) { owner->ReloadList(); });
+	WithBook([](BookWindowAccess* window, CVABook*) { window->ReloadList(); });
 }
 
 bool CVABEditRecordsWindow::QuitRequested()

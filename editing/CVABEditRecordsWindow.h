@@ -1,27 +1,27 @@
 // The record editor's window, shared by its two forms: 21 labelled field views
-// above Cancel and the form's own button. It reaches its main window only
-// through a messenger and locks it around each use, so it outlives that window
-// safely: with the main window gone, Add does nothing and Done and Cancel just
-// close.
-// Threading: a looper of its own; locks the main window from its handlers,
+// above Cancel and the form's own button; Escape is Cancel. It reaches its book
+// window only through that window's messenger, locked for each use, so it
+// outlives that window safely: with the book window gone, Add does nothing and
+// Done and Cancel just close.
+// Threading: a looper of its own; locks the book window from its handlers,
 // never the other way round.
 #ifndef _CVAB_EDIT_RECORDS_WINDOW_H
 #define _CVAB_EDIT_RECORDS_WINDOW_H
 
 #include "BookFields.h"
+#include "CVABDialogWindow.h"
 
 #include <Messenger.h>
-#include <Window.h>
 
 #include <functional>
 
 class ABookRecord;
 class BButton;
+class BookWindowAccess;
 class CVABook;
-class CVABWindow;
 class MyEntryTextView;
 
-class CVABEditRecordsWindow : public BWindow {
+class CVABEditRecordsWindow : public CVABDialogWindow {
 public:
 	virtual ~CVABEditRecordsWindow();
 
@@ -32,18 +32,17 @@ public:
 
 protected:
 	// Builds the window, the labels, the field views and Cancel, locked.
-	explicit CVABEditRecordsWindow(CVABWindow* owner);
+	explicit CVABEditRecordsWindow(const BMessenger& bookWindow);
 
 	// Adds the form's default button ("Add_Button" or "Modify_Button").
 	void AddDefaultButton(const char* name, const char* label, uint32 command);
-	// Runs work with the main window locked; false when that window is gone.
-	bool WithOwner(const std::function<void(CVABWindow*, CVABook*)>& work) const;
+	// Runs work with the book window locked, when it has a book; false when the
+	// window is gone.
+	bool WithBook(const std::function<void(BookWindowAccess*, CVABook*)>& work) const;
 	// The texts of the field views into record, each as a field keeps it.
 	void StoreFields(ABookRecord* record) const;
 	void LoadFields(const ABookRecord* record);
 	void ClearFields();
-	// The book changed: it needs saving, records included.
-	static void NoteChange(CVABWindow* owner, CVABook* book);
 
 	virtual void Add() {}
 	virtual void Done() {}
@@ -53,8 +52,7 @@ private:
 
 	MyEntryTextView* fFieldViews[kBookFieldCount] = {};
 	BView* fDialogView = nullptr;
-	CVABWindow* const fOwner;
-	const BMessenger fOwnerMessenger;
+	const BMessenger fBookWindow;
 	BButton* fCancelButton = nullptr;
 };
 

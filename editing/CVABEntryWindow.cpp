@@ -1,9 +1,10 @@
 #include "CVABEntryWindow.h"
 
+#include "BookWindowAccess.h"
 #include "CVABook.h"
 
-CVABEntryWindow::CVABEntryWindow(CVABWindow* owner)
-	: CVABEditRecordsWindow(owner)
+CVABEntryWindow::CVABEntryWindow(const BMessenger& bookWindow)
+	: CVABEditRecordsWindow(bookWindow)
 {
 	AddDefaultButton("Add_Button", "Add", kEditorAddCommand);
 }
@@ -12,13 +13,11 @@ CVABEntryWindow::~CVABEntryWindow() = default;
 
 void CVABEntryWindow::Add()
 {
-	const bool added = WithOwner([this](CVABWindow* owner, CVABook* book) {
-		if (book == nullptr)
-			return;
+	const bool added = WithBook([this](BookWindowAccess* window, CVABook* book) {
 		StoreFields(book->AddRecord());
-		NoteChange(owner, book);
+		window->NoteRecordsChanged();
 	});
-	// With the main window gone the text stays, so nothing typed is lost.
+	// With the book window gone the text stays, so nothing typed is lost.
 	if (added)
 		ClearFields();
 }

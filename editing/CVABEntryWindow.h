@@ -8,7 +8,7 @@
 
 class CVABEntryWindow : public CVABEditRecordsWindow {
 public:
-	explicit CVABEntryWindow(CVABWindow* owner);
+	explicit CVABEntryWindow(const BMessenger& bookWindow);
 	~CVABEntryWindow() override;
 
 protected:

@@ -1,16 +1,15 @@
 #include "CVABModifyWindow.h"
 
 #include "ABookRecord.h"
-#include "CVABWindow.h"
+#include "BookWindowAccess.h"
 #include "CVABook.h"
 
 #include <Autolock.h>
 
-CVABModifyWindow::CVABModifyWindow(int32 index, CVABWindow* owner)
-	: CVABEditRecordsWindow(owner)
+CVABModifyWindow::CVABModifyWindow(const BMessenger& bookWindow, const ABookRecord* record)
+	: CVABEditRecordsWindow(bookWindow)
 {
 	AddDefaultButton("Modify_Button", "Done", kEditorDoneCommand);
-	const ABookRecord* record = owner->Book() != nullptr ? owner->Book()->RecordAt(index) : nullptr;
 	if (record == nullptr)
 		return;
 	fSerial = record->Serial();
@@ -22,15 +21,13 @@ CVABModifyWindow::~CVABModifyWindow() = default;
 
 void CVABModifyWindow::Done()
 {
-	WithOwner([this](CVABWindow* owner, CVABook* book) {
-		if (book == nullptr)
-			return;
+	WithBook([this](BookWindowAccess* window, CVABook* book) {
 		ABookRecord* record = book->RecordWithSerial(fSerial);
 		if (record == nullptr)
 			record = book->AddRecord();
 		StoreFields(record);
-		NoteChange(owner, book);
-		owner->ReloadList();
+		window->NoteRecordsChanged();
+		window->ReloadList();
 	});
 	PostMessage(B_QUIT_REQUESTED);
 }

@@ -10,10 +10,10 @@
 
 class CVABModifyWindow : public CVABEditRecordsWindow {
 public:
-	// Called with owner locked (from its own thread); index is the position of
-	// the record in owner's book. A position without a record leaves the fields
-	// empty, and Done then adds them as a new record.
-	CVABModifyWindow(int32 index, CVABWindow* owner);
+	// Called with the book window locked (from its own thread), record being
+	// one of its book's. A null record leaves the fields empty, and Done then
+	// adds them as a new record.
+	CVABModifyWindow(const BMessenger& bookWindow, const ABookRecord* record);
 	~CVABModifyWindow() override;
 
 protected:

@@ -1,4 +1,4 @@
-// Sections: building the seven menus; group changes of state; the field items.
+// Sections: building; group changes; the field items.
 #include "BookMenus.h"
 
 #include "ABookRecord.h"
@@ -195,11 +195,6 @@ void BookMenus::SetFindNextEnabled(bool enabled)
 {
 	_AssertLocked();
 	fFindNextItem->SetEnabled(enabled);
-}
-
-bool BookMenus::IsFindNextEnabled() const
-{
-	return fFindNextItem->IsEnabled();
 }
 
 // --- the field items

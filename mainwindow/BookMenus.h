@@ -37,7 +37,6 @@ public:
 	void ApplySelection(const ABookRecord* selected);
 	void SetSaveEnabled(bool enabled);
 	void SetFindNextEnabled(bool enabled);
-	bool IsFindNextEnabled() const;
 
 	// The View menu's field items.
 	bool IsFieldShown(int32 field) const;

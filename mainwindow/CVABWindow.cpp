@@ -1,6 +1,7 @@
 // Sections: construction; the document's list area; the header strip and the View
-// menu; dispatch; commands on the selection; frames and activation; reading;
-// saving (whole, frame only, the questions that come first); closing.
+// menu; dispatch; what other windows may do; commands on the selection;
+// secondary windows; frames and activation; reading; saving and closing; the
+// questions.
 #include "CVABWindow.h"
 
 #include "ABListItem.h"
@@ -24,13 +25,13 @@
 #include <Autolock.h>
 #include <Directory.h>
 #include <Entry.h>
+#include <FilePanel.h>
 #include <Invoker.h>
 #include <List.h>
 #include <Screen.h>
 #include <ScrollBar.h>
 #include <ScrollView.h>
 
-#include <cstdio>
 
 const char kMainWindowTitle[] = "Corvane Address Book LITE";
 
@@ -48,6 +49,14 @@ const int32 kNameAddressFields[] = {kFirstNameField, kLastNameField, kAddress1Fi
 bool ValidField(int32 field)
 {
 	return field >= 0 && field < kBookFieldCount;
+}
+
+// The invoker that brings a question's answer back to target.
+BInvoker* Answer(uint32 what, bool closing, BHandler* target)
+{
+	BMessage* answer = new BMessage(what);
+	answer->AddBool("closing", closing);
+	return new BInvoker(answer, target);
 }
 
 void ShowAlert(const std::string& text, const char* button1, const char* button2,
@@ -231,32 +240,57 @@ void CVABWindow::_HandleViewCommand(const BMessage* message)
 
 void CVABWindow::MessageReceived(BMessage* message)
 {
+	if (_FileCommand(message) || _RecordCommand(message) || _ViewCommand(message)
+		|| _SaveFlowMessage(message) || _WindowMessage(message))
+		return;
+	// The inert items land here.
+	BWindow::MessageReceived(message);
+}
+
+// The File menu.
+bool CVABWindow::_FileCommand(const BMessage* message)
+{
 	switch (message->what) {
-		case B_CANCEL:
-			_PanelCancelled();
-			break;
-		case B_KEY_DOWN:
-			break;
 		case kNewBookCommand:
 			be_app->PostMessage(kAppNewBook);
-			break;
+			return true;
 		case kOpenBookCommand:
 		case kImportBookCommand:
 			fOpenPanel->Show();
-			break;
+			return true;
 		case kSaveBookCommand:
-			_WriteBookFile(false);
-			break;
-		case kCloseBookCommand:
-			PostMessage(B_QUIT_REQUESTED);
-			break;
+			_Carry(fFlow.SaveAsked(_BodyOnDisk()));
+			return true;
 		case kSaveBookAsCommand:
 		case kExportBookCommand:
-			if (fBook != nullptr)
-				_ShowSavePanel(false);
-			break;
+			_Carry(fFlow.SaveAsAsked());
+			return true;
+		case kCloseBookCommand:
+			PostMessage(B_QUIT_REQUESTED);
+			return true;
 		case kQuitCommand:
 			be_app->PostMessage(B_QUIT_REQUESTED);
+			return true;
+		default:
+			return false;
+	}
+}
+
+// The Edit, Search, Records and Action menus, and the list's own messages.
+bool CVABWindow::_RecordCommand(const BMessage* message)
+{
+	switch (message->what) {
+		case kSelectAllCommand:
+			_SelectAll();
+			break;
+		case kFindCommand:
+			_OpenFind();
+			break;
+		case kFindNextCommand:
+			if (fFindWindow.IsValid())
+				fFindWindow.SendMessage(kFindAgainCommand);
+			else
+				fMenus->SetFindNextEnabled(false);
 			break;
 		case kNewRecordCommand:
 			_OpenEditor(false);
@@ -265,27 +299,8 @@ void CVABWindow::MessageReceived(BMessage* message)
 		case kInvocationCommand:
 			_OpenEditor(true);
 			break;
-		case kFindCommand:
-			if (fBook != nullptr) {
-				CVABFindWindow* find = new CVABFindWindow(this);
-				fFindWindow = BMessenger(find);
-				_OpenSecondary(find);
-			}
-			break;
-		case kSelectAllCommand:
-			_SelectAll();
-			break;
 		case kDeleteRecordCommand:
 			_DeleteSelected();
-			break;
-		case kFindNextCommand:
-			if (fFindWindow.IsValid())
-				fFindWindow.SendMessage(kFindAgainCommand);
-			else
-				fMenus->SetFindNextEnabled(false);
-			break;
-		case kSortCommand:
-			_Sort(message);
 			break;
 		case kCopyAddressCommand:
 			if (fBook != nullptr)
@@ -298,12 +313,59 @@ void CVABWindow::MessageReceived(BMessage* message)
 		case kOpenWebPageCommand:
 			_OpenWebPage();
 			break;
+		case kSelectionCommand:
+			fMenus->ApplySelection(_SelectedRecord());
+			break;
+		default:
+			return false;
+	}
+	return true;
+}
+
+// The View menu and the header buttons.
+bool CVABWindow::_ViewCommand(const BMessage* message)
+{
+	switch (message->what) {
 		case kViewAllCommand:
 		case kViewNameEmailCommand:
 		case kViewNamePhoneCommand:
 		case kViewNameAddressCommand:
 		case kViewFieldCommand:
 			_HandleViewCommand(message);
+			return true;
+		case kSortCommand:
+			_Sort(message);
+			return true;
+		default:
+			return false;
+	}
+}
+
+// The save panel's replies and the answers to the window's questions.
+bool CVABWindow::_SaveFlowMessage(const BMessage* message)
+{
+	switch (message->what) {
+		case B_CANCEL:
+			_CarryOut(fFlow.PanelCancelled(fBook != nullptr && fBook->CountRecords() > 0));
+			return true;
+		case kSaveChosenCommand:
+			_SaveAsReply(message);
+			return true;
+		case kSaveFailedAnswer:
+		case kUnsavedBookAnswer:
+		case kShortenAnswer:
+			_HandleAnswer(message);
+			return true;
+		default:
+			return false;
+	}
+}
+
+// The Info menu, the application, and any sender.
+bool CVABWindow::_WindowMessage(const BMessage* message)
+{
+	switch (message->what) {
+		case B_KEY_DOWN:
 			break;
 		case kAboutCommand:
 			be_app->PostMessage(kAppAbout);
@@ -320,26 +382,32 @@ void CVABWindow::MessageReceived(BMessage* message)
 		case kReloadListCommand:
 			ReloadList();
 			break;
-		case kSelectionCommand:
-			_SelectionChanged();
-			break;
-		case kSaveChosenCommand:
-			fCloseOnPanelCancel = false;
-			_SaveAsReply(message);
-			break;
-		case kSaveFailedAnswer:
-		case kUnsavedBookAnswer:
-		case kShortenAnswer:
-			_HandleAnswer(message);
-			break;
 		case kBringForwardCommand:
 			Activate(true);
 			break;
 		default:
-			// The editor and Find windows, and the inert items, land here.
-			BWindow::MessageReceived(message);
-			break;
+			return false;
 	}
+	return true;
+}
+
+// --- what other windows may do
+
+void CVABWindow::SelectRecord(const ABookRecord* record)
+{
+	if (fListView != nullptr)
+		fListView->SelectRecord(record);
+}
+
+void CVABWindow::SetFindNextEnabled(bool enabled)
+{
+	fMenus->SetFindNextEnabled(enabled);
+}
+
+void CVABWindow::NoteRecordsChanged()
+{
+	fFlow.RecordsChanged();
+	fMenus->SetSaveEnabled(true);
 }
 
 // --- commands on the selection
@@ -360,20 +428,13 @@ const ABookRecord* CVABWindow::_SelectedRecord() const
 	return row != nullptr ? row->Record() : nullptr;
 }
 
-void CVABWindow::_SelectionChanged()
-{
-	fMenus->ApplySelection(_SelectedRecord());
-}
-
 void CVABWindow::_DeleteSelected()
 {
 	const int32 selection = _Selection();
 	if (fBook == nullptr || fBook->RecordAt(selection) == nullptr)
 		return;
 	fBook->DeleteRecordAt(selection);
-	fBook->SetRecordsChanged(true);
-	fBook->SetModified(true);
-	fMenus->SetSaveEnabled(true);
+	NoteRecordsChanged();
 	ReloadList();
 }
 
@@ -382,8 +443,10 @@ void CVABWindow::_Sort(const BMessage* message)
 	int32 field = -1;
 	if (message->FindInt32("FieldIndex", &field) != B_OK || !ValidField(field))
 		return;
-	if (fListView != nullptr && fBook != nullptr && fBook->CountRecords() >= 2)
-		fBook->SortByField(field);
+	if (fListView == nullptr || fBook == nullptr || fBook->CountRecords() < 2)
+		return;
+	fBook->SortByField(field);
+	fFlow.Sorted();
 }
 
 void CVABWindow::_SelectAll()
@@ -401,18 +464,28 @@ void CVABWindow::_OpenWebPage()
 
 // --- secondary windows
 
+// Every Find... opens a new Find window; Find Next goes on through the newest.
+void CVABWindow::_OpenFind()
+{
+	if (fBook == nullptr)
+		return;
+	CVABFindWindow* find = new CVABFindWindow(BMessenger(this));
+	fFindWindow = BMessenger(find);
+	_OpenSecondary(find);
+}
+
 void CVABWindow::_OpenEditor(bool modify)
 {
 	if (fBook == nullptr)
 		return;
-	const int32 selection = _Selection();
-	if (modify && fBook->RecordAt(selection) == nullptr)
+	const ABookRecord* record = _SelectedRecord();
+	if (modify && record == nullptr)
 		return;
 	fMenus->SetSaveEnabled(true);
 	if (modify)
-		_OpenSecondary(new CVABModifyWindow(selection, this));
+		_OpenSecondary(new CVABModifyWindow(BMessenger(this), record));
 	else
-		_OpenSecondary(new CVABEntryWindow(this));
+		_OpenSecondary(new CVABEntryWindow(BMessenger(this)));
 }
 
 void CVABWindow::_OpenSecondary(BWindow* window)
@@ -461,15 +534,8 @@ void CVABWindow::FrameMoved(BPoint)
 // leave the frame where the book had it and mark nothing.
 void CVABWindow::_NoteFrameChange()
 {
-	if (fBook == nullptr || !fFrameTracked || _IsFrameSaved())
-		return;
-	fBook->SetModified(true);
-	fMenus->SetSaveEnabled(true);
-}
-
-bool CVABWindow::_IsFrameSaved() const
-{
-	return Frame() == fSavedFrame;
+	if (Frame() != fSavedFrame && fFlow.FrameChanged())
+		fMenus->SetSaveEnabled(true);
 }
 
 book_frame CVABWindow::_CurrentFrame() const
@@ -488,14 +554,15 @@ void CVABWindow::WindowActivated(bool active)
 
 void CVABWindow::StartNewBook()
 {
+	Action action;
 	{
 		BAutolock lock(this);
 		fBook = std::make_unique<CVABook>(this);
 		Show();
 		fSavedFrame = Frame();
-		fFrameTracked = true;
+		action = fFlow.NewStarted();
 	}
-	_ShowSavePanel(false);
+	_Carry(action);
 }
 
 void CVABWindow::ReadBookFile(const BMessage* message)
@@ -512,73 +579,98 @@ void CVABWindow::ReadBookFile(const BMessage* message)
 	Show();
 	SetTitle(ref.name);
 	std::string path;
-	fLosses = book_read_losses();
-	const status_t status = LoadBookFile(&ref, fBook.get(), &path, &fLosses);
-	fLoadFailed = status != B_OK && status != B_ENTRY_NOT_FOUND;
-	fBook->SetModified(false);
-	fBook->SetRecordsChanged(false);
+	book_read_losses losses;
+	const status_t status = LoadBookFile(&ref, fBook.get(), &path, &losses);
+	fFlow.BookRead(status == B_OK || status == B_ENTRY_NOT_FOUND, losses);
 	ReloadList();
 	_SetFile(ref, path);
 	if (fShell != nullptr && !path.empty())
 		fShell->StoreLastFile(path);
 	fSavedFrame = Frame();
-	fFrameTracked = true;
 }
 
 void CVABWindow::_SetFile(const entry_ref& ref, const std::string& path)
 {
 	fFileRef = ref;
-	fHasFile = true;
 	fFilePath = path;
 	if (fShell != nullptr)
 		fShell->WindowFileChanged(this, path);
 }
 
-// --- saving
+// --- saving and closing
 
-// Save: the whole file, or only the frame when the records are as they were
-// read; a book with no file of its own yet (or one that failed to load) asks for
-// a name first.
-CVABWindow::SaveOutcome CVABWindow::_WriteBookFile(bool closing)
+bool CVABWindow::QuitRequested()
 {
-	if (fBook == nullptr)
-		return SaveOutcome::kSaved;
-	if (!fHasFile || fLoadFailed) {
-		_ShowSavePanel(closing);
-		return SaveOutcome::kPending;
-	}
-	if (!fBook->RecordsChanged() && BEntry(&fFileRef, true).Exists()) {
-		// The body on disk is still the book: keep it (and its bytes) as it is.
-		// A file system without attributes simply keeps no frame.
-		SaveBookFrame(&fFileRef, _CurrentFrame());
-		_SaveDone(fFilePath);
-		return SaveOutcome::kSaved;
-	}
-	if (fLosses.Any()) {
-		_AskBeforeShortening(closing);
-		return SaveOutcome::kPending;
-	}
-	return _WriteWhole(closing);
+	const bool holdsRecords = fBook != nullptr && fBook->CountRecords() > 0;
+	if (!_Carry(fFlow.CloseAsked(holdsRecords, _BodyOnDisk())))
+		return false;
+	_CloseSecondaries();
+	if (fShell != nullptr)
+		fShell->WindowClosed(this);
+	return true;
 }
 
-CVABWindow::SaveOutcome CVABWindow::_WriteWhole(bool closing)
+// Carries out the flow's step and what follows from it; true when the window
+// may close now. writeStatus says why the last write failed.
+bool CVABWindow::_Carry(const Action& action, status_t writeStatus)
+{
+	using Step = BookSaveFlow::Step;
+	switch (action.step) {
+		case Step::kNothing:
+			return false;
+		case Step::kClose:
+			return true;
+		case Step::kWriteFrame:
+			// A file system without attributes simply keeps no frame.
+			SaveBookFrame(&fFileRef, _CurrentFrame());
+			_SaveDone(fFilePath);
+			return _Carry(fFlow.FrameWritten(action.closing));
+		case Step::kWriteWhole: {
+			const status_t status = _WriteWhole();
+			return _Carry(status == B_OK ? fFlow.BookWritten(action.closing)
+				: fFlow.WriteFailed(action.closing), status);
+		}
+		case Step::kShowSavePanel:
+			_ShowSavePanel(action.closing);
+			return false;
+		case Step::kAskBeforeShortening:
+			_AskBeforeShortening(action.closing);
+			return false;
+		case Step::kAskAboutUnsavedBook:
+			_AskAboutUnsavedBook();
+			return false;
+		case Step::kReportFailure:
+			_ReportSaveFailure(writeStatus, action.closing);
+			return false;
+	}
+	return false;
+}
+
+// For a step that answers a question or the panel: a close it allows is asked
+// for anew, so it runs as every close does.
+void CVABWindow::_CarryOut(const Action& action)
+{
+	if (_Carry(action))
+		PostMessage(B_QUIT_REQUESTED);
+}
+
+bool CVABWindow::_BodyOnDisk() const
+{
+	return fFileRef.name != nullptr && BEntry(&fFileRef, true).Exists();
+}
+
+// The one place the whole book is written, whatever asked for it.
+status_t CVABWindow::_WriteWhole()
 {
 	std::string path;
 	const status_t status = SaveBookFile(&fFileRef, fBook.get(), _CurrentFrame(), &path);
-	if (status != B_OK) {
-		_ReportSaveFailure(status, closing);
-		return SaveOutcome::kFailed;
-	}
-	fLosses = book_read_losses();
-	fLoadFailed = false;
-	_SaveDone(path);
-	return SaveOutcome::kSaved;
+	if (status == B_OK)
+		_SaveDone(path);
+	return status;
 }
 
 void CVABWindow::_SaveDone(const std::string& path)
 {
-	fBook->SetModified(false);
-	fBook->SetRecordsChanged(false);
 	fMenus->SetSaveEnabled(false);
 	fSavedFrame = Frame();
 	if (!path.empty() && path != fFilePath)
@@ -589,7 +681,8 @@ void CVABWindow::_SaveDone(const std::string& path)
 
 void CVABWindow::_SaveAsReply(const BMessage* message)
 {
-	fMenus->EnableFileCommands(fBook != nullptr && fBook->IsModified());
+	// The write that follows sets Save as it ends.
+	fMenus->EnableFileCommands(false);
 	fMenus->EnableBookMenus();
 	entry_ref directory;
 	const char* name = nullptr;
@@ -603,51 +696,38 @@ void CVABWindow::_SaveAsReply(const BMessage* message)
 		return;
 	SetTitle(name);
 	fFileRef = ref;
-	fHasFile = true;
-	fLosses = book_read_losses();
-	const bool closing = fCloseAfterSave;
-	if (_WriteWhole(closing) == SaveOutcome::kSaved && closing)
-		_CloseApproved();
+	_CarryOut(fFlow.FileChosen(message->GetBool("closing", false)));
 }
 
 void CVABWindow::_ShowSavePanel(bool closing)
 {
-	fCloseAfterSave = closing;
-	if (closing)
-		fCloseOnPanelCancel = false;
+	BMessage reply(kSaveChosenCommand);
+	reply.AddBool("closing", closing);
+	fSavePanel->Panel()->SetMessage(&reply);
 	fSavePanel->Show();
 }
 
-// The panel sends a cancel whenever it hides, after a confirmed save too; only a
-// book that never got a file and holds nothing goes away with it.
-void CVABWindow::_PanelCancelled()
-{
-	const bool empty = fBook == nullptr || fBook->CountRecords() == 0;
-	if (fCloseOnPanelCancel && !fHasFile && empty)
-		PostMessage(B_QUIT_REQUESTED);
-	fCloseOnPanelCancel = true;
-	fCloseAfterSave = false;
-}
+// --- the questions
 
+// Each question's answer carries whether it is part of a close.
 void CVABWindow::_AskBeforeShortening(bool closing)
 {
-	fCloseAfterSave = closing;
 	const std::string text = "The address book \"" + std::string(fFileRef.name)
 		+ "\" held more than it can keep when it was opened. Saving it over the same file "
-		+ "would change it: " + DescribeLosses(fLosses) + ".";
+		+ "would change it: " + DescribeLosses(fFlow.Losses()) + ".";
 	ShowAlert(text, "Replace", "Cancel", "Save As...", B_WARNING_ALERT,
-		new BInvoker(new BMessage(kShortenAnswer), this));
+		Answer(kShortenAnswer, closing, this));
 }
 
 void CVABWindow::_AskAboutUnsavedBook()
 {
-	const std::string text = fHasFile
-		? "The address book \"" + std::string(fFileRef.name)
+	const std::string text = fFlow.IsNew()
+		? std::string("Save the new address book before closing it?")
+		: "The address book \"" + std::string(fFileRef.name)
 			+ "\" could not be read, so it is not written over. Save its records under "
-			+ "another name before closing it?"
-		: std::string("Save the new address book before closing it?");
+			+ "another name before closing it?";
 	ShowAlert(text, "Don't Save", "Cancel", "Save...", B_WARNING_ALERT,
-		new BInvoker(new BMessage(kUnsavedBookAnswer), this));
+		Answer(kUnsavedBookAnswer, true, this));
 }
 
 void CVABWindow::_ReportSaveFailure(status_t status, bool closing)
@@ -656,7 +736,7 @@ void CVABWindow::_ReportSaveFailure(status_t status, bool closing)
 		+ "\" could not be saved: " + DescribeFileError(status) + ".";
 	if (closing) {
 		ShowAlert(text, "Close Without Saving", "OK", nullptr, B_STOP_ALERT,
-			new BInvoker(new BMessage(kSaveFailedAnswer), this));
+			Answer(kSaveFailedAnswer, true, this));
 	} else {
 		ShowAlert(text, "OK", nullptr, nullptr, B_STOP_ALERT, nullptr);
 	}
@@ -665,66 +745,15 @@ void CVABWindow::_ReportSaveFailure(status_t status, bool closing)
 
 void CVABWindow::_HandleAnswer(const BMessage* message)
 {
-	int32 which = -1;
-	message->FindInt32("which", &which);
-	const bool closing = fCloseAfterSave;
-	switch (message->what) {
-		case kSaveFailedAnswer:
-			if (which == 0)
-				_CloseApproved();
-			break;
-		case kUnsavedBookAnswer:
-			if (which == 0)
-				_CloseApproved();
-			else if (which == 2)
-				_ShowSavePanel(true);
-			break;
-		case kShortenAnswer:
-			if (which == 0) {
-				fLosses = book_read_losses();
-				if (_WriteWhole(closing) == SaveOutcome::kSaved && closing)
-					_CloseApproved();
-			} else if (which == 2) {
-				_ShowSavePanel(closing);
-			} else {
-				fCloseAfterSave = false;
-			}
-			break;
-	}
-}
-
-// --- closing
-
-CVABWindow::SaveOutcome CVABWindow::_SaveForClose()
-{
-	if (fBook == nullptr || !fBook->IsModified())
-		return SaveOutcome::kSaved;
-	const bool named = fHasFile && !fLoadFailed;
-	if (!named) {
-		// Nothing to lose but a frame: a new book with no records, or a book
-		// that failed to load and was not changed.
-		const bool holdsWork = fHasFile ? fBook->RecordsChanged() : fBook->CountRecords() > 0;
-		if (!holdsWork)
-			return SaveOutcome::kSaved;
-		fCloseAfterSave = true;
-		_AskAboutUnsavedBook();
-		return SaveOutcome::kPending;
-	}
-	return _WriteBookFile(true);
-}
-
-bool CVABWindow::QuitRequested()
-{
-	if (!fCloseApproved && _SaveForClose() != SaveOutcome::kSaved)
-		return false;
-	_CloseSecondaries();
-	if (fShell != nullptr)
-		fShell->WindowClosed(this);
-	return true;
-}
-
-void CVABWindow::_CloseApproved()
-{
-	fCloseApproved = true;
-	PostMessage(B_QUIT_REQUESTED);
+	using Step = BookSaveFlow::Step;
+	const int32 which = message->GetInt32("which", -1);
+	if (which < 0 || which > 2)
+		return;
+	Step question = Step::kReportFailure;
+	if (message->what == kShortenAnswer)
+		question = Step::kAskBeforeShortening;
+	else if (message->what == kUnsavedBookAnswer)
+		question = Step::kAskAboutUnsavedBook;
+	_CarryOut(fFlow.Answered(question, static_cast<BookSaveFlow::Answer>(which),
+		message->GetBool("closing", false)));
 }

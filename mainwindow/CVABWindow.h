@@ -1,13 +1,17 @@
 // The window of one address book: its menu bar, the column-header strip, the
 // record list in a scroll view, its two file panels and the document. It is the
-// one dispatcher of the book's commands, and it reads and saves its book.
+// one dispatcher of the book's commands, and it reads and saves its book as its
+// BookSaveFlow decides.
 // Threading: a looper of its own; ReloadList, SelectRecord (on the list) and
-// ReadBookFile may be called from other threads, and lock the window themselves.
+// ReadBookFile may be called from other threads, and lock the window themselves;
+// other windows reach it only as a LockedBookWindow.
 #ifndef _CVAB_WINDOW_H
 #define _CVAB_WINDOW_H
 
 #include "BookBody.h"
 #include "BookOwner.h"
+#include "BookSaveFlow.h"
+#include "BookWindowAccess.h"
 
 #include <EntryRef.h>
 #include <Messenger.h>
@@ -21,7 +25,6 @@ class ABListView;
 class BookMenus;
 class BookShell;
 class BScrollView;
-class CVABook;
 class CVABOpenPanel;
 class CVABSavePanel;
 
@@ -30,7 +33,7 @@ constexpr float kColumnWidth = 80;
 
 extern const char kMainWindowTitle[];
 
-class CVABWindow : public BWindow, public BookOwner {
+class CVABWindow : public BWindow, public BookOwner, public BookWindowAccess {
 public:
 	// shell may be null (a window on its own, as in tests).
 	explicit CVABWindow(BRect frame, BookShell* shell = nullptr);
@@ -50,6 +53,13 @@ public:
 	void Unlock() override { BWindow::Unlock(); }
 	bool IsLocked() const override { return BWindow::IsLocked(); }
 
+	// What the editors, the Find window and a Word Services session may do,
+	// with the window locked.
+	CVABook* Book() const override { return fBook.get(); }
+	void SelectRecord(const ABookRecord* record) override;
+	void SetFindNextEnabled(bool enabled) override;
+	void NoteRecordsChanged() override;
+
 	// A new, unnamed book: an empty document, the window shown, the save panel
 	// shown for its name.
 	void StartNewBook();
@@ -59,16 +69,13 @@ public:
 	void ReadBookFile(const BMessage* message);
 
 	// With the window locked:
-	CVABook* Book() const { return fBook.get(); }
 	ABListView* ListView() const { return fListView; }
 	BView* ButtonView() const { return fButtonView; }
 	BookMenus* Menus() const { return fMenus.get(); }
 	bool IsFieldShown(int32 field) const;
-	// The file the window shows, "" before it has one.
-	std::string FilePath() const { return fFilePath; }
 
 private:
-	enum class SaveOutcome { kSaved, kFailed, kPending };
+	using Action = BookSaveFlow::Action;
 
 	// Views.
 	void _BuildWindowView();
@@ -78,33 +85,38 @@ private:
 	void _RefreshColumns();
 	void _HandleViewCommand(const BMessage* message);
 
+	// Dispatch, by where the command comes from; true when it was one of theirs.
+	bool _FileCommand(const BMessage* message);
+	bool _RecordCommand(const BMessage* message);
+	bool _ViewCommand(const BMessage* message);
+	bool _SaveFlowMessage(const BMessage* message);
+	bool _WindowMessage(const BMessage* message);
+
 	// Commands on the selection.
 	int32 _Selection() const;
 	const ABookRecord* _SelectedRecord() const;
-	void _SelectionChanged();
 	void _DeleteSelected();
 	void _Sort(const BMessage* message);
 	void _SelectAll();
 	void _OpenWebPage();
+	void _OpenFind();
 	void _OpenEditor(bool modify);
 	void _OpenSecondary(BWindow* window);
 	void _CloseSecondaries();
 
-	// Saving.
-	SaveOutcome _WriteBookFile(bool closing);
-	SaveOutcome _WriteWhole(bool closing);
-	SaveOutcome _SaveForClose();
-	void _SaveAsReply(const BMessage* message);
+	// Saving and closing, as the flow decides.
+	bool _Carry(const Action& action, status_t writeStatus = B_OK);
+	void _CarryOut(const Action& action);
+	bool _BodyOnDisk() const;
+	status_t _WriteWhole();
 	void _SaveDone(const std::string& path);
+	void _SaveAsReply(const BMessage* message);
 	void _ShowSavePanel(bool closing);
-	void _PanelCancelled();
 	void _AskBeforeShortening(bool closing);
 	void _AskAboutUnsavedBook();
 	void _ReportSaveFailure(status_t status, bool closing);
 	void _HandleAnswer(const BMessage* message);
-	void _CloseApproved();
 	void _NoteFrameChange();
-	bool _IsFrameSaved() const;
 	book_frame _CurrentFrame() const;
 	void _SetFile(const entry_ref& ref, const std::string& path);
 
@@ -124,26 +136,13 @@ private:
 	BMessenger fFindWindow;
 	std::vector<BMessenger> fSecondaryWindows;
 
-	// The file.
+	// The file, and when it is written and the window may close.
 	entry_ref fFileRef;
-	bool fHasFile = false;
 	std::string fFilePath;
-	// Reading failed for another reason than a missing file: never written
-	// implicitly, and Save asks for a name.
-	bool fLoadFailed = false;
-	// What reading cut; the first save of the body over that file asks first.
-	book_read_losses fLosses;
+	BookSaveFlow fFlow;
 
-	// The save panel's cancel closes a new book that never got a name.
-	bool fCloseOnPanelCancel = true;
-	// A close waits for a question or the save panel; it ends once saved.
-	bool fCloseAfterSave = false;
-	// The user agreed to close without (further) saving.
-	bool fCloseApproved = false;
-
-	// The frame as of the last read or save: only a change from it marks the book.
+	// The frame as of the last read or save: only a change from it counts.
 	BRect fSavedFrame;
-	bool fFrameTracked = false;
 	float fLastWidth = 0;
 	float fLastHeight = 0;
 };

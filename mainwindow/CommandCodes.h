@@ -37,8 +37,6 @@ constexpr uint32 kViewFieldCommand = 'vmnu';
 // Search menu.
 constexpr uint32 kFindCommand = 'srfd';
 constexpr uint32 kFindNextCommand = 'srfn';
-// To the Find window: search again.
-constexpr uint32 kFindAgainCommand = 'fsag';
 
 // Records menu.
 constexpr uint32 kNewRecordCommand = 'emen';

@@ -1,9 +1,7 @@
 #include "CVABFindWindow.h"
 
-#include "ABListView.h"
-#include "BookMenus.h"
-#include "CVABWindow.h"
-#include "CommandCodes.h"
+#include "CVABook.h"
+#include "LockedBookWindow.h"
 #include "MyEntryTextView.h"
 
 #include <Button.h>
@@ -28,10 +26,10 @@ BButton* AddButton(BView* parent, BRect frame, const char* name, const char* lab
 
 }  // namespace
 
-CVABFindWindow::CVABFindWindow(CVABWindow* owner)
-	: BWindow(BRect(120, 120, 470, 230), "Find", B_DOCUMENT_WINDOW,
-		B_NOT_RESIZABLE | B_NOT_ZOOMABLE),
-	  fOwner(owner)
+CVABFindWindow::CVABFindWindow(const BMessenger& bookWindow)
+	: CVABDialogWindow(BRect(120, 120, 470, 230), "Find", B_DOCUMENT_WINDOW,
+		B_NOT_RESIZABLE | B_NOT_ZOOMABLE, kCancelCommand),
+	  fBookWindow(bookWindow)
 {
 	_BuildViews();
 	AddShortcut('G', 0, new BMessage(kFindAgainCommand));
@@ -76,10 +74,10 @@ void CVABFindWindow::MessageReceived(BMessage* message)
 {
 	switch (message->what) {
 		case kSearchCommand:
-			_Search();
+			_Search(false);
 			break;
 		case kFindAgainCommand:
-			_SearchAgain();
+			_Search(true);
 			break;
 		case kFindAllCommand:
 			break;
@@ -87,7 +85,7 @@ void CVABFindWindow::MessageReceived(BMessage* message)
 			PostMessage(B_QUIT_REQUESTED);
 			break;
 		default:
-			BWindow::MessageReceived(message);
+			CVABDialogWindow::MessageReceived(message);
 			break;
 	}
 }
@@ -97,46 +95,26 @@ bool CVABFindWindow::QuitRequested()
 	return true;
 }
 
-// The book window locked, or null when it has gone.
-CVABWindow* CVABFindWindow::_LockOwner() const
-{
-	if (!fOwner.LockTarget())
-		return nullptr;
-	BLooper* looper = nullptr;
-	fOwner.Target(&looper);
-	return static_cast<CVABWindow*>(looper);
-}
-
-void CVABFindWindow::_Search()
+void CVABFindWindow::_Search(bool again)
 {
 	assert(IsLocked());
-	CVABWindow* owner = _LockOwner();
-	if (owner == nullptr)
+	const LockedBookWindow bookWindow(fBookWindow);
+	if (!bookWindow)
 		return;
-	const CVABook* book = owner->Book();
-	_ShowResult(owner, book != nullptr ? fSearch.Start(*book, fSearchField->FieldText()) : nullptr);
-	owner->Unlock();
+	const CVABook* book = bookWindow->Book();
+	const ABookRecord* found = nullptr;
+	if (book != nullptr)
+		found = again ? fSearch.Continue(*book) : fSearch.Start(*book, fSearchField->FieldText());
+	_ShowResult(bookWindow.Window(), found);
 }
 
-void CVABFindWindow::_SearchAgain()
-{
-	assert(IsLocked());
-	CVABWindow* owner = _LockOwner();
-	if (owner == nullptr)
-		return;
-	const CVABook* book = owner->Book();
-	_ShowResult(owner, book != nullptr ? fSearch.Continue(*book) : nullptr);
-	owner->Unlock();
-}
-
-// With the owner locked: select the match, and let Search Again and Find Next
-// say whether there is more to continue.
-void CVABFindWindow::_ShowResult(CVABWindow* owner, const ABookRecord* found)
+// With the book window locked: select the match, and let Search Again and Find
+// Next say whether there is more to continue.
+void CVABFindWindow::_ShowResult(BookWindowAccess* bookWindow, const ABookRecord* found)
 {
 	const bool more = found != nullptr;
 	fSearchAgainButton->SetEnabled(more);
-	if (owner->Menus() != nullptr)
-		owner->Menus()->SetFindNextEnabled(more);
-	if (found != nullptr && owner->ListView() != nullptr)
-		owner->ListView()->SelectRecord(found);
+	bookWindow->SetFindNextEnabled(more);
+	if (found != nullptr)
+		bookWindow->SelectRecord(found);
 }

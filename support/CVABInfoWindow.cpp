@@ -14,8 +14,9 @@ constexpr uint32 kCancelCommand = 'acnc';
 }  // namespace
 
 CVABInfoWindow::CVABInfoWindow(const char* text, float textBottomInset, const char* url)
-	: BWindow(CenterOnScreen(BRect(120, 120, 400, 325)), "About Corvane Address Book LITE",
-		B_MODAL_WINDOW, B_NOT_RESIZABLE | B_NOT_ZOOMABLE)
+	: CVABDialogWindow(CenterOnScreen(BRect(120, 120, 400, 325)),
+		"About Corvane Address Book LITE", B_MODAL_WINDOW, B_NOT_RESIZABLE | B_NOT_ZOOMABLE,
+		kCancelCommand)
 {
 	const float w = Bounds().Width();
 	const float h = Bounds().Height();
@@ -61,7 +62,7 @@ void CVABInfoWindow::MessageReceived(BMessage* message)
 			// Keys that no view takes are dropped here.
 			break;
 		default:
-			BWindow::MessageReceived(message);
+			CVABDialogWindow::MessageReceived(message);
 			break;
 	}
 }

@@ -1,15 +1,16 @@
 // The common part of the About and support windows: a modal window centred on
 // the screen with a fixed, unselectable text, a "Web Page" default button that
-// opens a page in the web browser and closes, and "Cancel".
+// opens a page in the web browser and closes, and "Cancel" (or Escape), which
+// closes.
 // Threading: a looper of its own; it calls no other window.
 #ifndef _CVAB_INFO_WINDOW_H
 #define _CVAB_INFO_WINDOW_H
 
-#include <Window.h>
+#include "CVABDialogWindow.h"
 
 class BButton;
 
-class CVABInfoWindow : public BWindow {
+class CVABInfoWindow : public CVABDialogWindow {
 public:
 	~CVABInfoWindow() override;
 

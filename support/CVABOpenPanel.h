@@ -17,7 +17,6 @@ public:
 	CVABOpenPanel& operator=(const CVABOpenPanel&) = delete;
 
 	void Show();
-	BFilePanel* Panel() const { return fPanel; }
 
 private:
 	BFilePanel* const fPanel;  // owned

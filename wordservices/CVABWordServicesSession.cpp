@@ -1,12 +1,10 @@
 #include "CVABWordServicesSession.h"
 
 #include "BookText.h"
-#include "CVABWindow.h"
 #include "CVABook.h"
+#include "LockedBookWindow.h"
 #include "WordScan.h"
 #include "WordServicesDefs.h"
-
-#include <Looper.h>
 
 #include <atomic>
 
@@ -30,27 +28,21 @@ CVABWordServicesSession::CVABWordServicesSession(const BMessage* request,
 CVABWordServicesSession::LookUpResult CVABWordServicesSession::LookUp(
 	const BMessenger& bookWindow, int32 service, const char* word, std::string* replacement)
 {
-	if (!bookWindow.IsValid() || bookWindow.LockTargetWithTimeout(kBookLockTimeout) != B_OK)
+	// The application's thread is held for the whole session: a book window that
+	// waits on the application with its own lock held must not stall it for good.
+	const LockedBookWindow window(bookWindow, kBookLockTimeout);
+	const CVABook* book = window ? window->Book() : nullptr;
+	if (book == nullptr)
 		return LookUpResult::kNoBook;
-	BLooper* looper = nullptr;
-	bookWindow.Target(&looper);
-	// Locked, the window cannot go away; its document lives as long as it does.
-	auto* window = dynamic_cast<CVABWindow*>(looper);
-	const CVABook* book = window != nullptr ? window->Book() : nullptr;
-	LookUpResult result = book != nullptr ? LookUpResult::kMiss : LookUpResult::kNoBook;
-	if (book != nullptr) {
-		char buffer[kBookTextBufferSize];
-		const bool found = service == kLookUpEmailService
-			? book->LookUpEmail(word, buffer, sizeof(buffer))
-			: book->LookUpAddress(word, buffer, sizeof(buffer));
-		// An empty "Email 1" would delete the user's word: no hit.
-		if (found && buffer[0] != '\0') {
-			*replacement = buffer;
-			result = LookUpResult::kHit;
-		}
-	}
-	looper->Unlock();
-	return result;
+	char buffer[kBookTextBufferSize];
+	const bool found = service == kLookUpEmailService
+		? book->LookUpEmail(word, buffer, sizeof(buffer))
+		: book->LookUpAddress(word, buffer, sizeof(buffer));
+	// An empty "Email 1" would delete the user's word: no hit.
+	if (!found || buffer[0] == '\0')
+		return LookUpResult::kMiss;
+	*replacement = buffer;
+	return LookUpResult::kHit;
 }
 
 status_t CVABWordServicesSession::Execute()

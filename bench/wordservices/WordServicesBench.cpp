@@ -3,9 +3,10 @@
 // headless with a 10,000-record book whose matching record is the last one);
 // BareRoundTrip sends the same messages to a bare server process that looks
 // nothing up. Both servers are separate processes; this process is the client.
-#include "TextTarget.h"
+#include "StringTextStore.h"
 #include "WordServicesClient.h"
 #include "WordServicesDefs.h"
+#include "WordServicesTextTarget.h"
 
 #include <Application.h>
 #include <Handler.h>

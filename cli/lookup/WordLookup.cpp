@@ -1,9 +1,10 @@
 #include "WordLookup.h"
 
 #include "LookupStatus.h"
-#include "TextTarget.h"
+#include "StringTextStore.h"
 #include "WordServicesClient.h"
 #include "WordServicesDefs.h"
+#include "WordServicesTextTarget.h"
 
 #include <Application.h>
 #include <OS.h>

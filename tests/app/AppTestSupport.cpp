@@ -8,12 +8,10 @@
 #include "CVABapp.h"
 #include "CommandCodes.h"
 
+#include <Entry.h>
 #include <Menu.h>
 #include <MenuBar.h>
 #include <MenuItem.h>
-#include <Entry.h>
-#include <Button.h>
-#include <Clipboard.h>
 #include <TextView.h>
 
 #include "AppKitHooks.h"

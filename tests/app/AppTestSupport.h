@@ -39,8 +39,7 @@ protected:
 
 	// Starts the application with these command-line arguments and settles.
 	void Launch(const std::vector<std::string>& arguments = {});
-	// Writes body as "book.cvab" with its window frame stored (room for the
-	// rows: a book without one opens at the smallest size), launches the
+	// Writes body as "book.cvab" with its window frame stored, launches the
 	// application on it and returns its window.
 	CVABWindow* OpenBook(const std::string& body, BRect frame = BRect(10, 30, 709, 329));
 	// Asks the application to quit; true when it ended.

@@ -2,13 +2,24 @@
 # The real program on a real X desktop (Xvfb and openbox): a 10,000-record book,
 # a record copied to the desktop's clipboard through the keyboard-opened menus,
 # a header click, a page down, then Ctrl+Q; it must end cleanly without writing
-# the unchanged book. Usage: desktop_session.sh CVAB [SCREENSHOT.png]
+# the unchanged book. Then a book with no frame of its own opens centred, and
+# neither that nor the window manager's placement writes to it.
+# Usage: desktop_session.sh CVAB [SCREENSHOT.png]
 set -u
 cvab=$1
 shot=${2:-}
 . "$(dirname "$0")/../desktop.sh"
-start_desktop xdotool xclip setfattr
+start_desktop xdotool xclip setfattr getfattr xwininfo
 mkdir -p "$dir/run" && chmod 700 "$dir/run"
+# Starts the program on the book NAME in $dir and waits for its window ($window).
+open_book() {
+  HOME=$dir XDG_CONFIG_HOME=$dir/config XDG_DATA_HOME=$dir/data XDG_RUNTIME_DIR=$dir/run \
+    "$cvab" "$dir/$1" > "$dir/out" 2>&1 & app=$!
+  pids+=($app)
+  window=$(timeout 10 xdotool search --sync --onlyvisible --name "^${1//./\\.}\$" | head -n 1)
+  [ -n "$window" ] || fail "no window titled $1"
+  sleep 1
+}
 
 awk 'BEGIN { srand(7); split("Ann Bob Cleo Dan Eva Finn Gus Hana", first, " ");
   split("Lee Moss Nash Ortiz Park Quinn Reyes Stone", last, " ");
@@ -21,12 +32,7 @@ frame=$(printf 'TCER\x00\x00\xc8\x42\x00\x00\xc8\x42\x00\xc0\x60\x44\x00\xc0\x15
 setfattr -n user.CVABWndwFrame -v "0s$frame" "$dir/book.cvab" || fail "no extended attributes here"
 before=$(md5sum < "$dir/book.cvab")
 
-HOME=$dir XDG_CONFIG_HOME=$dir/config XDG_DATA_HOME=$dir/data XDG_RUNTIME_DIR=$dir/run \
-  "$cvab" "$dir/book.cvab" > "$dir/out" 2>&1 & app=$!
-pids+=($app)
-window=$(timeout 10 xdotool search --sync --onlyvisible --name '^book\.cvab$' | head -n 1)
-[ -n "$window" ] || fail "no window titled book.cvab"
-sleep 1
+open_book book.cvab
 X=100 Y=100
 
 # The first row, then Action > Copy this Record to the Clipboard from the keyboard;
@@ -58,4 +64,12 @@ wait_exit "$app" "Ctrl+Q"; status=$?
 [ "$status" -eq 0 ] || fail "exit status $status"
 grep -q -E 'terminate called|Sanitizer|runtime error' "$dir/out" && fail "aborted"
 [ "$(md5sum < "$dir/book.cvab")" = "$before" ] || fail "the unchanged book was rewritten"
+
+printf 'ann\tAnn\n' > "$dir/plain.txt"
+open_book plain.txt
+geometry=$(xwininfo -id "$window" | awk '/Absolute upper-left|Width|Height/ { printf "%s ", $NF }')
+[ "$geometry" = "112 184 800 400 " ] || fail "a book without a frame shows at $geometry"
+xdotool key ctrl+q
+wait_exit "$app" "Ctrl+Q on the plain book" || fail "exit status $?"
+getfattr -d "$dir/plain.txt" 2>/dev/null | grep -q . && fail "opening the plain book wrote to it"
 echo "desktop session passed"

@@ -1,12 +1,15 @@
 // The record editors driven as a user drives them: records typed one after
 // another with Tab and Enter, the field rules on typed and pasted text, a
 // record changed in place, Done finding its record again after the book
-// changed under it, the editors closing with their book, and a book that could
-// not be read kept from being written or closed without asking.
+// changed under it, the editors closing with their book, Escape as Cancel in
+// every dialog, and a book that could not be read kept from being written or
+// closed without asking.
 #include "AppTestSupport.h"
 
 #include "BookFile.h"
 #include "CVABEntryWindow.h"
+#include "CVABFindWindow.h"
+#include "CVABInfoWindow.h"
 #include "CVABModifyWindow.h"
 #include "CVABook.h"
 #include "MyEntryTextView.h"
@@ -86,7 +89,8 @@ TEST_F(EditorTest, RecordsAreTypedOneAfterAnotherAndAppearAfterCancel)
 	Type("bob");
 	Key("\n");
 	EXPECT_EQ(RowTexts(window, 0), (std::vector<std::string>{"zed"})) << "not before Cancel";
-	ClickView(editor, "Cancel_Button");
+	Type("cat");
+	Key("\x1b");  // Escape: Cancel, which drops what was not added
 	EXPECT_EQ(RowTexts(window, 0), (std::vector<std::string>{"zed", "ann", "bob"}));
 	EXPECT_EQ(RowTexts(window, 1), (std::vector<std::string>{"Zed", "Ann", ""}));
 	EXPECT_TRUE(MenuEnabled(window, "Save this Address Book"));
@@ -159,6 +163,32 @@ TEST_F(EditorTest, DoneWritesIntoItsOwnRecordWhereverItNowStands)
 	ClickRow(window, 0);  // bob now stands where ann stood
 	ClickView(editor, "Modify_Button");
 	EXPECT_EQ(RowTexts(window, 0), (std::vector<std::string>{"bob", "karl", "ann"}));
+}
+
+// Escape does what Cancel does in the other dialogs of a book window (the entry
+// window: above): the modify window drops what was typed; Find, About and
+// support close.
+TEST_F(EditorTest, EscapeDoesWhatCancelDoes)
+{
+	CVABWindow* window = OpenBook(Line({"ann", "Ann"}) + Line({"bob"}));
+	DoubleClickRow(window, 0);
+	ASSERT_NE(Find<CVABModifyWindow>(), nullptr);
+	Type("zed");
+	Key("\x1b");
+	EXPECT_EQ(Find<CVABModifyWindow>(), nullptr);
+	EXPECT_EQ(RowTexts(window, 0), (std::vector<std::string>{"ann", "bob"}));
+
+	ChooseMenu(window, "Search", "Find...");
+	ASSERT_NE(Find<CVABFindWindow>(), nullptr);
+	Key("\x1b");
+	EXPECT_EQ(Find<CVABFindWindow>(), nullptr);
+	for (const char* item : {"About Corvane Address Book LITE", "Instructions and Tech Support"}) {
+		ChooseMenu(window, "Info", item);
+		ASSERT_NE(Find<CVABInfoWindow>(), nullptr) << item;
+		Key("\x1b");
+		EXPECT_EQ(Find<CVABInfoWindow>(), nullptr) << item;
+	}
+	EXPECT_EQ(Launched(), "");
 }
 
 // A folder where a book is expected cannot be read, whoever runs the test: such

@@ -70,17 +70,6 @@ TEST_F(MainWindowTest, HeaderClicksSortAndViewCommandsChooseTheColumns)
 	EXPECT_EQ(RowTexts(window, 0), (std::vector<std::string>{"A", "B", "C", "D"}));
 
 	ASSERT_EQ(Headers(window).size(), 21u);
-	const std::pair<const char*, std::vector<std::string>> presets[] = {
-		{"Name and E-mail", {"First Name", "Last Name", "Email 1", "Email 2"}},
-		{"Name and Address", {"First Name", "Last Name", "Address 1", "Address 2", "City",
-			"State", "Zip/Postal Code", "Country"}}};
-	for (const auto& [preset, columns] : presets) {
-		ChooseMenu(window, "View", preset);
-		std::vector<std::string> names;
-		for (const auto& [name, left] : Headers(window))
-			names.push_back(name);
-		EXPECT_EQ(names, columns) << preset;
-	}
 	ChooseMenu(window, "View", "Name and Phone");
 	EXPECT_EQ(Headers(window), (std::vector<std::pair<std::string, float>>{{"First Name", 0},
 		{"Last Name", 80}, {"Phone Number", 160}, {"Cell Number", 240}, {"FAX Number", 320}}));

@@ -1,6 +1,6 @@
 // Centring a frame on the (headless, 1024 x 768) main screen in whole pixels,
 // and copying up to a tab.
-#include <LayoutFunctions.h>
+#include "LayoutFunctions.h"
 
 #include "HeadlessScreen.h"
 

@@ -18,9 +18,10 @@
 //                        exists) | huge-text (the first target's Text reply is
 //                        2 MiB) | many:N (N - 1 targets answer Size without
 //                        "result" before the --text targets)
-#include "TextTarget.h"
+#include "StringTextStore.h"
 #include "WordServicesClient.h"
 #include "WordServicesDefs.h"
+#include "WordServicesTextTarget.h"
 
 #include <Application.h>
 #include <Handler.h>

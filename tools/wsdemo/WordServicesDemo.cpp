@@ -12,9 +12,9 @@
 // Sections: the selection as a text store; the window.
 #include "DemoApp.h"
 
-#include "TextTarget.h"
 #include "WordServicesClient.h"
 #include "WordServicesDefs.h"
+#include "WordServicesTextTarget.h"
 
 #include <Menu.h>
 #include <MenuBar.h>
