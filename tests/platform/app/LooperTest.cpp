@@ -1,6 +1,5 @@
 // Loopers: message order across threads, locking, handler targeting, quitting, the
 // queue, detaching the current message, and the idle point.
-#include <Autolock.h>
 #include <Handler.h>
 #include <Looper.h>
 #include <MessageQueue.h>
@@ -137,27 +136,9 @@ TEST(Looper, MessagesFromSeveralThreadsKeepEachSendersOrder)
 	QuitLooper(looper);
 }
 
+// The lock itself is a BLocker (tested on its own); this checks the looper hands it
+// on and that holding it holds back the dispatching.
 TEST(Looper, HoldingTheLockHoldsBackDispatchingAndLeavesMessagesQueued)
-{
-	RecordingLooper* looper = Start();
-	ASSERT_TRUE(looper->Lock());
-	for (uint32 what : {'mmv1', 'mmv2', 'mmv1'})
-		looper->PostMessage(what);
-	// The loop may already have taken the first message off the queue and be
-	// waiting for the lock; what remains is still queued.
-	snooze(50000);
-	EXPECT_TRUE(looper->Whats().empty());
-	EXPECT_GE(looper->MessageQueue()->CountMessages(), 2);
-	EXPECT_NE(looper->MessageQueue()->FindMessage(uint32('mmv2')), nullptr);
-	EXPECT_TRUE(looper->IsMessageWaiting());
-	looper->Unlock();
-	WaitIdle();
-	EXPECT_EQ(looper->Whats(), (Whats{'mmv1', 'mmv2', 'mmv1'}));
-	QuitLooper(looper);
-}
-
-// The lock itself is a BLocker (tested on its own); this checks the looper hands it on.
-TEST(Looper, LockIsRecursiveForItsOwnerAndTimesOutForOthers)
 {
 	RecordingLooper* looper = Start();
 	ASSERT_TRUE(looper->Lock());
@@ -168,36 +149,27 @@ TEST(Looper, LockIsRecursiveForItsOwnerAndTimesOutForOthers)
 	std::thread([&] { other = looper->LockWithTimeout(20000); }).join();
 	EXPECT_EQ(other, B_TIMED_OUT);
 	looper->Unlock();
+	for (uint32 what : {'mmv1', 'mmv2', 'mmv1'})
+		looper->PostMessage(what);
+	// The loop may already have taken the first message off the queue and be
+	// waiting for the lock; what remains is still queued.
+	snooze(50000);
+	EXPECT_TRUE(looper->Whats().empty());
+	EXPECT_NE(looper->MessageQueue()->FindMessage(uint32('mmv2')), nullptr);
+	EXPECT_TRUE(looper->IsMessageWaiting());
 	looper->Unlock();
-	{
-		BAutolock autolock(looper);
-		EXPECT_TRUE(autolock.IsLocked());
-		EXPECT_EQ(looper->LockingThread(), find_thread(nullptr));
-	}
-	EXPECT_FALSE(looper->IsLocked());
+	WaitIdle();
+	EXPECT_EQ(looper->Whats(), (Whats{'mmv1', 'mmv2', 'mmv1'}));
 	QuitLooper(looper);
 }
 
-TEST(Looper, ANewLooperIsLockedByItsCreatorUntilRunAndQuitBeforeRunDeletesAtOnce)
+TEST(Looper, LockedByItsCreatorUntilRunMessagesReachTheirHandlerOrThePreferredOne)
 {
 	auto* looper = new RecordingLooper;
 	EXPECT_TRUE(looper->IsLocked());
 	// A handler of no looper, or of another, cannot be targeted.
 	NamedHandler stray("stray");
 	EXPECT_EQ(looper->PostMessage('x', &stray), B_MISMATCHED_VALUES);
-	looper->Run();
-	EXPECT_FALSE(looper->IsLocked());
-	QuitLooper(looper);
-
-	std::atomic<bool> deleted{false};
-	looper = new RecordingLooper(&deleted);
-	looper->Quit();
-	EXPECT_TRUE(deleted.load());
-}
-
-TEST(Looper, MessagesReachTheirHandlerOrThePreferredOne)
-{
-	auto* looper = new RecordingLooper;
 	NamedHandler first("first");
 	NamedHandler second("second");
 	looper->AddHandler(&first);
@@ -206,6 +178,7 @@ TEST(Looper, MessagesReachTheirHandlerOrThePreferredOne)
 	EXPECT_EQ(first.NextHandler(), looper);
 	EXPECT_EQ(looper->CountHandlers(), 3);
 	looper->Run();
+	EXPECT_FALSE(looper->IsLocked());
 
 	looper->PostMessage('to2 ', &second);
 	looper->PostMessage('dflt');
@@ -251,7 +224,7 @@ TEST(Looper, RemovedHandlerStopsReceivingAndItsMessengerBecomesInvalid)
 	QuitLooper(looper);
 }
 
-TEST(Looper, QuitFromAnotherThreadItsOwnOrByRequestDeletesTheLooper)
+TEST(Looper, QuitFromAnotherThreadItsOwnByRequestOrBeforeRunDeletesTheLooper)
 {
 	std::atomic<bool> deleted{false};
 	RecordingLooper* looper = Start(&deleted);
@@ -291,6 +264,11 @@ TEST(Looper, QuitFromAnotherThreadItsOwnOrByRequestDeletesTheLooper)
 		snooze(5000);
 	EXPECT_TRUE(deleted.load());
 	EXPECT_FALSE(messenger.IsValid());
+
+	// Quit before Run deletes at once.
+	deleted = false;
+	(new RecordingLooper(&deleted))->Quit();
+	EXPECT_TRUE(deleted.load());
 }
 
 TEST(MessageQueue, FindsQueuedMessagesByCodeInOrder)
@@ -301,17 +279,14 @@ TEST(MessageQueue, FindsQueuedMessagesByCodeInOrder)
 		message->AddInt32("i", queue.CountMessages());
 		queue.AddMessage(message);
 	}
-	EXPECT_EQ(queue.CountMessages(), 5);
 	ASSERT_NE(queue.FindMessage(uint32('a'), 2), nullptr);
 	EXPECT_EQ(queue.FindMessage(uint32('a'), 2)->GetInt32("i", -1), 4);
 	EXPECT_EQ(queue.FindMessage(uint32('a'), 3), nullptr);
 	EXPECT_EQ(queue.FindMessage(int32(3))->what, uint32('c'));
-
 	BMessage* b = queue.FindMessage(uint32('b'));
 	queue.RemoveMessage(b);
 	delete b;
 	std::unique_ptr<BMessage> next(queue.NextMessage());
-	EXPECT_EQ(next->GetInt32("i", -1), 0);
 	next.reset(queue.NextMessage());
 	EXPECT_EQ(next->GetInt32("i", -1), 2);
 	EXPECT_EQ(queue.CountMessages(), 2);

@@ -42,7 +42,7 @@ using Indices = std::vector<int32>;
 
 // Plain, Shift and Ctrl clicks as such are driven through the list view; here
 // what those tests cannot reach.
-TEST_F(ListModelTest, SelectionGesturesRangesAndKeyMoves)
+TEST_F(ListModelTest, SelectionGesturesRangesKeyMovesAndSingleSelection)
 {
 	ListModel model(true);
 	Fill(model, 10);
@@ -77,26 +77,18 @@ TEST_F(ListModelTest, SelectionGesturesRangesAndKeyMoves)
 	EXPECT_EQ(Selection(model), Indices({9}));
 	ListModel empty(true);
 	EXPECT_FALSE(empty.MoveTo(0, false));
-}
 
-TEST_F(ListModelTest, SingleListKeepsOneRowWhateverTheCall)
-{
-	ListModel model(false);
-	Fill(model, 5);
-	model.Select(0, true);
-	model.Select(2, true);
-	EXPECT_EQ(Selection(model), Indices({2}));
+	// A single selection list keeps one row whatever the call, and so does a multiple
+	// one made single.
 	model.Select(1, 3, false);
-	EXPECT_EQ(Selection(model), Indices({3}));
-
-	ListModel multiple(true);
-	Fill(multiple, 5);
-	multiple.Select(0, 4, false);
-	multiple.SetMultiple(false);
-	EXPECT_EQ(Selection(multiple), Indices({0}));
+	model.SetMultiple(false);
+	EXPECT_EQ(Selection(model), Indices({1}));
+	model.Select(4, true);
+	model.Select(5, 7, false);
+	EXPECT_EQ(Selection(model), Indices({7}));
 }
 
-TEST_F(ListModelTest, IndicesFollowInsertionAndRemoval)
+TEST_F(ListModelTest, IndicesFollowInsertionAndRemovalAndRowsAreLaidOutByHeight)
 {
 	ListModel model(true);
 	Fill(model, 4);
@@ -130,13 +122,11 @@ TEST_F(ListModelTest, IndicesFollowInsertionAndRemoval)
 	EXPECT_EQ(model.IndexOf(rows[0].get()), -1);
 	EXPECT_TRUE(model.AddItem(&inserted, 0));  // free to join again
 	model.MakeEmpty();
-}
 
-TEST_F(ListModelTest, RowLayoutAndHitTesting)
-{
-	ListModel model(true);
+	// Row layout and hit testing; heights round up to whole rows.
+	rows.clear();
 	Fill(model, 3, 14);
-	rows.push_back(std::make_unique<Row>(20.5f));  // heights round up to whole rows
+	rows.push_back(std::make_unique<Row>(20.5f));
 	model.AddItem(rows.back().get(), 3);
 	EXPECT_EQ(model.Top(0), 0);
 	EXPECT_EQ(model.Bottom(0), 13);
