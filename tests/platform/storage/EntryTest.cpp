@@ -25,6 +25,8 @@ std::string NameOf(const BEntry& entry)
 
 }  // namespace
 
+// Entries and refs: naming files that exist or not yet, equal refs for equal places,
+// links, parents, renaming, moving and removing.
 TEST(Entry, RefsNameExistingAndNotYetExistingFiles)
 {
 	TempDir dir;
@@ -56,7 +58,7 @@ TEST(Entry, RefsNameExistingAndNotYetExistingFiles)
 	EXPECT_EQ(get_ref_for_path("", &nowhere), B_BAD_VALUE);
 }
 
-TEST(Entry, SpellingsOfOnePlaceGiveEqualRefs)
+TEST(Entry, SpellingsOfOnePlaceGiveEqualRefsAndParentsLeadToTheRoot)
 {
 	TempDir dir;
 	ASSERT_EQ(mkdir((dir / "sub").c_str(), 0755), 0);
@@ -79,6 +81,18 @@ TEST(Entry, SpellingsOfOnePlaceGiveEqualRefs)
 	ASSERT_EQ(chdir((dir / "sub").c_str()), 0);
 	ASSERT_EQ(get_ref_for_path("../a", &other), B_OK);
 	EXPECT_EQ(other, plain);
+
+	// Parents up to the root.
+	BEntry parent;
+	ASSERT_EQ(BEntry((dir / "sub").c_str()).GetParent(&parent), B_OK);
+	EXPECT_EQ(PathOf(parent), dir.Path());
+	BDirectory parentDirectory;
+	ASSERT_EQ(BEntry((dir / "sub").c_str()).GetParent(&parentDirectory), B_OK);
+	EXPECT_TRUE(parentDirectory.Contains("sub"));
+	BEntry root("/");
+	EXPECT_EQ(PathOf(root), "/");
+	EXPECT_EQ(root.GetParent(&parent), B_ENTRY_NOT_FOUND);
+	EXPECT_EQ(parent.InitCheck(), B_NO_INIT);
 }
 
 TEST(Entry, LinksAreFollowedOnlyWhenTraversing)
@@ -110,25 +124,6 @@ TEST(Entry, LinksAreFollowedOnlyWhenTraversing)
 	ASSERT_EQ(symlink("loop-a", (dir / "loop-b").c_str()), 0);
 	EXPECT_EQ(BEntry((dir / "loop-a").c_str(), true).InitCheck(), B_LINK_LIMIT);
 	EXPECT_EQ(BEntry((dir / "loop-a").c_str(), false).InitCheck(), B_OK);
-}
-
-TEST(Entry, ParentsUpToTheRoot)
-{
-	TempDir dir;
-	write_file(dir / "file", "");
-	BEntry file((dir / "file").c_str());
-	BEntry parent;
-	ASSERT_EQ(file.GetParent(&parent), B_OK);
-	EXPECT_EQ(PathOf(parent), dir.Path());
-	BDirectory parentDirectory;
-	ASSERT_EQ(file.GetParent(&parentDirectory), B_OK);
-	EXPECT_TRUE(parentDirectory.Contains("file"));
-
-	BEntry root("/");
-	EXPECT_EQ(PathOf(root), "/");
-	EXPECT_TRUE(root.IsDirectory());
-	EXPECT_EQ(root.GetParent(&parent), B_ENTRY_NOT_FOUND);
-	EXPECT_EQ(parent.InitCheck(), B_NO_INIT);
 }
 
 TEST(Entry, RenameMoveAndRemove)
