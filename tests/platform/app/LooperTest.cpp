@@ -106,9 +106,14 @@ using Whats = std::vector<uint32>;
 
 }  // namespace
 
-TEST(Looper, MessagesFromSeveralThreadsKeepEachSendersOrder)
+TEST(Looper, MessagesFromSeveralThreadsKeepEachSendersOrderAndWaitForIdleWaitsForTheLast)
 {
 	RecordingLooper* looper = Start();
+	looper->PostMessage('slow');
+	BMessage keep('keep');
+	keep.AddString("text", "still here");
+	looper->PostMessage(&keep);
+	EXPECT_EQ(BPrivate::LooperRegistry::WaitForIdle(10000), B_TIMED_OUT);
 	constexpr int kSenders = 4;
 	constexpr int kEach = 2000;
 	std::vector<std::thread> senders;
@@ -133,7 +138,15 @@ TEST(Looper, MessagesFromSeveralThreadsKeepEachSendersOrder)
 			ASSERT_EQ(n, next[sender]++) << "sender " << sender;
 		EXPECT_TRUE(looper->lockedWhileDispatching);
 	}
-	QuitLooper(looper);
+	EXPECT_TRUE(BPrivate::LooperRegistry::IsIdle());
+	EXPECT_EQ(looper->Whats(), (Whats{'slow', 'keep'}));
+	EXPECT_EQ(BLooper::LooperForThread(looper->Thread()), looper);
+	// A detached message belongs to the handler and outlives the dispatch.
+	ASSERT_TRUE(looper->Lock());
+	ASSERT_NE(looper->kept, nullptr);
+	EXPECT_STREQ(looper->kept->GetString("text"), "still here");
+	EXPECT_TRUE(looper->kept->WasDelivered());
+	looper->Quit();
 }
 
 // The lock itself is a BLocker (tested on its own); this checks the looper hands it
@@ -163,7 +176,7 @@ TEST(Looper, HoldingTheLockHoldsBackDispatchingAndLeavesMessagesQueued)
 	QuitLooper(looper);
 }
 
-TEST(Looper, LockedByItsCreatorUntilRunMessagesReachTheirHandlerOrThePreferredOne)
+TEST(Looper, LockedByItsCreatorUntilRunMessagesReachTheirHandlerOrThePreferredOneWhileItIsThere)
 {
 	auto* looper = new RecordingLooper;
 	EXPECT_TRUE(looper->IsLocked());
@@ -200,27 +213,20 @@ TEST(Looper, LockedByItsCreatorUntilRunMessagesReachTheirHandlerOrThePreferredOn
 	EXPECT_TRUE(looper->RemoveHandler(&first));
 	EXPECT_TRUE(looper->RemoveHandler(&second));
 	EXPECT_EQ(looper->PreferredHandler(), nullptr);
-	looper->Unlock();
-	QuitLooper(looper);
-}
 
-TEST(Looper, RemovedHandlerStopsReceivingAndItsMessengerBecomesInvalid)
-{
-	auto* looper = new RecordingLooper;
+	// A handler removed with a message still queued for it: the message is dropped,
+	// not delivered to freed memory, and its messenger becomes invalid.
 	auto* handler = new NamedHandler("gone");
 	looper->AddHandler(handler);
 	BMessenger messenger(handler);
 	EXPECT_TRUE(messenger.IsValid());
-	looper->Run();
-
-	ASSERT_TRUE(looper->Lock());
-	looper->PostMessage('late', handler);  // queued while we hold the lock
+	looper->PostMessage('late', handler);
 	looper->RemoveHandler(handler);
 	delete handler;
 	looper->Unlock();
 	EXPECT_FALSE(messenger.IsValid());
-	WaitIdle();  // the queued message is dropped, not delivered to freed memory
-	EXPECT_TRUE(looper->Whats().empty());
+	WaitIdle();
+	EXPECT_EQ(looper->Whats(), (Whats{'dflt', 'pass'}));
 	QuitLooper(looper);
 }
 
@@ -290,24 +296,4 @@ TEST(MessageQueue, FindsQueuedMessagesByCodeInOrder)
 	next.reset(queue.NextMessage());
 	EXPECT_EQ(next->GetInt32("i", -1), 2);
 	EXPECT_EQ(queue.CountMessages(), 2);
-}
-
-TEST(LooperRegistry, WaitForIdleWaitsForTheDispatchToFinish)
-{
-	RecordingLooper* looper = Start();
-	looper->PostMessage('slow');
-	BMessage keep('keep');
-	keep.AddString("text", "still here");
-	looper->PostMessage(&keep);
-	EXPECT_EQ(BPrivate::LooperRegistry::WaitForIdle(10000), B_TIMED_OUT);
-	EXPECT_EQ(BPrivate::LooperRegistry::WaitForIdle(5000000), B_OK);
-	EXPECT_EQ(looper->Whats(), (Whats{'slow', 'keep'}));
-	EXPECT_TRUE(BPrivate::LooperRegistry::IsIdle());
-	EXPECT_EQ(BLooper::LooperForThread(looper->Thread()), looper);
-	// A detached message belongs to the handler and outlives the dispatch.
-	ASSERT_TRUE(looper->Lock());
-	ASSERT_NE(looper->kept, nullptr);
-	EXPECT_STREQ(looper->kept->GetString("text"), "still here");
-	EXPECT_TRUE(looper->kept->WasDelivered());
-	looper->Quit();
 }
