@@ -51,7 +51,6 @@ TEST_F(ListModelTest, SelectionGesturesRangesKeyMovesAndSingleSelection)
 	// Shift-click again re-anchors on the first click, shrinking the range.
 	EXPECT_TRUE(model.Click(3, true, false));
 	EXPECT_EQ(Selection(model), Indices({2, 3}));
-	EXPECT_EQ(model.CurrentSelection(-1), -1);
 	rows[6]->SetEnabled(false);
 	EXPECT_FALSE(model.Click(6, false, false));
 	EXPECT_EQ(Selection(model), Indices({2, 3}));
@@ -67,16 +66,12 @@ TEST_F(ListModelTest, SelectionGesturesRangesKeyMovesAndSingleSelection)
 	EXPECT_TRUE(model.DeselectAll());
 	EXPECT_FALSE(model.DeselectAll());
 
-	// Key moves clamp to the list and may extend.
+	// Key moves clamp to the list (the list view tests move by keys within it).
 	EXPECT_TRUE(model.MoveTo(-3, false));
 	EXPECT_EQ(Selection(model), Indices({0}));
-	EXPECT_TRUE(model.MoveTo(2, true));
-	EXPECT_EQ(Selection(model), Indices({0, 1, 2}));
-	EXPECT_EQ(model.LastSelected(), 2);
-	EXPECT_TRUE(model.MoveTo(99, false));
-	EXPECT_EQ(Selection(model), Indices({9}));
-	ListModel empty(true);
-	EXPECT_FALSE(empty.MoveTo(0, false));
+	EXPECT_TRUE(model.MoveTo(99, true));
+	EXPECT_EQ(model.LastSelected(), 9);
+	EXPECT_FALSE(ListModel(true).MoveTo(0, false));
 
 	// A single selection list keeps one row whatever the call, and so does a multiple
 	// one made single.
@@ -105,9 +100,6 @@ TEST_F(ListModelTest, IndicesFollowInsertionAndRemovalAndRowsAreLaidOutByHeight)
 
 	EXPECT_EQ(model.RemoveItem(3), rows[2].get());
 	EXPECT_FALSE(rows[2]->IsSelected());
-	EXPECT_EQ(model.IndexOf(rows[2].get()), -1);
-	EXPECT_EQ(model.CurrentSelection(0), -1);
-	EXPECT_EQ(model.IndexOf(rows[3].get()), 3);
 	EXPECT_EQ(model.RemoveItem(17), nullptr);
 
 	// An item of another list is not found in this one.
