@@ -48,12 +48,14 @@ TEST(File, CreateEraseAppendFailIfExistsAndModesRefuseWhatTheyDoNotAllow)
 	ASSERT_EQ(reader.InitCheck(), B_OK);
 	EXPECT_FALSE(reader.IsWritable());
 	EXPECT_EQ(reader.Write("x", 1), B_FILE_ERROR);
+	EXPECT_EQ(reader.WriteAt(0, "x", 1), B_FILE_ERROR);
 	EXPECT_EQ(reader.SetSize(0), B_FILE_ERROR);
 	EXPECT_EQ(read_file(path), "data");
 	BFile writer(path.c_str(), B_WRITE_ONLY);
 	EXPECT_FALSE(writer.IsReadable());
 	char buffer[4];
 	EXPECT_EQ(writer.Read(buffer, sizeof(buffer)), B_FILE_ERROR);
+	EXPECT_EQ(writer.ReadAt(0, buffer, sizeof(buffer)), B_FILE_ERROR);
 	EXPECT_EQ(BFile(dir.Path().c_str(), B_READ_ONLY).InitCheck(), B_IS_A_DIRECTORY);
 }
 
