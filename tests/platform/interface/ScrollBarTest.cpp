@@ -24,7 +24,7 @@ public:
 	std::vector<BPoint> scrolls;
 };
 
-TEST(ScrollViewLayout, GrowsAroundItsTargetByTheBorderAndTheBarsAndTheValueIsClamped)
+TEST(ScrollViewLayout, GrowsAroundItsTargetByTheBorderAndTheBarsItWasAskedFor)
 {
 	struct Case {
 		border_style border;
@@ -58,8 +58,10 @@ TEST(ScrollViewLayout, GrowsAroundItsTargetByTheBorderAndTheBarsAndTheValueIsCla
 	// With no horizontal bar the vertical one reaches the bottom border.
 	EXPECT_EQ(scroll.ScrollBar(B_VERTICAL)->Frame().bottom, scroll.Bounds().bottom - 1);
 	EXPECT_EQ(scroll.Bounds().Height(), 49 + 2);
+}
 
-	// The value is clamped and rounded, and scrolls the target only when it moves.
+TEST(ScrollBarValue, ClampsRoundsAndScrollsTheTargetOnlyWhenItMoves)
+{
 	auto* scrolled = new ScrollTarget(BRect(0, 0, 99, 99));
 	BScrollView both("both", scrolled, B_FOLLOW_ALL, 0, true, true, B_NO_BORDER);
 	BScrollBar* bar = both.ScrollBar(B_VERTICAL);
@@ -78,8 +80,7 @@ TEST(ScrollViewLayout, GrowsAroundItsTargetByTheBorderAndTheBarsAndTheValueIsCla
 	EXPECT_EQ(bar->Value(), 0);
 	// A range turned round is empty at its lower end.
 	bar->SetRange(30, 10);
-	float min = 0;
-	float max = 0;
+	float min = 0, max = 0;
 	bar->GetRange(&min, &max);
 	EXPECT_EQ(min, 30);
 	EXPECT_EQ(max, 30);
