@@ -403,10 +403,17 @@ TEST_F(MenuBarTest, ShortcutsInvokeEnabledItemsOfEnabledMenusBeforeWindowShortcu
 	collector->Quit();
 }
 
-TEST_F(MenuBarTest, DisabledItemsAreNotHighlightedAndRefuseAndMarksShowAsChecks)
+TEST_F(MenuBarTest, DisabledMenusAndItemsShowGreyAndRefuseAndMarksShowAsChecks)
 {
 	ClickAt(TitlePoint(1));
 	EXPECT_FALSE(Tracking()) << "a disabled menu does not open";
+	// The enabled File title has black in its label, the disabled Edit nothing dark.
+	const auto darkIn = [this](int32 title, uint8 below) {
+		return CountPixels(window, Locked(window, [&] { return bar->ItemAt(title)->Frame(); }),
+			[below](rgb_color color) { return color.red < below; });
+	};
+	EXPECT_GT(darkIn(0, 40), 0);
+	EXPECT_EQ(darkIn(1, 100), 0);
 	// The pointer highlights the item under it, but not a disabled one; choosing
 	// that one sends nothing.
 	ClickAt(TitlePoint(0));
