@@ -39,13 +39,6 @@ bool term_matches(const QueryTerm& term, type_code type, const void* data, size_
 status_t query_index(dev_t device, const char* attribute,
 	const AttributePredicate& predicate, std::vector<entry_ref>* refs);
 
-// A one-term query: "name op value" with op one of == = != < <= > >=, value an
-// integer (compared with integer attributes) or a string, optionally in double
-// quotes (compared with string attributes, without their terminating NUL); the
-// whole may stand in parentheses: "(WordServicesServer==1)". B_BAD_VALUE for an
-// expression it cannot read.
-status_t query_simple(dev_t device, const char* expression, std::vector<entry_ref>* refs);
-
 }  // namespace BPrivate
 
 #endif

@@ -1,4 +1,4 @@
-// Sections: running a predicate over an index; the one-term expressions.
+// Sections: running a predicate over an index; matching one term.
 #include <IndexQuery.h>
 
 #include <Entry.h>
@@ -6,8 +6,6 @@
 #include <Node.h>
 #include <TypeConstants.h>
 
-#include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <set>
@@ -53,61 +51,11 @@ status_t query_index(dev_t device, const char* attribute,
 	return B_OK;
 }
 
-// #pragma mark - the one-term expressions
+// #pragma mark - matching one term
 
 namespace {
 
 using Op = QueryOp;
-using Term = QueryTerm;
-
-std::string trim(const std::string& text)
-{
-	const size_t first = text.find_first_not_of(" \t");
-	if (first == std::string::npos)
-		return std::string();
-	const size_t last = text.find_last_not_of(" \t");
-	return text.substr(first, last - first + 1);
-}
-
-bool parse_term(const char* expression, Term* term)
-{
-	std::string text = trim(expression);
-	if (text.size() >= 2 && text.front() == '(' && text.back() == ')')
-		text = trim(text.substr(1, text.size() - 2));
-	const size_t opStart = text.find_first_of("=!<>");
-	if (opStart == std::string::npos || opStart == 0)
-		return false;
-	size_t opEnd = opStart + 1;
-	if (opEnd < text.size() && text[opEnd] == '=')
-		opEnd++;
-	const std::string op = text.substr(opStart, opEnd - opStart);
-	if (op == "=" || op == "==") term->op = Op::kEqual;
-	else if (op == "!=") term->op = Op::kNotEqual;
-	else if (op == "<") term->op = Op::kLess;
-	else if (op == "<=") term->op = Op::kLessEqual;
-	else if (op == ">") term->op = Op::kGreater;
-	else if (op == ">=") term->op = Op::kGreaterEqual;
-	else return false;
-
-	term->attribute = trim(text.substr(0, opStart));
-	std::string value = trim(text.substr(opEnd));
-	if (term->attribute.empty() || value.empty())
-		return false;
-	if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-		term->text = value.substr(1, value.size() - 2);
-		return true;
-	}
-	// An operator character where the value begins is a garbled operator.
-	if (std::strchr("=!<>", value.front()) != nullptr)
-		return false;
-	term->text = value;
-	errno = 0;
-	char* end = nullptr;
-	const long long number = std::strtoll(value.c_str(), &end, 0);
-	if (errno == 0 && end != nullptr && *end == '\0')
-		term->number = number;
-	return true;
-}
 
 template<typename T>
 bool compare(const T& left, Op op, const T& right)
@@ -166,17 +114,6 @@ bool term_matches(const QueryTerm& term, type_code type, const void* data, size_
 	const char* text = static_cast<const char*>(data);
 	const std::string value(text, strnlen(text, size));
 	return compare(value, term.op, term.text);
-}
-
-status_t query_simple(dev_t device, const char* expression, std::vector<entry_ref>* refs)
-{
-	Term term;
-	if (expression == nullptr || refs == nullptr || !parse_term(expression, &term))
-		return B_BAD_VALUE;
-	auto matches = [&term](type_code type, const void* data, size_t size) {
-		return term_matches(term, type, data, size);
-	};
-	return query_index(device, term.attribute.c_str(), matches, refs);
 }
 
 }  // namespace BPrivate

@@ -1,5 +1,6 @@
 // The application: launch arguments as one B_REFS_RECEIVED before ReadyToRun, plain
-// arguments as B_ARGV_RECEIVED, the app info, and quitting.
+// arguments as B_ARGV_RECEIVED, the app info, and quitting. (Quitting asks the windows:
+// the window tests, and the save tests' refusing book window.)
 #include <Application.h>
 #include <EntryRef.h>
 #include <Roster.h>
@@ -51,8 +52,15 @@ public:
 
 }  // namespace
 
-TEST(Application, FileArgumentsArriveAsOneRefsMessageBeforeReadyToRun)
+TEST(Application, FileArgumentsArriveAsOneRefsMessageBeforeReadyToRunAndWithoutAnyOnlyReadyToRun)
 {
+	{
+		BPrivate::set_command_line_for_next_application({"cvab"});
+		LaunchRecorder plain;
+		plain.Run();
+		EXPECT_EQ(plain.events, (std::vector<std::string>{"ready"}));
+		EXPECT_FALSE(plain.IsLaunching());
+	}
 	char dir[] = "/tmp/cvab-app-test-XXXXXX";
 	char real[PATH_MAX];
 	ASSERT_NE(mkdtemp(dir), nullptr);
@@ -80,15 +88,6 @@ TEST(Application, FileArgumentsArriveAsOneRefsMessageBeforeReadyToRun)
 	unlink(first.c_str());
 	unlink(second.c_str());
 	rmdir(dir);
-}
-
-TEST(Application, WithoutArgumentsOnlyReadyToRunArrives)
-{
-	BPrivate::set_command_line_for_next_application({"cvab"});
-	LaunchRecorder app;
-	app.Run();
-	EXPECT_EQ(app.events, (std::vector<std::string>{"ready"}));
-	EXPECT_FALSE(app.IsLaunching());
 }
 
 TEST(Application, OnePerProcessSignatureCheckedAndAppInfoNamesTheExecutable)
@@ -141,24 +140,4 @@ TEST(Application, QuitFromAnotherThreadEndsRun)
 	const thread_id thread = app.Run();
 	EXPECT_EQ(thread, find_thread(nullptr));
 	app.quitter.join();
-}
-
-TEST(Application, QuitRequestedAsksTheWindowsThroughTheHook)
-{
-	BPrivate::set_command_line_for_next_application({"cvab"});
-	// The hook is a plain function pointer, so it reaches these through statics.
-	static int asked;
-	static bool agree;
-	asked = 0;
-	agree = false;
-	BPrivate::app_kit_hooks().quitAllWindows = [](bool) {
-		asked++;
-		return agree;
-	};
-	BApplication app("application/x-vnd.cvab-hook");
-	EXPECT_FALSE(app.QuitRequested());
-	agree = true;
-	EXPECT_TRUE(app.QuitRequested());
-	EXPECT_EQ(asked, 2);
-	BPrivate::app_kit_hooks().quitAllWindows = nullptr;
 }

@@ -1,38 +1,26 @@
 // Fields of a message: adding, finding, replacing and removing, with the errors the
-// platform gives for wrong names, types and indexes; copies; and specifiers.
+// platform gives for wrong names, types, sizes and indexes; copies; and specifiers.
 #include <Message.h>
 #include <Messenger.h>
-#include <Point.h>
 #include <Rect.h>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-TEST(MessageFields, ItemsKeepTheirOrderAndNamesAndTypesAreEnforced)
+TEST(MessageFields, ItemsKeepOrderAndNamesTypesSizesAndIndexesAreChecked)
 {
 	BMessage message('test');
-	ASSERT_EQ(message.AddInt32("n", 1), B_OK);
-	ASSERT_EQ(message.AddInt32("n", 2), B_OK);
-	ASSERT_EQ(message.AddInt32("n", 3), B_OK);
+	for (int32 n : {1, 2, 3})
+		ASSERT_EQ(message.AddInt32("n", n), B_OK);
 	EXPECT_EQ(message.AddString("n", "x"), B_BAD_TYPE);
-
 	int32 value = 0;
 	EXPECT_EQ(message.FindInt32("n", 2, &value), B_OK);
 	EXPECT_EQ(value, 3);
 	EXPECT_EQ(message.FindInt32("n", 3, &value), B_BAD_INDEX);
 	EXPECT_EQ(message.FindInt32("missing", &value), B_NAME_NOT_FOUND);
 	EXPECT_EQ(message.FindInt64("n", reinterpret_cast<int64*>(&value)), B_BAD_TYPE);
-
-	type_code type = 0;
-	int32 count = 0;
-	ASSERT_EQ(message.GetInfo("n", &type, &count), B_OK);
-	EXPECT_EQ(type, uint32(B_INT32_TYPE));
-	EXPECT_EQ(count, 3);
-	EXPECT_EQ(message.GetInt32("n", 1, -1), 2);
 	EXPECT_EQ(message.GetInt32("nothing", 0, -1), -1);
-
-	EXPECT_EQ(message.AddInt32(nullptr, 1), B_BAD_VALUE);
 	EXPECT_EQ(message.AddInt32("", 1), B_BAD_VALUE);
 	EXPECT_EQ(message.AddInt32(std::string(256, 'a').c_str(), 1), B_BAD_VALUE);
 	EXPECT_EQ(message.AddInt32(std::string(255, 'a').c_str(), 1), B_OK);
@@ -41,77 +29,33 @@ TEST(MessageFields, ItemsKeepTheirOrderAndNamesAndTypesAreEnforced)
 	ASSERT_EQ(message.AddData("raw", B_STRING_TYPE, "abc", 3, false), B_OK);
 	const char* text = nullptr;
 	EXPECT_EQ(message.FindString("raw", &text), B_BAD_DATA);
-	EXPECT_FALSE(message.HasString("raw"));
-}
-
-TEST(MessageFields, ReplaceAndRemove)
-{
-	BMessage message;
-	message.AddString("s", "one");
-	message.AddString("s", "two");
-	ASSERT_EQ(message.ReplaceString("s", 1, "deux"), B_OK);
-	EXPECT_STREQ(message.GetString("s", 1, nullptr), "deux");
-	EXPECT_EQ(message.ReplaceString("s", 2, "x"), B_BAD_INDEX);
-	EXPECT_EQ(message.ReplaceInt32("s", 1), B_BAD_TYPE);
-	EXPECT_EQ(message.ReplaceString("t", "x"), B_NAME_NOT_FOUND);
-
-	ASSERT_EQ(message.RemoveData("s", 0), B_OK);
-	EXPECT_STREQ(message.GetString("s"), "deux");
-	// Removing the last item removes the field.
-	ASSERT_EQ(message.RemoveData("s", 0), B_OK);
-	EXPECT_EQ(message.CountNames(B_ANY_TYPE), 0);
-	EXPECT_TRUE(message.IsEmpty());
-	EXPECT_EQ(message.RemoveName("s"), B_NAME_NOT_FOUND);
-}
-
-TEST(MessageFields, FixedSizeRawDataRefusesOtherSizes)
-{
-	BMessage message;
-	const char four[4] = {1, 2, 3, 4};
-	const char three[3] = {1, 2, 3};
-	ASSERT_EQ(message.AddData("raw", 'RAWF', four, 4, true), B_OK);
-	EXPECT_EQ(message.AddData("raw", 'RAWF', three, 3, true), B_BAD_VALUE);
-	ASSERT_EQ(message.AddData("var", B_RAW_TYPE, four, 4, false), B_OK);
-	ASSERT_EQ(message.AddData("var", B_RAW_TYPE, three, 3, false), B_OK);
+	// Fixed-size data refuses other sizes; variable data takes any, even none.
+	ASSERT_EQ(message.AddData("fixed", 'RAWF', "abcd", 4, true), B_OK);
+	EXPECT_EQ(message.AddData("fixed", 'RAWF', "abc", 3, true), B_BAD_VALUE);
 	ASSERT_EQ(message.AddData("var", B_RAW_TYPE, nullptr, 0, false), B_OK);
-
 	const void* data = nullptr;
-	ssize_t size = 0;
-	ASSERT_EQ(message.FindData("var", B_ANY_TYPE, 1, &data, &size), B_OK);
-	EXPECT_EQ(size, 3);
-	EXPECT_EQ(memcmp(data, three, 3), 0);
-	ASSERT_EQ(message.FindData("var", B_RAW_TYPE, 2, &data, &size), B_OK);
+	ssize_t size = -1;
+	ASSERT_EQ(message.FindData("var", B_ANY_TYPE, 0, &data, &size), B_OK);
 	EXPECT_EQ(size, 0);
-
-	bool fixed = false;
-	type_code type = 0;
-	ASSERT_EQ(message.GetInfo("raw", &type, &fixed), B_OK);
-	EXPECT_TRUE(fixed);
-	ASSERT_EQ(message.GetInfo("var", &type, &fixed), B_OK);
-	EXPECT_FALSE(fixed);
-}
-
-TEST(MessageFields, GetInfoByTypeAndIndexWalksFieldsInOrder)
-{
-	BMessage message;
-	message.AddInt32("a", 1);
-	message.AddString("b", "x");
-	message.AddInt32("c", 2);
-	message.AddInt32("c", 3);
-
 	const char* name = nullptr;
 	type_code type = 0;
 	int32 count = 0;
 	ASSERT_EQ(message.GetInfo(B_INT32_TYPE, 1, &name, &type, &count), B_OK);
-	EXPECT_STREQ(name, "c");
-	EXPECT_EQ(count, 2);
-	ASSERT_EQ(message.GetInfo(B_ANY_TYPE, 1, &name, &type), B_OK);
-	EXPECT_STREQ(name, "b");
-	EXPECT_EQ(type, uint32(B_STRING_TYPE));
-	EXPECT_EQ(message.GetInfo(B_INT32_TYPE, 2, &name, &type), B_BAD_INDEX);
+	EXPECT_EQ(std::string(name), std::string(255, 'a'));
 	EXPECT_EQ(message.GetInfo(B_RECT_TYPE, 0, &name, &type), B_BAD_TYPE);
-	EXPECT_EQ(message.CountNames(B_INT32_TYPE), 2);
-	EXPECT_EQ(message.CountNames(B_ANY_TYPE), 3);
+	EXPECT_EQ(message.CountNames(B_ANY_TYPE), 5);
+
+	ASSERT_EQ(message.ReplaceInt32("n", 1, 20), B_OK);
+	EXPECT_EQ(message.GetInt32("n", 1, -1), 20);
+	EXPECT_EQ(message.ReplaceInt32("n", 3, 0), B_BAD_INDEX);
+	EXPECT_EQ(message.ReplaceString("n", "x"), B_BAD_TYPE);
+	EXPECT_EQ(message.ReplaceString("t", "x"), B_NAME_NOT_FOUND);
+	ASSERT_EQ(message.RemoveData("n", 0), B_OK);
+	EXPECT_EQ(message.GetInt32("n", 0, -1), 20);
+	// Removing the last item removes the field.
+	ASSERT_EQ(message.RemoveData("var", 0), B_OK);
+	EXPECT_EQ(message.RemoveName("var"), B_NAME_NOT_FOUND);
+	EXPECT_EQ(message.CountNames(B_ANY_TYPE), 4);
 }
 
 TEST(MessageFields, CopiesAndNestedMessagesAreIndependent)
@@ -125,10 +69,8 @@ TEST(MessageFields, CopiesAndNestedMessagesAreIndependent)
 	EXPECT_STREQ(original.GetString("name"), "first");
 	EXPECT_FALSE(original.HasBool("extra"));
 	EXPECT_EQ(copy.what, uint32('orig'));
-
 	BMessage assigned;
 	assigned = copy;
-	EXPECT_STREQ(assigned.GetString("name"), "second");
 	assigned.MakeEmpty();
 	EXPECT_TRUE(copy.HasBool("extra"));
 
@@ -137,7 +79,6 @@ TEST(MessageFields, CopiesAndNestedMessagesAreIndependent)
 	original.AddInt32("later", 1);  // changes after adding do not reach the copy
 	BMessage found;
 	ASSERT_EQ(outer.FindMessage("inner", &found), B_OK);
-	EXPECT_EQ(found.what, uint32('orig'));
 	EXPECT_EQ(found.GetRect("frame", BRect()), BRect(1, 2, 3, 4));
 	EXPECT_FALSE(found.HasInt32("later"));
 }
@@ -145,12 +86,10 @@ TEST(MessageFields, CopiesAndNestedMessagesAreIndependent)
 TEST(MessageSpecifiers, StackIsPoppedFromTheLastAdded)
 {
 	BMessage message(B_GET_PROPERTY);
-	EXPECT_FALSE(message.HasSpecifiers());
 	int32 index = 0;
 	EXPECT_EQ(message.GetCurrentSpecifier(&index), B_BAD_SCRIPT_SYNTAX);
 	BMessage noProperty(B_INDEX_SPECIFIER);
 	EXPECT_EQ(message.AddSpecifier(&noProperty), B_BAD_VALUE);
-
 	BMessage reverse(B_REVERSE_INDEX_SPECIFIER);
 	reverse.AddString("property", "Entry");
 	reverse.AddInt32("index", 0);
@@ -188,6 +127,5 @@ TEST(MessageSpecifiers, StackIsPoppedFromTheLastAdded)
 	// A message never sent has no one to reply to.
 	EXPECT_FALSE(message.ReturnAddress().IsValid());
 	EXPECT_EQ(message.SendReply('rply'), B_BAD_REPLY);
-	EXPECT_FALSE(message.IsSourceWaiting());
 	EXPECT_FALSE(message.WasDelivered());
 }

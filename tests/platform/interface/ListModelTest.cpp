@@ -42,7 +42,7 @@ using Indices = std::vector<int32>;
 
 // Plain, Shift and Ctrl clicks as such are driven through the list view; here
 // what those tests cannot reach.
-TEST_F(ListModelTest, SelectionGesturesRangesAndKeyMoves)
+TEST_F(ListModelTest, SelectionGesturesRangesKeyMovesAndSingleSelection)
 {
 	ListModel model(true);
 	Fill(model, 10);
@@ -51,7 +51,6 @@ TEST_F(ListModelTest, SelectionGesturesRangesAndKeyMoves)
 	// Shift-click again re-anchors on the first click, shrinking the range.
 	EXPECT_TRUE(model.Click(3, true, false));
 	EXPECT_EQ(Selection(model), Indices({2, 3}));
-	EXPECT_EQ(model.CurrentSelection(-1), -1);
 	rows[6]->SetEnabled(false);
 	EXPECT_FALSE(model.Click(6, false, false));
 	EXPECT_EQ(Selection(model), Indices({2, 3}));
@@ -67,55 +66,38 @@ TEST_F(ListModelTest, SelectionGesturesRangesAndKeyMoves)
 	EXPECT_TRUE(model.DeselectAll());
 	EXPECT_FALSE(model.DeselectAll());
 
-	// Key moves clamp to the list and may extend.
+	// Key moves clamp to the list (the list view tests move by keys within it).
 	EXPECT_TRUE(model.MoveTo(-3, false));
 	EXPECT_EQ(Selection(model), Indices({0}));
-	EXPECT_TRUE(model.MoveTo(2, true));
-	EXPECT_EQ(Selection(model), Indices({0, 1, 2}));
-	EXPECT_EQ(model.LastSelected(), 2);
-	EXPECT_TRUE(model.MoveTo(99, false));
-	EXPECT_EQ(Selection(model), Indices({9}));
-	ListModel empty(true);
-	EXPECT_FALSE(empty.MoveTo(0, false));
-}
+	EXPECT_TRUE(model.MoveTo(99, true));
+	EXPECT_EQ(model.LastSelected(), 9);
+	EXPECT_FALSE(ListModel(true).MoveTo(0, false));
 
-TEST_F(ListModelTest, SingleListKeepsOneRowWhateverTheCall)
-{
-	ListModel model(false);
-	Fill(model, 5);
-	model.Select(0, true);
-	model.Select(2, true);
-	EXPECT_EQ(Selection(model), Indices({2}));
+	// A single selection list keeps one row whatever the call, and so does a multiple
+	// one made single.
 	model.Select(1, 3, false);
-	EXPECT_EQ(Selection(model), Indices({3}));
-
-	ListModel multiple(true);
-	Fill(multiple, 5);
-	multiple.Select(0, 4, false);
-	multiple.SetMultiple(false);
-	EXPECT_EQ(Selection(multiple), Indices({0}));
+	model.SetMultiple(false);
+	EXPECT_EQ(Selection(model), Indices({1}));
+	model.Select(4, true);
+	model.Select(5, 7, false);
+	EXPECT_EQ(Selection(model), Indices({7}));
 }
 
-TEST_F(ListModelTest, IndicesFollowInsertionAndRemoval)
+TEST_F(ListModelTest, IndicesFollowInsertionAndRemovalAndRowsAreLaidOutByHeight)
 {
 	ListModel model(true);
 	Fill(model, 4);
 	model.Select(2, false);
 	Row inserted;
 	ASSERT_TRUE(model.AddItem(&inserted, 1));
-	EXPECT_EQ(model.IndexOf(&inserted), 1);
 	EXPECT_EQ(model.IndexOf(rows[3].get()), 4);
 	EXPECT_EQ(Selection(model), Indices({3}));  // the selection stayed on its row
 	EXPECT_TRUE(rows[2]->IsSelected());
 
 	EXPECT_FALSE(model.AddItem(&inserted, 0));  // already in the list
-	EXPECT_FALSE(model.AddItem(rows[0].get(), 9));
 
 	EXPECT_EQ(model.RemoveItem(3), rows[2].get());
 	EXPECT_FALSE(rows[2]->IsSelected());
-	EXPECT_EQ(model.IndexOf(rows[2].get()), -1);
-	EXPECT_EQ(model.CurrentSelection(0), -1);
-	EXPECT_EQ(model.IndexOf(rows[3].get()), 3);
 	EXPECT_EQ(model.RemoveItem(17), nullptr);
 
 	// An item of another list is not found in this one.
@@ -126,17 +108,14 @@ TEST_F(ListModelTest, IndicesFollowInsertionAndRemoval)
 	other.MakeEmpty();
 
 	model.MakeEmpty();
-	EXPECT_EQ(model.CountItems(), 0);
 	EXPECT_EQ(model.IndexOf(rows[0].get()), -1);
 	EXPECT_TRUE(model.AddItem(&inserted, 0));  // free to join again
 	model.MakeEmpty();
-}
 
-TEST_F(ListModelTest, RowLayoutAndHitTesting)
-{
-	ListModel model(true);
+	// Row layout and hit testing; heights round up to whole rows.
+	rows.clear();
 	Fill(model, 3, 14);
-	rows.push_back(std::make_unique<Row>(20.5f));  // heights round up to whole rows
+	rows.push_back(std::make_unique<Row>(20.5f));
 	model.AddItem(rows.back().get(), 3);
 	EXPECT_EQ(model.Top(0), 0);
 	EXPECT_EQ(model.Bottom(0), 13);

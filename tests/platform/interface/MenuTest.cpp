@@ -1,7 +1,6 @@
-// Menus: the item model (finding, enabling, marks, shortcut labels, invoking), and
-// the menu bar on the headless screen: chosen by click, by press-drag-release, by
-// keys and by shortcut; submenus; disabled menus and items refusing; closing; look;
-// width.
+// Menus: the item model (finding, enabling, shortcut labels, invoking), and the menu
+// bar on the headless screen: chosen by click, by press-drag-release, by keys and by
+// shortcut; submenus; disabled menus and items refusing; closing; marks; width.
 #include "WindowTestSupport.h"
 
 #include <Errors.h>
@@ -21,7 +20,7 @@ using Codes = std::vector<uint32>;
 
 // --- the model, without a screen
 
-TEST(MenuModelTest, ItemsAreFoundByPlaceLabelAndCommandIncludingSubmenus)
+TEST(MenuModelTest, ItemsAreFoundInSubmenusBelongToOneMenuAndShareTheirMenusState)
 {
 	BMenu menu("File");
 	auto* open = new BMenuItem("Open", new BMessage('open'), 'O');
@@ -29,106 +28,74 @@ TEST(MenuModelTest, ItemsAreFoundByPlaceLabelAndCommandIncludingSubmenus)
 	EXPECT_TRUE(menu.AddSeparatorItem());
 	EXPECT_TRUE(menu.AddItem(open, 1));
 	auto* recent = new BMenu("Recent");
-	recent->AddItem(new BMenuItem("book.abk", new BMessage('rcnt')));
+	auto* inner = new BMenuItem("book.abk", new BMessage('rcnt'));
+	recent->AddItem(inner);
 	EXPECT_TRUE(menu.AddItem(recent));
-
 	EXPECT_EQ(menu.CountItems(), 4);
-	EXPECT_EQ(menu.ItemAt(1), open);
 	EXPECT_EQ(menu.ItemAt(4), nullptr);
-	EXPECT_EQ(menu.ItemAt(-1), nullptr);
 	EXPECT_EQ(menu.IndexOf(open), 1);
 	EXPECT_EQ(menu.FindItem("Open"), open);
-	EXPECT_EQ(menu.FindItem('open'), open);
-	EXPECT_EQ(menu.FindItem("missing"), nullptr);
 	EXPECT_EQ(menu.FindItem('none'), nullptr);
-	ASSERT_NE(menu.FindItem('rcnt'), nullptr);
-	EXPECT_EQ(menu.FindItem('rcnt')->Menu(), recent);
+	EXPECT_EQ(menu.FindItem('rcnt'), inner);
 	EXPECT_EQ(menu.FindItem("Recent")->Submenu(), recent);
 	EXPECT_EQ(recent->Supermenu(), &menu);
-	EXPECT_TRUE(dynamic_cast<BSeparatorItem*>(menu.ItemAt(2)) != nullptr);
 
-	// An item belongs to one menu only; removing hands it back to the caller.
+	// An item belongs to one menu only; removing hands it back to the caller, and
+	// deleting an item takes it out of its menu.
 	BMenu other("Other");
 	EXPECT_FALSE(other.AddItem(open));
-	EXPECT_FALSE(menu.AddItem(static_cast<BMenuItem*>(nullptr)));
 	EXPECT_TRUE(menu.RemoveItem(open));
 	EXPECT_EQ(open->Menu(), nullptr);
-	EXPECT_EQ(menu.CountItems(), 3);
 	EXPECT_TRUE(other.AddItem(open));
-	// Deleting an item takes it out of its menu.
 	delete open;
 	EXPECT_EQ(other.CountItems(), 0);
 	EXPECT_EQ(other.FindItem("Open"), nullptr);
-}
 
-TEST(MenuModelTest, DisablingAMenuDisablesWhatIsBelowItSeparatorsStayOffShortcutsReadCtrl)
-{
-	BMenu top("top");
-	auto* sub = new BMenu("sub");
-	auto* inner = new BMenuItem("inner", new BMessage('innr'));
-	sub->AddItem(inner);
-	top.AddItem(sub);
-	BMenuItem* superitem = top.ItemAt(0);
-	top.SetEnabled(false);
-	EXPECT_FALSE(sub->IsEnabled());
-	EXPECT_TRUE(inner->IsEnabled());  // its own state is kept
+	// A disabled menu disables what is below it, which keeps its own state; the item
+	// that opens a submenu and the submenu share one state.
+	menu.SetEnabled(false);
+	EXPECT_FALSE(recent->IsEnabled());
+	EXPECT_TRUE(inner->IsEnabled());
 	EXPECT_EQ(inner->Invoke(), B_ERROR);
-	top.SetEnabled(true);
-	// The item that opens a submenu and the submenu share one state.
-	superitem->SetEnabled(false);
-	EXPECT_FALSE(sub->IsEnabled());
-	sub->SetEnabled(true);
-	EXPECT_TRUE(superitem->IsEnabled());
-
-	BSeparatorItem separator;
-	separator.SetEnabled(true);
-	EXPECT_FALSE(separator.IsEnabled());
+	menu.SetEnabled(true);
+	menu.FindItem("Recent")->SetEnabled(false);
+	EXPECT_FALSE(recent->IsEnabled());
+	recent->SetEnabled(true);
+	EXPECT_TRUE(menu.FindItem("Recent")->IsEnabled());
+	menu.ItemAt(1)->SetEnabled(true);
+	EXPECT_FALSE(menu.ItemAt(1)->IsEnabled()) << "a separator stays off";
 
 	// A shortcut implies the command key.
-	BMenuItem plain("New", nullptr, 'n');
 	uint32 modifiers = 0;
-	EXPECT_EQ(plain.Shortcut(&modifiers), 'n');
+	EXPECT_EQ(menu.ItemAt(0)->Shortcut(&modifiers), 'N');
 	EXPECT_EQ(modifiers, (uint32)B_COMMAND_KEY);
 	EXPECT_EQ(MenuLook::ShortcutLabel('n', modifiers), "Ctrl+N");
 	EXPECT_EQ(MenuLook::ShortcutLabel('S', B_COMMAND_KEY | B_SHIFT_KEY), "Ctrl+Shift+S");
-	EXPECT_EQ(MenuLook::ShortcutLabel(0, B_COMMAND_KEY), "");
-	BMenuItem none("Export", nullptr);
-	EXPECT_EQ(none.Shortcut(&modifiers), 0);
+	EXPECT_EQ(inner->Shortcut(&modifiers), 0);
 	EXPECT_EQ(modifiers, 0u);
 }
 
 // --- the bar in a window
 
-// Keeps the codes it receives, less key releases; any thread may read them.
+// Hands what it receives, less key releases, to a recorder; any thread may read it.
 class CommandWindow : public BWindow {
 public:
-	explicit CommandWindow(BRect frame) : BWindow(frame, "menus", B_TITLED_WINDOW, 0) {}
+	explicit CommandWindow(BRect frame) : BWindow(frame, "menus", B_TITLED_WINDOW, 0)
+	{
+		recorder->Run();
+	}
+	~CommandWindow() override
+	{
+		recorder->Lock();
+		recorder->Quit();
+	}
 	void MessageReceived(BMessage* message) override
 	{
-		{
-			std::lock_guard<std::mutex> lock(fMutex);
-			if (message->what != B_KEY_UP)
-				fCommands.push_back(message->what);
-			if (message->what != B_KEY_DOWN && message->what != B_KEY_UP)
-				fLast = *message;
-		}
+		if (message->what != B_KEY_UP)
+			recorder->PostMessage(message);
 		BWindow::MessageReceived(message);
 	}
-	Codes Commands()
-	{
-		std::lock_guard<std::mutex> lock(fMutex);
-		return fCommands;
-	}
-	BMessage Last()
-	{
-		std::lock_guard<std::mutex> lock(fMutex);
-		return fLast;
-	}
-
-private:
-	std::mutex fMutex;
-	Codes fCommands;
-	BMessage fLast;
+	MessageRecorder* recorder = new MessageRecorder();
 };
 
 // A window at 100, 100 with a bar of File (New, Open, separator, Save [off], Quit),
@@ -217,7 +184,15 @@ protected:
 	Codes Commands()
 	{
 		Settle();
-		return window->Commands();
+		Codes codes;
+		for (const BMessage& message : window->recorder->Messages())
+			codes.push_back(message.what);
+		return codes;
+	}
+	BMessage Last()
+	{
+		Settle();
+		return window->recorder->Messages().back();
 	}
 	void Keys(std::initializer_list<const char*> keys)
 	{
@@ -235,7 +210,7 @@ const char* const kDown = "\x1f";
 const char* const kUp = "\x1e";
 const char* const kRight = "\x1d";
 
-TEST_F(MenuBarTest, AClickOrPressDragReleaseChoosesAndMovingAlongTheBarSwitchesMenus)
+TEST_F(MenuBarTest, AClickOrPressDragReleaseChoosesMovingAlongTheBarSwitchesAndSubmenusOpen)
 {
 	ClickAt(TitlePoint(0));
 	EXPECT_TRUE(Tracking());
@@ -245,7 +220,7 @@ TEST_F(MenuBarTest, AClickOrPressDragReleaseChoosesAndMovingAlongTheBarSwitchesM
 	Screen::Click(ItemPoint(0, 1));
 	EXPECT_EQ(Commands(), Codes{'fmop'});
 	EXPECT_FALSE(Tracking());
-	const BMessage chosen = window->Last();
+	const BMessage chosen = Last();
 	EXPECT_EQ(chosen.GetInt32("index", -1), 1);
 	void* source = nullptr;
 	EXPECT_EQ(chosen.FindPointer("source", &source), B_OK);
@@ -258,8 +233,6 @@ TEST_F(MenuBarTest, AClickOrPressDragReleaseChoosesAndMovingAlongTheBarSwitchesM
 	Screen::MoveMouse(ItemPoint(0, 4));
 	Screen::ReleaseMouse();
 	EXPECT_EQ(Commands(), (Codes{'fmop', 'fmqt'}));
-	EXPECT_FALSE(Tracking());
-
 	// Over the View title the File menu gives way to View.
 	PressOnTitle(0);
 	Screen::MoveMouse(TitlePoint(2));
@@ -267,16 +240,31 @@ TEST_F(MenuBarTest, AClickOrPressDragReleaseChoosesAndMovingAlongTheBarSwitchesM
 	Screen::MoveMouse(ItemPoint(2, 1));
 	Screen::ReleaseMouse();
 	EXPECT_EQ(Commands(), (Codes{'fmop', 'fmqt', 'vpln'}));
-
 	// Released off every menu: closed, nothing chosen.
 	PressOnTitle(0);
 	Screen::MoveMouse(BPoint(700, 600));
 	Screen::ReleaseMouse();
-	EXPECT_EQ(Commands(), (Codes{'fmop', 'fmqt', 'vpln'}));
+	EXPECT_EQ(Commands().size(), 3u);
+	EXPECT_FALSE(Tracking());
+
+	// A submenu stands at the right of its item, its first item level with it, and
+	// the item's own "index" stays in the message sent.
+	ClickAt(TitlePoint(3));
+	const BRect moreItem = ItemRect(3, 1);
+	Screen::MoveMouse(BPoint(moreItem.left + 20, moreItem.top + 8));
+	Settle();
+	const BRect deepFrame = Locked(window, [this] { return more->ItemAt(1)->Frame(); });
+	const BPoint deep(moreItem.right + deepFrame.left + 20,
+		moreItem.top - MenuLook::kBorder + deepFrame.top + 8);
+	EXPECT_TRUE(ColorIs(Screen::ScreenPixel((int32)deep.x + 40, (int32)deep.y - 6),
+		232, 232, 232));
+	Screen::Click(deep);
+	EXPECT_EQ(Last().what, 'deep');
+	EXPECT_EQ(Last().GetInt32("index", -1), 7);
 	EXPECT_FALSE(Tracking());
 }
 
-TEST_F(MenuBarTest, KeysMoveThroughAnOpenMenuSkippingWhatCannotBeChosenAndF10OpensOne)
+TEST_F(MenuBarTest, KeysMoveThroughMenusAndSubmenusSkippingWhatCannotBeChosenAndF10OpensOne)
 {
 	// Down: New, Open, then past the separator and the disabled Save to Quit.
 	ClickAt(TitlePoint(0));
@@ -287,10 +275,15 @@ TEST_F(MenuBarTest, KeysMoveThroughAnOpenMenuSkippingWhatCannotBeChosenAndF10Ope
 	ClickAt(TitlePoint(0));
 	Keys({kRight, kUp, "\n"});
 	EXPECT_EQ(Commands(), (Codes{'fmqt', 'vpln'}));
+	// Down to More, Right into it, Enter on its first item.
+	ClickAt(TitlePoint(3));
+	Keys({kDown, kDown, kRight, "\n"});
+	EXPECT_EQ(Commands(), (Codes{'fmqt', 'vpln', 'shlw'}));
+	EXPECT_EQ(Last().GetInt32("index", -1), 0);
 	// Keys typed while a menu is open do not reach the window.
 	ClickAt(TitlePoint(0));
 	Keys({"a", "\x1b"});
-	EXPECT_EQ(Commands(), (Codes{'fmqt', 'vpln'}));
+	EXPECT_EQ(Commands().size(), 3u);
 	EXPECT_FALSE(Tracking());
 
 	// F10 opens the first menu with its first item selected; other function keys
@@ -306,41 +299,15 @@ TEST_F(MenuBarTest, KeysMoveThroughAnOpenMenuSkippingWhatCannotBeChosenAndF10Ope
 	Locked(window, [this] { bar->ItemAt(0)->Submenu()->SetEnabled(false); });
 	Screen::TypeFunctionKey(B_F10_KEY);
 	Screen::TypeKey("\n");
-	EXPECT_EQ(Commands(), (Codes{'fmqt', 'vpln', 'fmnw', B_KEY_DOWN, 'vmrk'}));
+	EXPECT_EQ(Commands(), (Codes{'fmqt', 'vpln', 'shlw', 'fmnw', B_KEY_DOWN, 'vmrk'}));
 }
 
-TEST_F(MenuBarTest, SubmenusOpenFromTheirItemByPointerAndByKeys)
-{
-	ClickAt(TitlePoint(3));
-	const BRect moreItem = ItemRect(3, 1);
-	Screen::MoveMouse(BPoint(moreItem.left + 20, moreItem.top + 8));
-	Settle();
-	// The submenu stands at the right of its item, its first item level with it.
-	const BRect deepFrame = Locked(window, [this] { return more->ItemAt(1)->Frame(); });
-	const BPoint deep(moreItem.right + deepFrame.left + 20,
-		moreItem.top - MenuLook::kBorder + deepFrame.top + 8);
-	EXPECT_TRUE(ColorIs(Screen::ScreenPixel((int32)deep.x + 40, (int32)deep.y - 6),
-		232, 232, 232));
-	Screen::Click(deep);
-	EXPECT_EQ(Commands(), Codes{'deep'});
-	EXPECT_EQ(window->Last().GetInt32("index", -1), 7);
-	EXPECT_FALSE(Tracking());
-
-	// Down to More, Right into it, Enter on its first item.
-	ClickAt(TitlePoint(3));
-	Keys({kDown, kDown, kRight, "\n"});
-	EXPECT_EQ(Commands(), (Codes{'deep', 'shlw'}));
-	EXPECT_EQ(window->Last().GetInt32("index", -1), 0);
-	EXPECT_FALSE(Tracking());
-}
-
-TEST_F(MenuBarTest, EscapeAClickElsewhereOrASecondClickOnTheTitleCloses)
+TEST_F(MenuBarTest, EscapeAClickElsewhereOrASecondClickOnTheTitleClosesAndTheBarFollowsTheWidth)
 {
 	ClickAt(TitlePoint(0));
 	ASSERT_TRUE(Tracking());
 	Key("\x1b");
 	EXPECT_FALSE(Tracking());
-
 	ClickAt(TitlePoint(0));
 	ASSERT_TRUE(Tracking());
 	// The click that closes is used up: the view under it never sees it.
@@ -353,19 +320,31 @@ TEST_F(MenuBarTest, EscapeAClickElsewhereOrASecondClickOnTheTitleCloses)
 		});
 	};
 	EXPECT_EQ(downs(), 0);
-
 	ClickAt(TitlePoint(2));
 	ASSERT_TRUE(Tracking());
 	ClickAt(TitlePoint(2));
 	EXPECT_FALSE(Tracking());
-	EXPECT_TRUE(Commands().empty());
 	// Closed again, clicks reach the window's views.
 	ClickAt(BPoint(350, 250));
 	EXPECT_EQ(downs(), 1);
 
-	// A click in another window closes the menu, which stays above that window.
-	Locked(window, [this] { window->ResizeTo(299, 40); });
-	Open(BRect(), new BWindow(BRect(100, 150, 449, 399), "other", B_TITLED_WINDOW, 0));
+	// The bar follows the window's width. A click in another window closes the menu,
+	// which stays above that window. A bar that does not follow both sides hugs its
+	// titles.
+	Locked(window, [this] {
+		window->ResizeTo(449, 40);
+		EXPECT_EQ(bar->Frame(), BRect(0, 0, 449, MenuLook::kBarHeight));
+	});
+	auto* other = new BWindow(BRect(100, 150, 449, 399), "other", B_TITLED_WINDOW, 0);
+	auto* hugging = new BMenuBar(BRect(0, 0, 250, 40), "hug", B_FOLLOW_LEFT | B_FOLLOW_TOP);
+	hugging->AddItem(new BMenu("One"));
+	other->AddChild(hugging);
+	Open(BRect(), other);
+	Locked(other, [&] {
+		EXPECT_EQ(hugging->Frame().Height(), MenuLook::kBarHeight);
+		EXPECT_EQ(hugging->Frame().right, hugging->ItemAt(0)->Frame().right);
+		EXPECT_EQ(other->KeyMenuBar(), hugging);
+	});
 	ClickAt(TitlePoint(0));
 	ASSERT_TRUE(Tracking());
 	const BRect quit = ItemRect(0, 4);
@@ -380,15 +359,21 @@ TEST_F(MenuBarTest, ShortcutsInvokeEnabledItemsOfEnabledMenusBeforeWindowShortcu
 {
 	Locked(window, [this] {
 		window->AddShortcut('N', 0, new BMessage('wnew'));
-		window->AddShortcut('K', 0, new BMessage('wkey'));
+		window->AddShortcut('k', B_SHIFT_KEY, new BMessage('wkey'));
+		window->AddShortcut('J', 0, new BMessage('wjay'));
+		window->RemoveShortcut('j', 0);
+		EXPECT_FALSE(window->HasShortcut('j', 0));
 	});
-	const auto ctrl = [](const char* key) { Screen::TypeKey(key, B_COMMAND_KEY | B_CONTROL_KEY); };
+	const auto ctrl = [](const char* key, uint32 more = 0) {
+		Screen::TypeKey(key, B_COMMAND_KEY | B_CONTROL_KEY | more);
+	};
 	ctrl("n");  // the menu item comes before the window's shortcut
 	ctrl("s");  // Save is disabled
 	ctrl("x");  // Edit is disabled
-	ctrl("k");
-	EXPECT_EQ(Commands(), (Codes{'fmnw', B_KEY_DOWN, B_KEY_DOWN, 'wkey'}));
-
+	ctrl("K", B_SHIFT_KEY);
+	ctrl("k");  // no such shortcut without Shift
+	ctrl("j");  // removed
+	EXPECT_EQ(Commands(), (Codes{'fmnw', B_KEY_DOWN, B_KEY_DOWN, 'wkey', B_KEY_DOWN, B_KEY_DOWN}));
 	Locked(window, [this] {
 		bar->FindItem('fmsv')->SetEnabled(true);
 		bar->FindItem("Edit")->Submenu()->SetEnabled(true);
@@ -399,8 +384,8 @@ TEST_F(MenuBarTest, ShortcutsInvokeEnabledItemsOfEnabledMenusBeforeWindowShortcu
 	ctrl("n");
 	// Commands arrive in the order typed, ahead of the plain key after them.
 	Screen::TypeKey("z");
-	EXPECT_EQ(Commands(), (Codes{'fmnw', B_KEY_DOWN, B_KEY_DOWN, 'wkey', 'fmsv', 'edct', 'wnew',
-		B_KEY_DOWN}));
+	EXPECT_EQ(Commands(), (Codes{'fmnw', B_KEY_DOWN, B_KEY_DOWN, 'wkey', B_KEY_DOWN, B_KEY_DOWN,
+		'fmsv', 'edct', 'wnew', B_KEY_DOWN}));
 
 	// Items send to the window unless given another target.
 	auto* collector = new MessageRecorder();
@@ -410,22 +395,18 @@ TEST_F(MenuBarTest, ShortcutsInvokeEnabledItemsOfEnabledMenusBeforeWindowShortcu
 		bar->FindItem('fmop')->SetTarget(collector);
 	});
 	ctrl("o");
-	EXPECT_EQ(Commands().size(), 8u);
+	EXPECT_EQ(Commands().size(), 10u);
 	const std::vector<BMessage> got = collector->Messages();
 	ASSERT_EQ(got.size(), 1u);
-	EXPECT_EQ(got[0].what, 'fmop');
 	EXPECT_EQ(got[0].GetInt32("index", -1), 1);
 	collector->Lock();
 	collector->Quit();
 }
 
-TEST_F(MenuBarTest, DisabledItemsShowGreyAndRefuseAndMarksShowAsChecks)
+TEST_F(MenuBarTest, DisabledMenusAndItemsShowGreyAndRefuseAndMarksShowAsChecks)
 {
 	ClickAt(TitlePoint(1));
-	EXPECT_FALSE(Tracking());
-	Screen::Click(ItemPoint(1, 0));
-	EXPECT_TRUE(Commands().empty());
-
+	EXPECT_FALSE(Tracking()) << "a disabled menu does not open";
 	// The enabled File title has black in its label, the disabled Edit nothing dark.
 	const auto darkIn = [this](int32 title, uint8 below) {
 		return CountPixels(window, Locked(window, [&] { return bar->ItemAt(title)->Frame(); }),
@@ -437,7 +418,6 @@ TEST_F(MenuBarTest, DisabledItemsShowGreyAndRefuseAndMarksShowAsChecks)
 	// that one sends nothing.
 	ClickAt(TitlePoint(0));
 	const BRect open = ItemRect(0, 1);
-	EXPECT_TRUE(MenuShownAt(open));
 	Screen::MoveMouse(ItemPoint(0, 1));
 	Settle();
 	EXPECT_TRUE(MenuShownAt(open, 176));
@@ -468,26 +448,6 @@ TEST_F(MenuBarTest, DisabledItemsShowGreyAndRefuseAndMarksShowAsChecks)
 	Settle();
 	EXPECT_EQ(blackInCheckSpace(0), 0);
 	EXPECT_GT(blackInCheckSpace(1), 6);
-}
-
-TEST_F(MenuBarTest, TheBarSpansTheWindowAndFollowsItsWidth)
-{
-	Locked(window, [this] {
-		EXPECT_EQ(bar->Frame(), BRect(0, 0, 299, MenuLook::kBarHeight));
-		window->ResizeTo(450, 150);
-		EXPECT_EQ(bar->Frame(), BRect(0, 0, 450, MenuLook::kBarHeight));
-	});
-	// A bar that does not follow both sides hugs its titles.
-	auto* other = new BWindow(BRect(50, 50, 349, 149), "hug", B_TITLED_WINDOW, 0);
-	auto* hugging = new BMenuBar(BRect(0, 0, 250, 40), "hug", B_FOLLOW_LEFT | B_FOLLOW_TOP);
-	hugging->AddItem(new BMenu("One"));
-	other->AddChild(hugging);
-	Open(BRect(), other);
-	Locked(other, [&] {
-		EXPECT_EQ(hugging->Frame().Height(), MenuLook::kBarHeight);
-		EXPECT_EQ(hugging->Frame().right, hugging->ItemAt(0)->Frame().right);
-		EXPECT_EQ(other->KeyMenuBar(), hugging);
-	});
 }
 
 }  // namespace

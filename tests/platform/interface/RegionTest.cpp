@@ -1,4 +1,7 @@
-// BRegion as the invalid area: union without double counting, holes, intersection.
+// Rectangles with inclusive edges, and BRegion as the invalid area: union without
+// double counting, holes, intersection.
+#include <Point.h>
+#include <Rect.h>
 #include <Region.h>
 
 #include <gtest/gtest.h>
@@ -15,56 +18,67 @@ int64 Area(const BRegion& region)
 	return area;
 }
 
-TEST(RegionSets, OverlappingIncludesCountEachPixelOnce)
+TEST(Rects, EdgesAreInclusiveForSizesContainmentIntersectionAndInsets)
+{
+	const BRect a(0, 0, 10, 10);
+	EXPECT_EQ(a.IntegerWidth(), 10);
+	EXPECT_TRUE(a.Contains(BPoint(10, 10)));
+	EXPECT_FALSE(a.Contains(BPoint(10.5f, 0)));
+	EXPECT_TRUE(BRect(5, 5, 5, 5).IsValid());
+	EXPECT_FALSE(BRect().IsValid());
+	const BRect b(5, 5, 20, 20);
+	EXPECT_EQ(a & b, BRect(5, 5, 10, 10));
+	EXPECT_EQ(a | b, BRect(0, 0, 20, 20));
+	// Touching at one edge still intersects.
+	EXPECT_TRUE(a.Intersects(BRect(10, 10, 12, 12)));
+	EXPECT_FALSE(a.Intersects(BRect(11, 0, 12, 10)));
+	EXPECT_FALSE((a & BRect(11, 0, 12, 10)).IsValid());
+	EXPECT_FALSE(a.Intersects(BRect()));
+	EXPECT_TRUE(a.Contains(BRect(2, 2, 10, 10)));
+	EXPECT_FALSE(a.Contains(b));
+	BRect moved = b.OffsetToCopy(1, 2);
+	EXPECT_EQ(moved, BRect(1, 2, 16, 17));
+	moved.InsetBy(2, 3);
+	EXPECT_EQ(moved, BRect(3, 5, 14, 14));
+	EXPECT_EQ(BPoint(1, 2) - BPoint(3, 4), BPoint(-2, -2));
+}
+
+TEST(RegionSets, IncludesCountEachPixelOnceExcludeCutsHolesAndIntersectKeepsTheOverlap)
 {
 	BRegion region(BRect(0, 0, 9, 9));
 	region.Include(BRect(5, 5, 14, 14));
+	region.Include(BRect(2, 2, 3, 3));  // already inside
 	EXPECT_EQ(Area(region), 100 + 100 - 25);
 	EXPECT_EQ(region.Frame(), BRect(0, 0, 14, 14));
-	region.Include(BRect(2, 2, 3, 3));  // already inside
-	EXPECT_EQ(Area(region), 175);
-	EXPECT_TRUE(region.Contains(BPoint(14, 14)));
 	EXPECT_FALSE(region.Contains(BPoint(14, 0)));
 	for (int32 i = 0; i < region.CountRects(); i++) {
 		for (int32 j = i + 1; j < region.CountRects(); j++)
 			EXPECT_FALSE(region.RectAt(i).Intersects(region.RectAt(j)));
 	}
-}
 
-TEST(RegionSets, ExcludeCutsAHoleAndIntersectKeepsTheOverlap)
-{
-	BRegion region(BRect(0, 0, 9, 9));
+	region.Set(BRect(0, 0, 9, 9));
 	region.Exclude(BRect(3, 3, 6, 6));
 	EXPECT_EQ(Area(region), 100 - 16);
 	EXPECT_FALSE(region.Contains(BPoint(4, 4)));
 	EXPECT_TRUE(region.Contains(BPoint(2, 4)));
-	EXPECT_TRUE(region.Intersects(BRect(0, 0, 0, 0)));
 	EXPECT_FALSE(region.Intersects(BRect(4, 4, 5, 5)));
-
 	BRegion other(BRect(5, 0, 19, 1));
 	region.IntersectWith(&other);
 	EXPECT_EQ(Area(region), 5 * 2);
 	EXPECT_EQ(region.Frame(), BRect(5, 0, 9, 1));
-}
 
-TEST(RegionSets, EmptyAndInvalidRectanglesAddNothingAndFractionalOnesRoundOut)
-{
-	BRegion region;
-	EXPECT_EQ(region.CountRects(), 0);
+	// Empty and invalid rectangles add nothing; fractional edges cover every pixel
+	// they touch.
+	region.MakeEmpty();
 	EXPECT_FALSE(region.Frame().IsValid());
 	region.Include(BRect(5, 5, 4, 4));
 	EXPECT_EQ(region.CountRects(), 0);
 	region.Set(BRect(0, 0, 3, 3));
 	region.Exclude(BRect(-10, -10, 100, 100));
 	EXPECT_EQ(region.CountRects(), 0);
-	region.Set(BRect(1, 1, 2, 2));
-	region.OffsetBy(10, 20);
-	EXPECT_EQ(region.Frame(), BRect(11, 21, 12, 22));
-	region.MakeEmpty();
-	EXPECT_EQ(Area(region), 0);
-	// Fractional edges cover every pixel they touch.
 	region.Set(BRect(0.5f, 0.5f, 2.2f, 2.2f));
-	EXPECT_EQ(region.Frame(), BRect(0, 0, 3, 3));
+	region.OffsetBy(10, 20);
+	EXPECT_EQ(region.Frame(), BRect(10, 20, 13, 23));
 }
 
 }  // namespace

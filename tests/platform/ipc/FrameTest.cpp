@@ -24,7 +24,7 @@ std::string Frame(int32 port, uint32 what, int32 value)
 
 }  // namespace
 
-TEST(FrameDecoder, FramesSplitAtAnyByteComeOutWholeAndInOrder)
+TEST(FrameDecoder, FramesSplitAtAnyByteComeOutWholeAndInOrderAndDamageIsBadForGood)
 {
 	std::string stream;
 	for (int32 i = 0; i < 20; i++)
@@ -50,10 +50,8 @@ TEST(FrameDecoder, FramesSplitAtAnyByteComeOutWholeAndInOrder)
 		}
 		EXPECT_EQ(next, 20);
 	}
-}
 
-TEST(FrameDecoder, OversizedOrTinyLengthsAndDamagedMessagesAreBadForGood)
-{
+	// Oversized or tiny lengths and damaged messages are bad for good.
 	const std::string good = Frame(3, 'frst', 1);
 	std::string damaged = Frame(1, 'dmg ', 5);
 	damaged[8] = 'X';  // the message's magic

@@ -4,14 +4,11 @@
 //   'ping' -> 'pong' with "value" + 1 and its "team"
 //   'hold' -> kept unanswered for ever
 //   'fwd ' -> sends 'back' (with its "team") to the messenger in "target"
-//   'attr' -> writes the int32 attribute "name" = "value" of the file "path";
-//             answers 'done' with the status
 //   scripting: the handler "counter" has the property "Value" (get and set)
 #include <Application.h>
 #include <EntryRef.h>
 #include <Handler.h>
 #include <Messenger.h>
-#include <Node.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -130,16 +127,6 @@ public:
 					status = target.SendMessage(&back);
 				BMessage reply('done');
 				reply.AddInt32("status", status);
-				message->SendReply(&reply);
-				break;
-			}
-			case 'attr': {
-				BNode node(message->GetString("path", ""));
-				const int32 value = message->GetInt32("value", 0);
-				const ssize_t written = node.WriteAttr(message->GetString("name", ""),
-					B_INT32_TYPE, 0, &value, sizeof(value));
-				BMessage reply('done');
-				reply.AddInt32("status", written < 0 ? status_t(written) : B_OK);
 				message->SendReply(&reply);
 				break;
 			}

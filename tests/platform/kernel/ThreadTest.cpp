@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -14,32 +13,22 @@ std::atomic<int> gRuns{0};
 int32 CountRun(void* data)
 {
 	gRuns++;
-	return *static_cast<int32*>(data);
-}
-
-int32 ExitEarly(void*)
-{
-	exit_thread(7);
-	return 99;  // never reached
-}
-
-int32 ReportSelf(void* data)
-{
 	*static_cast<thread_id*>(data) = find_thread(nullptr);
-	return 0;
+	return 1234;
 }
 
 }  // namespace
 
-TEST(Thread, SpawnedThreadWaitsForResumeAndEndsWithItsValue)
+TEST(Thread, SpawnedThreadWaitsForResumeIsFoundByNameAndEndsWithItsValue)
 {
-	gRuns = 0;
-	int32 value = 1234;
-	thread_id thread = spawn_thread(CountRun, "worker", B_NORMAL_PRIORITY, &value);
+	EXPECT_EQ(find_thread(nullptr), getpid()) << "the main thread's id is the team id";
+	thread_id seen = -1;
+	const thread_id thread = spawn_thread(CountRun, "worker", B_NORMAL_PRIORITY, &seen);
 	ASSERT_GT(thread, 0);
 	snooze(20000);
 	EXPECT_EQ(gRuns.load(), 0) << "a spawned thread must not run before resume_thread";
-
+	EXPECT_EQ(find_thread("worker"), thread);
+	EXPECT_EQ(find_thread("no such thread"), B_NAME_NOT_FOUND);
 	thread_info info;
 	ASSERT_EQ(get_thread_info(thread, &info), B_OK);
 	EXPECT_STREQ(info.name, "worker");
@@ -49,35 +38,11 @@ TEST(Thread, SpawnedThreadWaitsForResumeAndEndsWithItsValue)
 	status_t exitValue = 0;
 	EXPECT_EQ(wait_for_thread(thread, &exitValue), B_OK);
 	EXPECT_EQ(exitValue, 1234);
+	EXPECT_EQ(seen, thread);
 	EXPECT_EQ(gRuns.load(), 1);
 	EXPECT_EQ(wait_for_thread(thread, &exitValue), B_BAD_THREAD_ID);
-
-	// exit_thread ends it at once with its own value.
-	thread = spawn_thread(ExitEarly, "exiter", B_NORMAL_PRIORITY, nullptr);
-	resume_thread(thread);
-	EXPECT_EQ(wait_for_thread(thread, &exitValue), B_OK);
-	EXPECT_EQ(exitValue, 7);
-}
-
-TEST(Thread, FindThreadNamesTheCallerAndNamedThreads)
-{
-	EXPECT_EQ(find_thread(nullptr), getpid()) << "the main thread's id is the team id";
-	thread_id seen = -1;
-	thread_id thread = spawn_thread(ReportSelf, "reporter", B_NORMAL_PRIORITY, &seen);
-	EXPECT_EQ(find_thread("reporter"), thread);
-	resume_thread(thread);
-	wait_for_thread(thread, nullptr);
-	EXPECT_EQ(seen, thread);
-	EXPECT_EQ(find_thread("no such thread"), B_NAME_NOT_FOUND);
-
-	thread_info info;
-	ASSERT_EQ(get_thread_info(find_thread(nullptr), &info), B_OK);
-	EXPECT_EQ(info.team, getpid());
 	EXPECT_EQ(get_thread_info(-5, &info), B_BAD_THREAD_ID);
-}
 
-TEST(Thread, SnoozeSleepsAtLeastItsTime)
-{
 	const bigtime_t start = system_time();
 	EXPECT_EQ(snooze(30000), B_OK);
 	EXPECT_GE(system_time() - start, 30000);

@@ -1,3 +1,5 @@
+// Entries and refs: naming files that exist or not yet, equal refs for equal places,
+// parents, links, renaming, moving and removing.
 #include "StorageTestSupport.h"
 
 #include <Directory.h>
@@ -6,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <sys/stat.h>
 
 namespace {
@@ -25,63 +26,52 @@ std::string NameOf(const BEntry& entry)
 
 }  // namespace
 
-TEST(Entry, RefsNameExistingAndNotYetExistingFiles)
-{
-	TempDir dir;
-	write_file(dir / "there", "x");
-	struct stat dirStat;
-	ASSERT_EQ(stat(dir.Path().c_str(), &dirStat), 0);
-
-	entry_ref existing, missing;
-	ASSERT_EQ(get_ref_for_path((dir / "there").c_str(), &existing), B_OK);
-	ASSERT_EQ(get_ref_for_path((dir / "not-yet").c_str(), &missing), B_OK);
-	EXPECT_EQ(existing.device, dirStat.st_dev);
-	EXPECT_EQ(existing.directory, dirStat.st_ino);
-	EXPECT_STREQ(existing.name, "there");
-	EXPECT_STREQ(missing.name, "not-yet");
-	EXPECT_EQ(missing.DirectoryPath(), dir.Path());
-
-	BEntry missingEntry(&missing);
-	ASSERT_EQ(missingEntry.InitCheck(), B_OK);
-	EXPECT_FALSE(missingEntry.Exists());
-	write_file(dir / "not-yet", "now");
-	EXPECT_TRUE(missingEntry.Exists());
-	EXPECT_EQ(PathOf(missingEntry), dir / "not-yet");
-
-	// The directory itself must exist.
-	entry_ref nowhere;
-	EXPECT_EQ(get_ref_for_path((dir / "no-dir/leaf").c_str(), &nowhere), B_ENTRY_NOT_FOUND);
-	write_file(dir / "plain", "");
-	EXPECT_EQ(get_ref_for_path((dir / "plain/leaf").c_str(), &nowhere), B_NOT_A_DIRECTORY);
-	EXPECT_EQ(get_ref_for_path("", &nowhere), B_BAD_VALUE);
-}
-
-TEST(Entry, SpellingsOfOnePlaceGiveEqualRefs)
+TEST(Entry, RefsNameFilesThatExistOrNotYetEqualSpellingsGiveEqualRefsAndParentsEndAtTheRoot)
 {
 	TempDir dir;
 	ASSERT_EQ(mkdir((dir / "sub").c_str(), 0755), 0);
-	entry_ref plain, other;
-	ASSERT_EQ(get_ref_for_path((dir / "a").c_str(), &plain), B_OK);
+	struct stat dirStat;
+	ASSERT_EQ(stat(dir.Path().c_str(), &dirStat), 0);
+	entry_ref missing, other;
+	ASSERT_EQ(get_ref_for_path((dir / "a").c_str(), &missing), B_OK);
+	EXPECT_EQ(missing.device, dirStat.st_dev);
+	EXPECT_EQ(missing.directory, dirStat.st_ino);
+	EXPECT_STREQ(missing.name, "a");
+	BEntry entry(&missing);
+	ASSERT_EQ(entry.InitCheck(), B_OK);
+	EXPECT_FALSE(entry.Exists());
+	write_file(dir / "a", "now");
+	EXPECT_TRUE(entry.Exists());
+	EXPECT_EQ(PathOf(entry), dir / "a");
+	// The directory itself must exist.
+	EXPECT_EQ(get_ref_for_path((dir / "no-dir/leaf").c_str(), &other), B_ENTRY_NOT_FOUND);
+	EXPECT_EQ(get_ref_for_path((dir / "a/leaf").c_str(), &other), B_NOT_A_DIRECTORY);
+	EXPECT_EQ(get_ref_for_path("", &other), B_BAD_VALUE);
+
 	for (const std::string& spelling : {dir / "./a", dir.Path() + "//a", dir / "sub/../a"}) {
 		ASSERT_EQ(get_ref_for_path(spelling.c_str(), &other), B_OK);
-		EXPECT_EQ(other, plain) << spelling;
+		EXPECT_EQ(other, missing) << spelling;
 	}
-	EXPECT_EQ(BEntry(&plain), BEntry((dir / "sub/../a").c_str()));
-
+	// A relative path counts from the current directory.
+	ASSERT_EQ(chdir((dir / "sub").c_str()), 0);
+	ASSERT_EQ(get_ref_for_path("../a", &other), B_OK);
+	EXPECT_EQ(other, missing);
 	// Entry and node agree on which node a directory is.
 	node_ref fromEntry, fromNode;
 	ASSERT_EQ(BEntry((dir / "sub").c_str()).GetNodeRef(&fromEntry), B_OK);
 	ASSERT_EQ(BDirectory((dir / "sub/.").c_str()).GetNodeRef(&fromNode), B_OK);
 	EXPECT_EQ(fromEntry, fromNode);
-	EXPECT_EQ(BEntry((dir / "a").c_str()).GetNodeRef(&fromEntry), B_ENTRY_NOT_FOUND);
 
-	// A relative path counts from the current directory.
-	ASSERT_EQ(chdir((dir / "sub").c_str()), 0);
-	ASSERT_EQ(get_ref_for_path("../a", &other), B_OK);
-	EXPECT_EQ(other, plain);
+	BEntry parent;
+	ASSERT_EQ(BEntry((dir / "sub").c_str()).GetParent(&parent), B_OK);
+	EXPECT_EQ(PathOf(parent), dir.Path());
+	BEntry root("/");
+	EXPECT_EQ(PathOf(root), "/");
+	EXPECT_EQ(root.GetParent(&parent), B_ENTRY_NOT_FOUND);
+	EXPECT_EQ(parent.InitCheck(), B_NO_INIT);
 }
 
-TEST(Entry, LinksAreFollowedOnlyWhenTraversing)
+TEST(Entry, LinksAreFollowedOnlyWhenTraversingAndEntriesRenameMoveAndRemove)
 {
 	TempDir dir;
 	ASSERT_EQ(mkdir((dir / "real").c_str(), 0755), 0);
@@ -89,7 +79,6 @@ TEST(Entry, LinksAreFollowedOnlyWhenTraversing)
 	ASSERT_EQ(symlink("real/target", (dir / "link").c_str()), 0);
 	ASSERT_EQ(symlink((dir / "link").c_str(), (dir / "link2").c_str()), 0);
 	ASSERT_EQ(symlink("real", (dir / "dirlink").c_str()), 0);
-
 	BEntry asLink((dir / "link2").c_str(), false);
 	EXPECT_TRUE(asLink.IsSymLink());
 	EXPECT_EQ(NameOf(asLink), "link2");
@@ -99,66 +88,31 @@ TEST(Entry, LinksAreFollowedOnlyWhenTraversing)
 	EXPECT_EQ(PathOf(traversed), dir / "real/target");
 	// Links among the directories are always resolved; the leaf only on request.
 	EXPECT_EQ(PathOf(BEntry((dir / "dirlink/target").c_str())), dir / "real/target");
-
 	ASSERT_EQ(symlink("gone", (dir / "dangling").c_str()), 0);
 	BEntry dangling((dir / "dangling").c_str(), true);
 	ASSERT_EQ(dangling.InitCheck(), B_OK);
 	EXPECT_FALSE(dangling.Exists());
 	EXPECT_EQ(NameOf(dangling), "gone");
-
 	ASSERT_EQ(symlink("loop-b", (dir / "loop-a").c_str()), 0);
 	ASSERT_EQ(symlink("loop-a", (dir / "loop-b").c_str()), 0);
 	EXPECT_EQ(BEntry((dir / "loop-a").c_str(), true).InitCheck(), B_LINK_LIMIT);
 	EXPECT_EQ(BEntry((dir / "loop-a").c_str(), false).InitCheck(), B_OK);
-}
 
-TEST(Entry, ParentsUpToTheRoot)
-{
-	TempDir dir;
-	write_file(dir / "file", "");
-	BEntry file((dir / "file").c_str());
-	BEntry parent;
-	ASSERT_EQ(file.GetParent(&parent), B_OK);
-	EXPECT_EQ(PathOf(parent), dir.Path());
-	BDirectory parentDirectory;
-	ASSERT_EQ(file.GetParent(&parentDirectory), B_OK);
-	EXPECT_TRUE(parentDirectory.Contains("file"));
-
-	BEntry root("/");
-	EXPECT_EQ(PathOf(root), "/");
-	EXPECT_TRUE(root.IsDirectory());
-	EXPECT_EQ(root.GetParent(&parent), B_ENTRY_NOT_FOUND);
-	EXPECT_EQ(parent.InitCheck(), B_NO_INIT);
-}
-
-TEST(Entry, RenameMoveAndRemove)
-{
-	TempDir dir;
 	write_file(dir / "a", "first");
 	write_file(dir / "b", "second");
-	ASSERT_EQ(mkdir((dir / "sub").c_str(), 0755), 0);
-
 	BEntry entry((dir / "a").c_str());
 	EXPECT_EQ(entry.Rename("b"), B_FILE_EXISTS);
 	EXPECT_EQ(read_file(dir / "b"), "second");
 	ASSERT_EQ(entry.Rename("c"), B_OK);
-	EXPECT_EQ(read_file(dir / "c"), "first");
 	EXPECT_EQ(NameOf(entry), "c");
-
 	ASSERT_EQ(entry.Rename("b", true), B_OK);
 	EXPECT_EQ(read_file(dir / "b"), "first");
-
-	BDirectory sub((dir / "sub").c_str());
-	ASSERT_EQ(entry.MoveTo(&sub), B_OK);
-	EXPECT_EQ(read_file(dir / "sub/b"), "first");
-	ASSERT_EQ(entry.MoveTo(&sub, "renamed"), B_OK);
-	EXPECT_EQ(read_file(dir / "sub/renamed"), "first");
-
-	BEntry subEntry((dir / "sub").c_str());
-	EXPECT_EQ(subEntry.Remove(), B_DIRECTORY_NOT_EMPTY);
+	BDirectory real((dir / "real").c_str());
+	ASSERT_EQ(entry.MoveTo(&real, "moved"), B_OK);
+	EXPECT_EQ(read_file(dir / "real/moved"), "first");
+	BEntry realEntry((dir / "real").c_str());
+	EXPECT_EQ(realEntry.Remove(), B_DIRECTORY_NOT_EMPTY);
 	ASSERT_EQ(entry.Remove(), B_OK);
 	EXPECT_FALSE(entry.Exists());
-	ASSERT_EQ(subEntry.Remove(), B_OK);
-	EXPECT_FALSE(subEntry.Exists());
 	EXPECT_EQ(BEntry().Remove(), B_NO_INIT);
 }

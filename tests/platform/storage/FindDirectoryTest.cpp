@@ -1,3 +1,6 @@
+// find_directory: the XDG places and their fall-backs, creating only when asked, and
+// refusing bad arguments. (Absolute XDG_CONFIG_HOME, creating the settings folder and
+// the common settings' place are also the preference store tests'.)
 #include "StorageTestSupport.h"
 
 #include <FindDirectory.h>
@@ -12,23 +15,18 @@ namespace {
 std::string found(directory_which which, bool create = false)
 {
 	char path[B_PATH_NAME_LENGTH];
-	if (find_directory(which, 0, create, path, sizeof(path)) != B_OK)
-		return "<error>";
-	return path;
-}
-
-bool is_directory(const std::string& path)
-{
-	struct stat st;
-	return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+	return find_directory(which, 0, create, path, sizeof(path)) == B_OK ? path : "<error>";
 }
 
 }  // namespace
 
-TEST(FindDirectory, SettingsFollowAnAbsoluteXdgConfigHome)
+TEST(FindDirectory, XdgPlacesFallBackUnderHomeAndAreCreatedOnlyWhenAsked)
 {
 	TempDir dir;
 	ScopedEnv home("HOME", dir.Path().c_str());
+	ScopedEnv data("XDG_DATA_HOME", (dir / "data").c_str());
+	ScopedEnv cache("XDG_CACHE_HOME", (dir / "cache").c_str());
+	ScopedEnv temp("TMPDIR", (dir / "tmp").c_str());
 	EXPECT_EQ(found(B_USER_DIRECTORY), dir.Path());
 	const std::string messy = dir.Path() + "//conf/";
 	const std::pair<const char*, std::string> cases[] = {{nullptr, dir / ".config"},
@@ -38,51 +36,30 @@ TEST(FindDirectory, SettingsFollowAnAbsoluteXdgConfigHome)
 		EXPECT_EQ(found(B_USER_SETTINGS_DIRECTORY), expected) << (value ? value : "unset");
 		EXPECT_EQ(found(B_USER_CONFIG_DIRECTORY), expected);
 	}
-}
+	EXPECT_EQ(found(B_USER_DATA_DIRECTORY), dir / "data");
+	EXPECT_EQ(found(B_USER_CACHE_DIRECTORY), dir / "cache");
+	EXPECT_EQ(found(B_COMMON_TEMP_DIRECTORY), dir / "tmp");
+	EXPECT_EQ(found(B_SYSTEM_TEMP_DIRECTORY), dir / "tmp");
 
-TEST(FindDirectory, CreatesMissingDirectoriesOnlyWhenAsked)
-{
-	TempDir dir;
 	ScopedEnv config("XDG_CONFIG_HOME", (dir / "a/b/c").c_str());
 	EXPECT_EQ(found(B_USER_SETTINGS_DIRECTORY), dir / "a/b/c");
-	EXPECT_FALSE(is_directory(dir / "a"));
+	struct stat st;
+	EXPECT_NE(stat((dir / "a").c_str(), &st), 0);
 	BPath path;
 	ASSERT_EQ(find_directory(B_USER_SETTINGS_DIRECTORY, &path, true), B_OK);
 	EXPECT_STREQ(path.Path(), (dir / "a/b/c").c_str());
-	EXPECT_TRUE(is_directory(dir / "a/b/c"));
-
+	EXPECT_TRUE(stat((dir / "a/b/c").c_str(), &st) == 0 && S_ISDIR(st.st_mode));
 	write_file(dir / "file", "");
 	ScopedEnv blocked("XDG_CONFIG_HOME", (dir / "file/sub").c_str());
 	EXPECT_EQ(find_directory(B_USER_SETTINGS_DIRECTORY, &path, true), B_NOT_A_DIRECTORY);
 	EXPECT_EQ(path.InitCheck(), B_NO_INIT);
-}
 
-TEST(FindDirectory, DataCommonAndTemporaryPlaces)
-{
-	TempDir dir;
-	ScopedEnv data("XDG_DATA_HOME", (dir / "data").c_str());
-	ScopedEnv cache("XDG_CACHE_HOME", (dir / "cache").c_str());
-	ScopedEnv temp("TMPDIR", (dir / "tmp").c_str());
-	EXPECT_EQ(found(B_USER_DATA_DIRECTORY), dir / "data");
-	EXPECT_EQ(found(B_USER_CACHE_DIRECTORY), dir / "cache");
-	EXPECT_EQ(found(B_COMMON_SETTINGS_DIRECTORY), dir / "data/cvab-platform/common/settings");
-	EXPECT_EQ(found(B_COMMON_TEMP_DIRECTORY), dir / "tmp");
-	EXPECT_EQ(found(B_SYSTEM_TEMP_DIRECTORY), dir / "tmp");
-	EXPECT_NE(found(B_COMMON_SETTINGS_DIRECTORY), found(B_USER_SETTINGS_DIRECTORY));
-	EXPECT_EQ(found(B_COMMON_SETTINGS_DIRECTORY, true), dir / "data/cvab-platform/common/settings");
-	EXPECT_TRUE(is_directory(dir / "data/cvab-platform/common/settings"));
-}
-
-TEST(FindDirectory, BadArgumentsAndShortBuffersFail)
-{
-	TempDir dir;
-	ScopedEnv config("XDG_CONFIG_HOME", dir.Path().c_str());
 	char small[4];
-	EXPECT_EQ(find_directory(B_USER_SETTINGS_DIRECTORY, 0, false, small, sizeof(small)),
+	EXPECT_EQ(find_directory(B_USER_DATA_DIRECTORY, 0, false, small, sizeof(small)),
 		B_NAME_TOO_LONG);
-	char path[B_PATH_NAME_LENGTH];
-	EXPECT_EQ(find_directory(static_cast<directory_which>(12345), 0, false, path,
-		sizeof(path)), B_BAD_VALUE);
-	EXPECT_EQ(find_directory(B_USER_SETTINGS_DIRECTORY, 0, false, nullptr, 10), B_BAD_VALUE);
-	EXPECT_EQ(find_directory(B_USER_SETTINGS_DIRECTORY, nullptr), B_BAD_VALUE);
+	char buffer[B_PATH_NAME_LENGTH];
+	EXPECT_EQ(find_directory(static_cast<directory_which>(12345), 0, false, buffer,
+		sizeof(buffer)), B_BAD_VALUE);
+	EXPECT_EQ(find_directory(B_USER_DATA_DIRECTORY, 0, false, nullptr, 10), B_BAD_VALUE);
+	EXPECT_EQ(find_directory(B_USER_DATA_DIRECTORY, nullptr), B_BAD_VALUE);
 }

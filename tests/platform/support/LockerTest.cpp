@@ -8,40 +8,25 @@
 #include <atomic>
 #include <thread>
 
-TEST(Locker, RecursiveForTheOwnerAndReleasedByAutolockAtScopeEnd)
+TEST(Locker, RecursiveForItsOwnerWaitedForOrTimedOutByOthersWhoCannotUnlockIt)
 {
 	BLocker locker("recursive");
-	EXPECT_FALSE(locker.IsLocked());
 	EXPECT_TRUE(locker.Lock());
 	EXPECT_TRUE(locker.Lock());
 	EXPECT_EQ(locker.CountLocks(), 2);
-	EXPECT_TRUE(locker.IsLocked());
 	EXPECT_EQ(locker.LockingThread(), find_thread(nullptr));
 	locker.Unlock();
 	EXPECT_TRUE(locker.IsLocked());
-	locker.Unlock();
-	EXPECT_FALSE(locker.IsLocked());
-	EXPECT_EQ(locker.LockingThread(), -1);
-	{
-		BAutolock lock(locker);
-		EXPECT_TRUE(lock.IsLocked());
-		EXPECT_TRUE(locker.IsLocked());
-	}
-	EXPECT_FALSE(locker.IsLocked());
-}
-
-TEST(Locker, OtherThreadsWaitOrTimeOutAndCannotUnlockIt)
-{
-	BLocker locker;
-	locker.Lock();
 	std::atomic<status_t> timed{1};
 	std::thread([&] { timed = locker.LockWithTimeout(20000); }).join();
 	EXPECT_EQ(timed.load(), B_TIMED_OUT);
+	// An unlock by a thread that does not hold it is ignored.
+	std::thread([&] { locker.Unlock(); }).join();
+	EXPECT_TRUE(locker.IsLocked());
 
 	std::atomic<bool> got{false};
 	std::thread waiter([&] {
 		got = locker.Lock();
-		EXPECT_TRUE(locker.IsLocked());
 		locker.Unlock();
 	});
 	snooze(20000);
@@ -49,10 +34,11 @@ TEST(Locker, OtherThreadsWaitOrTimeOutAndCannotUnlockIt)
 	locker.Unlock();
 	waiter.join();
 	EXPECT_TRUE(got.load());
-
-	// An unlock by a thread that does not hold it is ignored.
-	locker.Lock();
-	std::thread([&] { locker.Unlock(); }).join();
-	EXPECT_TRUE(locker.IsLocked());
-	locker.Unlock();
+	EXPECT_EQ(locker.LockingThread(), -1);
+	{
+		BAutolock lock(locker);
+		EXPECT_TRUE(lock.IsLocked());
+		EXPECT_TRUE(locker.IsLocked());
+	}
+	EXPECT_FALSE(locker.IsLocked());
 }

@@ -58,6 +58,10 @@ protected:
 		for (const char* name : {"Docs", "archive", ".config"})
 			mkdir((fDir / name).c_str(), 0755);
 		write_file(fDir / "Docs/inner.txt", "x");
+		// A link to a folder is moved through like a folder; a link to a file lists as
+		// a file.
+		symlink("Docs", (fDir / "link").c_str());
+		symlink("a.txt", (fDir / "A.txt").c_str());
 		fRecorder = new MessageRecorder();
 		fRecorder->Run();
 	}
@@ -156,11 +160,11 @@ protected:
 	CountingPanel* fPanel = nullptr;
 };
 
-TEST_F(FilePanelTest, FoldersComeFirstAndADoubleClickOrOpenEntersOneAndTheParentGoesBack)
+TEST_F(FilePanelTest, FoldersComeFirstADoubleClickOpenOrATypedPathEntersOneAndTheParentGoesBack)
 {
 	Make(B_OPEN_PANEL);
-	const Names top{"archive/", "Docs/", "a.txt", "b.txt", "C.txt"};
-	EXPECT_EQ(Rows(), top) << "folders marked and first, no dot-files";
+	const Names top{"archive/", "Docs/", "link/", "A.txt", "a.txt", "b.txt", "C.txt"};
+	EXPECT_EQ(Rows(), top) << "folders marked and first, names without case, no dot-files";
 	EXPECT_EQ(FieldText("path"), fDir.Path());
 	DoubleClickRow("Docs/");
 	EXPECT_EQ(Rows(), Names{"inner.txt"});
@@ -170,15 +174,12 @@ TEST_F(FilePanelTest, FoldersComeFirstAndADoubleClickOrOpenEntersOneAndTheParent
 	EXPECT_EQ(Folder(), fDir.Path());
 	EXPECT_EQ(Rows(), top);
 	// Open on a folder enters it too.
-	ClickRow("Docs/");
+	ClickRow("link/");
 	ClickView("default");
-	EXPECT_EQ(Folder(), fDir / "Docs");
-	EXPECT_TRUE(Received().empty()) << "moving through folders sends nothing";
-}
+	EXPECT_EQ(Rows(), Names{"inner.txt"});
+	ClickView("parent");
 
-TEST_F(FilePanelTest, ATypedPathOpensItsFolderAndABadOneIsTakenBack)
-{
-	Make(B_OPEN_PANEL);
+	// A typed path opens its folder; a bad one is taken back.
 	TypeInto("path", (fDir / "Docs").c_str());
 	EXPECT_EQ(Folder(), fDir / "Docs");
 	EXPECT_EQ(Rows(), Names{"inner.txt"});
@@ -199,10 +200,10 @@ TEST_F(FilePanelTest, ATypedPathOpensItsFolderAndABadOneIsTakenBack)
 	EXPECT_EQ(FieldText("path"), fDir / "Docs");
 	Key("\n");
 	EXPECT_EQ(Folder(), fDir / "Docs");
-	EXPECT_TRUE(Received().empty());
+	EXPECT_TRUE(Received().empty()) << "moving through folders sends nothing";
 }
 
-TEST_F(FilePanelTest, OpenSendsEverySelectedRefInTheOwnMessageThenCancelAsThePanelHides)
+TEST_F(FilePanelTest, OpenSendsEverySelectedRefInTheOwnMessageThenCancelAndAFolderPanelSendsFolders)
 {
 	BMessage mine('mine');  // copied by the panel
 	Make(B_OPEN_PANEL, 0, true, &mine);
@@ -223,16 +224,15 @@ TEST_F(FilePanelTest, OpenSendsEverySelectedRefInTheOwnMessageThenCancelAsThePan
 	EXPECT_TRUE(IsCancel(Got().at(1), 'mine'));
 	EXPECT_FALSE(fPanel->IsShowing());
 	EXPECT_EQ(fPanel->hidden, 1);
-}
 
-TEST_F(FilePanelTest, APanelThatChoosesFoldersListsAndSendsThem)
-{
+	// A panel that chooses folders lists and sends only them.
+	delete fPanel;
 	Make(B_OPEN_PANEL, B_DIRECTORY_NODE);
-	EXPECT_EQ(Rows(), (Names{"archive/", "Docs/"}));
+	EXPECT_EQ(Rows(), (Names{"archive/", "Docs/", "link/"}));
 	ClickRow("Docs/");
 	ClickView("default");
-	ASSERT_EQ(Received(), (Codes{B_REFS_RECEIVED, B_CANCEL}));
-	EXPECT_EQ(RefNames(Got().at(0)), Names{"Docs"});
+	ASSERT_EQ(Received().size(), 4u);
+	EXPECT_EQ(RefNames(Got().at(2)), Names{"Docs"});
 }
 
 TEST_F(FilePanelTest, SaveSendsTheTypedNameThenCancelAndItsMessageAndTargetCanChange)
@@ -348,18 +348,19 @@ TEST_F(FilePanelTest, TheRefFilterHidesEntriesAndRefreshRereads)
 				  type, sizeof type),
 		(ssize_t)sizeof type);
 	Make(B_OPEN_PANEL, 0, true, nullptr, &filter);
-	EXPECT_EQ(Rows(), (Names{"Docs/", "a.txt", "C.txt"}));
-	EXPECT_EQ(filter.asked, 5) << "every entry but the dot-files, folders too";
+	EXPECT_EQ(Rows(), (Names{"Docs/", "link/", "A.txt", "a.txt", "C.txt"}));
+	EXPECT_EQ(filter.asked, 7) << "every entry but the dot-files, folders too";
 	EXPECT_EQ(filter.types["a.txt"], "text/plain");
 	EXPECT_EQ(filter.types["C.txt"], "");
 	write_file(fDir / "d.txt", "x");
 	write_file(fDir / "bee.txt", "x");
 	fPanel->Refresh();
 	Settle();
-	EXPECT_EQ(Rows(), (Names{"Docs/", "a.txt", "C.txt", "d.txt"}));
+	EXPECT_EQ(Rows(), (Names{"Docs/", "link/", "A.txt", "a.txt", "C.txt", "d.txt"}));
 	fPanel->SetRefFilter(nullptr);
 	Settle();
-	EXPECT_EQ(Rows(), (Names{"archive/", "Docs/", "a.txt", "b.txt", "bee.txt", "C.txt", "d.txt"}));
+	EXPECT_EQ(Rows(), (Names{"archive/", "Docs/", "link/", "A.txt", "a.txt", "b.txt", "bee.txt",
+		"C.txt", "d.txt"}));
 }
 
 TEST_F(FilePanelTest, APanelStartsHiddenInTheHomeFolderAndItsEndQuitsItsWindow)
