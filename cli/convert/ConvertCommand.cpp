@@ -75,7 +75,7 @@ int ConvertCommand::Parse(int argc, const char* const* argv, convert_options* op
 		"read the CSV column HEADER into FIELD (a field name such as \"Cell Number\"); "
 		"a HEADER of digits is a column number from 1 (\"3=Email 1\"), which is how a file "
 		"without a header row is read; HEADER= leaves the column out silently")
-		->type_name("HEADER=FIELD");
+		->type_name("HEADER=FIELD")->allow_extra_args(false);  // one mapping per --map
 	app.add_option("--encoding", options->encoding,
 		"the input's character set (such as windows-1252, shift_jis, utf-16), for a file "
 		"that does not say; for vCards, that of the values that name none")
