@@ -20,7 +20,6 @@ struct known_header {
 
 constexpr column_kind kF = column_kind::kField;
 constexpr column_kind kEmail = column_kind::kEmail;
-constexpr column_kind kPhone = column_kind::kPhone;
 constexpr column_kind kIgnore = column_kind::kIgnore;
 constexpr column_kind kNote = column_kind::kNote;
 constexpr column_kind kFullName = column_kind::kFullName;

@@ -3,10 +3,25 @@
 #include "ABookRecord.h"
 #include "ContactText.h"
 
+namespace {
+
+// A note is UTF-8 text whatever the input was: other bytes (a property name
+// in a legacy set) show as Windows-1252, the likeliest reading.
+std::string Readable(std::string_view text)
+{
+	std::string converted;
+	size_t dropped = 0;
+	if (!IsValidUTF8(text) && ConvertToUTF8("WINDOWS-1252", text, &converted, &dropped))
+		return converted;
+	return std::string(text);
+}
+
+}  // namespace
+
 void ConversionReport::Add(note_kind kind, int32 line, std::string_view item,
 	std::string_view property, std::string_view text)
 {
-	fNotes.push_back({line, std::string(item), std::string(property), std::string(text), kind});
+	fNotes.push_back({line, Readable(item), Readable(property), Readable(text), kind});
 	fCounts[static_cast<int>(kind)]++;
 }
 

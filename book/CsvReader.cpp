@@ -381,6 +381,46 @@ std::string FixedValue(const std::string& value, std::string* warning)
 	return text;
 }
 
+std::vector<csv_row> ReadRows(std::string_view text, char separator)
+{
+	RowScanner scanner(text, separator);
+	std::vector<csv_row> rows;
+	while (!scanner.AtEnd()) {
+		rows.push_back(scanner.Next());
+		if (rows.size() == 1)
+			scanner.ExpectColumns(rows[0].values.size());
+	}
+	return rows;
+}
+
+// In a mostly UTF-8 file, the values that are not UTF-8, converted: the note
+// for each row.
+std::vector<std::string> FixValues(std::vector<csv_row>& rows)
+{
+	std::vector<std::string> warnings(rows.size());
+	for (size_t r = 0; r < rows.size(); r++) {
+		for (std::string& value : rows[r].values) {
+			std::string warning;
+			if (!IsValidUTF8(value)) {
+				value = FixedValue(value, &warning);
+				AppendSeparated(&warnings[r], "; ", warning);
+			}
+		}
+	}
+	return warnings;
+}
+
+std::vector<column> HeaderlessColumns(const std::vector<csv_row>& rows,
+	const ContactFieldMap& map, ConversionReport* report)
+{
+	std::string found;
+	std::vector<column> columns = ColumnsByContent(rows, map, &found);
+	report->AddWarning(1, "", "the first row holds no known column name, so the file has "
+		"no header row: columns are read by number (--map 3=\"Email 1\" reads column 3 "
+		"into Email 1)" + std::string(found.empty() ? "" : " and by content: " + found));
+	return columns;
+}
+
 }  // namespace
 
 // --- decoding
@@ -457,37 +497,14 @@ int32 CsvReader::Read(std::string_view data, CVABook* book)
 	bool mixed = false;
 	if (!_Decode(data, &text, &mixed))
 		return 0;
-	RowScanner scanner(text, fSeparator != 0 ? fSeparator : GuessSeparator(text));
-	std::vector<csv_row> rows;
-	while (!scanner.AtEnd()) {
-		rows.push_back(scanner.Next());
-		if (rows.size() == 1)
-			scanner.ExpectColumns(rows[0].values.size());
-	}
+	std::vector<csv_row> rows = ReadRows(text, fSeparator != 0 ? fSeparator : GuessSeparator(text));
 	if (rows.empty())
 		return 0;
-
-	std::vector<std::string> warnings(rows.size());
-	for (size_t r = 0; mixed && r < rows.size(); r++) {
-		for (std::string& value : rows[r].values) {
-			std::string warning;
-			if (!IsValidUTF8(value)) {
-				value = FixedValue(value, &warning);
-				AppendSeparated(&warnings[r], "; ", warning);
-			}
-		}
-	}
+	const std::vector<std::string> warnings = mixed ? FixValues(rows)
+		: std::vector<std::string>(rows.size());
 	const bool header = IsHeaderRow(rows[0], fMap) && rows[0].error.empty();
-	std::vector<column> columns;
-	if (header) {
-		columns = MakeColumns(rows[0].values, fMap);
-	} else {
-		std::string found;
-		columns = ColumnsByContent(rows, fMap, &found);
-		fReport->AddWarning(1, "", "the first row holds no known column name, so the file has "
-			"no header row: columns are read by number (--map 3=\"Email 1\" reads column 3 "
-			"into Email 1)" + std::string(found.empty() ? "" : " and by content: " + found));
-	}
+	const std::vector<column> columns = header ? MakeColumns(rows[0].values, fMap)
+		: HeaderlessColumns(rows, fMap, fReport);
 
 	int32 kept = 0;
 	for (size_t r = header ? 1 : 0, number = 1; r < rows.size(); r++, number++) {

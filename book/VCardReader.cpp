@@ -134,7 +134,7 @@ std::optional<content_line> ParseContentLine(const logical_line& source)
 
 	content_line result;
 	result.line = source.line;
-	result.label = text.substr(0, std::min<size_t>(colon, 60));
+	result.label = text.substr(0, UTF8CutLength(text.data(), colon, 60));
 	result.value = text.substr(colon + 1);
 	std::vector<std::string> head = SplitUnquoted(std::string_view(text).substr(0, colon), ';');
 	std::string name = head[0];
@@ -478,6 +478,7 @@ struct card_lines {
 	std::map<int32, VCardReader::field_source> byLine;  // first physical line to its source
 	int32 count = 0;
 	std::array<int32, kBookFieldCount> fieldLines{};  // the builder's lines
+	bool made = false;  // the card made a record
 	std::string uid;
 	std::string version;
 };
@@ -623,9 +624,12 @@ private:
 		std::sort(fDone.begin(), fDone.end(),
 			[](const auto& a, const auto& b) { return a->number < b->number; });
 		for (const std::unique_ptr<open_card>& done : fDone) {
-			fKept += done->builder.Commit(fBook, done->start) ? 1 : 0;
-			for (int32 field = 0; fFirstCard != nullptr && done->number == 1
-					&& field < kBookFieldCount; field++)
+			const bool made = done->builder.Commit(fBook, done->start);
+			fKept += made ? 1 : 0;
+			if (fFirstCard == nullptr || done->number != 1)
+				continue;
+			fFirstCard->made = made;
+			for (int32 field = 0; field < kBookFieldCount; field++)
 				fFirstCard->fieldLines[field] = done->builder.FieldLine(field);
 		}
 		fDone.clear();
@@ -686,8 +690,9 @@ bool VCardReader::ReadCard(std::string_view data, card* result)
 	CardParser parser(fReport, &book, rules);
 	parser.RecordFirstCard(&sources);
 	*result = card();
-	if (parser.Run(lines) == 0)
-		return false;
+	parser.Run(lines);
+	if (!sources.made)
+		return false;  // the record of a card inside it is not this card's
 	result->uid = sources.uid;
 	result->version = sources.version;
 	const ABookRecord* record = book.FirstRecord();

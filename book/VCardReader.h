@@ -36,7 +36,8 @@ public:
 	// Where a field's text came from: the property's name in upper case without
 	// group or parameters ("TEL"), and the index of its line in the card: the
 	// card's lines after unfolding (a quoted-printable value with its raw line
-	// breaks is one line; blank lines do not count), BEGIN:VCARD being 0.
+	// breaks is one line; blank lines do not count), BEGIN:VCARD being 0 (in a
+	// card that lacks it, its first line).
 	struct field_source {
 		std::string property;  // empty for a field without text
 		int32 index = -1;

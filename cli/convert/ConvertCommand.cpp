@@ -190,6 +190,22 @@ bool WriteOutput(const std::string& path, contact_format format, const CVABook& 
 
 // --- the conversion
 
+namespace {
+
+bool AddMappings(const std::vector<std::string>& mappings, ContactFieldMap* map)
+{
+	for (const std::string& mapping : mappings) {
+		std::string error;
+		if (!map->AddMapping(mapping, &error)) {
+			fprintf(stderr, "cvab-convert: --map %s: %s\n", mapping.c_str(), error.c_str());
+			return false;
+		}
+	}
+	return true;
+}
+
+}  // namespace
+
 int ConvertCommand::Run(const convert_options& options)
 {
 	contact_format from = GuessFormat(options.input);
@@ -200,13 +216,8 @@ int ConvertCommand::Run(const convert_options& options)
 		ParseFormat(options.to, &to);
 
 	ContactFieldMap map;
-	for (const std::string& mapping : options.maps) {
-		std::string error;
-		if (!map.AddMapping(mapping, &error)) {
-			fprintf(stderr, "cvab-convert: --map %s: %s\n", mapping.c_str(), error.c_str());
-			return kConvertFailed;
-		}
-	}
+	if (!AddMappings(options.maps, &map))
+		return kConvertFailed;
 
 	const std::string& input = options.input;
 	const char* inputName = input == "-" ? "standard input" : input.c_str();

@@ -487,7 +487,11 @@ TEST(ContactsTest, BirthdaysInEveryFormBecomeOneTextAndGoBackOut)
 	std::string cards;
 	for (const ABookRecord* r = book.FirstRecord(); r != nullptr; r = r->Next())
 		VCardWriter::AppendCard(r, &cards);
-	for (const char* written : {"BDAY:--0415\r\n", "BDAY:19700415\r\n", "BDAY;VALUE=text:circa 1970\r\n"})
+	// No day 32: what is not a date goes out as text, so that it comes back.
+	AddRecord(book, "1979-06-32", kBirthdayField);
+	VCardWriter::AppendCard(book.LastRecord(), &cards);
+	for (const char* written : {"BDAY:--0415\r\n", "BDAY:19700415\r\n",
+			"BDAY;VALUE=text:circa 1970\r\n", "BDAY;VALUE=text:1979-06-32\r\n"})
 		EXPECT_NE(cards.find(written), std::string::npos) << written;
 
 	const struct {
