@@ -51,7 +51,6 @@ public:
 	// The rule the user gave for a column by its number (from 1); kUnknown
 	// when none.
 	column_rule RuleForColumn(int32 column) const;
-	bool HasColumnRules() const { return !fColumns.empty(); }
 
 	// The field of a field name or number, or -1.
 	static int32 FieldByName(std::string_view name);

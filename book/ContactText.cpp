@@ -87,6 +87,28 @@ bool Convert(const std::string& name, std::string_view text, std::string* out)
 	return ok && IsValidUTF8(*out);
 }
 
+// The converter name for a character set as exporters name it.
+std::string ConverterName(std::string_view charset)
+{
+	const std::string name = UpperAscii(TrimSpace(charset));
+	static const struct {
+		const char* loose;
+		const char* real;
+	} kAliases[] = {
+		{"SHIFT_JIS", "CP932"}, {"SHIFT-JIS", "CP932"}, {"SJIS", "CP932"}, {"X-SJIS", "CP932"},
+		{"MS_KANJI", "CP932"}, {"WINDOWS-31J", "CP932"}, {"GB2312", "GB18030"},
+		{"GBK", "GB18030"}, {"EUC-CN", "GB18030"}, {"X-GBK", "GB18030"}, {"BIG5", "BIG5-HKSCS"},
+		{"ISO-8859-1", "WINDOWS-1252"}, {"ISO8859-1", "WINDOWS-1252"},
+		{"LATIN1", "WINDOWS-1252"}, {"US-ASCII", "WINDOWS-1252"}, {"ASCII", "WINDOWS-1252"},
+		{"CP1252", "WINDOWS-1252"},
+	};
+	for (const auto& alias : kAliases) {
+		if (name == alias.loose)
+			return alias.real;
+	}
+	return name;
+}
+
 }  // namespace
 
 bool IsValidUTF8(std::string_view text)
@@ -121,27 +143,6 @@ bool IsMostlyUTF8(std::string_view text)
 		}
 	}
 	return characters > strays;
-}
-
-std::string ConverterName(std::string_view charset)
-{
-	const std::string name = UpperAscii(TrimSpace(charset));
-	static const struct {
-		const char* loose;
-		const char* real;
-	} kAliases[] = {
-		{"SHIFT_JIS", "CP932"}, {"SHIFT-JIS", "CP932"}, {"SJIS", "CP932"}, {"X-SJIS", "CP932"},
-		{"MS_KANJI", "CP932"}, {"WINDOWS-31J", "CP932"}, {"GB2312", "GB18030"},
-		{"GBK", "GB18030"}, {"EUC-CN", "GB18030"}, {"X-GBK", "GB18030"}, {"BIG5", "BIG5-HKSCS"},
-		{"ISO-8859-1", "WINDOWS-1252"}, {"ISO8859-1", "WINDOWS-1252"},
-		{"LATIN1", "WINDOWS-1252"}, {"US-ASCII", "WINDOWS-1252"}, {"ASCII", "WINDOWS-1252"},
-		{"CP1252", "WINDOWS-1252"},
-	};
-	for (const auto& alias : kAliases) {
-		if (name == alias.loose)
-			return alias.real;
-	}
-	return name;
 }
 
 bool ConvertToUTF8(std::string_view charset, std::string_view text, std::string* out,

@@ -10,15 +10,11 @@
 // Whether text is well-formed UTF-8 (no overlong forms, no surrogates).
 bool IsValidUTF8(std::string_view text);
 
-// The converter name for a character set as exporters name it: the sets they
-// name loosely become the supersets they really wrote (Shift_JIS is CP932,
-// GB2312 and GBK are GB18030, Big5 is Big5-HKSCS, ISO-8859-1 and US-ASCII are
-// Windows-1252); any other name is kept.
-std::string ConverterName(std::string_view charset);
-
-// Converts text in the named character set (see ConverterName) to UTF-8.
-// False for an unknown set or bytes that are not valid in it (out is then
-// unspecified). With dropped, the five bytes Windows-1252 leaves undefined
+// Converts text in the named character set to UTF-8, through iconv. The sets
+// exporters name loosely are read as the supersets they really wrote:
+// Shift_JIS as CP932, GB2312 and GBK as GB18030, Big5 as Big5-HKSCS, ISO-8859-1
+// and US-ASCII as Windows-1252. False for an unknown set or bytes that are not
+// valid in it (out is then unspecified). With dropped, the five bytes Windows-1252 leaves undefined
 // (0x81, 0x8D, 0x8F, 0x90, 0x9D) are left out and counted there instead.
 bool ConvertToUTF8(std::string_view charset, std::string_view text, std::string* out,
 	size_t* dropped = nullptr);

@@ -53,8 +53,6 @@ public:
 	// at all makes no record (false); its notes still count, and a note at
 	// line says so.
 	bool Commit(CVABook* book, int32 line);
-	// A malformed item is not converted: its own notes are dropped with it.
-	void Discard() { fPending.clear(); }
 
 	// "card 3 "Ann Lee"" as it stands now.
 	std::string ItemName() const;
