@@ -1,6 +1,9 @@
 // Which record field a CSV column fills, by its header: the address book's own
-// field names, the header names of common contact exports, and mappings the
-// user adds ("Header=Field").
+// field names, the header names of common contact exports in English, German,
+// French, Spanish, Italian, Dutch and Portuguese (compared after folding case
+// and accents, so that "STRASSE geschaftlich" and a header whose accented
+// letters were lost to U+FFFD still match), and mappings the user adds
+// ("Header=Field", or "3=Field" for the third column).
 // Threading: no lock; build it, then read it from any thread.
 #ifndef _CONTACT_FIELD_MAP_H
 #define _CONTACT_FIELD_MAP_H
@@ -19,6 +22,10 @@ enum class column_kind {
 	kEmail,     // the first free e-mail field
 	kNote,      // the two comment fields
 	kFullName,  // a display name, split when the name fields are empty
+	kBirthday,  // a date in any form NormalizeBirthday reads
+	kBirthYear, // a birthday in three columns
+	kBirthMonth,
+	kBirthDay,
 };
 
 struct column_rule {
@@ -32,18 +39,25 @@ public:
 
 	// Adds or replaces a mapping "Header=Field", where Field is a field name
 	// such as "Email 1" (any case), a field number 0 to 20, or nothing to leave
-	// the column out without a report. False, with a message, for a bad one.
+	// the column out without a report. A Header of digits only names a column
+	// by its number from 1: "3=Email 1" reads the third column into Email 1,
+	// whatever its header, and is how a file without a header row is read.
+	// False, with a message, for a bad mapping.
 	bool AddMapping(std::string_view mapping, std::string* error);
 
-	// The rule for a header; case and surrounding spaces do not matter, and a
-	// header such as "Phone 3 - Value" matches "Phone # - Value".
+	// The rule for a header; case, accents and surrounding spaces do not
+	// matter, and a header such as "Phone 3 - Value" matches "Phone # - Value".
 	column_rule RuleFor(std::string_view header) const;
+	// The rule the user gave for a column by its number (from 1); kUnknown
+	// when none.
+	column_rule RuleForColumn(int32 column) const;
 
 	// The field of a field name or number, or -1.
 	static int32 FieldByName(std::string_view name);
 
 private:
 	std::map<std::string, column_rule> fUser;
+	std::map<int32, column_rule> fColumns;
 };
 
 // The header of the column that holds the type of a kPhone column's numbers:

@@ -203,12 +203,13 @@ std::string RecordBuilder::ItemName() const
 	return item;
 }
 
-void RecordBuilder::Lose(int32 line, std::string_view property, std::string text)
+void RecordBuilder::Note(note_kind kind, int32 line, std::string_view property,
+	std::string text)
 {
-	fPending.push_back({line, std::string(property), std::move(text)});
+	fPending.push_back({kind, line, std::string(property), std::move(text)});
 }
 
-bool RecordBuilder::Commit(CVABook* book)
+bool RecordBuilder::Commit(CVABook* book, int32 line)
 {
 	ApplyFullName();
 	bool any = false;
@@ -227,11 +228,15 @@ bool RecordBuilder::Commit(CVABook* book)
 		}
 		record->SetField(field, text.data(), kept);
 	}
+	if (!any) {
+		Note(note_kind::kWarning, line, "",
+			std::string("the ") + fKind + " holds nothing a field can keep: no contact is made of it");
+	}
 	std::stable_sort(fPending.begin(), fPending.end(),
 		[](const pending_note& a, const pending_note& b) { return a.line < b.line; });
 	const std::string item = ItemName();
 	for (const pending_note& note : fPending)
-		fReport->AddLoss(note.line, item, note.property, note.text);
+		fReport->Add(note.kind, note.line, item, note.property, note.text);
 	fPending.clear();
 	return any;
 }

@@ -35,6 +35,9 @@ public:
 	// A display name: splits into first, middle and last name when the record
 	// gets none, otherwise reported only if it holds words the record lacks.
 	void SetFullName(std::string_view text, int32 line, std::string_view property);
+	// Any other note on this item (a property that could not be read, a guessed
+	// character set), given out with the others in line order at Commit.
+	void Note(note_kind kind, int32 line, std::string_view property, std::string text);
 	// Words of the name already reported elsewhere (a prefix, a suffix).
 	void AddReportedNameWords(std::string_view text);
 	// The item has its name in parts (a vCard's N, even an empty one): the
@@ -42,19 +45,23 @@ public:
 	void SetHasNameParts() { fHasNameParts = true; }
 
 	const std::string& Value(int32 field) const { return fFields[field]; }
+	// The line the field's value came from, 0 when it has none.
+	int32 FieldLine(int32 field) const { return fOrigins[field].line; }
 
 	// Appends the record to book (raising its count), reporting texts cut to
 	// 40 bytes, and hands the notes to the report. An item that gave no field
-	// at all makes no record (false); its notes still count.
-	bool Commit(CVABook* book);
-	// A malformed item is not converted: its own notes are dropped with it.
-	void Discard() { fPending.clear(); }
+	// at all makes no record (false); its notes still count, and a note at
+	// line says so.
+	bool Commit(CVABook* book, int32 line);
 
 	// "card 3 "Ann Lee"" as it stands now.
 	std::string ItemName() const;
 
 private:
-	void Lose(int32 line, std::string_view property, std::string text);
+	void Lose(int32 line, std::string_view property, std::string text)
+	{
+		Note(note_kind::kLoss, line, property, std::move(text));
+	}
 	void ApplyFullName();
 
 	struct origin {
@@ -62,6 +69,7 @@ private:
 		std::string property;
 	};
 	struct pending_note {
+		note_kind kind;
 		int32 line;
 		std::string property;
 		std::string text;

@@ -1,10 +1,13 @@
-// Sections: unfolding, content lines, values, properties, cards.
+// Sections: unfolding, content lines, values, properties, cards, reading.
 #include "VCardReader.h"
 
 #include "AsciiText.h"
 #include "ContactText.h"
 #include "RecordBuilder.h"
 
+#include <algorithm>
+#include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -12,10 +15,17 @@ namespace {
 
 // --- unfolding
 
+enum class line_kind {
+	kContent,
+	kOrphan,   // a continuation with nothing before it
+	kComment,  // '#' and anything after it: some phones write such lines
+};
+
 struct logical_line {
 	int32 line = 0;  // the first physical line, from 1
 	std::string text;
-	bool orphan = false;  // a continuation with nothing before it
+	line_kind kind = line_kind::kContent;
+	bool quotedPrintable = false;
 };
 
 bool IsQuotedPrintable(const std::string& text)
@@ -24,38 +34,56 @@ bool IsQuotedPrintable(const std::string& text)
 	return UpperAscii(std::string_view(text).substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
 }
 
-std::vector<logical_line> Unfold(std::string_view data)
-{
-	std::vector<logical_line> lines;
-	bool joinNext = false;  // a quoted-printable soft break ended the last line
-	int32 number = 0;
-	while (!data.empty()) {
-		const size_t end = data.find('\n');
-		std::string_view line = data.substr(0, end);
-		data.remove_prefix(end == std::string_view::npos ? data.size() : end + 1);
-		number++;
-		if (!line.empty() && line.back() == '\r')
-			line.remove_suffix(1);
-
-		if (joinNext && !lines.empty()) {
-			lines.back().text.append(line);
-		} else if (!line.empty() && (line[0] == ' ' || line[0] == '\t')) {
-			if (lines.empty() || lines.back().orphan)
-				lines.push_back({number, std::string(line), true});
-			else
-				lines.back().text.append(line.substr(1));
-		} else if (TrimSpace(line).empty()) {
-			continue;
-		} else {
-			lines.push_back({number, std::string(line)});
+class Unfolder {
+public:
+	std::vector<logical_line> Run(std::string_view data)
+	{
+		int32 number = 0;
+		while (!data.empty()) {
+			const size_t end = data.find('\n');
+			std::string_view line = data.substr(0, end);
+			data.remove_prefix(end == std::string_view::npos ? data.size() : end + 1);
+			number++;
+			if (!line.empty() && line.back() == '\r')
+				line.remove_suffix(1);
+			Take(line, number);
 		}
-		logical_line& last = lines.back();
-		joinNext = !last.text.empty() && last.text.back() == '=' && IsQuotedPrintable(last.text);
-		if (joinNext)
+		return std::move(fLines);
+	}
+
+private:
+	void Take(std::string_view line, int32 number)
+	{
+		if (fJoinNext && !fLines.empty()) {
+			fLines.back().text.append(line);
+		} else if (!line.empty() && (line[0] == ' ' || line[0] == '\t')) {
+			if (fLines.empty() || fLines.back().kind != line_kind::kContent)
+				fLines.push_back({number, std::string(line), line_kind::kOrphan});
+			else
+				fLines.back().text.append(line.substr(1));
+		} else if (TrimSpace(line).empty()) {
+			fJoinNext = false;
+			return;
+		} else if (line[0] == '#') {
+			fLines.push_back({number, std::string(line), line_kind::kComment});
+		} else if (!fLines.empty() && fLines.back().quotedPrintable
+			&& line.find(':') == std::string_view::npos) {
+			// A raw line break inside a quoted-printable value, as phones write
+			// into addresses: the line is more of the value.
+			fLines.back().text.append("\n").append(line);
+		} else {
+			fLines.push_back({number, std::string(line)});
+			fLines.back().quotedPrintable = IsQuotedPrintable(fLines.back().text);
+		}
+		logical_line& last = fLines.back();
+		fJoinNext = last.quotedPrintable && !last.text.empty() && last.text.back() == '=';
+		if (fJoinNext)
 			last.text.pop_back();
 	}
-	return lines;
-}
+
+	std::vector<logical_line> fLines;
+	bool fJoinNext = false;  // a quoted-printable soft break ended the last line
+};
 
 // --- content lines
 
@@ -106,7 +134,7 @@ std::optional<content_line> ParseContentLine(const logical_line& source)
 
 	content_line result;
 	result.line = source.line;
-	result.label = text.substr(0, std::min<size_t>(colon, 60));
+	result.label = text.substr(0, UTF8CutLength(text.data(), colon, 60));
 	result.value = text.substr(colon + 1);
 	std::vector<std::string> head = SplitUnquoted(std::string_view(text).substr(0, colon), ';');
 	std::string name = head[0];
@@ -114,6 +142,8 @@ std::optional<content_line> ParseContentLine(const logical_line& source)
 		name.erase(0, dot + 1);  // item1.EMAIL is an EMAIL
 	result.name = UpperAscii(TrimSpace(name));
 	for (size_t i = 1; i < head.size(); i++) {
+		if (TrimSpace(head[i]).empty())
+			continue;  // "N;;X=1:" or a ';' before the colon
 		const size_t equals = head[i].find('=');
 		parameter p;
 		// vCard 2.1 writes bare types: TEL;CELL;VOICE
@@ -149,15 +179,57 @@ bool HasType(const content_line& line, std::string_view type)
 
 // --- values
 
-// The value as UTF-8 text, or an error message. Binary values come back as
-// nullopt in text with no error.
+// How values are read: the user's character set for those that name none, and
+// whether the file was Unicode as a whole (UTF-16), which no CHARSET overrides.
+struct value_rules {
+	std::string encoding;
+	bool unicodeFile = false;
+};
+
+// The value as UTF-8 text, or why it cannot be read. Binary values come back
+// as nullopt in text with no error.
 struct decoded_value {
 	std::optional<std::string> text;
 	std::string error;
+	std::string warning;  // read by a guess
 	size_t binarySize = 0;
 };
 
-decoded_value Decode(const content_line& line)
+std::string DroppedBytesNote(size_t dropped)
+{
+	return std::to_string(dropped) + (dropped == 1 ? " byte" : " bytes")
+		+ " that Windows-1252 does not define dropped";
+}
+
+// Bytes in a set: a named CHARSET, the user's set, or UTF-8 with Windows-1252
+// for what is not UTF-8.
+void ConvertValue(const std::string& bytes, std::string_view charset, decoded_value* result)
+{
+	size_t dropped = 0;
+	std::string text;
+	if (!charset.empty() && ConvertToUTF8(charset, bytes, &text, &dropped)) {
+		if (dropped > 0)
+			result->warning = DroppedBytesNote(dropped);
+		result->text = std::move(text);
+		return;
+	}
+	const bool saysUTF8 = EqualsIgnoringCase(charset, "utf-8") || EqualsIgnoringCase(charset, "utf8");
+	if (!charset.empty() && !saysUTF8) {
+		result->error = "the value is not valid " + std::string(charset) + " text; dropped";
+		return;
+	}
+	dropped = 0;
+	if (!ConvertToUTF8("WINDOWS-1252", bytes, &text, &dropped)) {
+		result->error = "the value is not text in any known character set; dropped";
+		return;
+	}
+	result->warning = std::string(saysUTF8 ? "the value is not valid UTF-8" :
+		"the value is not UTF-8 and names no character set") + ": read as Windows-1252, "
+		+ QuoteValue(text) + (dropped > 0 ? "; " + DroppedBytesNote(dropped) : "");
+	result->text = std::move(text);
+}
+
+decoded_value Decode(const content_line& line, const value_rules& rules)
 {
 	decoded_value result;
 	std::string bytes = line.value;
@@ -170,29 +242,29 @@ decoded_value Decode(const content_line& line)
 			result.binarySize = bytes.size() * 3 / 4;
 			return result;
 		}
+	} else if (HasType(line, "QUOTED-PRINTABLE")) {
+		bytes = DecodeQuotedPrintable(bytes);  // 2.1's bare parameter
+	} else if (HasType(line, "BASE64")) {
+		result.binarySize = bytes.size() * 3 / 4;
+		return result;
 	}
-	if (line.value.compare(0, 5, "data:") == 0 && line.value.find(";base64,") != std::string::npos) {
+	if (line.value.compare(0, 5, "data:") == 0 && line.value.find(";base64") != std::string::npos) {
 		result.binarySize = bytes.size() * 3 / 4;
 		return result;
 	}
 	if (bytes.find('\0') != std::string::npos) {
-		result.error = "the value holds a NUL byte, which is no text";
+		result.error = "the value holds a NUL byte, which is no text; dropped";
 		return result;
 	}
 	const parameter* charset = FindParameter(line, "CHARSET");
-	std::string text;
-	if (charset != nullptr && !charset->values.empty()) {
-		if (!ConvertToUTF8(TrimSpace(charset->values[0]), bytes, &text)) {
-			result.error = "the value is not valid " + charset->values[0] + " text";
-			return result;
-		}
-	} else if (!IsValidUTF8(bytes)) {
-		result.error = "the value is not valid UTF-8 (add a CHARSET parameter, or save the file as UTF-8)";
-		return result;
-	} else {
-		text = std::move(bytes);
-	}
-	result.text = std::move(text);
+	if (!rules.unicodeFile && charset != nullptr && !charset->values.empty())
+		ConvertValue(bytes, TrimSpace(charset->values[0]), &result);
+	else if (!rules.unicodeFile && !rules.encoding.empty())
+		ConvertValue(bytes, rules.encoding, &result);
+	else if (IsValidUTF8(bytes))
+		result.text = std::move(bytes);
+	else
+		ConvertValue(bytes, "", &result);
 	return result;
 }
 
@@ -235,46 +307,17 @@ std::vector<std::string> SplitValue(std::string_view text, char sep)
 		part = Unescape(part);
 	return parts;
 }
-bool AllDigits(std::string_view text)
-{
-	if (text.empty())
-		return false;
-	for (const char c : text) {
-		if (c < '0' || c > '9')
-			return false;
-	}
-	return true;
-}
-
-// A birthday as YYYY-MM-DD, or --MM-DD without a year; other texts as they are.
-std::string NormalizeBirthday(std::string text, const content_line& line)
+// A birthday as YYYY-MM-DD, or --MM-DD without a year; free text as it is.
+std::string BirthdayText(const std::string& text, const content_line& line)
 {
 	if (const parameter* type = FindParameter(line, "VALUE");
 		type != nullptr && !type->values.empty() && EqualsIgnoringCase(type->values[0], "text"))
 		return text;  // free text, as the writer marks a birthday it cannot date
-	if (const size_t t = text.find('T'); t != std::string::npos && t >= 6)
-		text.erase(t);  // a time of day on a birthday means nothing
-	std::string year, month, day;
-	if (text.size() == 8 && AllDigits(text))
-		year = text.substr(0, 4), month = text.substr(4, 2), day = text.substr(6, 2);
-	else if (text.size() == 10 && text[4] == '-' && text[7] == '-')
-		year = text.substr(0, 4), month = text.substr(5, 2), day = text.substr(8, 2);
-	else if (text.size() == 6 && text.compare(0, 2, "--") == 0)
-		month = text.substr(2, 2), day = text.substr(4, 2);
-	else if (text.size() == 7 && text.compare(0, 2, "--") == 0 && text[4] == '-')
-		month = text.substr(2, 2), day = text.substr(5, 2);
-	else
-		return text;
-	if ((!year.empty() && !AllDigits(year)) || !AllDigits(month) || !AllDigits(day))
-		return text;
 	// Some address books store a birthday without a year under a stand-in year
 	// that they name in a parameter.
-	if (const parameter* omit = FindParameter(line, "X-APPLE-OMIT-YEAR");
-		omit != nullptr && !omit->values.empty() && omit->values[0] == year)
-		year.clear();
-	std::string date = year.empty() ? std::string("-") : year;
-	date.append("-").append(month).append("-").append(day);
-	return date;
+	const parameter* omit = FindParameter(line, "X-APPLE-OMIT-YEAR");
+	return NormalizeBirthday(text, omit != nullptr && !omit->values.empty()
+		? std::string_view(omit->values[0]) : std::string_view());
 }
 
 // --- properties
@@ -405,23 +448,70 @@ void ApplyProperty(RecordBuilder& builder, const content_line& line, const std::
 	else if (name == "NOTE")
 		AppendSeparated(&note, "\n", Unescape(value));
 	else if (name == "BDAY")
-		builder.Put(kBirthdayField, NormalizeBirthday(Unescape(value), line), at, line.label);
+		builder.Put(kBirthdayField, BirthdayText(Unescape(value), line), at, line.label);
 	else if (!IsBookkeeping(name))
 		builder.NoField(JoinNonEmpty(SplitValue(value, ';'), "; "), at, line.label);
 }
 
 // --- cards
 
+// One card being read: its values so far and where it began.
+struct open_card {
+	open_card(ConversionReport* report, int32 number, int32 line)
+		:
+		builder(report, "card", number),
+		number(number),
+		start(line)
+	{
+	}
+
+	RecordBuilder builder;
+	const int32 number;
+	const int32 start;
+	std::string note;
+	int32 noteLine = 0;
+	std::string noteLabel;
+};
+
+// Where the lines of the first card came from, for VCardReader::ReadCard.
+struct card_lines {
+	std::map<int32, VCardReader::field_source> byLine;  // first physical line to its source
+	int32 count = 0;
+	std::array<int32, kBookFieldCount> fieldLines{};  // the builder's lines
+	bool made = false;  // the card made a record
+	std::string uid;
+	std::string version;
+};
+
+// Cards inside a card are read as cards of their own, up to this depth; a
+// deeper BEGIN:VCARD is taken for the start of the next card.
+constexpr size_t kMaxNesting = 8;
+
 class CardParser {
 public:
-	CardParser(ConversionReport* report, CVABook* book) : fReport(report), fBook(book) {}
+	CardParser(ConversionReport* report, CVABook* book, const value_rules& rules)
+		:
+		fReport(report),
+		fBook(book),
+		fRules(rules)
+	{
+	}
+
+	// Records where the first card's lines come from, and stops after it.
+	void RecordFirstCard(card_lines* lines) { fFirstCard = lines; }
 
 	int32 Run(const std::vector<logical_line>& lines)
 	{
-		for (const logical_line& source : lines)
+		for (const logical_line& source : lines) {
+			if (fFirstCard != nullptr && fNumber > 0 && fOpen.empty())
+				break;
 			Take(source);
-		if (fCard)
-			Fail(fStart, "the card has no END:VCARD line");
+		}
+		while (!fOpen.empty()) {
+			fOpen.back()->builder.Note(note_kind::kWarning, fOpen.back()->start, "",
+				"the card has no END:VCARD line; read to the end of the file");
+			Finish();
+		}
 		return fKept;
 	}
 
@@ -429,103 +519,154 @@ private:
 	void Take(const logical_line& source)
 	{
 		std::optional<content_line> line;
-		if (!source.orphan)
+		if (source.kind == line_kind::kContent)
 			line = ParseContentLine(source);
-		const bool begins = line && line->name == "BEGIN" && EqualsIgnoringCase(TrimSpace(line->value), "VCARD");
-		const bool ends = line && line->name == "END" && EqualsIgnoringCase(TrimSpace(line->value), "VCARD");
-		if (begins) {
-			if (fCard)
-				Fail(fStart, "the card has no END:VCARD line");
+		const auto is = [&line](const char* name) {
+			return line && line->name == name && EqualsIgnoringCase(TrimSpace(line->value), "VCARD");
+		};
+		if (is("BEGIN")) {
+			if (fOpen.size() >= kMaxNesting)
+				Finish();
 			Start(source.line);
-			return;
-		}
-		if (!fCard) {
-			fReport->AddMalformed(source.line, "", source.orphan || !ends
-				? "text outside any card (a card must start with BEGIN:VCARD)"
-				: "END:VCARD without BEGIN:VCARD");
-			return;
-		}
-		if (ends) {
+			Record(source, "BEGIN");
+		} else if (fOpen.empty()) {
+			TakeOutside(source, line, is("END"));
+		} else if (is("END")) {
 			Finish();
+		} else {
+			Record(source, line ? line->name : "");
+			TakeInside(source, line);
+		}
+	}
+
+	void TakeOutside(const logical_line& source, const std::optional<content_line>& line, bool ends)
+	{
+		if (source.kind == line_kind::kComment)
+			return;
+		// A card whose BEGIN:VCARD was lost still names itself.
+		if (line && (line->name == "VERSION" || line->name == "N" || line->name == "FN")) {
+			Start(source.line);
+			Record(source, line->name);
+			fOpen.back()->builder.Note(note_kind::kWarning, source.line, "",
+				"the card has no BEGIN:VCARD line; read from here");
+			Apply(*line);
 			return;
 		}
-		if (fError.empty()) {
-			if (source.orphan)
-				SetError(source.line, "a folded line has nothing to continue");
-			else if (!line)
-				SetError(source.line,
-					"the line has no ':' (a folded line that lost its leading space?)");
-			else
-				Apply(*line);
-		}
+		fReport->AddMalformed(source.line, "", ends ? "END:VCARD without BEGIN:VCARD"
+			: "text outside any card (a card must start with BEGIN:VCARD); left out");
+	}
+
+	void TakeInside(const logical_line& source, const std::optional<content_line>& line)
+	{
+		RecordBuilder& builder = fOpen.back()->builder;
+		if (source.kind == line_kind::kComment)
+			builder.Note(note_kind::kWarning, source.line, "", "a comment line (#); skipped");
+		else if (source.kind == line_kind::kOrphan)
+			builder.Note(note_kind::kMalformed, source.line, "",
+				"a folded line has nothing to continue; left out");
+		else if (!line)
+			builder.Note(note_kind::kMalformed, source.line, "", "the line has no ':' (a folded "
+				"line that lost its leading space?); left out " + QuoteValue(source.text));
+		else
+			Apply(*line);
 	}
 
 	void Apply(const content_line& line)
 	{
-		decoded_value value = Decode(line);
+		open_card& card = *fOpen.back();
+		decoded_value value = Decode(line, fRules);
+		if (!value.warning.empty())
+			card.builder.Note(note_kind::kWarning, line.line, line.label, value.warning);
 		if (!value.error.empty()) {
-			SetError(line.line, line.label + ": " + value.error);
+			card.builder.Note(note_kind::kMalformed, line.line, line.label, value.error);
 			return;
 		}
 		if (!value.text) {
-			fBuilder->NoField("binary data of about " + std::to_string(value.binarySize)
+			card.builder.NoField("binary data of about " + std::to_string(value.binarySize)
 				+ " bytes", line.line, line.label);
 			return;
 		}
-		ApplyProperty(*fBuilder, line, *value.text, fNote);
+		if (fFirstCard != nullptr && fOpen.size() == 1) {
+			if (line.name == "UID")
+				fFirstCard->uid = *value.text;
+			else if (line.name == "VERSION")
+				fFirstCard->version = TrimSpace(*value.text);
+		}
+		ApplyProperty(card.builder, line, *value.text, card.note);
 		if (line.name == "NOTE")
-			fNoteLine = line.line, fNoteLabel = line.label;
+			card.noteLine = line.line, card.noteLabel = line.label;
+	}
+
+	void Record(const logical_line& source, const std::string& name)
+	{
+		if (fFirstCard == nullptr || fOpen.empty() || fOpen.front()->number != 1)
+			return;
+		if (fOpen.size() == 1)
+			fFirstCard->byLine[source.line] = {name, fFirstCard->count};
+		fFirstCard->count++;
 	}
 
 	void Start(int32 line)
 	{
-		fCard = true;
-		fStart = line;
-		fNumber++;
-		fBuilder.emplace(fReport, "card", fNumber);
-		fNote.clear();
-		fError.clear();
+		fOpen.push_back(std::make_unique<open_card>(fReport, ++fNumber, line));
 	}
 
-	void SetError(int32 line, std::string text)
-	{
-		fErrorLine = line;
-		fError = std::move(text);
-	}
-
-	void Fail(int32 line, const std::string& text)
-	{
-		fReport->AddMalformed(line, fBuilder->ItemName(), text + "; the card is left out");
-		fBuilder->Discard();
-		fCard = false;
-	}
-
+	// Closes the innermost card; the records are made in the order the cards
+	// began once no card is open.
 	void Finish()
 	{
-		if (!fError.empty()) {
-			Fail(fErrorLine, fError);
+		std::unique_ptr<open_card> card = std::move(fOpen.back());
+		fOpen.pop_back();
+		card->builder.PutNote(card->note, card->noteLine, card->noteLabel);
+		fDone.push_back(std::move(card));
+		if (!fOpen.empty())
 			return;
+		std::sort(fDone.begin(), fDone.end(),
+			[](const auto& a, const auto& b) { return a->number < b->number; });
+		for (const std::unique_ptr<open_card>& done : fDone) {
+			const bool made = done->builder.Commit(fBook, done->start);
+			fKept += made ? 1 : 0;
+			if (fFirstCard == nullptr || done->number != 1)
+				continue;
+			fFirstCard->made = made;
+			for (int32 field = 0; field < kBookFieldCount; field++)
+				fFirstCard->fieldLines[field] = done->builder.FieldLine(field);
 		}
-		fBuilder->PutNote(fNote, fNoteLine, fNoteLabel);
-		fCard = false;
-		fKept += fBuilder->Commit(fBook) ? 1 : 0;
+		fDone.clear();
 	}
 
 	ConversionReport* const fReport;
 	CVABook* const fBook;
-	std::optional<RecordBuilder> fBuilder;
-	bool fCard = false;
-	int32 fStart = 0;
+	const value_rules& fRules;
+	std::vector<std::unique_ptr<open_card>> fOpen;  // the innermost last
+	std::vector<std::unique_ptr<open_card>> fDone;  // closed inside an open one
 	int32 fNumber = 0;
 	int32 fKept = 0;
-	std::string fNote;
-	int32 fNoteLine = 0;
-	std::string fNoteLabel;
-	std::string fError;
-	int32 fErrorLine = 0;
+	card_lines* fFirstCard = nullptr;
 };
 
+// The file as UTF-8 lines: a byte order mark skipped, UTF-16 converted.
+std::vector<logical_line> UnfoldFile(std::string_view data, ConversionReport* report,
+	value_rules* rules)
+{
+	size_t mark = 0;
+	const std::string_view form = DetectUnicodeForm(data, &mark);
+	data.remove_prefix(mark);
+	if (form.empty() || form == "UTF-8")
+		return Unfolder().Run(data);
+	std::string text;
+	if (!ConvertToUTF8(form, data, &text)) {
+		report->AddMalformed(0, "", "the file is not valid " + std::string(form) + " text; "
+			"nothing is read");
+		return {};
+	}
+	rules->unicodeFile = true;
+	return Unfolder().Run(text);
+}
+
 }  // namespace
+
+// --- reading
 
 VCardReader::VCardReader(ConversionReport* report)
 	:
@@ -535,7 +676,33 @@ VCardReader::VCardReader(ConversionReport* report)
 
 int32 VCardReader::Read(std::string_view data, CVABook* book)
 {
-	if (data.substr(0, 3) == "\xEF\xBB\xBF")
-		data.remove_prefix(3);
-	return CardParser(fReport, book).Run(Unfold(data));
+	value_rules rules{fEncoding};
+	const std::vector<logical_line> lines = UnfoldFile(data, fReport, &rules);
+	return CardParser(fReport, book, rules).Run(lines);
+}
+
+bool VCardReader::ReadCard(std::string_view data, card* result)
+{
+	value_rules rules{fEncoding};
+	const std::vector<logical_line> lines = UnfoldFile(data, fReport, &rules);
+	CVABook book(nullptr);
+	card_lines sources;
+	CardParser parser(fReport, &book, rules);
+	parser.RecordFirstCard(&sources);
+	*result = card();
+	parser.Run(lines);
+	if (!sources.made)
+		return false;  // the record of a card inside it is not this card's
+	result->uid = sources.uid;
+	result->version = sources.version;
+	const ABookRecord* record = book.FirstRecord();
+	for (int32 field = 0; field < kBookFieldCount; field++) {
+		result->fields[field] = record->Field(field);
+		if (result->fields[field].empty())
+			continue;
+		const auto found = sources.byLine.find(sources.fieldLines[field]);
+		if (found != sources.byLine.end())
+			result->sources[field] = found->second;
+	}
+	return true;
 }

@@ -1,5 +1,7 @@
 #include "VCardWriter.h"
 
+#include "ContactText.h"
+
 namespace {
 
 constexpr size_t kFoldWidth = 75;
@@ -58,16 +60,20 @@ bool IsDigits(const std::string& text, size_t from, size_t count)
 	return true;
 }
 
-// YYYY-MM-DD and --MM-DD become vCard dates; any other text stays text.
+// YYYY-MM-DD and --MM-DD become vCard dates when they are dates a reader
+// gives back as they are; any other text stays text.
 std::string BirthdayProperty(const char* field)
 {
 	const std::string text(field);
+	std::string date;
 	if (text.size() == 10 && IsDigits(text, 0, 4) && text[4] == '-' && IsDigits(text, 5, 2)
 		&& text[7] == '-' && IsDigits(text, 8, 2))
-		return "BDAY:" + text.substr(0, 4) + text.substr(5, 2) + text.substr(8, 2);
-	if (text.size() == 7 && text.compare(0, 2, "--") == 0 && IsDigits(text, 2, 2)
+		date = text.substr(0, 4) + text.substr(5, 2) + text.substr(8, 2);
+	else if (text.size() == 7 && text.compare(0, 2, "--") == 0 && IsDigits(text, 2, 2)
 		&& text[4] == '-' && IsDigits(text, 5, 2))
-		return "BDAY:--" + text.substr(2, 2) + text.substr(5, 2);
+		date = "--" + text.substr(2, 2) + text.substr(5, 2);
+	if (!date.empty() && NormalizeBirthday(date) == text)
+		return "BDAY:" + date;
 	return "BDAY;VALUE=text:" + Escape(field, false);
 }
 

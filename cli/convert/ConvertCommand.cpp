@@ -7,12 +7,11 @@
 #include <BookBody.h>
 #include <BookFile.h>
 #include <ContactFieldMap.h>
+#include <ContactImport.h>
 #include <ContactText.h>
 #include <ConversionReport.h>
-#include <CsvReader.h>
 #include <CsvWriter.h>
 #include <Entry.h>
-#include <VCardReader.h>
 #include <ReplacingFile.h>
 #include <VCardWriter.h>
 
@@ -46,6 +45,19 @@ bool ParseFormat(const std::string& name, contact_format* format)
 
 }  // namespace
 
+char ConvertCommand::SeparatorChar(const std::string& text)
+{
+	if (text == "," || text == ";" || text == "\t")
+		return text[0];
+	if (EqualsIgnoringCase(text, "tab"))
+		return '\t';
+	if (EqualsIgnoringCase(text, "comma"))
+		return ',';
+	if (EqualsIgnoringCase(text, "semicolon"))
+		return ';';
+	return 0;
+}
+
 int ConvertCommand::Parse(int argc, const char* const* argv, convert_options* options)
 {
 	CommandLine line("cvab-convert", kDescription);
@@ -61,10 +73,22 @@ int ConvertCommand::Parse(int argc, const char* const* argv, convert_options* op
 		->type_name("FORMAT")->check(format);
 	app.add_option("--map", options->maps,
 		"read the CSV column HEADER into FIELD (a field name such as \"Cell Number\"); "
-		"HEADER= leaves the column out silently")->type_name("HEADER=FIELD");
+		"a HEADER of digits is a column number from 1 (\"3=Email 1\"), which is how a file "
+		"without a header row is read; HEADER= leaves the column out silently")
+		->type_name("HEADER=FIELD")->allow_extra_args(false);  // one mapping per --map
+	app.add_option("--encoding", options->encoding,
+		"the input's character set (such as windows-1252, shift_jis, utf-16), for a file "
+		"that does not say; for vCards, that of the values that name none")
+		->type_name("NAME");
+	app.add_option("--separator", options->separator,
+		"the CSV separator: \",\", \";\" or \"tab\" (by default the first row's)")
+		->type_name("SEP")->check([](const std::string& text) {
+			return SeparatorChar(text) != 0 ? std::string()
+				: "the separator is \",\", \";\" or \"tab\"";
+		});
 	app.add_flag("--strict", options->strict,
-		"fail (exit 2) without writing anything when a value would be lost or the input "
-		"is malformed");
+		"fail (exit 2) without writing anything when a value would be lost, the input "
+		"is malformed, or reading it took a guess");
 	// Counted here rather than by the parser, so an unknown option is what a
 	// mistyped command line hears about first.
 	std::vector<std::string> files;
@@ -166,6 +190,22 @@ bool WriteOutput(const std::string& path, contact_format format, const CVABook& 
 
 // --- the conversion
 
+namespace {
+
+bool AddMappings(const std::vector<std::string>& mappings, ContactFieldMap* map)
+{
+	for (const std::string& mapping : mappings) {
+		std::string error;
+		if (!map->AddMapping(mapping, &error)) {
+			fprintf(stderr, "cvab-convert: --map %s: %s\n", mapping.c_str(), error.c_str());
+			return false;
+		}
+	}
+	return true;
+}
+
+}  // namespace
+
 int ConvertCommand::Run(const convert_options& options)
 {
 	contact_format from = GuessFormat(options.input);
@@ -176,13 +216,8 @@ int ConvertCommand::Run(const convert_options& options)
 		ParseFormat(options.to, &to);
 
 	ContactFieldMap map;
-	for (const std::string& mapping : options.maps) {
-		std::string error;
-		if (!map.AddMapping(mapping, &error)) {
-			fprintf(stderr, "cvab-convert: --map %s: %s\n", mapping.c_str(), error.c_str());
-			return kConvertFailed;
-		}
-	}
+	if (!AddMappings(options.maps, &map))
+		return kConvertFailed;
 
 	const std::string& input = options.input;
 	const char* inputName = input == "-" ? "standard input" : input.c_str();
@@ -201,10 +236,11 @@ int ConvertCommand::Run(const convert_options& options)
 	CVABook book(nullptr);
 	ConversionReport report;
 	std::string error;
+	const ContactImport::options how{options.encoding, SeparatorChar(options.separator), &map};
 	if (from == contact_format::kVCard)
-		VCardReader(&report).Read(bytes, &book);
+		ContactImport::Read(contact_file_kind::kVCard, bytes, &book, &report, how);
 	else if (from == contact_format::kCsv)
-		CsvReader(map, &report).Read(bytes, &book);
+		ContactImport::Read(contact_file_kind::kCsv, bytes, &book, &report, how);
 	else if (!ReadBook(input, bytes, &book, &report, &error)) {
 		fprintf(stderr, "cvab-convert: %s: %s\n", inputName, error.c_str());
 		return kConvertFailed;
@@ -212,8 +248,9 @@ int ConvertCommand::Run(const convert_options& options)
 
 	fputs(report.Describe(inputName).c_str(), stderr);
 	if (options.strict && !report.IsEmpty()) {
-		fprintf(stderr, "cvab-convert: nothing written: %d values would be lost and %d "
-			"items are malformed (--strict)\n", report.CountLosses(), report.CountMalformed());
+		fprintf(stderr, "cvab-convert: nothing written: %d values would be lost, %d parts are "
+			"malformed and %d warnings (--strict)\n", report.CountLosses(),
+			report.CountMalformed(), report.CountWarnings());
 		return kConvertStrict;
 	}
 	if (!WriteOutput(options.output, to, book, &error)) {
@@ -222,9 +259,10 @@ int ConvertCommand::Run(const convert_options& options)
 		return kConvertFailed;
 	}
 	if (!report.IsEmpty()) {
-		fprintf(stderr, "cvab-convert: %d contacts converted; %d values not kept, %d cards or "
-			"rows left out as malformed (listed above)\n", book.CountRecords(),
-			report.CountLosses(), report.CountMalformed());
+		fprintf(stderr, "cvab-convert: %d contacts converted; %d values not kept, %d lines, "
+			"properties, cards or rows unreadable, %d warnings (listed above)\n",
+			book.CountRecords(), report.CountLosses(), report.CountMalformed(),
+			report.CountWarnings());
 	}
 	return report.CountMalformed() > 0 ? kConvertFailed : kConvertOk;
 }

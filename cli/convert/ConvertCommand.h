@@ -14,7 +14,7 @@ enum class contact_format { kBook, kVCard, kCsv };
 // Exit statuses.
 constexpr int kConvertOk = 0;
 constexpr int kConvertFailed = 1;   // unreadable input, unwritable output, or
-                                    // malformed input (the whole cards are written)
+                                    // malformed input (all that could be read is written)
 constexpr int kConvertStrict = 2;   // --strict and something would be lost: nothing written
 // Bad usage is 64, as for every command.
 
@@ -24,6 +24,8 @@ struct convert_options {
 	std::string input;  // "-" is standard input
 	std::string output; // "-" is standard output
 	std::vector<std::string> maps;
+	std::string encoding;  // the input's character set; empty to guess
+	std::string separator; // CSV: ",", ";", "tab" (or a TAB); empty to guess
 	bool strict = false;
 };
 
@@ -36,6 +38,9 @@ public:
 	// The format of a name: .vcf and .vcard are vCard, .csv is CSV, anything
 	// else (standard input and output too) a book.
 	static contact_format GuessFormat(const std::string& path);
+
+	// The separator --separator names, 0 for none.
+	static char SeparatorChar(const std::string& text);
 
 	// Does the conversion; returns the exit status.
 	static int Run(const convert_options& options);

@@ -1,17 +1,33 @@
 // Arbitrary bytes as vCards: see ContactFuzzCheck.h.
 #include "ContactFuzzCheck.h"
 
+#include <ContactImport.h>
 #include <VCardReader.h>
 #include <VCardWriter.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+	const std::string_view bytes(reinterpret_cast<const char*>(data), size);
 	ConversionReport report;
 	CVABook book(nullptr);
-	const int32 read = VCardReader(&report).Read(
-		std::string_view(reinterpret_cast<const char*>(data), size), &book);
+	const int32 read = VCardReader(&report).Read(bytes, &book);
 	Require(read == book.CountRecords());
 	CheckedFields(book);
+	for (const conversion_note& note : report.Notes())
+		Require(IsValidUTF8(ConversionReport::DescribeNote("", note)));
+
+	// One card alone reads as the first record of the whole file, and every
+	// field with text has a source line.
+	ConversionReport cardReport;
+	VCardReader::card card;
+	if (VCardReader(&cardReport).ReadCard(bytes, &card)) {
+		Require(read > 0);
+		for (int32 field = 0; field < kBookFieldCount; field++) {
+			Require(card.fields[field] == book.FirstRecord()->Field(field));
+			Require(card.fields[field].empty() == (card.sources[field].index < 0));
+		}
+	}
+	ContactImport::Detect("fuzz.vcf", bytes);
 
 	std::string cards;
 	for (const ABookRecord* r = book.FirstRecord(); r != nullptr; r = r->Next())

@@ -102,8 +102,9 @@ TEST_F(ConvertTest, VCardsBecomeATypedBookAndComeBackOutAsCsv)
 		<< cards.out;
 }
 
-// --strict writes nothing; malformed input still converts its whole cards; a
-// failure says why, and a failed write leaves no half file behind.
+// --strict writes nothing; malformed input still converts all it can read,
+// and says so in its status; a failure says why, and a failed write leaves no
+// half file behind.
 TEST_F(ConvertTest, FailuresSayWhyAndLeaveNoHalfFile)
 {
 	std::ofstream(Path("old.cvab")) << "old\n";
@@ -112,12 +113,16 @@ TEST_F(ConvertTest, FailuresSayWhyAndLeaveNoHalfFile)
 	EXPECT_NE(strict.err.find("nothing written"), std::string::npos) << strict.err;
 	EXPECT_EQ(Read(Path("old.cvab")), "old\n");
 
-	const std::string input = "BEGIN:VCARD\nFN:Whole Card\nEND:VCARD\nBEGIN:VCARD\nFN:Cut Off\n";
+	const std::string input = "BEGIN:VCARD\nFN:Whole Card\nEND:VCARD\nBEGIN:VCARD\nFN:Cut Off\n"
+		"a line that lost its fold\n";
 	const Result broken = Run("--from vcard - " + Path("new.csv"), input);
 	EXPECT_EQ(broken.status, kConvertFailed);
 	EXPECT_NE(broken.err.find("standard input:4: card 2 \"Cut Off\": the card has no END:VCARD"),
 		std::string::npos) << broken.err;
+	EXPECT_NE(broken.err.find("standard input:6: card 2 \"Cut Off\": the line has no ':'"),
+		std::string::npos) << broken.err;
 	EXPECT_NE(Read(Path("new.csv")).find("\r\n,Whole,,Card,"), std::string::npos);
+	EXPECT_NE(Read(Path("new.csv")).find("\r\n,Cut,,Off,"), std::string::npos);
 
 	EXPECT_EQ(Run("--to rtf a.vcf b").status, 64);  // bad usage
 	const Result missing = Run(Path("missing.vcf") + " " + Path("out.cvab"));
@@ -130,6 +135,23 @@ TEST_F(ConvertTest, FailuresSayWhyAndLeaveNoHalfFile)
 	EXPECT_NE(taken.err.find("cannot write"), std::string::npos) << taken.err;
 	EXPECT_EQ(Names(),
 		(std::vector<std::string>{"new.csv", "old.cvab", "stderr", "stdin", "stdout", "taken.vcf"}));
+}
+
+// The dialect options reach the CSV reader: an encoding the bytes cannot
+// tell, a separator the first row does not, and columns by number.
+TEST_F(ConvertTest, DialectOptionsSayWhatTheFileCannot)
+{
+	// ISO-8859-2 bytes would read as Windows-1252 without --encoding.
+	const std::string polish = "Ann;\xA3\xF3" "d\xBC, Inc.;ann@example.pl\n";
+	const Result told = Run("--from csv --to book --encoding iso-8859-2 --separator ';' "
+		"--map '1=First Name' --map '2=Company' - -", polish);
+	EXPECT_EQ(told.status, kConvertOk) << told.err;
+	EXPECT_EQ(told.out, "\tAnn\t\t\t\tŁódź, Inc.\t\t\t\t\t\t\t\t\t\tann@example.pl\t\t\t\t\t\n");
+	// Without them, the guesses are reported.
+	const Result guessed = Run("--from csv --to book - -", polish);
+	EXPECT_NE(guessed.err.find("read as Windows-1252"), std::string::npos) << guessed.err;
+	EXPECT_NE(guessed.err.find("no header row"), std::string::npos) << guessed.err;
+	EXPECT_EQ(Run("--separator '|' a.csv b").status, 64);
 }
 
 TEST(ConvertCommandTest, FormatsAreGuessedFromTheNames)
