@@ -48,7 +48,7 @@ std::string LastBookPath(std::string* message)
 	*message = kNoBookYet;
 	const std::string settings = SettingsFilePath();
 	struct stat st;
-	if (LoadPreferencesLibrary() != B_OK && lstat(settings.c_str(), &st) != 0 && errno == ENOENT)
+	if (LoadPreferencesLibrary() != B_OK && stat(settings.c_str(), &st) != 0 && errno == ENOENT)
 		return std::string();
 	PREFAppHandle app = nullptr;
 	PREFSetHandle set = nullptr;

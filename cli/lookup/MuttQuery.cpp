@@ -115,8 +115,8 @@ block_read MuttQuery::_Survey(BookBlockReader& reader, std::optional<book_layout
 		// The typeless rule holds for a body exactly when it holds for each block.
 		if (!storedLayout && allFull)
 			allFull = LayoutForTypelessBody(lines.data(), lines.size()) == book_layout::kAllColumns;
-		if (storedLayout.value_or(allFull ? book_layout::kAllColumns : book_layout::kNoNickname)
-			== book_layout::kAllColumns)
+		const bool nicknames = storedLayout ? *storedLayout == book_layout::kAllColumns : allFull;
+		if (nicknames)
 			_CollectExact(lines, exact);
 	});
 	*layout = storedLayout.value_or(anyLine && allFull ? book_layout::kAllColumns

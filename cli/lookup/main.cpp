@@ -25,6 +25,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 #include <vector>
 
@@ -53,7 +54,8 @@ std::vector<const char*> JoinQueryWord(int argc, char** argv, std::string* joine
 bool IsMailQuery(int argc, char** argv)
 {
 	for (int i = 1; i < argc; i++) {
-		if (strcmp(argv[i], "--mutt-query") == 0 || strncmp(argv[i], "--mutt-query=", 13) == 0)
+		const std::string_view argument = argv[i];
+		if (argument == "--mutt-query" || argument.starts_with("--mutt-query="))
 			return true;
 	}
 	return false;
