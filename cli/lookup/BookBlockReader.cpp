@@ -52,11 +52,15 @@ block_read BookBlockReader::ForEachBlock(const std::function<void(std::string_vi
 		}
 		offset += got;
 		const size_t filled = kept + static_cast<size_t>(got);
-		const void* lastFeed = memrchr(data, '\n', filled);
-		const size_t whole = lastFeed != nullptr
-			? static_cast<const char*>(lastFeed) - data + 1 : 0;
-		if (whole > 0)
-			lines(std::string_view(data, whole));
+		// What was kept holds no line feed: only the new bytes are searched, so a
+		// very long line costs no more than a short one per byte.
+		const void* lastFeed = memrchr(data + kept, '\n', static_cast<size_t>(got));
+		if (lastFeed == nullptr) {
+			kept = filled;
+			continue;
+		}
+		const size_t whole = static_cast<const char*>(lastFeed) - data + 1;
+		lines(std::string_view(data, whole));
 		kept = filled - whole;
 		memmove(data, data + whole, kept);
 	}
