@@ -11,14 +11,13 @@
 #include <Roster.h>
 #include <TypeConstants.h>
 #include <Volume.h>
+#include <fs_info.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <set>
-#include <sstream>
-#include <cerrno>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,42 +25,21 @@ namespace {
 
 // --- finding servers
 
-std::string Unescape(const std::string& field)
-{
-	// /proc/self/mountinfo writes space, tab, newline and backslash as \ooo.
-	std::string out;
-	for (size_t i = 0; i < field.size(); i++) {
-		if (field[i] == '\\' && i + 3 < field.size() + 0 && isdigit(field[i + 1])) {
-			out += static_cast<char>(std::stoi(field.substr(i + 1, 3), nullptr, 8));
-			i += 3;
-		} else {
-			out += field[i];
-		}
-	}
-	return out;
-}
-
 // The devices of every mounted volume, the user's data folder's first.
 std::vector<dev_t> MountedDevices()
 {
 	std::vector<dev_t> devices;
-	auto add = [&devices](const std::string& path) {
-		struct stat st;
-		if (stat(path.c_str(), &st) == 0
-			&& std::find(devices.begin(), devices.end(), st.st_dev) == devices.end()) {
-			devices.push_back(st.st_dev);
-		}
+	auto add = [&devices](dev_t device) {
+		if (std::find(devices.begin(), devices.end(), device) == devices.end())
+			devices.push_back(device);
 	};
-	if (const char* data = getenv("XDG_DATA_HOME"))
-		add(data);
-	std::ifstream mounts("/proc/self/mountinfo");
-	std::string line;
-	while (std::getline(mounts, line)) {
-		std::istringstream fields(line);
-		std::string id, parent, numbers, root, mountPoint;
-		if (fields >> id >> parent >> numbers >> root >> mountPoint)
-			add(Unescape(mountPoint));
+	if (const char* data = getenv("XDG_DATA_HOME")) {
+		if (const dev_t device = dev_for_path(data); static_cast<status_t>(device) >= 0)
+			add(device);
 	}
+	int32 cookie = 0;
+	for (dev_t device; static_cast<status_t>(device = next_dev(&cookie)) >= 0;)
+		add(device);
 	return devices;
 }
 

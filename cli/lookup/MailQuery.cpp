@@ -1,10 +1,13 @@
+// Sections: the book last opened or saved; the answer.
 #include "MailQuery.h"
 
 #include "BookBody.h"
 #include "LookupStatus.h"
 #include "MuttQuery.h"
 #include "PREF.h"
+#include "PreferencesLoader.h"
 
+#include <FindDirectory.h>
 #include <Node.h>
 #include <TypeConstants.h>
 
@@ -12,83 +15,115 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
 const char kAddressBookAppName[] = "x-vnd.tarvish-cvabdj";
+const char kSettingsSetName[] = "settings";
+const char kLastFileKey[] = "LastFileSaved";
+const char kNoBookYet[] = "No address book to search: none has been opened or saved yet\n";
 
+// --- the book last opened or saved
 
-std::string LastBookPath()
+// Where the built-in preference store keeps the address book's set (see
+// prefs/PreferenceSetPath.h), found without creating anything.
+std::string SettingsFilePath()
 {
-	PREFAppHandle app = nullptr;
-	if (PREFInit(kAddressBookAppName, &app) != B_OK)
+	char directory[B_PATH_NAME_LENGTH];
+	if (find_directory(B_USER_SETTINGS_DIRECTORY, -1, false, directory, sizeof(directory))
+		!= B_OK)
 		return std::string();
-	std::string path;
+	return std::string(directory) + "/_LP_" + kAddressBookAppName + "/" + kSettingsSetName;
+}
+
+// The path of the book, or "" with *message saying why there is none. A query
+// before any book must not leave a settings file behind, and loading a set
+// creates its file: the built-in store is asked only when the file is there.
+std::string LastBookPath(std::string* message)
+{
+	*message = kNoBookYet;
+	const std::string settings = SettingsFilePath();
+	struct stat st;
+	if (LoadPreferencesLibrary() != B_OK && stat(settings.c_str(), &st) != 0 && errno == ENOENT)
+		return std::string();
+	PREFAppHandle app = nullptr;
 	PREFSetHandle set = nullptr;
-	if (PREFLoadSet(app, "settings", true, &set) == B_OK) {
+	std::string path;
+	if (PREFInit(kAddressBookAppName, &app) != B_OK
+		|| PREFLoadSet(app, kSettingsSetName, true, &set) != B_OK) {
+		*message = "The address book's settings cannot be read (" + OneLine(settings) + ")\n";
+	} else {
 		const void* data = nullptr;
 		ssize_t size = 0;
 		type_code type = 0;
-		if (PREFGetData(set, "LastFileSaved", &data, &size, &type) == B_OK
+		if (PREFGetData(set, kLastFileKey, &data, &size, &type) == B_OK
 			&& type == B_STRING_TYPE && size > 1) {
 			const char* text = static_cast<const char*>(data);
 			path.assign(text, strnlen(text, size));
 		}
 		PREFDisposeSet(&set);
 	}
-	PREFShutdown(app);
+	if (app != nullptr)
+		PREFShutdown(app);
 	return path;
+}
+
+// --- the answer
+
+// The layout the file's type attribute names; none without one (or on a file
+// system that keeps no attributes), for the typeless rule to decide.
+std::optional<book_layout> StoredLayout(const std::string& path)
+{
+	BNode node(path.c_str());
+	char type[kBookFileTypeSize + 8] = {};
+	const ssize_t size = node.ReadAttr(kTypeAttrName, B_STRING_TYPE, 0, type, sizeof(type));
+	if (size < 0)
+		return std::nullopt;
+	return LayoutForType(type, static_cast<size_t>(size));
+}
+
+// The book open for reading, or -1 with *message saying why.
+int OpenBook(const std::string& path, std::string* message)
+{
+	const std::string named = "The address book " + OneLine(path);
+	struct stat st;
+	if (stat(path.c_str(), &st) != 0) {
+		*message = named + " cannot be opened: " + strerror(errno) + "\n";
+		return -1;
+	}
+	// Opening a pipe or a device could wait for ever.
+	if (!S_ISREG(st.st_mode)) {
+		*message = named + " is not a file\n";
+		return -1;
+	}
+	const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+	if (fd < 0)
+		*message = named + " cannot be opened: " + strerror(errno) + "\n";
+	return fd;
+}
+
+void WriteAnswer(std::string_view text)
+{
+	fwrite(text.data(), 1, text.size(), stdout);
 }
 
 }  // namespace
 
 int AnswerMailQuery(const char* word)
 {
-	const std::string path = LastBookPath();
-	if (path.empty()) {
-		WriteOutput("No address book to search\n");
-		fprintf(stderr, "cvab-lookup: no book was opened or saved yet\n");
-		return kExitFailed;
-	}
-	// Read as the address book reads it, but one record at a time: a document
-	// of 10,000 records would cost more than the whole search.
-	std::string body;
-	const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-	struct stat st;
-	if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-		if (fd >= 0)
-			close(fd);
-		WriteOutput("No address book to search\n");
-		fprintf(stderr, "cvab-lookup: %s: %s\n", path.c_str(), strerror(errno));
-		return kExitFailed;
-	}
-	body.resize(st.st_size);
-	size_t filled = 0;
-	while (filled < body.size()) {
-		const ssize_t got = read(fd, body.data() + filled, body.size() - filled);
-		if (got <= 0)
-			break;
-		filled += got;
-	}
-	body.resize(filled);
-	close(fd);
-	BNode node(path.c_str());
-	char type[kBookFileTypeSize + 8] = {};
-	const ssize_t typeSize = node.ReadAttr(kTypeAttrName, B_STRING_TYPE, 0, type, sizeof(type));
-	const book_layout layout = typeSize >= 0 ? LayoutForType(type, typeSize)
-		: LayoutForTypelessBody(body.data(), body.size());
-	const std::vector<mutt_match> matches = MuttQueryBody(body.data(), body.size(), layout,
-		word);
-	if (matches.empty()) {
-		WriteOutput("No match for \"" + std::string(word) + "\" in Corvane Address Book\n");
+	std::string message;
+	const std::string path = LastBookPath(&message);
+	const int fd = path.empty() ? -1 : OpenBook(path, &message);
+	if (fd < 0) {
+		WriteOutput(message);
 		return kExitNoMatch;
 	}
-	WriteOutput("Corvane Address Book: " + std::to_string(matches.size()) + " match"
-		+ (matches.size() == 1 ? "" : "es") + "\n" + FormatMuttMatches(matches));
-	return kExitDone;
+	const int status = MuttQuery(word).Answer(fd, StoredLayout(path), path, WriteAnswer);
+	close(fd);
+	fflush(stdout);
+	return status;
 }
-

@@ -9,10 +9,13 @@
 //                                saved, read without any window.
 //
 // Standard output carries only these results; everything else goes to standard
-// error (the preferences loader's line included).
+// error (the preferences loader's line included). A mail client shows standard
+// error over its screen, so --mutt-query writes nothing there at all: its
+// answer, errors and bad usage are lines on standard output.
 //
-// Exit status: 0 done; 1 no match (--mutt-query); 2 no address book running (the
-// input is printed unchanged); 3 no book to query, or the session failed; 64 usage.
+// Exit status: 0 done; 1 no match, or no answer (--mutt-query); 2 no address
+// book running (the input is printed unchanged); 3 the look-up session failed;
+// 64 bad usage.
 #include "CommandLine.h"
 #include "MailQuery.h"
 #include "PreferencesLoader.h"
@@ -20,7 +23,10 @@
 #include "WordServicesDefs.h"
 
 #include <cstring>
+#include <fcntl.h>
 #include <string>
+#include <string_view>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -45,16 +51,42 @@ std::vector<const char*> JoinQueryWord(int argc, char** argv, std::string* joine
 	return arguments;
 }
 
+bool IsMailQuery(int argc, char** argv)
+{
+	for (int i = 1; i < argc; i++) {
+		const std::string_view argument = argv[i];
+		if (argument == "--mutt-query" || argument.starts_with("--mutt-query="))
+			return true;
+	}
+	return false;
+}
+
+// Standard error goes nowhere, so that no library's line can reach the mail
+// client's screen either.
+void SilenceStandardError()
+{
+	const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+	if (null < 0)
+		return;
+	dup2(null, STDERR_FILENO);
+	close(null);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
 	// Standard output is for results only.
 	SetPreferencesLoaderReport(stderr);
+	const bool mailQuery = IsMailQuery(argc, argv);
+	if (mailQuery)
+		SilenceStandardError();
 	std::string joined;
 	const std::vector<const char*> arguments = JoinQueryWord(argc, argv, &joined);
 
 	CommandLine line("cvab-lookup", kDescription);
+	if (mailQuery)
+		line.SetUsageStream(stdout);
 	bool postal = false;
 	std::string word;
 	CLI::Option* postalOption = line.App().add_flag("--postal", postal,
@@ -65,7 +97,7 @@ int main(int argc, char** argv)
 	if (const int status = line.Parse(static_cast<int>(arguments.size()), arguments.data());
 		status != CommandLine::kContinue)
 		return status;
-	if (line.App().count("--mutt-query") > 0)
+	if (mailQuery)
 		return AnswerMailQuery(word.c_str());
 	return LookUpInRunningBook(postal ? kLookUpPostalService : kLookUpEmailService);
 }

@@ -1,12 +1,14 @@
 // cvab-lookup as a separate process: the look-up through the running address
 // book (here the real application object on the headless screen), the text
 // going back unchanged with none running, and the mail client's query of the
-// book last opened, with standard output holding results only.
+// book last opened: its statuses, and standard error left silent.
 #include "AppTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <sys/wait.h>
 
 namespace {
@@ -72,32 +74,76 @@ TEST_F(LookupToolTest, NicknamesAreReplacedByTheRunningAddressBookOrComeBack)
 	EXPECT_EQ(postal.out, "Alice  Bobson \n \n \n \n \nSpringfield   ");
 }
 
-// Its first line is the preferences loader's (here an incomplete one, which
-// complains): standard output holds only the matches.
+// Standard output holds the answer only, and standard error nothing at all (a
+// mail client shows it over its screen), whatever goes wrong.
 TEST_F(LookupToolTest, TheMailQueryReadsTheLastBookWithoutAWindow)
 {
+	const tool_run early = Run("--mutt-query bob", "");
+	EXPECT_EQ(early.status, 1);
+	EXPECT_EQ(early.out, "No address book to search: none has been opened or saved yet\n");
+	EXPECT_EQ(early.err, "");
+	EXPECT_FALSE(std::filesystem::exists(Path("config/_LP_x-vnd.tarvish-cvabdj")))
+		<< "a query before any book leaves no settings behind";
+
 	OpenBook();
 	ASSERT_TRUE(Quit());
 	const tool_run run = Run("--mutt-query BOB", "");
-	EXPECT_EQ(run.status, 0) << run.err;
-	const std::string expected =
+	EXPECT_EQ(run.status, 0);
+	EXPECT_EQ(run.err, "");
+	EXPECT_EQ(run.out,
+		"Corvane Address Book: matching addresses\n"
 		"bob@example.org\tRobert Smith\tBOB\n"
 		"bobby@example.org\tBobby Brown\tbobby\n"
 		"alice@example.org\tAlice Bobson\talice\n"
-		"carol@bob.example.org\tCarol King\tcarol\n";
-	ASSERT_NE(run.out.find('\n'), std::string::npos);
-	EXPECT_EQ(run.out.substr(run.out.find('\n') + 1), expected);
+		"carol@bob.example.org\tCarol King\tcarol\n");
 
-	const tool_run none = Run("--mutt-query zebra", "");
-	EXPECT_EQ(none.status, 1);
-	EXPECT_EQ(std::count(none.out.begin(), none.out.end(), '\n'), 1);
+	// Statuses: 1 with one line for no match (a leading '-' is part of the
+	// word), 64 with one line for bad usage.
+	for (const char* arguments : {"--mutt-query zebra", "--mutt-query -bob"}) {
+		const tool_run none = Run(arguments, "");
+		EXPECT_EQ(none.status, 1) << arguments;
+		EXPECT_EQ(none.out.rfind("No match for \"", 0), 0u) << none.out;
+		EXPECT_EQ(std::count(none.out.begin(), none.out.end(), '\n'), 1);
+		EXPECT_EQ(none.err, "");
+	}
+	for (const char* arguments : {"--mutt-query", "--mutt-query bob --postal", "--bogus --mutt-query bob"}) {
+		const tool_run usage = Run(arguments, "");
+		EXPECT_EQ(usage.status, 64) << arguments;
+		EXPECT_EQ(usage.out.rfind("cvab-lookup: ", 0), 0u) << usage.out;
+		EXPECT_EQ(std::count(usage.out.begin(), usage.out.end(), '\n'), 1);
+		EXPECT_EQ(usage.err, "");
+	}
 
+	// The preferences loader's line (an incomplete library) goes nowhere.
 	const tool_run complaining = Run("--mutt-query alice", "",
 		"LIBRARY_PATH='" PREFS_INCOMPLETE_DIR "'");
-	EXPECT_EQ(complaining.status, 0) << complaining.err;
-	EXPECT_EQ(complaining.err.find("PREFRemoveSet"), 0u) << complaining.err;
+	EXPECT_EQ(complaining.status, 0);
+	EXPECT_EQ(complaining.err, "");
 	EXPECT_EQ(complaining.out.find("PREF"), std::string::npos) << complaining.out;
 	EXPECT_NE(complaining.out.find("alice@example.org\tAlice Bobson\talice\n"), std::string::npos);
+}
+
+TEST_F(LookupToolTest, AMailQueryThatCannotBeAnsweredSaysWhyInOneLine)
+{
+	OpenBook();
+	ASSERT_TRUE(Quit());
+	auto expectOneLine = [this](const std::string& start) {
+		const tool_run run = Run("--mutt-query bob", "");
+		EXPECT_EQ(run.status, 1);
+		EXPECT_EQ(run.out.rfind(start, 0), 0u) << run.out;
+		EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1) << run.out;
+		EXPECT_EQ(run.err, "");
+	};
+	const std::string book = Path("book.cvab");
+	WriteFile(book, ReadFile(book).insert(10, 1, '\0'));
+	expectOneLine("The address book " + book + " is damaged (a NUL byte at byte 10)");
+	std::filesystem::remove(book);
+	expectOneLine("The address book " + book + " cannot be opened: No such file or directory");
+
+	const std::string settings = Path("config/_LP_x-vnd.tarvish-cvabdj/settings");
+	ASSERT_TRUE(std::filesystem::remove(settings));
+	std::filesystem::create_directory(settings);
+	expectOneLine("The address book's settings cannot be read (" + settings + ")");
 }
 
 }  // namespace

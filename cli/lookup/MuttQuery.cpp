@@ -1,0 +1,234 @@
+// Sections: set-up and the answer's course; the two passes; one record.
+#include "MuttQuery.h"
+
+#include "AsciiText.h"
+#include "BookBlockReader.h"
+#include "LookupStatus.h"
+
+#include <algorithm>
+#include <cstring>
+
+const char MuttQuery::kFirstLine[] = "Corvane Address Book: matching addresses\n";
+
+namespace {
+
+// Calls line(text) for each line of lines (whole lines, the last one possibly
+// without its line feed).
+template <typename LineFunction>
+void ForEachLine(std::string_view lines, LineFunction line)
+{
+	const char* start = lines.data();
+	const char* end = start + lines.size();
+	while (start < end) {
+		const char* feed = static_cast<const char*>(memchr(start, '\n', end - start));
+		const char* lineEnd = feed != nullptr ? feed : end;
+		line(std::string_view(start, lineEnd - start));
+		start = lineEnd + 1;
+	}
+}
+
+std::string LongestPieceWithoutSpace(std::string_view text)
+{
+	std::string_view longest;
+	size_t start = 0;
+	while (start <= text.size()) {
+		size_t space = text.find(' ', start);
+		if (space == std::string_view::npos)
+			space = text.size();
+		if (space - start > longest.size())
+			longest = text.substr(start, space - start);
+		start = space + 1;
+	}
+	return std::string(longest);
+}
+
+std::string Failure(const BookBlockReader& reader, block_read result,
+	std::string_view bookName)
+{
+	const std::string book = OneLine(bookName);
+	if (result == block_read::kDamaged)
+		return "The address book " + book + " is damaged (a NUL byte at byte "
+			+ std::to_string(reader.DamageOffset()) + ")\n";
+	return "The address book " + book + " cannot be read: " + strerror(reader.Error()) + "\n";
+}
+
+}  // namespace
+
+MuttQuery::MuttQuery(std::string_view word, size_t blockSize)
+	: fWord(word),
+	  fFolded(FoldAscii(word)),
+	  fPiece(LongestPieceWithoutSpace(fFolded)),
+	  fSpaced(word.find(' ') != std::string_view::npos),
+	  fBlockSize(blockSize)
+{
+}
+
+int MuttQuery::Answer(int fd, std::optional<book_layout> storedLayout,
+	std::string_view bookName, const Writer& write)
+{
+	BookBlockReader reader(fd, fBlockSize);
+	book_layout layout = book_layout::kNoNickname;
+	std::string exact;
+	block_read result = _Survey(reader, storedLayout, &layout, &exact);
+	if (result != block_read::kDone) {
+		write(Failure(reader, result, bookName));
+		return kExitNoMatch;
+	}
+	bool answered = !exact.empty();
+	if (answered)
+		write(kFirstLine + exact);
+	exact = std::string();
+	std::string out;
+	result = reader.ForEachBlock([&](std::string_view lines) {
+		out.clear();
+		_CollectOthers(lines, layout, &out);
+		if (out.empty())
+			return;
+		if (!answered)
+			write(kFirstLine);
+		answered = true;
+		write(out);
+	});
+	// The file changed under the query: what went out stands, else say why.
+	if (result != block_read::kDone && !answered) {
+		write(Failure(reader, result, bookName));
+		return kExitNoMatch;
+	}
+	if (!answered) {
+		write("No match for \"" + OneLine(fWord) + "\" in Corvane Address Book\n");
+		return kExitNoMatch;
+	}
+	return kExitDone;
+}
+
+// --- the two passes
+
+// The first pass: whether the body is whole, its layout when the file has no
+// type attribute, and the records whose nickname is the word.
+block_read MuttQuery::_Survey(BookBlockReader& reader, std::optional<book_layout> storedLayout,
+	book_layout* layout, std::string* exact)
+{
+	bool anyLine = false;
+	bool allFull = true;
+	const block_read result = reader.ForEachBlock([&](std::string_view lines) {
+		anyLine = true;
+		// The typeless rule holds for a body exactly when it holds for each block.
+		if (!storedLayout && allFull)
+			allFull = LayoutForTypelessBody(lines.data(), lines.size()) == book_layout::kAllColumns;
+		const bool nicknames = storedLayout ? *storedLayout == book_layout::kAllColumns : allFull;
+		if (nicknames)
+			_CollectExact(lines, exact);
+	});
+	*layout = storedLayout.value_or(anyLine && allFull ? book_layout::kAllColumns
+		: book_layout::kNoNickname);
+	if (*layout != book_layout::kAllColumns)
+		exact->clear();
+	return result;
+}
+
+void MuttQuery::_CollectExact(std::string_view lines, std::string* out)
+{
+	const size_t length = fWord.size();
+	if (length == 0)
+		return;
+	ForEachLine(lines, [&](std::string_view line) {
+		if (line.size() > length && line[length] == '\t'
+			&& EqualsIgnoringCase(line.substr(0, length), fWord))
+			_AnswerRecord(line, book_layout::kAllColumns, pass::kExactNicknames, out);
+	});
+}
+
+// Only the lines that hold the word's longest piece (in the folded block) are
+// taken apart; the rest are passed over at memmem's pace.
+void MuttQuery::_CollectOthers(std::string_view lines, book_layout layout, std::string* out)
+{
+	if (fPiece.empty()) {
+		ForEachLine(lines, [&](std::string_view line) {
+			_AnswerRecord(line, layout, pass::kOthers, out);
+		});
+		return;
+	}
+	fFoldedBlock.resize(lines.size());
+	std::transform(lines.begin(), lines.end(), fFoldedBlock.begin(),
+		[](char c) { return FoldAscii(c); });
+	const char* folded = fFoldedBlock.data();
+	const size_t size = fFoldedBlock.size();
+	size_t from = 0;
+	while (from < size) {
+		const void* hit = memmem(folded + from, size - from, fPiece.data(), fPiece.size());
+		if (hit == nullptr)
+			break;
+		const size_t at = static_cast<const char*>(hit) - folded;
+		const void* feedBefore = memrchr(folded + from, '\n', at - from);
+		const size_t start = feedBefore != nullptr
+			? static_cast<const char*>(feedBefore) - folded + 1 : from;
+		const void* feedAfter = memchr(folded + at, '\n', size - at);
+		const size_t end = feedAfter != nullptr ? static_cast<const char*>(feedAfter) - folded
+			: size;
+		_AnswerRecord(lines.substr(start, end - start), layout, pass::kOthers, out);
+		from = end + 1;
+	}
+}
+
+// --- one record
+
+void MuttQuery::_AnswerRecord(std::string_view line, book_layout layout, pass which,
+	std::string* out)
+{
+	record_fields fields{};
+	size_t field = layout == book_layout::kAllColumns ? 0 : 1;
+	size_t column = 0;
+	while (field < fields.size()) {
+		const size_t tab = line.find('\t', column);
+		fields[field++] = line.substr(column, tab - column);
+		if (tab == std::string_view::npos)
+			break;
+		column = tab + 1;
+	}
+	const std::string_view nickname = fields[kNicknameField];
+	const bool exact = !fWord.empty() && EqualsIgnoringCase(nickname, fWord);
+	if (exact != (which == pass::kExactNicknames))
+		return;
+	const std::string_view addresses[] = {fields[kEmail1Field], fields[kEmail2Field]};
+	bool wanted[2];
+	const bool nameMatches = exact || _NameContainsWord(fields);
+	for (int i = 0; i < 2; i++)
+		wanted[i] = !addresses[i].empty()
+			&& (nameMatches || ContainsFolded(addresses[i], fFolded));
+	if (!wanted[0] && !wanted[1])
+		return;
+	_JoinName(fields, true, &fName);
+	for (int i = 0; i < 2; i++) {
+		if (!wanted[i])
+			continue;
+		out->append(addresses[i]).append(1, '\t').append(fName).append(1, '\t')
+			.append(nickname).append(1, '\n');
+	}
+}
+
+bool MuttQuery::_NameContainsWord(const record_fields& fields)
+{
+	for (const int32 field : {kNicknameField, kFirstNameField, kMiddleNameField, kLastNameField}) {
+		if (ContainsFolded(fields[field], fFolded))
+			return true;
+	}
+	// A word without a space lies within one part, which was searched above.
+	if (!fSpaced)
+		return false;
+	_JoinName(fields, true, &fName);
+	_JoinName(fields, false, &fShortName);
+	return ContainsFolded(fName, fFolded) || ContainsFolded(fShortName, fFolded);
+}
+
+// "First Middle Last" (or "First Last"), the empty parts left out.
+void MuttQuery::_JoinName(const record_fields& fields, bool withMiddle, std::string* name) const
+{
+	name->clear();
+	for (const int32 field : {kFirstNameField, kMiddleNameField, kLastNameField}) {
+		if (fields[field].empty() || (field == kMiddleNameField && !withMiddle))
+			continue;
+		if (!name->empty())
+			name->push_back(' ');
+		name->append(fields[field]);
+	}
+}
