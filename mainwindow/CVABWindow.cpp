@@ -59,12 +59,15 @@ BInvoker* Answer(uint32 what, bool closing, BHandler* target)
 	return new BInvoker(answer, target);
 }
 
+// safeButton is the one that loses nothing (it cancels, or keeps the window):
+// Escape presses it, never one that closes without saving or replaces a file.
 void ShowAlert(const std::string& text, const char* button1, const char* button2,
-	const char* button3, alert_type type, BInvoker* invoker)
+	const char* button3, int32 safeButton, alert_type type, BInvoker* invoker)
 {
 	BAlert* alert = new BAlert("Corvane Address Book LITE", text.c_str(), button1, button2,
 		button3, B_WIDTH_AS_USUAL, button3 != nullptr ? B_OFFSET_SPACING : B_EVEN_SPACING,
 		type);
+	alert->SetShortcut(safeButton, B_ESCAPE);
 	alert->Go(invoker);
 }
 
@@ -715,7 +718,7 @@ void CVABWindow::_AskBeforeShortening(bool closing)
 	const std::string text = "The address book \"" + std::string(fFileRef.name)
 		+ "\" held more than it can keep when it was opened. Saving it over the same file "
 		+ "would change it: " + DescribeLosses(fFlow.Losses()) + ".";
-	ShowAlert(text, "Replace", "Cancel", "Save As...", B_WARNING_ALERT,
+	ShowAlert(text, "Replace", "Cancel", "Save As...", 1, B_WARNING_ALERT,
 		Answer(kShortenAnswer, closing, this));
 }
 
@@ -726,7 +729,7 @@ void CVABWindow::_AskAboutUnsavedBook()
 		: "The address book \"" + std::string(fFileRef.name)
 			+ "\" could not be read, so it is not written over. Save its records under "
 			+ "another name before closing it?";
-	ShowAlert(text, "Don't Save", "Cancel", "Save...", B_WARNING_ALERT,
+	ShowAlert(text, "Don't Save", "Cancel", "Save...", 1, B_WARNING_ALERT,
 		Answer(kUnsavedBookAnswer, true, this));
 }
 
@@ -735,10 +738,10 @@ void CVABWindow::_ReportSaveFailure(status_t status, bool closing)
 	const std::string text = "The address book \"" + std::string(fFileRef.name)
 		+ "\" could not be saved: " + DescribeFileError(status) + ".";
 	if (closing) {
-		ShowAlert(text, "Close Without Saving", "OK", nullptr, B_STOP_ALERT,
+		ShowAlert(text, "Close Without Saving", "OK", nullptr, 1, B_STOP_ALERT,
 			Answer(kSaveFailedAnswer, true, this));
 	} else {
-		ShowAlert(text, "OK", nullptr, nullptr, B_STOP_ALERT, nullptr);
+		ShowAlert(text, "OK", nullptr, nullptr, 0, B_STOP_ALERT, nullptr);
 	}
 	fMenus->SetSaveEnabled(true);
 }
