@@ -6,14 +6,7 @@
 #include <PREF.h>
 #include <PreferencesLoader.h>
 
-namespace {
-
-status_t Answer(PrefsEntry entry)
-{
-	return 100 + status_t(entry);
-}
-
-}  // namespace
+static status_t Answer(PrefsEntry entry) { return 100 + status_t(entry); }
 
 extern "C" {
 
