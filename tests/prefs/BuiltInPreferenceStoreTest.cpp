@@ -265,7 +265,7 @@ TEST_F(StoreTest, SetsAndApplicationsAreSharedUntilTheirLastRelease)
 	EXPECT_EQ(Store::Shutdown(other), B_OK);
 }
 
-TEST_F(StoreTest, ValuesOfEveryTypeSurviveAndAShorterSaveLeavesBytesThatLoadingIgnores)
+TEST_F(StoreTest, ValuesKeepTheirTypeAndAShorterSaveLeavesBytesThatLoadingIgnores)
 {
 	Open();
 	const char raw[] = {'a', '\0', 'b', '\xff'};
