@@ -623,7 +623,7 @@ void CVABWindow::_ContactsImported(const entry_ref& source, const std::string& s
 	fSavePanel->Panel()->SetSaveText(
 		(name.substr(0, dot == 0 ? std::string::npos : dot) + ".cvab").c_str());
 	if (!summary.empty()) {
-		ShowAlert("\"" + name + "\" opens as a new address book. " + summary, "OK", nullptr,
+		ShowAlert("\"" + name + "\" opens as a new address book.\n" + summary, "OK", nullptr,
 			nullptr, 0, B_INFO_ALERT, nullptr);
 	}
 }
