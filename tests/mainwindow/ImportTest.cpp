@@ -38,8 +38,9 @@ protected:
 	CVABWindow* LaunchOnVCard(const std::string& path)
 	{
 		Launch({path});
-		EXPECT_NE(AlertText().find("3 contacts read; 1 value did not fit, 1 part could not be read:\nline 1: "), std::string::npos)
-			<< AlertText();
+		const std::string summary =
+			"3 contacts read; 1 value did not fit, 1 part could not be read:\nline 1: ";
+		EXPECT_NE(AlertText().find(summary), std::string::npos) << AlertText();
 		if (Alert() != nullptr)
 			AnswerAlert(0);
 		return Front();
@@ -115,21 +116,24 @@ TEST_F(ImportTest, AVCardOpensAsItsContactsIsNeverWrittenAndIsABookOnceNamed)
 	ClickRow(window, 0);
 	ChooseMenu(window, "Records", "Delete the Selected Record");
 	ASSERT_TRUE(Quit());
-	EXPECT_EQ(ReadFile(book), Line({"", "Bob", "", "Moss", "", "The Very Long Company Name Incorporated"}));
+	EXPECT_EQ(ReadFile(book),
+		Line({"", "Bob", "", "Moss", "", "The Very Long Company Name Incorporated"}));
 	EXPECT_EQ(ReadFile(vcf), cards);
 	EXPECT_FALSE(HasAttributes(vcf)) << "no frame or type on the vCard";
 	Launch();
 	EXPECT_EQ(TitleOf(Front()), "friends.cvab");
 }
 
-// A CSV export (read cleanly: no alert) by the command line; through refs, a
-// typed book that looks like a vCard and a .csv file of no known headers read
-// as ever.
+// A CSV export (read cleanly: no alert; typed, but not as a book) by the
+// command line; through refs, a typed book that looks like a vCard and a .csv
+// file of no known headers read as ever.
 TEST_F(ImportTest, ACsvExportOpensAndBooksAndOtherFilesOpenAsBefore)
 {
 	const std::string csv = Path("export.csv");
 	const std::string rows = "First Name;Last Name;E-mail Address\nAnn;Lee;ann@example.org\n";
 	WriteFile(csv, rows);
+	const char csvType[] = "text/csv";  // a type, but not one of a book
+	BNode(csv.c_str()).WriteAttr(kTypeAttrName, B_MIME_STRING_TYPE, 0, csvType, sizeof csvType);
 	Launch({csv});
 	EXPECT_EQ(Alert(), nullptr);
 	EXPECT_EQ(TitleOf(Front()), "export.csv");
