@@ -18,10 +18,21 @@ void BookSaveFlow::BookRead(bool readable, const book_read_losses& losses)
 	fLosses = losses;
 }
 
+void BookSaveFlow::ContactsImported()
+{
+	fState = State::kImported;
+	fLosses = book_read_losses();
+}
+
 bool BookSaveFlow::IsNew() const
 {
 	return fState == State::kNew || fState == State::kNewChanged
 		|| fState == State::kNewClosing;
+}
+
+bool BookSaveFlow::IsImported() const
+{
+	return fState == State::kImported || fState == State::kImportedChanged;
 }
 
 // --- changes
@@ -34,6 +45,9 @@ void BookSaveFlow::RecordsChanged()
 			break;
 		case State::kUnreadable:
 			fState = State::kUnreadableChanged;
+			break;
+		case State::kImported:
+			fState = State::kImportedChanged;
 			break;
 		case State::kClean:
 		case State::kFrameChanged:
@@ -62,7 +76,7 @@ bool BookSaveFlow::FrameChanged()
 		fState = State::kFrameChanged;
 	else if (fState == State::kSorted)
 		fState = State::kChanged;
-	return fState != State::kNotOpen;
+	return fState != State::kNotOpen && !IsImported();
 }
 
 // --- what is asked for
@@ -86,6 +100,7 @@ BookSaveFlow::Action BookSaveFlow::CloseAsked(bool holdsRecords, bool bodyOnDisk
 		case State::kNewClosing:
 			return holdsRecords ? Action{Step::kAskAboutUnsavedBook, true} : _Close();
 		case State::kUnreadableChanged:
+		case State::kImportedChanged:
 			return {Step::kAskAboutUnsavedBook, true};
 		case State::kFrameChanged:
 		case State::kChanged:
@@ -149,8 +164,8 @@ BookSaveFlow::Action BookSaveFlow::WriteFailed(bool closing)
 	return {Step::kReportFailure, closing};
 }
 
-// The chosen file takes the whole book; a book that could not be read stays so
-// until that write is done.
+// The chosen file takes the whole book; a book that could not be read, or was
+// imported, stays so until that write is done.
 BookSaveFlow::Action BookSaveFlow::FileChosen(bool closing)
 {
 	if (fState == State::kNotOpen || fState == State::kClosing)

@@ -7,10 +7,10 @@
 // The book's whole body is written by one step, kWriteWhole, whichever way the
 // save came (Save, Save As, Replace, a close), so anything that must come
 // before a body write goes in front of that step. An unsaved change of the
-// records (kSorted, kChanged, kUnreadableChanged, a changed new book) stays
-// apart from a frame-only one (kFrameChanged). A book that must never be
-// written over its source is a state like kUnreadable, whose Save and close
-// ask for a name first.
+// records (kSorted, kChanged, kUnreadableChanged, kImportedChanged, a changed
+// new book) stays apart from a frame-only one (kFrameChanged). A book that
+// must never be written over its source is a state like kUnreadable or
+// kImported, whose Save asks for a name first.
 // Threading: its window's thread, or with the window locked.
 #ifndef _BOOK_SAVE_FLOW_H
 #define _BOOK_SAVE_FLOW_H
@@ -33,6 +33,9 @@ public:
 		kUnreadable,         // its file could not be read: never written over, so
 		                     // Save asks for a name
 		kUnreadableChanged,  // the same, with records added: a close asks first
+		kImported,           // read from a vCard or CSV file: never written over, so
+		                     // Save asks for a name; its frame is nothing to save
+		kImportedChanged,    // the same, with records changed: a close asks first
 		kClosing,            // the close is agreed: nothing more is written or asked
 	};
 
@@ -63,6 +66,9 @@ public:
 	// from its file, with what reading had to leave out.
 	Action NewStarted();
 	void BookRead(bool readable, const book_read_losses& losses);
+	// The book came from a file of contacts in another format, which stays its
+	// source until a file is chosen for it.
+	void ContactsImported();
 
 	void RecordsChanged();
 	void Sorted();
@@ -86,6 +92,7 @@ public:
 
 	State CurrentState() const { return fState; }
 	bool IsNew() const;
+	bool IsImported() const;
 	// What reading left out; a body write over the same file asks while any.
 	const book_read_losses& Losses() const { return fLosses; }
 

@@ -17,6 +17,7 @@
 #include "CVABSavePanel.h"
 #include "CVABook.h"
 #include "CommandCodes.h"
+#include "ContactFileOpener.h"
 #include "MyButton.h"
 #include "RecordActions.h"
 
@@ -28,6 +29,7 @@
 #include <FilePanel.h>
 #include <Invoker.h>
 #include <List.h>
+#include <Path.h>
 #include <Screen.h>
 #include <ScrollBar.h>
 #include <ScrollView.h>
@@ -581,6 +583,11 @@ void CVABWindow::ReadBookFile(const BMessage* message)
 	fMenus->EnableBookMenus();
 	Show();
 	SetTitle(ref.name);
+	ContactFileOpener::outcome imported;
+	if (ContactFileOpener::Read(ref, fBook.get(), &imported)) {
+		_ContactsImported(ref, imported.summary);
+		return;
+	}
 	std::string path;
 	book_read_losses losses;
 	const status_t status = LoadBookFile(&ref, fBook.get(), &path, &losses);
@@ -590,6 +597,35 @@ void CVABWindow::ReadBookFile(const BMessage* message)
 	if (fShell != nullptr && !path.empty())
 		fShell->StoreLastFile(path);
 	fSavedFrame = Frame();
+}
+
+// A vCard or CSV file is the book's source, never its file: the window keeps no
+// file until one is chosen, so nothing is written to the source or stored about
+// it (not even as the last book), and Save asks for a name. The source's path
+// is known to the application only so that opening it again brings this window
+// forward. What the readers noted is told once; a clean read needs no alert.
+void CVABWindow::_ContactsImported(const entry_ref& source, const std::string& summary)
+{
+	fFlow.ContactsImported();
+	fMenus->SetSaveEnabled(true);
+	ReloadList();
+	fSavedFrame = Frame();
+	BEntry entry(&source, true);
+	BPath path;
+	if (fShell != nullptr && entry.GetPath(&path) == B_OK)
+		fShell->WindowFileChanged(this, path.Path());
+	// The save panel offers a book beside the source, under its name.
+	BEntry folder;
+	if (BEntry(&source).GetParent(&folder) == B_OK)
+		fSavePanel->Panel()->SetPanelDirectory(&folder);
+	const std::string name = source.name;
+	const size_t dot = name.rfind('.');
+	fSavePanel->Panel()->SetSaveText(
+		(name.substr(0, dot == 0 ? std::string::npos : dot) + ".cvab").c_str());
+	if (!summary.empty()) {
+		ShowAlert("\"" + name + "\" opens as a new address book.\n" + summary, "OK", nullptr,
+			nullptr, 0, B_INFO_ALERT, nullptr);
+	}
 }
 
 void CVABWindow::_SetFile(const entry_ref& ref, const std::string& path)
@@ -724,11 +760,15 @@ void CVABWindow::_AskBeforeShortening(bool closing)
 
 void CVABWindow::_AskAboutUnsavedBook()
 {
-	const std::string text = fFlow.IsNew()
-		? std::string("Save the new address book before closing it?")
-		: "The address book \"" + std::string(fFileRef.name)
+	std::string text = "Save the new address book before closing it?";
+	if (fFlow.IsImported()) {
+		text = "The contacts were read from \"" + std::string(Title())
+			+ "\", which is not written over. Save them as an address book before closing?";
+	} else if (!fFlow.IsNew()) {
+		text = "The address book \"" + std::string(fFileRef.name)
 			+ "\" could not be read, so it is not written over. Save its records under "
 			+ "another name before closing it?";
+	}
 	ShowAlert(text, "Don't Save", "Cancel", "Save...", 1, B_WARNING_ALERT,
 		Answer(kUnsavedBookAnswer, true, this));
 }

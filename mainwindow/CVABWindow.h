@@ -65,7 +65,8 @@ public:
 	void StartNewBook();
 	// Reads the book named by the message's first "refs" entry into a new
 	// document and shows the window; from any thread, the window not yet shown.
-	// A file that does not exist yet reads as an empty book under its name.
+	// A file that does not exist yet reads as an empty book under its name; a
+	// vCard or CSV file is read as its contacts, into a book without a file.
 	void ReadBookFile(const BMessage* message);
 
 	// With the window locked:
@@ -119,6 +120,7 @@ private:
 	void _NoteFrameChange();
 	book_frame _CurrentFrame() const;
 	void _SetFile(const entry_ref& ref, const std::string& path);
+	void _ContactsImported(const entry_ref& source, const std::string& summary);
 
 	BookShell* const fShell;
 	std::unique_ptr<BookMenus> fMenus;

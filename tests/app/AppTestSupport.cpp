@@ -75,6 +75,9 @@ void AppTest::TearDown()
 
 void AppTest::Launch(const std::vector<std::string>& arguments)
 {
+	// An application that ended by itself (its last window closed) is joined.
+	if (fAppThread.joinable())
+		fAppThread.join();
 	std::vector<std::string> commandLine{"cvab"};
 	commandLine.insert(commandLine.end(), arguments.begin(), arguments.end());
 	BPrivate::set_command_line_for_next_application(commandLine);

@@ -24,10 +24,13 @@ BookSaveFlow From(State state, bool lossy = false)
 	const bool unreadable = state == State::kUnreadable || state == State::kUnreadableChanged;
 	if (state == State::kNew || state == State::kNewChanged || state == State::kNewClosing)
 		flow.NewStarted();
+	else if (state == State::kImported || state == State::kImportedChanged)
+		flow.ContactsImported();
 	else if (state != State::kNotOpen)
 		flow.BookRead(!unreadable, losses);
 	if (state == State::kNewChanged || state == State::kNewClosing
-		|| state == State::kUnreadableChanged || state == State::kChanged)
+		|| state == State::kUnreadableChanged || state == State::kImportedChanged
+		|| state == State::kChanged)
 		flow.RecordsChanged();
 	if (state == State::kFrameChanged)
 		flow.FrameChanged();
@@ -103,6 +106,15 @@ TEST(BookSaveFlowTest, EachStateAnswersEachEventAsTheRulesSay)
 		{"an unreadable book only moved", S::kUnreadable, false, Close, kClose, S::kClosing},
 		{"an unreadable book's new records", S::kUnreadableChanged, false, Close,
 			Closing(kAskUnsaved), S::kUnreadableChanged},
+		{"an import's frame is nothing to save", S::kImported, false, Moved, kNothing,
+			S::kImported},
+		{"nor is its order", S::kImported, false, Sorted, kNothing, S::kImported},
+		{"an import's name", S::kImported, false, Save, Do(Step::kShowSavePanel), S::kImported},
+		{"an unchanged import just closes", S::kImported, false, Close, kClose, S::kClosing},
+		{"a changed import asks", S::kImportedChanged, false, Close, Closing(kAskUnsaved),
+			S::kImportedChanged},
+		{"an import until written", S::kImportedChanged, false, Chosen,
+			Closing(Step::kWriteWhole), S::kImportedChanged},
 		{"the first panel cancelled", S::kNew, false, Cancelled, kClose, S::kClosing},
 		{"a close's panel cancelled", S::kNewClosing, false, Cancelled, kNothing, S::kNewChanged},
 		{"a file for a new book", S::kNewClosing, false, Chosen, Closing(Step::kWriteWhole),
