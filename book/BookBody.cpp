@@ -82,6 +82,37 @@ book_layout LayoutForTypelessBody(const char* data, size_t size)
 	return anyLine && allFull ? book_layout::kAllColumns : book_layout::kNoNickname;
 }
 
+std::vector<std::string_view> BodyLines(const char* data, size_t size)
+{
+	std::vector<std::string_view> lines;
+	ForEachLine(data, size, [&](const char* start, const char* end) {
+		lines.emplace_back(start, end - start);
+		return true;
+	});
+	return lines;
+}
+
+bool IsWriterForm(const char* data, size_t size)
+{
+	if (size > 0 && data[size - 1] != '\n')
+		return false;
+	bool writerForm = true;
+	const bool endedByNul = ForEachLine(data, size, [&](const char* start, const char* end) {
+		int32 columns = 0;
+		for (const char* column = start;; columns++) {
+			const char* tab = static_cast<const char*>(memchr(column, '\t', end - column));
+			const char* columnEnd = tab != nullptr ? tab : end;
+			if (columnEnd - column > static_cast<ptrdiff_t>(kFieldTextLength))
+				return writerForm = false;
+			if (tab == nullptr)
+				break;
+			column = tab + 1;
+		}
+		return writerForm = columns + 1 == kBookFieldCount;
+	});
+	return writerForm && !endedByNul;
+}
+
 // --- reader and its losses
 
 namespace {

@@ -10,6 +10,8 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 // The two document types; the stored type attribute holds the terminator too.
 extern const char kBookFileType[];          // 21 columns, from "Nickname"
@@ -58,6 +60,15 @@ std::string DescribeLosses(const book_read_losses& losses);
 // counted.
 int32 ReadBookBody(CVABook* book, const char* data, size_t size, book_layout layout,
 	book_read_losses* losses = nullptr);
+
+// The lines ReadBookBody makes records of, in order, each without its line
+// feed.
+std::vector<std::string_view> BodyLines(const char* data, size_t size);
+
+// Whether the body is exactly what WriteBookBody writes for the records read
+// from it in 21 columns: every line 21 columns of at most 40 bytes ended by a
+// line feed, and no NUL.
+bool IsWriterForm(const char* data, size_t size);
 
 // Receives the body in pieces of up to 256 KiB; returns B_OK to go on, or an
 // error, which stops the writer and is returned by it.
