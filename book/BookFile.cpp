@@ -175,10 +175,12 @@ void LearnBody(const std::string& path, const std::string& idsAttr, std::string_
 	const std::vector<std::string_view> lines = BodyLines(body.data(), body.size());
 	record_ids_found found;
 	facts->ids = RecordIdsForBody(path, idsAttr, lines, facts->digest, &found);
+	if (!forAncestor)
+		return;
 	// A body whose ids all match was written by the writer, ids and all.
 	facts->writerForm = layout == book_layout::kAllColumns
 		&& (found == record_ids_found::kAll || IsWriterForm(body.data(), body.size()));
-	if (forAncestor && facts->writerForm) {
+	if (facts->writerForm) {
 		facts->lineHashes.reserve(lines.size());
 		for (const std::string_view line : lines)
 			facts->lineHashes.push_back(BookLineHash(line));
@@ -256,7 +258,6 @@ status_t ReadBookFileBytes(const std::string& path, book_file_bytes* bytes)
 	bytes->layout = ReadLayout(file, bytes->body.data(), bytes->body.size());
 	bytes->idsAttr = ReadPlainAttribute(path, kRecordIdsAttrName);
 	FillState(info, &bytes->state);
-	bytes->state.body = Sha256Of(bytes->body);
 	return B_OK;
 }
 

@@ -21,7 +21,7 @@ struct book_file_bytes {
 	std::string body;
 	book_layout layout = book_layout::kNoNickname;
 	std::string idsAttr;  // the "CVABRecordIds" value, "" when there is none
-	book_file_state state;  // with the body's digest
+	book_file_state state;  // without the body's digest
 };
 // The body named by path: its bytes, layout, ids attribute and state.
 status_t ReadBookFileBytes(const std::string& path, book_file_bytes* bytes);

@@ -3,6 +3,8 @@
 
 #include "RecordIdIndex.h"
 
+#include <memory>
+
 // --- lines and fields
 
 void SplitBookLine(std::string_view line, std::string_view fields[kBookFieldCount])
@@ -112,13 +114,37 @@ private:
 	const merge_side fWinner;
 };
 
-RecordIdIndex IndexOf(std::span<const merge_record> records)
-{
-	RecordIdIndex index(records.size());
-	for (size_t i = 0; i < records.size(); i++)
-		index.Insert(records[i].id, static_cast<uint32>(i));
-	return index;
-}
+// Finds records of one side by id. Versions of one book mostly keep their
+// records in the same order, so the place after the last one found is tried
+// first; the table is built only when that guess fails.
+class SideIndex {
+public:
+	explicit SideIndex(std::span<const merge_record> records)
+		: fRecords(records)
+	{
+	}
+
+	// The record's position, or RecordIdIndex::kNone.
+	uint32 Find(const record_id& id)
+	{
+		if (fNext < fRecords.size() && fRecords[fNext].id == id)
+			return static_cast<uint32>(fNext++);
+		if (fIndex == nullptr) {
+			fIndex = std::make_unique<RecordIdIndex>(fRecords.size());
+			for (size_t i = 0; i < fRecords.size(); i++)
+				fIndex->Insert(fRecords[i].id, static_cast<uint32>(i));
+		}
+		const uint32 found = fIndex->Find(id);
+		if (found != RecordIdIndex::kNone)
+			fNext = found + 1;
+		return found;
+	}
+
+private:
+	const std::span<const merge_record> fRecords;
+	std::unique_ptr<RecordIdIndex> fIndex;
+	size_t fNext = 0;
+};
 
 }  // namespace
 
@@ -127,9 +153,9 @@ RecordIdIndex IndexOf(std::span<const merge_record> records)
 book_merge MergeBooks(std::span<const merge_record> ancestor, std::span<const merge_record> mine,
 	std::span<const merge_record> theirs, merge_side winner)
 {
-	const RecordIdIndex inAncestor = IndexOf(ancestor);
-	const RecordIdIndex inMine = IndexOf(mine);
-	const RecordIdIndex inTheirs = IndexOf(theirs);
+	SideIndex inAncestor(ancestor);
+	SideIndex inMine(mine);
+	SideIndex inTheirs(theirs);
 	book_merge result;
 	result.records.reserve(mine.size() + theirs.size());
 	Merger merger(&result, winner);
@@ -145,7 +171,7 @@ book_merge MergeBooks(std::span<const merge_record> ancestor, std::span<const me
 			merger.Keep(record);
 	}
 	for (const merge_record& record : theirs) {
-		if (inMine.Contains(record.id))
+		if (inMine.Find(record.id) != RecordIdIndex::kNone)
 			continue;
 		const uint32 a = inAncestor.Find(record.id);
 		if (a != RecordIdIndex::kNone)

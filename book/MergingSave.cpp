@@ -186,31 +186,48 @@ void MyLines(const CVABook* book, size_t expectedSize, book_lines* mine)
 	PairLines(BodySourceOf(book).ids, mine);
 }
 
-status_t MergeAndSave(const std::string& path, book_file_bytes* file, CVABook* book,
+// What a merge starts from: the three versions as lines.
+struct merge_inputs {
+	book_lines mine;
+	book_lines theirs;
+	book_lines ancestor;
+	bool theirsIsAncestor = false;  // the file changed, its body did not
+};
+
+// Their version comes from the file just read (file->body, without its
+// digest yet), mine from memory and the ancestor from its file: their half
+// runs beside the other two.
+void PrepareMerge(const std::string& path, book_file_bytes* file, const CVABook* book,
+	const BookAncestor& ancestor, merge_inputs* inputs)
+{
+	RunSideBySide(
+		[&] {
+			file->state.body = Sha256Of(file->body);
+			inputs->theirsIsAncestor = ancestor.State().exists
+				&& file->state.body == ancestor.State().body;
+			if (!inputs->theirsIsAncestor)
+				TheirLines(path, file, ancestor, &inputs->theirs);
+		},
+		[&] {
+			MyLines(book, file->body.size(), &inputs->mine);
+			if (ancestor.ReadBody(&inputs->ancestor.body) != B_OK)
+				inputs->ancestor.body.clear();
+		});
+	if (!inputs->theirsIsAncestor)
+		AncestorLines(ancestor, inputs->mine, inputs->theirs, &inputs->ancestor);
+}
+
+status_t MergeAndSave(const std::string& path, const merge_inputs& inputs, CVABook* book,
 	const book_frame& frame, BookAncestor* ancestor, const book_save_options& options,
 	book_save_result* result)
 {
-	// Their version and the ancestor come from files, mine from memory: the
-	// two halves of the work run side by side.
-	book_lines mine;
-	book_lines theirs;
-	book_lines before;
-	RunSideBySide(
-		[&] {
-			TheirLines(path, file, *ancestor, &theirs);
-			if (ancestor->ReadBody(&before.body) != B_OK)
-				before.body.clear();
-		},
-		[&] { MyLines(book, static_cast<size_t>(file->state.size), &mine); });
-	AncestorLines(*ancestor, mine, theirs, &before);
-
-	const book_merge merge = MergeBooks(before.records, mine.records, theirs.records,
-		options.winner);
+	const book_merge merge = MergeBooks(inputs.ancestor.records, inputs.mine.records,
+		inputs.theirs.records, options.winner);
 	BookAncestor saved;
 	if (const status_t status = WriteBookLocked(path, MergedBody(merge), frame, &saved);
 		status != B_OK)
 		return status;
-	ApplyMerge(merge, mine, book);
+	ApplyMerge(merge, inputs.mine, book);
 	*ancestor = std::move(saved);
 	if (options.logConflicts)
 		AppendConflictLog(path, merge.conflicts);  // the book is saved either way
@@ -241,12 +258,14 @@ status_t SaveBookMerging(const entry_ref* ref, CVABook* book, const book_frame& 
 	book_file_state now;
 	if (status = StatBookFile(path, &now); status != B_OK)
 		return status;
-	book_file_bytes file;
 	if (now.exists && !Unchanged(*ancestor, now)) {
+		book_file_bytes file;
 		if (status = ReadBookFileBytes(path, &file); status != B_OK)
 			return status;
-		if (!ancestor->State().exists || file.state.body != ancestor->State().body)
-			return MergeAndSave(path, &file, book, frame, ancestor, options, result);
+		merge_inputs inputs;
+		PrepareMerge(path, &file, book, *ancestor, &inputs);
+		if (!inputs.theirsIsAncestor)
+			return MergeAndSave(path, inputs, book, frame, ancestor, options, result);
 	}
 	BookAncestor saved;
 	status = WriteBookLocked(path, BodySourceOf(book), frame, &saved);

@@ -45,9 +45,9 @@ void MakeVersion4(record_id* id)
 }
 
 // One call into the generator costs far more than sixteen bytes of its
-// output, so ids are drawn 64 at a time.
+// output, so ids are drawn 256 (4 KiB) at a time.
 struct IdBatch {
-	static constexpr size_t kSize = 64;
+	static constexpr size_t kSize = 256;
 	record_id ids[kSize];
 	size_t next = kSize;
 	uint32 generation = 0;

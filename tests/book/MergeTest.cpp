@@ -89,6 +89,28 @@ std::vector<merge_record> Side(Line Case::*side, bool reversed = false)
 	return records;
 }
 
+// Every value either side changed is in the result or in a conflict.
+void ExpectNothingLost(const Case& c, const std::string& result,
+	const std::vector<const merge_conflict*>& reported)
+{
+	const std::string ancestorLine = c.ancestor.value_or("") == kUnknown ? "" : c.ancestor.value_or("");
+	std::string_view a[kBookFieldCount];
+	std::string_view r[kBookFieldCount];
+	SplitBookLine(ancestorLine, a);
+	SplitBookLine(result, r);
+	for (const Line& side : {c.mine, c.theirs}) {
+		const std::string sideLine = side.value_or("");
+		std::string_view s[kBookFieldCount];
+		SplitBookLine(sideLine, s);
+		for (int32 f = 0; side && f < kBookFieldCount; f++) {
+			bool inConflict = false;
+			for (const merge_conflict* conflict : reported)
+				inConflict |= conflict->field == f && (conflict->mine == s[f] || conflict->theirs == s[f]);
+			EXPECT_TRUE(s[f] == a[f] || s[f] == r[f] || inConflict) << "field " << f << " lost";
+		}
+	}
+}
+
 }  // namespace
 
 TEST(MergeTest, EveryCombinationForEitherWinnerLosesNothing)
@@ -123,23 +145,7 @@ TEST(MergeTest, EveryCombinationForEitherWinnerLosesNothing)
 					? merge_side::kTheirs : merge_side::kMine);
 				EXPECT_EQ(reported[n][k]->nickname, std::string(1, char('a' + n)));
 			}
-			// Every value either side changed is kept or reported.
-			const std::string ancestorLine = c.ancestor.value_or("") == kUnknown ? "" : c.ancestor.value_or("");
-			std::string_view a[kBookFieldCount];
-			std::string_view r[kBookFieldCount];
-			SplitBookLine(ancestorLine, a);
-			SplitBookLine(result[n], r);
-			for (const Line& side : {c.mine, c.theirs}) {
-				const std::string sideLine = side.value_or("");
-				std::string_view s[kBookFieldCount];
-				SplitBookLine(sideLine, s);
-				for (int32 f = 0; side && f < kBookFieldCount; f++) {
-					bool inConflict = false;
-					for (const merge_conflict* conflict : reported[n])
-						inConflict |= conflict->field == f && (conflict->mine == s[f] || conflict->theirs == s[f]);
-					EXPECT_TRUE(s[f] == a[f] || s[f] == r[f] || inConflict) << "field " << f << " lost";
-				}
-			}
+			ExpectNothingLost(c, result[n], reported[n]);
 		}
 		// Mine's order, then what only theirs has in theirs' order.
 		const std::vector<size_t> expected = {0, 1, 2, 3, 4, 5, 10, 11, 13, 14, 15, 12, 9};
