@@ -43,7 +43,7 @@ status_t LoadBookFile(const entry_ref* ref, CVABook* book, std::string* absolute
 // ids cannot be written the book is still saved and B_OK returned: they are
 // new the next time it is read.
 // The save holds the book's lock (BookLock.h): kBookBusyError when another
-// program keeps it longer than kBookLockTimeout.
+// program keeps it longer than kSaveLockTimeout.
 // It overwrites whatever the file holds: a book read from the file and saved
 // back to it should go through SaveBookMerging instead.
 // absolutePath (may be null) receives the saved file's absolute path; saved

@@ -16,7 +16,7 @@
 constexpr status_t kBookBusyError = B_GENERAL_ERROR_BASE + 0x10001;
 
 // How long a save waits for another program's save by default.
-constexpr bigtime_t kBookLockTimeout = 2000000;
+constexpr bigtime_t kSaveLockTimeout = 2000000;
 
 class BookLock {
 public:
@@ -32,7 +32,7 @@ public:
 	// Takes the lock, trying again every few milliseconds for up to timeout
 	// microseconds: kBookBusyError when another holder keeps it that long, or
 	// the error that kept the lock file from being made or opened.
-	status_t Acquire(bigtime_t timeout = kBookLockTimeout);
+	status_t Acquire(bigtime_t timeout = kSaveLockTimeout);
 	void Release();
 
 	// ".NAME.lock" in the book's folder.

@@ -28,7 +28,7 @@ struct book_save_options {
 	// Whether conflicts are appended to the conflict log (ConflictLog.h).
 	bool logConflicts = true;
 	// How long to wait for another program's save, in microseconds.
-	bigtime_t lockTimeout = kBookLockTimeout;
+	bigtime_t lockTimeout = kSaveLockTimeout;
 };
 
 struct book_save_result {
