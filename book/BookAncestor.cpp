@@ -76,20 +76,28 @@ void BookAncestor::_Close()
 	fFd = -1;
 }
 
-status_t BookAncestor::ReadBody(std::string* body) const
+status_t BookAncestor::ReadBack(std::string* bytes) const
 {
-	body->clear();
-	if (fFd < 0 || lseek(fFd, 0, SEEK_SET) != 0 || ReadWholeFd(fFd, body) != B_OK
-		|| Sha256Of(*body) != fState.body) {
-		body->clear();
+	bytes->clear();
+	if (fFd < 0 || lseek(fFd, 0, SEEK_SET) != 0 || ReadWholeFd(fFd, bytes) != B_OK) {
+		bytes->clear();
 		return B_BAD_DATA;
 	}
+	return B_OK;
+}
+
+bool BookAncestor::TakeBody(std::string* bytes, const sha256_digest& digest) const
+{
+	if (fFd < 0 || digest != fState.body) {
+		bytes->clear();
+		return false;
+	}
 	if (fWriterForm)
-		return B_OK;
+		return true;
 	// Read in another layout, or not as the writer writes: the records it gave
 	// are what the merge compares.
 	CVABook book(nullptr);
-	ReadBookBody(&book, body->data(), body->size(), fLayout);
-	*body = BookBodyBytes(&book);
-	return B_OK;
+	ReadBookBody(&book, bytes->data(), bytes->size(), fLayout);
+	*bytes = BookBodyBytes(&book);
+	return true;
 }

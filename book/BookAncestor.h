@@ -66,10 +66,13 @@ public:
 	const std::vector<record_id>& Ids() const { return fIds; }
 	const std::vector<uint64>& LineHashes() const { return fLineHashes; }
 
-	// The body as it was read or saved, in the writer's form (one line per
-	// record, 21 columns): B_OK, or B_BAD_DATA when it cannot be read back
-	// unchanged.
-	status_t ReadBody(std::string* body) const;
+	// The bytes of the file read or saved, read back through the descriptor
+	// as they are now: B_BAD_DATA when they cannot be read at all.
+	status_t ReadBack(std::string* bytes) const;
+	// Makes bytes, read back, whose digest is digest, the ancestor's body in
+	// the writer's form (one line per record, 21 columns): false, with bytes
+	// emptied, when they are not the bytes read or saved any more.
+	bool TakeBody(std::string* bytes, const sha256_digest& digest) const;
 
 private:
 	void _Close();

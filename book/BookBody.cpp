@@ -143,13 +143,14 @@ bool NulCostText(const char* data, size_t size)
 }  // namespace
 
 int32 ReadBookBody(CVABook* book, const char* data, size_t size, book_layout layout,
-	book_read_losses* losses)
+	book_read_losses* losses, const std::vector<record_id>* ids)
 {
 	const int32 firstField = layout == book_layout::kAllColumns ? 0 : 1;
 	book_read_losses found;
 	int32 records = 0;
 	const bool endedByNul = ForEachLine(data, size, [&](const char* start, const char* end) {
-		ABookRecord* record = book->AddRecord();
+		ABookRecord* record = ids != nullptr && static_cast<size_t>(records) < ids->size()
+			? book->AddRecord((*ids)[records]) : book->AddRecord();
 		records++;
 		int32 field = firstField;
 		const char* column = start;

@@ -57,9 +57,10 @@ std::string DescribeLosses(const book_read_losses& losses);
 // the body and drops the unfinished line before it; at the plain end of the
 // data an unfinished line is kept when it holds any byte. losses (may be null)
 // is added to, not reset. Empty columns past "Birthday" are no loss and not
-// counted.
+// counted. ids (may be null) are the records' ids in line order; a record past
+// their end, or every record without them, gets a new id.
 int32 ReadBookBody(CVABook* book, const char* data, size_t size, book_layout layout,
-	book_read_losses* losses = nullptr);
+	book_read_losses* losses = nullptr, const std::vector<record_id>* ids = nullptr);
 
 // The lines ReadBookBody makes records of, in order, each without its line
 // feed.

@@ -112,6 +112,7 @@ std::string AbsolutePath(const BEntry& entry)
 void RunSideBySide(const std::function<void()>& beside, const std::function<void()>& here)
 {
 	std::thread thread;
+	if (getenv("SEQ")) beside(); else
 	try {
 		thread = std::thread(beside);
 	} catch (const std::system_error&) {
@@ -158,35 +159,6 @@ book_layout ReadLayout(BFile& file, const char* body, size_t size)
 		: LayoutForTypelessBody(body, size);
 }
 
-// What is learnt about a body beside reading its records: its digest, the
-// records' ids, and, for an ancestor, whether it is in the writer's form and
-// the hashes of its lines.
-struct body_facts {
-	sha256_digest digest;
-	std::vector<record_id> ids;
-	bool writerForm = false;
-	std::vector<uint64> lineHashes;
-};
-
-void LearnBody(const std::string& path, const std::string& idsAttr, std::string_view body,
-	book_layout layout, bool forAncestor, body_facts* facts)
-{
-	facts->digest = Sha256Of(body);
-	const std::vector<std::string_view> lines = BodyLines(body.data(), body.size());
-	record_ids_found found;
-	facts->ids = RecordIdsForBody(path, idsAttr, lines, facts->digest, &found);
-	if (!forAncestor)
-		return;
-	// A body whose ids all match was written by the writer, ids and all.
-	facts->writerForm = layout == book_layout::kAllColumns
-		&& (found == record_ids_found::kAll || IsWriterForm(body.data(), body.size()));
-	if (facts->writerForm) {
-		facts->lineHashes.reserve(lines.size());
-		for (const std::string_view line : lines)
-			facts->lineHashes.push_back(BookLineHash(line));
-	}
-}
-
 // The line hashes of a book read from a body not in the writer's form.
 std::vector<uint64> LineHashesOf(const CVABook* book)
 {
@@ -195,6 +167,49 @@ std::vector<uint64> LineHashesOf(const CVABook* book)
 	for (const std::string_view line : BodyLines(body.data(), body.size()))
 		hashes.push_back(BookLineHash(line));
 	return hashes;
+}
+
+// Corrects the records' ids that ReadBookBody took on trust from the id file
+// when the body turns out not to be the one it was written for.
+record_ids_found SettleIds(const std::string& path, const std::string& idsAttr,
+	record_id_file* trusted, const sha256_digest& digest, std::string_view body, CVABook* book)
+{
+	if (trusted == nullptr)
+		return record_ids_found::kNone;  // every record got a new id
+	if (digest == trusted->body && trusted->ids.size() == static_cast<size_t>(book->CountRecords()))
+		return record_ids_found::kAll;
+	record_ids_found found;
+	const std::vector<record_id> ids = SettleRecordIds(path, idsAttr, trusted, body, digest, &found);
+	book->AssignIds(ids.data(), std::min(ids.size(), static_cast<size_t>(book->CountRecords())));
+	return found;
+}
+
+// The ancestor of a book just read from body, for the next save.
+BookAncestor AncestorAsRead(const std::string& path, const struct stat& info,
+	const sha256_digest& digest, book_layout layout, bool idsMatched, std::string_view body,
+	const CVABook* book)
+{
+	book_file_state state;
+	FillState(info, &state);
+	state.body = digest;
+	// A body whose ids all match was written by the writer, ids and all.
+	const bool writerForm = layout == book_layout::kAllColumns
+		&& (idsMatched || IsWriterForm(body.data(), body.size()));
+	std::vector<uint64> hashes;
+	if (writerForm) {
+		hashes.reserve(static_cast<size_t>(book->CountRecords()));
+		for (const std::string_view line : BodyLines(body.data(), body.size()))
+			hashes.push_back(BookLineHash(line));
+	} else {
+		hashes = LineHashesOf(book);
+	}
+	std::vector<record_id> ids;
+	ids.reserve(hashes.size());
+	for (const ABookRecord* record = book->FirstRecord(); record != nullptr;
+		 record = record->Next())
+		ids.push_back(record->Id());
+	return BookAncestor(state, layout, writerForm, std::move(ids), std::move(hashes),
+		ReopenSameFile(path, info));
 }
 
 }  // namespace
@@ -219,27 +234,31 @@ status_t LoadBookFile(const entry_ref* ref, CVABook* book, std::string* absolute
 	if (const status_t status = file.GetStat(&info); status != B_OK)
 		return status;
 	const book_layout layout = ReadLayout(file, body.data(), body.size());
-
-	// The digest and the ids beside the book are worked out while the records
-	// are read: together they take barely longer than the records alone.
 	const std::string_view bodyText(body.data(), body.size());
-	body_facts facts;
+	const std::string idsAttr = ReadPlainAttribute(path, kRecordIdsAttrName);
+
+	// The body's digest is worked out while the ids beside it and the records
+	// are read, the ids taken on trust until the digest is known.
+	sha256_digest digest;
+	record_id_file ids;
+	bool trusted = false;
 	BookOwnerLocker lock(book->Owner());
 	RunSideBySide(
 		[&] {
-			LearnBody(path, ReadPlainAttribute(path, kRecordIdsAttrName), bodyText, layout,
-				ancestor != nullptr, &facts);
+			Sha256 calculator;  // its own: nothing of this thread outlives it
+			calculator.Update(bodyText.data(), bodyText.size());
+			digest = calculator.Finish();
 		},
-		[&] { ReadBookBody(book, body.data(), body.size(), layout, losses); });
-	book->AssignIds(facts.ids.data(), facts.ids.size());
-
+		[&] {
+			trusted = ReadRecordIdFile(path, idsAttr, false, &ids);
+			ReadBookBody(book, body.data(), body.size(), layout, losses,
+				trusted ? &ids.ids : nullptr);
+		});
+	const record_ids_found found = SettleIds(path, idsAttr, trusted ? &ids : nullptr, digest,
+		bodyText, book);
 	if (ancestor != nullptr) {
-		book_file_state state;
-		FillState(info, &state);
-		state.body = facts.digest;
-		*ancestor = BookAncestor(state, layout, facts.writerForm, std::move(facts.ids),
-			facts.writerForm ? std::move(facts.lineHashes) : LineHashesOf(book),
-			ReopenSameFile(path, info));
+		*ancestor = AncestorAsRead(path, info, digest, layout, found == record_ids_found::kAll,
+			bodyText, book);
 	}
 	return B_OK;
 }
@@ -334,12 +353,17 @@ public:
 		const char* end = bytes + size;
 		while (bytes < end) {
 			const char* feed = static_cast<const char*>(memchr(bytes, '\n', end - bytes));
-			const char* lineEnd = feed != nullptr ? feed : end;
-			fPending.append(bytes, lineEnd - bytes);
-			if (feed == nullptr)
+			const std::string_view piece(bytes, (feed != nullptr ? feed : end) - bytes);
+			if (feed == nullptr) {
+				fPending.append(piece);
 				break;
-			fLines.push_back(Sha256Of(fPending));
-			fHashes.push_back(BookLineHash(fPending));
+			}
+			// Lines come whole from the writer; one cut between pieces is joined.
+			std::string_view line = piece;
+			if (!fPending.empty())
+				line = fPending.append(piece);
+			fLines.push_back(Sha256Of(line));
+			fHashes.push_back(BookLineHash(line));
 			fPending.clear();
 			bytes = feed + 1;
 		}
@@ -415,8 +439,10 @@ status_t WriteBookLocked(const std::string& targetPath, const book_body_source& 
 			close(fd);
 		return status;
 	}
+	// Ids lost in a crash are only new ones next time: the book's attribute
+	// names the digest, so a half-written id file is never trusted.
 	if (idsReady)
-		idsFile.Commit();
+		idsFile.Commit(false);
 	if (saved != nullptr) {
 		book_file_state state;
 		FillState(info, &state);

@@ -130,9 +130,8 @@ public:
 		if (fNext < fRecords.size() && fRecords[fNext].id == id)
 			return static_cast<uint32>(fNext++);
 		if (fIndex == nullptr) {
-			fIndex = std::make_unique<RecordIdIndex>(fRecords.size());
-			for (size_t i = 0; i < fRecords.size(); i++)
-				fIndex->Insert(fRecords[i].id, static_cast<uint32>(i));
+			fIndex = std::make_unique<RecordIdIndex>(fRecords.empty() ? nullptr : &fRecords[0].id,
+				fRecords.size(), sizeof(merge_record));
 		}
 		const uint32 found = fIndex->Find(id);
 		if (found != RecordIdIndex::kNone)

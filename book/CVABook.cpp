@@ -114,7 +114,6 @@ ABookRecord* CVABook::RecordWithId(const record_id& id) const
 void CVABook::AssignIds(const record_id* ids, size_t count)
 {
 	_AssertLocked();
-	assert(count == static_cast<size_t>(fCount));
 	size_t n = 0;
 	for (ABookRecord* record = fFirst; record != nullptr && n < count; record = record->fNext)
 		record->fId = ids[n++];

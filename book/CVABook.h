@@ -62,8 +62,8 @@ public:
 	// a book's file, merged from another version of it). The caller keeps ids
 	// unique within the book.
 	ABookRecord* AddRecord(const record_id& id);
-	// Gives the records, in document order, ids[0] to ids[count - 1]; count is
-	// CountRecords(). For the file reader, which learns the ids beside the body.
+	// Gives the first count records, in document order, ids[0] to
+	// ids[count - 1]. For the file reader, which learns the ids beside the body.
 	void AssignIds(const record_id* ids, size_t count);
 
 	// The record at position n (from 0), or null outside the list.

@@ -47,15 +47,14 @@ std::vector<uint64> HashesOf(const std::vector<std::string_view>& lines)
 	return hashes;
 }
 
-// Their version with its ids: from the file beside it when that is trusted,
-// else by finding the ancestor's unchanged lines in it.
-void TheirLines(const std::string& path, book_file_bytes* file, const BookAncestor& ancestor,
-	book_lines* theirs)
+// Their version with its ids: from their id file when it is trusted (read
+// without line digests), else by finding the ancestor's unchanged lines.
+void TheirLines(const std::string& path, book_file_bytes* file, record_id_file* trusted,
+	const BookAncestor& ancestor, book_lines* theirs)
 {
-	std::vector<std::string_view> lines = BodyLines(file->body.data(), file->body.size());
 	record_ids_found found;
-	std::vector<record_id> ids = RecordIdsForBody(path, file->idsAttr, lines, file->state.body,
-		&found);
+	std::vector<record_id> ids = SettleRecordIds(path, file->idsAttr, trusted, file->body,
+		file->state.body, &found);
 	// A body whose ids all match was written by the writer, ids and all.
 	if (file->layout == book_layout::kAllColumns && (found == record_ids_found::kAll
 			|| IsWriterForm(file->body.data(), file->body.size()))) {
@@ -64,11 +63,22 @@ void TheirLines(const std::string& path, book_file_bytes* file, const BookAncest
 		CVABook book(nullptr);
 		ReadBookBody(&book, file->body.data(), file->body.size(), file->layout);
 		theirs->body = BookBodyBytes(&book);
-		lines = BodyLines(theirs->body.data(), theirs->body.size());
 	}
+	const std::vector<std::string_view> lines = BodyLines(theirs->body.data(),
+		theirs->body.size());
 	if (found == record_ids_found::kNone && ancestor.CountRecords() > 0)
 		ids = MatchIdsByKey(HashesOf(lines), ancestor.LineHashes(), ancestor.Ids());
-	PairLines(ids, lines, theirs);
+	if (!PairLines(ids, lines, theirs)) {
+		// Never a version without its records: new ids rather than none.
+		ids.resize(lines.size());
+		NewRecordIds(ids.data(), ids.size());
+		PairLines(ids, lines, theirs);
+	}
+}
+
+const record_id* IdsIn(const book_lines& lines)
+{
+	return lines.records.empty() ? nullptr : &lines.records[0].id;
 }
 
 // The text of an ancestor record that the file no longer gives back: the line
@@ -83,19 +93,15 @@ std::string_view RecoveredLine(const record_id& id, uint64 hash, const book_line
 }
 
 // The ancestor's records: read back from its file when it is still there
-// unchanged (lines->body holds what ReadBody gave), else recovered.
+// unchanged (lines->body holds what TakeBody gave), else recovered.
 void AncestorLines(const BookAncestor& ancestor, const book_lines& mine, const book_lines& theirs,
 	book_lines* lines)
 {
 	if (!lines->body.empty() && PairLines(ancestor.Ids(), lines))
 		return;
 	lines->body.clear();
-	RecordIdIndex inMine(mine.records.size());
-	for (size_t i = 0; i < mine.records.size(); i++)
-		inMine.Insert(mine.records[i].id, static_cast<uint32>(i));
-	RecordIdIndex inTheirs(theirs.records.size());
-	for (size_t i = 0; i < theirs.records.size(); i++)
-		inTheirs.Insert(theirs.records[i].id, static_cast<uint32>(i));
+	const RecordIdIndex inMine(IdsIn(mine), mine.records.size(), sizeof(merge_record));
+	const RecordIdIndex inTheirs(IdsIn(theirs), theirs.records.size(), sizeof(merge_record));
 	lines->records.resize(ancestor.CountRecords());
 	for (size_t i = 0; i < ancestor.CountRecords(); i++) {
 		const record_id& id = ancestor.Ids()[i];
@@ -194,27 +200,34 @@ struct merge_inputs {
 	bool theirsIsAncestor = false;  // the file changed, its body did not
 };
 
-// Their version comes from the file just read (file->body, without its
-// digest yet), mine from memory and the ancestor from its file: their half
-// runs beside the other two.
+// Digests are all the other thread works out: what a thread allocates stays
+// with its memory pool after it ends, so the large lists are made here.
 void PrepareMerge(const std::string& path, book_file_bytes* file, const CVABook* book,
 	const BookAncestor& ancestor, merge_inputs* inputs)
 {
+	ancestor.ReadBack(&inputs->ancestor.body);
+	sha256_digest ancestorDigest;
+	record_id_file ids;
+	bool trusted = false;
 	RunSideBySide(
 		[&] {
-			file->state.body = Sha256Of(file->body);
-			inputs->theirsIsAncestor = ancestor.State().exists
-				&& file->state.body == ancestor.State().body;
-			if (!inputs->theirsIsAncestor)
-				TheirLines(path, file, ancestor, &inputs->theirs);
+			Sha256 calculator;
+			calculator.Update(file->body.data(), file->body.size());
+			file->state.body = calculator.Finish();
+			calculator.Update(inputs->ancestor.body.data(), inputs->ancestor.body.size());
+			ancestorDigest = calculator.Finish();
 		},
 		[&] {
 			MyLines(book, file->body.size(), &inputs->mine);
-			if (ancestor.ReadBody(&inputs->ancestor.body) != B_OK)
-				inputs->ancestor.body.clear();
+			trusted = ReadRecordIdFile(path, file->idsAttr, false, &ids);
 		});
-	if (!inputs->theirsIsAncestor)
-		AncestorLines(ancestor, inputs->mine, inputs->theirs, &inputs->ancestor);
+	inputs->theirsIsAncestor = ancestor.State().exists
+		&& file->state.body == ancestor.State().body;
+	if (inputs->theirsIsAncestor)
+		return;
+	ancestor.TakeBody(&inputs->ancestor.body, ancestorDigest);
+	TheirLines(path, file, trusted ? &ids : nullptr, ancestor, &inputs->theirs);
+	AncestorLines(ancestor, inputs->mine, inputs->theirs, &inputs->ancestor);
 }
 
 status_t MergeAndSave(const std::string& path, const merge_inputs& inputs, CVABook* book,
@@ -262,9 +275,13 @@ status_t SaveBookMerging(const entry_ref* ref, CVABook* book, const book_frame& 
 		book_file_bytes file;
 		if (status = ReadBookFileBytes(path, &file); status != B_OK)
 			return status;
+		// An emptied book is far likelier a writer that failed half-way than a
+		// wish to delete every record: it is written anew, like a missing one.
+		const bool emptied = file.body.empty() && ancestor->CountRecords() > 0;
 		merge_inputs inputs;
-		PrepareMerge(path, &file, book, *ancestor, &inputs);
-		if (!inputs.theirsIsAncestor)
+		if (!emptied)
+			PrepareMerge(path, &file, book, *ancestor, &inputs);
+		if (!emptied && !inputs.theirsIsAncestor)
 			return MergeAndSave(path, inputs, book, frame, ancestor, options, result);
 	}
 	BookAncestor saved;

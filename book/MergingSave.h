@@ -47,7 +47,9 @@ struct book_save_result {
 //    for a book never read: a file found there is then merged as a version
 //    with nothing in common, keeping every record of both); it receives the
 //    book as saved, for next time, and its State() is the new snapshot.
-//  - a file that is gone is written anew from book alone.
+//  - a file that is gone, or emptied while the ancestor had records (far
+//    likelier a writer that failed half-way than a wish to delete them all),
+//    is written anew from book alone.
 // On failure the file, the book and the ancestor are as they were; result
 // (may be null) is filled as far as known.
 status_t SaveBookMerging(const entry_ref* ref, CVABook* book, const book_frame& frame,

@@ -1,6 +1,7 @@
 // Sections: names and the attribute; the file's text; ids for a body.
 #include "RecordIdFile.h"
 
+#include "BookBody.h"
 #include "BookPaths.h"
 #include "RecordIdIndex.h"
 #include "ReplacingFile.h"
@@ -86,19 +87,17 @@ bool ParseRecordIdFile(std::string_view text, bool withLineDigests, record_id_fi
 		return false;
 	file->ids.resize(count);
 	file->lineDigests.resize(withLineDigests ? count : 0);
-	RecordIdIndex seen(count);
 	for (size_t i = 0; i < count; i++) {
 		const std::string_view line = text.substr(i * kIdLineLength, kIdLineLength);
 		if (!ParseRecordId(line.substr(0, kRecordIdTextLength), &file->ids[i])
-			|| line[kRecordIdTextLength] != ' ' || line.back() != '\n'
-			|| !seen.Insert(file->ids[i], static_cast<uint32>(i)))
+			|| line[kRecordIdTextLength] != ' ' || line.back() != '\n')
 			return false;
 		if (withLineDigests
 			&& !ParseSha256(line.substr(kRecordIdTextLength + 1, kSha256TextLength),
 				&file->lineDigests[i]))
 			return false;
 	}
-	return true;
+	return !RecordIdIndex(file->ids.data(), count).HasRepeats();
 }
 
 // --- ids for a body
@@ -126,34 +125,60 @@ bool ReadIdFile(const std::string& bookPath, const std::string& fileName, std::s
 
 }  // namespace
 
-std::vector<record_id> RecordIdsForBody(const std::string& bookPath, std::string_view attrValue,
-	const std::vector<std::string_view>& lines, const sha256_digest& bodyDigest,
-	record_ids_found* found)
+bool ReadRecordIdFile(const std::string& bookPath, std::string_view attrValue,
+	bool withLineDigests, record_id_file* file)
 {
-	if (found != nullptr)
-		*found = record_ids_found::kNone;
 	std::string fileName;
 	sha256_digest named;
 	std::string text;
-	record_id_file file;
-	const bool trusted = ParseRecordIdsAttr(attrValue, &fileName, &named)
+	return ParseRecordIdsAttr(attrValue, &fileName, &named)
 		&& ReadIdFile(bookPath, fileName, &text)
-		&& ParseRecordIdFile(text, named != bodyDigest, &file) && file.body == named;
-	if (trusted && named == bodyDigest && file.ids.size() == lines.size()) {
-		if (found != nullptr)
-			*found = record_ids_found::kAll;
-		return std::move(file.ids);
-	}
-	if (!trusted || named == bodyDigest) {
-		// No file to trust (or one that cannot be for this body after all).
-		std::vector<record_id> ids(lines.size());
-		NewRecordIds(ids.data(), ids.size());
-		return ids;
-	}
+		&& ParseRecordIdFile(text, withLineDigests, file) && file->body == named;
+}
+
+size_t CountWriterLines(std::string_view body)
+{
+	const size_t feeds = static_cast<size_t>(std::count(body.begin(), body.end(), '\n'));
+	return feeds + (!body.empty() && body.back() != '\n');
+}
+
+std::vector<record_id> RecordIdsByLine(const std::vector<std::string_view>& lines,
+	const record_id_file& file)
+{
 	std::vector<sha256_digest> lineDigests(lines.size());
 	for (size_t i = 0; i < lines.size(); i++)
 		lineDigests[i] = Sha256Of(lines[i]);
-	if (found != nullptr)
-		*found = record_ids_found::kByLine;
 	return MatchIdsByKey(lineDigests, file.lineDigests, file.ids);
+}
+
+std::vector<record_id> SettleRecordIds(const std::string& bookPath, std::string_view attrValue,
+	record_id_file* trusted, std::string_view body, const sha256_digest& digest,
+	record_ids_found* found)
+{
+	record_ids_found kind = record_ids_found::kNone;
+	std::vector<record_id> ids;
+	record_id_file withLines;
+	if (trusted != nullptr && digest == trusted->body
+		&& trusted->ids.size() == CountWriterLines(body)) {
+		kind = record_ids_found::kAll;
+		ids = std::move(trusted->ids);
+	} else if (trusted != nullptr && digest != trusted->body
+		&& ReadRecordIdFile(bookPath, attrValue, true, &withLines)) {
+		kind = record_ids_found::kByLine;
+		ids = RecordIdsByLine(BodyLines(body.data(), body.size()), withLines);
+	} else {
+		ids.resize(BodyLines(body.data(), body.size()).size());
+		NewRecordIds(ids.data(), ids.size());
+	}
+	if (found != nullptr)
+		*found = kind;
+	return ids;
+}
+
+std::vector<record_id> RecordIdsForBody(const std::string& bookPath, std::string_view attrValue,
+	std::string_view body, const sha256_digest& digest, record_ids_found* found)
+{
+	record_id_file file;
+	const bool trusted = ReadRecordIdFile(bookPath, attrValue, false, &file);
+	return SettleRecordIds(bookPath, attrValue, trusted ? &file : nullptr, body, digest, found);
 }

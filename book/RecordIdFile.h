@@ -53,6 +53,16 @@ struct record_id_file {
 // nil id included. Line digests are decoded only when withLineDigests.
 bool ParseRecordIdFile(std::string_view text, bool withLineDigests, record_id_file* file);
 
+// The id file beside the book at bookPath that its "CVABRecordIds" attribute,
+// attrValue ("" when it has none), names, when it is to be trusted: false
+// when there is none, or it is damaged, or its digest is not the attribute's.
+// file->body is then the digest of the body it was written for.
+bool ReadRecordIdFile(const std::string& bookPath, std::string_view attrValue,
+	bool withLineDigests, record_id_file* file);
+
+// The number of lines ReadBookBody reads from a body in the writer's form.
+size_t CountWriterLines(std::string_view body);
+
 enum class record_ids_found {
 	kNone,     // every line got a new id
 	kByLine,   // the body changed: lines found in the file kept their ids
@@ -60,11 +70,22 @@ enum class record_ids_found {
 };
 
 // The ids for the lines of a body (as ReadBookBody splits it) whose digest is
-// bodyDigest, in the book at bookPath whose "CVABRecordIds" attribute holds
-// attrValue ("" when it has none). Always one id per line, unique.
-std::vector<record_id> RecordIdsForBody(const std::string& bookPath, std::string_view attrValue,
-	const std::vector<std::string_view>& lines, const sha256_digest& bodyDigest,
+// digest, given the book's trusted id file as ReadRecordIdFile read it
+// without line digests (null when there is none): its ids when the body is
+// the one it was written for, else by line. Always one id per line, unique.
+std::vector<record_id> SettleRecordIds(const std::string& bookPath, std::string_view attrValue,
+	record_id_file* trusted, std::string_view body, const sha256_digest& digest,
 	record_ids_found* found = nullptr);
+
+// Both steps for a body whose digest is known.
+std::vector<record_id> RecordIdsForBody(const std::string& bookPath, std::string_view attrValue,
+	std::string_view body, const sha256_digest& digest, record_ids_found* found = nullptr);
+
+// The ids for the lines of a body the trusted file (read with its line
+// digests) was not written for: each line whose digest is in the file keeps
+// that line's id.
+std::vector<record_id> RecordIdsByLine(const std::vector<std::string_view>& lines,
+	const record_id_file& file);
 
 // Pairs lines with earlier records by a key of their text: line i takes the
 // id of the first unused donor whose key equals lineKeys[i] (equal keys pair

@@ -1,17 +1,12 @@
 #include "RecordIdIndex.h"
 
-#include <cassert>
-
 namespace {
 
 // Ids come from files other programs may write: a per-process secret mixed
 // into the hash keeps a crafted list of ids from piling into one chain.
 uint64 Secret()
 {
-	static const uint64 secret = [] {
-		const record_id random = NewRecordId();
-		return random.Hash() | 1;
-	}();
+	static const uint64 secret = NewRecordId().Hash() | 1;
 	return secret;
 }
 
@@ -26,56 +21,46 @@ uint64 Mix(const record_id& id)
 	return value ^ (value >> 29);
 }
 
-size_t TableSize(size_t expected)
+size_t TableSize(size_t count)
 {
 	size_t size = 16;
-	while (size < 2 * expected)
+	while (size < 2 * count)
 		size *= 2;
 	return size;
 }
 
 }  // namespace
 
-RecordIdIndex::RecordIdIndex(size_t expected)
-	: fSlots(TableSize(expected)),
+RecordIdIndex::RecordIdIndex(const record_id* ids, size_t count, size_t stride)
+	: fIds(reinterpret_cast<const unsigned char*>(ids)),
+	  fStride(stride),
+	  fSlots(TableSize(count), 0),
 	  fMask(fSlots.size() - 1)
 {
+	for (size_t position = 0; position < count; position++) {
+		const record_id& id = _IdAt(static_cast<uint32>(position));
+		size_t slot = static_cast<size_t>(Mix(id)) & fMask;
+		while (fSlots[slot] != 0 && _IdAt(fSlots[slot] - 1) != id)
+			slot = (slot + 1) & fMask;
+		if (fSlots[slot] != 0)
+			fRepeats = true;
+		else
+			fSlots[slot] = static_cast<uint32>(position + 1);
+	}
 }
 
-size_t RecordIdIndex::_Slot(const record_id& id) const
+const record_id& RecordIdIndex::_IdAt(uint32 position) const
 {
-	size_t at = static_cast<size_t>(Mix(id)) & fMask;
-	while (fSlots[at].value != kNone && fSlots[at].id != id)
-		at = (at + 1) & fMask;
-	return at;
-}
-
-bool RecordIdIndex::Insert(const record_id& id, uint32 value)
-{
-	assert(value != kNone);
-	if (2 * (fCount + 1) > fSlots.size())
-		_Grow();
-	slot& at = fSlots[_Slot(id)];
-	if (at.value != kNone)
-		return false;
-	at.id = id;
-	at.value = value;
-	fCount++;
-	return true;
+	return *reinterpret_cast<const record_id*>(fIds + position * fStride);
 }
 
 uint32 RecordIdIndex::Find(const record_id& id) const
 {
-	return fSlots[_Slot(id)].value;
-}
-
-void RecordIdIndex::_Grow()
-{
-	std::vector<slot> old(fSlots.size() * 2);
-	old.swap(fSlots);
-	fMask = fSlots.size() - 1;
-	for (const slot& entry : old) {
-		if (entry.value != kNone)
-			fSlots[_Slot(entry.id)] = entry;
+	size_t slot = static_cast<size_t>(Mix(id)) & fMask;
+	while (fSlots[slot] != 0) {
+		if (_IdAt(fSlots[slot] - 1) == id)
+			return fSlots[slot] - 1;
+		slot = (slot + 1) & fMask;
 	}
+	return kNone;
 }

@@ -6,7 +6,9 @@
 //    it), against the same load of the same body without them, which is what
 //    opening a book cost before records had ids (its records get new ones);
 //  - Save: a safe save (new file, attributes, ids, flushes, renames), against
-//    one write of the same bytes with one flush and rename;
+//    the same save without the ids beside the book and the lock (what a save
+//    cost before records had ids), and against one write of the same bytes
+//    with one flush and rename;
 //  - MergingSave: a save after another program changed 1,000 records and the
 //    window 1,000 others (100 of them the same records), against a plain save
 //    of the same book.
@@ -16,8 +18,12 @@
 
 #include <BookFile.h>
 #include <MergingSave.h>
+#include <ReplacingFile.h>
 
 #include <Entry.h>
+#include <File.h>
+#include <Node.h>
+#include <TypeConstants.h>
 
 #include <benchmark/benchmark.h>
 
@@ -91,20 +97,26 @@ double Seconds(Clock::time_point from, Clock::time_point to)
 	return std::chrono::duration<double>(to - from).count();
 }
 
-// Runs both timings in every iteration; the iteration's time is the measure's.
+// Runs the timings in turn in every iteration; the iteration's time is the
+// measure's, and each baseline's mean and ratio are reported as
+// <name>_ms and x_<name>.
 void Paired(benchmark::State& state, const std::function<double()>& measure,
-	const std::function<double()>& baseline)
+	const std::vector<std::pair<const char*, std::function<double()>>>& baselines)
 {
 	double measured = 0;
-	double base = 0;
+	std::vector<double> base(baselines.size(), 0);
 	for (auto _ : state) {
 		const double seconds = measure();
 		state.SetIterationTime(seconds);
 		measured += seconds;
-		base += baseline();
+		for (size_t i = 0; i < baselines.size(); i++)
+			base[i] += baselines[i].second();
 	}
-	state.counters["baseline_ms"] = 1000 * base / double(state.iterations());
-	state.counters["x_baseline"] = measured / base;
+	for (size_t i = 0; i < baselines.size(); i++) {
+		const std::string name = baselines[i].first;
+		state.counters[name + "_ms"] = 1000 * base[i] / double(state.iterations());
+		state.counters["x_" + name] = measured / base[i];
+	}
 	state.SetBytesProcessed(state.iterations() * TheFiles().bytes.size());
 }
 
@@ -118,21 +130,60 @@ double TimeLoad(const entry_ref& ref)
 	return Seconds(start, Clock::now());
 }
 
+// The steps of a load before records had ids: the body read through the
+// storage kit, the type attribute, the records.
+double TimeLoadAsBefore(const entry_ref& ref)
+{
+	CVABook book(nullptr);
+	const Clock::time_point start = Clock::now();
+	BFile file(&ref, B_READ_WRITE);
+	off_t size = 0;
+	file.GetSize(&size);
+	std::vector<char> body(static_cast<size_t>(size));
+	file.Read(body.data(), body.size());
+	char type[64];
+	file.ReadAttr(kTypeAttrName, B_MIME_STRING_TYPE, 0, type, sizeof(type));
+	ReadBookBody(&book, body.data(), body.size(), LayoutForType(type, sizeof(type)));
+	benchmark::DoNotOptimize(book.LastRecord());
+	return Seconds(start, Clock::now());
+}
+
 void Load(benchmark::State& state)
 {
 	const Files& files = TheFiles();
-	Paired(state, [&] { return TimeLoad(files.ref); }, [&] {
+	Paired(state, [&] { return TimeLoad(files.ref); }, {{"strings", [&] {
 		const Clock::time_point start = Clock::now();
 		std::vector<std::string> fields = SplitLines(ReadWholeFile(files.path));
 		benchmark::DoNotOptimize(fields.data());
 		return Seconds(start, Clock::now());
-	});
+	}}});
 }
 
 void LoadWithIds(benchmark::State& state)
 {
 	const Files& files = TheFiles();
-	Paired(state, [&] { return TimeLoad(files.ref); }, [&] { return TimeLoad(files.plainRef); });
+	Paired(state, [&] { return TimeLoad(files.ref); },
+		{{"no_ids", [&] { return TimeLoad(files.plainRef); }},
+			{"steps_before", [&] { return TimeLoadAsBefore(files.plainRef); }}});
+}
+
+// The steps of a save before records had ids: body, type and frame through a
+// replacing file, without the ids beside it or the lock.
+double TimeSaveAsBefore(const Files& files, const std::string& path)
+{
+	const Clock::time_point start = Clock::now();
+	ReplacingFile file(path);
+	file.Open();
+	WriteBookBody(&files.book, [&](const char* bytes, size_t size) {
+		return file.Write(std::string_view(bytes, size));
+	});
+	uint8 frame[kFrameAttrSize];
+	EncodeFrame(kFrame, frame);
+	BNode node(file.NewPath().c_str());
+	node.WriteAttr(kTypeAttrName, B_MIME_STRING_TYPE, 0, kBookFileType, kBookFileTypeSize);
+	node.WriteAttr(kFrameAttrName, B_RECT_TYPE, 0, frame, kFrameAttrSize);
+	file.Commit();
+	return Seconds(start, Clock::now());
 }
 
 void Save(benchmark::State& state)
@@ -144,7 +195,8 @@ void Save(benchmark::State& state)
 		const Clock::time_point start = Clock::now();
 		SaveBookFile(&files.ref, &files.book, kFrame, nullptr);
 		return Seconds(start, Clock::now());
-	}, [&] {
+	}, {{"steps_before", [&] { return TimeSaveAsBefore(files, files.directory + "/before"); }},
+		{"write", [&] {
 		const Clock::time_point start = Clock::now();
 		const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
 		benchmark::DoNotOptimize(write(fd, files.bytes.data(), files.bytes.size()));
@@ -155,7 +207,7 @@ void Save(benchmark::State& state)
 		fsync(dir);
 		close(dir);
 		return Seconds(start, Clock::now());
-	});
+	}}});
 }
 
 // Changes one field of every step-th record from first on, 1,000 in all.
@@ -191,11 +243,11 @@ void MergingSave(benchmark::State& state)
 		if (!result.merged || result.conflicts.empty())
 			abort();  // not the work this measures
 		return seconds;
-	}, [&] {
+	}, {{"plain_save", [&] {
 		const Clock::time_point start = Clock::now();
 		SaveBookFile(&files.ref, &files.book, kFrame, nullptr);
 		return Seconds(start, Clock::now());
-	});
+	}}});
 }
 
 }  // namespace

@@ -325,4 +325,12 @@ TEST(BookIdsTest, WritersThatKnowNoIdsAreMergedLineByLine)
 	EXPECT_TRUE(result.merged);
 	EXPECT_EQ(ListedField(mine), (Texts{"ann", "cat"}));
 	EXPECT_EQ(Contents(dir / "book"), BookBodyBytes(&mine));
+
+	// Emptied (a writer that failed half-way) or gone: written anew from mine.
+	for (const bool gone : {false, true}) {
+		gone ? unlink((dir / "book").c_str()) : truncate((dir / "book").c_str(), 0);
+		ASSERT_EQ(SaveBookMerging(&ref, &mine, kFrame, &ancestor, options, &result), B_OK);
+		EXPECT_FALSE(result.merged);
+		EXPECT_EQ(Contents(dir / "book"), BookBodyBytes(&mine)) << gone;
+	}
 }
