@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <system_error>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -184,30 +185,51 @@ record_ids_found SettleIds(const std::string& path, const std::string& idsAttr,
 	return found;
 }
 
-// The ancestor of a book just read from body, for the next save.
+// What the other thread works out while the records are read: the body's
+// digest and, for an ancestor, the hash of each line of a body in the
+// writer's form. It writes only into memory made here, since what a thread
+// allocates stays with its memory pool after it ends.
+struct body_digests {
+	sha256_digest body;
+	std::unique_ptr<uint64[]> lineHashes;
+	size_t room = 0;   // for lineHashes
+	size_t lines = 0;  // hashed; more than room when they did not fit
+};
+
+void DigestBody(std::string_view body, body_digests* digests)
+{
+	Sha256 calculator;
+	calculator.Update(body.data(), body.size());
+	digests->body = calculator.Finish();
+	for (size_t start = 0; digests->room > 0 && start < body.size(); digests->lines++) {
+		const size_t feed = body.find('\n', start);
+		const size_t end = feed == std::string_view::npos ? body.size() : feed;
+		if (digests->lines < digests->room)
+			digests->lineHashes[digests->lines] = BookLineHash(body.substr(start, end - start));
+		start = end + 1;
+	}
+}
+
+// The ancestor of a book just read from body, for the next save. ids are the
+// ones beside the body when they all matched it, else empty.
 BookAncestor AncestorAsRead(const std::string& path, const struct stat& info,
-	const sha256_digest& digest, book_layout layout, bool idsMatched, std::string_view body,
-	const CVABook* book)
+	const body_digests& digests, book_layout layout, std::vector<record_id> ids,
+	std::string_view body, const CVABook* book)
 {
 	book_file_state state;
 	FillState(info, &state);
-	state.body = digest;
+	state.body = digests.body;
 	// A body whose ids all match was written by the writer, ids and all.
 	const bool writerForm = layout == book_layout::kAllColumns
-		&& (idsMatched || IsWriterForm(body.data(), body.size()));
-	std::vector<uint64> hashes;
-	if (writerForm) {
-		hashes.reserve(static_cast<size_t>(book->CountRecords()));
-		for (const std::string_view line : BodyLines(body.data(), body.size()))
-			hashes.push_back(BookLineHash(line));
-	} else {
-		hashes = LineHashesOf(book);
+		&& (!ids.empty() || IsWriterForm(body.data(), body.size()));
+	std::vector<uint64> hashes = writerForm && digests.lines <= digests.room
+		? std::vector<uint64>(digests.lineHashes.get(), digests.lineHashes.get() + digests.lines)
+		: LineHashesOf(book);
+	if (ids.empty()) {
+		for (const ABookRecord* record = book->FirstRecord(); record != nullptr;
+			 record = record->Next())
+			ids.push_back(record->Id());
 	}
-	std::vector<record_id> ids;
-	ids.reserve(hashes.size());
-	for (const ABookRecord* record = book->FirstRecord(); record != nullptr;
-		 record = record->Next())
-		ids.push_back(record->Id());
 	return BookAncestor(state, layout, writerForm, std::move(ids), std::move(hashes),
 		ReopenSameFile(path, info));
 }
@@ -237,27 +259,28 @@ status_t LoadBookFile(const entry_ref* ref, CVABook* book, std::string* absolute
 	const std::string_view bodyText(body.data(), body.size());
 	const std::string idsAttr = ReadPlainAttribute(path, kRecordIdsAttrName);
 
-	// The body's digest is worked out while the ids beside it and the records
-	// are read, the ids taken on trust until the digest is known.
-	sha256_digest digest;
+	// The digests are worked out while the ids beside the body and the records
+	// are read, the ids taken on trust until the digest is known. A line in
+	// the writer's form takes at least 21 bytes.
+	body_digests digests;
+	if (ancestor != nullptr && layout == book_layout::kAllColumns) {
+		digests.room = body.size() / kBookFieldCount + 1;
+		digests.lineHashes.reset(new uint64[digests.room]);
+	}
 	record_id_file ids;
 	bool trusted = false;
 	BookOwnerLocker lock(book->Owner());
-	RunSideBySide(
-		[&] {
-			Sha256 calculator;  // its own: nothing of this thread outlives it
-			calculator.Update(bodyText.data(), bodyText.size());
-			digest = calculator.Finish();
-		},
+	RunSideBySide([&] { DigestBody(bodyText, &digests); },
 		[&] {
 			trusted = ReadRecordIdFile(path, idsAttr, false, &ids);
 			ReadBookBody(book, body.data(), body.size(), layout, losses,
 				trusted ? &ids.ids : nullptr);
 		});
-	const record_ids_found found = SettleIds(path, idsAttr, trusted ? &ids : nullptr, digest,
-		bodyText, book);
+	const record_ids_found found = SettleIds(path, idsAttr, trusted ? &ids : nullptr,
+		digests.body, bodyText, book);
 	if (ancestor != nullptr) {
-		*ancestor = AncestorAsRead(path, info, digest, layout, found == record_ids_found::kAll,
+		*ancestor = AncestorAsRead(path, info, digests, layout,
+			found == record_ids_found::kAll ? std::move(ids.ids) : std::vector<record_id>(),
 			bodyText, book);
 	}
 	return B_OK;

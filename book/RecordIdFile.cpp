@@ -4,8 +4,8 @@
 #include "BookBody.h"
 #include "BookPaths.h"
 #include "RecordIdIndex.h"
-#include "ReplacingFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -76,51 +76,78 @@ std::string RecordIdFileText(const std::vector<record_id>& ids,
 	return text;
 }
 
-bool ParseRecordIdFile(std::string_view text, bool withLineDigests, record_id_file* file)
-{
-	if (text.size() < kLastLineLength || (text.size() - kLastLineLength) % kIdLineLength != 0)
-		return false;
-	const size_t count = (text.size() - kLastLineLength) / kIdLineLength;
-	const std::string_view last = text.substr(count * kIdLineLength);
-	if (last.substr(0, kDigestLabelLength) != kDigestLabel || last.back() != '\n'
-		|| !ParseSha256(last.substr(kDigestLabelLength, kSha256TextLength), &file->body))
-		return false;
-	file->ids.resize(count);
-	file->lineDigests.resize(withLineDigests ? count : 0);
-	for (size_t i = 0; i < count; i++) {
-		const std::string_view line = text.substr(i * kIdLineLength, kIdLineLength);
-		if (!ParseRecordId(line.substr(0, kRecordIdTextLength), &file->ids[i])
-			|| line[kRecordIdTextLength] != ' ' || line.back() != '\n')
-			return false;
-		if (withLineDigests
-			&& !ParseSha256(line.substr(kRecordIdTextLength + 1, kSha256TextLength),
-				&file->lineDigests[i]))
-			return false;
-	}
-	return !RecordIdIndex(file->ids.data(), count).HasRepeats();
-}
-
 // --- ids for a body
 
 namespace {
 
-// The file the attribute names, read whole; false when it is missing, too
-// large or not a regular file.
-bool ReadIdFile(const std::string& bookPath, const std::string& fileName, std::string* text)
+// Lines read from the file at a time: the file is parsed as it is read, so a
+// large one never has to fit in memory whole.
+constexpr size_t kLinesAtOnce = 8192;
+
+bool ReadExactly(int fd, char* buffer, size_t size)
+{
+	while (size > 0) {
+		const ssize_t got = read(fd, buffer, size);
+		if (got < 0 && errno == EINTR)
+			continue;
+		if (got <= 0)
+			return false;
+		buffer += got;
+		size -= static_cast<size_t>(got);
+	}
+	return true;
+}
+
+// "<id> <digest>\n"; the digest is read only when digest is not null.
+bool ParseIdLine(std::string_view line, record_id* id, sha256_digest* digest)
+{
+	return ParseRecordId(line.substr(0, kRecordIdTextLength), id)
+		&& line[kRecordIdTextLength] == ' ' && line.back() == '\n'
+		&& (digest == nullptr
+			|| ParseSha256(line.substr(kRecordIdTextLength + 1, kSha256TextLength), digest));
+}
+
+// The file the attribute names, open for reading, and how many id lines its
+// size allows; -1 when it is missing, not a regular file, too large or of a
+// size no such file has.
+int OpenIdFile(const std::string& bookPath, const std::string& fileName, size_t* count)
 {
 	const std::string_view leaf = LeafOf(bookPath);
 	const std::string path = bookPath.substr(0, bookPath.size() - leaf.size()) + fileName;
 	const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-	if (fd < 0)
-		return false;
 	struct stat info;
-	bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kLargestIdFile;
-	if (ok) {
-		text->reserve(static_cast<size_t>(info.st_size));
-		ok = ReadWholeFd(fd, text) == B_OK;
+	if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)
+		|| info.st_size > kLargestIdFile || info.st_size < off_t(kLastLineLength)
+		|| (size_t(info.st_size) - kLastLineLength) % kIdLineLength != 0) {
+		if (fd >= 0)
+			close(fd);
+		return -1;
 	}
-	close(fd);
-	return ok;
+	*count = (size_t(info.st_size) - kLastLineLength) / kIdLineLength;
+	return fd;
+}
+
+bool ReadIdLines(int fd, size_t count, bool withLineDigests, record_id_file* file)
+{
+	file->ids.resize(count);
+	file->lineDigests.resize(withLineDigests ? count : 0);
+	std::string block(std::min(count, kLinesAtOnce) * kIdLineLength, '\0');
+	for (size_t done = 0; done < count;) {
+		const size_t lines = std::min(count - done, kLinesAtOnce);
+		if (!ReadExactly(fd, block.data(), lines * kIdLineLength))
+			return false;
+		for (size_t i = 0; i < lines; i++, done++) {
+			if (!ParseIdLine(std::string_view(block).substr(i * kIdLineLength, kIdLineLength),
+					&file->ids[done], withLineDigests ? &file->lineDigests[done] : nullptr))
+				return false;
+		}
+	}
+	char last[kLastLineLength + 1];
+	const std::string_view lastLine(last, kLastLineLength);
+	return ReadExactly(fd, last, kLastLineLength) && read(fd, last, 1) == 0
+		&& lastLine.substr(0, kDigestLabelLength) == kDigestLabel && lastLine.back() == '\n'
+		&& ParseSha256(lastLine.substr(kDigestLabelLength, kSha256TextLength), &file->body)
+		&& !RecordIdIndex(file->ids.data(), count).HasRepeats();
 }
 
 }  // namespace
@@ -130,10 +157,15 @@ bool ReadRecordIdFile(const std::string& bookPath, std::string_view attrValue,
 {
 	std::string fileName;
 	sha256_digest named;
-	std::string text;
-	return ParseRecordIdsAttr(attrValue, &fileName, &named)
-		&& ReadIdFile(bookPath, fileName, &text)
-		&& ParseRecordIdFile(text, withLineDigests, file) && file->body == named;
+	size_t count = 0;
+	if (!ParseRecordIdsAttr(attrValue, &fileName, &named))
+		return false;
+	const int fd = OpenIdFile(bookPath, fileName, &count);
+	if (fd < 0)
+		return false;
+	const bool read = ReadIdLines(fd, count, withLineDigests, file) && file->body == named;
+	close(fd);
+	return read;
 }
 
 size_t CountWriterLines(std::string_view body)

@@ -49,14 +49,12 @@ struct record_id_file {
 	sha256_digest body;
 };
 
-// Reads the file's text; false when it is damaged in any way, a repeated or
-// nil id included. Line digests are decoded only when withLineDigests.
-bool ParseRecordIdFile(std::string_view text, bool withLineDigests, record_id_file* file);
-
 // The id file beside the book at bookPath that its "CVABRecordIds" attribute,
 // attrValue ("" when it has none), names, when it is to be trusted: false
-// when there is none, or it is damaged, or its digest is not the attribute's.
-// file->body is then the digest of the body it was written for.
+// when there is none, or it is damaged in any way (a repeated or nil id
+// included), or its digest is not the attribute's. file->body is then the
+// digest of the body it was written for. Line digests are read only when
+// withLineDigests.
 bool ReadRecordIdFile(const std::string& bookPath, std::string_view attrValue,
 	bool withLineDigests, record_id_file* file);
 
