@@ -1,6 +1,5 @@
 #include "BookAncestor.h"
 
-#include "ReplacingFile.h"
 
 #include <cerrno>
 #include <functional>
@@ -79,10 +78,23 @@ void BookAncestor::_Close()
 status_t BookAncestor::ReadBack(std::string* bytes) const
 {
 	bytes->clear();
-	if (fFd < 0 || lseek(fFd, 0, SEEK_SET) != 0 || ReadWholeFd(fFd, bytes) != B_OK) {
-		bytes->clear();
+	struct stat info;
+	if (fFd < 0 || fstat(fFd, &info) != 0)
 		return B_BAD_DATA;
+	// Read at once into its full size; more or less than that is no longer
+	// the body, which the digest then tells.
+	bytes->resize(static_cast<size_t>(info.st_size));
+	size_t filled = 0;
+	while (filled < bytes->size()) {
+		const ssize_t got = pread(fFd, bytes->data() + filled, bytes->size() - filled,
+			static_cast<off_t>(filled));
+		if (got < 0 && errno == EINTR)
+			continue;
+		if (got <= 0)
+			break;
+		filled += static_cast<size_t>(got);
 	}
+	bytes->resize(filled);
 	return B_OK;
 }
 

@@ -250,7 +250,8 @@ char* AppendLine(char* out, const ABookRecord* record)
 
 }  // namespace
 
-status_t WriteBookBody(const CVABook* book, const BookBodySink& sink)
+status_t WriteBookBody(const CVABook* book, const BookBodySink& sink,
+	std::vector<record_id>* ids)
 {
 	std::unique_ptr<char[]> buffer(new char[kWriteChunk]);
 	char* const start = buffer.get();
@@ -270,6 +271,8 @@ status_t WriteBookBody(const CVABook* book, const BookBodySink& sink)
 				__builtin_prefetch(next->Field(field));
 		}
 		out = AppendLine(out, record);
+		if (ids != nullptr)
+			ids->push_back(record->Id());
 		record = next;
 	}
 	if (out > start)

@@ -76,8 +76,10 @@ bool IsWriterForm(const char* data, size_t size);
 using BookBodySink = std::function<status_t(const char* bytes, size_t size)>;
 
 // Writes every record, each as its 21 fields separated by
-// TABs and ended by a line feed.
-status_t WriteBookBody(const CVABook* book, const BookBodySink& sink);
+// TABs and ended by a line feed. ids (may be null) receives the records' ids
+// in line order.
+status_t WriteBookBody(const CVABook* book, const BookBodySink& sink,
+	std::vector<record_id>* ids = nullptr);
 std::string BookBodyBytes(const CVABook* book);
 
 // The window frame attribute: four little-endian 32-bit floats.

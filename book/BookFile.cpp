@@ -180,7 +180,8 @@ record_ids_found SettleIds(const std::string& path, const std::string& idsAttr,
 	if (digest == trusted->body && trusted->ids.size() == static_cast<size_t>(book->CountRecords()))
 		return record_ids_found::kAll;
 	record_ids_found found;
-	const std::vector<record_id> ids = SettleRecordIds(path, idsAttr, trusted, body, digest, &found);
+	const std::vector<record_id> ids = SettleRecordIds(path, idsAttr, trusted,
+		BodyLines(body.data(), body.size()), digest, &found);
 	book->AssignIds(ids.data(), std::min(ids.size(), static_cast<size_t>(book->CountRecords())));
 	return found;
 }
@@ -408,11 +409,10 @@ private:
 book_body_source BodySourceOf(const CVABook* book)
 {
 	book_body_source source;
-	source.write = [book](const BookBodySink& sink) { return WriteBookBody(book, sink); };
-	source.ids.reserve(static_cast<size_t>(book->CountRecords()));
-	for (const ABookRecord* record = book->FirstRecord(); record != nullptr;
-		 record = record->Next())
-		source.ids.push_back(record->Id());
+	source.write = [book](const BookBodySink& sink, std::vector<record_id>* ids) {
+		return WriteBookBody(book, sink, ids);
+	};
+	source.lines = static_cast<size_t>(book->CountRecords());
 	return source;
 }
 
@@ -431,15 +431,16 @@ status_t WriteBookLocked(const std::string& targetPath, const book_body_source& 
 {
 	ReplacingFile file(targetPath);
 	status_t status = file.Open();
-	BodyDigests digests(source.ids.size());
+	BodyDigests digests(source.lines);
+	std::vector<record_id> ids;
+	ids.reserve(source.lines);
 	if (status == B_OK) {
 		status = source.write([&](const char* bytes, size_t size) {
 			digests.Add(bytes, size);
 			return file.Write(std::string_view(bytes, size));
-		});
+		}, &ids);
 	}
 	const sha256_digest body = digests.Whole();
-	const std::vector<record_id>& ids = source.ids;
 	const std::string idsName = RecordIdFileName(LeafOf(file.TargetPath()));
 	// The ids go last: a save that cannot write them still saves the book.
 	ReplacingFile idsFile(file.TargetPath().substr(0, file.TargetPath().rfind('/') + 1) + idsName);
@@ -470,8 +471,8 @@ status_t WriteBookLocked(const std::string& targetPath, const book_body_source& 
 		book_file_state state;
 		FillState(info, &state);
 		state.body = body;
-		*saved = BookAncestor(state, book_layout::kAllColumns, true, ids, digests.TakeHashes(),
-			fd);
+		*saved = BookAncestor(state, book_layout::kAllColumns, true, std::move(ids),
+			digests.TakeHashes(), fd);
 	}
 	return B_OK;
 }

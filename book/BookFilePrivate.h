@@ -30,10 +30,11 @@ status_t ReadBookFileBytes(const std::string& path, book_file_bytes* bytes);
 // thread when no thread can be started.
 void RunSideBySide(const std::function<void()>& beside, const std::function<void()>& here);
 
-// A body to save: what writes it, and its records' ids in line order.
+// A body to save: what writes it and gives its records' ids in line order,
+// and about how many lines it has.
 struct book_body_source {
-	std::function<status_t(const BookBodySink& sink)> write;
-	std::vector<record_id> ids;
+	std::function<status_t(const BookBodySink& sink, std::vector<record_id>* ids)> write;
+	size_t lines = 0;
 };
 book_body_source BodySourceOf(const CVABook* book);
 

@@ -52,20 +52,19 @@ std::vector<uint64> HashesOf(const std::vector<std::string_view>& lines)
 void TheirLines(const std::string& path, book_file_bytes* file, record_id_file* trusted,
 	const BookAncestor& ancestor, book_lines* theirs)
 {
+	theirs->body = std::move(file->body);
+	std::vector<std::string_view> lines = BodyLines(theirs->body.data(), theirs->body.size());
 	record_ids_found found;
-	std::vector<record_id> ids = SettleRecordIds(path, file->idsAttr, trusted, file->body,
+	std::vector<record_id> ids = SettleRecordIds(path, file->idsAttr, trusted, lines,
 		file->state.body, &found);
 	// A body whose ids all match was written by the writer, ids and all.
-	if (file->layout == book_layout::kAllColumns && (found == record_ids_found::kAll
-			|| IsWriterForm(file->body.data(), file->body.size()))) {
-		theirs->body = std::move(file->body);
-	} else {
+	if (file->layout != book_layout::kAllColumns || (found != record_ids_found::kAll
+			&& !IsWriterForm(theirs->body.data(), theirs->body.size()))) {
 		CVABook book(nullptr);
-		ReadBookBody(&book, file->body.data(), file->body.size(), file->layout);
+		ReadBookBody(&book, theirs->body.data(), theirs->body.size(), file->layout);
 		theirs->body = BookBodyBytes(&book);
+		lines = BodyLines(theirs->body.data(), theirs->body.size());
 	}
-	const std::vector<std::string_view> lines = BodyLines(theirs->body.data(),
-		theirs->body.size());
 	if (found == record_ids_found::kNone && ancestor.CountRecords() > 0)
 		ids = MatchIdsByKey(HashesOf(lines), ancestor.LineHashes(), ancestor.Ids());
 	if (!PairLines(ids, lines, theirs)) {
@@ -118,16 +117,15 @@ void AncestorLines(const BookAncestor& ancestor, const book_lines& mine, const b
 book_body_source MergedBody(const book_merge& merge)
 {
 	book_body_source source;
-	source.ids.reserve(merge.records.size());
-	for (const merge_record& record : merge.records)
-		source.ids.push_back(record.id);
-	source.write = [&merge](const BookBodySink& sink) {
+	source.lines = merge.records.size();
+	source.write = [&merge](const BookBodySink& sink, std::vector<record_id>* ids) {
 		constexpr size_t kChunk = 256 * 1024;
 		std::string chunk;
 		chunk.reserve(kChunk + kBookTextBufferSize);
 		for (const merge_record& record : merge.records) {
 			chunk.append(record.line);
 			chunk += '\n';
+			ids->push_back(record.id);
 			if (chunk.size() >= kChunk) {
 				if (const status_t status = sink(chunk.data(), chunk.size()); status != B_OK)
 					return status;
@@ -185,11 +183,13 @@ bool Unchanged(const BookAncestor& ancestor, const book_file_state& now)
 void MyLines(const CVABook* book, size_t expectedSize, book_lines* mine)
 {
 	mine->body.reserve(expectedSize + expectedSize / 8 + 4096);
+	std::vector<record_id> ids;
+	ids.reserve(static_cast<size_t>(book->CountRecords()));
 	WriteBookBody(book, [mine](const char* bytes, size_t size) {
 		mine->body.append(bytes, size);
 		return B_OK;
-	});
-	PairLines(BodySourceOf(book).ids, mine);
+	}, &ids);
+	PairLines(ids, mine);
 }
 
 // What a merge starts from: the three versions as lines.

@@ -168,12 +168,6 @@ bool ReadRecordIdFile(const std::string& bookPath, std::string_view attrValue,
 	return read;
 }
 
-size_t CountWriterLines(std::string_view body)
-{
-	const size_t feeds = static_cast<size_t>(std::count(body.begin(), body.end(), '\n'));
-	return feeds + (!body.empty() && body.back() != '\n');
-}
-
 std::vector<record_id> RecordIdsByLine(const std::vector<std::string_view>& lines,
 	const record_id_file& file)
 {
@@ -184,22 +178,21 @@ std::vector<record_id> RecordIdsByLine(const std::vector<std::string_view>& line
 }
 
 std::vector<record_id> SettleRecordIds(const std::string& bookPath, std::string_view attrValue,
-	record_id_file* trusted, std::string_view body, const sha256_digest& digest,
-	record_ids_found* found)
+	record_id_file* trusted, const std::vector<std::string_view>& lines,
+	const sha256_digest& digest, record_ids_found* found)
 {
 	record_ids_found kind = record_ids_found::kNone;
 	std::vector<record_id> ids;
 	record_id_file withLines;
-	if (trusted != nullptr && digest == trusted->body
-		&& trusted->ids.size() == CountWriterLines(body)) {
+	if (trusted != nullptr && digest == trusted->body && trusted->ids.size() == lines.size()) {
 		kind = record_ids_found::kAll;
 		ids = std::move(trusted->ids);
 	} else if (trusted != nullptr && digest != trusted->body
 		&& ReadRecordIdFile(bookPath, attrValue, true, &withLines)) {
 		kind = record_ids_found::kByLine;
-		ids = RecordIdsByLine(BodyLines(body.data(), body.size()), withLines);
+		ids = RecordIdsByLine(lines, withLines);
 	} else {
-		ids.resize(BodyLines(body.data(), body.size()).size());
+		ids.resize(lines.size());
 		NewRecordIds(ids.data(), ids.size());
 	}
 	if (found != nullptr)
@@ -212,5 +205,6 @@ std::vector<record_id> RecordIdsForBody(const std::string& bookPath, std::string
 {
 	record_id_file file;
 	const bool trusted = ReadRecordIdFile(bookPath, attrValue, false, &file);
-	return SettleRecordIds(bookPath, attrValue, trusted ? &file : nullptr, body, digest, found);
+	return SettleRecordIds(bookPath, attrValue, trusted ? &file : nullptr,
+		BodyLines(body.data(), body.size()), digest, found);
 }

@@ -58,22 +58,19 @@ struct record_id_file {
 bool ReadRecordIdFile(const std::string& bookPath, std::string_view attrValue,
 	bool withLineDigests, record_id_file* file);
 
-// The number of lines ReadBookBody reads from a body in the writer's form.
-size_t CountWriterLines(std::string_view body);
-
 enum class record_ids_found {
 	kNone,     // every line got a new id
 	kByLine,   // the body changed: lines found in the file kept their ids
 	kAll,      // the body is the one the file was written for
 };
 
-// The ids for the lines of a body (as ReadBookBody splits it) whose digest is
+// The ids for the lines of a body (as BodyLines splits it) whose digest is
 // digest, given the book's trusted id file as ReadRecordIdFile read it
 // without line digests (null when there is none): its ids when the body is
 // the one it was written for, else by line. Always one id per line, unique.
 std::vector<record_id> SettleRecordIds(const std::string& bookPath, std::string_view attrValue,
-	record_id_file* trusted, std::string_view body, const sha256_digest& digest,
-	record_ids_found* found = nullptr);
+	record_id_file* trusted, const std::vector<std::string_view>& lines,
+	const sha256_digest& digest, record_ids_found* found = nullptr);
 
 // Both steps for a body whose digest is known.
 std::vector<record_id> RecordIdsForBody(const std::string& bookPath, std::string_view attrValue,
