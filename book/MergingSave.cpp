@@ -241,6 +241,8 @@ status_t MergeAndSave(const std::string& path, const merge_inputs& inputs, CVABo
 		status != B_OK)
 		return status;
 	ApplyMerge(merge, inputs.mine, book);
+	if (book->Owner() != nullptr)
+		book->Owner()->ReloadList();
 	*ancestor = std::move(saved);
 	if (options.logConflicts)
 		AppendConflictLog(path, merge.conflicts);  // the book is saved either way

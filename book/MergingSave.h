@@ -33,8 +33,9 @@ struct book_save_options {
 
 struct book_save_result {
 	std::string path;  // the saved file's absolute path, links followed
-	// The file had changed: book now holds the merge, in the merge's order,
-	// and its owner's list needs rebuilding.
+	// The file had changed: book now holds the merge, in the merge's order
+	// (its records kept where they were, serials and all), and its owner's
+	// list was rebuilt.
 	bool merged = false;
 	std::vector<merge_conflict> conflicts;
 };

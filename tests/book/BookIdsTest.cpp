@@ -246,7 +246,9 @@ TEST(BookIdsTest, ASaveMergesWhatAnotherProgramSavedMeanwhile)
 	setenv("XDG_STATE_HOME", (dir / "state").c_str(), 1);
 	SaveNicknames(dir / "book", {"ann", "bob", "cat", "dan"});
 	const entry_ref ref = RefFor(dir / "book");
-	CVABook mine(nullptr);
+	RecordingOwner owner;
+	CVABook mine(&owner);
+	owner.Lock();  // as the window's own thread holds it
 	BookAncestor ancestor;
 	ASSERT_EQ(LoadBookFile(&ref, &mine, nullptr, nullptr, &ancestor), B_OK);
 	const uint64 annSerial = mine.FirstRecord()->Serial();
@@ -267,6 +269,8 @@ TEST(BookIdsTest, ASaveMergesWhatAnotherProgramSavedMeanwhile)
 	book_save_result result;
 	ASSERT_EQ(SaveBookMerging(&ref, &mine, kFrame, &ancestor, book_save_options(), &result), B_OK);
 	EXPECT_TRUE(result.merged);
+	EXPECT_EQ(owner.reloads, 1);
+	EXPECT_EQ(owner.lockDepth, 1);
 	EXPECT_EQ(ListedField(mine), (Texts{"ann", "cat", "dan", "eve", "fay"}));
 	EXPECT_EQ(ListedField(mine, kPhoneField), (Texts{"11", "33", "1", "", ""}));
 	EXPECT_EQ(ListedField(mine, kEmail1Field), (Texts{"", "", "mine@x", "", ""}));
