@@ -60,8 +60,9 @@ status_t ReadBookFrame(const entry_ref* ref, book_frame* frame);
 // without user attributes.
 status_t SaveBookFrame(const entry_ref* ref, const book_frame& frame);
 
-// The file's real path (links followed) and its state, without a digest, for
-// a window that watches whether its book changed on disk.
+// The state of the file named by ref (a link is followed), without a digest,
+// for a window that watches whether its book changed on disk: compare it with
+// its ancestor's State() by SameFile.
 status_t StatBookFile(const entry_ref* ref, book_file_state* state);
 
 // The cause of a file error in plain lower-case words that complete a sentence
