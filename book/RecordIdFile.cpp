@@ -127,6 +127,26 @@ int OpenIdFile(const std::string& bookPath, const std::string& fileName, size_t*
 	return fd;
 }
 
+// Whether the id file the attribute names may be this book's: its own name,
+// or, for a book renamed since it was saved, the name of a book that is no
+// longer there. A copy made with its attributes beside the book it copies
+// still names the original's file, and must not share its ids.
+bool NamedForThisBook(const std::string& bookPath, const std::string& fileName)
+{
+	const std::string_view leaf = LeafOf(bookPath);
+	if (fileName == RecordIdFileName(leaf))
+		return true;
+	const size_t suffix = sizeof(kRecordIdFileSuffix) - 1;
+	if (fileName.size() <= 1 + suffix || fileName[0] != '.'
+		|| fileName.compare(fileName.size() - suffix, suffix, kRecordIdFileSuffix) != 0)
+		return false;
+	const std::string named = fileName.substr(1, fileName.size() - 1 - suffix);
+	const std::string folder = bookPath.substr(0, bookPath.size() - leaf.size());
+	struct stat info;
+	return RecordIdFileName(named) == fileName && lstat((folder + named).c_str(), &info) != 0
+		&& errno == ENOENT;
+}
+
 bool ReadIdLines(int fd, size_t count, bool withLineDigests, record_id_file* file)
 {
 	file->ids.resize(count);
@@ -158,7 +178,8 @@ bool ReadRecordIdFile(const std::string& bookPath, std::string_view attrValue,
 	std::string fileName;
 	sha256_digest named;
 	size_t count = 0;
-	if (!ParseRecordIdsAttr(attrValue, &fileName, &named))
+	if (!ParseRecordIdsAttr(attrValue, &fileName, &named)
+		|| !NamedForThisBook(bookPath, fileName))
 		return false;
 	const int fd = OpenIdFile(bookPath, fileName, &count);
 	if (fd < 0)

@@ -9,8 +9,10 @@
 // The book carries the attribute "CVABRecordIds", a plain string (not typed:
 // `getfattr -n user.CVABRecordIds` shows it) naming that file and the body's
 // digest: "<file name> sha256:<64 hex digits>". The file is trusted only when
-// the attribute names it, the attribute's digest and the file's last line
-// agree, and the file is well formed with no id twice; then:
+// the attribute names it (this book's own, or, after a rename, that of a book
+// no longer in the folder: a copy beside its original gets its own ids), the
+// attribute's digest and the file's last line agree, and the file is well
+// formed with no id twice; then:
 //  - a body whose digest matches takes the ids in order;
 //  - a body another program changed keeps the id of each line whose digest
 //    is one in the file (equal lines paired in order); the rest get new ids.

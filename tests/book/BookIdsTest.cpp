@@ -114,11 +114,16 @@ TEST(BookIdsTest, IdsRoundTripAndOnlyTheBodyTheyWereWrittenForTrustsThem)
 	const std::vector<record_id> copied = LoadIds(dir / "copy");
 	EXPECT_EQ(copied.size(), 2u);
 	EXPECT_TRUE(NoneOf(copied, saved));
-	// A copy elsewhere with its attributes and its id file is the same book.
+	// A copy elsewhere with its attributes and its id file is the same book;
+	// one beside its original is not, but a renamed book still is.
 	mkdir((dir / "elsewhere").c_str(), 0700);
 	ASSERT_EQ(system(("cp -a " + dir / "book" + " " + dir / ".book.cvabids " + dir / "elsewhere/")
 		.c_str()), 0);
 	EXPECT_EQ(LoadIds(dir / "elsewhere/book"), saved);
+	ASSERT_EQ(system(("cp -a " + dir / "book" + " " + dir / "twin").c_str()), 0);
+	EXPECT_TRUE(NoneOf(LoadIds(dir / "twin"), saved));
+	ASSERT_EQ(rename((dir / "elsewhere/book").c_str(), (dir / "elsewhere/renamed").c_str()), 0);
+	EXPECT_EQ(LoadIds(dir / "elsewhere/renamed"), saved);
 	// Saving the plain copy writes its own ids and never copies the attribute.
 	CVABook again(nullptr);
 	const entry_ref copyRef = RefFor(dir / "copy");
