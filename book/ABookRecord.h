@@ -1,10 +1,12 @@
-// One address record: 21 short text fields in the fixed field order, and the two
-// links of the document's list. Only the document (CVABook) sets the links.
+// One address record: 21 short text fields in the fixed field order, its id,
+// and the two links of the document's list. Only the document (CVABook) sets
+// the links and the id.
 // Threading: no lock of its own; guarded by its document's rule (see CVABook.h).
 #ifndef _A_BOOK_RECORD_H
 #define _A_BOOK_RECORD_H
 
 #include "BookFields.h"
+#include "RecordId.h"
 
 class ABookRecord {
 public:
@@ -29,6 +31,9 @@ public:
 	// it: windows that outlive a record's place (an editor, the Find window)
 	// find their record again by it, whatever was added, deleted or sorted.
 	uint64 Serial() const { return fSerial; }
+	// The record's identity in its book, kept in the file beside it from save
+	// to save (see RecordIdFile.h); unique within the book, never shown.
+	const record_id& Id() const { return fId; }
 
 	ABookRecord* Next() const { return fNext; }
 	ABookRecord* Previous() const { return fPrevious; }
@@ -47,6 +52,7 @@ private:
 	ABookRecord* fNext = nullptr;
 	ABookRecord* fPrevious = nullptr;
 	uint64 fSerial = 0;
+	record_id fId;
 };
 
 // The length of the longest prefix of text (length bytes) that holds at most

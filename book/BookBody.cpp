@@ -82,6 +82,37 @@ book_layout LayoutForTypelessBody(const char* data, size_t size)
 	return anyLine && allFull ? book_layout::kAllColumns : book_layout::kNoNickname;
 }
 
+std::vector<std::string_view> BodyLines(const char* data, size_t size)
+{
+	std::vector<std::string_view> lines;
+	ForEachLine(data, size, [&](const char* start, const char* end) {
+		lines.emplace_back(start, end - start);
+		return true;
+	});
+	return lines;
+}
+
+bool IsWriterForm(const char* data, size_t size)
+{
+	if (size > 0 && data[size - 1] != '\n')
+		return false;
+	bool writerForm = true;
+	const bool endedByNul = ForEachLine(data, size, [&](const char* start, const char* end) {
+		int32 columns = 0;
+		for (const char* column = start;; columns++) {
+			const char* tab = static_cast<const char*>(memchr(column, '\t', end - column));
+			const char* columnEnd = tab != nullptr ? tab : end;
+			if (columnEnd - column > static_cast<ptrdiff_t>(kFieldTextLength))
+				return writerForm = false;
+			if (tab == nullptr)
+				break;
+			column = tab + 1;
+		}
+		return writerForm = columns + 1 == kBookFieldCount;
+	});
+	return writerForm && !endedByNul;
+}
+
 // --- reader and its losses
 
 namespace {
@@ -112,13 +143,14 @@ bool NulCostText(const char* data, size_t size)
 }  // namespace
 
 int32 ReadBookBody(CVABook* book, const char* data, size_t size, book_layout layout,
-	book_read_losses* losses)
+	book_read_losses* losses, const std::vector<record_id>* ids)
 {
 	const int32 firstField = layout == book_layout::kAllColumns ? 0 : 1;
 	book_read_losses found;
 	int32 records = 0;
 	const bool endedByNul = ForEachLine(data, size, [&](const char* start, const char* end) {
-		ABookRecord* record = book->AddRecord();
+		ABookRecord* record = ids != nullptr && static_cast<size_t>(records) < ids->size()
+			? book->AddRecord((*ids)[records]) : book->AddRecord();
 		records++;
 		int32 field = firstField;
 		const char* column = start;
@@ -218,7 +250,8 @@ char* AppendLine(char* out, const ABookRecord* record)
 
 }  // namespace
 
-status_t WriteBookBody(const CVABook* book, const BookBodySink& sink)
+status_t WriteBookBody(const CVABook* book, const BookBodySink& sink,
+	std::vector<record_id>* ids)
 {
 	std::unique_ptr<char[]> buffer(new char[kWriteChunk]);
 	char* const start = buffer.get();
@@ -238,6 +271,8 @@ status_t WriteBookBody(const CVABook* book, const BookBodySink& sink)
 				__builtin_prefetch(next->Field(field));
 		}
 		out = AppendLine(out, record);
+		if (ids != nullptr)
+			ids->push_back(record->Id());
 		record = next;
 	}
 	if (out > start)

@@ -10,6 +10,8 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 // The two document types; the stored type attribute holds the terminator too.
 extern const char kBookFileType[];          // 21 columns, from "Nickname"
@@ -55,17 +57,29 @@ std::string DescribeLosses(const book_read_losses& losses);
 // the body and drops the unfinished line before it; at the plain end of the
 // data an unfinished line is kept when it holds any byte. losses (may be null)
 // is added to, not reset. Empty columns past "Birthday" are no loss and not
-// counted.
+// counted. ids (may be null) are the records' ids in line order; a record past
+// their end, or every record without them, gets a new id.
 int32 ReadBookBody(CVABook* book, const char* data, size_t size, book_layout layout,
-	book_read_losses* losses = nullptr);
+	book_read_losses* losses = nullptr, const std::vector<record_id>* ids = nullptr);
+
+// The lines ReadBookBody makes records of, in order, each without its line
+// feed.
+std::vector<std::string_view> BodyLines(const char* data, size_t size);
+
+// Whether the body is exactly what WriteBookBody writes for the records read
+// from it in 21 columns: every line 21 columns of at most 40 bytes ended by a
+// line feed, and no NUL.
+bool IsWriterForm(const char* data, size_t size);
 
 // Receives the body in pieces of up to 256 KiB; returns B_OK to go on, or an
 // error, which stops the writer and is returned by it.
 using BookBodySink = std::function<status_t(const char* bytes, size_t size)>;
 
 // Writes every record, each as its 21 fields separated by
-// TABs and ended by a line feed.
-status_t WriteBookBody(const CVABook* book, const BookBodySink& sink);
+// TABs and ended by a line feed. ids (may be null) receives the records' ids
+// in line order.
+status_t WriteBookBody(const CVABook* book, const BookBodySink& sink,
+	std::vector<record_id>* ids = nullptr);
 std::string BookBodyBytes(const CVABook* book);
 
 // The window frame attribute: four little-endian 32-bit floats.

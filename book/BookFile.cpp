@@ -1,7 +1,11 @@
-// Sections: helpers, reading, saving (through a replacing file, with the
-// attributes), the frame attribute, error descriptions.
+// Sections: helpers, reading (the body, the ids beside it), saving (through a
+// replacing file, with the attributes and the ids), the frame attribute, error
+// descriptions.
 #include "BookFile.h"
 
+#include "BookFilePrivate.h"
+#include "BookPaths.h"
+#include "RecordIdFile.h"
 #include "ReplacingFile.h"
 
 #include <Entry.h>
@@ -11,8 +15,12 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <system_error>
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -52,6 +60,46 @@ status_t ReadAttribute(BNode& node, const char* name, attr_info* info,
 	return B_OK;
 }
 
+// A plain (untyped) attribute, as other programs write and read them; "" when
+// the file has none.
+std::string ReadPlainAttribute(const std::string& path, const char* name)
+{
+	const std::string key = std::string("user.") + name;
+	char value[1024];
+	const ssize_t size = getxattr(path.c_str(), key.c_str(), value, sizeof(value));
+	return size > 0 ? std::string(value, static_cast<size_t>(size)) : std::string();
+}
+
+status_t WritePlainAttribute(const std::string& path, const char* name, const std::string& value)
+{
+	const std::string key = std::string("user.") + name;
+	return setxattr(path.c_str(), key.c_str(), value.data(), value.size(), 0) == 0
+		? B_OK : status_from_errno(errno);
+}
+
+void FillState(const struct stat& info, book_file_state* state)
+{
+	state->exists = true;
+	state->device = info.st_dev;
+	state->inode = info.st_ino;
+	state->size = info.st_size;
+	state->modified = int64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+}
+
+// A descriptor of the file behind info, opened anew by path, for an ancestor
+// to read the body back through; -1 when the path names another file now.
+int ReopenSameFile(const std::string& path, const struct stat& info)
+{
+	const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+	struct stat again;
+	if (fd >= 0 && (fstat(fd, &again) != 0 || again.st_dev != info.st_dev
+		|| again.st_ino != info.st_ino)) {
+		close(fd);
+		return -1;
+	}
+	return fd;
+}
+
 std::string AbsolutePath(const BEntry& entry)
 {
 	BPath path;
@@ -62,11 +110,26 @@ std::string AbsolutePath(const BEntry& entry)
 
 }  // namespace
 
+void RunSideBySide(const std::function<void()>& beside, const std::function<void()>& here)
+{
+	std::thread thread;
+	if (getenv("SEQ")) beside(); else
+	try {
+		thread = std::thread(beside);
+	} catch (const std::system_error&) {
+		beside();
+	}
+	here();
+	if (thread.joinable())
+		thread.join();
+}
+
 // --- reading
 
 namespace {
 
-status_t ReadWholeFile(BFile& file, std::vector<char>* bytes)
+template <typename Bytes>
+status_t ReadWholeFile(BFile& file, Bytes* bytes)
 {
 	off_t size = 0;
 	if (file.GetSize(&size) != B_OK || size < 0)
@@ -87,13 +150,99 @@ status_t ReadWholeFile(BFile& file, std::vector<char>* bytes)
 	return B_OK;
 }
 
+// The type is taken from the file opened, so a link to a book reads as one.
+book_layout ReadLayout(BFile& file, const char* body, size_t size)
+{
+	attr_info info;
+	std::vector<char> type;
+	return ReadAttribute(file, kTypeAttrName, &info, &type) == B_OK
+		? LayoutForType(type.data(), type.size())
+		: LayoutForTypelessBody(body, size);
+}
+
+// The line hashes of a book read from a body not in the writer's form.
+std::vector<uint64> LineHashesOf(const CVABook* book)
+{
+	const std::string body = BookBodyBytes(book);
+	std::vector<uint64> hashes;
+	for (const std::string_view line : BodyLines(body.data(), body.size()))
+		hashes.push_back(BookLineHash(line));
+	return hashes;
+}
+
+// Corrects the records' ids that ReadBookBody took on trust from the id file
+// when the body turns out not to be the one it was written for.
+record_ids_found SettleIds(const std::string& path, const std::string& idsAttr,
+	record_id_file* trusted, const sha256_digest& digest, std::string_view body, CVABook* book)
+{
+	if (trusted == nullptr)
+		return record_ids_found::kNone;  // every record got a new id
+	if (digest == trusted->body && trusted->ids.size() == static_cast<size_t>(book->CountRecords()))
+		return record_ids_found::kAll;
+	record_ids_found found;
+	const std::vector<record_id> ids = SettleRecordIds(path, idsAttr, trusted,
+		BodyLines(body.data(), body.size()), digest, &found);
+	book->AssignIds(ids.data(), std::min(ids.size(), static_cast<size_t>(book->CountRecords())));
+	return found;
+}
+
+// What the other thread works out while the records are read: the body's
+// digest and, for an ancestor, the hash of each line of a body in the
+// writer's form. It writes only into memory made here, since what a thread
+// allocates stays with its memory pool after it ends.
+struct body_digests {
+	sha256_digest body;
+	std::unique_ptr<uint64[]> lineHashes;
+	size_t room = 0;   // for lineHashes
+	size_t lines = 0;  // hashed; more than room when they did not fit
+};
+
+void DigestBody(std::string_view body, body_digests* digests)
+{
+	Sha256 calculator;
+	calculator.Update(body.data(), body.size());
+	digests->body = calculator.Finish();
+	for (size_t start = 0; digests->room > 0 && start < body.size(); digests->lines++) {
+		const size_t feed = body.find('\n', start);
+		const size_t end = feed == std::string_view::npos ? body.size() : feed;
+		if (digests->lines < digests->room)
+			digests->lineHashes[digests->lines] = BookLineHash(body.substr(start, end - start));
+		start = end + 1;
+	}
+}
+
+// The ancestor of a book just read from body, for the next save. ids are the
+// ones beside the body when they all matched it, else empty.
+BookAncestor AncestorAsRead(const std::string& path, const struct stat& info,
+	const body_digests& digests, book_layout layout, std::vector<record_id> ids,
+	std::string_view body, const CVABook* book)
+{
+	book_file_state state;
+	FillState(info, &state);
+	state.body = digests.body;
+	// A body whose ids all match was written by the writer, ids and all.
+	const bool writerForm = layout == book_layout::kAllColumns
+		&& (!ids.empty() || IsWriterForm(body.data(), body.size()));
+	std::vector<uint64> hashes = writerForm && digests.lines <= digests.room
+		? std::vector<uint64>(digests.lineHashes.get(), digests.lineHashes.get() + digests.lines)
+		: LineHashesOf(book);
+	if (ids.empty()) {
+		for (const ABookRecord* record = book->FirstRecord(); record != nullptr;
+			 record = record->Next())
+			ids.push_back(record->Id());
+	}
+	return BookAncestor(state, layout, writerForm, std::move(ids), std::move(hashes),
+		ReopenSameFile(path, info));
+}
+
 }  // namespace
 
 status_t LoadBookFile(const entry_ref* ref, CVABook* book, std::string* absolutePath,
-	book_read_losses* losses)
+	book_read_losses* losses, BookAncestor* ancestor)
 {
+	const std::string path = AbsolutePath(BEntry(ref, true));
 	if (absolutePath != nullptr)
-		*absolutePath = AbsolutePath(BEntry(ref, true));
+		*absolutePath = path;
 
 	// Read-only permission or storage must not make the book look empty.
 	BFile file(ref, B_READ_WRITE);
@@ -101,20 +250,57 @@ status_t LoadBookFile(const entry_ref* ref, CVABook* book, std::string* absolute
 		file.SetTo(ref, B_READ_ONLY);
 	if (const status_t status = file.InitCheck(); status != B_OK)
 		return status;
-
 	std::vector<char> body;
+	struct stat info;
 	if (const status_t status = ReadWholeFile(file, &body); status != B_OK)
 		return status;
+	if (const status_t status = file.GetStat(&info); status != B_OK)
+		return status;
+	const book_layout layout = ReadLayout(file, body.data(), body.size());
+	const std::string_view bodyText(body.data(), body.size());
+	const std::string idsAttr = ReadPlainAttribute(path, kRecordIdsAttrName);
 
-	// The type is taken from the file opened, so a link to a book reads as one.
-	attr_info info;
-	std::vector<char> type;
-	const book_layout layout = ReadAttribute(file, kTypeAttrName, &info, &type) == B_OK
-		? LayoutForType(type.data(), type.size())
-		: LayoutForTypelessBody(body.data(), body.size());
-
+	// The digests are worked out while the ids beside the body and the records
+	// are read, the ids taken on trust until the digest is known. A line in
+	// the writer's form takes at least 21 bytes.
+	body_digests digests;
+	if (ancestor != nullptr && layout == book_layout::kAllColumns) {
+		digests.room = body.size() / kBookFieldCount + 1;
+		digests.lineHashes.reset(new uint64[digests.room]);
+	}
+	record_id_file ids;
+	bool trusted = false;
 	BookOwnerLocker lock(book->Owner());
-	ReadBookBody(book, body.data(), body.size(), layout, losses);
+	RunSideBySide([&] { DigestBody(bodyText, &digests); },
+		[&] {
+			trusted = ReadRecordIdFile(path, idsAttr, false, &ids);
+			ReadBookBody(book, body.data(), body.size(), layout, losses,
+				trusted ? &ids.ids : nullptr);
+		});
+	const record_ids_found found = SettleIds(path, idsAttr, trusted ? &ids : nullptr,
+		digests.body, bodyText, book);
+	if (ancestor != nullptr) {
+		*ancestor = AncestorAsRead(path, info, digests, layout,
+			found == record_ids_found::kAll ? std::move(ids.ids) : std::vector<record_id>(),
+			bodyText, book);
+	}
+	return B_OK;
+}
+
+status_t ReadBookFileBytes(const std::string& path, book_file_bytes* bytes)
+{
+	BFile file(path.c_str(), B_READ_ONLY);
+	struct stat info;
+	status_t status = file.InitCheck();
+	if (status == B_OK)
+		status = ReadWholeFile(file, &bytes->body);
+	if (status == B_OK)
+		status = file.GetStat(&info);
+	if (status != B_OK)
+		return status;
+	bytes->layout = ReadLayout(file, bytes->body.data(), bytes->body.size());
+	bytes->idsAttr = ReadPlainAttribute(path, kRecordIdsAttrName);
+	FillState(info, &bytes->state);
 	return B_OK;
 }
 
@@ -126,20 +312,14 @@ namespace {
 // desktop tools read; it lives beside the platform's typed attributes.
 const char kFreedesktopTypeName[] = "mime_type";
 
-status_t WriteFreedesktopType(const std::string& path)
-{
-	const std::string name = std::string("user.") + kFreedesktopTypeName;
-	return setxattr(path.c_str(), name.c_str(), kBookFileType, strlen(kBookFileType), 0) == 0
-		? B_OK : status_from_errno(errno);
-}
-
 status_t CopyOtherAttributes(BNode& from, BNode& to)
 {
 	char name[B_ATTR_NAME_LENGTH];
 	from.RewindAttrs();
 	while (from.GetNextAttrName(name) == B_OK) {
+		// The ids attribute describes the old body only: never carried over.
 		if (strcmp(name, kTypeAttrName) == 0 || strcmp(name, kFrameAttrName) == 0
-			|| strcmp(name, kFreedesktopTypeName) == 0)
+			|| strcmp(name, kFreedesktopTypeName) == 0 || strcmp(name, kRecordIdsAttrName) == 0)
 			continue;
 		attr_info info;
 		std::vector<char> value;
@@ -152,8 +332,10 @@ status_t CopyOtherAttributes(BNode& from, BNode& to)
 	return B_OK;
 }
 
-// The type, the frame and the old file's other attributes on the new file.
-status_t WriteAttributes(const ReplacingFile& file, const book_frame& frame)
+// The type, the frame, the ids' attribute (when idsAttr is not empty) and the
+// old file's other attributes on the new file.
+status_t WriteAttributes(const ReplacingFile& file, const book_frame& frame,
+	const std::string& idsAttr)
 {
 	BNode node(file.NewPath().c_str());
 	status_t status = node.InitCheck();
@@ -166,7 +348,9 @@ status_t WriteAttributes(const ReplacingFile& file, const book_frame& frame)
 	if (status == B_OK)
 		status = WriteAttribute(node, kFrameAttrName, B_RECT_TYPE, frameBytes, kFrameAttrSize);
 	if (status == B_OK)
-		status = WriteFreedesktopType(file.NewPath());
+		status = WritePlainAttribute(file.NewPath(), kFreedesktopTypeName, kBookFileType);
+	if (status == B_OK && !idsAttr.empty())
+		status = WritePlainAttribute(file.NewPath(), kRecordIdsAttrName, idsAttr);
 	if (status == B_OK && file.Replaces()) {
 		// One whose attributes cannot be read is not replaced.
 		BNode old(file.TargetPath().c_str());
@@ -177,33 +361,143 @@ status_t WriteAttributes(const ReplacingFile& file, const book_frame& frame)
 	return AttributesUnsupported(status) ? B_OK : status;
 }
 
+// Digests of a body as it is written: of the whole, and of each line (SHA-256
+// for the file beside the book, the short hash for an ancestor).
+class BodyDigests {
+public:
+	explicit BodyDigests(size_t lines)
+	{
+		fLines.reserve(lines);
+		fHashes.reserve(lines);
+	}
+
+	void Add(const char* bytes, size_t size)
+	{
+		fWhole.Update(bytes, size);
+		const char* end = bytes + size;
+		while (bytes < end) {
+			const char* feed = static_cast<const char*>(memchr(bytes, '\n', end - bytes));
+			const std::string_view piece(bytes, (feed != nullptr ? feed : end) - bytes);
+			if (feed == nullptr) {
+				fPending.append(piece);
+				break;
+			}
+			// Lines come whole from the writer; one cut between pieces is joined.
+			std::string_view line = piece;
+			if (!fPending.empty())
+				line = fPending.append(piece);
+			fLines.push_back(Sha256Of(line));
+			fHashes.push_back(BookLineHash(line));
+			fPending.clear();
+			bytes = feed + 1;
+		}
+	}
+
+	sha256_digest Whole() { return fWhole.Finish(); }
+	const std::vector<sha256_digest>& Lines() const { return fLines; }
+	std::vector<uint64> TakeHashes() { return std::move(fHashes); }
+
+private:
+	Sha256 fWhole;
+	std::string fPending;  // the start of a line the next piece ends
+	std::vector<sha256_digest> fLines;
+	std::vector<uint64> fHashes;
+};
+
 }  // namespace
 
-status_t SaveBookFile(const entry_ref* ref, const CVABook* book, const book_frame& frame,
-	std::string* absolutePath)
+book_body_source BodySourceOf(const CVABook* book)
+{
+	book_body_source source;
+	source.write = [book](const BookBodySink& sink, std::vector<record_id>* ids) {
+		return WriteBookBody(book, sink, ids);
+	};
+	source.lines = static_cast<size_t>(book->CountRecords());
+	return source;
+}
+
+status_t ResolveSaveTarget(const entry_ref* ref, std::string* targetPath)
 {
 	// Follow links: the file replaced is the link's target, the link stays.
 	BEntry target(ref, true);
 	if (status_t status = target.InitCheck(); status != B_OK)
 		return status;
-	const std::string targetPath = AbsolutePath(target);
-	if (absolutePath != nullptr)
-		*absolutePath = targetPath;
-	if (targetPath.empty())
-		return B_ENTRY_NOT_FOUND;
+	*targetPath = AbsolutePath(target);
+	return targetPath->empty() ? B_ENTRY_NOT_FOUND : B_OK;
+}
 
+status_t WriteBookLocked(const std::string& targetPath, const book_body_source& source,
+	const book_frame& frame, BookAncestor* saved)
+{
 	ReplacingFile file(targetPath);
 	status_t status = file.Open();
+	BodyDigests digests(source.lines);
+	std::vector<record_id> ids;
+	ids.reserve(source.lines);
 	if (status == B_OK) {
-		status = WriteBookBody(book, [&file](const char* bytes, size_t size) {
+		status = source.write([&](const char* bytes, size_t size) {
+			digests.Add(bytes, size);
 			return file.Write(std::string_view(bytes, size));
-		});
+		}, &ids);
 	}
+	const sha256_digest body = digests.Whole();
+	const std::string idsName = RecordIdFileName(LeafOf(file.TargetPath()));
+	// The ids go last: a save that cannot write them still saves the book.
+	ReplacingFile idsFile(file.TargetPath().substr(0, file.TargetPath().rfind('/') + 1) + idsName);
+	const bool idsReady = status == B_OK && ids.size() == digests.Lines().size()
+		&& idsFile.Open() == B_OK
+		&& idsFile.Write(RecordIdFileText(ids, digests.Lines(), body)) == B_OK;
 	if (status == B_OK)
-		status = WriteAttributes(file, frame);
+		status = WriteAttributes(file, frame, idsReady ? RecordIdsAttrValue(idsName, body) : "");
+	// The new file, opened before the rename makes it the book, is the one the
+	// next merge reads back as the ancestor.
+	struct stat info;
+	const int fd = status == B_OK && saved != nullptr
+		? open(file.NewPath().c_str(), O_RDONLY | O_CLOEXEC) : -1;
+	if (status == B_OK && stat(file.NewPath().c_str(), &info) != 0)
+		status = status_from_errno(errno);
 	if (status == B_OK)
 		status = file.Commit();
-	return status;
+	if (status != B_OK) {
+		if (fd >= 0)
+			close(fd);
+		return status;
+	}
+	// Ids lost in a crash are only new ones next time: the book's attribute
+	// names the digest, so a half-written id file is never trusted.
+	if (idsReady)
+		idsFile.Commit(false);
+	if (saved != nullptr) {
+		book_file_state state;
+		FillState(info, &state);
+		state.body = body;
+		*saved = BookAncestor(state, book_layout::kAllColumns, true, std::move(ids),
+			digests.TakeHashes(), fd);
+	}
+	return B_OK;
+}
+
+status_t SaveBookFile(const entry_ref* ref, const CVABook* book, const book_frame& frame,
+	std::string* absolutePath, BookAncestor* saved)
+{
+	std::string targetPath;
+	const status_t status = ResolveSaveTarget(ref, &targetPath);
+	if (absolutePath != nullptr)
+		*absolutePath = targetPath;
+	if (status != B_OK)
+		return status;
+	BookLock lock(targetPath);
+	if (const status_t locked = lock.Acquire(); locked != B_OK)
+		return locked;
+	return WriteBookLocked(targetPath, BodySourceOf(book), frame, saved);
+}
+
+status_t StatBookFile(const entry_ref* ref, book_file_state* state)
+{
+	std::string path;
+	if (const status_t status = ResolveSaveTarget(ref, &path); status != B_OK)
+		return status;
+	return StatBookFile(path, state);
 }
 
 // --- the frame attribute
@@ -256,6 +550,8 @@ const char* DescribeFileError(status_t status)
 			return "a folder has that name";
 		case B_NO_MEMORY:
 			return "there is not enough memory";
+		case kBookBusyError:
+			return "another program is saving it";
 		default:
 			return "an input/output error occurred";
 	}

@@ -2,12 +2,17 @@
 // safely (the old file is replaced only once the new one is complete on disk),
 // and reading the window frame stored with it. The window-side ReadBookFile,
 // WriteBookFile and SaveAsReply wrap these and keep the preferences.
+// The records' ids travel in a file beside the book (see RecordIdFile.h); a
+// save of a book another program may have changed goes through
+// SaveBookMerging (MergingSave.h).
 // Threading: any thread; the document is filled and read with its owner locked
 // (see CVABook.h), the file work itself runs unlocked.
 #ifndef _BOOK_FILE_H
 #define _BOOK_FILE_H
 
+#include "BookAncestor.h"
 #include "BookBody.h"
+#include "BookLock.h"
 
 #include <EntryRef.h>
 
@@ -20,8 +25,11 @@
 // file's absolute path with links resolved, also when reading fails. Returns
 // B_OK, or the error that left the book empty. losses (may be null) is added
 // to with what the body held that the book cannot keep.
+// Each record takes its id from the file beside the book when that file is
+// trusted (see RecordIdFile.h), else a new one. ancestor (may be null)
+// receives the file's state and the book as read, for the next save.
 status_t LoadBookFile(const entry_ref* ref, CVABook* book, std::string* absolutePath,
-	book_read_losses* losses = nullptr);
+	book_read_losses* losses = nullptr, BookAncestor* ancestor = nullptr);
 
 // Saves book to the file named by ref (a symbolic link is followed and its
 // target replaced): body, type and frame attributes, the old file's other
@@ -29,9 +37,19 @@ status_t LoadBookFile(const entry_ref* ref, CVABook* book, std::string* absolute
 // renamed over it. On any failure the old file is left exactly as it was, the
 // new one is removed and the error returned; an old file we may not write is
 // not replaced either. The modified flag is not touched.
-// absolutePath (may be null) receives the saved file's absolute path.
+// The records' ids are written right after, to ".NAME.cvabids" beside the
+// book (also replaced safely), and named by the book's "CVABRecordIds"
+// attribute; that attribute is never copied from the old file. When only the
+// ids cannot be written the book is still saved and B_OK returned: they are
+// new the next time it is read.
+// The save holds the book's lock (BookLock.h): kBookBusyError when another
+// program keeps it longer than kSaveLockTimeout.
+// It overwrites whatever the file holds: a book read from the file and saved
+// back to it should go through SaveBookMerging instead.
+// absolutePath (may be null) receives the saved file's absolute path; saved
+// (may be null) the file's new state and the book as saved.
 status_t SaveBookFile(const entry_ref* ref, const CVABook* book, const book_frame& frame,
-	std::string* absolutePath);
+	std::string* absolutePath, BookAncestor* saved = nullptr);
 
 // The window frame stored with the file; an error when it has none.
 status_t ReadBookFrame(const entry_ref* ref, book_frame* frame);
@@ -42,9 +60,14 @@ status_t ReadBookFrame(const entry_ref* ref, book_frame* frame);
 // without user attributes.
 status_t SaveBookFrame(const entry_ref* ref, const book_frame& frame);
 
+// The state of the file named by ref (a link is followed), without a digest,
+// for a window that watches whether its book changed on disk: compare it with
+// its ancestor's State() by SameFile.
+status_t StatBookFile(const entry_ref* ref, book_file_state* state);
+
 // The cause of a file error in plain lower-case words that complete a sentence
 // such as "The book could not be saved because ...": "the disk is full",
-// "permission was denied", ...
+// "permission was denied", "another program is saving it", ...
 const char* DescribeFileError(status_t status);
 
 #endif

@@ -50,9 +50,15 @@ void CVABook::_AssertLocked() const
 
 ABookRecord* CVABook::AddRecord()
 {
+	return AddRecord(NewRecordId());
+}
+
+ABookRecord* CVABook::AddRecord(const record_id& id)
+{
 	_AssertLocked();
 	ABookRecord* record = fPool->New();
 	record->fSerial = NextSerial();
+	record->fId = id;
 	record->fPrevious = fLast;
 	if (fLast != nullptr)
 		fLast->fNext = record;
@@ -93,6 +99,24 @@ ABookRecord* CVABook::RecordWithSerial(uint64 serial) const
 			return record;
 	}
 	return nullptr;
+}
+
+ABookRecord* CVABook::RecordWithId(const record_id& id) const
+{
+	_AssertLocked();
+	for (ABookRecord* record = fFirst; record != nullptr; record = record->fNext) {
+		if (record->fId == id)
+			return record;
+	}
+	return nullptr;
+}
+
+void CVABook::AssignIds(const record_id* ids, size_t count)
+{
+	_AssertLocked();
+	size_t n = 0;
+	for (ABookRecord* record = fFirst; record != nullptr && n < count; record = record->fNext)
+		record->fId = ids[n++];
 }
 
 bool CVABook::Contains(const ABookRecord* record) const

@@ -13,6 +13,7 @@
 //     a record across an unlock (an editor, the Find window) keeps its Serial()
 //     and finds it again with RecordWithSerial() after locking again: the memory
 //     of a deleted record is reused by the next new one, so a pointer cannot tell.
+//     (Its Id() finds it too, with RecordWithId, and also outlives the process.)
 //  3. A thread holding the owner's lock never waits for another window's lock or
 //     for a synchronous reply (a Word Services session unlocks around its
 //     scripting exchanges); other windows lock the owner from their own locked
@@ -55,8 +56,15 @@ public:
 	bool RecordsChanged() const { return fRecordsChanged; }
 	void SetRecordsChanged(bool changed) { fRecordsChanged = changed; }
 
-	// A new empty record linked at the end and counted.
+	// A new empty record linked at the end and counted, with a new random id.
 	ABookRecord* AddRecord();
+	// The same with a given id, for records that already have one (read from
+	// a book's file, merged from another version of it). The caller keeps ids
+	// unique within the book.
+	ABookRecord* AddRecord(const record_id& id);
+	// Gives the first count records, in document order, ids[0] to
+	// ids[count - 1]. For the file reader, which learns the ids beside the body.
+	void AssignIds(const record_id* ids, size_t count);
 
 	// The record at position n (from 0), or null outside the list.
 	ABookRecord* RecordAt(int32 n) const;
@@ -66,6 +74,8 @@ public:
 	// The record with this serial number, or null when it was deleted. Serials
 	// are never given twice in the process, whichever document gives them.
 	ABookRecord* RecordWithSerial(uint64 serial) const;
+	// The record with this id, or null.
+	ABookRecord* RecordWithId(const record_id& id) const;
 
 	// Unlinks and deletes a record of this document and lowers the count. The
 	// modified flag is left alone.

@@ -137,11 +137,11 @@ status_t WriteWholeFd(int fd, std::string_view bytes)
 	return B_OK;
 }
 
-status_t ReplacingFile::Commit()
+status_t ReplacingFile::Commit(bool flush)
 {
 	if (fFd < 0)
 		return B_FILE_ERROR;
-	status_t status = fsync(fFd) == 0 ? B_OK : LastError();
+	status_t status = !flush || fsync(fFd) == 0 ? B_OK : LastError();
 	if (close(fFd) != 0 && status == B_OK)
 		status = LastError();
 	fFd = -1;
@@ -150,6 +150,8 @@ status_t ReplacingFile::Commit()
 	if (status != B_OK)
 		return status;
 	fCommitted = true;
+	if (!flush)
+		return B_OK;
 	// The rename is durable once the folder is flushed too; a file system that
 	// cannot flush a folder still has the complete new file in place.
 	const int folder = open(fFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

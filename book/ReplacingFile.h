@@ -36,7 +36,9 @@ public:
 
 	status_t Write(std::string_view bytes);
 	// Flushes the new file, renames it over the old one and flushes the folder.
-	status_t Commit();
+	// Without flush it is only renamed: for a file whose loss in a crash costs
+	// nothing but itself, and whose readers can tell a half-written one.
+	status_t Commit(bool flush = true);
 
 	// The whole file in one go: Open, Write, Commit.
 	static status_t WriteWhole(const std::string& path, std::string_view bytes);

@@ -4,6 +4,7 @@
 // read back (typed, typeless, through a link, read-only, with what they cannot
 // keep), and storing the frame alone.
 #include "BookTestSupport.h"
+#include "FileTestSupport.h"
 
 #include <BookFile.h>
 
@@ -12,71 +13,12 @@
 #include <TypeConstants.h>
 
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <sys/xattr.h>
-#include <unistd.h>
 
 namespace {
-
-using Texts = std::vector<std::string>;
-
-// A fresh directory, its real path, removed with its contents.
-class ScratchDir {
-public:
-	ScratchDir()
-	{
-		char pattern[] = "/tmp/cvab-book-XXXXXX";
-		if (mkdtemp(pattern) != nullptr)
-			fPath = std::filesystem::canonical(pattern).string();
-	}
-	~ScratchDir()
-	{
-		std::error_code ignored;
-		std::filesystem::permissions(fPath, std::filesystem::perms::owner_all, ignored);
-		std::filesystem::remove_all(fPath, ignored);
-	}
-	std::string operator/(const std::string& leaf) const { return fPath + "/" + leaf; }
-	const std::string& Path() const { return fPath; }
-
-	Texts Names() const
-	{
-		Texts names;
-		for (const auto& entry : std::filesystem::directory_iterator(fPath))
-			names.push_back(entry.path().filename().string());
-		std::sort(names.begin(), names.end());
-		return names;
-	}
-
-private:
-	std::string fPath;
-};
-
-entry_ref RefFor(const std::string& path)
-{
-	entry_ref ref;
-	EXPECT_EQ(get_ref_for_path(path.c_str(), &ref), B_OK) << path;
-	return ref;
-}
-
-std::string Contents(const std::string& path)
-{
-	std::ifstream in(path, std::ios::binary);
-	std::stringstream bytes;
-	bytes << in.rdbuf();
-	return bytes.str();
-}
-
-void WriteContents(const std::string& path, const std::string& bytes)
-{
-	std::ofstream(path, std::ios::binary) << bytes;
-}
 
 // The attribute's bytes and, after a "/", its type code as a number; "<none>".
 std::string Attribute(const std::string& path, const char* name)
@@ -109,21 +51,6 @@ void FillBook(CVABook& book, int count)
 	for (int i = 0; i < count; i++)
 		AddRecord(book, std::string(40, 'c').c_str(), kCommentsField)
 			->SetField(kNicknameField, ("nick" + std::to_string(i)).c_str());
-}
-
-// Runs body in a child process, as an unprivileged user when we are root, and
-// returns its exit code.
-int InChild(const std::function<int()>& body, bool unprivileged)
-{
-	const pid_t pid = fork();
-	if (pid == 0) {
-		if (unprivileged && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-			_exit(99);
-		_exit(body());
-	}
-	int status = 0;
-	waitpid(pid, &status, 0);
-	return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
 }
 
 const book_frame kFrame{10.0f, 20.0f, 410.5f, 320.0f};
@@ -168,7 +95,8 @@ TEST(BookFileTest, SaveWritesBodyAndAttributesAndKeepsTheOldFilesOthers)
 	struct stat info;
 	ASSERT_EQ(stat((dir / "book").c_str(), &info), 0);
 	EXPECT_EQ(info.st_mode & 07777, 0640u);
-	EXPECT_EQ(dir.Names(), Texts{"book"});
+	// Beside it: the records' ids and the lock every saver takes.
+	EXPECT_EQ(dir.Names(), (Texts{".book.cvabids", ".book.lock", "book"}));
 
 	book_frame read;
 	ASSERT_EQ(ReadBookFrame(&ref, &read), B_OK);
@@ -223,7 +151,10 @@ TEST(BookFileTest, AFailingSaveLeavesTheOldFileAndSaysWhy)
 		EXPECT_EQ(Attribute(dir / "book", kTypeAttrName),
 			Typed("text/plain", B_MIME_STRING_TYPE)) << c.why;
 		EXPECT_EQ(Attribute(dir / "book", kFrameAttrName), "<none>") << c.why;
-		EXPECT_EQ(dir.Names(), Texts{"book"}) << c.why << ": a new file was left behind";
+		// Only the lock file may stay: it is never removed.
+		Texts names = dir.Names();
+		std::erase(names, ".book.lock");
+		EXPECT_EQ(names, Texts{"book"}) << c.why << ": a new file was left behind";
 	}
 
 	// Through the errno mapping, as a failed save reports them.

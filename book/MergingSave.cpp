@@ -1,0 +1,294 @@
+// Sections: the three versions as lines; writing and applying the merge; the
+// save.
+#include "MergingSave.h"
+
+#include "BookFilePrivate.h"
+#include "ConflictLog.h"
+#include "RecordIdFile.h"
+#include "RecordIdIndex.h"
+
+#include <cstring>
+#include <memory>
+
+// --- the three versions as lines
+
+namespace {
+
+// One version of the book as the merge sees it: a body in the writer's form
+// and a record for each of its lines.
+struct book_lines {
+	std::string body;
+	std::vector<merge_record> records;
+};
+
+// Pairs lines (of lines->body) with ids; false when their counts differ.
+bool PairLines(const std::vector<record_id>& ids, const std::vector<std::string_view>& split,
+	book_lines* lines)
+{
+	if (split.size() != ids.size())
+		return false;
+	lines->records.resize(ids.size());
+	for (size_t i = 0; i < ids.size(); i++)
+		lines->records[i] = merge_record{ids[i], split[i]};
+	return true;
+}
+
+bool PairLines(const std::vector<record_id>& ids, book_lines* lines)
+{
+	return PairLines(ids, BodyLines(lines->body.data(), lines->body.size()), lines);
+}
+
+std::vector<uint64> HashesOf(const std::vector<std::string_view>& lines)
+{
+	std::vector<uint64> hashes;
+	hashes.reserve(lines.size());
+	for (const std::string_view line : lines)
+		hashes.push_back(BookLineHash(line));
+	return hashes;
+}
+
+// Their version with its ids: from their id file when it is trusted (read
+// without line digests), else by finding the ancestor's unchanged lines.
+void TheirLines(const std::string& path, book_file_bytes* file, record_id_file* trusted,
+	const BookAncestor& ancestor, book_lines* theirs)
+{
+	theirs->body = std::move(file->body);
+	std::vector<std::string_view> lines = BodyLines(theirs->body.data(), theirs->body.size());
+	record_ids_found found;
+	std::vector<record_id> ids = SettleRecordIds(path, file->idsAttr, trusted, lines,
+		file->state.body, &found);
+	// A body whose ids all match was written by the writer, ids and all.
+	if (file->layout != book_layout::kAllColumns || (found != record_ids_found::kAll
+			&& !IsWriterForm(theirs->body.data(), theirs->body.size()))) {
+		CVABook book(nullptr);
+		ReadBookBody(&book, theirs->body.data(), theirs->body.size(), file->layout);
+		theirs->body = BookBodyBytes(&book);
+		lines = BodyLines(theirs->body.data(), theirs->body.size());
+	}
+	if (found == record_ids_found::kNone && ancestor.CountRecords() > 0)
+		ids = MatchIdsByKey(HashesOf(lines), ancestor.LineHashes(), ancestor.Ids());
+	if (!PairLines(ids, lines, theirs)) {
+		// Never a version without its records: new ids rather than none.
+		ids.resize(lines.size());
+		NewRecordIds(ids.data(), ids.size());
+		PairLines(ids, lines, theirs);
+	}
+}
+
+const record_id* IdsIn(const book_lines& lines)
+{
+	return lines.records.empty() ? nullptr : &lines.records[0].id;
+}
+
+// The text of an ancestor record that the file no longer gives back: the line
+// of whichever side still has one with its hash, or unknown.
+std::string_view RecoveredLine(const record_id& id, uint64 hash, const book_lines& side,
+	const RecordIdIndex& index)
+{
+	const uint32 at = index.Find(id);
+	if (at == RecordIdIndex::kNone || BookLineHash(side.records[at].line) != hash)
+		return std::string_view();
+	return side.records[at].line;
+}
+
+// The ancestor's records: read back from its file when it is still there
+// unchanged (lines->body holds what TakeBody gave), else recovered.
+void AncestorLines(const BookAncestor& ancestor, const book_lines& mine, const book_lines& theirs,
+	book_lines* lines)
+{
+	if (!lines->body.empty() && PairLines(ancestor.Ids(), lines))
+		return;
+	lines->body.clear();
+	const RecordIdIndex inMine(IdsIn(mine), mine.records.size(), sizeof(merge_record));
+	const RecordIdIndex inTheirs(IdsIn(theirs), theirs.records.size(), sizeof(merge_record));
+	lines->records.resize(ancestor.CountRecords());
+	for (size_t i = 0; i < ancestor.CountRecords(); i++) {
+		const record_id& id = ancestor.Ids()[i];
+		const uint64 hash = ancestor.LineHashes()[i];
+		std::string_view line = RecoveredLine(id, hash, mine, inMine);
+		if (line.data() == nullptr)
+			line = RecoveredLine(id, hash, theirs, inTheirs);
+		lines->records[i] = merge_record{id, line};
+	}
+}
+
+// --- writing and applying the merge
+
+book_body_source MergedBody(const book_merge& merge)
+{
+	book_body_source source;
+	source.lines = merge.records.size();
+	source.write = [&merge](const BookBodySink& sink, std::vector<record_id>* ids) {
+		constexpr size_t kChunk = 256 * 1024;
+		std::string chunk;
+		chunk.reserve(kChunk + kBookTextBufferSize);
+		for (const merge_record& record : merge.records) {
+			chunk.append(record.line);
+			chunk += '\n';
+			ids->push_back(record.id);
+			if (chunk.size() >= kChunk) {
+				if (const status_t status = sink(chunk.data(), chunk.size()); status != B_OK)
+					return status;
+				chunk.clear();
+			}
+		}
+		return chunk.empty() ? B_OK : sink(chunk.data(), chunk.size());
+	};
+	return source;
+}
+
+void SetFields(ABookRecord* record, std::string_view line)
+{
+	std::string_view fields[kBookFieldCount];
+	SplitBookLine(line, fields);
+	for (int32 field = 0; field < kBookFieldCount; field++)
+		record->SetField(field, fields[field].data(), fields[field].size());
+}
+
+// Makes book (whose lines are mine) the merge: its records that the merge
+// keeps stay where they are (their serials too), changed where it changed
+// them; the others go; the merge's records from theirs follow.
+void ApplyMerge(const book_merge& merge, const book_lines& mine, CVABook* book)
+{
+	size_t kept = 0;
+	size_t line = 0;
+	for (ABookRecord* record = book->FirstRecord(); record != nullptr; line++) {
+		ABookRecord* next = record->Next();
+		if (kept < merge.records.size() && merge.records[kept].id == record->Id()) {
+			if (merge.records[kept].line != mine.records[line].line)
+				SetFields(record, merge.records[kept].line);
+			kept++;
+		} else {
+			book->RemoveRecord(record);
+		}
+		record = next;
+	}
+	for (; kept < merge.records.size(); kept++)
+		SetFields(book->AddRecord(merge.records[kept].id), merge.records[kept].line);
+}
+
+}  // namespace
+
+// --- the save
+
+namespace {
+
+// Whether the file at path, as it is now, is still the ancestor's.
+bool Unchanged(const BookAncestor& ancestor, const book_file_state& now)
+{
+	return ancestor.State().exists && ancestor.State().SameFile(now);
+}
+
+// Mine as lines: the book's body, written where it fits without growing.
+void MyLines(const CVABook* book, size_t expectedSize, book_lines* mine)
+{
+	mine->body.reserve(expectedSize + expectedSize / 8 + 4096);
+	std::vector<record_id> ids;
+	ids.reserve(static_cast<size_t>(book->CountRecords()));
+	WriteBookBody(book, [mine](const char* bytes, size_t size) {
+		mine->body.append(bytes, size);
+		return B_OK;
+	}, &ids);
+	PairLines(ids, mine);
+}
+
+// What a merge starts from: the three versions as lines.
+struct merge_inputs {
+	book_lines mine;
+	book_lines theirs;
+	book_lines ancestor;
+	bool theirsIsAncestor = false;  // the file changed, its body did not
+};
+
+// Digests are all the other thread works out: what a thread allocates stays
+// with its memory pool after it ends, so the large lists are made here.
+void PrepareMerge(const std::string& path, book_file_bytes* file, const CVABook* book,
+	const BookAncestor& ancestor, merge_inputs* inputs)
+{
+	ancestor.ReadBack(&inputs->ancestor.body);
+	sha256_digest ancestorDigest;
+	record_id_file ids;
+	bool trusted = false;
+	RunSideBySide(
+		[&] {
+			Sha256 calculator;
+			calculator.Update(file->body.data(), file->body.size());
+			file->state.body = calculator.Finish();
+			calculator.Update(inputs->ancestor.body.data(), inputs->ancestor.body.size());
+			ancestorDigest = calculator.Finish();
+		},
+		[&] {
+			MyLines(book, file->body.size(), &inputs->mine);
+			trusted = ReadRecordIdFile(path, file->idsAttr, false, &ids);
+		});
+	inputs->theirsIsAncestor = ancestor.State().exists
+		&& file->state.body == ancestor.State().body;
+	if (inputs->theirsIsAncestor)
+		return;
+	ancestor.TakeBody(&inputs->ancestor.body, ancestorDigest);
+	TheirLines(path, file, trusted ? &ids : nullptr, ancestor, &inputs->theirs);
+	AncestorLines(ancestor, inputs->mine, inputs->theirs, &inputs->ancestor);
+}
+
+status_t MergeAndSave(const std::string& path, const merge_inputs& inputs, CVABook* book,
+	const book_frame& frame, BookAncestor* ancestor, const book_save_options& options,
+	book_save_result* result)
+{
+	const book_merge merge = MergeBooks(inputs.ancestor.records, inputs.mine.records,
+		inputs.theirs.records, options.winner);
+	BookAncestor saved;
+	if (const status_t status = WriteBookLocked(path, MergedBody(merge), frame, &saved);
+		status != B_OK)
+		return status;
+	ApplyMerge(merge, inputs.mine, book);
+	if (book->Owner() != nullptr)
+		book->Owner()->ReloadList();
+	*ancestor = std::move(saved);
+	if (options.logConflicts)
+		AppendConflictLog(path, merge.conflicts);  // the book is saved either way
+	result->merged = true;
+	result->conflicts = merge.conflicts;
+	return B_OK;
+}
+
+}  // namespace
+
+status_t SaveBookMerging(const entry_ref* ref, CVABook* book, const book_frame& frame,
+	BookAncestor* ancestor, const book_save_options& options, book_save_result* result)
+{
+	book_save_result ignored;
+	if (result == nullptr)
+		result = &ignored;
+	*result = book_save_result();
+	status_t status = ResolveSaveTarget(ref, &result->path);
+	if (status != B_OK)
+		return status;
+	const std::string& path = result->path;
+	BookLock lock(path);
+	if (status = lock.Acquire(options.lockTimeout); status != B_OK)
+		return status;
+	// Nothing may change the book between reading it and applying the merge.
+	BookOwnerLocker owner(book->Owner());
+
+	book_file_state now;
+	if (status = StatBookFile(path, &now); status != B_OK)
+		return status;
+	if (now.exists && !Unchanged(*ancestor, now)) {
+		book_file_bytes file;
+		if (status = ReadBookFileBytes(path, &file); status != B_OK)
+			return status;
+		// An emptied book is far likelier a writer that failed half-way than a
+		// wish to delete every record: it is written anew, like a missing one.
+		const bool emptied = file.body.empty() && ancestor->CountRecords() > 0;
+		merge_inputs inputs;
+		if (!emptied)
+			PrepareMerge(path, &file, book, *ancestor, &inputs);
+		if (!emptied && !inputs.theirsIsAncestor)
+			return MergeAndSave(path, inputs, book, frame, ancestor, options, result);
+	}
+	BookAncestor saved;
+	status = WriteBookLocked(path, BodySourceOf(book), frame, &saved);
+	if (status == B_OK)
+		*ancestor = std::move(saved);
+	return status;
+}
