@@ -1,0 +1,81 @@
+// Brings a card up to date with its record by rewriting only what changed:
+// the properties the changed fields were read from, FN when the display name
+// changes, and a new property for a field that had none. Every other byte of
+// the card stays as it was: its VERSION (a 3.0 card stays 3.0), the
+// properties no field holds (PHOTO, a third TEL, CATEGORIES, X- properties),
+// groups, parameters, folding and order. Within a structured property (N,
+// ADR, ORG) only the changed components are rewritten; a field emptied
+// removes its value (and the property when nothing else is left in it).
+// Threading: an object per card, used by one thread.
+#ifndef _CARD_PATCHER_H
+#define _CARD_PATCHER_H
+
+#include "CardLines.h"
+#include "ContentLine.h"
+
+#include <VCardReader.h>
+
+#include <array>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+using card_fields = std::array<std::string, kBookFieldCount>;
+
+struct card_patch {
+	std::string bytes;
+	// The first card's lines (as ReadCard counts them) rewritten or removed.
+	std::vector<int32> touched;
+	std::string error;  // why the card could not be patched
+};
+
+class CardPatcher {
+public:
+	// bytes are a card file's; card is what ReadCard read of them.
+	CardPatcher(std::string_view bytes, const VCardReader::card& card);
+
+	// The card with fields in place of card.fields. False, with an error and
+	// the card left alone, when a field's property cannot be found or its
+	// value not decoded.
+	bool Patch(const card_fields& fields, card_patch* patch);
+
+private:
+	static constexpr size_t kNone = static_cast<size_t>(-1);
+
+	bool _Changed(int32 field) const { return (*fOld)[field] != (*fNew)[field]; }
+	size_t _SourceLine(int32 field) const;
+	size_t _FirstLineNamed(const char* name) const;
+	ContentLine* _Edit(size_t position);
+	void _Remove(size_t position) { fEdits[position].reset(); }
+	void _Add(const std::string& name, std::vector<std::string> parameters, std::string value);
+
+	bool _CheckSources();
+	void _PatchNames();
+	void _PatchFullName();
+	void _PatchNickname();
+	void _PatchCompany();
+	void _PatchValue(int32 field, const char* property, const char* scheme);
+	void _PatchBirthday();
+	void _PatchAddress();
+	void _PatchStreet(std::vector<std::string>* components);
+	void _PatchNote();
+	std::string _NoteTail() const;
+	std::string _Assemble() const;
+	std::string _LineText(ContentLine line) const;
+
+	const std::string fMark;  // a byte order mark, kept
+	const std::string fText;
+	CardLines fLines;
+	const VCardReader::card& fCard;
+	std::string fVersion;
+	const card_fields* fOld = nullptr;
+	const card_fields* fNew = nullptr;
+	// Rewritten lines by position in fLines; an empty one is removed.
+	std::map<size_t, std::optional<ContentLine>> fEdits;
+	std::vector<ContentLine> fAdded;  // before the first card's END:VCARD
+	std::string fError;
+};
+
+#endif
