@@ -1,0 +1,154 @@
+#include "CardFolder.h"
+
+#include <AsciiText.h>
+#include <ReplacingFile.h>
+
+#include <Errors.h>
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+status_t LastError()
+{
+	return status_from_errno(errno);
+}
+
+card_stat StatOf(const struct stat& info)
+{
+	return card_stat{static_cast<int64>(info.st_size),
+		static_cast<int64>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
+		static_cast<uint64>(info.st_ino)};
+}
+
+bool IsCardName(const char* name)
+{
+	return name[0] != '.' && EndsWithIgnoringCase(name, ".vcf");
+}
+
+bool IsSafe(char c)
+{
+	return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
+		|| c == '-' || c == '_' || c == '.' || c == '@' || c == '+';
+}
+
+// Far below any file system's limit on a name, with room for "-NN.vcf".
+constexpr size_t kLongestStem = 200;
+
+}  // namespace
+
+CardFolder::CardFolder(std::string path)
+	: fPath(std::move(path))
+{
+}
+
+CardFolder::~CardFolder()
+{
+	if (fFd >= 0)
+		close(fFd);
+}
+
+status_t CardFolder::Open()
+{
+	fFd = open(fPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+	return fFd >= 0 ? B_OK : LastError();
+}
+
+status_t CardFolder::List(std::vector<folder_file>* files) const
+{
+	files->clear();
+	const int fd = dup(fFd);
+	DIR* folder = fd >= 0 ? fdopendir(fd) : nullptr;
+	if (folder == nullptr) {
+		const status_t status = LastError();
+		if (fd >= 0)
+			close(fd);
+		return status;
+	}
+	rewinddir(folder);
+	status_t status = B_OK;
+	errno = 0;
+	while (const dirent* entry = readdir(folder)) {
+		if (!IsCardName(entry->d_name))
+			continue;
+		struct stat info;
+		if (fstatat(fFd, entry->d_name, &info, 0) != 0) {
+			if (errno == ENOENT)
+				continue;  // gone since it was listed
+			status = LastError();
+			break;
+		}
+		if (S_ISREG(info.st_mode))
+			files->push_back({entry->d_name, StatOf(info)});
+		errno = 0;
+	}
+	if (status == B_OK && errno != 0)
+		status = LastError();
+	closedir(folder);
+	return status;
+}
+
+status_t CardFolder::Read(const std::string& name, std::string* bytes, card_stat* stat) const
+{
+	bytes->clear();
+	const int fd = openat(fFd, name.c_str(), O_RDONLY | O_CLOEXEC);
+	if (fd < 0)
+		return LastError();
+	struct stat info;
+	status_t status = fstat(fd, &info) == 0 ? B_OK : LastError();
+	if (status == B_OK) {
+		bytes->reserve(static_cast<size_t>(info.st_size));
+		status = ReadWholeFd(fd, bytes);
+		*stat = StatOf(info);
+	}
+	close(fd);
+	return status;
+}
+
+status_t CardFolder::Stat(const std::string& name, card_stat* stat) const
+{
+	struct stat info;
+	if (fstatat(fFd, name.c_str(), &info, 0) != 0)
+		return LastError();
+	*stat = StatOf(info);
+	return B_OK;
+}
+
+status_t CardFolder::Write(const std::string& name, std::string_view bytes, card_stat* stat) const
+{
+	ReplacingFile file(fPath + "/" + name);
+	status_t status = file.Open();
+	if (status == B_OK)
+		status = file.Write(bytes);
+	if (status == B_OK)
+		status = file.Commit(false);
+	return status == B_OK ? Stat(name, stat) : status;
+}
+
+status_t CardFolder::Remove(const std::string& name) const
+{
+	return unlinkat(fFd, name.c_str(), 0) == 0 || errno == ENOENT ? B_OK : LastError();
+}
+
+status_t CardFolder::Flush() const
+{
+	return syncfs(fFd) == 0 ? B_OK : LastError();
+}
+
+std::string CardFolder::NameFor(std::string_view uid,
+	const std::function<bool(const std::string&)>& taken)
+{
+	std::string stem;
+	for (const char c : uid)
+		stem += IsSafe(c) ? c : '_';
+	if (stem.empty() || stem.size() > kLongestStem || stem[0] == '.')
+		stem = Sha256Text(Sha256Of(uid)).substr(0, 32);
+	std::string name = stem + ".vcf";
+	for (int n = 2; taken(name); n++)
+		name = stem + "-" + std::to_string(n) + ".vcf";
+	return name;
+}

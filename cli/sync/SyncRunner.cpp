@@ -1,0 +1,583 @@
+// Sections: helpers, the run, reading, preparing the cards, writing.
+#include "SyncRunner.h"
+
+#include "CardPatcher.h"
+
+#include <BookFile.h>
+#include <BookLock.h>
+#include <ConflictLog.h>
+#include <MergingSave.h>
+#include <VCardWriter.h>
+
+#include <Entry.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <sys/stat.h>
+
+// --- helpers
+
+namespace {
+
+// How long a run waits for a window or another program saving the book.
+constexpr bigtime_t kBookWait = 10000000;
+// How long a second run of one pair waits for the first before giving up.
+constexpr bigtime_t kPairWait = 500000;
+
+std::string LineOf(const card_fields& fields)
+{
+	std::string line;
+	for (int32 field = 0; field < kBookFieldCount; field++) {
+		line += fields[field];
+		if (field + 1 < kBookFieldCount)
+			line += '\t';
+	}
+	return line;
+}
+
+std::string LineOf(const ABookRecord* record)
+{
+	std::string line;
+	for (int32 field = 0; field < kBookFieldCount; field++) {
+		line += record->Field(field);
+		if (field + 1 < kBookFieldCount)
+			line += '\t';
+	}
+	return line;
+}
+
+card_fields FieldsOf(std::string_view line)
+{
+	std::string_view split[kBookFieldCount];
+	SplitBookLine(line, split);
+	card_fields fields;
+	for (int32 field = 0; field < kBookFieldCount; field++)
+		fields[field] = split[field];
+	return fields;
+}
+
+void SetFields(ABookRecord* record, std::string_view line)
+{
+	std::string_view fields[kBookFieldCount];
+	SplitBookLine(line, fields);
+	for (int32 field = 0; field < kBookFieldCount; field++)
+		record->SetField(field, fields[field].data(), fields[field].size());
+}
+
+// A card as cvab-convert writes it, with the UID after its VERSION.
+std::string NewCardBytes(std::string_view line, const std::string& uid)
+{
+	CVABook book(nullptr);
+	ABookRecord* record = book.AddRecord();
+	SetFields(record, line);
+	std::string card;
+	VCardWriter::AppendCard(record, &card);
+	const std::string version = "VERSION:4.0\r\n";
+	const size_t at = card.find(version);
+	if (at != std::string::npos)
+		card.insert(at + version.size(), FoldLine("UID:" + EscapeValue(uid), "\r\n"));
+	return card;
+}
+
+std::string RealPath(const std::string& path)
+{
+	char resolved[PATH_MAX];
+	return realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : std::string();
+}
+
+}  // namespace
+
+// --- the run
+
+SyncRunner::SyncRunner(const sync_options& options, FILE* out, FILE* err)
+	: fOptions(options),
+	  fReport(out, err, options.verbose || options.dryRun),
+	  fProgress(err),
+	  fBook(nullptr)
+{
+}
+
+SyncRunner::~SyncRunner() = default;
+
+int SyncRunner::Run()
+{
+	const int status = _Sync();
+	fProgress.Done();
+	return status;
+}
+
+int SyncRunner::_Sync()
+{
+	if (!_ResolvePaths())
+		return kSyncFailed;
+	fState = std::make_unique<SyncState>(fBookPath, fFolderPath);
+	BookLock pairLock(fState->Path());
+	if (!fOptions.dryRun) {
+		status_t status = fState->MakeFolder();
+		if (status == B_OK)
+			status = pairLock.Acquire(kPairWait);
+		if (status != B_OK) {
+			fReport.Problem(status == kBookBusyError
+				? "another cvab-sync is syncing this book and folder; nothing was changed"
+				: "cannot lock the sync state beside " + fState->Path() + " because "
+					+ DescribeFileError(status));
+			return kSyncFailed;
+		}
+	}
+	if (!_ReadState() || !_ReadBook() || !_ScanFolder())
+		return kSyncFailed;
+	fPlan = SyncPlanner::Plan(fRecords, fEntries, fCards);
+	// Without a state the book's ids may be new ones of this reading (a book
+	// never saved with them): saved, they are the ones its cards are named by.
+	fPlan.repaired = fPlan.repaired || (!fStateRead && fBook.CountRecords() > 0);
+	if (!_PrepareCards())
+		return kSyncFailed;
+	_List();
+	const int32 cards = static_cast<int32>(fCards.size());
+	if (!fOptions.allowDeletes && fPlan.TooManyDeletions(fBook.CountRecords(), cards)) {
+		fReport.Problem("this run would delete " + std::to_string(fPlan.recordsDeleted) + " of "
+			+ std::to_string(fBook.CountRecords()) + " records and "
+			+ std::to_string(fPlan.cardsDeleted) + " of " + std::to_string(cards)
+			+ " cards, which looks like a lost book or folder rather than deletions; nothing "
+			  "was changed (give --allow-deletes if they are meant)");
+		return kSyncFailed;
+	}
+	if (fOptions.dryRun) {
+		fReport.Note(fPlan.Changes() ? "(a dry run: nothing was changed)" : "in sync");
+		return kSyncDone;
+	}
+	if (!_SaveBook())
+		return kSyncFailed;
+	// The book's value of a conflict is gone only once the book is saved.
+	AppendConflictLog(fBookPath, fPlan.conflicts);
+	for (const merge_conflict& conflict : fPlan.conflicts)
+		fReport.Conflict(conflict, false);
+	if (!_WriteCards() || !_WriteState())
+		return kSyncFailed;
+	return fReport.Conflicts() > 0 || fCardsLeft ? kSyncConflicts : kSyncDone;
+}
+
+// --- reading
+
+bool SyncRunner::_ResolvePaths()
+{
+	fFolderPath = RealPath(fOptions.folder);
+	fFolder = std::make_unique<CardFolder>(fFolderPath);
+	if (fFolderPath.empty() || fFolder->Open() != B_OK) {
+		fReport.Problem(fOptions.folder + ": " + strerror(errno) + " (FOLDER is a vCard folder)");
+		return false;
+	}
+	fBookPath = RealPath(fOptions.book);
+	if (fBookPath.empty() && errno == ENOENT) {
+		// A book not made yet is made from the folder's cards.
+		const size_t slash = fOptions.book.rfind('/');
+		const std::string folder = slash == std::string::npos ? "." : fOptions.book.substr(0, slash + 1);
+		const std::string real = RealPath(folder);
+		const std::string leaf = fOptions.book.substr(slash == std::string::npos ? 0 : slash + 1);
+		if (!real.empty() && !leaf.empty())
+			fBookPath = (real == "/" ? "" : real) + "/" + leaf;
+	}
+	struct stat info;
+	if (fBookPath.empty() || (stat(fBookPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode))) {
+		fReport.Problem(fOptions.book + ": " + (fBookPath.empty() ? strerror(errno)
+			: "not an address book file"));
+		return false;
+	}
+	return true;
+}
+
+bool SyncRunner::_ReadState()
+{
+	std::string problem;
+	const status_t status = fState->Read(&fEntries, &problem);
+	fStateRead = status == B_OK;
+	if (status == B_BAD_DATA) {
+		fReport.Problem("the sync state " + fState->Path() + " is damaged (" + problem
+			+ "): this run pairs the book and the folder afresh and deletes nothing");
+	} else if (status != B_OK && status != B_ENTRY_NOT_FOUND) {
+		fReport.Problem("cannot read the sync state " + fState->Path() + ": "
+			+ DescribeFileError(status));
+		return false;
+	}
+	return true;
+}
+
+bool SyncRunner::_ReadBook()
+{
+	struct stat info;
+	if (stat(fBookPath.c_str(), &info) == 0) {
+		BookLock lock(fBookPath);
+		status_t status = lock.Acquire(kBookWait);
+		entry_ref ref;
+		if (status == B_OK)
+			status = get_ref_for_path(fBookPath.c_str(), &ref);
+		book_read_losses losses;
+		if (status == B_OK)
+			status = LoadBookFile(&ref, &fBook, nullptr, &losses, &fAncestor);
+		if (status != B_OK) {
+			fReport.Problem("cannot read the book " + fBookPath + " because "
+				+ DescribeFileError(status));
+			return false;
+		}
+		if (losses.Any()) {
+			// Saving it would make that loss for good: the window asks first.
+			fReport.Problem("in the book " + fBookPath + ", " + DescribeLosses(losses)
+				+ " if it were saved; open it in the address book first");
+			return false;
+		}
+	}
+	fRecords.reserve(static_cast<size_t>(fBook.CountRecords()));
+	for (const ABookRecord* record = fBook.FirstRecord(); record != nullptr;
+		 record = record->Next()) {
+		fRecordIndex.emplace(record->Id(), static_cast<int32>(fRecords.size()));
+		fRecords.push_back({record->Id(), LineOf(record)});
+	}
+	return true;
+}
+
+bool SyncRunner::_ScanFolder()
+{
+	std::vector<folder_file> files;
+	if (const status_t status = fFolder->List(&files); status != B_OK) {
+		fReport.Problem("cannot list the folder " + fFolderPath + " because "
+			+ DescribeFileError(status));
+		return false;
+	}
+	std::unordered_map<std::string, int32> entryOfFile;
+	for (size_t i = 0; i < fEntries.size(); i++)
+		entryOfFile.emplace(fEntries[i].file, static_cast<int32>(i));
+	std::vector<bool> entryHasFile(fEntries.size(), false);
+	fCards.resize(files.size());
+	fCardTexts.resize(files.size());
+	for (size_t i = 0; i < files.size(); i++) {
+		folder_card& card = fCards[i];
+		card.file = std::move(files[i].name);
+		card.stat = files[i].stat;
+		fTakenNames.push_back(card.file);
+		const auto found = entryOfFile.find(card.file);
+		card.entry = found != entryOfFile.end() ? found->second : -1;
+		const sync_entry* entry = card.entry >= 0 ? &fEntries[card.entry] : nullptr;
+		if (entry != nullptr)
+			entryHasFile[card.entry] = true;
+		// A card stat finds as the state has it is not read.
+		const bool read = entry == nullptr || entry->stat != card.stat;
+		if (read)
+			_ReadCard(i);
+		card.changed = entry == nullptr || (read && card.digest != entry->digest);
+		if (entry != nullptr && !card.changed && card.readable) {
+			card.line = entry->fields;
+			card.uid = entry->uid;
+			card.digest = entry->digest;
+		}
+		fProgress.Step("reading cards", i + 1, files.size());
+	}
+	_FindRenamed(entryHasFile);
+	for (const folder_card& card : fCards) {
+		if (!card.readable)
+			fReport.Problem(card.file + " in " + fFolderPath + " holds no contact that can be read; "
+				+ (card.entry >= 0 ? "it and its record are" : "it is") + " left as they are");
+	}
+	return true;
+}
+
+void SyncRunner::_ReadCard(size_t index)
+{
+	folder_card& card = fCards[index];
+	card_text& text = fCardTexts[index];
+	if (fFolder->Read(card.file, &text.bytes, &card.stat) != B_OK) {
+		card.readable = false;
+		return;
+	}
+	text.read = true;
+	card.digest = Sha256Of(text.bytes);
+	ConversionReport report;  // what a record cannot hold stays in the card: no error
+	card.readable = VCardReader(&report).ReadCard(text.bytes, &text.card);
+	if (card.readable) {
+		card.uid = text.card.uid;
+		card.line = LineOf(text.card.fields);
+	}
+}
+
+// A card the state knew under another name is found again by its UID.
+void SyncRunner::_FindRenamed(const std::vector<bool>& entryHasFile)
+{
+	std::unordered_map<std::string_view, size_t> newCards;
+	for (size_t i = 0; i < fCards.size(); i++) {
+		if (fCards[i].entry < 0 && fCards[i].readable && !fCards[i].uid.empty())
+			newCards.emplace(fCards[i].uid, i);
+	}
+	for (size_t i = 0; i < fEntries.size(); i++) {
+		const auto found = entryHasFile[i] || fEntries[i].uid.empty() ? newCards.end()
+			: newCards.find(fEntries[i].uid);
+		if (found == newCards.end())
+			continue;
+		folder_card& card = fCards[found->second];
+		card.entry = static_cast<int32>(i);
+		card.changed = card.digest != fEntries[i].digest;
+		if (!card.changed)
+			card.line = fEntries[i].fields;
+		newCards.erase(found);
+	}
+}
+
+// --- preparing the cards
+
+bool SyncRunner::_PrepareCards()
+{
+	std::sort(fTakenNames.begin(), fTakenNames.end());
+	fOutputs.resize(fPlan.items.size());
+	for (size_t i = 0; i < fPlan.items.size(); i++) {
+		planned_item& item = fPlan.items[i];
+		if (item.card == card_action::kCreate || item.card == card_action::kPatch) {
+			if (!_PrepareCard(item, &fOutputs[i]))
+				return false;
+		}
+		fProgress.Step("preparing cards", i + 1, fPlan.items.size());
+	}
+	return true;
+}
+
+bool SyncRunner::_PrepareCard(planned_item& item, card_output* output)
+{
+	if (item.card == card_action::kCreate) {
+		_NameNewCard(item, output);
+		output->bytes = NewCardBytes(item.line, output->uid);
+		_ReadBack(item, *output);
+		return true;
+	}
+	const size_t index = static_cast<size_t>(item.cardIndex);
+	folder_card& card = fCards[index];
+	card_text& text = fCardTexts[index];
+	if (!text.read) {
+		const sha256_digest expected = card.digest;
+		_ReadCard(index);
+		if (!card.readable || card.digest != expected) {
+			fReport.Problem(card.file + " changed while it was being synced; nothing was "
+				"changed: run cvab-sync again");
+			return false;
+		}
+	}
+	output->file = card.file;
+	output->uid = card.uid;
+	card_patch patch;
+	if (!CardPatcher(text.bytes, text.card).Patch(FieldsOf(item.line), &patch)) {
+		fReport.Problem("cannot update " + card.file + ": " + patch.error
+			+ "; the record keeps its changes and the card is left as it is");
+		output->failed = true;
+		fCardsLeft = true;
+		return true;
+	}
+	output->bytes = std::move(patch.bytes);
+	_ReadBack(item, *output);
+	return true;
+}
+
+void SyncRunner::_NameNewCard(const planned_item& item, card_output* output)
+{
+	output->uid = RecordIdText(item.id);
+	if (item.entry >= 0) {
+		// A card deleted while its record changed comes back as it was named.
+		const sync_entry& entry = fEntries[item.entry];
+		if (!entry.uid.empty())
+			output->uid = entry.uid;
+		if (!std::binary_search(fTakenNames.begin(), fTakenNames.end(), entry.file))
+			output->file = entry.file;
+	}
+	if (output->file.empty()) {
+		output->file = CardFolder::NameFor(output->uid, [this](const std::string& name) {
+			return std::binary_search(fTakenNames.begin(), fTakenNames.end(), name);
+		});
+	}
+	fTakenNames.insert(std::upper_bound(fTakenNames.begin(), fTakenNames.end(), output->file),
+		output->file);
+}
+
+// The card as it will be read is what both sides hold: a value the card
+// gives back otherwise (trimmed, moved to the first free field) is the
+// record's too, so the next run finds nothing changed.
+void SyncRunner::_ReadBack(planned_item& item, const card_output& output)
+{
+	ConversionReport report;
+	VCardReader::card card;
+	if (!VCardReader(&report).ReadCard(output.bytes, &card))
+		return;
+	std::string line = LineOf(card.fields);
+	if (line == item.line)
+		return;
+	item.line = std::move(line);
+	if (item.record != record_action::kAdd) {
+		const book_record* record = _BookRecord(item.id);
+		item.record = record != nullptr && record->line == item.line ? record_action::kNone
+			: record_action::kChange;
+	}
+}
+
+const book_record* SyncRunner::_BookRecord(const record_id& id) const
+{
+	const auto found = fRecordIndex.find(id);
+	return found != fRecordIndex.end() ? &fRecords[found->second] : nullptr;
+}
+
+void SyncRunner::_List()
+{
+	for (size_t i = 0; i < fPlan.items.size(); i++) {
+		const planned_item& item = fPlan.items[i];
+		const book_record* record = _BookRecord(item.id);
+		const folder_card* card = item.cardIndex >= 0 ? &fCards[item.cardIndex] : nullptr;
+		if (item.record == record_action::kAdd)
+			fReport.BookChange("add", item.line, "", card != nullptr ? card->file : "");
+		else if (item.record == record_action::kChange)
+			fReport.BookChange("change", item.line, record->line, "");
+		else if (item.record == record_action::kDelete)
+			fReport.BookChange("delete", record->line, "", "");
+		if (item.card == card_action::kCreate)
+			fReport.CardChange("add", fOutputs[i].file, item.line, "");
+		else if (item.card == card_action::kPatch && !fOutputs[i].failed)
+			fReport.CardChange("change", card->file, item.line, card->line);
+		else if (item.card == card_action::kDelete)
+			fReport.CardChange("delete", card->file, card->line, "");
+	}
+}
+
+// --- writing
+
+bool SyncRunner::_SaveBook()
+{
+	bool changed = fPlan.repaired;
+	std::unordered_map<record_id, ABookRecord*, record_id_hash> records;
+	for (ABookRecord* record = fBook.FirstRecord(); record != nullptr; record = record->Next())
+		records.emplace(record->Id(), record);
+	for (const planned_item& item : fPlan.items) {
+		if (item.record == record_action::kAdd)
+			SetFields(fBook.AddRecord(item.id), item.line);
+		else if (item.record == record_action::kChange)
+			SetFields(records.at(item.id), item.line);
+		else if (item.record == record_action::kDelete)
+			fBook.RemoveRecord(records.at(item.id));
+		changed = changed || item.record != record_action::kNone;
+	}
+	if (!changed)
+		return true;
+	entry_ref ref;
+	status_t status = get_ref_for_path(fBookPath.c_str(), &ref);
+	book_frame frame;
+	if (status != B_OK || ReadBookFrame(&ref, &frame) != B_OK)
+		frame = book_frame{0, 0, -1, -1};  // the window chooses its own
+	book_save_options options;
+	options.winner = merge_side::kMine;  // the cards' values, as the sync's merge decided
+	options.lockTimeout = kBookWait;
+	book_save_result result;
+	if (status == B_OK)
+		status = SaveBookMerging(&ref, &fBook, frame, &fAncestor, options, &result);
+	if (status != B_OK) {
+		fReport.Problem("cannot save the book " + fBookPath + " because "
+			+ DescribeFileError(status) + "; nothing was changed");
+		return false;
+	}
+	for (const merge_conflict& conflict : result.conflicts)
+		fReport.Conflict(conflict, true);
+	return true;
+}
+
+bool SyncRunner::_WriteCards()
+{
+	bool wrote = false;
+	for (size_t i = 0; i < fPlan.items.size(); i++) {
+		const planned_item& item = fPlan.items[i];
+		card_output& output = fOutputs[i];
+		if (item.card == card_action::kCreate || item.card == card_action::kPatch) {
+			if (!output.failed && !_WriteCard(item, &output))
+				return false;
+			wrote = true;
+		} else if (item.card == card_action::kDelete) {
+			const folder_card& card = fCards[item.cardIndex];
+			card_stat now;
+			if (fFolder->Stat(card.file, &now) == B_OK && now != card.stat) {
+				fReport.Problem(card.file + " changed while it was being synced: it stays, "
+					"and comes back in the book next time");
+				fCardsLeft = true;
+				continue;
+			}
+			if (const status_t status = fFolder->Remove(card.file); status != B_OK) {
+				fReport.Problem("cannot delete " + card.file + " because "
+					+ DescribeFileError(status) + "; the next run finishes the sync");
+				return false;
+			}
+			wrote = true;
+		}
+		fProgress.Step("writing cards", i + 1, fPlan.items.size());
+	}
+	// The state may name only cards that are on the disk.
+	if (wrote && fFolder->Flush() != B_OK) {
+		fReport.Problem("cannot flush the folder " + fFolderPath + ": " + strerror(errno));
+		return false;
+	}
+	return true;
+}
+
+bool SyncRunner::_WriteCard(const planned_item& item, card_output* output)
+{
+	if (item.card == card_action::kPatch) {
+		// Another program's change since it was read is not written over.
+		card_stat now;
+		if (fFolder->Stat(output->file, &now) != B_OK || now != fCards[item.cardIndex].stat) {
+			fReport.Problem(output->file + " changed while it was being synced: it is synced "
+				"next time");
+			output->failed = true;
+			fCardsLeft = true;
+			return true;
+		}
+	}
+	const status_t status = fFolder->Write(output->file, output->bytes, &output->stat);
+	if (status != B_OK) {
+		fReport.Problem("cannot write " + output->file + " in " + fFolderPath + " because "
+			+ DescribeFileError(status) + "; the next run finishes the sync");
+		return false;
+	}
+	return true;
+}
+
+bool SyncRunner::_WriteState()
+{
+	const std::vector<sync_entry> entries = _NewEntries();
+	if (fStateRead && entries == fEntries)
+		return true;
+	if (const status_t status = fState->Write(entries); status != B_OK) {
+		fReport.Problem("cannot write the sync state " + fState->Path() + " because "
+			+ DescribeFileError(status) + "; the next run pairs what this one did");
+		return false;
+	}
+	return true;
+}
+
+std::vector<sync_entry> SyncRunner::_NewEntries() const
+{
+	std::vector<sync_entry> entries;
+	entries.reserve(fPlan.items.size() + fPlan.untouched.size());
+	for (size_t i = 0; i < fPlan.items.size(); i++) {
+		const planned_item& item = fPlan.items[i];
+		const card_output& output = fOutputs[i];
+		if (item.record == record_action::kDelete || item.card == card_action::kDelete)
+			continue;
+		if (item.card != card_action::kNone && output.failed) {
+			if (item.entry >= 0) {
+				entries.push_back(fEntries[item.entry]);
+				entries.back().id = item.id;
+			}
+			continue;
+		}
+		if (item.card != card_action::kNone) {
+			entries.push_back({item.id, output.uid, output.file, Sha256Of(output.bytes),
+				output.stat, item.line});
+			continue;
+		}
+		const folder_card& card = fCards[item.cardIndex];
+		entries.push_back({item.id, card.uid, card.file, card.digest, card.stat, item.line});
+	}
+	for (const int32 entry : fPlan.untouched)
+		entries.push_back(fEntries[entry]);
+	return entries;
+}
