@@ -170,8 +170,9 @@ bool SyncState::Parse(std::string_view text, std::vector<sync_entry>* entries,
 	std::string* problem) const
 {
 	entries->clear();
-	const auto fail = [problem](const char* what) {
+	const auto fail = [problem, entries](const char* what) {
 		*problem = what;
+		entries->clear();
 		return false;
 	};
 	if (text.empty() || text.back() != '\n')

@@ -73,7 +73,8 @@ TEST_P(UsageTest, HelpVersionAndBadUsage)
 INSTANTIATE_TEST_SUITE_P(Commands, UsageTest,
 	testing::Values(std::make_pair(std::string(CVAB_BINARY), std::string("cvab")),
 		std::make_pair(std::string(CVAB_CONVERT_BINARY), std::string("cvab-convert")),
-		std::make_pair(std::string(CVAB_LOOKUP), std::string("cvab-lookup"))),
+		std::make_pair(std::string(CVAB_LOOKUP), std::string("cvab-lookup")),
+		std::make_pair(std::string(CVAB_SYNC), std::string("cvab-sync"))),
 	[](const auto& info) {
 		std::string name = info.param.second;
 		std::erase(name, '-');
