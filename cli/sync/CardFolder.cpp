@@ -6,6 +6,9 @@
 #include <Errors.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -28,6 +31,17 @@ card_stat StatOf(const struct stat& info)
 bool IsCardName(const char* name)
 {
 	return name[0] != '.' && EndsWithIgnoringCase(name, ".vcf");
+}
+
+// A temporary card a run killed before its rename left behind: hidden, named
+// ".NAME.vcf.saving-PID-..." after a card, by a process that is gone.
+bool IsLeftOver(const char* name)
+{
+	const char* saving = strstr(name, ".vcf.saving-");
+	if (name[0] != '.' || saving == nullptr)
+		return false;
+	const long pid = strtol(saving + strlen(".vcf.saving-"), nullptr, 10);
+	return pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 }
 
 bool IsSafe(char c)
@@ -73,6 +87,8 @@ status_t CardFolder::List(std::vector<folder_file>* files) const
 	status_t status = B_OK;
 	errno = 0;
 	while (const dirent* entry = readdir(folder)) {
+		if (IsLeftOver(entry->d_name))
+			unlinkat(fFd, entry->d_name, 0);
 		if (!IsCardName(entry->d_name))
 			continue;
 		struct stat info;

@@ -32,6 +32,7 @@ public:
 	const std::string& Path() const { return fPath; }
 
 	// Its cards: regular files (links followed) named *.vcf, not hidden.
+	// Temporary cards that a killed run left are removed on the way.
 	status_t List(std::vector<folder_file>* files) const;
 	status_t Read(const std::string& name, std::string* bytes, card_stat* stat) const;
 	status_t Stat(const std::string& name, card_stat* stat) const;
