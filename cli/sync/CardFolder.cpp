@@ -37,8 +37,8 @@ bool IsCardName(const char* name)
 // ".NAME.vcf.saving-PID-..." after a card, by a process that is gone.
 bool IsLeftOver(const char* name)
 {
-	const char* saving = strstr(name, ".vcf.saving-");
-	if (name[0] != '.' || saving == nullptr)
+	const char* saving = name[0] == '.' ? strstr(name, ".vcf.saving-") : nullptr;
+	if (saving == nullptr)
 		return false;
 	const long pid = strtol(saving + strlen(".vcf.saving-"), nullptr, 10);
 	return pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;

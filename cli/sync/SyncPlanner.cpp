@@ -40,17 +40,15 @@ SyncPlanner::SyncPlanner(const std::vector<book_record>& book,
 	  fEntries(entries),
 	  fCards(cards),
 	  fEntryIds(entries.size()),
+	  fBookIndex(book.empty() ? nullptr : &book[0].id, book.size(), sizeof(book_record)),
 	  fFrozen(entries.size(), false),
 	  fCardIds(cards.size()),
 	  fCardPaired(cards.size(), false),
 	  fRecordPaired(book.size(), false)
 {
-	for (size_t i = 0; i < book.size(); i++)
-		fBookIndex.emplace(book[i].id, static_cast<int32>(i));
-	for (size_t i = 0; i < entries.size(); i++) {
+	for (size_t i = 0; i < entries.size(); i++)
 		fEntryIds[i] = entries[i].id;
-		fEntryIndex.emplace(entries[i].id, static_cast<int32>(i));
-	}
+	_IndexEntries();
 	for (size_t i = 0; i < cards.size(); i++) {
 		const int32 entry = cards[i].entry;
 		if (entry >= 0)
@@ -64,17 +62,39 @@ SyncPlanner::SyncPlanner(const std::vector<book_record>& book,
 
 // --- pairing
 
+void SyncPlanner::_IndexEntries()
+{
+	fEntryIndex = std::make_unique<RecordIdIndex>(fEntryIds.empty() ? nullptr : fEntryIds.data(),
+		fEntryIds.size());
+}
+
+namespace {
+
+bool Has(const RecordIdIndex& index, const record_id& id)
+{
+	return index.Find(id) != RecordIdIndex::kNone;
+}
+
+// The position of id in index as an int32, -1 when it is not there.
+int32 Position(const RecordIdIndex& index, const record_id& id)
+{
+	const uint32 found = index.Find(id);
+	return found == RecordIdIndex::kNone ? -1 : static_cast<int32>(found);
+}
+
+}  // namespace
+
 void SyncPlanner::_Pair()
 {
 	std::vector<size_t> cards;  // readable cards no record of the book is tied to
 	for (size_t i = 0; i < fCards.size(); i++) {
 		const int32 entry = fCards[i].entry;
-		if (fCards[i].readable && (entry < 0 || fBookIndex.count(fEntryIds[entry]) == 0))
+		if (fCards[i].readable && (entry < 0 || !Has(fBookIndex, fEntryIds[entry])))
 			cards.push_back(i);
 	}
 	std::unordered_map<std::string_view, std::deque<size_t>> byLine;
 	for (size_t i = 0; i < fBook.size(); i++) {
-		if (fEntryIndex.count(fBook[i].id) == 0)
+		if (!Has(*fEntryIndex, fBook[i].id))
 			byLine[fBook[i].line].push_back(i);
 		else
 			fRecordPaired[i] = true;
@@ -84,9 +104,9 @@ void SyncPlanner::_Pair()
 		record_id id;
 		if (!ParseRecordId(fCards[card].uid, &id))
 			continue;
-		const auto found = fBookIndex.find(id);
-		if (found != fBookIndex.end() && !fRecordPaired[found->second])
-			_PairCard(card, static_cast<size_t>(found->second));
+		const int32 record = Position(fBookIndex, id);
+		if (record >= 0 && !fRecordPaired[record])
+			_PairCard(card, static_cast<size_t>(record));
 	}
 	for (const size_t card : cards) {
 		if (fCardPaired[card])
@@ -102,6 +122,8 @@ void SyncPlanner::_Pair()
 			records.pop_front();
 		}
 	}
+	if (fPlan.repaired)
+		_IndexEntries();
 }
 
 void SyncPlanner::_PairCard(size_t card, size_t record)
@@ -110,9 +132,7 @@ void SyncPlanner::_PairCard(size_t card, size_t record)
 	const int32 entry = fCards[card].entry;
 	if (entry >= 0) {
 		// The record is the one the entry knew under an id it lost.
-		fEntryIndex.erase(fEntryIds[entry]);
 		fEntryIds[entry] = id;
-		fEntryIndex.emplace(id, entry);
 		fPlan.repaired = true;
 	}
 	fCardIds[card] = id;
@@ -129,8 +149,8 @@ void SyncPlanner::_GiveNewCardsIds()
 		if (fCards[i].entry >= 0 || fCardPaired[i] || !fCards[i].readable)
 			continue;
 		record_id id;
-		const bool free = ParseRecordId(fCards[i].uid, &id) && fBookIndex.count(id) == 0
-			&& fEntryIndex.count(id) == 0 && taken.count(id) == 0;
+		const bool free = ParseRecordId(fCards[i].uid, &id) && !Has(fBookIndex, id)
+			&& !Has(*fEntryIndex, id) && taken.count(id) == 0;
 		fCardIds[i] = free ? id : NewRecordId();
 		taken.emplace(fCardIds[i], 0);
 	}
@@ -150,8 +170,8 @@ book_merge SyncPlanner::_Merge() const
 	}
 	mine.reserve(fBook.size());
 	for (const book_record& record : fBook) {
-		const auto entry = fEntryIndex.find(record.id);
-		if (entry == fEntryIndex.end() || !fFrozen[entry->second])
+		const int32 entry = Position(*fEntryIndex, record.id);
+		if (entry < 0 || !fFrozen[entry])
 			mine.push_back({record.id, record.line});
 	}
 	theirs.reserve(fCards.size());
@@ -166,54 +186,46 @@ book_merge SyncPlanner::_Merge() const
 
 void SyncPlanner::_PlanKept(const book_merge& merge)
 {
-	id_map cardIndex;
-	for (size_t i = 0; i < fCards.size(); i++) {
-		if (fCards[i].readable)
-			cardIndex.emplace(fCardIds[i], static_cast<int32>(i));
-	}
+	// Unreadable cards have no id here, or a frozen one no merged record has.
+	const RecordIdIndex cardIndex(fCardIds.empty() ? nullptr : fCardIds.data(), fCardIds.size());
 	fPlan.items.reserve(merge.records.size());
 	for (const merge_record& record : merge.records) {
 		planned_item& item = fPlan.items.emplace_back();
 		item.id = record.id;
 		item.line = record.line;
-		const auto inBook = fBookIndex.find(record.id);
-		if (inBook == fBookIndex.end())
+		const int32 inBook = Position(fBookIndex, record.id);
+		if (inBook < 0)
 			item.record = record_action::kAdd;
-		else if (fBook[inBook->second].line != record.line)
+		else if (fBook[inBook].line != record.line)
 			item.record = record_action::kChange;
-		const auto card = cardIndex.find(record.id);
-		if (card == cardIndex.end()) {
+		item.cardIndex = Position(cardIndex, record.id);
+		if (item.cardIndex < 0)
 			item.card = card_action::kCreate;
-		} else {
-			item.cardIndex = card->second;
-			if (fCards[card->second].line != record.line)
-				item.card = card_action::kPatch;
-		}
-		const auto entry = fEntryIndex.find(record.id);
-		item.entry = entry != fEntryIndex.end() ? entry->second : -1;
+		else if (fCards[item.cardIndex].line != record.line)
+			item.card = card_action::kPatch;
+		item.entry = Position(*fEntryIndex, record.id);
 	}
 	fPlan.conflicts = merge.conflicts;
 }
 
 void SyncPlanner::_PlanDeleted(const book_merge& merge)
 {
-	id_map kept;
-	for (const merge_record& record : merge.records)
-		kept.emplace(record.id, 0);
+	const RecordIdIndex kept(merge.records.empty() ? nullptr : &merge.records[0].id,
+		merge.records.size(), sizeof(merge_record));
 	id_map deleted;
 	for (const book_record& record : fBook) {
-		const auto entry = fEntryIndex.find(record.id);
-		if (kept.count(record.id) > 0 || (entry != fEntryIndex.end() && fFrozen[entry->second]))
+		const int32 entry = Position(*fEntryIndex, record.id);
+		if (Has(kept, record.id) || (entry >= 0 && fFrozen[entry]))
 			continue;
 		planned_item& item = fPlan.items.emplace_back();
 		item.id = record.id;
 		item.record = record_action::kDelete;
-		item.entry = entry != fEntryIndex.end() ? entry->second : -1;
+		item.entry = entry;
 		deleted.emplace(record.id, static_cast<int32>(fPlan.items.size() - 1));
 		fPlan.recordsDeleted++;
 	}
 	for (size_t i = 0; i < fCards.size(); i++) {
-		if (!fCards[i].readable || kept.count(fCardIds[i]) > 0)
+		if (!fCards[i].readable || Has(kept, fCardIds[i]))
 			continue;
 		const auto both = deleted.find(fCardIds[i]);
 		planned_item& item = both != deleted.end() ? fPlan.items[both->second]

@@ -20,7 +20,9 @@
 #include "SyncState.h"
 
 #include <BookMerge.h>
+#include <RecordIdIndex.h>
 
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -85,6 +87,7 @@ private:
 	SyncPlanner(const std::vector<book_record>& book, const std::vector<sync_entry>& entries,
 		const std::vector<folder_card>& cards);
 
+	void _IndexEntries();
 	void _Pair();
 	void _PairCard(size_t card, size_t record);
 	void _GiveNewCardsIds();
@@ -95,9 +98,9 @@ private:
 	const std::vector<book_record>& fBook;
 	const std::vector<sync_entry>& fEntries;
 	const std::vector<folder_card>& fCards;
-	id_map fBookIndex;
-	id_map fEntryIndex;               // by the ids below
 	std::vector<record_id> fEntryIds; // the entries' ids, as pairing gives them back
+	const RecordIdIndex fBookIndex;
+	std::unique_ptr<RecordIdIndex> fEntryIndex;  // of fEntryIds
 	std::vector<bool> fFrozen;        // entries whose card cannot be read
 	std::vector<record_id> fCardIds;
 	std::vector<bool> fCardPaired;

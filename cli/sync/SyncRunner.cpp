@@ -231,10 +231,10 @@ bool SyncRunner::_ReadBook()
 	}
 	fRecords.reserve(static_cast<size_t>(fBook.CountRecords()));
 	for (const ABookRecord* record = fBook.FirstRecord(); record != nullptr;
-		 record = record->Next()) {
-		fRecordIndex.emplace(record->Id(), static_cast<int32>(fRecords.size()));
+		 record = record->Next())
 		fRecords.push_back({record->Id(), LineOf(record)});
-	}
+	fRecordIndex = std::make_unique<RecordIdIndex>(fRecords.empty() ? nullptr : &fRecords[0].id,
+		fRecords.size(), sizeof(book_record));
 	return true;
 }
 
@@ -246,17 +246,18 @@ bool SyncRunner::_ScanFolder()
 			+ DescribeFileError(status));
 		return false;
 	}
-	std::unordered_map<std::string, int32> entryOfFile;
+	std::unordered_map<std::string_view, int32> entryOfFile;
+	entryOfFile.reserve(fEntries.size());
 	for (size_t i = 0; i < fEntries.size(); i++)
 		entryOfFile.emplace(fEntries[i].file, static_cast<int32>(i));
 	std::vector<bool> entryHasFile(fEntries.size(), false);
 	fCards.resize(files.size());
 	fCardTexts.resize(files.size());
+	fFolderChanged = fEntries.size() != files.size();
 	for (size_t i = 0; i < files.size(); i++) {
 		folder_card& card = fCards[i];
 		card.file = std::move(files[i].name);
 		card.stat = files[i].stat;
-		fTakenNames.push_back(card.file);
 		const auto found = entryOfFile.find(card.file);
 		card.entry = found != entryOfFile.end() ? found->second : -1;
 		const sync_entry* entry = card.entry >= 0 ? &fEntries[card.entry] : nullptr;
@@ -266,6 +267,7 @@ bool SyncRunner::_ScanFolder()
 		const bool read = entry == nullptr || entry->stat != card.stat;
 		if (read)
 			_ReadCard(i);
+		fFolderChanged = fFolderChanged || read;
 		card.changed = entry == nullptr || (read && card.digest != entry->digest);
 		if (entry != nullptr && !card.changed && card.readable) {
 			card.line = entry->fields;
@@ -286,7 +288,9 @@ bool SyncRunner::_ScanFolder()
 void SyncRunner::_ReadCard(size_t index)
 {
 	folder_card& card = fCards[index];
-	card_text& text = fCardTexts[index];
+	if (fCardTexts[index] == nullptr)
+		fCardTexts[index] = std::make_unique<card_text>();
+	card_text& text = *fCardTexts[index];
 	if (fFolder->Read(card.file, &text.bytes, &card.stat) != B_OK) {
 		card.readable = false;
 		return;
@@ -327,7 +331,6 @@ void SyncRunner::_FindRenamed(const std::vector<bool>& entryHasFile)
 
 bool SyncRunner::_PrepareCards()
 {
-	std::sort(fTakenNames.begin(), fTakenNames.end());
 	fOutputs.resize(fPlan.items.size());
 	for (size_t i = 0; i < fPlan.items.size(); i++) {
 		planned_item& item = fPlan.items[i];
@@ -350,8 +353,7 @@ bool SyncRunner::_PrepareCard(planned_item& item, card_output* output)
 	}
 	const size_t index = static_cast<size_t>(item.cardIndex);
 	folder_card& card = fCards[index];
-	card_text& text = fCardTexts[index];
-	if (!text.read) {
+	if (fCardTexts[index] == nullptr || !fCardTexts[index]->read) {
 		const sha256_digest expected = card.digest;
 		_ReadCard(index);
 		if (!card.readable || card.digest != expected) {
@@ -362,6 +364,7 @@ bool SyncRunner::_PrepareCard(planned_item& item, card_output* output)
 	}
 	output->file = card.file;
 	output->uid = card.uid;
+	const card_text& text = *fCardTexts[index];
 	card_patch patch;
 	if (!CardPatcher(text.bytes, text.card).Patch(FieldsOf(item.line), &patch)) {
 		fReport.Problem("cannot update " + card.file + ": " + patch.error
@@ -377,6 +380,11 @@ bool SyncRunner::_PrepareCard(planned_item& item, card_output* output)
 
 void SyncRunner::_NameNewCard(const planned_item& item, card_output* output)
 {
+	if (fTakenNames.empty()) {
+		for (const folder_card& card : fCards)
+			fTakenNames.push_back(card.file);
+		std::sort(fTakenNames.begin(), fTakenNames.end());
+	}
 	output->uid = RecordIdText(item.id);
 	if (item.entry >= 0) {
 		// A card deleted while its record changed comes back as it was named.
@@ -417,8 +425,8 @@ void SyncRunner::_ReadBack(planned_item& item, const card_output& output)
 
 const book_record* SyncRunner::_BookRecord(const record_id& id) const
 {
-	const auto found = fRecordIndex.find(id);
-	return found != fRecordIndex.end() ? &fRecords[found->second] : nullptr;
+	const uint32 found = fRecordIndex->Find(id);
+	return found != RecordIdIndex::kNone ? &fRecords[found] : nullptr;
 }
 
 void SyncRunner::_List()
@@ -447,6 +455,10 @@ void SyncRunner::_List()
 bool SyncRunner::_SaveBook()
 {
 	bool changed = fPlan.repaired;
+	for (const planned_item& item : fPlan.items)
+		changed = changed || item.record != record_action::kNone;
+	if (!changed)
+		return true;
 	std::unordered_map<record_id, ABookRecord*, record_id_hash> records;
 	for (ABookRecord* record = fBook.FirstRecord(); record != nullptr; record = record->Next())
 		records.emplace(record->Id(), record);
@@ -457,10 +469,7 @@ bool SyncRunner::_SaveBook()
 			SetFields(records.at(item.id), item.line);
 		else if (item.record == record_action::kDelete)
 			fBook.RemoveRecord(records.at(item.id));
-		changed = changed || item.record != record_action::kNone;
 	}
-	if (!changed)
-		return true;
 	entry_ref ref;
 	status_t status = get_ref_for_path(fBookPath.c_str(), &ref);
 	book_frame frame;
@@ -542,6 +551,10 @@ bool SyncRunner::_WriteCard(const planned_item& item, card_output* output)
 
 bool SyncRunner::_WriteState()
 {
+	// Nothing read, nothing changed: the state would be written as it is.
+	if (fStateRead && !fFolderChanged && !fPlan.Changes() && fPlan.untouched.empty()
+		&& fPlan.items.size() == fEntries.size())
+		return true;
 	const std::vector<sync_entry> entries = _NewEntries();
 	if (fStateRead && entries == fEntries)
 		return true;

@@ -101,13 +101,14 @@ private:
 	BookAncestor fAncestor;
 	std::vector<sync_entry> fEntries;
 	std::vector<book_record> fRecords;
-	std::unordered_map<record_id, int32, record_id_hash> fRecordIndex;
+	std::unique_ptr<RecordIdIndex> fRecordIndex;  // of fRecords
 	std::vector<folder_card> fCards;
-	std::vector<card_text> fCardTexts;
+	std::vector<std::unique_ptr<card_text>> fCardTexts;  // cards read whole
 	sync_plan fPlan;
 	std::vector<card_output> fOutputs;  // by planned item
 	std::vector<std::string> fTakenNames;
 	bool fCardsLeft = false;  // some card was not brought up to date
+	bool fFolderChanged = false;  // a card was read, or is new or gone
 };
 
 #endif

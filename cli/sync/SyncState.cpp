@@ -2,6 +2,7 @@
 
 #include <BookFields.h>
 #include <ConflictLog.h>
+#include <RecordIdIndex.h>
 #include <ReplacingFile.h>
 
 #include <Errors.h>
@@ -10,7 +11,7 @@
 #include <cerrno>
 #include <charconv>
 #include <fcntl.h>
-#include <set>
+#include <unordered_set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -97,16 +98,14 @@ bool ParseEntry(std::string_view line, sync_entry* entry)
 // Whether two entries share an id or a card file.
 bool HasRepeats(const std::vector<sync_entry>& entries)
 {
-	std::set<std::string_view> files;
-	std::vector<std::string_view> ids;
-	ids.reserve(entries.size());
+	std::unordered_set<std::string_view> files;
+	files.reserve(entries.size());
 	for (const sync_entry& entry : entries) {
 		if (!files.insert(entry.file).second)
 			return true;
-		ids.emplace_back(reinterpret_cast<const char*>(entry.id.bytes), sizeof(entry.id.bytes));
 	}
-	std::sort(ids.begin(), ids.end());
-	return std::adjacent_find(ids.begin(), ids.end()) != ids.end();
+	return RecordIdIndex(entries.empty() ? nullptr : &entries[0].id, entries.size(),
+		sizeof(sync_entry)).HasRepeats();
 }
 
 // The state's folder: beside the conflict log, in the user's state folder.
