@@ -7,15 +7,13 @@
 
 #include <optional>
 
-namespace {
-
-// The reader's own test, on the text before the first colon.
-bool IsQuotedPrintable(const std::string& text)
+bool LooksQuotedPrintable(std::string_view text)
 {
 	const size_t colon = text.find(':');
-	return UpperAscii(std::string_view(text).substr(0, colon)).find("QUOTED-PRINTABLE")
-		!= std::string::npos;
+	return UpperAscii(text.substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
 }
+
+namespace {
 
 // The reader opens a card nested this deep as the next card instead.
 constexpr int32 kMaxNesting = 8;
@@ -70,7 +68,8 @@ void CardLines::_Take(std::string_view line, size_t begin, size_t next)
 		fLines.back().end = next;
 	} else {
 		fLines.push_back({begin, next, card_line_kind::kContent, std::string(line)});
-		fLines.back().quotedPrintable = IsQuotedPrintable(fLines.back().text);
+		fLines.back().quotedPrintable = LooksQuotedPrintable(fLines.back().text);
+		fLines.back().colonFirst = line.find(':') != std::string_view::npos;
 	}
 	card_line& last = fLines.back();
 	fJoinNext = last.quotedPrintable && !last.text.empty() && last.text.back() == '=';
@@ -83,7 +82,7 @@ void CardLines::_Take(std::string_view line, size_t begin, size_t next)
 // close a card without being counted, and a card nested too deep closes one.
 void CardLines::_CountFirstCard()
 {
-	fFirstCardEnd = fLines.size();
+	fInsertionPoint = fLines.size();
 	int32 depth = 0;
 	for (size_t i = 0; i < fLines.size(); i++) {
 		card_line& line = fLines[i];
@@ -104,12 +103,19 @@ void CardLines::_CountFirstCard()
 			depth = 1;
 		} else if (is("END")) {
 			if (--depth == 0) {
-				fFirstCardEnd = i;
+				fInsertionPoint = i;
 				return;
 			}
 			continue;
 		}
 		line.depth = depth;
 		fFirstCard.push_back(i);
+		if (depth == 1)
+			fInsertionPoint = i + 1;
 	}
+	// No END:VCARD: new lines follow the card's own last line, unless that
+	// ends the text in a quoted-printable soft break, which would take the
+	// next line in: then they go before it.
+	if (fInsertionPoint == fLines.size() && fJoinNext && !fLines.empty())
+		fInsertionPoint--;
 }

@@ -21,6 +21,7 @@ struct card_line {
 	card_line_kind kind = card_line_kind::kContent;
 	std::string text;  // unfolded
 	bool quotedPrintable = false;
+	bool colonFirst = false;  // its first physical line has a ':'
 	int32 depth = 0;   // in the first card: 1 for its own lines, more inside a nested card
 };
 
@@ -34,9 +35,11 @@ public:
 	// The lines of the first card in the reader's count: FirstCard()[i] is
 	// the position in Lines() of the line ReadCard calls index i.
 	const std::vector<size_t>& FirstCard() const { return fFirstCard; }
-	// The position of the first card's END:VCARD line, or Lines().size()
-	// when it has none.
-	size_t FirstCardEnd() const { return fFirstCardEnd; }
+	// The position in Lines() before which new properties of the first card
+	// go: its END:VCARD line, or, in a card without one, the line after its
+	// last own line (a nested card left open would take them in otherwise);
+	// Lines().size() for the end of the text.
+	size_t InsertionPoint() const { return fInsertionPoint; }
 	// The card's own line break: CR LF, or LF when its first line ends so.
 	std::string_view LineBreak() const { return fLineBreak; }
 
@@ -47,9 +50,13 @@ private:
 
 	std::vector<card_line> fLines;
 	std::vector<size_t> fFirstCard;
-	size_t fFirstCardEnd = 0;
+	size_t fInsertionPoint = 0;
 	std::string_view fLineBreak = "\r\n";
 	bool fJoinNext = false;
 };
+
+// The reader's test of a line for quoted-printable, on its text up to the
+// first ':': a line that passes takes in a next line without a ':'.
+bool LooksQuotedPrintable(std::string_view text);
 
 #endif

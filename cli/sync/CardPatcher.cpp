@@ -95,6 +95,15 @@ std::string TextOf(std::string_view bytes)
 
 // --- setting up
 
+std::string CardPatcher::CardText(std::string_view field)
+{
+	std::string text;
+	size_t dropped = 0;
+	if (IsValidUTF8(field) || !ConvertToUTF8("WINDOWS-1252", field, &text, &dropped))
+		return std::string(field);
+	return text;
+}
+
 CardPatcher::CardPatcher(std::string_view bytes, const VCardReader::card& card)
 	: fMark(MarkOf(bytes)),
 	  fText(TextOf(bytes)),
@@ -108,7 +117,9 @@ bool CardPatcher::Patch(const card_fields& fields, card_patch* patch)
 {
 	*patch = card_patch();
 	fOld = &fCard.fields;
-	fNew = &fields;
+	for (int32 field = 0; field < kBookFieldCount; field++)
+		fNewText[field] = CardText(fields[field]);
+	fNew = &fNewText;
 	fEdits.clear();
 	fAdded.clear();
 	fError.clear();
@@ -168,17 +179,26 @@ size_t CardPatcher::_SourceLine(int32 field) const
 	return fLines.FirstCard()[index];
 }
 
-size_t CardPatcher::_FirstLineNamed(const char* name) const
+std::vector<size_t> CardPatcher::_LinesNamed(const char* name) const
 {
+	std::vector<size_t> found;
 	for (const size_t position : fLines.FirstCard()) {
 		const card_line& line = fLines.Lines()[position];
 		if (line.depth != 1 || line.kind != card_line_kind::kContent)
 			continue;
-		const std::optional<ContentLine> content = ContentLine::Parse(line.text);
-		if (content && content->Name() == name)
-			return position;
+		// A value the reader could not decode (binary, a NUL) is none of the
+		// record's: such a line is left as it is.
+		std::optional<ContentLine> content = ContentLine::Parse(line.text);
+		if (content && content->Name() == name && content->DecodeValue())
+			found.push_back(position);
 	}
-	return kNone;
+	return found;
+}
+
+size_t CardPatcher::_FirstLineNamed(const char* name) const
+{
+	const std::vector<size_t> found = _LinesNamed(name);
+	return found.empty() ? kNone : found[0];
 }
 
 ContentLine* CardPatcher::_Edit(size_t position)
@@ -506,15 +526,7 @@ void CardPatcher::_PatchNote()
 	std::string note = fields[kCommentsField];
 	if (!fields[kComments2Field].empty())
 		AppendSeparated(&note, "\n", fields[kComments2Field] + _NoteTail());
-	std::vector<size_t> notes;
-	for (const size_t position : fLines.FirstCard()) {
-		const card_line& line = fLines.Lines()[position];
-		const std::optional<ContentLine> content = line.depth == 1
-				&& line.kind == card_line_kind::kContent ? ContentLine::Parse(line.text)
-			: std::nullopt;
-		if (content && content->Name() == "NOTE")
-			notes.push_back(position);
-	}
+	const std::vector<size_t> notes = _LinesNamed("NOTE");
 	if (notes.empty()) {
 		if (!note.empty())
 			_Add("NOTE", {}, EscapeValue(note));
@@ -538,13 +550,10 @@ std::string CardPatcher::_NoteTail() const
 	if (old[kComments2Field].empty())
 		return std::string();
 	std::string note;
-	for (const size_t position : fLines.FirstCard()) {
-		const card_line& line = fLines.Lines()[position];
-		std::optional<ContentLine> content = line.depth == 1
-				&& line.kind == card_line_kind::kContent ? ContentLine::Parse(line.text)
-			: std::nullopt;
-		if (content && content->Name() == "NOTE" && content->DecodeValue())
-			AppendSeparated(&note, "\n", UnescapeValue(content->Value()));
+	for (const size_t position : _LinesNamed("NOTE")) {
+		std::optional<ContentLine> content = ContentLine::Parse(fLines.Lines()[position].text);
+		content->DecodeValue();
+		AppendSeparated(&note, "\n", UnescapeValue(content->Value()));
 	}
 	std::string flat = FlattenText(note);
 	const std::string& first = old[kCommentsField];
@@ -558,6 +567,30 @@ std::string CardPatcher::_NoteTail() const
 }
 
 // --- assembling
+
+// Whether, were the removed line at position (the last of a run of removed
+// lines) gone, the line after it would be read as more of the line before
+// the run: that one looks quoted-printable, this one has no ':' at its start.
+bool CardPatcher::_JoinsWithoutIt(size_t position) const
+{
+	const std::vector<card_line>& lines = fLines.Lines();
+	const auto removed = [this](size_t at) {
+		const auto edit = fEdits.find(at);
+		return edit != fEdits.end() && !edit->second;
+	};
+	const size_t next = position + 1;
+	if (next >= lines.size() || removed(next) || fEdits.count(next) > 0
+		|| lines[next].kind != card_line_kind::kContent || lines[next].colonFirst)
+		return false;
+	size_t first = position;
+	while (first > 0 && removed(first - 1))
+		first--;
+	if (first == 0)
+		return false;
+	const auto before = fEdits.find(first - 1);
+	return before != fEdits.end() ? LooksQuotedPrintable(before->second->Text())
+		: lines[first - 1].quotedPrintable;
+}
 
 std::string CardPatcher::_LineText(ContentLine line) const
 {
@@ -576,18 +609,34 @@ std::string CardPatcher::_Assemble() const
 		out.append(fText, copied, position - copied);
 		copied = position;
 	};
+	const size_t insertion = fLines.InsertionPoint();
+	const auto add = [&] {
+		copyTo(insertion < lines.size() ? lines[insertion].begin : fText.size());
+		if (!fAdded.empty() && !out.empty() && out.back() != '\n')
+			out += fLines.LineBreak();
+		for (const ContentLine& line : fAdded)
+			out += _LineText(line);
+	};
+	bool added = false;
 	for (const auto& [position, edit] : fEdits) {
+		if (!added && position >= insertion) {
+			add();
+			added = true;
+		}
 		copyTo(lines[position].begin);
 		copied = lines[position].end;
-		if (edit)
+		if (edit) {
 			out += _LineText(*edit);
+		} else if (_JoinsWithoutIt(position)) {
+			// Gone, it would let the next line join a quoted-printable one
+			// before it: it stays with no value instead.
+			std::optional<ContentLine> empty = ContentLine::Parse(lines[position].text);
+			empty->SetValue(std::string());
+			out += _LineText(*empty);
+		}
 	}
-	const size_t end = fLines.FirstCardEnd();
-	copyTo(end < lines.size() ? lines[end].begin : fText.size());
-	if (!fAdded.empty() && !out.empty() && out.back() != '\n')
-		out += fLines.LineBreak();
-	for (const ContentLine& line : fAdded)
-		out += _LineText(line);
+	if (!added)
+		add();
 	copyTo(fText.size());
 	return out;
 }

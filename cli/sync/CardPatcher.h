@@ -41,11 +41,16 @@ public:
 	// value not decoded.
 	bool Patch(const card_fields& fields, card_patch* patch);
 
+	// A field's text as a card holds it: UTF-8, a field in another set
+	// (a book from before UTF-8) read as Windows-1252, as the reader would.
+	static std::string CardText(std::string_view field);
+
 private:
 	static constexpr size_t kNone = static_cast<size_t>(-1);
 
 	bool _Changed(int32 field) const { return (*fOld)[field] != (*fNew)[field]; }
 	size_t _SourceLine(int32 field) const;
+	std::vector<size_t> _LinesNamed(const char* name) const;
 	size_t _FirstLineNamed(const char* name) const;
 	ContentLine* _Edit(size_t position);
 	void _Remove(size_t position) { fEdits[position].reset(); }
@@ -62,6 +67,7 @@ private:
 	void _PatchStreet(std::vector<std::string>* components);
 	void _PatchNote();
 	std::string _NoteTail() const;
+	bool _JoinsWithoutIt(size_t position) const;
 	std::string _Assemble() const;
 	std::string _LineText(ContentLine line) const;
 
@@ -71,10 +77,11 @@ private:
 	const VCardReader::card& fCard;
 	std::string fVersion;
 	const card_fields* fOld = nullptr;
-	const card_fields* fNew = nullptr;
+	const card_fields* fNew = nullptr;  // the new fields' card texts
+	card_fields fNewText;
 	// Rewritten lines by position in fLines; an empty one is removed.
 	std::map<size_t, std::optional<ContentLine>> fEdits;
-	std::vector<ContentLine> fAdded;  // before the first card's END:VCARD
+	std::vector<ContentLine> fAdded;  // at the first card's insertion point
 	std::string fError;
 };
 

@@ -112,48 +112,51 @@ void ContentLine::AddParameter(std::string raw)
 
 bool ContentLine::DecodeValue()
 {
-	bool quotedPrintable = false;
-	bool binary = fValue.compare(0, 5, "data:") == 0 && fValue.find(";base64") != std::string::npos;
-	bool bareQuotedPrintable = false;
-	std::string charset;
+	// As the reader decides: the first ENCODING parameter, else a TYPE of
+	// QUOTED-PRINTABLE or BASE64; the first CHARSET.
+	const std::string* encoding = nullptr;
+	const std::string* charsetParameter = nullptr;
+	bool typeQuotedPrintable = false;
+	bool typeBase64 = false;
 	for (const std::string& raw : fParameters) {
 		if (TrimSpace(raw).empty())
 			continue;
 		const std::string name = ParameterName(raw);
-		std::vector<std::string> values = ParameterValues(raw);
-		for (std::string& value : values)
-			value = UpperAscii(TrimSpace(value));
-		const auto has = [&values](const char* what) {
-			return std::find(values.begin(), values.end(), what) != values.end();
-		};
-		if (name == "ENCODING" && !values.empty()) {
-			quotedPrintable = quotedPrintable || values[0] == "QUOTED-PRINTABLE";
-			binary = binary || values[0] == "B" || values[0] == "BASE64";
-		} else if (name == "TYPE") {
-			bareQuotedPrintable = bareQuotedPrintable || has("QUOTED-PRINTABLE");
-			binary = binary || has("BASE64");
-		} else if (name == "CHARSET" && charset.empty() && !values.empty()) {
-			charset = values[0];
+		if (name == "ENCODING" && encoding == nullptr)
+			encoding = &raw;
+		else if (name == "CHARSET" && charsetParameter == nullptr)
+			charsetParameter = &raw;
+		for (const std::string& value : name == "TYPE" ? ParameterValues(raw)
+													   : std::vector<std::string>()) {
+			typeQuotedPrintable = typeQuotedPrintable || EqualsIgnoringCase(TrimSpace(value), "QUOTED-PRINTABLE");
+			typeBase64 = typeBase64 || EqualsIgnoringCase(TrimSpace(value), "BASE64");
 		}
 	}
-	quotedPrintable = quotedPrintable || bareQuotedPrintable;
+	const std::string kind = encoding != nullptr
+		? UpperAscii(TrimSpace(ParameterValues(*encoding)[0])) : std::string();
+	const bool quotedPrintable = encoding != nullptr ? kind == "QUOTED-PRINTABLE" : typeQuotedPrintable;
+	const bool binary = (encoding != nullptr ? kind == "B" || kind == "BASE64" : typeBase64)
+		|| (fValue.compare(0, 5, "data:") == 0 && fValue.find(";base64") != std::string::npos);
+	const std::string charset = charsetParameter != nullptr
+		? UpperAscii(TrimSpace(ParameterValues(*charsetParameter)[0])) : std::string();
 	if (binary)
 		return false;
 	std::string bytes = quotedPrintable ? DecodeQuotedPrintable(fValue) : fValue;
 	if (bytes.find('\0') != std::string::npos)
 		return false;
 	std::string text;
+	size_t dropped = 0;  // bytes Windows-1252 leaves undefined, dropped as the reader drops them
 	const bool saysUTF8 = charset == "UTF-8" || charset == "UTF8";
-	if (!charset.empty() && ConvertToUTF8(charset, bytes, &text)) {
+	if (!charset.empty() && ConvertToUTF8(charset, bytes, &text, &dropped)) {
 		// read as named
 	} else if (!charset.empty() && !saysUTF8) {
 		return false;
-	} else if (IsValidUTF8(bytes)) {
+	} else if (charsetParameter == nullptr && IsValidUTF8(bytes)) {
 		text = std::move(bytes);
-	} else if (!ConvertToUTF8("WINDOWS-1252", bytes, &text)) {
-		return false;
+	} else if (!ConvertToUTF8("WINDOWS-1252", bytes, &text, &dropped)) {
+		return false;  // a CHARSET naming none, or UTF-8 that is not, reads as Windows-1252
 	}
-	if (quotedPrintable || !charset.empty()) {
+	if (quotedPrintable || charsetParameter != nullptr) {
 		RemoveParameter("ENCODING");
 		RemoveParameter("CHARSET");
 		const auto bare = [](const std::string& raw) {
@@ -163,7 +166,17 @@ bool ContentLine::DecodeValue()
 			fParameters.end());
 		fHeadChanged = true;
 	}
-	fValue = std::move(text);
+	// Decoded line breaks (a quoted-printable =0D=0A, a raw carriage return)
+	// would end the line written: they are escaped, as a reader reads them.
+	fValue.clear();
+	for (size_t i = 0; i < text.size(); i++) {
+		if (text[i] == '\r' || text[i] == '\n') {
+			fValue += "\\n";
+			i += text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n' ? 1 : 0;
+		} else {
+			fValue += text[i];
+		}
+	}
 	return true;
 }
 
@@ -182,7 +195,7 @@ std::string EscapeValue(std::string_view text)
 	std::string out;
 	out.reserve(text.size() + 8);
 	for (const char c : text) {
-		if (c == '\n') {
+		if (c == '\n' || c == '\r') {
 			out += "\\n";
 			continue;
 		}
@@ -238,7 +251,9 @@ std::string FoldLine(std::string_view line, std::string_view lineBreak)
 {
 	std::string out;
 	size_t start = 0;
-	size_t width = kFoldWidth;
+	// The first piece keeps the colon: a piece without one after a quoted-
+	// printable line would be read as more of that line's value.
+	size_t width = std::max(kFoldWidth, line.find(':') + 1);
 	while (line.size() - start > width) {
 		size_t cut = start + width;
 		while (cut > start && IsContinuation(line[cut]))

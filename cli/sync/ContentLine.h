@@ -60,8 +60,8 @@ std::string UnescapeValue(std::string_view text);
 // escapes in the parts.
 std::vector<std::string> SplitRawValue(std::string_view value, char sep);
 std::string JoinValue(const std::vector<std::string>& parts, char sep);
-// The line folded at 75 bytes (never inside a UTF-8 character), each piece
-// ended by lineBreak and continued after a space.
+// The line folded at 75 bytes (never inside a UTF-8 character, nor before
+// its colon), each piece ended by lineBreak and continued after a space.
 std::string FoldLine(std::string_view line, std::string_view lineBreak);
 // A field text as the reader keeps it: TABs and line breaks as spaces, trimmed.
 std::string FlattenText(std::string_view text);

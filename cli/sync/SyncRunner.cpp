@@ -67,12 +67,16 @@ void SetFields(ABookRecord* record, std::string_view line)
 		record->SetField(field, fields[field].data(), fields[field].size());
 }
 
-// A card as cvab-convert writes it, with the UID after its VERSION.
+// A card as cvab-convert writes it, with the UID after its VERSION, and its
+// texts in UTF-8 whatever the book's are.
 std::string NewCardBytes(std::string_view line, const std::string& uid)
 {
 	CVABook book(nullptr);
 	ABookRecord* record = book.AddRecord();
-	SetFields(record, line);
+	std::string_view fields[kBookFieldCount];
+	SplitBookLine(line, fields);
+	for (int32 field = 0; field < kBookFieldCount; field++)
+		record->SetField(field, CardPatcher::CardText(fields[field]).c_str());
 	std::string card;
 	VCardWriter::AppendCard(record, &card);
 	const std::string version = "VERSION:4.0\r\n";

@@ -18,7 +18,6 @@
 namespace {
 
 const char kHeader[] = "cvab-sync state 1\n";
-constexpr size_t kEntryColumns = 7 + kBookFieldCount;
 
 // Backslash escapes for the bytes a line of the file cannot hold; TABs may
 // stay when they separate the fields of a book line.

@@ -45,23 +45,14 @@ curl -sf -X MKCOL "$url" -H 'Content-Type: application/xml' --data '<?xml versio
 <D:mkcol xmlns:D="DAV:" xmlns:C="urn:ietf:params:xml:ns:carddav"><D:set><D:prop><D:resourcetype>
 <D:collection/><C:addressbook/></D:resourcetype></D:prop></D:set></D:mkcol>' || fail "no address book made"
 
+# The configuration and the service installed as examples, pointed at this
+# server and folder.
+examples=$(dirname "$0")/../../data/examples
 export VDIRSYNCER_CONFIG=$dir/vdirsyncer.conf
-cat > "$VDIRSYNCER_CONFIG" <<EOF
-[general]
-status_path = "$dir/status/"
-[pair contacts]
-a = "contacts_local"
-b = "contacts_remote"
-collections = null
-conflict_resolution = "b wins"
-[storage contacts_local]
-type = "filesystem"
-path = "$cards/"
-fileext = ".vcf"
-[storage contacts_remote]
-type = "carddav"
-url = "$url"
-EOF
+sed -e "s|^status_path = .*|status_path = \"$dir/status/\"|" -e "s|^path = .*|path = \"$cards/\"|" \
+  -e "s|^url = .*|url = \"$url\"|" -e '/^username =/d' -e '/^password.fetch =/d' \
+  "$examples/vdirsyncer.config" > "$VDIRSYNCER_CONFIG"
+grep -q '^conflict_resolution = ' "$VDIRSYNCER_CONFIG" || fail "the example sets no conflict resolution"
 vdirsyncer discover > "$dir/vdirsyncer.log" 2>&1 || fail "vdirsyncer discover: $(tail -n 3 "$dir/vdirsyncer.log")"
 printf '[addressbooks]\n[[contacts]]\npath = %s\n[general]\ndefault_action = list\n' "$cards" \
   > "$dir/khard.conf"
@@ -78,6 +69,14 @@ sync_all() {
   cvab_sync
   [ "$status" -le "${1:-0}" ] || fail "cvab-sync exit $status: $(cat "$dir/sync.err")"
   vdir_sync
+}
+# What the example service runs, in its order, with this book and folder.
+run_service() {
+  local command
+  while IFS= read -r command; do
+    env CVAB_BOOK="$book" CVAB_CARDS="$cards" PATH="$(dirname "$sync_tool"):$PATH" \
+      sh -c "$command" >> "$dir/vdirsyncer.log" 2>&1 || fail "the service's $command failed: $(tail -n 3 "$dir/vdirsyncer.log")"
+  done < <(sed -n 's/^ExecStart=//p' "$examples/cvab-sync.service")
 }
 server_count() { curl -s -X PROPFIND -H 'Depth: 1' "$url" | grep -o '\.vcf</' | wc -l; }
 # The server's copy of the card in the folder that holds TEXT.
@@ -98,10 +97,8 @@ field() { record "$1" | cut -f "$(($2 + 1))"; }
 step "1. 200 records up"
 awk 'BEGIN { for (i = 1; i <= 200; i++)
   printf "p%d\tFirst%d\t\tLast%d\t\tAcme\t%d Main St\t\tSpringfield\tIL\t62701\tUSA\t555-%04d\t\t\tp%d@example.org\t\t\t\t\t\n", i, i, i, i, i, i }' > "$book"
-cvab_sync
-[ "$status" -eq 0 ] || fail "first run exit $status: $(cat "$dir/sync.err")"
+run_service
 [ "$(ls "$cards" | wc -l)" -eq 200 ] || fail "the folder holds $(ls "$cards" | wc -l) cards"
-vdir_sync
 [ "$(server_count)" -eq 200 ] || fail "the server holds $(server_count) cards"
 [ "$(khard -c "$dir/khard.conf" list --parsable | wc -l)" -eq 200 ] || fail "khard lists $(khard -c "$dir/khard.conf" list --parsable | wc -l)"
 khard -c "$dir/khard.conf" list --parsable > "$dir/khard.out" || fail "khard list failed"
