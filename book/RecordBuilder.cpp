@@ -19,18 +19,6 @@ std::vector<std::string> Words(std::string_view text)
 	return words;
 }
 
-// Field texts cannot hold TABs or line breaks: spaces stand in for them
-// before anything is trimmed or cut, so a cut never ends in one.
-std::string Flatten(std::string_view text)
-{
-	std::string flat(text);
-	for (char& c : flat) {
-		if (c == '\t' || c == '\n' || c == '\r')
-			c = ' ';
-	}
-	return std::string(TrimSpace(flat));
-}
-
 bool ContainsWord(std::string_view text, const std::string& word)
 {
 	for (const std::string& candidate : Words(text)) {
@@ -59,7 +47,7 @@ bool RecordBuilder::Put(int32 field, std::string_view text, int32 line,
 bool RecordBuilder::PutFirstFree(std::initializer_list<int32> fields, std::string_view text,
 	int32 line, std::string_view property)
 {
-	const std::string flat = Flatten(text);
+	const std::string flat = FlattenFieldText(text);
 	if (flat.empty())
 		return true;
 	for (const int32 field : fields) {
@@ -122,7 +110,7 @@ void RecordBuilder::NoField(std::string_view text, int32 line, std::string_view 
 
 void RecordBuilder::SetFullName(std::string_view text, int32 line, std::string_view property)
 {
-	const std::string flat = Flatten(text);
+	const std::string flat = FlattenFieldText(text);
 	if (flat.empty())
 		return;
 	if (!fFullName.empty()) {

@@ -268,43 +268,12 @@ decoded_value Decode(const content_line& line, const value_rules& rules)
 	return result;
 }
 
-// Splits at unescaped sep, keeping the escapes for a split one level down.
-std::vector<std::string> SplitRaw(std::string_view text, char sep)
-{
-	std::vector<std::string> parts(1);
-	for (size_t i = 0; i < text.size(); i++) {
-		if (text[i] == '\\' && i + 1 < text.size()) {
-			parts.back() += text[i];
-			parts.back() += text[++i];
-		} else if (text[i] == sep) {
-			parts.emplace_back();
-		} else {
-			parts.back() += text[i];
-		}
-	}
-	return parts;
-}
-
-std::string Unescape(std::string_view text)
-{
-	std::string out;
-	for (size_t i = 0; i < text.size(); i++) {
-		if (text[i] == '\\' && i + 1 < text.size()) {
-			const char next = text[++i];
-			out += (next == 'n' || next == 'N') ? '\n' : next;
-		} else {
-			out += text[i];
-		}
-	}
-	return out;
-}
-
 // Splits at unescaped sep and resolves the escapes of each part.
 std::vector<std::string> SplitValue(std::string_view text, char sep)
 {
-	std::vector<std::string> parts = SplitRaw(text, sep);
+	std::vector<std::string> parts = SplitEscapedValue(text, sep);
 	for (std::string& part : parts)
-		part = Unescape(part);
+		part = UnescapeValue(part);
 	return parts;
 }
 // A birthday as YYYY-MM-DD, or --MM-DD without a year; free text as it is.
@@ -380,7 +349,7 @@ void ApplyAddress(RecordBuilder& builder, const content_line& line, const std::s
 void ApplyName(RecordBuilder& builder, const content_line& line, const std::string& value)
 {
 	builder.SetHasNameParts();
-	std::vector<std::string> parts = SplitRaw(value, ';');
+	std::vector<std::string> parts = SplitEscapedValue(value, ';');
 	parts.resize(std::max<size_t>(parts.size(), 5));
 	// Each part may be a list ("Jr.,M.D."): its items joined by spaces.
 	const auto joined = [](const std::string& part) {
@@ -420,7 +389,7 @@ void ApplyProperty(RecordBuilder& builder, const content_line& line, const std::
 	if (name == "N")
 		ApplyName(builder, line, value);
 	else if (name == "FN")
-		builder.SetFullName(Unescape(value), at, line.label);
+		builder.SetFullName(UnescapeValue(value), at, line.label);
 	else if (name == "NICKNAME") {
 		for (const std::string& nickname : SplitValue(value, ','))
 			builder.Put(kNicknameField, nickname, at, line.label);
@@ -430,25 +399,25 @@ void ApplyProperty(RecordBuilder& builder, const content_line& line, const std::
 		parts.erase(parts.begin());
 		builder.NoField(JoinNonEmpty(parts, "; "), at, line.label + " (unit)");
 	} else if (name == "TITLE")
-		builder.Put(kTitleField, Unescape(value), at, line.label);
+		builder.Put(kTitleField, UnescapeValue(value), at, line.label);
 	else if (name == "ADR")
 		ApplyAddress(builder, line, value);
 	else if (name == "TEL") {
-		std::string number = Unescape(value);
+		std::string number = UnescapeValue(value);
 		if (number.compare(0, 4, "tel:") == 0)
 			number.erase(0, 4);
 		builder.Put(PhoneField(line), number, at, line.label);
 	} else if (name == "EMAIL") {
-		std::string address = Unescape(value);
+		std::string address = UnescapeValue(value);
 		if (address.compare(0, 7, "mailto:") == 0)
 			address.erase(0, 7);
 		builder.PutFirstFree({kEmail1Field, kEmail2Field}, address, at, line.label);
 	} else if (name == "URL")
 		builder.Put(kWebAddressField, value, at, line.label);  // a URI has no escapes
 	else if (name == "NOTE")
-		AppendSeparated(&note, "\n", Unescape(value));
+		AppendSeparated(&note, "\n", UnescapeValue(value));
 	else if (name == "BDAY")
-		builder.Put(kBirthdayField, BirthdayText(Unescape(value), line), at, line.label);
+		builder.Put(kBirthdayField, BirthdayText(UnescapeValue(value), line), at, line.label);
 	else if (!IsBookkeeping(name))
 		builder.NoField(JoinNonEmpty(SplitValue(value, ';'), "; "), at, line.label);
 }

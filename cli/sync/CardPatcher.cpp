@@ -243,7 +243,7 @@ void CardPatcher::_PatchNames()
 		ContentLine* line = _Edit(source != kNone ? source : names);
 		if (line == nullptr)
 			return;
-		std::vector<std::string> parts = SplitRawValue(line->Value(), ';');
+		std::vector<std::string> parts = SplitEscapedValue(line->Value(), ';');
 		parts.resize(std::max(parts.size(), component + 1));
 		parts[component] = EscapeValue(fields[field]);
 		line->SetValue(JoinValue(parts, ';'));
@@ -290,9 +290,9 @@ void CardPatcher::_PatchNickname()
 	ContentLine* line = _Edit(source);
 	if (line == nullptr)
 		return;
-	std::vector<std::string> items = SplitRawValue(line->Value(), ',');
+	std::vector<std::string> items = SplitEscapedValue(line->Value(), ',');
 	const auto hasText = [](const std::string& item) {
-		return !FlattenText(UnescapeValue(item)).empty();
+		return !FlattenFieldText(UnescapeValue(item)).empty();
 	};
 	const auto first = std::find_if(items.begin(), items.end(), hasText);
 	if (first == items.end())
@@ -323,10 +323,10 @@ void CardPatcher::_PatchCompany()
 	ContentLine* line = _Edit(position);
 	if (line == nullptr)
 		return;
-	std::vector<std::string> parts = SplitRawValue(line->Value(), ';');
+	std::vector<std::string> parts = SplitEscapedValue(line->Value(), ';');
 	parts[0] = EscapeValue(company);
 	const bool empty = std::all_of(parts.begin(), parts.end(),
-		[](const std::string& part) { return FlattenText(UnescapeValue(part)).empty(); });
+		[](const std::string& part) { return FlattenFieldText(UnescapeValue(part)).empty(); });
 	if (empty)
 		_Remove(position);
 	else
@@ -415,7 +415,7 @@ void CardPatcher::_PatchAddress()
 	if (source != kNone) {
 		if ((line = _Edit(source)) == nullptr)
 			return;
-		parts = SplitRawValue(line->Value(), ';');
+		parts = SplitEscapedValue(line->Value(), ';');
 		parts.resize(std::max<size_t>(parts.size(), 7));
 	}
 	_PatchStreet(&parts);
@@ -426,7 +426,7 @@ void CardPatcher::_PatchAddress()
 	if (_Changed(kCountryField))
 		parts.resize(7);  // the reader joins any further components into the country
 	const bool empty = std::all_of(parts.begin(), parts.end(),
-		[](const std::string& part) { return FlattenText(UnescapeValue(part)).empty(); });
+		[](const std::string& part) { return FlattenFieldText(UnescapeValue(part)).empty(); });
 	if (line == nullptr && !empty)
 		_Add("ADR", {}, JoinValue(parts, ';'));
 	else if (line != nullptr && empty)
@@ -555,11 +555,11 @@ std::string CardPatcher::_NoteTail() const
 		content->DecodeValue();
 		AppendSeparated(&note, "\n", UnescapeValue(content->Value()));
 	}
-	std::string flat = FlattenText(note);
+	std::string flat = FlattenFieldText(note);
 	const std::string& first = old[kCommentsField];
 	if (flat.compare(0, first.size(), first) != 0)
 		return std::string();
-	std::string rest = FlattenText(std::string_view(flat).substr(first.size()));
+	std::string rest = FlattenFieldText(std::string_view(flat).substr(first.size()));
 	const size_t kept = UTF8CutLength(rest.data(), rest.size(), kFieldTextLength);
 	if (kept >= rest.size() || rest.compare(0, old[kComments2Field].size(), old[kComments2Field]) != 0)
 		return std::string();

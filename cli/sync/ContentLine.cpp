@@ -42,6 +42,49 @@ std::vector<std::string> ParameterValues(std::string_view raw)
 	return values;
 }
 
+// How a value is encoded, as the reader decides: by the first ENCODING
+// parameter, else a TYPE of QUOTED-PRINTABLE or BASE64; in the set the first
+// CHARSET names.
+struct value_encoding {
+	bool quotedPrintable = false;
+	bool binary = false;
+	bool namesCharset = false;
+	std::string charset;  // upper case
+};
+
+value_encoding EncodingOf(const std::vector<std::string>& parameters, const std::string& value)
+{
+	const std::string* encoding = nullptr;
+	const std::string* charset = nullptr;
+	bool typeQuotedPrintable = false;
+	bool typeBase64 = false;
+	for (const std::string& raw : parameters) {
+		if (TrimSpace(raw).empty())
+			continue;
+		const std::string name = ParameterName(raw);
+		if (name == "ENCODING" && encoding == nullptr)
+			encoding = &raw;
+		else if (name == "CHARSET" && charset == nullptr)
+			charset = &raw;
+		for (const std::string& type : name == "TYPE" ? ParameterValues(raw)
+													  : std::vector<std::string>()) {
+			typeQuotedPrintable = typeQuotedPrintable
+				|| EqualsIgnoringCase(TrimSpace(type), "QUOTED-PRINTABLE");
+			typeBase64 = typeBase64 || EqualsIgnoringCase(TrimSpace(type), "BASE64");
+		}
+	}
+	value_encoding result;
+	const std::string kind = encoding != nullptr
+		? UpperAscii(TrimSpace(ParameterValues(*encoding)[0])) : std::string();
+	result.quotedPrintable = encoding != nullptr ? kind == "QUOTED-PRINTABLE" : typeQuotedPrintable;
+	result.binary = (encoding != nullptr ? kind == "B" || kind == "BASE64" : typeBase64)
+		|| (value.compare(0, 5, "data:") == 0 && value.find(";base64") != std::string::npos);
+	result.namesCharset = charset != nullptr;
+	if (charset != nullptr)
+		result.charset = UpperAscii(TrimSpace(ParameterValues(*charset)[0]));
+	return result;
+}
+
 bool IsContinuation(char c)
 {
 	return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
@@ -112,34 +155,10 @@ void ContentLine::AddParameter(std::string raw)
 
 bool ContentLine::DecodeValue()
 {
-	// As the reader decides: the first ENCODING parameter, else a TYPE of
-	// QUOTED-PRINTABLE or BASE64; the first CHARSET.
-	const std::string* encoding = nullptr;
-	const std::string* charsetParameter = nullptr;
-	bool typeQuotedPrintable = false;
-	bool typeBase64 = false;
-	for (const std::string& raw : fParameters) {
-		if (TrimSpace(raw).empty())
-			continue;
-		const std::string name = ParameterName(raw);
-		if (name == "ENCODING" && encoding == nullptr)
-			encoding = &raw;
-		else if (name == "CHARSET" && charsetParameter == nullptr)
-			charsetParameter = &raw;
-		for (const std::string& value : name == "TYPE" ? ParameterValues(raw)
-													   : std::vector<std::string>()) {
-			typeQuotedPrintable = typeQuotedPrintable || EqualsIgnoringCase(TrimSpace(value), "QUOTED-PRINTABLE");
-			typeBase64 = typeBase64 || EqualsIgnoringCase(TrimSpace(value), "BASE64");
-		}
-	}
-	const std::string kind = encoding != nullptr
-		? UpperAscii(TrimSpace(ParameterValues(*encoding)[0])) : std::string();
-	const bool quotedPrintable = encoding != nullptr ? kind == "QUOTED-PRINTABLE" : typeQuotedPrintable;
-	const bool binary = (encoding != nullptr ? kind == "B" || kind == "BASE64" : typeBase64)
-		|| (fValue.compare(0, 5, "data:") == 0 && fValue.find(";base64") != std::string::npos);
-	const std::string charset = charsetParameter != nullptr
-		? UpperAscii(TrimSpace(ParameterValues(*charsetParameter)[0])) : std::string();
-	if (binary)
+	const value_encoding encoding = EncodingOf(fParameters, fValue);
+	const bool quotedPrintable = encoding.quotedPrintable;
+	const std::string& charset = encoding.charset;
+	if (encoding.binary)
 		return false;
 	std::string bytes = quotedPrintable ? DecodeQuotedPrintable(fValue) : fValue;
 	if (bytes.find('\0') != std::string::npos)
@@ -151,12 +170,12 @@ bool ContentLine::DecodeValue()
 		// read as named
 	} else if (!charset.empty() && !saysUTF8) {
 		return false;
-	} else if (charsetParameter == nullptr && IsValidUTF8(bytes)) {
+	} else if (!encoding.namesCharset && IsValidUTF8(bytes)) {
 		text = std::move(bytes);
 	} else if (!ConvertToUTF8("WINDOWS-1252", bytes, &text, &dropped)) {
 		return false;  // a CHARSET naming none, or UTF-8 that is not, reads as Windows-1252
 	}
-	if (quotedPrintable || charsetParameter != nullptr) {
+	if (quotedPrintable || encoding.namesCharset) {
 		RemoveParameter("ENCODING");
 		RemoveParameter("CHARSET");
 		const auto bare = [](const std::string& raw) {
@@ -206,36 +225,6 @@ std::string EscapeValue(std::string_view text)
 	return out;
 }
 
-std::string UnescapeValue(std::string_view text)
-{
-	std::string out;
-	for (size_t i = 0; i < text.size(); i++) {
-		if (text[i] == '\\' && i + 1 < text.size()) {
-			const char next = text[++i];
-			out += (next == 'n' || next == 'N') ? '\n' : next;
-		} else {
-			out += text[i];
-		}
-	}
-	return out;
-}
-
-std::vector<std::string> SplitRawValue(std::string_view value, char sep)
-{
-	std::vector<std::string> parts(1);
-	for (size_t i = 0; i < value.size(); i++) {
-		if (value[i] == '\\' && i + 1 < value.size()) {
-			parts.back() += value[i];
-			parts.back() += value[++i];
-		} else if (value[i] == sep) {
-			parts.emplace_back();
-		} else {
-			parts.back() += value[i];
-		}
-	}
-	return parts;
-}
-
 std::string JoinValue(const std::vector<std::string>& parts, char sep)
 {
 	std::string out;
@@ -267,12 +256,3 @@ std::string FoldLine(std::string_view line, std::string_view lineBreak)
 	return out.append(line.substr(start)).append(lineBreak);
 }
 
-std::string FlattenText(std::string_view text)
-{
-	std::string flat(text);
-	for (char& c : flat) {
-		if (c == '\t' || c == '\n' || c == '\r')
-			c = ' ';
-	}
-	return std::string(TrimSpace(flat));
-}

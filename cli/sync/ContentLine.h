@@ -1,11 +1,14 @@
 // One vCard content line taken apart so that its value can be rewritten while
 // its group, name and parameters stay as they were written: "item1.TEL;TYPE=
 // cell:+1 555" is the head "item1.TEL;TYPE=cell" and the raw value "+1 555".
-// Also the value rules every card writer here shares: escaping, splitting at
-// unescaped separators, folding at 75 bytes.
+// Also the value rules the card patcher writes by: escaping, joining parts,
+// folding at 75 bytes (ContactText.h has the reader's splitting and
+// unescaping).
 // Threading: a value; pure functions.
 #ifndef _CONTENT_LINE_H
 #define _CONTENT_LINE_H
+
+#include <ContactText.h>
 
 #include <optional>
 #include <string>
@@ -54,16 +57,9 @@ private:
 
 // Escapes a text for a value: backslash, comma, semicolon and line breaks.
 std::string EscapeValue(std::string_view text);
-// Resolves escapes as the reader does ("\n" and "\N" a line feed, "\x" x).
-std::string UnescapeValue(std::string_view text);
-// Splits a raw value at each sep that no backslash escapes, keeping the
-// escapes in the parts.
-std::vector<std::string> SplitRawValue(std::string_view value, char sep);
 std::string JoinValue(const std::vector<std::string>& parts, char sep);
 // The line folded at 75 bytes (never inside a UTF-8 character, nor before
 // its colon), each piece ended by lineBreak and continued after a space.
 std::string FoldLine(std::string_view line, std::string_view lineBreak);
-// A field text as the reader keeps it: TABs and line breaks as spaces, trimmed.
-std::string FlattenText(std::string_view text);
 
 #endif

@@ -55,7 +55,7 @@ card_fields Changed(const card_fields& fields, size_t pick)
 bool HasText(const card_fields& fields)
 {
 	return std::any_of(fields.begin(), fields.end(), [](const std::string& text) {
-		return !FlattenText(CardPatcher::CardText(text)).empty();
+		return !FlattenFieldText(CardPatcher::CardText(text)).empty();
 	});
 }
 
