@@ -32,12 +32,13 @@ bigtime_t Now()
 
 }  // namespace
 
-BookFileWatcher::BookFileWatcher(const std::string& path, const BMessenger& target, uint32 what,
-	bigtime_t settle)
+BookFileWatcher::BookFileWatcher(const std::string& path, const book_file_state& known,
+	const BMessenger& target, uint32 what, bigtime_t settle)
 	: fPath(path),
 	  fTarget(target),
 	  fWhat(what),
-	  fSettle(settle)
+	  fSettle(settle),
+	  fKnown(known)
 {
 	const size_t slash = path.rfind('/');
 	if (slash == std::string::npos || slash + 1 == path.size()) {
@@ -68,6 +69,12 @@ BookFileWatcher::~BookFileWatcher()
 		close(fInotify);
 	if (fWake >= 0)
 		close(fWake);
+}
+
+void BookFileWatcher::SetKnown(const book_file_state& known)
+{
+	const std::lock_guard<std::mutex> lock(fKnownLock);
+	fKnown = known;
 }
 
 void BookFileWatcher::Poke()
@@ -101,7 +108,7 @@ void BookFileWatcher::_Run()
 			[[maybe_unused]] const ssize_t got = read(fWake, &count, sizeof(count));
 			changed = true;
 		}
-		if ((waiting[0].revents & POLLIN) != 0 && _ReadEvents())
+		if ((waiting[0].revents & POLLIN) != 0 && _ReadEvents() && !_FileIsKnown())
 			changed = true;
 		const bigtime_t now = Now();
 		if (changed) {
@@ -133,6 +140,18 @@ bool BookFileWatcher::_ReadEvents()
 		}
 	}
 	return concerned;
+}
+
+// Whether the file is (still, or again) the one the window knows. The events
+// of a save are often read before the window learns of the file it saved:
+// those count, and the window finds nothing new.
+bool BookFileWatcher::_FileIsKnown()
+{
+	book_file_state now;
+	if (StatBookFile(fPath, &now) != B_OK)
+		return false;
+	const std::lock_guard<std::mutex> lock(fKnownLock);
+	return now.exists ? fKnown.exists && fKnown.SameFile(now) : !fKnown.exists;
 }
 
 // Never waits long on a busy window: a window that is closing joins this

@@ -3,25 +3,30 @@
 // in place or a delete), filtered to the book and the id file beside it. A
 // burst of changes (a save writes the body, then the ids) is let settle before
 // one message is posted; a burst that never settles is reported every second.
-// The message only says "look again": the window compares the file with what it
-// last read or saved, so the events of its own saves cost a stat and no more.
+// Events that leave the file as the window last read or saved it (its own
+// saves, a program that only opened it) are no change. The message only says
+// "look again": the window compares the file with what it knows itself.
 // Threading: made, poked and destroyed by one thread (the window's, or with it
 // locked); its own thread only posts to the target and never locks a window.
 #ifndef _BOOK_FILE_WATCHER_H
 #define _BOOK_FILE_WATCHER_H
 
+#include "BookAncestor.h"
+
 #include <Messenger.h>
 
 #include <atomic>
+#include <mutex>
 #include <string>
 #include <thread>
 
 class BookFileWatcher {
 public:
 	// path is the book's absolute path, links resolved; the file need not
-	// exist. what is posted to target once the changes settle.
-	BookFileWatcher(const std::string& path, const BMessenger& target, uint32 what,
-		bigtime_t settle = 200000);
+	// exist. known is the file as the window last read or saved it. what is
+	// posted to target once the changes settle.
+	BookFileWatcher(const std::string& path, const book_file_state& known,
+		const BMessenger& target, uint32 what, bigtime_t settle = 200000);
 	// Ends the watching thread; no message is posted after it returns.
 	~BookFileWatcher();
 
@@ -32,6 +37,8 @@ public:
 	status_t InitCheck() const { return fStatus; }
 	const std::string& Path() const { return fPath; }
 
+	// The file as the window has now read or saved it.
+	void SetKnown(const book_file_state& known);
 	// Posts the message again after the settle time, as if the file changed:
 	// for a window that could not read it yet.
 	void Poke();
@@ -39,6 +46,7 @@ public:
 private:
 	void _Run();
 	bool _ReadEvents();
+	bool _FileIsKnown();
 	void _Post();
 
 	const std::string fPath;
@@ -47,6 +55,8 @@ private:
 	const BMessenger fTarget;
 	const uint32 fWhat;
 	const bigtime_t fSettle;
+	std::mutex fKnownLock;
+	book_file_state fKnown;
 	status_t fStatus = B_NO_INIT;
 	int fInotify = -1;
 	int fWake = -1;  // an eventfd: a poke or the end

@@ -119,6 +119,24 @@ std::string MergeReport(const std::string& name, const std::vector<merge_conflic
 	return text + (conflicts.empty() ? "." : " (see conflicts.log).");
 }
 
+// Reads the book under its lock, so that another program's save is not read
+// half-done: its body and then its ids are renamed into place. kBookBusyError
+// when that save goes on longer than timeout and busyIsError. A book nobody
+// ever saved with a lock is read without one, and so no lock file is made
+// beside a file that is only looked at.
+status_t LoadLocked(const entry_ref& ref, bigtime_t timeout, bool busyIsError, CVABook* book,
+	std::string* path, book_read_losses* losses, BookAncestor* ancestor)
+{
+	BPath target;
+	if (BEntry(&ref, true).GetPath(&target) != B_OK
+		|| !BEntry(BookLock::LockPath(target.Path()).c_str()).Exists())
+		return LoadBookFile(&ref, book, path, losses, ancestor);
+	BookLock lock(target.Path());
+	if (lock.Acquire(timeout) == kBookBusyError && busyIsError)
+		return kBookBusyError;
+	return LoadBookFile(&ref, book, path, losses, ancestor);
+}
+
 struct record_id_hash {
 	size_t operator()(const record_id& id) const { return static_cast<size_t>(id.Hash()); }
 };
@@ -645,7 +663,8 @@ void CVABWindow::ReadBookFile(const BMessage* message)
 	}
 	std::string path;
 	book_read_losses losses;
-	const status_t status = LoadBookFile(&ref, fBook.get(), &path, &losses, &fAncestor);
+	const status_t status = LoadLocked(ref, kSaveLockTimeout, false, fBook.get(), &path, &losses,
+		&fAncestor);
 	// A file not there yet is watched too: whoever makes it first is read.
 	fKnowsFile = status == B_OK || status == B_ENTRY_NOT_FOUND;
 	fFlow.BookRead(fKnowsFile, losses);
@@ -708,7 +727,7 @@ void CVABWindow::_WatchFile()
 	if (fWatcher != nullptr && fWatcher->Path() == fFilePath)
 		return;
 	fWatcher.reset();
-	fWatcher = std::make_unique<BookFileWatcher>(fFilePath, BMessenger(this),
+	fWatcher = std::make_unique<BookFileWatcher>(fFilePath, fAncestor.State(), BMessenger(this),
 		kBookFileChangedCommand);
 	if (fWatcher->InitCheck() != B_OK)
 		fWatcher.reset();
@@ -735,22 +754,18 @@ void CVABWindow::_FileChangedOnDisk()
 }
 
 // Shows the file as it is now in place of what was read or saved before (none
-// of it unsaved). Under the book's lock, so that another program's save is not
-// read half-done: its body and its ids are renamed into place one by one.
+// of it unsaved). While another program is saving, it looks again later.
 void CVABWindow::_ReloadBook()
 {
-	BookLock lock(fFilePath);
-	if (lock.Acquire(kReloadLockTimeout) == kBookBusyError) {
-		fWatcher->Poke();
-		return;
-	}
-	// (A folder where no lock can be made is read without one.)
 	CVABook fresh(nullptr);
 	book_read_losses losses;
 	BookAncestor read;
-	if (LoadBookFile(&fFileRef, &fresh, nullptr, &losses, &read) != B_OK)
+	const status_t status = LoadLocked(fFileRef, kReloadLockTimeout, true, &fresh, nullptr,
+		&losses, &read);
+	if (status == kBookBusyError)
+		fWatcher->Poke();
+	if (status != B_OK)
 		return;  // what is shown stays; the next change is looked at again
-	lock.Release();
 	const list_place place = _ListPlace();
 	_EmptyList();
 	fBook->MakeEmpty();
@@ -761,6 +776,7 @@ void CVABWindow::_ReloadBook()
 			copy->SetField(field, record->Field(field));
 	}
 	fAncestor = std::move(read);
+	fWatcher->SetKnown(fAncestor.State());
 	fFlow.Reloaded(losses);
 	ReloadList();
 	_RestoreListPlace(place);
@@ -908,6 +924,8 @@ void CVABWindow::_SaveDone(const std::string& path)
 	if (!path.empty() && path != fFilePath)
 		_SetFile(fFileRef, path);
 	_WatchFile();
+	if (fWatcher != nullptr)
+		fWatcher->SetKnown(fAncestor.State());
 	if (fShell != nullptr && !path.empty())
 		fShell->StoreLastFile(path);
 }
