@@ -738,7 +738,8 @@ void CVABWindow::_WatchFile()
 void CVABWindow::_FileChangedOnDisk()
 {
 	book_file_state now;
-	if (fWatcher == nullptr || fBook == nullptr || StatBookFile(fFilePath, &now) != B_OK)
+	if (!fKnowsFile || fWatcher == nullptr || fBook == nullptr
+		|| StatBookFile(fFilePath, &now) != B_OK)
 		return;
 	const book_file_state& known = fAncestor.State();
 	if (now.exists ? known.exists && known.SameFile(now) : !known.exists)
@@ -826,6 +827,8 @@ void CVABWindow::_RestoreListPlace(const list_place& place)
 
 bool CVABWindow::QuitRequested()
 {
+	// The application asks from its own thread when it quits.
+	fQuitting = find_thread(nullptr) != Thread();
 	const bool holdsRecords = fBook != nullptr && fBook->CountRecords() > 0;
 	if (!_Carry(fFlow.CloseAsked(holdsRecords, _BodyOnDisk())))
 		return false;
@@ -950,8 +953,10 @@ void CVABWindow::_SaveAsReply(const BMessage* message)
 	// The book's own file chosen again is still merged with; any other is
 	// replaced, as its save panel asked.
 	BPath chosen;
-	if (BEntry(&ref, true).GetPath(&chosen) != B_OK || fFilePath != chosen.Path())
+	if (BEntry(&ref, true).GetPath(&chosen) != B_OK || fFilePath != chosen.Path()) {
 		fKnowsFile = false;
+		_WatchFile();
+	}
 	_CarryOut(fFlow.FileChosen(message->GetBool("closing", false)));
 }
 
@@ -1003,11 +1008,14 @@ void CVABWindow::_ReportSaveFailure(status_t status, bool closing)
 	fMenus->SetSaveEnabled(true);
 }
 
-// Said once the merge is saved; a close goes on when the alert is closed.
+// Said once the merge is saved; a close goes on when the alert is closed, and
+// so does the application's quit that it was part of.
 void CVABWindow::_ReportMerge(bool closing)
 {
+	BInvoker* invoker = Answer(kMergeReportAnswer, closing, this);
+	invoker->Message()->AddBool("quitting", closing && fQuitting);
 	ShowAlert(MergeReport(fFileRef.name, fLastSave.conflicts), "OK", nullptr, nullptr, 0,
-		B_INFO_ALERT, Answer(kMergeReportAnswer, closing, this));
+		B_INFO_ALERT, invoker);
 }
 
 void CVABWindow::_HandleAnswer(const BMessage* message)
@@ -1023,6 +1031,10 @@ void CVABWindow::_HandleAnswer(const BMessage* message)
 		question = Step::kAskAboutUnsavedBook;
 	else if (message->what == kMergeReportAnswer)
 		question = Step::kReportMerge;
-	_CarryOut(fFlow.Answered(question, static_cast<BookSaveFlow::Answer>(which),
-		message->GetBool("closing", false)));
+	const Action action = fFlow.Answered(question, static_cast<BookSaveFlow::Answer>(which),
+		message->GetBool("closing", false));
+	if (action.step == Step::kClose && message->GetBool("quitting", false))
+		be_app->PostMessage(B_QUIT_REQUESTED);
+	else
+		_CarryOut(action);
 }

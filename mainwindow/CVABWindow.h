@@ -168,6 +168,8 @@ private:
 	BookAncestor fAncestor;
 	bool fKnowsFile = false;
 	book_save_result fLastSave;
+	// The close under way was asked by the application's quit.
+	bool fQuitting = false;
 	std::unique_ptr<BookFileWatcher> fWatcher;
 
 	// The frame as of the last read or save: only a change from it counts.
