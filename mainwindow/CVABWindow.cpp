@@ -82,10 +82,10 @@ void ShowAlert(const std::string& text, const char* button1, const char* button2
 	alert->Go(invoker);
 }
 
-// "1 field changed ... value" or "2 fields changed ... values".
+// "1 field changed ... value" or "2 fields changed ... values", after "; ".
 std::string Counted(size_t count, const char* one, const char* many)
 {
-	return std::to_string(count) + (count == 1 ? one : many);
+	return "; " + std::to_string(count) + (count == 1 ? one : many);
 }
 
 // What a merging save of the book called name kept, in one sentence.
@@ -105,16 +105,16 @@ std::string MergeReport(const std::string& name, const std::vector<merge_conflic
 	std::string text = "The address book \"" + name
 		+ "\" was changed by another program. Both sets of changes were kept";
 	if (bothChanged > 0) {
-		text += "; " + Counted(bothChanged, " field changed on both sides kept this window's value",
+		text += Counted(bothChanged, " field changed on both sides kept this window's value",
 			" fields changed on both sides kept this window's values");
 	}
 	if (deletedHere > 0) {
-		text += "; " + Counted(deletedHere, " record deleted here stays, as the other program changed it",
+		text += Counted(deletedHere, " record deleted here stays, as the other program changed it",
 			" records deleted here stay, as the other program changed them");
 	}
 	if (deletedThere > 0) {
-		text += "; " + Counted(deletedThere, " record the other program deleted stays, as it was changed here",
-			" records the other program deleted stay, as they were changed here");
+		text += Counted(deletedThere, " record the other program deleted stays, changed here",
+			" records the other program deleted stay, changed here");
 	}
 	return text + (conflicts.empty() ? "." : " (see conflicts.log).");
 }
