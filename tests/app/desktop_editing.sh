@@ -93,7 +93,7 @@ wait_exit "$app" "Ctrl+Q after reopening" || fail "exit status $? after reopenin
 # copied to the clipboard) without saving anything.
 start
 wait_window '^people\.cvab$'
-"$rewriter" "$dir/people.cvab" set:ann:1:Annie add:zed || fail "book_rewriter failed"
+"$rewriter" "$dir/people.cvab" set ann 1 Annie add zed || fail "book_rewriter failed"
 sleep 0.8
 click 60 $(( 20 + 37 + 6 ))
 keys F10 Right Right Right Right Right Down Return
@@ -104,7 +104,7 @@ keys Return
 wait_window '^Record Data Entry$'
 type_text bobby
 keys Return
-"$rewriter" "$dir/people.cvab" set:robert:0:rob set:ann:15:ann@there || fail "book_rewriter failed"
+"$rewriter" "$dir/people.cvab" set robert 0 rob set ann 15 ann@there || fail "book_rewriter failed"
 sleep 0.8
 keys ctrl+w
 wait_window '^Corvane Address Book LITE$'

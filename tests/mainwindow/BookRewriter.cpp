@@ -1,7 +1,7 @@
 // Another program writing a book as a cvab program does (its records keep their
 // ids), for the tests of a window whose book changes on disk:
 //   book_rewriter FILE EDIT...  one rewrite through SaveBookFile; an EDIT is
-//     set:NICK:FIELD:TEXT (FIELD 0 to 20), add:NICK or del:NICK
+//     set NICK FIELD TEXT (FIELD 0 to 20), add NICK or del NICK
 //   book_rewriter FILE --stress COUNT RECORDS JOURNAL  COUNT rewrites through
 //     the merging save, 10 ms apart and 250 ms after every tenth (so that a
 //     watcher sees both bursts and pauses), of the records r0 to r<RECORDS - 1>:
@@ -49,31 +49,25 @@ status_t Load(const entry_ref& ref, const std::string& path, CVABook* book, Book
 	return LoadBookFile(&ref, book, nullptr, nullptr, ancestor);
 }
 
-bool Edit(CVABook& book, const std::string& edit)
+// The edit at argv[0], which uses count arguments; false when it is not one.
+bool Edit(CVABook& book, char** argv, int left, int* count)
 {
-	const size_t colon = edit.find(':');
-	const std::string verb = edit.substr(0, colon);
-	std::string rest = colon == std::string::npos ? "" : edit.substr(colon + 1);
+	const std::string verb = argv[0];
+	*count = verb == "set" ? 4 : 2;
+	if (left < *count)
+		return false;
 	if (verb == "add") {
-		book.AddRecord()->SetField(kNicknameField, rest.c_str());
+		book.AddRecord()->SetField(kNicknameField, argv[1]);
 		return true;
 	}
-	const size_t end = rest.find(':');
-	ABookRecord* record = Find(book, rest.substr(0, end));
-	if (record == nullptr)
-		return false;
-	if (verb == "del") {
+	ABookRecord* record = Find(book, argv[1]);
+	const int field = verb == "set" ? atoi(argv[2]) : -1;
+	if (record != nullptr && verb == "del")
 		book.RemoveRecord(record);
-		return true;
-	}
-	if (verb != "set" || end == std::string::npos)
+	else if (record != nullptr && field >= 0 && field < kBookFieldCount)
+		record->SetField(field, argv[3]);
+	else
 		return false;
-	rest = rest.substr(end + 1);
-	const size_t textAt = rest.find(':');
-	const int field = atoi(rest.substr(0, textAt).c_str());
-	if (textAt == std::string::npos || field < 0 || field >= kBookFieldCount)
-		return false;
-	record->SetField(field, rest.substr(textAt + 1).c_str());
 	return true;
 }
 
@@ -124,8 +118,8 @@ int main(int argc, char** argv)
 	CVABook book(nullptr);
 	if (const status_t status = Load(ref, path, &book, nullptr); status != B_OK)
 		return Fail("reading", status);
-	for (int i = 2; i < argc; i++) {
-		if (!Edit(book, argv[i]))
+	for (int i = 2, count = 0; i < argc; i += count) {
+		if (!Edit(book, argv + i, argc - i, &count))
 			return Fail(std::string("cannot ") + argv[i], B_BAD_VALUE);
 	}
 	book_frame frame;

@@ -83,7 +83,7 @@ protected:
 		entry_ref ref;
 		EXPECT_EQ(get_ref_for_path(path.c_str(), &ref), B_OK);
 		EXPECT_EQ(SaveBookFrame(&ref, book_frame{10, 30, 709, 329}), B_OK);
-		Rewrite(path, {"set:" + nicks[0] + ":0:" + nicks[0]});
+		Rewrite(path, {"set", nicks[0], "0", nicks[0]});
 		return path;
 	}
 	void Rewrite(const std::string& path, std::vector<std::string> edits)
@@ -140,7 +140,8 @@ TEST_F(ExternalChangeTest, AnUnchangedWindowShowsTheFileAsTheOtherProgramLeftIt)
 	CVABModifyWindow* editor = Find<CVABModifyWindow>();
 	ASSERT_NE(editor, nullptr);
 
-	Rewrite(path, {"set:r20:3:Changed", "set:r5:15:five@there", "del:r1", "add:new"});
+	Rewrite(path, {"set", "r20", "3", "Changed", "set", "r5", "15", "five@there", "del", "r1",
+		"add", "new"});
 	ASSERT_TRUE(WaitFor([&] { return RowTexts(window, kNicknameField).back() == "new"; }));
 	std::vector<std::string> expected = nicks;
 	expected.erase(expected.begin() + 1);
@@ -160,9 +161,7 @@ TEST_F(ExternalChangeTest, AnUnchangedWindowShowsTheFileAsTheOtherProgramLeftIt)
 	window->PostMessage(kSaveBookCommand);
 	Settle();
 	EXPECT_EQ(Alert(), nullptr);
-	const auto saved = RecordsOf(ReadFile(path));
-	ASSERT_EQ(saved.count("twenty"), 1u);
-	EXPECT_EQ(saved.at("twenty")[kLastNameField], "Changed");
+	EXPECT_NE(ReadFile(path).find(Line({"twenty", "", "", "Changed"})), std::string::npos);
 
 	// A plain overwrite in place, with no ids, is shown as well.
 	WriteFile(path, Line({"solo", "Only"}));
@@ -193,7 +192,8 @@ TEST_F(ExternalChangeTest, UnsavedChangesAreMergedWithTheOtherProgramsWhenTheWin
 		SetField(window, "ann", kEmail1Field, "ann@here");
 		SetField(window, "bob", kFirstNameField, "Bobby");
 
-		Rewrite(path, {"add:eve", "set:cat:15:cat@there", "del:fay", "set:bob:1:Robert"});
+		Rewrite(path, {"add", "eve", "set", "cat", "15", "cat@there", "del", "fay", "set", "bob",
+			"1", "Robert"});
 		std::this_thread::sleep_for(std::chrono::milliseconds(500));
 		Settle();
 		EXPECT_EQ(RowTexts(window, kNicknameField),
