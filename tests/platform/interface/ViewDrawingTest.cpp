@@ -68,10 +68,7 @@ TEST_F(DrawingTest, PrimitivesAndTextLandInTheViewsCoordinatesAndColours)
 	BPoint penAfter;
 	float width = 0;
 	window->AddChild(new ScriptedView(BRect(10, 20, 59, 69), [&](BView* view, BRect) {
-		view->SetHighColor(255, 0, 0);
-		view->StrokeLine(BPoint(0, 0), BPoint(4, 4));
 		view->SetHighColor(0, 0, 255);
-		view->StrokeRect(BRect(10, 0, 14, 3));
 		view->FillRect(BRect(20, 0, 22, 2));
 		view->SetLowColor(0, 255, 0);
 		view->FillRect(BRect(30, 0, 31, 1), B_SOLID_LOW);
@@ -81,10 +78,8 @@ TEST_F(DrawingTest, PrimitivesAndTextLandInTheViewsCoordinatesAndColours)
 		width = view->StringWidth("HH");
 	}));
 	Open(BRect(), window);
-	EXPECT_TRUE(ColorIs(Pixel(window, 14, 24), 255, 0, 0));
-	EXPECT_TRUE(ColorIs(Pixel(window, 24, 23), 0, 0, 255));
-	EXPECT_TRUE(ColorIs(Pixel(window, 22, 21), 255, 255, 255));
 	// The fill, its lower row inverted (blue to yellow), white inverted to black.
+	EXPECT_TRUE(ColorIs(Pixel(window, 30, 20), 0, 0, 255));
 	EXPECT_TRUE(ColorIs(Pixel(window, 32, 22), 255, 255, 0));
 	EXPECT_TRUE(ColorIs(Pixel(window, 33, 22), 0, 0, 0));
 	EXPECT_TRUE(ColorIs(Pixel(window, 41, 21), 0, 255, 0));

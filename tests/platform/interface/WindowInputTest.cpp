@@ -84,6 +84,10 @@ TEST_F(InputTest, ClicksReachTheDeepestViewTransitsFollowThePointerAndAHeldButto
 	window->AddChild(left);
 	window->AddChild(right);
 	Open(BRect(), window);
+	BWindow* other = new BWindow(BRect(350, 100, 449, 199), "beside", B_TITLED_WINDOW, 0);
+	auto* beside = new RecordingView(BRect(0, 0, 99, 99), "beside");
+	other->AddChild(beside);
+	Open(BRect(), other);
 	// Screen 125, 140 is window 25, 40, left 25, 45 (40 plus the scroll of 5), and
 	// inner 5, 15: a child's frame lies in its parent's scrolled coordinates.
 	ClickAt(BPoint(125, 140));
@@ -107,8 +111,9 @@ TEST_F(InputTest, ClicksReachTheDeepestViewTransitsFollowThePointerAndAHeldButto
 		EXPECT_EQ(right->mouse[0].where, BPoint(50, 10));
 		return right->mouse.size();
 	});
-	// Pressed on the left and dragged over the right: only the left view hears it.
-	Drag({BPoint(110, 110), BPoint(250, 110), BPoint(260, 110)});
+	// Pressed on the left and dragged over the right and into another window: only
+	// the left view hears it, until the release.
+	Drag({BPoint(110, 110), BPoint(250, 110), BPoint(400, 110)});
 	Locked(window, [&] {
 		EXPECT_EQ(right->mouse.size(), rightBefore);
 		const size_t n = left->mouse.size();
@@ -117,8 +122,12 @@ TEST_F(InputTest, ClicksReachTheDeepestViewTransitsFollowThePointerAndAHeldButto
 		EXPECT_EQ(left->mouse[n - 3].where, BPoint(150, 15));
 		EXPECT_EQ(left->mouse[n - 2].transit, (uint32)B_OUTSIDE_VIEW);
 		EXPECT_EQ(left->mouse[n - 1].hook, "up");
-		EXPECT_EQ(left->mouse[n - 1].where, BPoint(160, 15));
+		EXPECT_EQ(left->mouse[n - 1].where, BPoint(300, 15));
 	});
+	Locked(other, [&] { EXPECT_TRUE(beside->mouse.empty()); });
+	Screen::MoveMouse(BPoint(401, 110));
+	Settle();
+	Locked(other, [&] { EXPECT_EQ(Transits(beside), std::vector<uint32>{B_ENTERED_VIEW}); });
 }
 
 // Tracks a drag in MouseDown the way column edges do: sleep, GetMouse, repeat.
