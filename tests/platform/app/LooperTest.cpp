@@ -276,24 +276,3 @@ TEST(Looper, QuitFromAnotherThreadItsOwnByRequestOrBeforeRunDeletesTheLooper)
 	(new RecordingLooper(&deleted))->Quit();
 	EXPECT_TRUE(deleted.load());
 }
-
-TEST(MessageQueue, FindsQueuedMessagesByCodeInOrder)
-{
-	BMessageQueue queue;
-	for (uint32 what : {'a', 'b', 'a', 'c', 'a'}) {
-		auto* message = new BMessage(what);
-		message->AddInt32("i", queue.CountMessages());
-		queue.AddMessage(message);
-	}
-	ASSERT_NE(queue.FindMessage(uint32('a'), 2), nullptr);
-	EXPECT_EQ(queue.FindMessage(uint32('a'), 2)->GetInt32("i", -1), 4);
-	EXPECT_EQ(queue.FindMessage(uint32('a'), 3), nullptr);
-	EXPECT_EQ(queue.FindMessage(int32(3))->what, uint32('c'));
-	BMessage* b = queue.FindMessage(uint32('b'));
-	queue.RemoveMessage(b);
-	delete b;
-	std::unique_ptr<BMessage> next(queue.NextMessage());
-	next.reset(queue.NextMessage());
-	EXPECT_EQ(next->GetInt32("i", -1), 2);
-	EXPECT_EQ(queue.CountMessages(), 2);
-}
