@@ -1,11 +1,11 @@
 // Input and window behaviour on the headless screen: clicks reaching the deepest
-// view, transit codes, capture, GetMouse tracking, focus and Tab, size limits,
-// activation, modality, closing and quitting, pulses, cursors and odd frames.
+// view, transit codes, capture, focus and Tab, size limits, activation, modality,
+// closing and quitting, pulses and odd frames. (A drag tracked through GetMouse and
+// the cursors are the column header tests'.)
 #include "WindowTestSupport.h"
 
 #include <AppDefs.h>
 #include <Button.h>
-#include <Cursor.h>
 #include <OS.h>
 
 #include "WindowServerLink.h"
@@ -40,7 +40,6 @@ public:
 		if (fFate != nullptr)
 			fFate->deleted = true;
 	}
-	void FrameMoved(BPoint where) override { moves.push_back(where); }
 	void FrameResized(float width, float height) override { sizes.push_back(BPoint(width, height)); }
 	void WindowActivated(bool active) override { activations.push_back(active); }
 	bool QuitRequested() override
@@ -50,7 +49,6 @@ public:
 		return fAgree;
 	}
 
-	std::vector<BPoint> moves;
 	std::vector<BPoint> sizes;
 	std::vector<bool> activations;
 
@@ -130,48 +128,6 @@ TEST_F(InputTest, ClicksReachTheDeepestViewTransitsFollowThePointerAndAHeldButto
 	Locked(other, [&] { EXPECT_EQ(Transits(beside), std::vector<uint32>{B_ENTERED_VIEW}); });
 }
 
-// Tracks a drag in MouseDown the way column edges do: sleep, GetMouse, repeat.
-class DragView : public BView {
-public:
-	explicit DragView(BRect frame) : BView(frame, "drag", B_FOLLOW_NONE, B_WILL_DRAW) {}
-	void MouseDown(BPoint where) override
-	{
-		points.push_back(where);
-		for (uint32 buttons = B_PRIMARY_MOUSE_BUTTON; buttons != 0;) {
-			snooze(2000);
-			BPoint now;
-			GetMouse(&now, &buttons, true);
-			if (now != points.back())
-				points.push_back(now);
-		}
-	}
-	void MouseUp(BPoint) override { ups++; }
-	std::vector<BPoint> points;
-	int32 ups = 0;
-};
-
-TEST_F(InputTest, DragIsTrackedWithGetMouseThroughEveryQueuedMoveUntilTheRelease)
-{
-	BWindow* window = new BWindow(BRect(50, 50, 249, 149), "drag", B_TITLED_WINDOW, 0);
-	auto* view = new DragView(BRect(10, 10, 109, 59));
-	window->AddChild(view);
-	Open(BRect(), window);
-	Screen::MoveMouse(BPoint(70, 70));
-	Screen::PressMouse();
-	for (int32 x = 71; x <= 85; x++)
-		Screen::MoveMouse(BPoint(x, 70));
-	Screen::MoveMouse(BPoint(85, 90));
-	Screen::ReleaseMouse();
-	Settle();
-	Locked(window, [&] {
-		ASSERT_EQ(view->points.size(), 1u + 15u + 1u);
-		EXPECT_EQ(view->points[1], BPoint(11, 10));
-		EXPECT_EQ(view->points.back(), BPoint(25, 30));
-		// The release was taken by GetMouse, so it does not arrive again.
-		EXPECT_EQ(view->ups, 0);
-	});
-}
-
 TEST_F(InputTest, TabMovesTheFocusAmongEnabledNavigableViewsAndKeysReachTheFocus)
 {
 	BWindow* window = new BWindow(BRect(0, 0, 199, 99), "focus", B_TITLED_WINDOW, 0);
@@ -214,7 +170,8 @@ TEST_F(InputTest, TabMovesTheFocusAmongEnabledNavigableViewsAndKeysReachTheFocus
 	});
 }
 
-TEST_F(InputTest, SizeLimitsHoldForTheProgramAndTheUserAndMovesReachFrameMoved)
+// (A move by the user reaching the window is the book window tests'.)
+TEST_F(InputTest, SizeLimitsHoldForTheProgramAndTheUser)
 {
 	auto* window = new RecordingWindow(BRect(10, 20, 209, 119));
 	window->SetSizeLimits(150, 300, 50, 120);
@@ -232,21 +189,6 @@ TEST_F(InputTest, SizeLimitsHoldForTheProgramAndTheUserAndMovesReachFrameMoved)
 		// Limits set below the current size shrink the window.
 		window->SetSizeLimits(10, 200, 10, 40);
 		EXPECT_EQ(window->Bounds(), BRect(0, 0, 200, 40));
-		window->MoveTo(40, 50);
-	});
-	Screen::UserMove(window, BPoint(300, 310));
-	Settle();
-	// Clicks find the window where it is now.
-	auto* view = new RecordingView(BRect(0, 0, 99, 39), "all");
-	Locked(window, [&] {
-		EXPECT_EQ(window->moves, (std::vector<BPoint>{BPoint(40, 50), BPoint(300, 310)}));
-		EXPECT_EQ(window->Frame(), BRect(300, 310, 500, 350));
-		window->AddChild(view);
-	});
-	ClickAt(BPoint(305, 315));
-	Locked(window, [&] {
-		ASSERT_FALSE(view->mouse.empty());
-		EXPECT_EQ(view->mouse.back().where, BPoint(5, 5));
 	});
 }
 
@@ -398,7 +340,7 @@ TEST_F(InputTest, EndingSignalsQuitTheApplicationThroughItsWindows)
 	}
 }
 
-TEST_F(InputTest, WindowsStartHiddenShowHideNestPulsesReachWhoAsksAndCursorsGoThroughTheApp)
+TEST_F(InputTest, WindowsStartHiddenShowHideNestAndPulsesReachWhoAsks)
 {
 	auto* window = new BWindow(BRect(0, 0, 49, 49), "hidden", B_TITLED_WINDOW, 0);
 	window->SetPulseRate(10000);
@@ -424,12 +366,6 @@ TEST_F(InputTest, WindowsStartHiddenShowHideNestPulsesReachWhoAsksAndCursorsGoTh
 	Locked(window, [&] { window->Show(); });
 	Settle();
 	EXPECT_TRUE(ColorIs(Screen::ScreenPixel(30, 30), 216, 216, 216));
-
-	be_app->SetCursor(B_I_BEAM_CURSOR);
-	EXPECT_EQ(Screen::CursorName(), "ibeam");
-	// The platform's hand cursor is its ordinary arrow.
-	be_app->SetCursor(B_HAND_CURSOR);
-	EXPECT_EQ(Screen::CursorName(), "default");
 }
 
 TEST_F(InputTest, AnyFrameGivesAUsableWindow)
