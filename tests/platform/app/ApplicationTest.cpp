@@ -14,7 +14,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -88,26 +87,4 @@ TEST(Application, FileArgumentsArriveAsOneRefsMessageBeforeReadyToRunAndWithoutA
 	unlink(first.c_str());
 	unlink(second.c_str());
 	rmdir(dir);
-}
-
-TEST(Application, QuitFromAnotherThreadEndsRun)
-{
-	BPrivate::set_command_line_for_next_application({"cvab"});
-	class Waiting : public BApplication {
-	public:
-		Waiting() : BApplication("application/x-vnd.cvab-wait") {}
-		void ReadyToRun() override
-		{
-			quitter = std::thread([this] {
-				snooze(20000);
-				Lock();
-				Quit();
-				Unlock();
-			});
-		}
-		std::thread quitter;
-	} app;
-	const thread_id thread = app.Run();
-	EXPECT_EQ(thread, find_thread(nullptr));
-	app.quitter.join();
 }

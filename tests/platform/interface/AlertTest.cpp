@@ -1,11 +1,11 @@
 // Alerts on the headless screen: Go returning the chosen index from a window's
-// handler and before the application runs, Enter and shortcut keys, the
-// asynchronous form through an invoker, modality and layout.
+// handler and before the application runs, Enter and shortcut keys, modality and
+// layout. (The asynchronous form, its index reported through an invoker for a click
+// or a shortcut, is what the book window's save questions use and test.)
 #include "WindowTestSupport.h"
 
 #include <Alert.h>
 #include <Button.h>
-#include <Invoker.h>
 #include <Message.h>
 #include <OS.h>
 #include <TextView.h>
@@ -15,7 +15,6 @@
 namespace {
 
 const uint32 kAsk = 'ask!';
-const uint32 kAnswer = 'answ';
 
 // Asks a question from its own handler, as an application's window would.
 class AskingWindow : public BWindow {
@@ -35,21 +34,12 @@ public:
 				lastAnswer->store(answers.back());
 			return;
 		}
-		if (message->what == kAnswer) {
-			int32 which = -1;
-			message->FindInt32("which", &which);
-			reports.push_back(which);
-			reportKept = message->HasString("kept");
-			return;
-		}
 		BWindow::MessageReceived(message);
 	}
 	void MouseClicked() { clicks++; }
 
 	std::atomic<BAlert*> shown{nullptr};
 	std::vector<int32> answers;
-	std::vector<int32> reports;
-	bool reportKept = false;
 	std::atomic<int32> clicks{0};
 	std::atomic<int32>* lastAnswer = nullptr;  // outlives the window
 };
@@ -140,32 +130,6 @@ TEST_F(AlertTest, QuittingTheApplicationClosesTheAlertBeforeTheWindowWaitingOnIt
 	be_app->PostMessage(B_QUIT_REQUESTED);
 	fAppThread.join();
 	EXPECT_EQ(answer.load(), -1);
-}
-
-TEST_F(AlertTest, GoWithAnInvokerReturnsAtOnceAndReportsTheIndexOfAClickOrShortcutLater)
-{
-	auto* alert = new BAlert("Note", "Done.", "Again", "OK");
-	auto* message = new BMessage(kAnswer);
-	message->AddString("kept", "yes");
-	EXPECT_EQ(alert->Go(new BInvoker(message, fAsking)), B_OK);
-	Settle();
-	EXPECT_TRUE(Locked(fAsking, [this] { return fAsking->reports.empty(); }));
-
-	ClickAt(ButtonCentre(alert, 0));
-	Locked(fAsking, [this] {
-		EXPECT_EQ(fAsking->reports, std::vector<int32>{0});
-		EXPECT_TRUE(fAsking->reportKept);
-	});
-
-	// A shortcut key presses its button as a click would, whichever it is.
-	auto* escapable = new BAlert("Note", "Remove?", "Remove", "Cancel", "Keep");
-	escapable->SetShortcut(1, B_ESCAPE);
-	EXPECT_EQ(escapable->Shortcut(1), B_ESCAPE);
-	EXPECT_EQ(escapable->Shortcut(0), 0);
-	escapable->Go(new BInvoker(new BMessage(kAnswer), fAsking));
-	Settle();
-	Key("\x1b");
-	EXPECT_EQ(Locked(fAsking, [this] { return fAsking->reports; }), (std::vector<int32>{0, 1}));
 }
 
 // Buttons stand at the right, one too long for the usual width grows, and a long

@@ -9,7 +9,6 @@
 #include <MenuItem.h>
 #include <SeparatorItem.h>
 
-#include <algorithm>
 
 #include "MenuLook.h"
 
@@ -290,12 +289,7 @@ TEST_F(MenuBarTest, EscapeAClickElsewhereOrASecondClickOnTheTitleClosesAndTheBar
 	// The click that closes is used up: the view under it never sees it.
 	ClickAt(BPoint(350, 250));
 	EXPECT_FALSE(Tracking());
-	const auto downs = [this] {
-		return Locked(window, [this] {
-			return std::count_if(below->mouse.begin(), below->mouse.end(),
-				[](const MouseRecord& record) { return record.hook == "down"; });
-		});
-	};
+	const auto downs = [this] { return Locked(window, [this] { return below->Downs(); }); };
 	EXPECT_EQ(downs(), 0);
 	ClickAt(TitlePoint(2));
 	ASSERT_TRUE(Tracking());

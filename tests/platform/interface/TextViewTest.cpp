@@ -1,7 +1,7 @@
 // The text view on the headless screen, driven by real keys and clicks: UTF-8
 // typing and deleting, the byte limit, selection by keys and mouse, the clipboard,
-// subclasses that filter keys, the caret and its blinking, sideways scrolling and
-// word wrap.
+// subclasses that filter keys, sideways scrolling and word wrap. (How the caret
+// and the selection look is left to the eye.)
 #include "WindowTestSupport.h"
 
 #include <Message.h>
@@ -221,26 +221,6 @@ TEST_F(TextViewTest, ClicksPlaceTheCaretShiftClickAndDragSelectDoubleClickTakesA
 	});
 	ClickAt(ScreenPointAt(3), 0, 2);
 	EXPECT_EQ(Selection(), std::make_pair(0, 0));
-}
-
-TEST_F(TextViewTest, TheCaretShowsOnlyWhileFocusedAndBlinks)
-{
-	Build(false);
-	SetText("ab");
-	const float caretX = Do([&] { return fView->PointAt(0).x; });
-	const int32 height = Do([&] { return (int32)fView->LineHeight(); });
-	Settle();
-	EXPECT_EQ(DarkInColumn(caretX), 0) << "no caret without the focus";
-	Do([&] { fView->MakeFocus(true); });
-	Settle();
-	EXPECT_EQ(DarkInColumn(caretX), height);
-	Do([&] { fView->Pulse(); });
-	Settle();
-	EXPECT_EQ(DarkInColumn(caretX), 0) << "blinked off";
-	// Typing shows the caret at once at its new place, even mid-blink.
-	Key("\x04");
-	EXPECT_EQ(DarkInColumn(Do([&] { return fView->PointAt(2).x; })), height);
-	EXPECT_EQ(DarkInColumn(caretX), 0);
 }
 
 TEST_F(TextViewTest, ALongLineScrollsSidewaysToKeepTheCaretShownOrWrapsAtSpaces)

@@ -57,12 +57,6 @@ private:
 	bool fAgree;
 };
 
-int32 Downs(const RecordingView* view)
-{
-	return (int32)std::count_if(view->mouse.begin(), view->mouse.end(),
-		[](const MouseRecord& record) { return record.hook == "down"; });
-}
-
 std::vector<uint32> Transits(const RecordingView* view)
 {
 	std::vector<uint32> got;
@@ -94,7 +88,7 @@ TEST_F(InputTest, ClicksReachTheDeepestViewTransitsFollowThePointerAndAHeldButto
 		EXPECT_EQ(inner->mouse[inner->mouse.size() - 2].hook, "down");
 		EXPECT_EQ(inner->mouse[inner->mouse.size() - 2].where, BPoint(5, 15));
 		EXPECT_EQ(inner->mouse.back().hook, "up");
-		EXPECT_EQ(Downs(left), 0);
+		EXPECT_EQ(left->Downs(), 0);
 		EXPECT_EQ(window->FindView(BPoint(25, 40)), inner);
 		EXPECT_EQ(window->FindView(BPoint(2, 2)), left);
 		left->mouse.clear();
@@ -219,7 +213,7 @@ TEST_F(InputTest, ActivationFollowsShowingAndClicksAndAModalWindowTakesTheInput)
 	Screen::Click(BPoint(10, 10));
 	Key("x");
 	Locked(plain, [&] {
-		EXPECT_EQ(Downs(view), 1);
+		EXPECT_EQ(view->Downs(), 1);
 		EXPECT_FALSE(plain->IsActive());
 	});
 	// Even with the other window made active, its keys go to the modal window, and
@@ -237,7 +231,7 @@ TEST_F(InputTest, ActivationFollowsShowingAndClicksAndAModalWindowTakesTheInput)
 	// Once it is hidden the other window takes input again.
 	Settle();
 	ClickAt(BPoint(30, 30));
-	Locked(plain, [&] { EXPECT_EQ(Downs(view), 2); });
+	Locked(plain, [&] { EXPECT_EQ(view->Downs(), 2); });
 }
 
 TEST_F(InputTest, CloseBoxAsksQuitRequestedAndAnAgreeingWindowsThreadEndsAndItIsDeleted)

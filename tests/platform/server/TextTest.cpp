@@ -61,10 +61,8 @@ TEST(FontLookup, FacesAndGlyphsAreFoundOnceAndWhatIsMissingFallsBack)
 	FontFace* missing = FontEngine::Default().FaceFor("No Such Family 12345", "Regular");
 	ASSERT_NE(missing, nullptr);
 	EXPECT_NE(missing->Family(), "No Such Family 12345");
-	// The same request returns the same face, so glyphs are cached once.
+	// The same request returns the same face, so glyphs are cached once, per size.
 	EXPECT_EQ(FontEngine::Default().FaceFor("Liberation Sans", "Regular"), sans);
-
-	// Glyphs too, per size.
 	const FontFace::Glyph* small = sans->GlyphFor('W', 10);
 	EXPECT_EQ(sans->GlyphFor('W', 10), small);
 	const FontFace::Glyph* large = sans->GlyphFor('W', 20);
