@@ -27,13 +27,9 @@ BMessage EveryType()
 {
 	BMessage message('evry');
 	message.AddInt8("int8", -8);
-	message.AddUInt8("uint8", 200);
-	message.AddInt16("int16", -1600);
 	message.AddUInt16("uint16", 60000);
 	message.AddInt32("int32", -320000);
 	message.AddInt32("int32", 7);
-	message.AddUInt32("uint32", 4000000000u);
-	message.AddInt64("int64", -(int64(1) << 40));
 	message.AddUInt64("uint64", ~uint64(0));
 	message.AddBool("bool", true);
 	message.AddBool("bool", false);

@@ -227,12 +227,6 @@ TEST_F(SdlWindowTest, MenusOpenInPopupsAboveTheWindowAndTakeClicksAndKeys)
 	EXPECT_TRUE(Eventually([] { return !PopupOpen(); }));
 	EXPECT_TRUE(ScreenShows(insideX, insideY, kRed)) << "the popup is gone from the screen";
 
-	// F10 opens it from the keyboard alone, and Escape closes it.
-	Xdo("key F10");
-	EXPECT_TRUE(Eventually(PopupOpen));
-	Xdo("key Escape");
-	EXPECT_TRUE(Eventually([] { return !PopupOpen(); }));
-
 	// Opened by a click, the keyboard drives the menu, with the desktop's focus on
 	// the popup: the first item, then Close.
 	Click(100 + 14, 120 + 10);

@@ -65,9 +65,7 @@ TEST(FontLookup, FacesAndGlyphsAreFoundOnceAndWhatIsMissingFallsBack)
 	EXPECT_EQ(FontEngine::Default().FaceFor("Liberation Sans", "Regular"), sans);
 	const FontFace::Glyph* small = sans->GlyphFor('W', 10);
 	EXPECT_EQ(sans->GlyphFor('W', 10), small);
-	const FontFace::Glyph* large = sans->GlyphFor('W', 20);
-	EXPECT_NE(large, small);
-	EXPECT_GT(large->advance, small->advance);
+	EXPECT_GT(sans->GlyphFor('W', 20)->advance, small->advance);
 	EXPECT_GT(small->advance, sans->GlyphFor('i', 10)->advance);
 	// What the face lacks comes from the fallback (a Braille pattern from DejaVu).
 	EXPECT_TRUE(sans->HasGlyph(0x283f) || !sans->GlyphFor(0x283f, 10)->coverage.empty());
