@@ -175,7 +175,12 @@ void CVABapp::MessageReceived(BMessage* message)
 // application running.
 bool CVABapp::QuitRequested()
 {
-	return BApplication::QuitRequested();
+	const BMessage* message = CurrentMessage();
+	fEndingOnSignal = message != nullptr && message->HasInt32("signal");
+	const bool quitting = BApplication::QuitRequested();
+	if (!quitting)
+		fEndingOnSignal = false;
+	return quitting;
 }
 
 // --- the window list

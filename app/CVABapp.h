@@ -16,6 +16,7 @@
 #include <EntryRef.h>
 #include <Rect.h>
 
+#include <atomic>
 #include <string>
 
 extern const char kAppSignature[];
@@ -35,6 +36,7 @@ public:
 	void WindowClosed(CVABWindow* window) override;
 	void WindowFileChanged(CVABWindow* window, const std::string& path) override;
 	void StoreLastFile(const std::string& path) override;
+	bool EndingOnSignal() const override { return fEndingOnSignal; }
 
 	// The open main windows, most recently activated last.
 	std::vector<BMessenger> BookWindows() const { return fWindows.Messengers(); }
@@ -48,6 +50,8 @@ private:
 
 	BookWindowList fWindows;
 	bool fFileOpened = false;
+	// Set while a quit asked by a signal asks the windows (read by their threads).
+	std::atomic<bool> fEndingOnSignal{false};
 	// A document named on the command line that does not exist yet; opened at
 	// start when no existing one was.
 	std::string fPendingNewFile;

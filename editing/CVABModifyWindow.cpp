@@ -3,6 +3,7 @@
 #include "ABookRecord.h"
 #include "BookWindowAccess.h"
 #include "CVABook.h"
+#include "MyEntryTextView.h"
 
 #include <Autolock.h>
 
@@ -12,7 +13,9 @@ CVABModifyWindow::CVABModifyWindow(const BMessenger& bookWindow, const ABookReco
 	AddDefaultButton("Modify_Button", "Done", kEditorDoneCommand);
 	if (record == nullptr)
 		return;
-	fSerial = record->Serial();
+	fId = record->Id();
+	for (int32 field = 0; field < kBookFieldCount; field++)
+		fLoaded[field] = record->Field(field);
 	BAutolock lock(this);
 	LoadFields(record);
 }
@@ -22,10 +25,16 @@ CVABModifyWindow::~CVABModifyWindow() = default;
 void CVABModifyWindow::Done()
 {
 	WithBook([this](BookWindowAccess* window, CVABook* book) {
-		ABookRecord* record = book->RecordWithSerial(fSerial);
-		if (record == nullptr)
-			record = book->AddRecord();
-		StoreFields(record);
+		ABookRecord* record = fId.IsNil() ? nullptr : book->RecordWithId(fId);
+		if (record == nullptr) {
+			StoreFields(book->AddRecord());
+		} else {
+			for (int32 field = 0; field < kBookFieldCount; field++) {
+				const std::string text = FieldView(field)->FieldText();
+				if (text != fLoaded[field])
+					record->SetField(field, text.c_str(), text.size());
+			}
+		}
 		window->NoteRecordsChanged();
 		window->ReloadList();
 	});

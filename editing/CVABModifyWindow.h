@@ -1,12 +1,17 @@
 // The editor form for one existing record, loaded with its texts. Done writes
-// into that same record wherever it now stands (found by its serial number); if
-// it was deleted meanwhile, the texts become a new record, so nothing typed is
+// the fields the user changed into that same record wherever it now stands
+// (found by its id, which outlives the book being read anew when another
+// program changed its file), leaving the others as they now are there; if it
+// was deleted meanwhile, the texts become a new record, so nothing typed is
 // lost and no other record is overwritten.
 // Threading: as its base.
 #ifndef _CVAB_MODIFY_WINDOW_H
 #define _CVAB_MODIFY_WINDOW_H
 
 #include "CVABEditRecordsWindow.h"
+#include "RecordId.h"
+
+#include <string>
 
 class CVABModifyWindow : public CVABEditRecordsWindow {
 public:
@@ -20,7 +25,8 @@ protected:
 	void Done() override;
 
 private:
-	uint64 fSerial = 0;
+	record_id fId;
+	std::string fLoaded[kBookFieldCount];
 };
 
 #endif

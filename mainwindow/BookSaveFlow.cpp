@@ -79,6 +79,16 @@ bool BookSaveFlow::FrameChanged()
 	return fState != State::kNotOpen && !IsImported();
 }
 
+bool BookSaveFlow::MayReload() const
+{
+	return fState == State::kClean || fState == State::kFrameChanged;
+}
+
+void BookSaveFlow::Reloaded(const book_read_losses& losses)
+{
+	fLosses = losses;
+}
+
 // --- what is asked for
 
 BookSaveFlow::Action BookSaveFlow::SaveAsked(bool bodyOnDisk)
@@ -153,10 +163,14 @@ BookSaveFlow::Action BookSaveFlow::FrameWritten(bool closing)
 	return closing ? _Close() : Action{};
 }
 
-BookSaveFlow::Action BookSaveFlow::BookWritten(bool closing)
+// A merge is reported before a close goes on, so the user sees what was kept.
+BookSaveFlow::Action BookSaveFlow::BookWritten(bool closing, bool merged)
 {
 	fLosses = book_read_losses();
-	return FrameWritten(closing);
+	if (!merged)
+		return FrameWritten(closing);
+	fState = State::kClean;
+	return {Step::kReportMerge, closing};
 }
 
 BookSaveFlow::Action BookSaveFlow::WriteFailed(bool closing)
@@ -193,6 +207,9 @@ BookSaveFlow::Action BookSaveFlow::PanelCancelled(bool holdsRecords)
 
 BookSaveFlow::Action BookSaveFlow::Answered(Step question, Answer answer, bool closing)
 {
+	// The report has one button: whatever closes it lets a close go on.
+	if (question == Step::kReportMerge)
+		return closing ? _Close() : Action{};
 	if (answer == Answer::kCancel)
 		return {};
 	switch (question) {

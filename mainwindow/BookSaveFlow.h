@@ -11,6 +11,9 @@
 // new book) stays apart from a frame-only one (kFrameChanged). A book that
 // must never be written over its source is a state like kUnreadable or
 // kImported, whose Save asks for a name first.
+// When another program changed the book's file, a window that holds nothing
+// unsaved but its frame reads it anew (MayReload); any other keeps its records,
+// and its next write merges them with the file (whose report is kReportMerge).
 // Threading: its window's thread, or with the window locked.
 #ifndef _BOOK_SAVE_FLOW_H
 #define _BOOK_SAVE_FLOW_H
@@ -47,6 +50,7 @@ public:
 		kAskBeforeShortening,  // ask before the body written cuts what reading kept out
 		kAskAboutUnsavedBook,  // ask before closing a book that has no file to save to
 		kReportFailure,        // say why the write failed
+		kReportMerge,          // say that the write kept another program's changes too
 		kClose,                // the window may close
 	};
 
@@ -75,6 +79,12 @@ public:
 	// The frame differs from the one last read or saved; false when that counts
 	// for nothing yet.
 	bool FrameChanged();
+	// The book's file changed on disk: whether the window may show it as it is
+	// now, which loses nothing (only the frame may be unsaved, and it is kept).
+	bool MayReload() const;
+	// The window shows the file anew, with what that read left out; an unsaved
+	// frame stays unsaved.
+	void Reloaded(const book_read_losses& losses);
 
 	// bodyOnDisk: the book's file is there, so the frame alone can be stored.
 	Action SaveAsked(bool bodyOnDisk);
@@ -82,7 +92,8 @@ public:
 	Action CloseAsked(bool holdsRecords, bool bodyOnDisk);
 
 	Action FrameWritten(bool closing);
-	Action BookWritten(bool closing);
+	// merged: the write kept changes another program made to the file too.
+	Action BookWritten(bool closing, bool merged = false);
 	Action WriteFailed(bool closing);
 	// The save panel named a file, which the window now shows.
 	Action FileChosen(bool closing);

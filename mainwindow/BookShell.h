@@ -24,6 +24,10 @@ public:
 	virtual void WindowFileChanged(CVABWindow* window, const std::string& path) = 0;
 	// A book was read from or saved to this absolute path.
 	virtual void StoreLastFile(const std::string& path) = 0;
+	// The application is ending because a signal asked it to (a logout, a
+	// kill): nobody may be there to answer an alert, so a window closes
+	// without one where it can.
+	virtual bool EndingOnSignal() const = 0;
 };
 
 #endif

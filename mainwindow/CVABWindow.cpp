@@ -1,13 +1,15 @@
 // Sections: construction; the document's list area; the header strip and the View
 // menu; dispatch; what other windows may do; commands on the selection;
-// secondary windows; frames and activation; reading; saving and closing; the
-// questions.
+// secondary windows; frames and activation; reading; the file changed on disk;
+// saving and closing; the questions.
 #include "CVABWindow.h"
 
 #include "ABListItem.h"
 #include "ABListView.h"
 #include "BookClipboard.h"
 #include "BookFile.h"
+#include "BookFileWatcher.h"
+#include "BookLock.h"
 #include "BookMenus.h"
 #include "BookShell.h"
 #include "CVABEntryWindow.h"
@@ -34,12 +36,19 @@
 #include <ScrollBar.h>
 #include <ScrollView.h>
 
+#include <algorithm>
+#include <unordered_set>
+
 
 const char kMainWindowTitle[] = "Corvane Address Book LITE";
 
 namespace {
 
 const rgb_color kWindowViewColor = {221, 235, 249, 255};
+
+// How long a reload waits for another program's save to end before it looks
+// again later: the window's thread must not hang on it.
+constexpr bigtime_t kReloadLockTimeout = 100000;
 
 // The View menu's presets, in column order.
 const int32 kNameEmailFields[] = {kFirstNameField, kLastNameField, kEmail1Field, kEmail2Field};
@@ -73,6 +82,65 @@ void ShowAlert(const std::string& text, const char* button1, const char* button2
 	alert->Go(invoker);
 }
 
+// "1 field changed ... value" or "2 fields changed ... values", after "; ".
+std::string Counted(size_t count, const char* one, const char* many)
+{
+	return "; " + std::to_string(count) + (count == 1 ? one : many);
+}
+
+// What a merging save of the book called name kept, in one sentence.
+std::string MergeReport(const std::string& name, const std::vector<merge_conflict>& conflicts)
+{
+	size_t bothChanged = 0;
+	size_t deletedHere = 0;
+	size_t deletedThere = 0;
+	for (const merge_conflict& conflict : conflicts) {
+		if (conflict.kind == conflict_kind::kBothChanged)
+			bothChanged++;
+		else if (conflict.kind == conflict_kind::kDeletedInMine)
+			deletedHere++;
+		else
+			deletedThere++;
+	}
+	std::string text = "The address book \"" + name
+		+ "\" was changed by another program. Both sets of changes were kept";
+	if (bothChanged > 0) {
+		text += Counted(bothChanged, " field changed on both sides kept this window's value",
+			" fields changed on both sides kept this window's values");
+	}
+	if (deletedHere > 0) {
+		text += Counted(deletedHere, " record deleted here stays, as the other program changed it",
+			" records deleted here stay, as the other program changed them");
+	}
+	if (deletedThere > 0) {
+		text += Counted(deletedThere, " record the other program deleted stays, changed here",
+			" records the other program deleted stay, changed here");
+	}
+	return text + (conflicts.empty() ? "." : " (see conflicts.log).");
+}
+
+// Reads the book under its lock, so that another program's save is not read
+// half-done: its body and then its ids are renamed into place. kBookBusyError
+// when that save goes on longer than timeout and busyIsError. A book nobody
+// ever saved with a lock is read without one, and so no lock file is made
+// beside a file that is only looked at.
+status_t LoadLocked(const entry_ref& ref, bigtime_t timeout, bool busyIsError, CVABook* book,
+	std::string* path, book_read_losses* losses, BookAncestor* ancestor)
+{
+	BPath target;
+	if (BEntry(&ref, true).GetPath(&target) != B_OK
+		|| !BEntry(BookLock::LockPath(target.Path()).c_str()).Exists())
+		return LoadBookFile(&ref, book, path, losses, ancestor);
+	BookLock lock(target.Path());
+	if (lock.Acquire(timeout) == kBookBusyError && busyIsError)
+		return kBookBusyError;
+	return LoadBookFile(&ref, book, path, losses, ancestor);
+}
+
+struct record_id_hash {
+	size_t operator()(const record_id& id) const { return static_cast<size_t>(id.Hash()); }
+};
+
 }  // namespace
 
 // --- construction
@@ -95,6 +163,7 @@ CVABWindow::CVABWindow(BRect frame, BookShell* shell)
 
 CVABWindow::~CVABWindow()
 {
+	fWatcher.reset();
 	fOpenPanel.reset();
 	fSavePanel.reset();
 	fBook.reset();
@@ -359,7 +428,11 @@ bool CVABWindow::_SaveFlowMessage(const BMessage* message)
 		case kSaveFailedAnswer:
 		case kUnsavedBookAnswer:
 		case kShortenAnswer:
+		case kMergeReportAnswer:
 			_HandleAnswer(message);
+			return true;
+		case kBookFileChangedCommand:
+			_FileChangedOnDisk();
 			return true;
 		default:
 			return false;
@@ -590,10 +663,14 @@ void CVABWindow::ReadBookFile(const BMessage* message)
 	}
 	std::string path;
 	book_read_losses losses;
-	const status_t status = LoadBookFile(&ref, fBook.get(), &path, &losses);
-	fFlow.BookRead(status == B_OK || status == B_ENTRY_NOT_FOUND, losses);
+	const status_t status = LoadLocked(ref, kSaveLockTimeout, false, fBook.get(), &path, &losses,
+		&fAncestor);
+	// A file not there yet is watched too: whoever makes it first is read.
+	fKnowsFile = status == B_OK || status == B_ENTRY_NOT_FOUND;
+	fFlow.BookRead(fKnowsFile, losses);
 	ReloadList();
 	_SetFile(ref, path);
+	_WatchFile();
 	if (fShell != nullptr && !path.empty())
 		fShell->StoreLastFile(path);
 	fSavedFrame = Frame();
@@ -636,10 +713,122 @@ void CVABWindow::_SetFile(const entry_ref& ref, const std::string& path)
 		fShell->WindowFileChanged(this, path);
 }
 
+// --- the file changed on disk
+
+// One watcher for the file the window now writes; none for a book without one
+// of its own (new, imported, unreadable), or a folder that cannot be watched
+// (its saves still merge).
+void CVABWindow::_WatchFile()
+{
+	if (!fKnowsFile || fFilePath.empty()) {
+		fWatcher.reset();
+		return;
+	}
+	if (fWatcher != nullptr && fWatcher->Path() == fFilePath)
+		return;
+	fWatcher.reset();
+	fWatcher = std::make_unique<BookFileWatcher>(fFilePath, fAncestor.State(), BMessenger(this),
+		kBookFileChangedCommand);
+	if (fWatcher->InitCheck() != B_OK)
+		fWatcher.reset();
+}
+
+// Only a file other than the one last read or saved counts, so the events of
+// the window's own saves end here.
+void CVABWindow::_FileChangedOnDisk()
+{
+	book_file_state now;
+	if (!fKnowsFile || fWatcher == nullptr || fBook == nullptr
+		|| StatBookFile(fFilePath, &now) != B_OK)
+		return;
+	const book_file_state& known = fAncestor.State();
+	if (now.exists ? known.exists && known.SameFile(now) : !known.exists)
+		return;
+	if (!now.exists) {
+		// Deleted or renamed away: the window's records are all that is left
+		// of it, so they are unsaved, and a save or the close writes it anew.
+		NoteRecordsChanged();
+	} else if (fFlow.MayReload()) {
+		_ReloadBook();
+	}
+	// Otherwise the next save merges the window's changes with the file's.
+}
+
+// Shows the file as it is now in place of what was read or saved before (none
+// of it unsaved). While another program is saving, it looks again later.
+void CVABWindow::_ReloadBook()
+{
+	CVABook fresh(nullptr);
+	book_read_losses losses;
+	BookAncestor read;
+	const status_t status = LoadLocked(fFileRef, kReloadLockTimeout, true, &fresh, nullptr,
+		&losses, &read);
+	if (status == kBookBusyError)
+		fWatcher->Poke();
+	if (status != B_OK)
+		return;  // what is shown stays; the next change is looked at again
+	const list_place place = _ListPlace();
+	_EmptyList();
+	fBook->MakeEmpty();
+	for (const ABookRecord* record = fresh.FirstRecord(); record != nullptr;
+		 record = record->Next()) {
+		ABookRecord* copy = fBook->AddRecord(record->Id());
+		for (int32 field = 0; field < kBookFieldCount; field++)
+			copy->SetField(field, record->Field(field));
+	}
+	fAncestor = std::move(read);
+	fWatcher->SetKnown(fAncestor.State());
+	fFlow.Reloaded(losses);
+	ReloadList();
+	_RestoreListPlace(place);
+}
+
+CVABWindow::list_place CVABWindow::_ListPlace() const
+{
+	list_place place;
+	if (fListView == nullptr)
+		return place;
+	place.top = fListView->Bounds().top;
+	const int32 count = fListView->CountItems();
+	for (int32 index = 0; index < count; index++) {
+		const auto* row = static_cast<const ABListItem*>(fListView->ItemAt(index));
+		if (row->IsSelected())
+			place.selected.push_back(row->Record()->Id());
+	}
+	return place;
+}
+
+// The same records selected (found by id, wherever they now are) and the list
+// scrolled where it was, as far as its rows still reach.
+void CVABWindow::_RestoreListPlace(const list_place& place)
+{
+	if (fListView == nullptr)
+		return;
+	const std::unordered_set<record_id, record_id_hash> selected(place.selected.begin(),
+		place.selected.end());
+	const int32 count = fListView->CountItems();
+	int32 runStart = -1;
+	for (int32 index = 0; index <= count && !selected.empty(); index++) {
+		const bool isSelected = index < count
+			&& selected.contains(static_cast<ABListItem*>(fListView->ItemAt(index))->Record()->Id());
+		if (isSelected && runStart < 0) {
+			runStart = index;
+		} else if (!isSelected && runStart >= 0) {
+			fListView->Select(runStart, index - 1, true);
+			runStart = -1;
+		}
+	}
+	const float bottom = count > 0 ? fListView->ItemFrame(count - 1).bottom : 0;
+	const float top = std::min(place.top, std::max(0.0f, bottom - fListView->Bounds().Height()));
+	fListView->ScrollTo(BPoint(fListView->ScrollOffset().x, top));
+}
+
 // --- saving and closing
 
 bool CVABWindow::QuitRequested()
 {
+	// The application asks from its own thread when it quits.
+	fQuitting = find_thread(nullptr) != Thread();
 	const bool holdsRecords = fBook != nullptr && fBook->CountRecords() > 0;
 	if (!_Carry(fFlow.CloseAsked(holdsRecords, _BodyOnDisk())))
 		return false;
@@ -666,7 +855,7 @@ bool CVABWindow::_Carry(const Action& action, status_t writeStatus)
 			return _Carry(fFlow.FrameWritten(action.closing));
 		case Step::kWriteWhole: {
 			const status_t status = _WriteWhole();
-			return _Carry(status == B_OK ? fFlow.BookWritten(action.closing)
+			return _Carry(status == B_OK ? fFlow.BookWritten(action.closing, fLastSave.merged)
 				: fFlow.WriteFailed(action.closing), status);
 		}
 		case Step::kShowSavePanel:
@@ -680,6 +869,13 @@ bool CVABWindow::_Carry(const Action& action, status_t writeStatus)
 			return false;
 		case Step::kReportFailure:
 			_ReportSaveFailure(writeStatus, action.closing);
+			return false;
+		case Step::kReportMerge:
+			if (fShell != nullptr && fShell->EndingOnSignal()) {
+				return _Carry(fFlow.Answered(Step::kReportMerge, BookSaveFlow::Answer::kProceed,
+					action.closing));
+			}
+			_ReportMerge(action.closing);
 			return false;
 	}
 	return false;
@@ -698,13 +894,29 @@ bool CVABWindow::_BodyOnDisk() const
 	return fFileRef.name != nullptr && BEntry(&fFileRef, true).Exists();
 }
 
-// The one place the whole book is written, whatever asked for it.
+// The one place the whole book is written, whatever asked for it. The file
+// it was read from or last saved to is merged with what other programs wrote
+// there since (the window's values win a field changed on both sides, the
+// other ones go to the conflict log), and the merge is what the window shows;
+// a file chosen in the save panel is replaced.
 status_t CVABWindow::_WriteWhole()
 {
-	std::string path;
-	const status_t status = SaveBookFile(&fFileRef, fBook.get(), _CurrentFrame(), &path);
-	if (status == B_OK)
-		_SaveDone(path);
+	fLastSave = book_save_result();
+	status_t status;
+	if (fKnowsFile) {
+		const list_place place = _ListPlace();
+		status = SaveBookMerging(&fFileRef, fBook.get(), _CurrentFrame(), &fAncestor,
+			book_save_options(), &fLastSave);
+		if (fLastSave.merged)
+			_RestoreListPlace(place);
+	} else {
+		status = SaveBookFile(&fFileRef, fBook.get(), _CurrentFrame(), &fLastSave.path,
+			&fAncestor);
+	}
+	if (status == B_OK) {
+		fKnowsFile = true;
+		_SaveDone(fLastSave.path);
+	}
 	return status;
 }
 
@@ -714,6 +926,9 @@ void CVABWindow::_SaveDone(const std::string& path)
 	fSavedFrame = Frame();
 	if (!path.empty() && path != fFilePath)
 		_SetFile(fFileRef, path);
+	_WatchFile();
+	if (fWatcher != nullptr)
+		fWatcher->SetKnown(fAncestor.State());
 	if (fShell != nullptr && !path.empty())
 		fShell->StoreLastFile(path);
 }
@@ -735,6 +950,13 @@ void CVABWindow::_SaveAsReply(const BMessage* message)
 		return;
 	SetTitle(name);
 	fFileRef = ref;
+	// The book's own file chosen again is still merged with; any other is
+	// replaced, as its save panel asked.
+	BPath chosen;
+	if (BEntry(&ref, true).GetPath(&chosen) != B_OK || fFilePath != chosen.Path()) {
+		fKnowsFile = false;
+		_WatchFile();
+	}
 	_CarryOut(fFlow.FileChosen(message->GetBool("closing", false)));
 }
 
@@ -786,6 +1008,16 @@ void CVABWindow::_ReportSaveFailure(status_t status, bool closing)
 	fMenus->SetSaveEnabled(true);
 }
 
+// Said once the merge is saved; a close goes on when the alert is closed, and
+// so does the application's quit that it was part of.
+void CVABWindow::_ReportMerge(bool closing)
+{
+	BInvoker* invoker = Answer(kMergeReportAnswer, closing, this);
+	invoker->Message()->AddBool("quitting", closing && fQuitting);
+	ShowAlert(MergeReport(fFileRef.name, fLastSave.conflicts), "OK", nullptr, nullptr, 0,
+		B_INFO_ALERT, invoker);
+}
+
 void CVABWindow::_HandleAnswer(const BMessage* message)
 {
 	using Step = BookSaveFlow::Step;
@@ -797,6 +1029,12 @@ void CVABWindow::_HandleAnswer(const BMessage* message)
 		question = Step::kAskBeforeShortening;
 	else if (message->what == kUnsavedBookAnswer)
 		question = Step::kAskAboutUnsavedBook;
-	_CarryOut(fFlow.Answered(question, static_cast<BookSaveFlow::Answer>(which),
-		message->GetBool("closing", false)));
+	else if (message->what == kMergeReportAnswer)
+		question = Step::kReportMerge;
+	const Action action = fFlow.Answered(question, static_cast<BookSaveFlow::Answer>(which),
+		message->GetBool("closing", false));
+	if (action.step == Step::kClose && message->GetBool("quitting", false))
+		be_app->PostMessage(B_QUIT_REQUESTED);
+	else
+		_CarryOut(action);
 }

@@ -1,17 +1,21 @@
 // The window of one address book: its menu bar, the column-header strip, the
 // record list in a scroll view, its two file panels and the document. It is the
 // one dispatcher of the book's commands, and it reads and saves its book as its
-// BookSaveFlow decides.
+// BookSaveFlow decides. It watches its book's file: a change by another program
+// is shown at once when nothing here is unsaved, and merged into the next save
+// otherwise, so neither side's changes are lost.
 // Threading: a looper of its own; ReloadList, SelectRecord (on the list) and
 // ReadBookFile may be called from other threads, and lock the window themselves;
 // other windows reach it only as a LockedBookWindow.
 #ifndef _CVAB_WINDOW_H
 #define _CVAB_WINDOW_H
 
+#include "BookAncestor.h"
 #include "BookBody.h"
 #include "BookOwner.h"
 #include "BookSaveFlow.h"
 #include "BookWindowAccess.h"
+#include "MergingSave.h"
 
 #include <EntryRef.h>
 #include <Messenger.h>
@@ -22,6 +26,7 @@
 #include <vector>
 
 class ABListView;
+class BookFileWatcher;
 class BookMenus;
 class BookShell;
 class BScrollView;
@@ -78,6 +83,12 @@ public:
 private:
 	using Action = BookSaveFlow::Action;
 
+	// Where the list stands, to keep it across a rebuild of its rows.
+	struct list_place {
+		std::vector<record_id> selected;
+		float top = 0;
+	};
+
 	// Views.
 	void _BuildWindowView();
 	void _BuildButtonBar();
@@ -116,11 +127,19 @@ private:
 	void _AskBeforeShortening(bool closing);
 	void _AskAboutUnsavedBook();
 	void _ReportSaveFailure(status_t status, bool closing);
+	void _ReportMerge(bool closing);
 	void _HandleAnswer(const BMessage* message);
 	void _NoteFrameChange();
 	book_frame _CurrentFrame() const;
 	void _SetFile(const entry_ref& ref, const std::string& path);
 	void _ContactsImported(const entry_ref& source, const std::string& summary);
+
+	// The book's file on disk, as other programs change it.
+	void _WatchFile();
+	void _FileChangedOnDisk();
+	void _ReloadBook();
+	list_place _ListPlace() const;
+	void _RestoreListPlace(const list_place& place);
 
 	BookShell* const fShell;
 	std::unique_ptr<BookMenus> fMenus;
@@ -142,6 +161,16 @@ private:
 	entry_ref fFileRef;
 	std::string fFilePath;
 	BookSaveFlow fFlow;
+	// The file as last read or saved, and the book as it held it then: what a
+	// change by another program is told by and merged over. fKnowsFile: it is
+	// of the window's file (not so for a book named in the save panel until it
+	// is written, which replaces whatever the chosen file held).
+	BookAncestor fAncestor;
+	bool fKnowsFile = false;
+	book_save_result fLastSave;
+	// The close under way was asked by the application's quit.
+	bool fQuitting = false;
+	std::unique_ptr<BookFileWatcher> fWatcher;
 
 	// The frame as of the last read or save: only a change from it counts.
 	BRect fSavedFrame;

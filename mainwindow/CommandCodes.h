@@ -71,6 +71,9 @@ constexpr uint32 kReloadListCommand = 'lwrd';
 constexpr uint32 kSaveFailedAnswer = 'svfl';
 constexpr uint32 kUnsavedBookAnswer = 'svun';
 constexpr uint32 kShortenAnswer = 'svsh';
+constexpr uint32 kMergeReportAnswer = 'svmg';
+// From the book's file watcher: the file may have changed on disk.
+constexpr uint32 kBookFileChangedCommand = 'bfch';
 // Bring the window forward (from the application, for a book already open).
 constexpr uint32 kBringForwardCommand = 'cvfw';
 

@@ -1,6 +1,7 @@
 # Sourced by the desktop checks: a private X desktop (Xvfb on a free display,
 # openbox as the window manager) and a scratch folder, both gone at exit.
 # After `start_desktop TOOL...`: $dir, $DISPLAY, fail, and `pids` to add to.
+# DESKTOP_SCREEN sets the screen (default 1024x768x24).
 # A missing tool ends the check as skipped (exit 77, which CTest reports so).
 
 pids=()
@@ -14,7 +15,7 @@ start_desktop() {
   for tool in Xvfb openbox "$@"; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
   done
-  Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp > "$dir/display" 2>/dev/null & pids+=($!)
+  Xvfb -displayfd 1 -screen 0 "${DESKTOP_SCREEN:-1024x768x24}" -nolisten tcp > "$dir/display" 2>/dev/null & pids+=($!)
   for _ in $(seq 50); do [ -s "$dir/display" ] && break; sleep 0.1; done
   [ -s "$dir/display" ] || fail "Xvfb did not start"
   export DISPLAY=:$(head -n 1 "$dir/display")

@@ -23,7 +23,8 @@ public:
 	const char* Signature() const;
 
 	// Runs the loop in the calling thread until Quit; returns that thread's id.
-	// SIGTERM, SIGINT and SIGHUP arrive meanwhile as B_QUIT_REQUESTED. Before it
+	// SIGTERM, SIGINT and SIGHUP arrive meanwhile as B_QUIT_REQUESTED, carrying
+	// the signal's number as int32 "signal" (nobody may be there to answer). Before it
 	// returns, every window still open is asked to quit (QuitRequested) and quit.
 	virtual thread_id Run();
 	// From the loop's thread: Run returns after this dispatch. From another thread:

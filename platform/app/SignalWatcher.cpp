@@ -2,6 +2,7 @@
 
 #include <AppDefs.h>
 #include <Looper.h>
+#include <Message.h>
 
 #include <atomic>
 #include <cerrno>
@@ -79,7 +80,9 @@ void SignalWatcher::Watch()
 			continue;
 		if (got <= 0 || byte == kStop)
 			return;
-		fTarget->PostMessage(B_QUIT_REQUESTED);
+		BMessage quit(B_QUIT_REQUESTED);
+		quit.AddInt32("signal", byte);
+		fTarget->PostMessage(&quit);
 	}
 }
 

@@ -1,6 +1,7 @@
 // Turns the signals that ask a program to end (SIGTERM from a logout or kill, SIGINT
 // from Ctrl+C, SIGHUP from a closed terminal) into B_QUIT_REQUESTED for a looper, so
-// the normal quit path runs. The handler only writes the signal's number to a pipe;
+// the normal quit path runs; the message's int32 "signal" tells it from a user's
+// quit. The handler only writes the signal's number to a pipe;
 // the watcher's own thread reads it and posts the message.
 // Threading: created and destroyed by one thread; one watcher at a time per process.
 #ifndef _CVAB_SIGNAL_WATCHER_H

@@ -51,6 +51,7 @@ void AppTest::SetUp()
 	setenv("XDG_CONFIG_HOME", Path("config").c_str(), 1);
 	setenv("XDG_DATA_HOME", Path("data").c_str(), 1);
 	setenv("XDG_RUNTIME_DIR", Path("run").c_str(), 1);
+	setenv("XDG_STATE_HOME", Path("state").c_str(), 1);  // the conflict log
 	WriteFile(Path("opener"), "#!/bin/sh\nprintf '%s\\n' \"$*\" >> " + Path("launched") + "\n");
 	chmod(Path("opener").c_str(), 0755);
 	setenv("CVAB_URL_OPENER", Path("opener").c_str(), 1);

@@ -143,7 +143,7 @@ TEST(BookSaveFlowTest, EachStateAnswersEachEventAsTheRulesSay)
 }
 
 // What a write leaves: losses go only with a whole write, a failure changes
-// nothing, and a write that is part of a close ends it.
+// nothing, and a write that is part of a close ends it, once a merge is told.
 TEST(BookSaveFlowTest, WritesEndAsTheyWent)
 {
 	BookSaveFlow flow = From(State::kChanged, true);
@@ -156,6 +156,20 @@ TEST(BookSaveFlowTest, WritesEndAsTheyWent)
 	flow.RecordsChanged();
 	EXPECT_EQ(flow.SaveAsked(true).step, Step::kWriteWhole) << "a whole write ends them";
 	EXPECT_EQ(flow.BookWritten(true), kClose);
+
+	// A file changed on disk is read anew only over nothing unsaved but the
+	// frame, which stays unsaved; a merged write is reported before a close.
+	for (const State state : {State::kSorted, State::kChanged, State::kNew, State::kImported})
+		EXPECT_FALSE(From(state).MayReload()) << int(state);
+	BookSaveFlow moved = From(State::kFrameChanged);
+	ASSERT_TRUE(moved.MayReload());
+	moved.Reloaded(book_read_losses{});
+	EXPECT_EQ(moved.CurrentState(), State::kFrameChanged);
+	EXPECT_EQ(From(State::kChanged).BookWritten(false, true), Do(Step::kReportMerge));
+	BookSaveFlow merged = From(State::kChanged);
+	EXPECT_EQ(merged.BookWritten(true, true), Closing(Step::kReportMerge));
+	EXPECT_TRUE(merged.MayReload());
+	EXPECT_EQ(merged.Answered(Step::kReportMerge, Answer::kProceed, true), kClose);
 
 	// A new book named but not written stays unsaved only if it was changed.
 	BookSaveFlow untouched = From(State::kNew);

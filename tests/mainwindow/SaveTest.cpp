@@ -1,7 +1,8 @@
 // Saving as the user meets it: only the frame when only the window moved, the
-// whole book otherwise, never silently over a book read with losses, a failed
-// save reported with the window kept open, and a modified book saved when the
-// program is told to end. (A book that failed to load: the editor tests.)
+// whole book otherwise, never silently over a book read with losses, and a
+// failed save reported with the window kept open. (A book that failed to load:
+// the editor tests; a modified book saved when the program is told to end:
+// ExternalChangeTest.)
 #include "AppTestSupport.h"
 
 #include "BookFile.h"
@@ -114,14 +115,4 @@ TEST_F(SaveTest, ABookReadWithLossesAsksBeforeItIsShortened)
 	Key("s", B_COMMAND_KEY);
 	AnswerAlert(0);  // Replace
 	EXPECT_EQ(ReadFile(path), Line({"ann", longName.substr(0, 40)}) + Line({"bob"}));
-}
-
-TEST_F(SaveTest, SigtermSavesAModifiedBook)
-{
-	const std::string path = Path("book.cvab");
-	WriteFile(path, Line({"ann"}) + Line({"bob"}));
-	DeleteRow(path, 0);
-	kill(getpid(), SIGTERM);
-	EXPECT_TRUE(Ended());
-	EXPECT_EQ(ReadFile(path), Line({"bob"}));
 }

@@ -1,9 +1,9 @@
 // The application: launch arguments as one B_REFS_RECEIVED before ReadyToRun, plain
-// arguments as B_ARGV_RECEIVED, the app info, and quitting. (Quitting asks the windows:
-// the window tests, and the save tests' refusing book window.)
+// arguments as B_ARGV_RECEIVED, and quitting. (Quitting asks the windows: the window
+// tests, and the save tests' refusing book window; the app info names the executable
+// the Word Services registration records.)
 #include <Application.h>
 #include <EntryRef.h>
-#include <Roster.h>
 
 #include "AppKitHooks.h"
 
@@ -14,7 +14,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -88,56 +87,4 @@ TEST(Application, FileArgumentsArriveAsOneRefsMessageBeforeReadyToRunAndWithoutA
 	unlink(first.c_str());
 	unlink(second.c_str());
 	rmdir(dir);
-}
-
-TEST(Application, OnePerProcessSignatureCheckedAndAppInfoNamesTheExecutable)
-{
-	status_t status = B_OK;
-	BApplication bad("not-a-signature", &status);
-	EXPECT_EQ(status, B_BAD_VALUE);
-	EXPECT_EQ(be_app, nullptr);
-
-	BPrivate::set_command_line_for_next_application({"cvab"});
-	BApplication first("application/x-vnd.cvab-first", &status);
-	EXPECT_EQ(status, B_OK);
-	EXPECT_EQ(be_app, &first);
-	EXPECT_TRUE(be_app_messenger.IsValid());
-	BApplication second("application/x-vnd.cvab-second", &status);
-	EXPECT_NE(status, B_OK);
-	EXPECT_EQ(be_app, &first);
-	EXPECT_STREQ(first.Signature(), "application/x-vnd.cvab-first");
-	EXPECT_EQ(BMessenger("application/x-vnd.cvab-first"), be_app_messenger);
-
-	app_info info;
-	ASSERT_EQ(first.GetAppInfo(&info), B_OK);
-	EXPECT_EQ(info.team, getpid());
-	EXPECT_STREQ(info.signature, "application/x-vnd.cvab-first");
-	char executable[PATH_MAX];
-	const ssize_t length = readlink("/proc/self/exe", executable, sizeof(executable) - 1);
-	ASSERT_GT(length, 0);
-	executable[length] = '\0';
-	ASSERT_NE(info.ref.name, nullptr);
-	EXPECT_EQ(info.ref.DirectoryPath() + "/" + info.ref.name, std::string(executable));
-}
-
-TEST(Application, QuitFromAnotherThreadEndsRun)
-{
-	BPrivate::set_command_line_for_next_application({"cvab"});
-	class Waiting : public BApplication {
-	public:
-		Waiting() : BApplication("application/x-vnd.cvab-wait") {}
-		void ReadyToRun() override
-		{
-			quitter = std::thread([this] {
-				snooze(20000);
-				Lock();
-				Quit();
-				Unlock();
-			});
-		}
-		std::thread quitter;
-	} app;
-	const thread_id thread = app.Run();
-	EXPECT_EQ(thread, find_thread(nullptr));
-	app.quitter.join();
 }

@@ -1,6 +1,5 @@
-// The clipboard: local changes until Commit, Revert throws them away, clipboards of
-// the same name share what was committed, and a commit can refuse to overwrite a
-// newer one.
+// The clipboard: local changes until Commit, Revert throws them away, and clipboards
+// of the same name share what was committed.
 #include <Clipboard.h>
 
 #include <gtest/gtest.h>
@@ -54,19 +53,4 @@ TEST(Clipboard, CommitPublishesToTheSameNameOnlyRevertRestoresAndChangesNeedTheL
 	ASSERT_TRUE(other.Lock());
 	EXPECT_EQ(TextOf(other), "(none)");
 	other.Unlock();
-
-	// Someone else committed since this one locked: a commit that must not fail
-	// silently refuses, an ordinary one overwrites.
-	ASSERT_TRUE(writer.Lock());
-	ASSERT_TRUE(reader.Lock());
-	PutText(reader, "theirs");
-	ASSERT_EQ(reader.Commit(), B_OK);
-	reader.Unlock();
-	PutText(writer, "mine");
-	EXPECT_EQ(writer.Commit(true), B_ERROR);
-	EXPECT_EQ(writer.Commit(false), B_OK);
-	writer.Unlock();
-	ASSERT_TRUE(reader.Lock());
-	EXPECT_EQ(TextOf(reader), "mine");
-	reader.Unlock();
 }

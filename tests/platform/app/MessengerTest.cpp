@@ -1,5 +1,6 @@
-// Messengers: synchronous sends answered, each time-out, a target that goes away
-// unanswered, and the addressing rules.
+// Messengers: synchronous sends answered, the reply time-out, a target that goes
+// away unanswered, and the addressing rules. (A full queue's delivery time-out is the
+// cross-process tests'.)
 #include <Handler.h>
 #include <Looper.h>
 #include <Messenger.h>
@@ -20,10 +21,7 @@ namespace {
 // 'slow'.
 class Responder : public BLooper {
 public:
-	explicit Responder(int32 capacity = 1000000)
-		: BLooper("responder", B_NORMAL_PRIORITY, capacity)
-	{
-	}
+	Responder() : BLooper("responder", B_NORMAL_PRIORITY, 1000000) {}
 
 	void MessageReceived(BMessage* message) override
 	{
@@ -71,9 +69,9 @@ public:
 	std::atomic<int> pongs{0};
 };
 
-Responder* Start(int32 capacity = 1000000)
+Responder* Start()
 {
-	auto* responder = new Responder(capacity);
+	auto* responder = new Responder();
 	responder->Run();
 	return responder;
 }
@@ -187,60 +185,25 @@ TEST(MessengerSync, AKeptMessageTimesOutAndADeletedOneOrAQuittingTargetGivesNoRe
 	EXPECT_FALSE(messenger.IsValid());
 }
 
-TEST(MessengerSync, DeliveryTimeOutWhenTheQueueIsFull)
-{
-	Responder* responder = Start(1);
-	BMessenger messenger(responder);
-	// Hold the lock so the looper cannot take more than one message off its queue.
-	ASSERT_TRUE(responder->Lock());
-	responder->PostMessage('pong');
-	snooze(20000);  // the loop takes it and waits for the lock
-	ASSERT_EQ(messenger.SendMessage('pong'), B_OK);  // fills the one slot
-	BMessage request('ping');
-	BMessage reply;
-	const bigtime_t start = system_time();
-	EXPECT_EQ(messenger.SendMessage(&request, &reply, 30000, B_INFINITE_TIMEOUT), B_TIMED_OUT);
-	EXPECT_GE(system_time() - start, 30000);
-	EXPECT_EQ(messenger.SendMessage(&request, static_cast<BHandler*>(nullptr), 0),
-		B_WOULD_BLOCK);
-	responder->Unlock();
-	ASSERT_EQ(BPrivate::LooperRegistry::WaitForIdle(5000000), B_OK);
-	EXPECT_EQ(responder->pongs.load(), 2);
-	// With room again, the same send goes through.
-	EXPECT_EQ(messenger.SendMessage(&request, &reply, 30000, B_INFINITE_TIMEOUT), B_OK);
-	Stop(responder);
-}
-
-TEST(MessengerAddress, ConstructionRulesComparisonAndLockingTheTarget)
+TEST(MessengerAddress, ConstructionRulesAndLockingTheTarget)
 {
 	status_t result = B_OK;
 	BMessenger none(nullptr, nullptr, &result);
 	EXPECT_EQ(result, B_BAD_VALUE);
-	EXPECT_FALSE(none.IsValid());
 	EXPECT_EQ(none.SendMessage('x'), B_BAD_PORT_ID);
 	BHandler loose("loose");
 	BMessenger(&loose, nullptr, &result);
 	EXPECT_EQ(result, B_BAD_HANDLER);
-	Responder* a = Start();
-	Responder* b = Start();
-	BMessenger(a, b, &result);
-	EXPECT_EQ(result, B_MISMATCHED_VALUES);
 
+	Responder* a = Start();
 	BMessenger toA(a);
-	BMessenger preferredOfA(nullptr, a);
 	EXPECT_TRUE(toA.IsTargetLocal());
-	EXPECT_EQ(toA.Team(), getpid());
-	EXPECT_NE(toA, preferredOfA);
 	EXPECT_EQ(toA, BMessenger(a));
-	EXPECT_TRUE(toA < BMessenger(b) || BMessenger(b) < toA);
-	BLooper* looper = nullptr;
-	EXPECT_EQ(preferredOfA.Target(&looper), nullptr);
-	EXPECT_EQ(looper, a);
 	ASSERT_TRUE(toA.LockTarget());
 	EXPECT_TRUE(a->IsLocked());
 	a->Unlock();
 	Stop(a);
 	EXPECT_FALSE(toA.LockTarget());
+	BLooper* looper = nullptr;
 	EXPECT_EQ(toA.Target(&looper), nullptr);
-	Stop(b);
 }

@@ -18,7 +18,7 @@ TEST_F(ButtonTest, ReleaseInsideInvokesOnceSpaceOnlyWhenFocusedAndADisabledButto
 	button->SetTarget(recorder);
 	window->AddChild(button);
 	Open(BRect(), window);
-	const BPoint center = ScreenCentre(button);
+	const BPoint center = ViewToScreen(button, BPoint(40, 12));
 	const BPoint outside = ViewToScreen(button, BPoint(-10, -10));
 	const auto value = [&] { return Locked(window, [&] { return button->Value(); }); };
 	const auto received = [&] {

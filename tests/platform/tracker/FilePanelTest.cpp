@@ -1,20 +1,21 @@
 // The open and save panels on the headless screen, driven by real clicks and keys
-// in a scratch folder tree: what they list, moving through folders, and what the
-// target hears on confirming and cancelling.
+// in a scratch folder tree: what they list, moving through folders, the replace
+// question, and what the target hears on cancelling. (A chosen book opened and a
+// typed name saved in the message given are the application's launch and save
+// tests'; ref filters, folder panels, modal panels and panels that stay up are not
+// the application's.)
 #include "WindowTestSupport.h"
 
 #include <Alert.h>
 #include <Button.h>
 #include <FilePanel.h>
 #include <ListView.h>
-#include <Node.h>
 #include <Path.h>
 #include <StringItem.h>
 #include <TextView.h>
 
 #include "StorageTestSupport.h"
 
-#include <map>
 #include <sys/stat.h>
 
 namespace {
@@ -23,25 +24,7 @@ class CountingPanel : public BFilePanel {
 public:
 	using BFilePanel::BFilePanel;
 	void WasHidden() override { hidden++; }
-	void SelectionChanged() override { selections++; }
 	std::atomic<int32> hidden{0};
-	std::atomic<int32> selections{0};
-};
-
-// Hides the files whose names start with 'b' and the folder "archive"; keeps the
-// types it was given.
-class NoBFilter : public BRefFilter {
-public:
-	bool Filter(const entry_ref* ref, BNode*, struct stat* st, const char* type) override
-	{
-		asked++;
-		types[ref->name] = type;
-		if (S_ISDIR(st->st_mode))
-			return strcmp(ref->name, "archive") != 0;
-		return ref->name[0] != 'b';
-	}
-	int32 asked = 0;
-	std::map<std::string, std::string> types;
 };
 
 using Names = std::vector<std::string>;
@@ -73,14 +56,12 @@ protected:
 		WindowTest::TearDown();
 	}
 
-	void Make(file_panel_mode mode, uint32 flavors = 0, bool multiple = true,
-		BMessage* message = nullptr, BRefFilter* filter = nullptr, bool hideWhenDone = true)
+	void Make(file_panel_mode mode)
 	{
 		BMessenger target(fRecorder);
 		entry_ref start;
 		ASSERT_EQ(get_ref_for_path(fDir.Path().c_str(), &start), B_OK);
-		fPanel = new CountingPanel(mode, &target, &start, flavors, multiple, message, filter,
-			false, hideWhenDone);
+		fPanel = new CountingPanel(mode, &target, &start);
 		ShowPanel();
 	}
 	void ShowPanel()
@@ -139,14 +120,6 @@ protected:
 			codes.push_back(message.what);
 		return codes;
 	}
-	static Names RefNames(const BMessage& message)
-	{
-		Names names;
-		entry_ref ref;
-		for (int32 i = 0; message.FindRef("refs", i, &ref) == B_OK; i++)
-			names.push_back(ref.name);
-		return names;
-	}
 	// A B_CANCEL from this panel for a message with that code.
 	bool IsCancel(const BMessage& message, uint32 oldWhat) const
 	{
@@ -201,63 +174,6 @@ TEST_F(FilePanelTest, FoldersComeFirstADoubleClickOpenOrATypedPathEntersOneAndTh
 	Key("\n");
 	EXPECT_EQ(Folder(), fDir / "Docs");
 	EXPECT_TRUE(Received().empty()) << "moving through folders sends nothing";
-}
-
-TEST_F(FilePanelTest, OpenSendsEverySelectedRefInTheOwnMessageThenCancelAndAFolderPanelSendsFolders)
-{
-	BMessage mine('mine');  // copied by the panel
-	Make(B_OPEN_PANEL, 0, true, &mine);
-	ClickView("default");
-	EXPECT_TRUE(Received().empty()) << "nothing selected";
-	ClickRow("a.txt");
-	ClickRow("C.txt", B_SHIFT_KEY);
-	EXPECT_EQ(fPanel->selections, 2);
-	fPanel->Rewind();
-	entry_ref ref;
-	Names iterated;
-	while (fPanel->GetNextSelectedRef(&ref) == B_OK)
-		iterated.push_back(ref.name);
-	EXPECT_EQ(iterated, (Names{"a.txt", "b.txt", "C.txt"}));
-	Key("\n");
-	ASSERT_EQ(Received(), (Codes{'mine', B_CANCEL}));
-	EXPECT_EQ(RefNames(Got().at(0)), (Names{"a.txt", "b.txt", "C.txt"}));
-	EXPECT_TRUE(IsCancel(Got().at(1), 'mine'));
-	EXPECT_FALSE(fPanel->IsShowing());
-	EXPECT_EQ(fPanel->hidden, 1);
-
-	// A panel that chooses folders lists and sends only them.
-	delete fPanel;
-	Make(B_OPEN_PANEL, B_DIRECTORY_NODE);
-	EXPECT_EQ(Rows(), (Names{"archive/", "Docs/", "link/"}));
-	ClickRow("Docs/");
-	ClickView("default");
-	ASSERT_EQ(Received().size(), 4u);
-	EXPECT_EQ(RefNames(Got().at(2)), Names{"Docs"});
-}
-
-TEST_F(FilePanelTest, SaveSendsTheTypedNameThenCancelAndItsMessageAndTargetCanChange)
-{
-	Make(B_SAVE_PANEL);
-	BMessage mine('mine');
-	fPanel->SetMessage(&mine);
-	mine.what = 'chgd';  // the panel kept a copy
-	TypeInto("name", "new.txt");
-	ASSERT_EQ(Received(), (Codes{'mine', B_CANCEL}));
-	EXPECT_STREQ(Got().at(0).GetString("name", ""), "new.txt");
-	EXPECT_TRUE(IsCancel(Got().at(1), 'mine'));
-
-	ShowPanel();
-	MessageRecorder* other = new MessageRecorder();
-	other->Run();
-	fPanel->SetTarget(BMessenger(other));
-	fPanel->SetSaveText("draft");
-	ClickView("default");
-	const std::vector<BMessage> messages = other->Messages();
-	ASSERT_EQ(messages.size(), 2u);
-	EXPECT_STREQ(messages[0].GetString("name", ""), "draft");
-	EXPECT_EQ(Received().size(), 2u);
-	if (other->Lock())
-		other->Quit();
 }
 
 TEST_F(FilePanelTest, SaveReplacesAnExistingNameOnlyWhenTheUserSaysSoAndRefusesBadNames)
@@ -325,79 +241,6 @@ TEST_F(FilePanelTest, CancelTheCloseBoxAndEscapeEachHideAndSendCancel)
 	// Hiding a hidden panel says nothing more.
 	HidePanel();
 	EXPECT_EQ(Received().size(), 3u);
-}
-
-TEST_F(FilePanelTest, APanelThatStaysUpSendsNoCancelAndKeepsItsFolderBetweenShowings)
-{
-	Make(B_OPEN_PANEL, 0, true, nullptr, nullptr, false);
-	DoubleClickRow("Docs/");
-	DoubleClickRow("inner.txt");
-	EXPECT_EQ(Received(), Codes{B_REFS_RECEIVED});
-	EXPECT_TRUE(fPanel->IsShowing());
-	HidePanel();
-	ShowPanel();
-	EXPECT_EQ(Folder(), fDir / "Docs");
-	EXPECT_EQ(Rows(), Names{"inner.txt"});
-}
-
-TEST_F(FilePanelTest, TheRefFilterHidesEntriesAndRefreshRereads)
-{
-	NoBFilter filter;
-	const char type[] = "text/plain";
-	ASSERT_EQ(BNode((fDir / "a.txt").c_str()).WriteAttr("BEOS:TYPE", B_MIME_STRING_TYPE, 0,
-				  type, sizeof type),
-		(ssize_t)sizeof type);
-	Make(B_OPEN_PANEL, 0, true, nullptr, &filter);
-	EXPECT_EQ(Rows(), (Names{"Docs/", "link/", "A.txt", "a.txt", "C.txt"}));
-	EXPECT_EQ(filter.asked, 7) << "every entry but the dot-files, folders too";
-	EXPECT_EQ(filter.types["a.txt"], "text/plain");
-	EXPECT_EQ(filter.types["C.txt"], "");
-	write_file(fDir / "d.txt", "x");
-	write_file(fDir / "bee.txt", "x");
-	fPanel->Refresh();
-	Settle();
-	EXPECT_EQ(Rows(), (Names{"Docs/", "link/", "A.txt", "a.txt", "C.txt", "d.txt"}));
-	fPanel->SetRefFilter(nullptr);
-	Settle();
-	EXPECT_EQ(Rows(), (Names{"archive/", "Docs/", "link/", "A.txt", "a.txt", "b.txt", "bee.txt",
-		"C.txt", "d.txt"}));
-}
-
-TEST_F(FilePanelTest, APanelStartsHiddenInTheHomeFolderAndItsEndQuitsItsWindow)
-{
-	ScopedEnv home("HOME", (fDir / "Docs").c_str());
-	BMessenger window;
-	{
-		BFilePanel panel;
-		entry_ref ref;
-		panel.GetPanelDirectory(&ref);
-		EXPECT_EQ(BPath(&ref), BPath((fDir / "Docs").c_str()));
-		EXPECT_FALSE(panel.IsShowing());
-		window = panel.Messenger();
-		EXPECT_TRUE(window.IsValid());
-	}
-	EXPECT_FALSE(window.IsValid());
-}
-
-TEST_F(FilePanelTest, AModalPanelKeepsOtherWindowsFromInput)
-{
-	BWindow* other = Open(BRect(600, 500, 799, 599));
-	BButton* button = new BButton(BRect(10, 10, 100, 30), "press", "Press", new BMessage('prs'));
-	Locked(other, [&] {
-		other->AddChild(button);
-		button->SetTarget(fRecorder);
-	});
-	Settle();
-	BMessenger target(fRecorder);
-	fPanel = new CountingPanel(B_OPEN_PANEL, &target, nullptr, 0, true, nullptr, nullptr, true);
-	EXPECT_EQ(fPanel->Window()->Feel(), B_MODAL_APP_WINDOW_FEEL);
-	ShowPanel();
-	const BPoint middle = ViewToScreen(button, BPoint(40, 10));
-	ClickAt(middle);
-	EXPECT_TRUE(Received().empty());
-	HidePanel();
-	ClickAt(middle);
-	EXPECT_EQ(Received(), (Codes{B_CANCEL, 'prs'}));
 }
 
 TEST_F(FilePanelTest, AnApplicationThatQuitsTakesTheWindowAndLeavesThePanelSafe)

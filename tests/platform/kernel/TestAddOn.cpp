@@ -1,4 +1,0 @@
-extern "C" int test_addon_answer()
-{
-	return 42;
-}
