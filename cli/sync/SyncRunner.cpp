@@ -11,6 +11,7 @@
 
 #include <Entry.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -79,10 +80,14 @@ std::string NewCardBytes(std::string_view line, const std::string& uid)
 		record->SetField(field, CardPatcher::CardText(fields[field]).c_str());
 	std::string card;
 	VCardWriter::AppendCard(record, &card);
+	// A UID is read as it is written, without escapes; it cannot break the line.
+	std::string value = uid;
+	std::replace(value.begin(), value.end(), '\r', ' ');
+	std::replace(value.begin(), value.end(), '\n', ' ');
 	const std::string version = "VERSION:4.0\r\n";
 	const size_t at = card.find(version);
 	if (at != std::string::npos)
-		card.insert(at + version.size(), FoldLine("UID:" + EscapeValue(uid), "\r\n"));
+		card.insert(at + version.size(), FoldLine("UID:" + value, "\r\n"));
 	return card;
 }
 
