@@ -136,13 +136,37 @@ status_t CardFolder::Stat(const std::string& name, card_stat* stat) const
 
 status_t CardFolder::Write(const std::string& name, std::string_view bytes, card_stat* stat) const
 {
-	ReplacingFile file(fPath + "/" + name);
-	status_t status = file.Open();
+	struct stat old;
+	const bool exists = fstatat(fFd, name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0;
+	if (exists && !S_ISREG(old.st_mode)) {
+		// A link is followed and its target replaced, as the book's files are.
+		ReplacingFile file(fPath + "/" + name);
+		status_t status = file.Open();
+		if (status == B_OK)
+			status = file.Write(bytes);
+		if (status == B_OK)
+			status = file.Commit(false);
+		return status == B_OK ? Stat(name, stat) : status;
+	}
+	// Most cards are plain files: the same steps, relative to the folder.
+	static uint32 counter = 0;
+	const std::string temporary = "." + name + ".saving-" + std::to_string(getpid()) + "-"
+		+ std::to_string(counter++);
+	const int fd = openat(fFd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+	if (fd < 0)
+		return LastError();
+	status_t status = exists && fchmod(fd, old.st_mode & 07777) != 0 ? LastError() : B_OK;
 	if (status == B_OK)
-		status = file.Write(bytes);
-	if (status == B_OK)
-		status = file.Commit(false);
-	return status == B_OK ? Stat(name, stat) : status;
+		status = WriteWholeFd(fd, bytes);
+	if (close(fd) != 0 && status == B_OK)
+		status = LastError();
+	if (status == B_OK && renameat(fFd, temporary.c_str(), fFd, name.c_str()) != 0)
+		status = LastError();
+	if (status != B_OK) {
+		unlinkat(fFd, temporary.c_str(), 0);
+		return status;
+	}
+	return Stat(name, stat);
 }
 
 status_t CardFolder::Remove(const std::string& name) const

@@ -36,8 +36,9 @@ public:
 	status_t List(std::vector<folder_file>* files) const;
 	status_t Read(const std::string& name, std::string* bytes, card_stat* stat) const;
 	status_t Stat(const std::string& name, card_stat* stat) const;
-	// Writes a card whole in place of any file of that name; stat receives
-	// the new file's. Not flushed: Flush makes every write so far lasting.
+	// Writes a card whole in place of any file of that name (keeping its
+	// permissions; a link's target is replaced); stat receives the new
+	// file's. Not flushed: Flush makes every write so far lasting.
 	status_t Write(const std::string& name, std::string_view bytes, card_stat* stat) const;
 	status_t Remove(const std::string& name) const;
 	status_t Flush() const;

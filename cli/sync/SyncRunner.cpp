@@ -69,11 +69,9 @@ void SetFields(ABookRecord* record, std::string_view line)
 }
 
 // A card as cvab-convert writes it, with the UID after its VERSION, and its
-// texts in UTF-8 whatever the book's are.
-std::string NewCardBytes(std::string_view line, const std::string& uid)
+// texts in UTF-8 whatever the book's are. record is any record to fill.
+std::string NewCardBytes(std::string_view line, const std::string& uid, ABookRecord* record)
 {
-	CVABook book(nullptr);
-	ABookRecord* record = book.AddRecord();
 	std::string_view fields[kBookFieldCount];
 	SplitBookLine(line, fields);
 	for (int32 field = 0; field < kBookFieldCount; field++)
@@ -105,7 +103,8 @@ SyncRunner::SyncRunner(const sync_options& options, FILE* out, FILE* err)
 	: fOptions(options),
 	  fReport(out, err, options.verbose || options.dryRun),
 	  fProgress(err),
-	  fBook(nullptr)
+	  fBook(nullptr),
+	  fScratch(nullptr)
 {
 }
 
@@ -356,7 +355,9 @@ bool SyncRunner::_PrepareCard(planned_item& item, card_output* output)
 {
 	if (item.card == card_action::kCreate) {
 		_NameNewCard(item, output);
-		output->bytes = NewCardBytes(item.line, output->uid);
+		if (fScratch.CountRecords() == 0)
+			fScratch.AddRecord();
+		output->bytes = NewCardBytes(item.line, output->uid, fScratch.FirstRecord());
 		_ReadBack(item, *output);
 		return true;
 	}
@@ -390,9 +391,9 @@ bool SyncRunner::_PrepareCard(planned_item& item, card_output* output)
 void SyncRunner::_NameNewCard(const planned_item& item, card_output* output)
 {
 	if (fTakenNames.empty()) {
+		fTakenNames.reserve(fCards.size() * 2);
 		for (const folder_card& card : fCards)
-			fTakenNames.push_back(card.file);
-		std::sort(fTakenNames.begin(), fTakenNames.end());
+			fTakenNames.insert(card.file);
 	}
 	output->uid = RecordIdText(item.id);
 	if (item.entry >= 0) {
@@ -400,16 +401,14 @@ void SyncRunner::_NameNewCard(const planned_item& item, card_output* output)
 		const sync_entry& entry = fEntries[item.entry];
 		if (!entry.uid.empty())
 			output->uid = entry.uid;
-		if (!std::binary_search(fTakenNames.begin(), fTakenNames.end(), entry.file))
+		if (fTakenNames.count(entry.file) == 0)
 			output->file = entry.file;
 	}
 	if (output->file.empty()) {
-		output->file = CardFolder::NameFor(output->uid, [this](const std::string& name) {
-			return std::binary_search(fTakenNames.begin(), fTakenNames.end(), name);
-		});
+		output->file = CardFolder::NameFor(output->uid,
+			[this](const std::string& name) { return fTakenNames.count(name) > 0; });
 	}
-	fTakenNames.insert(std::upper_bound(fTakenNames.begin(), fTakenNames.end(), output->file),
-		output->file);
+	fTakenNames.insert(output->file);
 }
 
 // The card as it will be read is what both sides hold: a value the card

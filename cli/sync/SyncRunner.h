@@ -29,6 +29,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 struct sync_options {
@@ -106,7 +107,8 @@ private:
 	std::vector<std::unique_ptr<card_text>> fCardTexts;  // cards read whole
 	sync_plan fPlan;
 	std::vector<card_output> fOutputs;  // by planned item
-	std::vector<std::string> fTakenNames;
+	std::unordered_set<std::string> fTakenNames;  // the folder's names and the new cards'
+	CVABook fScratch;  // a record new cards are written from
 	bool fCardsLeft = false;  // some card was not brought up to date
 	bool fFolderChanged = false;  // a card was read, or is new or gone
 };
