@@ -25,20 +25,41 @@ std::vector<std::string> SplitOutsideQuotes(std::string_view text, char sep)
 	return parts;
 }
 
+// A parameter as the reader sees it: its quotes dropped (they only keep a
+// ';' or ':' inside from ending it).
+std::string Unquoted(std::string_view raw)
+{
+	std::string text(raw);
+	text.erase(std::remove(text.begin(), text.end(), '"'), text.end());
+	return text;
+}
+
+bool IsBlank(std::string_view raw)
+{
+	return TrimSpace(Unquoted(raw)).empty();
+}
+
 // A parameter's name as the reader takes it: a bare one is a TYPE.
 std::string ParameterName(std::string_view raw)
 {
-	const size_t equals = raw.find('=');
-	return equals == std::string_view::npos ? "TYPE" : UpperAscii(TrimSpace(raw.substr(0, equals)));
+	const std::string text = Unquoted(raw);
+	const size_t equals = text.find('=');
+	return equals == std::string::npos ? "TYPE"
+		: UpperAscii(TrimSpace(std::string_view(text).substr(0, equals)));
 }
 
+// Its values, split at every ',' (the quotes are gone by then).
 std::vector<std::string> ParameterValues(std::string_view raw)
 {
-	const size_t equals = raw.find('=');
-	std::vector<std::string> values = SplitOutsideQuotes(
-		equals == std::string_view::npos ? raw : raw.substr(equals + 1), ',');
-	for (std::string& value : values)
-		value.erase(std::remove(value.begin(), value.end(), '"'), value.end());
+	const std::string text = Unquoted(raw);
+	const size_t equals = text.find('=');
+	std::vector<std::string> values(1);
+	for (const char c : std::string_view(text).substr(equals == std::string::npos ? 0 : equals + 1)) {
+		if (c == ',')
+			values.emplace_back();
+		else
+			values.back() += c;
+	}
 	return values;
 }
 
@@ -59,7 +80,7 @@ value_encoding EncodingOf(const std::vector<std::string>& parameters, const std:
 	bool typeQuotedPrintable = false;
 	bool typeBase64 = false;
 	for (const std::string& raw : parameters) {
-		if (TrimSpace(raw).empty())
+		if (IsBlank(raw))
 			continue;
 		const std::string name = ParameterName(raw);
 		if (name == "ENCODING" && encoding == nullptr)
@@ -131,7 +152,7 @@ ContentLine::ContentLine(std::string name, std::vector<std::string> parameters, 
 bool ContentLine::HasParameter(std::string_view name) const
 {
 	for (const std::string& raw : fParameters) {
-		if (!TrimSpace(raw).empty() && ParameterName(raw) == name)
+		if (!IsBlank(raw) && ParameterName(raw) == name)
 			return true;
 	}
 	return false;
@@ -140,7 +161,7 @@ bool ContentLine::HasParameter(std::string_view name) const
 void ContentLine::RemoveParameter(std::string_view name)
 {
 	const auto matches = [name](const std::string& raw) {
-		return !TrimSpace(raw).empty() && ParameterName(raw) == name;
+		return !IsBlank(raw) && ParameterName(raw) == name;
 	};
 	const auto end = std::remove_if(fParameters.begin(), fParameters.end(), matches);
 	fHeadChanged = fHeadChanged || end != fParameters.end();
@@ -179,7 +200,7 @@ bool ContentLine::DecodeValue()
 		RemoveParameter("ENCODING");
 		RemoveParameter("CHARSET");
 		const auto bare = [](const std::string& raw) {
-			return EqualsIgnoringCase(TrimSpace(raw), "QUOTED-PRINTABLE");
+			return EqualsIgnoringCase(TrimSpace(Unquoted(raw)), "QUOTED-PRINTABLE");
 		};
 		fParameters.erase(std::remove_if(fParameters.begin(), fParameters.end(), bare),
 			fParameters.end());
@@ -205,6 +226,9 @@ std::string ContentLine::Text() const
 	if (fHeadChanged) {
 		for (const std::string& parameter : fParameters)
 			text.append(";").append(parameter);
+		// A quote left open by a dropped parameter would hide the colon.
+		if (std::count(text.begin(), text.end(), '"') % 2 != 0)
+			text = Unquoted(text);
 	}
 	return text.append(":").append(fValue);
 }
