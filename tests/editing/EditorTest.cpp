@@ -27,14 +27,6 @@ protected:
 		return AppTest::OpenBook(body, BRect(0, 30, 360, 329));
 	}
 
-	std::string FocusName(BWindow* window)
-	{
-		return Locked(window, [window] {
-			BView* focus = window->CurrentFocus();
-			return std::string(focus != nullptr && focus->Name() != nullptr ? focus->Name() : "");
-		});
-	}
-
 	std::string FieldText(CVABEditRecordsWindow* editor, int32 field)
 	{
 		return Locked(editor, [editor, field] {

@@ -65,14 +65,6 @@ protected:
 		});
 	}
 
-	std::string FocusName(BWindow* window)
-	{
-		return Locked(window, [window] {
-			BView* focus = window->CurrentFocus();
-			return std::string(focus != nullptr ? focus->Name() : "<none>");
-		});
-	}
-
 	// Where each of count Tabs puts the focus.
 	std::vector<std::string> TabStops(BWindow* window, int count)
 	{
