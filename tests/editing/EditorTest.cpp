@@ -2,10 +2,11 @@
 // another with Tab and Enter, the field rules on typed and pasted text, a
 // record changed in place, Done finding its record again after the book
 // changed under it, the editors closing with their book, Escape as Cancel in
-// every dialog, and a book that could not be read kept from being written or
-// closed without asking.
+// every dialog, the About and support windows, and a book that could not be
+// read kept from being written or closed without asking.
 #include "AppTestSupport.h"
 
+#include "ABListView.h"
 #include "BookFile.h"
 #include "CVABEntryWindow.h"
 #include "CVABFindWindow.h"
@@ -13,10 +14,13 @@
 #include "CVABModifyWindow.h"
 #include "CVABook.h"
 #include "MyEntryTextView.h"
+#include "RecordActions.h"
 
 #include <Button.h>
 #include <Entry.h>
+#include <TextView.h>
 
+#include <algorithm>
 #include <sys/stat.h>
 
 class EditorTest : public AppTest {
@@ -159,8 +163,9 @@ TEST_F(EditorTest, DoneWritesIntoItsOwnRecordWhereverItNowStands)
 
 // Escape does what Cancel does in the other dialogs of a book window (the entry
 // window: above): the modify window drops what was typed; Find, About and
-// support close.
-TEST_F(EditorTest, EscapeDoesWhatCancelDoes)
+// support close. About and support are modal over the book, centred, and open
+// their pages by Enter (About's default button) or their web button.
+TEST_F(EditorTest, EscapeDoesWhatCancelDoesAndTheInformationWindowsOpenTheirPages)
 {
 	CVABWindow* window = OpenBook(Line({"ann", "Ann"}) + Line({"bob"}));
 	DoubleClickRow(window, 0);
@@ -174,13 +179,57 @@ TEST_F(EditorTest, EscapeDoesWhatCancelDoes)
 	ASSERT_NE(Find<CVABFindWindow>(), nullptr);
 	Key("\x1b");
 	EXPECT_EQ(Find<CVABFindWindow>(), nullptr);
+	const auto text = [](BWindow* info) {
+		return Locked(info, [info] {
+			return std::string(static_cast<BTextView*>(info->FindView("AboutTextView"))->Text());
+		});
+	};
+	const auto selected = [window] {
+		return Locked(window, [window] { return window->ListView()->CurrentSelection(); });
+	};
 	for (const char* item : {"About Corvane Address Book LITE", "Instructions and Tech Support"}) {
 		ChooseMenu(window, "Info", item);
-		ASSERT_NE(Find<CVABInfoWindow>(), nullptr) << item;
+		CVABInfoWindow* info = Find<CVABInfoWindow>();
+		ASSERT_NE(info, nullptr) << item;
+		EXPECT_EQ(FrameOf(info), BRect(371, 281, 651, 486)) << item;
+		// A click on the book's row, and on the text, reaches neither.
+		const int32 before = selected();
+		ASSERT_NE(before, 1);
+		ClickRow(window, 1);
+		EXPECT_EQ(selected(), before) << item;
+		ClickView(info, "AboutTextView");
+		EXPECT_EQ(FocusName(info), "<none>") << item;
 		Key("\x1b");
 		EXPECT_EQ(Find<CVABInfoWindow>(), nullptr) << item;
 	}
 	EXPECT_EQ(Launched(), "");
+	ClickRow(window, 1);
+	EXPECT_EQ(selected(), 1);
+
+	ChooseMenu(window, "Info", "About Corvane Address Book LITE");
+	BWindow* about = Find<CVABInfoWindow>();
+	ASSERT_NE(about, nullptr);
+	EXPECT_EQ(TitleOf(about), "About Corvane Address Book LITE");
+	const std::string aboutText = text(about);
+	EXPECT_EQ(aboutText.substr(0, aboutText.find("LITE.") + 5),
+		"Corvane Address Book LITE\nVersion 1.0b14 October 26, 1998\n\n"
+		"This is probably an outdated version\nof the Corvane Address Book LITE.");
+	EXPECT_EQ(std::count(aboutText.begin(), aboutText.end(), '\n'), 7);
+	Key("\n");
+	EXPECT_EQ(WaitForLaunch(), std::string(kMakerWebAddress) + "\n");
+	EXPECT_EQ(Find<CVABInfoWindow>(), nullptr);
+
+	WriteFile(Path("launched"), "");
+	ChooseMenu(window, "Info", "Instructions and Tech Support");
+	BWindow* support = Find<CVABInfoWindow>();
+	ASSERT_NE(support, nullptr);
+	EXPECT_EQ(text(support),
+		"There are instructions available on the support \nweb page.\n\n"
+		"We cannot provide phone support for the free \nversion.  We will post common "
+		"questions and \nanswers on the tech support web page.");
+	ClickView(support, "Web_Button");
+	EXPECT_EQ(WaitForLaunch(), std::string(kMakerSupportAddress) + "\n");
+	EXPECT_EQ(Find<CVABInfoWindow>(), nullptr);
 }
 
 // A folder where a book is expected cannot be read, whoever runs the test: such

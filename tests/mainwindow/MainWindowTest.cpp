@@ -4,6 +4,7 @@
 #include "AppTestSupport.h"
 
 #include "ABListView.h"
+#include "BookClipboard.h"
 #include "BookFile.h"
 #include "BookMenus.h"
 #include "CVABook.h"
@@ -133,12 +134,18 @@ TEST_F(MainWindowTest, SelectionRulesTheRecordItemsAndCopiesReachTheClipboard)
 			 "Open this Record's Web Page", "Send E-mail"})
 		EXPECT_FALSE(MenuEnabled(window, item)) << item;
 	PutClipboard("kept");
+	const uint32 commits = be_clipboard->SystemCount();
 	window->PostMessage('aclp');
 	window->PostMessage('acfc');
 	window->PostMessage('acwb');
 	Settle();
 	EXPECT_EQ(ClipboardText(), "kept");
+	EXPECT_EQ(be_clipboard->SystemCount(), commits) << "nothing committed";
 	EXPECT_EQ(Launched(), "");
+	// A message holds no empty data: an empty text empties the clipboard.
+	EXPECT_FALSE(PutClipboardText(nullptr));
+	ASSERT_TRUE(PutClipboardText(""));
+	EXPECT_EQ(ClipboardText(), "<empty>");
 
 	// Select All selects every row; Delete then takes the first and marks the book.
 	ChooseMenu(window, "Edit", "Select All");

@@ -58,7 +58,7 @@ protected:
 
 }  // namespace
 
-TEST_F(HeaderButtonTest, HeldTheCellTakesTheHighColourReleasedItIsTinted)
+TEST_F(HeaderButtonTest, HeldTheCellIsFilledAndItsEdgeDraggedSidewaysSetsTheColumnWidth)
 {
 	// Window coordinates of the cell: (240, 3)-(319, 20); the label's baseline
 	// is at y = 16, so row 12 runs through it.
@@ -85,12 +85,9 @@ TEST_F(HeaderButtonTest, HeldTheCellTakesTheHighColourReleasedItIsTinted)
 	Settle();
 	EXPECT_TRUE(ColorIs(Pixel(fWindow, 242, 5), 225, 200, 225));
 	EXPECT_TRUE(fClicks->Messages().empty());
-}
 
-// The edge: at the right border, no keyboard stop; dragged sideways it narrows
-// or widens the column, dragged up or down, or on a zero width, nothing.
-TEST_F(HeaderButtonTest, DraggingTheEdgeSidewaysSetsTheColumnWidthAndShowsTheIBeam)
-{
+	// The edge: at the right border, no keyboard stop; dragged sideways it narrows
+	// or widens the column, dragged up or down, or on a zero width, nothing.
 	Locked(fWindow, [&] {
 		ASSERT_EQ(fButton->CountChildren(), 1);
 		auto* edge = dynamic_cast<EdgeView*>(fButton->ChildAt(0));
