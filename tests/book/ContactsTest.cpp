@@ -18,6 +18,7 @@
 
 namespace {
 
+
 using Texts = std::vector<std::string>;
 
 std::string Sample(const char* name)

@@ -144,8 +144,9 @@ TEST_F(FindWindowTest, SearchFoldsCaseGoesFieldByFieldAndRunsOffTheEnd)
 }
 
 // The current record deleted, and a new record taking its memory: Search Again
-// goes on from the record that followed it, then to the new one.
-TEST_F(FindWindowTest, SearchAgainGoesOnAfterTheCurrentRecordWasDeleted)
+// goes on from the record that followed it, then to the new one; then its book
+// window closes under it.
+TEST_F(FindWindowTest, SearchAgainGoesOnAfterTheCurrentRecordWasDeletedOrItsWindowClosed)
 {
 	CVABWindow* window = OpenBook(Line({"x1"}) + Line({"x2"}) + Line({"y"}));
 	CVABFindWindow* find = OpenFind(window);
@@ -175,23 +176,18 @@ TEST_F(FindWindowTest, SearchAgainGoesOnAfterTheCurrentRecordWasDeleted)
 	Key("g", B_COMMAND_KEY);
 	EXPECT_FALSE(SearchAgainEnabled(find));
 	EXPECT_FALSE(MenuEnabled(window, kFindNext));
-}
 
-// A book window of its own (no application list), closed under its Find window:
-// Search then does nothing and Cancel closes.
-TEST_F(FindWindowTest, FindWindowOutlivesItsBookWindow)
-{
-	OpenBook(Line({"a"}));
+	// A book window of its own (no application list), closed under its Find
+	// window: Search then does nothing and Cancel closes.
 	WriteFile(Path("other.cvab"), Line({"x"}));
-	entry_ref ref;
-	ASSERT_EQ(get_ref_for_path(Path("other.cvab").c_str(), &ref), B_OK);
+	const entry_ref ref = RefFor(Path("other.cvab"));
 	BMessage refs(B_REFS_RECEIVED);
 	refs.AddRef("refs", &ref);
 	auto* other = new CVABWindow(BRect(300, 300, 700, 500));
 	other->ReadBookFile(&refs);
 	Settle();
 	const BMessenger otherMessenger(other);
-	CVABFindWindow* find = OpenFind(other);
+	find = OpenFind(other);
 	const BMessenger findMessenger(find);
 	Search("x");
 	ASSERT_EQ(Selected(other), Rows{0});
