@@ -106,11 +106,12 @@ TEST_F(MainWindowTest, HeaderClicksSortAndViewCommandsChooseTheColumns)
 	EXPECT_EQ(Locked(window, [window] { return window->ButtonView()->Bounds().left; }), 80);
 }
 
-TEST_F(MainWindowTest, SelectionRulesTheRecordItemsAndCopiesReachTheClipboard)
+TEST_F(MainWindowTest, SelectionRulesTheRecordItemsCopiesReachTheClipboardCheckedPagesOpen)
 {
-	const std::string bob = WebLine("bob", "ab");
+	const std::string kept = WebLine("bob", "ab") + WebLine("a", "www.example.org/x")
+		+ WebLine("b", "javascript:alert(1)") + WebLine("c", "-oProxyCommand=x");
 	CVABWindow* window = OpenBook(Line({"ann", "Ann", "", "Lee", "", "", "1 Main St", "", "Town",
-		"ST", "12345", "", "", "", "", "ann@example.org", "", "abc"}) + bob);
+		"ST", "12345", "", "", "", "", "ann@example.org", "", "abc"}) + kept);
 	EXPECT_FALSE(MenuEnabled(window, "Copy this Record to the Clipboard"));
 
 	ClickRow(window, 0);
@@ -122,6 +123,19 @@ TEST_F(MainWindowTest, SelectionRulesTheRecordItemsAndCopiesReachTheClipboard)
 		"ann\tAnn\t\tLee\t\t\t1 Main St\t\tTown\tST\t12345\t\t\t\t\tann@example.org\t\tabc\t\t\t\t");
 	ChooseMenu(window, "Action", "Copy this Address to the Clipboard");
 	EXPECT_EQ(ClipboardText(), "Ann  Lee \n \n \n1 Main St \n \nTown ST 12345 ");
+
+	// Web pages open only for checked addresses.
+	for (int32 row : {3, 4}) {
+		ClickRow(window, row);
+		ChooseMenu(window, "Action", "Open this Record's Web Page");
+	}
+	ClickRow(window, 2);
+	ChooseMenu(window, "Action", "Open this Record's Web Page");
+	EXPECT_EQ(WaitForLaunch(), "http://www.example.org/x\n");
+	WriteFile(Path("launched"), "");
+	ChooseMenu(window, "Info", "Visit Tarvish Software's Web Page");
+	EXPECT_EQ(WaitForLaunch(), "https://www.tarvish.example/\n");
+	WriteFile(Path("launched"), "");
 
 	ClickRow(window, 1);
 	EXPECT_FALSE(MenuEnabled(window, "Open this Record's Web Page")) << "two characters";
@@ -151,25 +165,9 @@ TEST_F(MainWindowTest, SelectionRulesTheRecordItemsAndCopiesReachTheClipboard)
 	ChooseMenu(window, "Edit", "Select All");
 	EXPECT_EQ(Locked(window, [window] { return window->ListView()->CurrentSelection(1); }), 1);
 	ChooseMenu(window, "Records", "Delete the Selected Record");
-	EXPECT_EQ(RowTexts(window, 0), (std::vector<std::string>{"bob"}));
+	EXPECT_EQ(RowTexts(window, 0), (std::vector<std::string>{"bob", "a", "b", "c"}));
 	EXPECT_TRUE(MenuEnabled(window, "Save this Address Book"));
 	EXPECT_FALSE(MenuEnabled(window, "Delete the Selected Record"));
 	Key("s", B_COMMAND_KEY);
-	EXPECT_EQ(ReadFile(Path("book.cvab")), bob);
-}
-
-TEST_F(MainWindowTest, WebPagesOpenOnlyCheckedAddresses)
-{
-	CVABWindow* window = OpenBook(WebLine("a", "www.example.org/x")
-		+ WebLine("b", "javascript:alert(1)") + WebLine("c", "-oProxyCommand=x"));
-	for (int32 row : {1, 2}) {
-		ClickRow(window, row);
-		ChooseMenu(window, "Action", "Open this Record's Web Page");
-	}
-	ClickRow(window, 0);
-	ChooseMenu(window, "Action", "Open this Record's Web Page");
-	EXPECT_EQ(WaitForLaunch(), "http://www.example.org/x\n");
-	WriteFile(Path("launched"), "");
-	ChooseMenu(window, "Info", "Visit Tarvish Software's Web Page");
-	EXPECT_EQ(WaitForLaunch(), "https://www.tarvish.example/\n");
+	EXPECT_EQ(ReadFile(Path("book.cvab")), kept);
 }

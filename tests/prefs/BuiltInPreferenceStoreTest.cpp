@@ -165,24 +165,14 @@ TEST_F(StoreTest, SetsLiveInFoldersMadeOnTheirFirstLoadAndPathsTooLongOrBlockedA
 	Open("windows/main/frame");
 	EXPECT_EQ(std::filesystem::file_size(File("windows/main/frame")), 0u);
 	EXPECT_EQ(Value(fSet, "LastFileSaved"), kMissing);
-	const auto load = [&](const std::string& name, bool perUser) {
+	const auto load = [&](const std::string& name) {
 		PREFSetHandle set = nullptr;
-		const status_t status = Store::LoadSet(fApp, name.c_str(), perUser, &set);
+		const status_t status = Store::LoadSet(fApp, name.c_str(), true, &set);
 		EXPECT_EQ(set == nullptr, status != B_OK) << name;
-		if (status == B_OK && SetString(set, "who", perUser ? "user" : "common") == B_OK)
+		if (status == B_OK && SetString(set, "who", "user") == B_OK)
 			return Store::SaveSet(set);
 		return status;
 	};
-	// The same name per user and common: two sets, two files.
-	ASSERT_EQ(load("shared", true), B_OK);
-	ASSERT_EQ(load("shared", false), B_OK);
-	char common[1024];
-	ASSERT_EQ(find_directory(B_COMMON_SETTINGS_DIRECTORY, -1, false, common,
-		sizeof(common)), B_OK);
-	EXPECT_EQ(OnDisk(std::string(common) + "/_LP_" + kApp + "/(libprefs common)/shared",
-		"who"), "common");
-	EXPECT_EQ(OnDisk(File("shared"), "who"), "user");
-
 	char settings[1024];
 	ASSERT_EQ(find_directory(B_USER_SETTINGS_DIRECTORY, -1, true, settings,
 		sizeof(settings)), B_OK);
@@ -192,17 +182,15 @@ TEST_F(StoreTest, SetsLiveInFoldersMadeOnTheirFirstLoadAndPathsTooLongOrBlockedA
 	while (longest.size() + 100 < room)
 		longest += std::string(99, 'a') + "/";
 	longest += std::string(room - longest.size(), 'b');
-	EXPECT_EQ(load(longest + "b", true), PREF_PATH_TOO_LONG);
-	// A common set's path holds "/(libprefs common)" besides.
-	EXPECT_EQ(load(longest, false), PREF_PATH_TOO_LONG);
-	EXPECT_EQ(load(longest, true), B_OK);
+	EXPECT_EQ(load(longest + "b"), PREF_PATH_TOO_LONG);
+	EXPECT_EQ(load(longest), B_OK);
 	EXPECT_EQ(OnDisk(File(longest), "who"), "user");
 
 	// A file where a folder should be, and a folder where the file should be.
 	WriteContents(File("plain"), "x");
-	EXPECT_EQ(load("plain/inside", true), B_NOT_A_DIRECTORY);
+	EXPECT_EQ(load("plain/inside"), B_NOT_A_DIRECTORY);
 	ASSERT_EQ(mkdir(File("folder").c_str(), 0777), 0);
-	EXPECT_EQ(load("folder", true), B_IS_A_DIRECTORY);
+	EXPECT_EQ(load("folder"), B_IS_A_DIRECTORY);
 	Close();  // the last shutdown destroys every set
 	EXPECT_EQ(std::filesystem::file_size(File("windows/main/frame")), 0u);  // never saved
 }
