@@ -297,18 +297,11 @@ TEST(ContactsTest, LegacyAndUnicodeEncodingsBecomeUTF8)
 {
 	const std::string card = "BEGIN:VCARD\r\nN:Ødegård;Åse;;;\r\nEND:VCARD\r\n";
 	const std::string ase = "|Åse||Ødegård|||||||||||||||||";
-	const struct {
-		std::string bytes;
-		std::string fields;
-	} files[] = {
-		{Encoded(card, "UTF-16LE"), ase}, {Encoded(card, "UTF-16BE"), ase},
-		{"\xFF\xFE" + Encoded(card, "UTF-16LE"), ase}, {"\xFE\xFF" + Encoded(card, "UTF-16BE"), ase},
-		{"\xEF\xBB\xBF" + card, ase}, {Sample("utf16be-nobom.vcf"),
-			"|Åse||Ødegård||||||||||||aase@example.no|||||"},
-	};
-	for (const auto& file : files) {
+	for (const std::string& bytes : {Encoded(card, "UTF-16LE"), Encoded(card, "UTF-16BE"),
+			 "\xFF\xFE" + Encoded(card, "UTF-16LE"), "\xFE\xFF" + Encoded(card, "UTF-16BE"),
+			 "\xEF\xBB\xBF" + card}) {
 		ConversionReport report;
-		EXPECT_EQ(ReadVCards(file.bytes, &report), Texts{file.fields}) << Notes(report);
+		EXPECT_EQ(ReadVCards(bytes, &report), Texts{ase}) << Notes(report);
 		EXPECT_TRUE(report.IsEmpty()) << Notes(report);
 	}
 
@@ -348,23 +341,7 @@ TEST(ContactsTest, LegacyAndUnicodeEncodingsBecomeUTF8)
 	EXPECT_TRUE(told.IsEmpty()) << Notes(told);
 }
 
-TEST(ContactsTest, CsvSeparatorsFromTheHeaderOrTold)
-{
-	// TABs: found from the header, or told; a quoted TAB keeps what is before it.
-	const std::string tabs = "First Name\tLast Name\tCompany\nAnn\tLee\t\"Acme\tWest\"\n";
-	ConversionReport tabReport;
-	EXPECT_EQ(ReadCsv(tabs, &tabReport), (Texts{"|Ann||Lee||Acme|||||||||||||||"}));
-	EXPECT_EQ(Notes(tabReport), "in:2: row 1 \"Ann Lee\": Company: \"West\" dropped: a field holds "
-		"one line, without TABs\n");
-	// As many commas as semicolons: a comma, unless told.
-	ConversionReport told;
-	EXPECT_EQ(ReadCsv("First Name;Company, Inc.\nAnn;Acme, Inc.\n", &told, {}, "", ';'),
-		(Texts{"|Ann|||||||||||||||||||"}));
-	EXPECT_EQ(Notes(told), "in:2: row 1 \"Ann\": Company, Inc.: \"Acme, Inc.\" dropped: no field "
-		"holds it\n");
-}
-
-TEST(ContactsTest, LocalisedHeaderRowsMapLikeEnglishOnes)
+TEST(ContactsTest, LocalisedHeaderRowsMapLikeEnglishOnesAndSeparatorsAreFoundOrTold)
 {
 	// Each row: a header line, a data line, what the record holds.
 	const struct {
@@ -387,9 +364,6 @@ TEST(ContactsTest, LocalisedHeaderRowsMapLikeEnglishOnes)
 		{"Prénom;Nom;Société;Rue (bureau);Ville (bureau);Téléphone (bureau);Anniversaire",
 			"Luc;Roy;Roy SA;1 rue Haute;Lyon;04 55 55;15/04/1970",
 			"|Luc||Roy||Roy SA|1 rue Haute||Lyon||||04 55 55||||||||1970-04-15"},
-		{"Nombre,Apellidos,Puesto,Teléfono móvil,Dirección de correo electrónico,Notas",
-			"Ana,Gil,Jefa,600 555,ana@gil.example,Amiga", "|Ana||Gil|Jefa|||||||||600 555||"
-			"ana@gil.example|||Amiga||"},
 	};
 	for (const auto& file : exports) {
 		ConversionReport report;
@@ -397,6 +371,19 @@ TEST(ContactsTest, LocalisedHeaderRowsMapLikeEnglishOnes)
 			Texts{file.fields}) << file.header;
 		EXPECT_TRUE(report.IsEmpty()) << file.header << "\n" << Notes(report);
 	}
+
+	// TABs: found from the header, or told; a quoted TAB keeps what is before it.
+	const std::string tabs = "First Name\tLast Name\tCompany\nAnn\tLee\t\"Acme\tWest\"\n";
+	ConversionReport tabReport;
+	EXPECT_EQ(ReadCsv(tabs, &tabReport), (Texts{"|Ann||Lee||Acme|||||||||||||||"}));
+	EXPECT_EQ(Notes(tabReport), "in:2: row 1 \"Ann Lee\": Company: \"West\" dropped: a field holds "
+		"one line, without TABs\n");
+	// As many commas as semicolons: a comma, unless told.
+	ConversionReport told;
+	EXPECT_EQ(ReadCsv("First Name;Company, Inc.\nAnn;Acme, Inc.\n", &told, {}, "", ';'),
+		(Texts{"|Ann|||||||||||||||||||"}));
+	EXPECT_EQ(Notes(told), "in:2: row 1 \"Ann\": Company, Inc.: \"Acme, Inc.\" dropped: no field "
+		"holds it\n");
 }
 
 TEST(ContactsTest, MappingsAndFilesWithoutHeaderRowReadByColumnNumberOrContent)
