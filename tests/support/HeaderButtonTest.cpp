@@ -63,11 +63,8 @@ TEST_F(HeaderButtonTest, HeldTheCellIsFilledAndItsEdgeDraggedSidewaysSetsTheColu
 	// Window coordinates of the cell: (240, 3)-(319, 20); the label's baseline
 	// is at y = 16, so row 12 runs through it.
 	auto labelRowIsPlain = [&](uint8 r, uint8 g, uint8 b) {
-		for (int32 x = 246; x < 300; x++) {
-			if (!SameColor(Pixel(fWindow, x, 12), make_color(r, g, b)))
-				return false;
-		}
-		return true;
+		return CountPixels(fWindow, BRect(246, 12, 299, 12),
+			[&](rgb_color c) { return SameColor(c, make_color(r, g, b)); }) == 54;
 	};
 	EXPECT_TRUE(ColorIs(Pixel(fWindow, 242, 5), 225, 200, 225));
 	EXPECT_TRUE(ColorIs(Pixel(fWindow, 319, 10), 0, 0, 0)) << "right border";
