@@ -193,6 +193,9 @@ TEST_F(FindWindowTest, SearchAgainGoesOnAfterTheCurrentRecordWasDeletedOrItsWind
 	ASSERT_EQ(Selected(other), Rows{0});
 
 	otherMessenger.SendMessage(B_QUIT_REQUESTED);
+	// Its thread may still be ending when the screen is idle.
+	for (int i = 0; i < 200 && otherMessenger.IsValid(); i++)
+		snooze(10000);
 	Settle();
 	ASSERT_FALSE(otherMessenger.IsValid());
 	ASSERT_TRUE(findMessenger.IsValid());
