@@ -1,6 +1,7 @@
 #include "ABListItem.h"
 
 #include "ABookRecord.h"
+#include "BookListArea.h"
 #include "CVABWindow.h"
 
 #include <ListView.h>
