@@ -56,6 +56,9 @@ status_t BookDiskFile::Read(const entry_ref& ref, CVABook* book, read_outcome* o
 	ContactFileOpener::outcome imported;
 	if (ContactFileOpener::Read(ref, book, &imported)) {
 		outcome->imported = true;
+		BPath source;
+		if (BEntry(&ref, true).GetPath(&source) == B_OK)
+			outcome->sourcePath = source.Path();
 		outcome->importNotes = imported.summary;
 		return B_OK;
 	}

@@ -29,7 +29,9 @@ public:
 		// A vCard or CSV file, read as its contacts: it is the book's source,
 		// never its file, so the book has none until one is chosen.
 		bool imported = false;
-		// What the contact readers noted, for the user; "" when nothing.
+		// The source's absolute path ("" when it has none), and what the
+		// contact readers noted, for the user ("" when nothing).
+		std::string sourcePath;
 		std::string importNotes;
 		// What a book file held that the book cannot keep.
 		book_read_losses losses;

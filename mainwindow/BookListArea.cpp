@@ -142,16 +142,17 @@ void BookListArea::EmptyList()
 	fListView->ScrollTo(offset);
 }
 
-void BookListArea::AddRows(CVABook* book)
+bool BookListArea::Reload(CVABook* book)
 {
-	_AssertLocked();
-	if (fListView == nullptr)
-		return;
+	EmptyList();
+	if (fListView == nullptr || book == nullptr)
+		return false;
 	BList rows(book->CountRecords());
 	for (ABookRecord* record = book->FirstRecord(); record != nullptr; record = record->Next())
 		rows.AddItem(new ABListItem(record, fWindow));
 	fListView->AddList(&rows);
 	fListView->ScrollTo(BPoint(fListView->ScrollOffset().x, 0));
+	return true;
 }
 
 // --- the selection and the list's place

@@ -48,9 +48,9 @@ public:
 	void RemoveList();
 	// Deletes every row; the list keeps its sideways scroll.
 	void EmptyList();
-	// A row for each record of book after those there, the list scrolled to
-	// its top; nothing without a list.
-	void AddRows(CVABook* book);
+	// A row for each record of book in place of those there, the list
+	// scrolled to its top; false, with no rows, without a list or a book.
+	bool Reload(CVABook* book);
 	// The header strip and the list's columns anew, for the fields shown now;
 	// the rows are the caller's to rebuild.
 	void RefreshColumns();

@@ -1,6 +1,6 @@
 // Sections: construction; the document's list area; dispatch; what other windows
-// may do; commands on the selection; secondary windows; frames and activation;
-// reading; the file changed on disk; saving and closing.
+// may do; commands on the selection; frames and activation; reading; the file
+// changed on disk; saving and closing.
 #include "CVABWindow.h"
 
 #include "ABListView.h"
@@ -9,20 +9,15 @@
 #include "BookListArea.h"
 #include "BookMenus.h"
 #include "BookShell.h"
-#include "CVABEntryWindow.h"
-#include "CVABFindWindow.h"
-#include "CVABModifyWindow.h"
 #include "CVABOpenPanel.h"
 #include "CVABSavePanel.h"
 #include "CVABook.h"
 #include "CommandCodes.h"
 #include "RecordActions.h"
+#include "SecondaryWindows.h"
 
 #include <Application.h>
 #include <Autolock.h>
-#include <Entry.h>
-#include <FilePanel.h>
-#include <Path.h>
 #include <Screen.h>
 
 
@@ -40,17 +35,18 @@ CVABWindow::CVABWindow(BRect frame, BookShell* shell)
 	: BWindow(frame, kMainWindowTitle, B_DOCUMENT_WINDOW, 0),
 	  fShell(shell),
 	  fAlerts(this),
+	  fSecondaries(std::make_unique<SecondaryWindows>(BMessenger(this))),
 	  fFile(std::make_unique<BookDiskFile>(BMessenger(this), kBookFileChangedCommand))
 {
 	const BRect screen = BScreen(B_MAIN_SCREEN_ID).Frame();
 	SetSizeLimits(340, screen.right - 20, 54, screen.bottom);
 	{
 		BAutolock lock(this);
-		fWindowView = new BView(Bounds(), "WindowView", B_FOLLOW_ALL_SIDES, B_WILL_DRAW);
-		AddChild(fWindowView);
-		fWindowView->SetViewColor(kWindowViewColor);
-		fMenus = std::make_unique<BookMenus>(fWindowView, Bounds().Width());
-		fList = std::make_unique<BookListArea>(fWindowView, this, *fMenus);
+		BView* windowView = new BView(Bounds(), "WindowView", B_FOLLOW_ALL_SIDES, B_WILL_DRAW);
+		AddChild(windowView);
+		windowView->SetViewColor(kWindowViewColor);
+		fMenus = std::make_unique<BookMenus>(windowView, Bounds().Width());
+		fList = std::make_unique<BookListArea>(windowView, this, *fMenus);
 	}
 	fOpenPanel = std::make_unique<CVABOpenPanel>(be_app);
 	fSavePanel = std::make_unique<CVABSavePanel>(this);
@@ -81,34 +77,15 @@ void CVABWindow::RemoveRecordList()
 void CVABWindow::ReloadList()
 {
 	BAutolock lock(this);
-	fList->EmptyList();
-	if (fList->ListView() == nullptr || fBook == nullptr)
-		return;
-	fList->AddRows(fBook.get());
-	fMenus->DisableRecordCommands();
-}
-
-ABListView* CVABWindow::ListView() const
-{
-	return fList->ListView();
-}
-
-// Null while the window is being made.
-BView* CVABWindow::ButtonView() const
-{
-	return fList != nullptr ? fList->HeaderView() : nullptr;
-}
-
-bool CVABWindow::IsFieldShown(int32 field) const
-{
-	return fMenus->IsFieldShown(field);
+	if (fList->Reload(fBook.get()))
+		fMenus->DisableRecordCommands();
 }
 
 // --- dispatch
 
 void CVABWindow::MessageReceived(BMessage* message)
 {
-	if (_FileCommand(message) || _RecordCommand(message) || _ViewCommand(message)
+	if (_FileCommand(message) || _RecordCommand(message) || _ListCommand(message)
 		|| _SaveFlowMessage(message) || _WindowMessage(message))
 		return;
 	// The inert items land here.
@@ -144,7 +121,7 @@ bool CVABWindow::_FileCommand(const BMessage* message)
 	}
 }
 
-// The Edit, Search, Records and Action menus, and the list's own messages.
+// The Edit, Search and Records menus, and a row's double click.
 bool CVABWindow::_RecordCommand(const BMessage* message)
 {
 	switch (message->what) {
@@ -153,12 +130,11 @@ bool CVABWindow::_RecordCommand(const BMessage* message)
 				fList->SelectFirst(fBook->CountRecords());
 			break;
 		case kFindCommand:
-			_OpenFind();
+			if (fBook != nullptr)
+				fSecondaries->OpenFind();
 			break;
 		case kFindNextCommand:
-			if (fFindWindow.IsValid())
-				fFindWindow.SendMessage(kFindAgainCommand);
-			else
+			if (!fSecondaries->FindNext())
 				fMenus->SetFindNextEnabled(false);
 			break;
 		case kNewRecordCommand:
@@ -171,6 +147,16 @@ bool CVABWindow::_RecordCommand(const BMessage* message)
 		case kDeleteRecordCommand:
 			_DeleteSelected();
 			break;
+		default:
+			return false;
+	}
+	return true;
+}
+
+// The Action and View menus, the header buttons and the list's selection.
+bool CVABWindow::_ListCommand(const BMessage* message)
+{
+	switch (message->what) {
 		case kCopyAddressCommand:
 			if (fBook != nullptr)
 				CopyAddressText(fBook.get(), fList->Selection());
@@ -180,35 +166,30 @@ bool CVABWindow::_RecordCommand(const BMessage* message)
 				CopyRecordText(fBook.get(), fList->Selection());
 			break;
 		case kOpenWebPageCommand:
-			_OpenWebPage();
+			if (const ABookRecord* record = fList->SelectedRecord())
+				LaunchBrowser(record->Field(kWebAddressField));
 			break;
 		case kSelectionCommand:
 			fMenus->ApplySelection(fList->SelectedRecord());
 			break;
-		default:
-			return false;
-	}
-	return true;
-}
-
-// The View menu and the header buttons.
-bool CVABWindow::_ViewCommand(const BMessage* message)
-{
-	switch (message->what) {
 		case kViewAllCommand:
 		case kViewNameEmailCommand:
 		case kViewNamePhoneCommand:
 		case kViewNameAddressCommand:
 		case kViewFieldCommand:
-			if (fMenus->ApplyViewCommand(message))
-				_RefreshColumns();
-			return true;
+			// The header strip, the columns and the rows anew.
+			if (fMenus->ApplyViewCommand(message)) {
+				fList->RefreshColumns();
+				ReloadList();
+			}
+			break;
 		case kSortCommand:
 			_Sort(message);
-			return true;
+			break;
 		default:
 			return false;
 	}
+	return true;
 }
 
 // The save panel's replies and the answers to the window's questions.
@@ -299,67 +280,22 @@ void CVABWindow::_DeleteSelected()
 void CVABWindow::_Sort(const BMessage* message)
 {
 	const int32 field = message->GetInt32("FieldIndex", -1);
-	if (field < 0 || field >= kBookFieldCount)
-		return;
-	if (fList->ListView() == nullptr || fBook == nullptr || fBook->CountRecords() < 2)
+	if (field < 0 || field >= kBookFieldCount || fList->ListView() == nullptr
+		|| fBook == nullptr || fBook->CountRecords() < 2)
 		return;
 	fBook->SortByField(field);
 	fFlow.Sorted();
-}
-
-// Header strip, columns and rows anew, for the fields the View menu shows now.
-void CVABWindow::_RefreshColumns()
-{
-	fList->RefreshColumns();
-	ReloadList();
-}
-
-void CVABWindow::_OpenWebPage()
-{
-	const ABookRecord* record = fList->SelectedRecord();
-	if (record != nullptr)
-		LaunchBrowser(record->Field(kWebAddressField));
-}
-
-// --- secondary windows
-
-// Every Find... opens a new Find window; Find Next goes on through the newest.
-void CVABWindow::_OpenFind()
-{
-	if (fBook == nullptr)
-		return;
-	CVABFindWindow* find = new CVABFindWindow(BMessenger(this));
-	fFindWindow = BMessenger(find);
-	_OpenSecondary(find);
 }
 
 void CVABWindow::_OpenEditor(bool modify)
 {
 	if (fBook == nullptr)
 		return;
-	const ABookRecord* record = fList->SelectedRecord();
+	const ABookRecord* record = modify ? fList->SelectedRecord() : nullptr;
 	if (modify && record == nullptr)
 		return;
 	fMenus->SetSaveEnabled(true);
-	if (modify)
-		_OpenSecondary(new CVABModifyWindow(BMessenger(this), record));
-	else
-		_OpenSecondary(new CVABEntryWindow(BMessenger(this)));
-}
-
-void CVABWindow::_OpenSecondary(BWindow* window)
-{
-	std::erase_if(fSecondaryWindows, [](const BMessenger& open) { return !open.IsValid(); });
-	fSecondaryWindows.emplace_back(window);
-	window->Show();
-}
-
-// Posted, never waited for: a secondary window may be waiting for this one.
-void CVABWindow::_CloseSecondaries()
-{
-	for (const BMessenger& window : fSecondaryWindows)
-		window.SendMessage(B_QUIT_REQUESTED);
-	fSecondaryWindows.clear();
+	fSecondaries->OpenEditor(record);
 }
 
 // --- frames and activation
@@ -428,7 +364,7 @@ void CVABWindow::ReadBookFile(const BMessage* message)
 	// How the read went shows in KnowsFile: an unreadable file is never written over.
 	fFile->Read(ref, fBook.get(), &outcome);
 	if (outcome.imported) {
-		_ContactsImported(ref, outcome.importNotes);
+		_ContactsImported(ref, outcome.sourcePath, outcome.importNotes);
 		return;
 	}
 	fFlow.BookRead(fFile->KnowsFile(), outcome.losses);
@@ -446,48 +382,33 @@ void CVABWindow::ReadBookFile(const BMessage* message)
 // it (not even as the last book), and Save asks for a name. The source's path
 // is known to the application only so that opening it again brings this window
 // forward. What the readers noted is told once; a clean read needs no alert.
-void CVABWindow::_ContactsImported(const entry_ref& source, const std::string& notes)
+void CVABWindow::_ContactsImported(const entry_ref& source, const std::string& sourcePath,
+	const std::string& notes)
 {
 	fFlow.ContactsImported();
 	fMenus->SetSaveEnabled(true);
 	ReloadList();
 	fSavedFrame = Frame();
-	BEntry entry(&source, true);
-	BPath path;
-	if (fShell != nullptr && entry.GetPath(&path) == B_OK)
-		fShell->WindowFileChanged(this, path.Path());
-	// The save panel offers a book beside the source, under its name.
-	BEntry folder;
-	if (BEntry(&source).GetParent(&folder) == B_OK)
-		fSavePanel->Panel()->SetPanelDirectory(&folder);
-	const std::string name = source.name;
-	const size_t dot = name.rfind('.');
-	fSavePanel->Panel()->SetSaveText(
-		(name.substr(0, dot == 0 ? std::string::npos : dot) + ".cvab").c_str());
+	if (fShell != nullptr && !sourcePath.empty())
+		fShell->WindowFileChanged(this, sourcePath);
+	fSavePanel->OfferBeside(source);
 	if (!notes.empty())
-		fAlerts.TellImported(name, notes);
+		fAlerts.TellImported(source.name, notes);
 }
 
 // --- the file changed on disk
 
+// Deleted or renamed away, the file's records are all in the window: they are
+// unsaved, and a save or the close writes it anew. Changed while the window
+// holds unsaved changes, the next save merges them with the file's.
 void CVABWindow::_FileChangedOnDisk()
 {
-	if (fBook == nullptr)
-		return;
-	switch (fFile->LookAgain()) {
-		case BookDiskFile::disk_change::kGone:
-			// Deleted or renamed away: the window's records are all that is left
-			// of it, so they are unsaved, and a save or the close writes it anew.
-			NoteRecordsChanged();
-			break;
-		case BookDiskFile::disk_change::kChanged:
-			// Otherwise the next save merges the window's changes with the file's.
-			if (fFlow.MayReload())
-				_ReloadBook();
-			break;
-		case BookDiskFile::disk_change::kNone:
-			break;
-	}
+	using disk_change = BookDiskFile::disk_change;
+	const disk_change change = fBook != nullptr ? fFile->LookAgain() : disk_change::kNone;
+	if (change == disk_change::kGone)
+		NoteRecordsChanged();
+	else if (change == disk_change::kChanged && fFlow.MayReload())
+		_ReloadBook();
 }
 
 // Shows the file as it is now in place of what was read or saved before (none
@@ -514,7 +435,7 @@ bool CVABWindow::QuitRequested()
 	const bool holdsRecords = fBook != nullptr && fBook->CountRecords() > 0;
 	if (!_Carry(fFlow.CloseAsked(holdsRecords, fFile->BodyOnDisk())))
 		return false;
-	_CloseSecondaries();
+	fSecondaries->CloseAll();
 	if (fShell != nullptr)
 		fShell->WindowClosed(this);
 	return true;
@@ -534,7 +455,7 @@ bool CVABWindow::_Carry(const Action& action, status_t writeStatus)
 		case Step::kWriteWhole:
 			return _CarryWrite(action);
 		case Step::kShowSavePanel:
-			_ShowSavePanel(action.closing);
+			fSavePanel->Show(action.closing);
 			return false;
 		case Step::kAskBeforeShortening:
 			fAlerts.AskBeforeShortening(fFile->Ref().name, fFlow.Losses(), action.closing);
@@ -558,7 +479,10 @@ bool CVABWindow::_Carry(const Action& action, status_t writeStatus)
 	return false;
 }
 
-// The two steps that write, and what follows from how the write went.
+// The two steps that write, and what follows from how the write went. The
+// second is the one place the whole book is written, whatever asked for it; a
+// merge with another program's changes is what the window shows then, in the
+// same place.
 bool CVABWindow::_CarryWrite(const Action& action)
 {
 	if (action.step == BookSaveFlow::Step::kWriteFrame) {
@@ -567,9 +491,14 @@ bool CVABWindow::_CarryWrite(const Action& action)
 		_SaveDone(fFile->Path());
 		return _Carry(fFlow.FrameWritten(action.closing));
 	}
-	const status_t status = _WriteWhole();
-	return _Carry(status == B_OK ? fFlow.BookWritten(action.closing, fFile->LastSave().merged)
-		: fFlow.WriteFailed(action.closing), status);
+	const BookListArea::place place = fList->Place();
+	const status_t status = fFile->WriteWhole(fBook.get(), _CurrentFrame());
+	if (fFile->LastSave().merged)
+		fList->RestorePlace(place);
+	if (status != B_OK)
+		return _Carry(fFlow.WriteFailed(action.closing), status);
+	_SaveDone(fFile->LastSave().path);
+	return _Carry(fFlow.BookWritten(action.closing, fFile->LastSave().merged));
 }
 
 // For a step that answers a question or the panel: a close it allows is asked
@@ -578,19 +507,6 @@ void CVABWindow::_CarryOut(const Action& action)
 {
 	if (_Carry(action))
 		PostMessage(B_QUIT_REQUESTED);
-}
-
-// The one place the whole book is written, whatever asked for it. A merge with
-// another program's changes is what the window shows then, in the same place.
-status_t CVABWindow::_WriteWhole()
-{
-	const BookListArea::place place = fList->Place();
-	const status_t status = fFile->WriteWhole(fBook.get(), _CurrentFrame());
-	if (fFile->LastSave().merged)
-		fList->RestorePlace(place);
-	if (status == B_OK)
-		_SaveDone(fFile->LastSave().path);
-	return status;
 }
 
 void CVABWindow::_SaveDone(const std::string& path)
@@ -616,14 +532,6 @@ void CVABWindow::_SaveAsReply(const BMessage* message)
 		return;
 	SetTitle(name);
 	_CarryOut(fFlow.FileChosen(message->GetBool("closing", false)));
-}
-
-void CVABWindow::_ShowSavePanel(bool closing)
-{
-	BMessage reply(kSaveChosenCommand);
-	reply.AddBool("closing", closing);
-	fSavePanel->Panel()->SetMessage(&reply);
-	fSavePanel->Show();
 }
 
 // Each question's answer carries whether it is part of a close.

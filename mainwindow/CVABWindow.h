@@ -12,25 +12,24 @@
 
 #include "BookAlerts.h"
 #include "BookBody.h"
+#include "BookListArea.h"
 #include "BookOwner.h"
 #include "BookSaveFlow.h"
 #include "BookWindowAccess.h"
 
 #include <EntryRef.h>
-#include <Messenger.h>
 #include <Window.h>
 
 #include <memory>
 #include <string>
-#include <vector>
 
 class ABListView;
 class BookDiskFile;
-class BookListArea;
 class BookMenus;
 class BookShell;
 class CVABOpenPanel;
 class CVABSavePanel;
+class SecondaryWindows;
 
 extern const char kMainWindowTitle[];
 
@@ -71,10 +70,10 @@ public:
 	void ReadBookFile(const BMessage* message);
 
 	// With the window locked:
-	ABListView* ListView() const;
-	BView* ButtonView() const;
+	ABListView* ListView() const { return fList->ListView(); }
+	// Null while the window is being made.
+	BView* ButtonView() const { return fList != nullptr ? fList->HeaderView() : nullptr; }
 	BookMenus* Menus() const { return fMenus.get(); }
-	bool IsFieldShown(int32 field) const;
 
 private:
 	using Action = BookSaveFlow::Action;
@@ -82,26 +81,20 @@ private:
 	// Dispatch, by where the command comes from; true when it was one of theirs.
 	bool _FileCommand(const BMessage* message);
 	bool _RecordCommand(const BMessage* message);
-	bool _ViewCommand(const BMessage* message);
+	bool _ListCommand(const BMessage* message);
 	bool _SaveFlowMessage(const BMessage* message);
 	bool _WindowMessage(const BMessage* message);
 
 	// Commands on the selection.
 	void _DeleteSelected();
 	void _Sort(const BMessage* message);
-	void _OpenWebPage();
-	void _RefreshColumns();
-
-	// Secondary windows.
-	void _OpenFind();
 	void _OpenEditor(bool modify);
-	void _OpenSecondary(BWindow* window);
-	void _CloseSecondaries();
 
 	// Frames and reading.
 	void _NoteFrameChange();
 	book_frame _CurrentFrame() const;
-	void _ContactsImported(const entry_ref& source, const std::string& notes);
+	void _ContactsImported(const entry_ref& source, const std::string& sourcePath,
+		const std::string& notes);
 
 	// The book's file changed on disk.
 	void _FileChangedOnDisk();
@@ -111,10 +104,8 @@ private:
 	bool _Carry(const Action& action, status_t writeStatus = B_OK);
 	bool _CarryWrite(const Action& action);
 	void _CarryOut(const Action& action);
-	status_t _WriteWhole();
 	void _SaveDone(const std::string& path);
 	void _SaveAsReply(const BMessage* message);
-	void _ShowSavePanel(bool closing);
 	void _HandleAnswer(const BMessage* message);
 
 	BookShell* const fShell;
@@ -124,13 +115,7 @@ private:
 	std::unique_ptr<CVABOpenPanel> fOpenPanel;
 	std::unique_ptr<CVABSavePanel> fSavePanel;
 	BookAlerts fAlerts;
-
-	BView* fWindowView = nullptr;
-
-	// The Find and editor windows opened from here, reached only through their
-	// messengers: they close on their own, and are asked to when this one does.
-	BMessenger fFindWindow;
-	std::vector<BMessenger> fSecondaryWindows;
+	std::unique_ptr<SecondaryWindows> fSecondaries;
 
 	// The file, and when it is written and the window may close.
 	std::unique_ptr<BookDiskFile> fFile;

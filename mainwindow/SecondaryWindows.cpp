@@ -1,0 +1,49 @@
+#include "SecondaryWindows.h"
+
+#include "CVABEntryWindow.h"
+#include "CVABFindWindow.h"
+#include "CVABModifyWindow.h"
+
+#include <algorithm>
+
+SecondaryWindows::SecondaryWindows(const BMessenger& bookWindow)
+	: fBookWindow(bookWindow)
+{
+}
+
+void SecondaryWindows::OpenFind()
+{
+	CVABFindWindow* find = new CVABFindWindow(fBookWindow);
+	fFindWindow = BMessenger(find);
+	_Open(find);
+}
+
+bool SecondaryWindows::FindNext()
+{
+	if (!fFindWindow.IsValid())
+		return false;
+	fFindWindow.SendMessage(kFindAgainCommand);
+	return true;
+}
+
+void SecondaryWindows::OpenEditor(const ABookRecord* record)
+{
+	if (record != nullptr)
+		_Open(new CVABModifyWindow(fBookWindow, record));
+	else
+		_Open(new CVABEntryWindow(fBookWindow));
+}
+
+void SecondaryWindows::_Open(BWindow* window)
+{
+	std::erase_if(fOpen, [](const BMessenger& open) { return !open.IsValid(); });
+	fOpen.emplace_back(window);
+	window->Show();
+}
+
+void SecondaryWindows::CloseAll()
+{
+	for (const BMessenger& window : fOpen)
+		window.SendMessage(B_QUIT_REQUESTED);
+	fOpen.clear();
+}
