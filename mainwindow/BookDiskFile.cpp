@@ -8,7 +8,11 @@
 
 #include <Directory.h>
 #include <Entry.h>
+#include <Looper.h>
+#include <Messenger.h>
 #include <Path.h>
+
+#include <cassert>
 
 namespace {
 
@@ -36,13 +40,18 @@ status_t LoadLocked(const entry_ref& ref, bigtime_t timeout, bool busyIsError, C
 
 }  // namespace
 
-BookDiskFile::BookDiskFile(const BMessenger& target, uint32 changedWhat)
-	: fTarget(target),
+BookDiskFile::BookDiskFile(BLooper* window, uint32 changedWhat)
+	: fWindow(window),
 	  fChangedWhat(changedWhat)
 {
 }
 
 BookDiskFile::~BookDiskFile() = default;
+
+void BookDiskFile::_AssertLocked() const
+{
+	assert(fWindow->IsLocked());
+}
 
 bool BookDiskFile::BodyOnDisk() const
 {
@@ -53,6 +62,7 @@ bool BookDiskFile::BodyOnDisk() const
 
 status_t BookDiskFile::Read(const entry_ref& ref, CVABook* book, read_outcome* outcome)
 {
+	_AssertLocked();
 	ContactFileOpener::outcome imported;
 	if (ContactFileOpener::Read(ref, book, &imported)) {
 		outcome->imported = true;
@@ -85,7 +95,8 @@ void BookDiskFile::_Watch()
 	if (fWatcher != nullptr && fWatcher->Path() == fPath)
 		return;
 	fWatcher.reset();
-	fWatcher = std::make_unique<BookFileWatcher>(fPath, fAncestor.State(), fTarget, fChangedWhat);
+	fWatcher = std::make_unique<BookFileWatcher>(fPath, fAncestor.State(), BMessenger(fWindow),
+		fChangedWhat);
 	if (fWatcher->InitCheck() != B_OK)
 		fWatcher.reset();
 }
@@ -94,6 +105,7 @@ void BookDiskFile::_Watch()
 // the window's own saves end here.
 BookDiskFile::disk_change BookDiskFile::LookAgain() const
 {
+	_AssertLocked();
 	book_file_state now;
 	if (!fKnowsFile || fWatcher == nullptr || StatBookFile(fPath, &now) != B_OK)
 		return disk_change::kNone;
@@ -105,6 +117,7 @@ BookDiskFile::disk_change BookDiskFile::LookAgain() const
 
 status_t BookDiskFile::ReadAnew(fresh_read* fresh)
 {
+	_AssertLocked();
 	const status_t status = LoadLocked(fRef, kReloadLockTimeout, true, &fresh->book, nullptr,
 		&fresh->losses, &fresh->ancestor);
 	if (status == kBookBusyError && fWatcher != nullptr)
@@ -114,6 +127,7 @@ status_t BookDiskFile::ReadAnew(fresh_read* fresh)
 
 void BookDiskFile::TakeAnew(CVABook* book, fresh_read* fresh)
 {
+	_AssertLocked();
 	book->MakeEmpty();
 	for (const ABookRecord* record = fresh->book.FirstRecord(); record != nullptr;
 		 record = record->Next()) {
@@ -130,6 +144,7 @@ void BookDiskFile::TakeAnew(CVABook* book, fresh_read* fresh)
 
 status_t BookDiskFile::Choose(const entry_ref& directory, const char* name)
 {
+	_AssertLocked();
 	entry_ref ref;
 	BDirectory folder(&directory);
 	BEntry entry(&folder, name);
@@ -147,6 +162,7 @@ status_t BookDiskFile::Choose(const entry_ref& directory, const char* name)
 
 status_t BookDiskFile::WriteFrame(const book_frame& frame)
 {
+	_AssertLocked();
 	return SaveBookFrame(&fRef, frame);
 }
 
@@ -156,6 +172,7 @@ status_t BookDiskFile::WriteFrame(const book_frame& frame)
 // replaced.
 status_t BookDiskFile::WriteWhole(CVABook* book, const book_frame& frame)
 {
+	_AssertLocked();
 	fLastSave = book_save_result();
 	status_t status;
 	if (fKnowsFile) {
@@ -171,6 +188,7 @@ status_t BookDiskFile::WriteWhole(CVABook* book, const book_frame& frame)
 
 bool BookDiskFile::NoteWritten(const std::string& path)
 {
+	_AssertLocked();
 	const bool moved = !path.empty() && path != fPath;
 	if (moved)
 		fPath = path;

@@ -4,8 +4,8 @@
 // watch on it. It reads a book (a vCard or CSV file as one too), reads the
 // file anew after another program changed it, and writes the book whole,
 // merging with that program's changes; it shows nothing and says how it went.
-// Threading: its window's thread, or with the window locked; the watch's own
-// thread only posts to the window.
+// Threading: its window's thread, or with the window locked (debug builds
+// check it); the watch's own thread only posts to the window.
 #ifndef _BOOK_DISK_FILE_H
 #define _BOOK_DISK_FILE_H
 
@@ -15,11 +15,11 @@
 #include "MergingSave.h"
 
 #include <EntryRef.h>
-#include <Messenger.h>
 
 #include <memory>
 #include <string>
 
+class BLooper;
 class BookFileWatcher;
 
 class BookDiskFile {
@@ -46,8 +46,8 @@ public:
 
 	enum class disk_change { kNone, kGone, kChanged };
 
-	// changedWhat is posted to target when the watched file may have changed.
-	BookDiskFile(const BMessenger& target, uint32 changedWhat);
+	// changedWhat is posted to window when the watched file may have changed.
+	BookDiskFile(BLooper* window, uint32 changedWhat);
 	~BookDiskFile();
 
 	BookDiskFile(const BookDiskFile&) = delete;
@@ -94,8 +94,9 @@ public:
 
 private:
 	void _Watch();
+	void _AssertLocked() const;
 
-	const BMessenger fTarget;
+	BLooper* const fWindow;
 	const uint32 fChangedWhat;
 	entry_ref fRef;
 	std::string fPath;

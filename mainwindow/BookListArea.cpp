@@ -11,6 +11,7 @@
 #include <List.h>
 #include <ScrollBar.h>
 #include <ScrollView.h>
+#include <Window.h>
 
 #include <algorithm>
 #include <cassert>
@@ -175,6 +176,7 @@ const ABookRecord* BookListArea::SelectedRecord() const
 
 void BookListArea::SelectFirst(int32 count)
 {
+	_AssertLocked();
 	if (fListView != nullptr && count > 0)
 		fListView->Select(0, count - 1, false);
 }
@@ -196,6 +198,7 @@ BookListArea::place BookListArea::Place() const
 
 void BookListArea::RestorePlace(const place& where)
 {
+	_AssertLocked();
 	if (fListView == nullptr)
 		return;
 	const std::unordered_set<record_id, record_id_hash> selected(where.selected.begin(),

@@ -39,7 +39,7 @@ public:
 	BookListArea(const BookListArea&) = delete;
 	BookListArea& operator=(const BookListArea&) = delete;
 
-	// Null while no book is open.
+	// The record list: null while no book is open.
 	ABListView* ListView() const { return fListView; }
 	BView* HeaderView() const { return fHeaderView; }
 
@@ -66,7 +66,8 @@ public:
 	// list scrolled where it was, as far as its rows still reach.
 	void RestorePlace(const place& where);
 
-	// The window's bounds became width by height from what they were before.
+	// The window was resized to width by height (bounds now): what that
+	// uncovered is drawn anew.
 	void Resized(BRect bounds, float width, float height);
 
 private:

@@ -35,8 +35,8 @@ CVABWindow::CVABWindow(BRect frame, BookShell* shell)
 	: BWindow(frame, kMainWindowTitle, B_DOCUMENT_WINDOW, 0),
 	  fShell(shell),
 	  fAlerts(this),
-	  fSecondaries(std::make_unique<SecondaryWindows>(BMessenger(this))),
-	  fFile(std::make_unique<BookDiskFile>(BMessenger(this), kBookFileChangedCommand))
+	  fSecondaries(std::make_unique<SecondaryWindows>(this)),
+	  fFile(std::make_unique<BookDiskFile>(this, kBookFileChangedCommand))
 {
 	const BRect screen = BScreen(B_MAIN_SCREEN_ID).Frame();
 	SetSizeLimits(340, screen.right - 20, 54, screen.bottom);
@@ -54,6 +54,7 @@ CVABWindow::CVABWindow(BRect frame, BookShell* shell)
 
 CVABWindow::~CVABWindow()
 {
+	// The file's watch first: its thread posts to this window.
 	fFile.reset();
 	fOpenPanel.reset();
 	fSavePanel.reset();

@@ -4,11 +4,20 @@
 #include "CVABFindWindow.h"
 #include "CVABModifyWindow.h"
 
-#include <algorithm>
+#include <Looper.h>
 
-SecondaryWindows::SecondaryWindows(const BMessenger& bookWindow)
-	: fBookWindow(bookWindow)
+#include <algorithm>
+#include <cassert>
+
+SecondaryWindows::SecondaryWindows(BLooper* bookWindow)
+	: fOwner(bookWindow),
+	  fBookWindow(bookWindow)
 {
+}
+
+void SecondaryWindows::_AssertLocked() const
+{
+	assert(fOwner->IsLocked());
 }
 
 void SecondaryWindows::OpenFind()
@@ -36,6 +45,7 @@ void SecondaryWindows::OpenEditor(const ABookRecord* record)
 
 void SecondaryWindows::_Open(BWindow* window)
 {
+	_AssertLocked();
 	std::erase_if(fOpen, [](const BMessenger& open) { return !open.IsValid(); });
 	fOpen.emplace_back(window);
 	window->Show();
@@ -43,6 +53,7 @@ void SecondaryWindows::_Open(BWindow* window)
 
 void SecondaryWindows::CloseAll()
 {
+	_AssertLocked();
 	for (const BMessenger& window : fOpen)
 		window.SendMessage(B_QUIT_REQUESTED);
 	fOpen.clear();

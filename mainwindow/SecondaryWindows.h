@@ -2,7 +2,8 @@
 // messengers: they close on their own, and are asked to when the book window
 // closes. Every Find opens a new Find window; Find Next goes on through the
 // newest one.
-// Threading: its book window's thread, or with that window locked.
+// Threading: its book window's thread, or with that window locked (debug
+// builds check it).
 #ifndef _SECONDARY_WINDOWS_H
 #define _SECONDARY_WINDOWS_H
 
@@ -11,12 +12,13 @@
 #include <vector>
 
 class ABookRecord;
+class BLooper;
 class BWindow;
 
 class SecondaryWindows {
 public:
 	// bookWindow is the window they work on.
-	explicit SecondaryWindows(const BMessenger& bookWindow);
+	explicit SecondaryWindows(BLooper* bookWindow);
 
 	void OpenFind();
 	// False when the newest Find window is closed: there is none to go on.
@@ -29,7 +31,9 @@ public:
 
 private:
 	void _Open(BWindow* window);
+	void _AssertLocked() const;
 
+	BLooper* const fOwner;
 	const BMessenger fBookWindow;
 	BMessenger fFindWindow;
 	std::vector<BMessenger> fOpen;
