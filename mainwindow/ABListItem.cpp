@@ -1,6 +1,8 @@
 #include "ABListItem.h"
 
 #include "ABookRecord.h"
+#include "BookListArea.h"
+#include "BookMenus.h"
 #include "CVABWindow.h"
 
 #include <ListView.h>
@@ -31,7 +33,7 @@ void ABListItem::DrawItem(BView* owner, BRect frame, bool)
 
 	float x = std::floor(frame.left + 2);
 	for (int32 field = 0; field < kBookFieldCount; field++) {
-		if (!fOwnerWindow->IsFieldShown(field))
+		if (!fOwnerWindow->Menus()->IsFieldShown(field))
 			continue;
 		const char* text = fRecord->Field(field);
 		if (*text != '\0')

@@ -1,6 +1,7 @@
 #include "ABListView.h"
 
 #include "ABListItem.h"
+#include "BookListArea.h"
 #include "CVABWindow.h"
 #include "CommandCodes.h"
 

@@ -8,12 +8,25 @@
 #include <Menu.h>
 #include <MenuBar.h>
 #include <MenuItem.h>
+#include <Message.h>
 #include <View.h>
 #include <Window.h>
 
 #include <cassert>
 
 #include <cstring>
+#include <iterator>
+
+namespace {
+
+// The View menu's presets, in column order.
+const int32 kNameEmailFields[] = {kFirstNameField, kLastNameField, kEmail1Field, kEmail2Field};
+const int32 kNamePhoneFields[] = {kFirstNameField, kLastNameField, kPhoneField, kCellField,
+	kFaxField};
+const int32 kNameAddressFields[] = {kFirstNameField, kLastNameField, kAddress1Field,
+	kAddress2Field, kCityField, kStateField, kZipField, kCountryField};
+
+}  // namespace
 
 // --- building
 
@@ -212,23 +225,43 @@ int32 BookMenus::CountShownFields() const
 	return count;
 }
 
-void BookMenus::SetAllFields(bool shown)
+void BookMenus::_SetAllFields(bool shown)
 {
-	_AssertLocked();
 	for (BMenuItem* item : fFieldItems)
 		item->SetMarked(shown);
 }
 
-void BookMenus::ToggleField(int32 field)
+void BookMenus::_ShowOnly(const int32* fields, int32 count)
 {
-	_AssertLocked();
-	fFieldItems[field]->SetMarked(!fFieldItems[field]->IsMarked());
-}
-
-void BookMenus::ShowOnly(const int32* fields, int32 count)
-{
-	_AssertLocked();
-	SetAllFields(false);
+	_SetAllFields(false);
 	for (int32 i = 0; i < count; i++)
 		fFieldItems[fields[i]]->SetMarked(true);
+}
+
+bool BookMenus::ApplyViewCommand(const BMessage* message)
+{
+	_AssertLocked();
+	switch (message->what) {
+		case kViewAllCommand:
+			_SetAllFields(true);
+			return true;
+		case kViewNameEmailCommand:
+			_ShowOnly(kNameEmailFields, std::size(kNameEmailFields));
+			return true;
+		case kViewNamePhoneCommand:
+			_ShowOnly(kNamePhoneFields, std::size(kNamePhoneFields));
+			return true;
+		case kViewNameAddressCommand:
+			_ShowOnly(kNameAddressFields, std::size(kNameAddressFields));
+			return true;
+		case kViewFieldCommand: {
+			const int32 field = message->GetInt32("index", -1);
+			if (field < 0 || field >= kBookFieldCount)
+				return false;
+			fFieldItems[field]->SetMarked(!fFieldItems[field]->IsMarked());
+			return true;
+		}
+		default:
+			return false;
+	}
 }

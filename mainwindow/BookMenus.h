@@ -14,6 +14,7 @@ class ABookRecord;
 class BMenu;
 class BMenuBar;
 class BMenuItem;
+class BMessage;
 class BView;
 
 class BookMenus {
@@ -41,10 +42,10 @@ public:
 	// The View menu's field items.
 	bool IsFieldShown(int32 field) const;
 	int32 CountShownFields() const;
-	void SetAllFields(bool shown);
-	void ToggleField(int32 field);
-	// Shows exactly the listed fields.
-	void ShowOnly(const int32* fields, int32 count);
+	// Shows the fields a View menu command asks for: all, a preset, or one
+	// field more or less. False when it changed nothing (not such a command,
+	// or no such field).
+	bool ApplyViewCommand(const BMessage* message);
 
 private:
 	void _BuildFileMenu();
@@ -56,6 +57,9 @@ private:
 	void _BuildInfoMenu();
 	BMenuItem* _Add(BMenu* menu, const char* label, uint32 command, char shortcut = 0,
 		bool enabled = true);
+	void _SetAllFields(bool shown);
+	// Shows exactly the listed fields.
+	void _ShowOnly(const int32* fields, int32 count);
 	// Every change of state needs the window's lock (other windows' threads make
 	// some of them); debug builds check it.
 	void _AssertLocked() const;

@@ -1,40 +1,35 @@
-// The window of one address book: its menu bar, the column-header strip, the
-// record list in a scroll view, its two file panels and the document. It is the
-// one dispatcher of the book's commands, and it reads and saves its book as its
-// BookSaveFlow decides. It watches its book's file: a change by another program
-// is shown at once when nothing here is unsaved, and merged into the next save
-// otherwise, so neither side's changes are lost.
+// The window of one address book: its menu bar, its list area, its two file
+// panels and the document. It is the one dispatcher of the book's commands, and
+// it reads and saves its book as its BookSaveFlow decides, through its book's
+// file (BookDiskFile) and its alerts (BookAlerts). It watches that file: a
+// change by another program is shown at once when nothing here is unsaved, and
+// merged into the next save otherwise, so neither side's changes are lost.
 // Threading: a looper of its own; ReloadList, SelectRecord (on the list) and
 // ReadBookFile may be called from other threads, and lock the window themselves;
 // other windows reach it only as a LockedBookWindow.
 #ifndef _CVAB_WINDOW_H
 #define _CVAB_WINDOW_H
 
-#include "BookAncestor.h"
+#include "BookAlerts.h"
 #include "BookBody.h"
+#include "BookListArea.h"
 #include "BookOwner.h"
 #include "BookSaveFlow.h"
 #include "BookWindowAccess.h"
-#include "MergingSave.h"
 
 #include <EntryRef.h>
-#include <Messenger.h>
 #include <Window.h>
 
 #include <memory>
 #include <string>
-#include <vector>
 
 class ABListView;
-class BookFileWatcher;
+class BookDiskFile;
 class BookMenus;
 class BookShell;
-class BScrollView;
 class CVABOpenPanel;
 class CVABSavePanel;
-
-// Header buttons and list columns are this many pixels apart.
-constexpr float kColumnWidth = 80;
+class SecondaryWindows;
 
 extern const char kMainWindowTitle[];
 
@@ -75,107 +70,61 @@ public:
 	void ReadBookFile(const BMessage* message);
 
 	// With the window locked:
-	ABListView* ListView() const { return fListView; }
-	BView* ButtonView() const { return fButtonView; }
+	ABListView* ListView() const { return fList->ListView(); }
+	// Null while the window is being made.
+	BView* ButtonView() const { return fList != nullptr ? fList->HeaderView() : nullptr; }
 	BookMenus* Menus() const { return fMenus.get(); }
-	bool IsFieldShown(int32 field) const;
 
 private:
 	using Action = BookSaveFlow::Action;
 
-	// Where the list stands, to keep it across a rebuild of its rows.
-	struct list_place {
-		std::vector<record_id> selected;
-		float top = 0;
-	};
-
-	// Views.
-	void _BuildWindowView();
-	void _BuildButtonBar();
-	void _RemoveButtonBar();
-	void _EmptyList();
-	void _RefreshColumns();
-	void _HandleViewCommand(const BMessage* message);
-
 	// Dispatch, by where the command comes from; true when it was one of theirs.
 	bool _FileCommand(const BMessage* message);
 	bool _RecordCommand(const BMessage* message);
-	bool _ViewCommand(const BMessage* message);
+	bool _ListCommand(const BMessage* message);
 	bool _SaveFlowMessage(const BMessage* message);
 	bool _WindowMessage(const BMessage* message);
 
 	// Commands on the selection.
-	int32 _Selection() const;
-	const ABookRecord* _SelectedRecord() const;
 	void _DeleteSelected();
 	void _Sort(const BMessage* message);
-	void _SelectAll();
-	void _OpenWebPage();
-	void _OpenFind();
 	void _OpenEditor(bool modify);
-	void _OpenSecondary(BWindow* window);
-	void _CloseSecondaries();
+
+	// Frames and reading.
+	void _NoteFrameChange();
+	book_frame _CurrentFrame() const;
+	void _ContactsImported(const entry_ref& source, const std::string& sourcePath,
+		const std::string& notes);
+
+	// The book's file changed on disk.
+	void _FileChangedOnDisk();
+	void _ReloadBook();
 
 	// Saving and closing, as the flow decides.
 	bool _Carry(const Action& action, status_t writeStatus = B_OK);
+	bool _CarryWrite(const Action& action);
 	void _CarryOut(const Action& action);
-	bool _BodyOnDisk() const;
-	status_t _WriteWhole();
 	void _SaveDone(const std::string& path);
 	void _SaveAsReply(const BMessage* message);
-	void _ShowSavePanel(bool closing);
-	void _AskBeforeShortening(bool closing);
-	void _AskAboutUnsavedBook();
-	void _ReportSaveFailure(status_t status, bool closing);
-	void _ReportMerge(bool closing);
 	void _HandleAnswer(const BMessage* message);
-	void _NoteFrameChange();
-	book_frame _CurrentFrame() const;
-	void _SetFile(const entry_ref& ref, const std::string& path);
-	void _ContactsImported(const entry_ref& source, const std::string& summary);
-
-	// The book's file on disk, as other programs change it.
-	void _WatchFile();
-	void _FileChangedOnDisk();
-	void _ReloadBook();
-	list_place _ListPlace() const;
-	void _RestoreListPlace(const list_place& place);
 
 	BookShell* const fShell;
 	std::unique_ptr<BookMenus> fMenus;
+	std::unique_ptr<BookListArea> fList;
 	std::unique_ptr<CVABook> fBook;
 	std::unique_ptr<CVABOpenPanel> fOpenPanel;
 	std::unique_ptr<CVABSavePanel> fSavePanel;
-
-	BView* fWindowView = nullptr;
-	BView* fButtonView = nullptr;
-	BScrollView* fScrollView = nullptr;
-	ABListView* fListView = nullptr;
-
-	// The Find and editor windows opened from here, reached only through their
-	// messengers: they close on their own, and are asked to when this one does.
-	BMessenger fFindWindow;
-	std::vector<BMessenger> fSecondaryWindows;
+	BookAlerts fAlerts;
+	std::unique_ptr<SecondaryWindows> fSecondaries;
 
 	// The file, and when it is written and the window may close.
-	entry_ref fFileRef;
-	std::string fFilePath;
+	std::unique_ptr<BookDiskFile> fFile;
 	BookSaveFlow fFlow;
-	// The file as last read or saved, and the book as it held it then: what a
-	// change by another program is told by and merged over. fKnowsFile: it is
-	// of the window's file (not so for a book named in the save panel until it
-	// is written, which replaces whatever the chosen file held).
-	BookAncestor fAncestor;
-	bool fKnowsFile = false;
-	book_save_result fLastSave;
 	// The close under way was asked by the application's quit.
 	bool fQuitting = false;
-	std::unique_ptr<BookFileWatcher> fWatcher;
 
 	// The frame as of the last read or save: only a change from it counts.
 	BRect fSavedFrame;
-	float fLastWidth = 0;
-	float fLastHeight = 0;
 };
 
 #endif

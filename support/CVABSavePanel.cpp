@@ -1,8 +1,11 @@
 #include "CVABSavePanel.h"
 
+#include <Entry.h>
 #include <FilePanel.h>
 #include <Message.h>
 #include <Messenger.h>
+
+#include <string>
 
 namespace {
 
@@ -26,7 +29,20 @@ CVABSavePanel::~CVABSavePanel()
 	delete fPanel;
 }
 
-void CVABSavePanel::Show()
+void CVABSavePanel::Show(bool closing)
 {
+	BMessage reply(kSavePanelReply);
+	reply.AddBool("closing", closing);
+	fPanel->SetMessage(&reply);
 	fPanel->Show();
+}
+
+void CVABSavePanel::OfferBeside(const entry_ref& source)
+{
+	BEntry folder;
+	if (BEntry(&source).GetParent(&folder) == B_OK)
+		fPanel->SetPanelDirectory(&folder);
+	const std::string name = source.name;
+	const size_t dot = name.rfind('.');
+	fPanel->SetSaveText((name.substr(0, dot == 0 ? std::string::npos : dot) + ".cvab").c_str());
 }

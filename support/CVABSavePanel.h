@@ -1,6 +1,6 @@
 // CVABSavePanel: the save panel of a main window. It sends the chosen folder and
-// name to the target as kSavePanelReply with "directory" (entry_ref) and
-// "name" (string).
+// name to the target as kSavePanelReply with "directory" (entry_ref), "name"
+// (string) and "closing" (bool, as it was shown).
 // Threading: any thread (the panel locks its own window).
 #ifndef _CVAB_SAVE_PANEL_H
 #define _CVAB_SAVE_PANEL_H
@@ -9,6 +9,7 @@
 
 class BFilePanel;
 class BHandler;
+struct entry_ref;
 
 constexpr uint32 kSavePanelReply = 'SvFl';
 
@@ -21,8 +22,10 @@ public:
 	CVABSavePanel(const CVABSavePanel&) = delete;
 	CVABSavePanel& operator=(const CVABSavePanel&) = delete;
 
-	void Show();
-	BFilePanel* Panel() const { return fPanel; }
+	// closing: the save asked for is part of closing the window.
+	void Show(bool closing);
+	// Offers to save beside source, under its name with the book ending.
+	void OfferBeside(const entry_ref& source);
 
 private:
 	BFilePanel* const fPanel;  // owned

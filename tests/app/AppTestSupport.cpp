@@ -19,11 +19,8 @@
 
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <future>
-#include <sstream>
 #include <sys/stat.h>
 
 namespace {
@@ -42,9 +39,7 @@ BPoint RowPoint(CVABWindow* window, int32 row)
 
 void AppTest::SetUp()
 {
-	char pattern[] = "/tmp/cvab-app-XXXXXX";
-	ASSERT_NE(mkdtemp(pattern), nullptr);
-	fDir = pattern;
+	ASSERT_FALSE(fDir.Path().empty());
 	mkdir(Home().c_str(), 0700);
 	mkdir(Path("run").c_str(), 0700);
 	setenv("HOME", Home().c_str(), 1);
@@ -69,7 +64,6 @@ void AppTest::TearDown()
 	}
 	if (fAppThread.joinable())
 		fAppThread.join();
-	std::system(("rm -rf '" + fDir + "'").c_str());
 }
 
 // --- the application's life
@@ -105,10 +99,7 @@ CVABWindow* AppTest::OpenBook(const std::string& body, BRect frame)
 {
 	const std::string path = Path("book.cvab");
 	WriteFile(path, body);
-	entry_ref ref;
-	EXPECT_EQ(get_ref_for_path(path.c_str(), &ref), B_OK);
-	EXPECT_EQ(SaveBookFrame(&ref, book_frame{frame.left, frame.top, frame.right, frame.bottom}),
-		B_OK);
+	StoreFrame(path, frame);
 	Launch({path});
 	CVABWindow* window = Front();
 	EXPECT_NE(window, nullptr);
@@ -279,6 +270,24 @@ void AppTest::CancelPanel()
 	ClickView(panel, "cancel");
 }
 
+std::string AppTest::TitleOf(BWindow* window)
+{
+	return Locked(window, [window] { return std::string(window->Title()); });
+}
+
+BRect AppTest::FrameOf(BWindow* window)
+{
+	return Locked(window, [window] { return window->Frame(); });
+}
+
+std::string AppTest::FocusName(BWindow* window)
+{
+	return Locked(window, [window] {
+		const BView* focus = window->CurrentFocus();
+		return std::string(focus == nullptr ? "<none>" : focus->Name() != nullptr ? focus->Name() : "");
+	});
+}
+
 std::string AppTest::AlertText() const
 {
 	BAlert* alert = Alert();
@@ -296,17 +305,20 @@ std::string AppTest::WaitForLaunch() const
 	return Launched();
 }
 
-void AppTest::WriteFile(const std::string& path, const std::string& bytes)
+void AppTest::StoreFrame(const std::string& path, BRect frame)
 {
-	std::ofstream(path, std::ios::binary) << bytes;
+	const entry_ref ref = RefFor(path);
+	EXPECT_EQ(SaveBookFrame(&ref, book_frame{frame.left, frame.top, frame.right, frame.bottom}),
+		B_OK);
 }
 
-std::string AppTest::ReadFile(const std::string& path)
+void AppTest::OpenRef(const std::string& path)
 {
-	std::ifstream file(path, std::ios::binary);
-	std::stringstream bytes;
-	bytes << file.rdbuf();
-	return bytes.str();
+	const entry_ref ref = RefFor(path);
+	BMessage refs(B_REFS_RECEIVED);
+	refs.AddRef("refs", &ref);
+	be_app_messenger.SendMessage(&refs);
+	Settle();
 }
 
 std::string AppTest::Line(std::vector<std::string> fields)

@@ -10,6 +10,7 @@
 #include <Messenger.h>
 
 #include "HeadlessScreen.h"
+#include "../book/FileTestSupport.h"
 #include "../platform/interface/WindowTestSupport.h"  // Locked
 
 #include <gtest/gtest.h>
@@ -66,16 +67,27 @@ protected:
 	BWindow* SavePanel() const;
 	void SaveAs(const char* name);
 	void CancelPanel();
+	// A window's title and frame; the name of its focused view ("<none>" without one).
+	static std::string TitleOf(BWindow* window);
+	static BRect FrameOf(BWindow* window);
+	static std::string FocusName(BWindow* window);
 	// The alert on screen, or null (the shared AnswerAlert clicks its buttons).
 	BAlert* Alert() const { return Find<BAlert>(); }
 	std::string AlertText() const;
 
 	// Files in this test's folder.
-	std::string Path(const std::string& name) const { return fDir + "/" + name; }
-	std::string Home() const { return fDir + "/home"; }
-	static void WriteFile(const std::string& path, const std::string& bytes);
-	static std::string ReadFile(const std::string& path);
+	std::string Path(const std::string& name) const { return fDir / name; }
+	std::string Home() const { return fDir / "home"; }
+	static void WriteFile(const std::string& path, const std::string& bytes)
+	{
+		WriteContents(path, bytes);
+	}
+	static std::string ReadFile(const std::string& path) { return Contents(path); }
 	static std::string Line(std::vector<std::string> fields);
+	// Stores frame with the book at path, as its window's save would.
+	static void StoreFrame(const std::string& path, BRect frame);
+	// Hands path to the running application as an opened file, and settles.
+	void OpenRef(const std::string& path);
 	// What the browser was launched with, one line per launch.
 	std::string Launched() const { return ReadFile(Path("launched")); }
 	// The opener runs in a process of its own: waits up to 2 s for its line.
@@ -86,7 +98,7 @@ protected:
 		PutOnClipboard(text.data(), static_cast<ssize_t>(text.size()));
 	}
 
-	std::string fDir;
+	ScratchDir fDir;
 
 private:
 	std::thread fAppThread;

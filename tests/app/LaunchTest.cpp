@@ -18,23 +18,6 @@
 
 namespace {
 
-BRect FrameOf(BWindow* window)
-{
-	return Locked(window, [window] { return window->Frame(); });
-}
-
-std::string TitleOf(BWindow* window)
-{
-	return Locked(window, [window] { return std::string(window->Title()); });
-}
-
-void StoreFrame(const std::string& path, const book_frame& frame)
-{
-	entry_ref ref;
-	ASSERT_EQ(get_ref_for_path(path.c_str(), &ref), B_OK);
-	ASSERT_EQ(SaveBookFrame(&ref, frame), B_OK);
-}
-
 // Runs the real program as a second instance; its exit status.
 int RunSecondInstance(const std::vector<std::string>& arguments)
 {
@@ -102,7 +85,7 @@ TEST_F(AppTest, ALaunchOpensItsFirstDocumentAndASecondStartHandsOverItsFile)
 	const std::string second = Path("second.cvab");
 	WriteFile(first, Line({"ann", "Ann"}) + Line({"bob", "Bob"}));
 	WriteFile(second, Line({"cat"}) + Line({"dan"}));
-	StoreFrame(first, book_frame{100, 120, 599, 419});
+	StoreFrame(first, BRect(100, 120, 599, 419));
 	WriteFile(Home() + "/third.cvab", Line({"eve"}));
 	Launch({first, second});
 	ASSERT_EQ(BookWindows().size(), 1u);
@@ -148,8 +131,8 @@ TEST_F(AppTest, ABookWithoutAFrameOpensCentredAndOneNotThereYetIsCreatedBySaving
 	const std::string path = Path("book.cvab");
 	WriteFile(path, Line({"ann"}));
 	const float huge = 1e9f;
-	for (const book_frame& frame : {book_frame{NAN, 0, 500, 300}, book_frame{0, 0, huge, huge},
-			 book_frame{-5000, -5000, -4000, -4000}, book_frame{300, 300, 100, 100}}) {
+	// (Each kind of unusable frame: the frame test of the book's body.)
+	for (const BRect frame : {BRect(NAN, 0, 500, 300), BRect(0, 0, huge, huge)}) {
 		StoreFrame(path, frame);
 		Launch({path});
 		ASSERT_NE(Front(), nullptr);
@@ -169,8 +152,7 @@ TEST_F(AppTest, ABookWithoutAFrameOpensCentredAndOneNotThereYetIsCreatedBySaving
 	EXPECT_TRUE(MenuEnabled(Front(), "Save this Address Book")) << "a user's move is a change";
 	ASSERT_TRUE(Quit());
 	book_frame saved;
-	entry_ref ref;
-	ASSERT_EQ(get_ref_for_path(newPath.c_str(), &ref), B_OK);
+	const entry_ref ref = RefFor(newPath);
 	ASSERT_EQ(ReadBookFrame(&ref, &saved), B_OK) << "closing saved the moved book";
 	EXPECT_EQ(saved.left, 200);
 	EXPECT_EQ(saved.top, 150);

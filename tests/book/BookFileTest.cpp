@@ -170,7 +170,7 @@ TEST(BookFileTest, AFailingSaveLeavesTheOldFileAndSaysWhy)
 	EXPECT_STREQ(DescribeFileError(B_ERROR), "an input/output error occurred");
 }
 
-TEST(BookFileTest, LayoutFollowsTheTypeOrWithoutOneTheBodyAndLossesAreReported)
+TEST(BookFileTest, LayoutFollowsTheTypeOrWithoutOneTheBodyLossesAreReportedReadOnlyIsRead)
 {
 	ScratchDir dir;
 	const std::string full = "joe" + std::string(20, '\t') + "\n";
@@ -206,11 +206,8 @@ TEST(BookFileTest, LayoutFollowsTheTypeOrWithoutOneTheBodyAndLossesAreReported)
 	ASSERT_EQ(LoadBookFile(&ref, &book, nullptr, &losses), B_OK);
 	EXPECT_EQ(losses.cutFields, 1);
 	EXPECT_TRUE(losses.stoppedAtNul);
-}
 
-TEST(BookFileTest, ReadOnlyFileIsStillRead)
-{
-	ScratchDir dir;
+	// A file we may only read is still read.
 	chmod(dir.Path().c_str(), 0755);
 	WriteContents(dir / "book", "ann" + std::string(20, '\t') + "\nbob" + std::string(20, '\t') + "\n");
 	SetAttribute(dir / "book", kTypeAttrName, B_MIME_STRING_TYPE,

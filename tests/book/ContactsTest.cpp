@@ -18,6 +18,7 @@
 
 namespace {
 
+
 using Texts = std::vector<std::string>;
 
 std::string Sample(const char* name)
@@ -74,7 +75,7 @@ Texts RoundTrip(const std::string& bytes, bool csv, ConversionReport* first)
 
 }  // namespace
 
-TEST(ContactsTest, SampleExportsKeepEveryFieldThroughARoundTrip)
+TEST(ContactsTest, SampleExportsInTheirDialectsKeepEveryFieldThroughARoundTrip)
 {
 	const struct {
 		const char* name;
@@ -117,6 +118,25 @@ TEST(ContactsTest, SampleExportsKeepEveryFieldThroughARoundTrip)
 			"https://sato.example|Says \"call me Ken\". 佐藤さん||--04-12",
 			"|Björk||Guðmundsdóttir|Owner|Sveitin ehf.||||||Iceland|+354 555 1234||+354 555 1299|"
 			"bjork@sveitin.example|||||1965-11-21"}, ""},
+		// Latin-1, quoted headers in German, a quoted street of two lines, the
+		// date forms of that exporter ("0.0.00" is none).
+		{"outlook-de-latin1.csv", {
+			"|Käthe||Groß|Inhaberin|Bäckerei Süß|Hauptstraße 5||München||80331|Deutschland|"
+			"+49 89 5550100|+49 170 5550101|+49 89 5550102|kaethe@example.de||www.example.de|"
+			"Öffnet um 6 Uhr||1970-04-15",
+			"|Jörg||Maier|||||||||||||||||"},
+			"in: the file is not UTF-8: read as Windows-1252 (cvab-convert --encoding NAME says "
+			"which it is)\n"
+			"in:2: row 1 \"Käthe Groß\": Anrede: \"Frau\" dropped: no field holds it\n"
+			"in:2: row 1 \"Käthe Groß\": Straße geschäftlich: \"Hinterhaus\" dropped: a field holds "
+			"one line, without TABs\n"},
+		{"thunderbird-sjis.csv", {
+			"|花子||山田||||||||||090-5555-0199||hanako@example.jp|||||"},
+			"in: the file is not UTF-8: read as Shift_JIS (CP932) (cvab-convert --encoding NAME "
+			"says which it is)\n"},
+		// UTF-16 with a mark, semicolons, French headers.
+		{"outlook-fr-utf16le.csv", {
+			"|Renée||Dubois||||||||||+33 6 55 55 01 02||renee@example.fr|||||1970-04-15"}, ""},
 	};
 	for (const auto& sample : samples) {
 		ConversionReport report;
@@ -208,29 +228,6 @@ TEST(ContactsTest, FaultsCostOnlyWhatCannotBeRead)
 		"in:6: row 4: a quote inside a quoted value must be doubled (\"\"); the row is left out\n");
 }
 
-TEST(ContactsTest, CsvMappingsChooseFieldsAndUnknownColumnsAreReported)
-{
-	const std::string input = "Vorname,Handy,Labels\nJörg,+49 170 555,friends\n";
-	ContactFieldMap map;
-	std::string error;
-	ASSERT_TRUE(map.AddMapping("vorname=First Name", &error));
-	ASSERT_TRUE(map.AddMapping("Handy = 13", &error));
-	EXPECT_FALSE(map.AddMapping("Handy=Pager", &error));
-	EXPECT_NE(error.find("Cell Number"), std::string::npos);
-	ConversionReport report;
-	CVABook book(nullptr);
-	ASSERT_EQ(CsvReader(map, &report).Read(input, &book), 1);
-	EXPECT_STREQ(book.FirstRecord()->Field(kFirstNameField), "Jörg");
-	EXPECT_STREQ(book.FirstRecord()->Field(kCellField), "+49 170 555");
-	EXPECT_EQ(Notes(report), "in:2: row 1 \"Jörg\": Labels: \"friends\" dropped: no field holds it\n");
-
-	ASSERT_TRUE(map.AddMapping("Labels=", &error));  // left out on purpose: no report
-	ConversionReport quiet;
-	CVABook again(nullptr);
-	CsvReader(map, &quiet).Read(input, &again);
-	EXPECT_TRUE(quiet.IsEmpty()) << Notes(quiet);
-}
-
 TEST(ContactsTest, WritersEscapeAndFoldWithoutSplittingCharacters)
 {
 	CVABook book(nullptr);
@@ -300,18 +297,11 @@ TEST(ContactsTest, LegacyAndUnicodeEncodingsBecomeUTF8)
 {
 	const std::string card = "BEGIN:VCARD\r\nN:Ødegård;Åse;;;\r\nEND:VCARD\r\n";
 	const std::string ase = "|Åse||Ødegård|||||||||||||||||";
-	const struct {
-		std::string bytes;
-		std::string fields;
-	} files[] = {
-		{Encoded(card, "UTF-16LE"), ase}, {Encoded(card, "UTF-16BE"), ase},
-		{"\xFF\xFE" + Encoded(card, "UTF-16LE"), ase}, {"\xFE\xFF" + Encoded(card, "UTF-16BE"), ase},
-		{"\xEF\xBB\xBF" + card, ase}, {Sample("utf16be-nobom.vcf"),
-			"|Åse||Ødegård||||||||||||aase@example.no|||||"},
-	};
-	for (const auto& file : files) {
+	for (const std::string& bytes : {Encoded(card, "UTF-16LE"), Encoded(card, "UTF-16BE"),
+			 "\xFF\xFE" + Encoded(card, "UTF-16LE"), "\xFE\xFF" + Encoded(card, "UTF-16BE"),
+			 "\xEF\xBB\xBF" + card}) {
 		ConversionReport report;
-		EXPECT_EQ(ReadVCards(file.bytes, &report), Texts{file.fields}) << Notes(report);
+		EXPECT_EQ(ReadVCards(bytes, &report), Texts{ase}) << Notes(report);
 		EXPECT_TRUE(report.IsEmpty()) << Notes(report);
 	}
 
@@ -351,54 +341,7 @@ TEST(ContactsTest, LegacyAndUnicodeEncodingsBecomeUTF8)
 	EXPECT_TRUE(told.IsEmpty()) << Notes(told);
 }
 
-TEST(ContactsTest, CsvDialectsFromTheirBytes)
-{
-	const struct {
-		const char* sample;
-		Texts records;
-		std::string notes;
-	} samples[] = {
-		// Latin-1, quoted headers in German, a quoted street of two lines, the
-		// date forms of that exporter ("0.0.00" is none).
-		{"outlook-de-latin1.csv", {
-			"|Käthe||Groß|Inhaberin|Bäckerei Süß|Hauptstraße 5||München||80331|Deutschland|"
-			"+49 89 5550100|+49 170 5550101|+49 89 5550102|kaethe@example.de||www.example.de|"
-			"Öffnet um 6 Uhr||1970-04-15",
-			"|Jörg||Maier|||||||||||||||||"},
-			"in: the file is not UTF-8: read as Windows-1252 (cvab-convert --encoding NAME says "
-			"which it is)\n"
-			"in:2: row 1 \"Käthe Groß\": Anrede: \"Frau\" dropped: no field holds it\n"
-			"in:2: row 1 \"Käthe Groß\": Straße geschäftlich: \"Hinterhaus\" dropped: a field holds "
-			"one line, without TABs\n"},
-		{"thunderbird-sjis.csv", {
-			"|花子||山田||||||||||090-5555-0199||hanako@example.jp|||||"},
-			"in: the file is not UTF-8: read as Shift_JIS (CP932) (cvab-convert --encoding NAME "
-			"says which it is)\n"},
-		// UTF-16 with a mark, semicolons, French headers.
-		{"outlook-fr-utf16le.csv", {
-			"|Renée||Dubois||||||||||+33 6 55 55 01 02||renee@example.fr|||||1970-04-15"}, ""},
-	};
-	for (const auto& sample : samples) {
-		ConversionReport report;
-		EXPECT_EQ(ReadCsv(Sample(sample.sample), &report), sample.records) << sample.sample;
-		EXPECT_EQ(Notes(report), sample.notes) << sample.sample;
-	}
-
-	// TABs: found from the header, or told; a quoted TAB keeps what is before it.
-	const std::string tabs = "First Name\tLast Name\tCompany\nAnn\tLee\t\"Acme\tWest\"\n";
-	ConversionReport tabReport;
-	EXPECT_EQ(ReadCsv(tabs, &tabReport), (Texts{"|Ann||Lee||Acme|||||||||||||||"}));
-	EXPECT_EQ(Notes(tabReport), "in:2: row 1 \"Ann Lee\": Company: \"West\" dropped: a field holds "
-		"one line, without TABs\n");
-	// As many commas as semicolons: a comma, unless told.
-	ConversionReport told;
-	EXPECT_EQ(ReadCsv("First Name;Company, Inc.\nAnn;Acme, Inc.\n", &told, {}, "", ';'),
-		(Texts{"|Ann|||||||||||||||||||"}));
-	EXPECT_EQ(Notes(told), "in:2: row 1 \"Ann\": Company, Inc.: \"Acme, Inc.\" dropped: no field "
-		"holds it\n");
-}
-
-TEST(ContactsTest, LocalisedHeaderRowsMapLikeEnglishOnes)
+TEST(ContactsTest, LocalisedHeaderRowsMapLikeEnglishOnesAndSeparatorsAreFoundOrTold)
 {
 	// Each row: a header line, a data line, what the record holds.
 	const struct {
@@ -421,18 +364,6 @@ TEST(ContactsTest, LocalisedHeaderRowsMapLikeEnglishOnes)
 		{"Prénom;Nom;Société;Rue (bureau);Ville (bureau);Téléphone (bureau);Anniversaire",
 			"Luc;Roy;Roy SA;1 rue Haute;Lyon;04 55 55;15/04/1970",
 			"|Luc||Roy||Roy SA|1 rue Haute||Lyon||||04 55 55||||||||1970-04-15"},
-		{"Nombre,Apellidos,Puesto,Teléfono móvil,Dirección de correo electrónico,Notas",
-			"Ana,Gil,Jefa,600 555,ana@gil.example,Amiga", "|Ana||Gil|Jefa|||||||||600 555||"
-			"ana@gil.example|||Amiga||"},
-		{"Nome,Cognome,Società,Città (ufficio),CAP (ufficio),Compleanno",
-			"Gino,Riva,Riva Srl,Roma,00100,1970-04-15",
-			"|Gino||Riva||Riva Srl|||Roma||00100||||||||||1970-04-15"},
-		{"Voornaam,Achternaam,Bedrijf,Mobiele telefoon,E-mailadres,Verjaardag",
-			"Els,Smit,Smit BV,06 555,els@smit.example,--04-15",
-			"|Els||Smit||Smit BV||||||||06 555||els@smit.example|||||--04-15"},
-		{"Primeiro nome,Sobrenome,Empresa,Celular,Endereço de e-mail,Aniversário",
-			"João,Lima,Lima Lda,91 555,joao@lima.example,1970-04-15",
-			"|João||Lima||Lima Lda||||||||91 555||joao@lima.example|||||1970-04-15"},
 	};
 	for (const auto& file : exports) {
 		ConversionReport report;
@@ -440,9 +371,22 @@ TEST(ContactsTest, LocalisedHeaderRowsMapLikeEnglishOnes)
 			Texts{file.fields}) << file.header;
 		EXPECT_TRUE(report.IsEmpty()) << file.header << "\n" << Notes(report);
 	}
+
+	// TABs: found from the header, or told; a quoted TAB keeps what is before it.
+	const std::string tabs = "First Name\tLast Name\tCompany\nAnn\tLee\t\"Acme\tWest\"\n";
+	ConversionReport tabReport;
+	EXPECT_EQ(ReadCsv(tabs, &tabReport), (Texts{"|Ann||Lee||Acme|||||||||||||||"}));
+	EXPECT_EQ(Notes(tabReport), "in:2: row 1 \"Ann Lee\": Company: \"West\" dropped: a field holds "
+		"one line, without TABs\n");
+	// As many commas as semicolons: a comma, unless told.
+	ConversionReport told;
+	EXPECT_EQ(ReadCsv("First Name;Company, Inc.\nAnn;Acme, Inc.\n", &told, {}, "", ';'),
+		(Texts{"|Ann|||||||||||||||||||"}));
+	EXPECT_EQ(Notes(told), "in:2: row 1 \"Ann\": Company, Inc.: \"Acme, Inc.\" dropped: no field "
+		"holds it\n");
 }
 
-TEST(ContactsTest, FilesWithoutHeaderRowReadByColumnNumberOrContent)
+TEST(ContactsTest, MappingsAndFilesWithoutHeaderRowReadByColumnNumberOrContent)
 {
 	// Mixed separators as well: the second row changes to TABs.
 	const std::string bytes = Sample("no-header.csv");
@@ -474,6 +418,22 @@ TEST(ContactsTest, FilesWithoutHeaderRowReadByColumnNumberOrContent)
 	ConversionReport header;
 	EXPECT_EQ(ReadCsv("First Name,Phone\nAnn,555 0100\n", &header, second),
 		(Texts{"|Ann||||||||||||555 0100|||||||"}));
+
+	// Mappings by a header's name choose fields; unknown columns are reported
+	// unless mapped to nothing.
+	const std::string input = "Vorname,Handy,Labels\nJörg,+49 170 555,friends\n";
+	ContactFieldMap named;
+	ASSERT_TRUE(named.AddMapping("vorname=First Name", &error));
+	ASSERT_TRUE(named.AddMapping("Handy = 13", &error));
+	EXPECT_FALSE(named.AddMapping("Handy=Pager", &error));
+	EXPECT_NE(error.find("Cell Number"), std::string::npos);
+	ConversionReport report;
+	EXPECT_EQ(ReadCsv(input, &report, named), Texts{"|Jörg||||||||||||+49 170 555|||||||"});
+	EXPECT_EQ(Notes(report), "in:2: row 1 \"Jörg\": Labels: \"friends\" dropped: no field holds it\n");
+	ASSERT_TRUE(named.AddMapping("Labels=", &error));  // left out on purpose: no report
+	ConversionReport quiet;
+	ReadCsv(input, &quiet, named);
+	EXPECT_TRUE(quiet.IsEmpty()) << Notes(quiet);
 }
 
 TEST(ContactsTest, BirthdaysInEveryFormBecomeOneTextAndGoBackOut)
@@ -507,7 +467,7 @@ TEST(ContactsTest, BirthdaysInEveryFormBecomeOneTextAndGoBackOut)
 		EXPECT_EQ(NormalizeBirthday(form.text), form.book) << form.text;
 }
 
-TEST(ContactsTest, DetectionReadingAndSummaryForOtherCallers)
+TEST(ContactsTest, DetectionReadingSummaryAndThePerCardReaderForOtherCallers)
 {
 	const struct {
 		const char* name;
@@ -539,10 +499,8 @@ TEST(ContactsTest, DetectionReadingAndSummaryForOtherCallers)
 		"line 8: card 1 \"花子 山田\": LABEL;CHARSET=WINDOWS-1250: \"Kraków, ul. Łazienki\" "
 		"dropped: no field holds it\n(and 8 more)");
 	EXPECT_EQ(ContactImport::Summary(1, ConversionReport()), "1 contact read.");
-}
 
-TEST(ContactsTest, ReadCardTellsWhereEachFieldCameFrom)
-{
+	// The per-card reader tells where each field came from.
 	const std::string card =
 		"BEGIN:VCARD\r\n"                           // 0
 		"VERSION:4.0\r\n"                           // 1
@@ -553,21 +511,21 @@ TEST(ContactsTest, ReadCardTellsWhereEachFieldCameFrom)
 		"TEL;TYPE=cell:+1 555 0101\r\n"             // 6
 		"END:VCARD\r\n"
 		"BEGIN:VCARD\r\nFN:Second Card\r\nEND:VCARD\r\n";
-	ConversionReport report;
-	VCardReader::card read;
-	ASSERT_TRUE(VCardReader(&report).ReadCard(card, &read));
-	EXPECT_EQ(read.uid, "urn:uuid:4fbe8971");
-	EXPECT_EQ(read.version, "4.0");
-	EXPECT_EQ(read.fields[kFirstNameField], "Ann");
-	EXPECT_EQ(read.fields[kEmail1Field], "ann@example.com");
+	report = ConversionReport();
+	VCardReader::card one;
+	ASSERT_TRUE(VCardReader(&report).ReadCard(card, &one));
+	EXPECT_EQ(one.uid, "urn:uuid:4fbe8971");
+	EXPECT_EQ(one.version, "4.0");
+	EXPECT_EQ(one.fields[kFirstNameField], "Ann");
+	EXPECT_EQ(one.fields[kEmail1Field], "ann@example.com");
 	const std::pair<int32, VCardReader::field_source> sources[] = {
 		{kFirstNameField, {"FN", 3}}, {kLastNameField, {"FN", 3}}, {kEmail1Field, {"EMAIL", 4}},
 		{kCommentsField, {"NOTE", 5}}, {kCellField, {"TEL", 6}}, {kPhoneField, {"", -1}},
 	};
 	for (const auto& [field, source] : sources) {
-		EXPECT_EQ(read.sources[field].property, source.property) << field;
-		EXPECT_EQ(read.sources[field].index, source.index) << field;
+		EXPECT_EQ(one.sources[field].property, source.property) << field;
+		EXPECT_EQ(one.sources[field].index, source.index) << field;
 	}
 	EXPECT_TRUE(report.IsEmpty()) << Notes(report);
-	EXPECT_FALSE(VCardReader(&report).ReadCard("BEGIN:VCARD\nPHOTO;BASE64:AA\nEND:VCARD\n", &read));
+	EXPECT_FALSE(VCardReader(&report).ReadCard("BEGIN:VCARD\nPHOTO;BASE64:AA\nEND:VCARD\n", &one));
 }

@@ -1,6 +1,7 @@
 // The record's fields: the 40-byte limit, the UTF-8 safe cut, the separators it
-// refuses, and the sort comparison.
-#include <ABookRecord.h>
+// refuses, and the sort comparison; its text and postal address block, byte for
+// byte.
+#include <BookText.h>
 
 #include <gtest/gtest.h>
 
@@ -59,4 +60,44 @@ TEST(RecordTest, CompareFoldsOnlyAsciiLetters)
 	}
 	a.SetField(kFirstNameField, "amy");
 	EXPECT_GT(ABookRecord::CompareField(&a, &b, kFirstNameField), 0);
+}
+
+namespace {
+
+template <typename Build>
+string Text(const ABookRecord& record, Build build)
+{
+	char buffer[kBookTextBufferSize];
+	const size_t length = build(&record, buffer, sizeof(buffer));
+	EXPECT_EQ(buffer[length], '\0');
+	return string(buffer, length);
+}
+
+}  // namespace
+
+// The record text is every field with its TAB, the longest too; the address
+// block only the postal fields, empty ones and their spaces kept.
+TEST(RecordTest, TextHoldsEveryFieldAndTheAddressBlockThePostalOnes)
+{
+	ABookRecord record;
+	EXPECT_EQ(Text(record, BuildRecordText), string(21, '\t'));
+	record.SetField(kFirstNameField, "Ann");
+	record.SetField(kLastNameField, "Lee");
+	record.SetField(kCountryField, "Norway");
+	EXPECT_EQ(Text(record, BuildAddressBlock), "Ann  Lee \n \n \n \n \n   ");
+
+	string expected;
+	for (int32 field = 0; field < kBookFieldCount; field++) {
+		record.SetField(field, string(40, 'a' + field).c_str());
+		expected += string(40, 'a' + field) + "\t";
+	}
+	EXPECT_EQ(Text(record, BuildRecordText), expected);
+	for (int32 field = 0; field < kBookFieldCount; field++)
+		record.SetField(field, kBookFieldNames[field]);
+	EXPECT_EQ(Text(record, BuildAddressBlock),
+		"First Name Middle Name Last Name \nTitle \nCompany \nAddress 1 \nAddress 2 \n"
+		"City State Zip/Postal Code ");
+	char small[4];
+	EXPECT_EQ(BuildAddressBlock(&record, small, sizeof(small)), 3u);
+	EXPECT_STREQ(small, "Fir");
 }

@@ -2,10 +2,11 @@
 // another with Tab and Enter, the field rules on typed and pasted text, a
 // record changed in place, Done finding its record again after the book
 // changed under it, the editors closing with their book, Escape as Cancel in
-// every dialog, and a book that could not be read kept from being written or
-// closed without asking.
+// every dialog, the About and support windows, and a book that could not be
+// read kept from being written or closed without asking.
 #include "AppTestSupport.h"
 
+#include "ABListView.h"
 #include "BookFile.h"
 #include "CVABEntryWindow.h"
 #include "CVABFindWindow.h"
@@ -13,10 +14,13 @@
 #include "CVABModifyWindow.h"
 #include "CVABook.h"
 #include "MyEntryTextView.h"
+#include "RecordActions.h"
 
 #include <Button.h>
 #include <Entry.h>
+#include <TextView.h>
 
+#include <algorithm>
 #include <sys/stat.h>
 
 class EditorTest : public AppTest {
@@ -25,14 +29,6 @@ protected:
 	CVABWindow* OpenBook(const std::string& body)
 	{
 		return AppTest::OpenBook(body, BRect(0, 30, 360, 329));
-	}
-
-	std::string FocusName(BWindow* window)
-	{
-		return Locked(window, [window] {
-			BView* focus = window->CurrentFocus();
-			return std::string(focus != nullptr && focus->Name() != nullptr ? focus->Name() : "");
-		});
 	}
 
 	std::string FieldText(CVABEditRecordsWindow* editor, int32 field)
@@ -57,7 +53,7 @@ protected:
 	}
 };
 
-TEST_F(EditorTest, RecordsAreTypedOneAfterAnotherAndAppearAfterCancel)
+TEST_F(EditorTest, RecordsAreTypedOneAfterAnotherKeepTheFieldRulesAndAppearAfterCancel)
 {
 	CVABWindow* window = OpenBook(Line({"zed", "Zed"}));
 	ChooseMenu(window, "Records", "Make a New Record");
@@ -96,27 +92,16 @@ TEST_F(EditorTest, RecordsAreTypedOneAfterAnotherAndAppearAfterCancel)
 	EXPECT_TRUE(MenuEnabled(window, "Save this Address Book"));
 	EXPECT_EQ(Find<CVABEntryWindow>(), nullptr);
 
-	// Closing the book closes an editor still open on it, and saves the new records.
+	// Typing stops at 40 bytes. Pasted text is not filtered, but the record
+	// takes its first line up to a TAB, and a character that would cross 40
+	// bytes is not cut in half.
+	const std::string digits = "0123456789012345678901234567890123456789";
 	ChooseMenu(window, "Records", "Make a New Record");
-	ASSERT_NE(Find<CVABEntryWindow>(), nullptr);
-	window->PostMessage(B_QUIT_REQUESTED);
-	Settle();
-	EXPECT_EQ(Find<CVABEntryWindow>(), nullptr);
-	EXPECT_TRUE(Ended()) << "the last book closed";
-	EXPECT_EQ(ReadFile(Path("book.cvab")), Line({"zed", "Zed"}) + Line({"ann", "Ann"}) + Line({"bob"}));
-}
-
-TEST_F(EditorTest, FieldsKeepTheRecordsRules)
-{
-	CVABWindow* window = OpenBook("");
-	ChooseMenu(window, "Records", "Make a New Record");
-	auto* editor = Find<CVABEntryWindow>();
+	editor = Find<CVABEntryWindow>();
 	ASSERT_NE(editor, nullptr);
-	Type("0123456789012345678901234567890123456789XYZ");
-	EXPECT_EQ(FieldText(editor, 0), "0123456789012345678901234567890123456789");
+	Type((digits + "XYZ").c_str());
+	EXPECT_EQ(FieldText(editor, 0), digits);
 	Key("\t");
-	// Pasted text is not filtered, but the record takes its first line up to a
-	// TAB, and a character that would cross 40 bytes is not cut in half.
 	PutClipboard("Ann\tLee\nsecond line");
 	Key("v", B_COMMAND_KEY);
 	EXPECT_EQ(FieldText(editor, 1), "Ann\tLee\nsecond line");
@@ -127,11 +112,15 @@ TEST_F(EditorTest, FieldsKeepTheRecordsRules)
 	PutClipboard(std::string(39, 'a') + "\xc3\xa9z");
 	Key("v", B_COMMAND_KEY);
 	Key("\n");
-	ClickView(editor, "Cancel_Button");
-	EXPECT_EQ(RowTexts(window, 0), (std::vector<std::string>{"0123456789012345678901234567890123456789"}));
-	EXPECT_EQ(RowTexts(window, 1), (std::vector<std::string>{"Ann"}));
-	EXPECT_EQ(RowTexts(window, 2), (std::vector<std::string>{"Lee"}));
-	EXPECT_EQ(RowTexts(window, 3), (std::vector<std::string>{std::string(39, 'a')}));
+	const std::string pasted = Line({digits, "Ann", "Lee", std::string(39, 'a')});
+
+	// Closing the book closes an editor still open on it, and saves the new records.
+	window->PostMessage(B_QUIT_REQUESTED);
+	Settle();
+	EXPECT_EQ(Find<CVABEntryWindow>(), nullptr);
+	EXPECT_TRUE(Ended()) << "the last book closed";
+	EXPECT_EQ(ReadFile(Path("book.cvab")),
+		Line({"zed", "Zed"}) + Line({"ann", "Ann"}) + Line({"bob"}) + pasted);
 }
 
 TEST_F(EditorTest, DoneWritesIntoItsOwnRecordWhereverItNowStands)
@@ -167,8 +156,9 @@ TEST_F(EditorTest, DoneWritesIntoItsOwnRecordWhereverItNowStands)
 
 // Escape does what Cancel does in the other dialogs of a book window (the entry
 // window: above): the modify window drops what was typed; Find, About and
-// support close.
-TEST_F(EditorTest, EscapeDoesWhatCancelDoes)
+// support close. About and support are modal over the book, centred, and open
+// their pages by Enter (About's default button) or their web button.
+TEST_F(EditorTest, EscapeDoesWhatCancelDoesAndTheInformationWindowsOpenTheirPages)
 {
 	CVABWindow* window = OpenBook(Line({"ann", "Ann"}) + Line({"bob"}));
 	DoubleClickRow(window, 0);
@@ -182,13 +172,57 @@ TEST_F(EditorTest, EscapeDoesWhatCancelDoes)
 	ASSERT_NE(Find<CVABFindWindow>(), nullptr);
 	Key("\x1b");
 	EXPECT_EQ(Find<CVABFindWindow>(), nullptr);
+	const auto text = [](BWindow* info) {
+		return Locked(info, [info] {
+			return std::string(static_cast<BTextView*>(info->FindView("AboutTextView"))->Text());
+		});
+	};
+	const auto selected = [window] {
+		return Locked(window, [window] { return window->ListView()->CurrentSelection(); });
+	};
 	for (const char* item : {"About Corvane Address Book LITE", "Instructions and Tech Support"}) {
 		ChooseMenu(window, "Info", item);
-		ASSERT_NE(Find<CVABInfoWindow>(), nullptr) << item;
+		CVABInfoWindow* info = Find<CVABInfoWindow>();
+		ASSERT_NE(info, nullptr) << item;
+		EXPECT_EQ(FrameOf(info), BRect(371, 281, 651, 486)) << item;
+		// A click on the book's row, and on the text, reaches neither.
+		const int32 before = selected();
+		ASSERT_NE(before, 1);
+		ClickRow(window, 1);
+		EXPECT_EQ(selected(), before) << item;
+		ClickView(info, "AboutTextView");
+		EXPECT_EQ(FocusName(info), "<none>") << item;
 		Key("\x1b");
 		EXPECT_EQ(Find<CVABInfoWindow>(), nullptr) << item;
 	}
 	EXPECT_EQ(Launched(), "");
+	ClickRow(window, 1);
+	EXPECT_EQ(selected(), 1);
+
+	ChooseMenu(window, "Info", "About Corvane Address Book LITE");
+	BWindow* about = Find<CVABInfoWindow>();
+	ASSERT_NE(about, nullptr);
+	EXPECT_EQ(TitleOf(about), "About Corvane Address Book LITE");
+	const std::string aboutText = text(about);
+	EXPECT_EQ(aboutText.substr(0, aboutText.find("LITE.") + 5),
+		"Corvane Address Book LITE\nVersion 1.0b14 October 26, 1998\n\n"
+		"This is probably an outdated version\nof the Corvane Address Book LITE.");
+	EXPECT_EQ(std::count(aboutText.begin(), aboutText.end(), '\n'), 7);
+	Key("\n");
+	EXPECT_EQ(WaitForLaunch(), std::string(kMakerWebAddress) + "\n");
+	EXPECT_EQ(Find<CVABInfoWindow>(), nullptr);
+
+	WriteFile(Path("launched"), "");
+	ChooseMenu(window, "Info", "Instructions and Tech Support");
+	BWindow* support = Find<CVABInfoWindow>();
+	ASSERT_NE(support, nullptr);
+	EXPECT_EQ(text(support),
+		"There are instructions available on the support \nweb page.\n\n"
+		"We cannot provide phone support for the free \nversion.  We will post common "
+		"questions and \nanswers on the tech support web page.");
+	ClickView(support, "Web_Button");
+	EXPECT_EQ(WaitForLaunch(), std::string(kMakerSupportAddress) + "\n");
+	EXPECT_EQ(Find<CVABInfoWindow>(), nullptr);
 }
 
 // A folder where a book is expected cannot be read, whoever runs the test: such

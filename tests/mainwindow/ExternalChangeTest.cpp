@@ -80,9 +80,7 @@ protected:
 			body += Line({nick});
 		const std::string path = Path(name);
 		WriteFile(path, body);
-		entry_ref ref;
-		EXPECT_EQ(get_ref_for_path(path.c_str(), &ref), B_OK);
-		EXPECT_EQ(SaveBookFrame(&ref, book_frame{10, 30, 709, 329}), B_OK);
+		StoreFrame(path, BRect(10, 30, 709, 329));
 		Rewrite(path, {"set", nicks[0], "0", nicks[0]});
 		return path;
 	}
@@ -178,12 +176,14 @@ TEST_F(ExternalChangeTest, AnUnchangedWindowShowsTheFileAsTheOtherProgramLeftIt)
 	EXPECT_EQ(ReadFile(path), Line({"solo", "Only"}));
 }
 
-// A close and a SIGTERM save the same merge; only a close has someone to tell.
+// A close, a quit and a SIGTERM save the same merge; only the first two have
+// someone to tell, and the quit, which must also close another book, goes on
+// once that alert is closed.
 TEST_F(ExternalChangeTest, UnsavedChangesAreMergedWithTheOtherProgramsWhenTheWindowCloses)
 {
-	for (const bool bySignal : {false, true}) {
-		SCOPED_TRACE(bySignal ? "SIGTERM" : "Ctrl+W");
-		const std::string name = bySignal ? "signal.cvab" : "close.cvab";
+	for (const std::string way : {"close", "quit", "signal"}) {
+		SCOPED_TRACE(way);
+		const std::string name = way + ".cvab";
 		const std::string path = WriteBook(name, {"ann", "bob", "cat", "dan", "fay"});
 		Launch({path});
 		CVABWindow* window = Front();
@@ -191,6 +191,10 @@ TEST_F(ExternalChangeTest, UnsavedChangesAreMergedWithTheOtherProgramsWhenTheWin
 		ChooseMenu(window, "Records", "Delete the Selected Record");
 		SetField(window, "ann", kEmail1Field, "ann@here");
 		SetField(window, "bob", kFirstNameField, "Bobby");
+		if (way == "quit") {
+			WriteFile(Path("other.cvab"), Line({"zed"}));
+			OpenRef(Path("other.cvab"));
+		}
 
 		Rewrite(path, {"add", "eve", "set", "cat", "15", "cat@there", "del", "fay", "set", "bob",
 			"1", "Robert"});
@@ -199,11 +203,15 @@ TEST_F(ExternalChangeTest, UnsavedChangesAreMergedWithTheOtherProgramsWhenTheWin
 		EXPECT_EQ(RowTexts(window, kNicknameField),
 			(std::vector<std::string>{"ann", "bob", "cat", "fay"})) << "unsaved: not read anew";
 
-		if (bySignal) {
+		if (way == "signal") {
 			kill(getpid(), SIGTERM);
 		} else {
-			Key("w", B_COMMAND_KEY);
-			EXPECT_EQ(AlertText(), "The address book \"close.cvab\" was changed by another "
+			if (way == "close")
+				Key("w", B_COMMAND_KEY);
+			else
+				be_app->PostMessage(B_QUIT_REQUESTED);
+			Settle();
+			EXPECT_EQ(AlertText(), "The address book \"" + name + "\" was changed by another "
 				"program. Both sets of changes were kept; 1 field changed on both sides kept "
 				"this window's value (see conflicts.log).");
 			EXPECT_EQ(RowTexts(window, kNicknameField),

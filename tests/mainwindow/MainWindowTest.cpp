@@ -4,6 +4,7 @@
 #include "AppTestSupport.h"
 
 #include "ABListView.h"
+#include "BookClipboard.h"
 #include "BookFile.h"
 #include "BookMenus.h"
 #include "CVABook.h"
@@ -105,11 +106,12 @@ TEST_F(MainWindowTest, HeaderClicksSortAndViewCommandsChooseTheColumns)
 	EXPECT_EQ(Locked(window, [window] { return window->ButtonView()->Bounds().left; }), 80);
 }
 
-TEST_F(MainWindowTest, SelectionRulesTheRecordItemsAndCopiesReachTheClipboard)
+TEST_F(MainWindowTest, SelectionRulesTheRecordItemsCopiesReachTheClipboardCheckedPagesOpen)
 {
-	const std::string bob = WebLine("bob", "ab");
+	const std::string kept = WebLine("bob", "ab") + WebLine("a", "www.example.org/x")
+		+ WebLine("b", "javascript:alert(1)") + WebLine("c", "-oProxyCommand=x");
 	CVABWindow* window = OpenBook(Line({"ann", "Ann", "", "Lee", "", "", "1 Main St", "", "Town",
-		"ST", "12345", "", "", "", "", "ann@example.org", "", "abc"}) + bob);
+		"ST", "12345", "", "", "", "", "ann@example.org", "", "abc"}) + kept);
 	EXPECT_FALSE(MenuEnabled(window, "Copy this Record to the Clipboard"));
 
 	ClickRow(window, 0);
@@ -122,6 +124,19 @@ TEST_F(MainWindowTest, SelectionRulesTheRecordItemsAndCopiesReachTheClipboard)
 	ChooseMenu(window, "Action", "Copy this Address to the Clipboard");
 	EXPECT_EQ(ClipboardText(), "Ann  Lee \n \n \n1 Main St \n \nTown ST 12345 ");
 
+	// Web pages open only for checked addresses.
+	for (int32 row : {3, 4}) {
+		ClickRow(window, row);
+		ChooseMenu(window, "Action", "Open this Record's Web Page");
+	}
+	ClickRow(window, 2);
+	ChooseMenu(window, "Action", "Open this Record's Web Page");
+	EXPECT_EQ(WaitForLaunch(), "http://www.example.org/x\n");
+	WriteFile(Path("launched"), "");
+	ChooseMenu(window, "Info", "Visit Tarvish Software's Web Page");
+	EXPECT_EQ(WaitForLaunch(), "https://www.tarvish.example/\n");
+	WriteFile(Path("launched"), "");
+
 	ClickRow(window, 1);
 	EXPECT_FALSE(MenuEnabled(window, "Open this Record's Web Page")) << "two characters";
 	EXPECT_FALSE(MenuEnabled(window, "Send E-mail"));
@@ -133,36 +148,26 @@ TEST_F(MainWindowTest, SelectionRulesTheRecordItemsAndCopiesReachTheClipboard)
 			 "Open this Record's Web Page", "Send E-mail"})
 		EXPECT_FALSE(MenuEnabled(window, item)) << item;
 	PutClipboard("kept");
+	const uint32 commits = be_clipboard->SystemCount();
 	window->PostMessage('aclp');
 	window->PostMessage('acfc');
 	window->PostMessage('acwb');
 	Settle();
 	EXPECT_EQ(ClipboardText(), "kept");
+	EXPECT_EQ(be_clipboard->SystemCount(), commits) << "nothing committed";
 	EXPECT_EQ(Launched(), "");
+	// A message holds no empty data: an empty text empties the clipboard.
+	EXPECT_FALSE(PutClipboardText(nullptr));
+	ASSERT_TRUE(PutClipboardText(""));
+	EXPECT_EQ(ClipboardText(), "<empty>");
 
 	// Select All selects every row; Delete then takes the first and marks the book.
 	ChooseMenu(window, "Edit", "Select All");
 	EXPECT_EQ(Locked(window, [window] { return window->ListView()->CurrentSelection(1); }), 1);
 	ChooseMenu(window, "Records", "Delete the Selected Record");
-	EXPECT_EQ(RowTexts(window, 0), (std::vector<std::string>{"bob"}));
+	EXPECT_EQ(RowTexts(window, 0), (std::vector<std::string>{"bob", "a", "b", "c"}));
 	EXPECT_TRUE(MenuEnabled(window, "Save this Address Book"));
 	EXPECT_FALSE(MenuEnabled(window, "Delete the Selected Record"));
 	Key("s", B_COMMAND_KEY);
-	EXPECT_EQ(ReadFile(Path("book.cvab")), bob);
-}
-
-TEST_F(MainWindowTest, WebPagesOpenOnlyCheckedAddresses)
-{
-	CVABWindow* window = OpenBook(WebLine("a", "www.example.org/x")
-		+ WebLine("b", "javascript:alert(1)") + WebLine("c", "-oProxyCommand=x"));
-	for (int32 row : {1, 2}) {
-		ClickRow(window, row);
-		ChooseMenu(window, "Action", "Open this Record's Web Page");
-	}
-	ClickRow(window, 0);
-	ChooseMenu(window, "Action", "Open this Record's Web Page");
-	EXPECT_EQ(WaitForLaunch(), "http://www.example.org/x\n");
-	WriteFile(Path("launched"), "");
-	ChooseMenu(window, "Info", "Visit Tarvish Software's Web Page");
-	EXPECT_EQ(WaitForLaunch(), "https://www.tarvish.example/\n");
+	EXPECT_EQ(ReadFile(Path("book.cvab")), kept);
 }

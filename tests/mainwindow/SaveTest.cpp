@@ -37,17 +37,13 @@ protected:
 	}
 };
 
-TEST_F(SaveTest, AMovedWindowSavesOnlyItsFrameAndAnUntouchedBookNothing)
+TEST_F(SaveTest, AMovedWindowSavesOnlyItsFrame)
 {
-	// A plain TAB-separated file from elsewhere: no type, no frame.
+	// A plain TAB-separated file from elsewhere: no type, no frame. (That only
+	// looking at it changes nothing: the desktop session, under a window manager.)
 	const std::string path = Path("plain.txt");
 	const std::string body = "a\tb\tc\n";
 	WriteFile(path, body);
-	Launch({path});
-	ASSERT_TRUE(Quit());
-	EXPECT_EQ(ReadFile(path), body);
-	EXPECT_FALSE(HasAttribute(path, "user.CVABWndwFrame")) << "looking is not changing";
-
 	Launch({path});
 	Screen::UserMove(Front(), BPoint(150, 160));
 	Settle();

@@ -1,6 +1,8 @@
 // The built-in store against real files in a temporary settings directory: paths,
 // records and their counts, the file format and its damaged forms, statuses, and
 // transactions between threads and processes.
+#include "../book/FileTestSupport.h"
+
 #include <BuiltInPreferenceStore.h>
 
 #include <FindDirectory.h>
@@ -17,7 +19,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -35,18 +36,6 @@ const char* const kApp = "x-vnd.tarvish-cvabdj";
 const std::string kMissing = "<missing>";
 const std::string kDamaged = "<damaged>";
 
-std::string ReadWholeFile(const std::string& path)
-{
-	std::ostringstream bytes;
-	bytes << std::ifstream(path, std::ios::binary).rdbuf();
-	return bytes.str();
-}
-
-void WriteFile(const std::string& path, const std::string& bytes)
-{
-	std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
 std::string LengthBytes(int32 length)
 {
 	return std::string(reinterpret_cast<const char*>(&length), sizeof(length));
@@ -56,7 +45,7 @@ std::string LengthBytes(int32 length)
 // one whole message after its length, kMissing when the message lacks the name.
 std::string OnDisk(const std::string& path, const char* name = "")
 {
-	const std::string bytes = ReadWholeFile(path);
+	const std::string bytes = Contents(path);
 	int32 length = 0;
 	if (bytes.size() >= sizeof(length))
 		std::memcpy(&length, bytes.data(), sizeof(length));
@@ -113,18 +102,8 @@ class StoreTest : public testing::Test {
 protected:
 	void SetUp() override
 	{
-		char home[] = "/tmp/cvab-prefs-XXXXXX";
-		ASSERT_NE(mkdtemp(home), nullptr);
-		fHome = home;
-		fAppDirectory = fHome + "/_LP_" + kApp;
-		setenv("XDG_CONFIG_HOME", home, 1);
-		setenv("XDG_DATA_HOME", (fHome + "/data").c_str(), 1);
-	}
-
-	void TearDown() override
-	{
-		if (!fHome.empty())
-			std::filesystem::remove_all(fHome);
+		setenv("XDG_CONFIG_HOME", fHome.Path().c_str(), 1);
+		setenv("XDG_DATA_HOME", (fHome / "data").c_str(), 1);
 	}
 
 	// Init and LoadSet into fApp and fSet, both expected to succeed.
@@ -172,8 +151,8 @@ protected:
 		return locked;
 	}
 
-	std::string fHome;
-	std::string fAppDirectory;
+	ScratchDir fHome;
+	const std::string fAppDirectory = fHome / "_LP_" + kApp;
 	PREFAppHandle fApp = nullptr;
 	PREFSetHandle fSet = nullptr;
 };
@@ -186,24 +165,14 @@ TEST_F(StoreTest, SetsLiveInFoldersMadeOnTheirFirstLoadAndPathsTooLongOrBlockedA
 	Open("windows/main/frame");
 	EXPECT_EQ(std::filesystem::file_size(File("windows/main/frame")), 0u);
 	EXPECT_EQ(Value(fSet, "LastFileSaved"), kMissing);
-	const auto load = [&](const std::string& name, bool perUser) {
+	const auto load = [&](const std::string& name) {
 		PREFSetHandle set = nullptr;
-		const status_t status = Store::LoadSet(fApp, name.c_str(), perUser, &set);
+		const status_t status = Store::LoadSet(fApp, name.c_str(), true, &set);
 		EXPECT_EQ(set == nullptr, status != B_OK) << name;
-		if (status == B_OK && SetString(set, "who", perUser ? "user" : "common") == B_OK)
+		if (status == B_OK && SetString(set, "who", "user") == B_OK)
 			return Store::SaveSet(set);
 		return status;
 	};
-	// The same name per user and common: two sets, two files.
-	ASSERT_EQ(load("shared", true), B_OK);
-	ASSERT_EQ(load("shared", false), B_OK);
-	char common[1024];
-	ASSERT_EQ(find_directory(B_COMMON_SETTINGS_DIRECTORY, -1, false, common,
-		sizeof(common)), B_OK);
-	EXPECT_EQ(OnDisk(std::string(common) + "/_LP_" + kApp + "/(libprefs common)/shared",
-		"who"), "common");
-	EXPECT_EQ(OnDisk(File("shared"), "who"), "user");
-
 	char settings[1024];
 	ASSERT_EQ(find_directory(B_USER_SETTINGS_DIRECTORY, -1, true, settings,
 		sizeof(settings)), B_OK);
@@ -213,17 +182,15 @@ TEST_F(StoreTest, SetsLiveInFoldersMadeOnTheirFirstLoadAndPathsTooLongOrBlockedA
 	while (longest.size() + 100 < room)
 		longest += std::string(99, 'a') + "/";
 	longest += std::string(room - longest.size(), 'b');
-	EXPECT_EQ(load(longest + "b", true), PREF_PATH_TOO_LONG);
-	// A common set's path holds "/(libprefs common)" besides.
-	EXPECT_EQ(load(longest, false), PREF_PATH_TOO_LONG);
-	EXPECT_EQ(load(longest, true), B_OK);
+	EXPECT_EQ(load(longest + "b"), PREF_PATH_TOO_LONG);
+	EXPECT_EQ(load(longest), B_OK);
 	EXPECT_EQ(OnDisk(File(longest), "who"), "user");
 
 	// A file where a folder should be, and a folder where the file should be.
-	WriteFile(File("plain"), "x");
-	EXPECT_EQ(load("plain/inside", true), B_NOT_A_DIRECTORY);
+	WriteContents(File("plain"), "x");
+	EXPECT_EQ(load("plain/inside"), B_NOT_A_DIRECTORY);
 	ASSERT_EQ(mkdir(File("folder").c_str(), 0777), 0);
-	EXPECT_EQ(load("folder", true), B_IS_A_DIRECTORY);
+	EXPECT_EQ(load("folder"), B_IS_A_DIRECTORY);
 	Close();  // the last shutdown destroys every set
 	EXPECT_EQ(std::filesystem::file_size(File("windows/main/frame")), 0u);  // never saved
 }
@@ -252,7 +219,7 @@ TEST_F(StoreTest, SetsAndApplicationsAreSharedUntilTheirLastRelease)
 	ASSERT_EQ(Store::Init("X-VND.TARVISH-CVABDJ", &other), B_OK);
 	EXPECT_EQ(again, fApp);
 	ASSERT_EQ(Store::LoadSet(other, "settings", true, &theirs), B_OK);
-	EXPECT_TRUE(std::filesystem::exists(fHome + "/_LP_X-VND.TARVISH-CVABDJ/settings"));
+	EXPECT_TRUE(std::filesystem::exists(fHome / "_LP_X-VND.TARVISH-CVABDJ/settings"));
 	// One shutdown of a name counted twice keeps it and its sets.
 	EXPECT_EQ(Store::Shutdown(again), B_OK);
 	EXPECT_EQ(SetString(fSet, "still", "here"), B_OK);
@@ -276,7 +243,7 @@ TEST_F(StoreTest, ValuesKeepTheirTypeAndAShorterSaveLeavesBytesThatLoadingIgnore
 	ASSERT_EQ(SetString(fSet, "changes", "now a string"), B_OK);
 	ASSERT_EQ(Store::SaveSet(fSet), B_OK);
 	// On disk: the message's length, then the message, and nothing more.
-	const std::string longFile = ReadWholeFile(File());
+	const std::string longFile = Contents(File());
 	EXPECT_EQ(longFile.substr(0, 4), LengthBytes(int32(longFile.size() - 4)));
 	EXPECT_EQ(OnDisk(File(), "LastFileSaved"), std::string(600, 'L'));
 
@@ -298,7 +265,7 @@ TEST_F(StoreTest, CutOrDamagedFilesLoadEmptyAreLeftAloneAndTheNextSaveRepairs)
 	ASSERT_EQ(SetString(fSet, "LastFileSaved", "/books/friends"), B_OK);
 	ASSERT_EQ(Store::SaveSet(fSet), B_OK);
 	Close();
-	const std::string whole = ReadWholeFile(File());
+	const std::string whole = Contents(File());
 	const std::string flat = whole.substr(4);
 	const std::string garbage = "this is no flattened message at all";
 
@@ -318,14 +285,14 @@ TEST_F(StoreTest, CutOrDamagedFilesLoadEmptyAreLeftAloneAndTheNextSaveRepairs)
 	ASSERT_GT(limit.rlim_cur, rlim_t(256 << 20));
 	ASSERT_EQ(setrlimit(RLIMIT_DATA, &limit), 0);
 	for (const std::string& bytes : damaged) {
-		WriteFile(File(), bytes);
+		WriteContents(File(), bytes);
 		EXPECT_EQ(ReloadedValue("LastFileSaved"), kMissing) << bytes.size() << " bytes";
-		EXPECT_EQ(ReadWholeFile(File()), bytes);
+		EXPECT_EQ(Contents(File()), bytes);
 	}
 	ASSERT_EQ(setrlimit(RLIMIT_DATA, &unlimited), 0);
 
 	// A save over a damaged file leaves one whole message.
-	WriteFile(File(), LengthBytes(int32(garbage.size())) + garbage);
+	WriteContents(File(), LengthBytes(int32(garbage.size())) + garbage);
 	Open();
 	ASSERT_EQ(SetString(fSet, "LastFileSaved", "/books/repaired"), B_OK);
 	EXPECT_EQ(Store::SaveSet(fSet), B_OK);

@@ -26,7 +26,7 @@ std::unique_ptr<CVABook> MakeBook(const std::vector<std::vector<std::string>>& r
 }  // namespace
 
 // 41 bytes whose last character starts at byte 40: searched as the 39 before it.
-TEST(RecordSearchTest, TextIsCutAtACharacterBoundaryWithinFortyBytes)
+TEST(RecordSearchTest, TextIsCutAtACharacterBoundaryAndABookReadAnewIsSearchedFromThePlace)
 {
 	const std::string a39(39, 'a');
 	auto book = MakeBook({{a39 + "x"}});
@@ -34,15 +34,11 @@ TEST(RecordSearchTest, TextIsCutAtACharacterBoundaryWithinFortyBytes)
 	EXPECT_EQ(search.Start(*book, a39 + "\xc3\xa9"), book->FirstRecord());
 	EXPECT_EQ(search.Start(*book, a39 + "yz"), nullptr);
 	EXPECT_FALSE(search.IsUnderWay());
-}
 
-// The record under way belonged to a book since deleted; the new book (likely
-// at the same addresses) is searched from the same position, from its first
-// field, never from the old record's field.
-TEST(RecordSearchTest, ABookReadAnewIsSearchedFromTheSamePosition)
-{
-	RecordSearch search;
-	auto book = MakeBook({{"k", "x", "x"}, {"x"}});
+	// The record under way belonged to a book since deleted; the new book (likely
+	// at the same addresses) is searched from the same position, from its first
+	// field, never from the old record's field.
+	book = MakeBook({{"k", "x", "x"}, {"x"}});
 	ASSERT_EQ(search.Start(*book, "x"), book->FirstRecord());
 	book.reset();
 	book = MakeBook({{"k", "x"}, {"x"}});

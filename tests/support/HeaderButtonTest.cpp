@@ -58,16 +58,13 @@ protected:
 
 }  // namespace
 
-TEST_F(HeaderButtonTest, HeldTheCellTakesTheHighColourReleasedItIsTinted)
+TEST_F(HeaderButtonTest, HeldTheCellIsFilledAndItsEdgeDraggedSidewaysSetsTheColumnWidth)
 {
 	// Window coordinates of the cell: (240, 3)-(319, 20); the label's baseline
 	// is at y = 16, so row 12 runs through it.
 	auto labelRowIsPlain = [&](uint8 r, uint8 g, uint8 b) {
-		for (int32 x = 246; x < 300; x++) {
-			if (!SameColor(Pixel(fWindow, x, 12), make_color(r, g, b)))
-				return false;
-		}
-		return true;
+		return CountPixels(fWindow, BRect(246, 12, 299, 12),
+			[&](rgb_color c) { return SameColor(c, make_color(r, g, b)); }) == 54;
 	};
 	EXPECT_TRUE(ColorIs(Pixel(fWindow, 242, 5), 225, 200, 225));
 	EXPECT_TRUE(ColorIs(Pixel(fWindow, 319, 10), 0, 0, 0)) << "right border";
@@ -85,12 +82,9 @@ TEST_F(HeaderButtonTest, HeldTheCellTakesTheHighColourReleasedItIsTinted)
 	Settle();
 	EXPECT_TRUE(ColorIs(Pixel(fWindow, 242, 5), 225, 200, 225));
 	EXPECT_TRUE(fClicks->Messages().empty());
-}
 
-// The edge: at the right border, no keyboard stop; dragged sideways it narrows
-// or widens the column, dragged up or down, or on a zero width, nothing.
-TEST_F(HeaderButtonTest, DraggingTheEdgeSidewaysSetsTheColumnWidthAndShowsTheIBeam)
-{
+	// The edge: at the right border, no keyboard stop; dragged sideways it narrows
+	// or widens the column, dragged up or down, or on a zero width, nothing.
 	Locked(fWindow, [&] {
 		ASSERT_EQ(fButton->CountChildren(), 1);
 		auto* edge = dynamic_cast<EdgeView*>(fButton->ChildAt(0));

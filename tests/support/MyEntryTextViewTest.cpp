@@ -42,27 +42,21 @@ protected:
 	{
 		const BRect r = Locked(fWindow, [&] { return fViews[i]->Frame(); });
 		const rgb_color background = Locked(fWindow, [&] { return fViews[i]->ViewColor(); });
-		int32 wrong = 0;
-		auto check = [&](int32 x, int32 y, rgb_color expected) {
-			wrong += SameColor(Pixel(fWindow, x, y), expected) ? 0 : 1;
+		const auto wrong = [&](BRect edge, rgb_color expected) {
+			return CountPixels(fWindow, edge, [&](rgb_color c) { return !SameColor(c, expected); });
 		};
-		const int32 left = int32(r.left), top = int32(r.top);
-		const int32 right = int32(r.right), bottom = int32(r.bottom);
 		const rgb_color ring = focused ? kBlue : background;
+		int32 count = 0;
 		for (int32 inset = 0; inset < 3; inset++) {
 			const rgb_color shadow = inset == 0 ? kOuterShadow : inset == 1 ? kInnerShadow : ring;
 			const rgb_color light = inset == 0 ? kOuterLight : inset == 1 ? kInnerLight : ring;
-			const int32 l = left + inset, t = top + inset, rr = right - inset, b = bottom - inset;
-			for (int32 x = l; x < rr; x++)
-				check(x, t, shadow);
-			for (int32 y = t; y < b; y++)
-				check(l, y, shadow);
-			for (int32 x = l; x <= rr; x++)
-				check(x, b, light);
-			for (int32 y = t; y <= b; y++)
-				check(rr, y, light);
+			const BRect e = r.InsetByCopy(inset, inset);
+			count += wrong(BRect(e.left, e.top, e.right - 1, e.top), shadow)
+				+ wrong(BRect(e.left, e.top, e.left, e.bottom - 1), shadow)
+				+ wrong(BRect(e.left, e.bottom, e.right, e.bottom), light)
+				+ wrong(BRect(e.right, e.top, e.right, e.bottom), light);
 		}
-		return wrong;
+		return count;
 	}
 
 	std::string Text(int i)

@@ -4,6 +4,7 @@
 // the server back into an index that lost it; an executable that belongs to
 // root, started by another user, is registered through that user's own
 // registration file.
+#include "../book/FileTestSupport.h"
 #include "WordServicesClient.h"
 #include "WordServicesDefs.h"
 #include "WordServicesRegistration.h"
@@ -13,16 +14,9 @@
 #include <OS.h>
 #include <TypeConstants.h>
 
-#include <gtest/gtest.h>
-
 #include <csignal>
-#include <cstdlib>
-#include <fstream>
 #include <grp.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <sys/xattr.h>
-#include <unistd.h>
 
 namespace {
 
@@ -32,18 +26,13 @@ class RegistrationTest : public testing::Test {
 protected:
 	void SetUp() override
 	{
-		char pattern[] = "/tmp/cvab-wsreg-XXXXXX";
-		ASSERT_NE(mkdtemp(pattern), nullptr);
-		fDir = pattern;
-		chmod(fDir.c_str(), 0755);
-		mkdir((fDir + "/bin").c_str(), 0755);
-		fExecutable = fDir + "/bin/cvab";
-		ASSERT_EQ(system(("cp '" CVAB_BINARY "' '" + fExecutable + "'").c_str()), 0);
-		chmod(fExecutable.c_str(), 0755);
-		fUser = fDir + "/user";
+		chmod(fDir.Path().c_str(), 0755);
+		mkdir((fDir / "bin").c_str(), 0755);
+		ASSERT_TRUE(std::filesystem::copy_file(CVAB_BINARY, fExecutable));
 		for (const char* sub : {"", "/run", "/data", "/config"})
 			mkdir((fUser + sub).c_str(), 0700);
-		std::ofstream(fUser + "/book.cvab") << "bob\t\t\t\t\t\t\t\t\t\t\t\t\t\t\tbob@example.org\t\t\t\t\t\n";
+		WriteContents(fUser + "/book.cvab", "bob" + std::string(15, '\t') + "bob@example.org"
+			+ std::string(5, '\t') + "\n");
 		// This process looks at the same runtime and data folders as the program.
 		setenv("HOME", fUser.c_str(), 1);
 		setenv("XDG_RUNTIME_DIR", (fUser + "/run").c_str(), 1);
@@ -52,22 +41,15 @@ protected:
 		setenv("CVAB_BACKEND", "headless", 1);
 	}
 
-	void TearDown() override
-	{
-		Stop();
-		system(("rm -rf '" + fDir + "'").c_str());
-	}
+	void TearDown() override { Stop(); }
 
 	// Starts the copy (as uid when given) with the book.
 	void Start(uid_t uid = 0)
 	{
 		fPid = fork();
 		if (fPid == 0) {
-			if (uid != 0) {
-				setgroups(0, nullptr);
-				if (setgid(uid) != 0 || setuid(uid) != 0)
-					_exit(126);
-			}
+			if (uid != 0 && (setgroups(0, nullptr) != 0 || setgid(uid) != 0 || setuid(uid) != 0))
+				_exit(126);
 			freopen("/dev/null", "w", stdout);
 			execl(fExecutable.c_str(), fExecutable.c_str(), (fUser + "/book.cvab").c_str(),
 				static_cast<char*>(nullptr));
@@ -118,16 +100,17 @@ protected:
 		return value;
 	}
 
-	static struct timespec ChangeTime(const std::string& path)
+	// When the file's inode last changed, in nanoseconds.
+	static int64 ChangeTime(const std::string& path)
 	{
 		struct stat st = {};
 		stat(path.c_str(), &st);
-		return st.st_ctim;
+		return int64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
 	}
 
-	std::string fDir;
-	std::string fExecutable;
-	std::string fUser;
+	ScratchDir fDir;
+	const std::string fExecutable = fDir / "bin/cvab";
+	const std::string fUser = fDir / "user";
 	pid_t fPid = -1;
 };
 
@@ -149,14 +132,12 @@ TEST_F(RegistrationTest, TheFirstStartRegistersAndALaterOneOnlyMendsTheIndex)
 	// an index made after this user's was removed gets the server back.
 	BNode node(fExecutable.c_str());
 	node.WriteAttr("Menu String 0", B_STRING_TYPE, 0, "Marker", 7);
-	const struct timespec before = ChangeTime(fExecutable);
-	ASSERT_EQ(system(("rm -rf '" + fUser + "/data/cvab-platform'").c_str()), 0);
+	const int64 before = ChangeTime(fExecutable);
+	std::filesystem::remove_all(fUser + "/data/cvab-platform");
 	ASSERT_FALSE(QueryFindsServer(fExecutable));
 	Start();
 	ASSERT_TRUE(WaitUntilAnswering());
-	const struct timespec after = ChangeTime(fExecutable);
-	EXPECT_EQ(before.tv_sec, after.tv_sec);
-	EXPECT_EQ(before.tv_nsec, after.tv_nsec);
+	EXPECT_EQ(ChangeTime(fExecutable), before);
 	EXPECT_EQ(ReadString(fExecutable, "Menu String 0"), std::string("Marker", 7));
 	EXPECT_TRUE(QueryFindsServer(fExecutable));
 }
@@ -174,7 +155,7 @@ TEST_F(RegistrationTest, AnInstalledExecutableOfRootIsRegisteredForAnotherUser)
 	node.WriteAttr("Menu String 1", B_STRING_TYPE, 0, "Look Up Postal Address", 23);
 	node.WriteAttr(kMenuStringCountAttr, B_INT32_TYPE, 0, &two, 4);
 	node.WriteAttr(kAppSignatureAttr, B_STRING_TYPE, 0, kSignature, sizeof(kSignature));
-	const struct timespec before = ChangeTime(fExecutable);
+	const int64 before = ChangeTime(fExecutable);
 	ASSERT_EQ(system(("chown -R 65534:65534 '" + fUser + "'").c_str()), 0);
 
 	Start(nobody);
@@ -192,9 +173,7 @@ TEST_F(RegistrationTest, AnInstalledExecutableOfRootIsRegisteredForAnotherUser)
 	EXPECT_EQ(servers[0].signature, kSignature);
 	EXPECT_EQ(servers[0].menuStrings.size(), 2u);
 	EXPECT_EQ(ServerExecutable(servers[0]), fExecutable);
-	// The executable itself was not touched.
-	const struct timespec after = ChangeTime(fExecutable);
-	EXPECT_EQ(before.tv_nsec, after.tv_nsec);
+	EXPECT_EQ(ChangeTime(fExecutable), before) << "the executable itself was touched";
 	struct stat st;
 	ASSERT_EQ(stat(perUser.c_str(), &st), 0);
 	EXPECT_EQ(st.st_uid, nobody);

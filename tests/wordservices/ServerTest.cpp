@@ -8,7 +8,6 @@
 #include "WordServicesDefs.h"
 #include "WordServicesServer.h"
 
-#include <Entry.h>
 #include <OS.h>
 
 #include <gtest/gtest.h>
@@ -67,16 +66,10 @@ protected:
 			body += Line(fields);
 		}
 		WriteFile(Path(name), body);
-		if (!Running()) {
+		if (Running())
+			OpenRef(Path(name));
+		else
 			Launch({Path(name)});
-			return;
-		}
-		BMessage refs(B_REFS_RECEIVED);
-		entry_ref ref;
-		get_ref_for_path(Path(name).c_str(), &ref);
-		refs.AddRef("refs", &ref);
-		be_app->PostMessage(&refs);
-		Settle();
 	}
 
 	std::vector<std::string> Record() const
@@ -149,7 +142,7 @@ const std::vector<std::vector<std::string>> kBook = {
 // Words split at punctuation and at non-ASCII bytes (bob with a final e-acute is
 // looked up as bob, "alice2" is one word); the first of two "bob"s wins; a
 // record without an e-mail leaves its word.
-TEST_F(WordServicesServerTest, TargetsAreServedInOrderAndTheClientGetsWStp)
+TEST_F(WordServicesServerTest, TargetsAreServedInOrderAndAnUnknownIndexShowsOneAlert)
 {
 	OpenBook("book.cvab", kBook);
 	Client client({"--text", "mail bob, and ALICE.", "--text", "alice", "--text",
@@ -179,13 +172,10 @@ TEST_F(WordServicesServerTest, TargetsAreServedInOrderAndTheClientGetsWStp)
 	EXPECT_EQ(record[del + 2], "t1 SET Text reverse 12 15 data=bob@example.org");
 	EXPECT_EQ(CountLines("wstp 1"), 1);
 	EXPECT_EQ(CountAlerts(), 0);
-}
 
-// An index the server does not offer shows one alert, without blocking, however
-// many clients ask for it. (Index 1, the postal look-up: the lookup tool's test.)
-TEST_F(WordServicesServerTest, AnUnknownIndexShowsOneAlert)
-{
-	OpenBook("book.cvab", kBook);
+	// An index the server does not offer shows one alert, without blocking, however
+	// many clients ask for it. (Index 1, the postal look-up: the lookup tool's test.)
+	ClearRecord();
 	{
 		Client client({"--index", "2", "--text", "bob"});
 		ASSERT_TRUE(WaitFor("wstp 1"));
@@ -207,110 +197,13 @@ TEST_F(WordServicesServerTest, AnUnknownIndexShowsOneAlert)
 	EXPECT_EQ(CountAlerts(), 0);
 }
 
-// Clients that never answer, stop after the Size query or die mid-session are
-// given up within their time-outs (their other targets not waited for), and
-// neither the next client nor quitting waits on them.
-TEST_F(WordServicesServerTest, ClientsThatStallOrDieAreGivenUpInTime)
-{
-	OpenBook("book.cvab", kBook);
-	const bigtime_t start = system_time();
-	Client silent({"--mode", "silent", "--text", "bob", "--text", "bob", "--text", "bob"});
-	ASSERT_TRUE(WaitFor("t1 GET Size"));
-	EXPECT_TRUE(AppAnswers(5000000));
-	EXPECT_LT(system_time() - start, 4000000) << "one second for the Size query";
-	EXPECT_EQ(CountLines("t2 "), 0);
-
-	ClearRecord();
-	Client hanging({"--mode", "hang-text", "--text", "bob", "--text", "alice"});
-	ASSERT_TRUE(WaitFor("t1 GET Text range 0 3"));
-	EXPECT_TRUE(AppAnswers(kExchangeTimeout + 3000000));
-	EXPECT_EQ(CountLines("t2 "), 0);
-
-	ClearRecord();
-	{
-		Client dying({"--mode", "die-after:3", "--text", "bob alice", "--text", "bob"});
-		ASSERT_TRUE(WaitFor("t1 SET Text reverse 9 3"));
-		EXPECT_TRUE(AppAnswers(3000000));
-		EXPECT_EQ(CountLines("t2 "), 0);
-	}
-	ClearRecord();
-	{
-		Client next({"--text", "alice"});
-		ASSERT_TRUE(WaitFor("done"));
-		EXPECT_EQ(Final("t1"), "alice@example.org");
-	}
-	EXPECT_TRUE(Quit());
-}
-
-TEST_F(WordServicesServerTest, WordsStayWhenTheBooksWindowClosesMidSession)
-{
-	OpenBook("other.cvab", {{"bob", "other-bob@example.org"}});
-	OpenBook("book.cvab", kBook);
-	ASSERT_EQ(BookWindows().size(), 2u);
-	const BMessenger bookWindow = BookWindows().back();
-	const std::string go = Path("go");
-	Client client({"--mode", "pause:" + go, "--text", "bob alice"});
-	ASSERT_TRUE(WaitFor("paused"));
-	// The session waits for the client; the window of its book closes.
-	bookWindow.SendMessage(B_QUIT_REQUESTED);
-	for (int i = 0; i < 200 && bookWindow.IsValid(); i++)
-		snooze(10000);
-	ASSERT_FALSE(bookWindow.IsValid());
-	WriteFile(go, "");
-	ASSERT_TRUE(WaitFor("done"));
-	EXPECT_EQ(Final("t1"), "bob alice");
-	EXPECT_EQ(CountLines("t1 SET"), 0);
-	EXPECT_EQ(BookWindows().size(), 1u);
-}
-
-// A server whose application has no main window to give, in a looper of its own.
-class WindowlessServer : public BLooper {
-public:
-	WindowlessServer() : BLooper("windowless server"), fServer([] { return BMessenger(); }) {}
-	void MessageReceived(BMessage* message) override
-	{
-		if (message->what == kWordServicesRequest)
-			fServer.StartSession(message);
-		else if (message->what == kWordServicesEnd)
-			fServer.EndSession(message);
-		else
-			BLooper::MessageReceived(message);
-	}
-
-private:
-	WordServicesServer fServer;
-};
-
-TEST_F(WordServicesServerTest, WithNoBookWindowTheWordsStayAndTheClientGetsWStp)
-{
-	OpenBook("book.cvab", kBook);
-	auto* server = new WindowlessServer();
-	server->Run();
-	auto* client = new MessageRecorder();
-	client->Run();
-	BMessage request(kWordServicesRequest);
-	request.AddInt32("Index", 0);
-	request.AddMessenger("Target", BMessenger(client));
-	BMessenger(server).SendMessage(&request, BMessenger(client));
-	auto received = [client](uint32 what) {
-		const std::vector<BMessage> messages = client->Messages();
-		return std::count_if(messages.begin(), messages.end(),
-			[what](const BMessage& message) { return message.what == what; });
-	};
-	for (int i = 0; i < 300 && received(kWordServicesStop) == 0; i++)
-		snooze(10000);
-	EXPECT_EQ(received(kWordServicesStop), 1);
-	EXPECT_EQ(received(B_GET_PROPERTY) + received(B_SET_PROPERTY), 0);
-	for (BLooper* looper : {static_cast<BLooper*>(server), static_cast<BLooper*>(client)}) {
-		looper->Lock();
-		looper->Quit();
-	}
-}
-
 // Text is inserted only after its delete succeeded, and a Text reply beyond
 // the bound is refused: that target keeps its words, the next is served. A
 // second request ends the first session first; target counts take 32 bits.
-TEST_F(WordServicesServerTest, FailedOrOversizedRepliesInsertNothingAndRequestsQueue)
+// Clients that never answer, stop after the Size query or die mid-session are
+// given up within their time-outs (their other targets not waited for), and
+// neither the next client nor quitting waits on them.
+TEST_F(WordServicesServerTest, MisbehavingClientsAreServedSafelyOrGivenUpInTime)
 {
 	OpenBook("book.cvab", kBook);
 	{
@@ -345,9 +238,102 @@ TEST_F(WordServicesServerTest, FailedOrOversizedRepliesInsertNothingAndRequestsQ
 		EXPECT_EQ(CountLines("wstp 2"), 1);
 	}
 	ClearRecord();
-	Client many({"--mode", "many:33000", "--text", "bob"});
-	ASSERT_TRUE(WaitFor("done", 60000000));
-	EXPECT_EQ(Final("t1"), "bob@example.org");
+	{
+		Client many({"--mode", "many:33000", "--text", "bob"});
+		ASSERT_TRUE(WaitFor("done", 60000000));
+		EXPECT_EQ(Final("t1"), "bob@example.org");
+	}
+	ClearRecord();
+	const bigtime_t start = system_time();
+	Client silent({"--mode", "silent", "--text", "bob", "--text", "bob", "--text", "bob"});
+	ASSERT_TRUE(WaitFor("t1 GET Size"));
+	EXPECT_TRUE(AppAnswers(5000000));
+	EXPECT_LT(system_time() - start, 4000000) << "one second for the Size query";
+	EXPECT_EQ(CountLines("t2 "), 0);
+
+	ClearRecord();
+	Client hanging({"--mode", "hang-text", "--text", "bob", "--text", "alice"});
+	ASSERT_TRUE(WaitFor("t1 GET Text range 0 3"));
+	EXPECT_TRUE(AppAnswers(kExchangeTimeout + 3000000));
+	EXPECT_EQ(CountLines("t2 "), 0);
+
+	ClearRecord();
+	{
+		Client dying({"--mode", "die-after:3", "--text", "bob alice", "--text", "bob"});
+		ASSERT_TRUE(WaitFor("t1 SET Text reverse 9 3"));
+		EXPECT_TRUE(AppAnswers(3000000));
+		EXPECT_EQ(CountLines("t2 "), 0);
+	}
+	ClearRecord();
+	{
+		Client next({"--text", "alice"});
+		ASSERT_TRUE(WaitFor("done"));
+		EXPECT_EQ(Final("t1"), "alice@example.org");
+	}
+	EXPECT_TRUE(Quit());
+}
+
+// A server whose application has no main window to give, in a looper of its own.
+class WindowlessServer : public BLooper {
+public:
+	WindowlessServer() : BLooper("windowless server"), fServer([] { return BMessenger(); }) {}
+	void MessageReceived(BMessage* message) override
+	{
+		if (message->what == kWordServicesRequest)
+			fServer.StartSession(message);
+		else if (message->what == kWordServicesEnd)
+			fServer.EndSession(message);
+		else
+			BLooper::MessageReceived(message);
+	}
+
+private:
+	WordServicesServer fServer;
+};
+
+// The session's book window closes while it waits for the client, or there is
+// none to give: the words stay and the client gets its 'WStp'.
+TEST_F(WordServicesServerTest, WithoutABookWindowTheWordsStayAndTheClientGetsWStp)
+{
+	OpenBook("other.cvab", {{"bob", "other-bob@example.org"}});
+	OpenBook("book.cvab", kBook);
+	ASSERT_EQ(BookWindows().size(), 2u);
+	const BMessenger bookWindow = BookWindows().back();
+	const std::string go = Path("go");
+	Client client({"--mode", "pause:" + go, "--text", "bob alice"});
+	ASSERT_TRUE(WaitFor("paused"));
+	// The session waits for the client; the window of its book closes.
+	bookWindow.SendMessage(B_QUIT_REQUESTED);
+	for (int i = 0; i < 200 && bookWindow.IsValid(); i++)
+		snooze(10000);
+	ASSERT_FALSE(bookWindow.IsValid());
+	WriteFile(go, "");
+	ASSERT_TRUE(WaitFor("done"));
+	EXPECT_EQ(Final("t1"), "bob alice");
+	EXPECT_EQ(CountLines("t1 SET"), 0);
+	EXPECT_EQ(BookWindows().size(), 1u);
+
+	auto* server = new WindowlessServer();
+	server->Run();
+	auto* recorder = new MessageRecorder();
+	recorder->Run();
+	BMessage request(kWordServicesRequest);
+	request.AddInt32("Index", 0);
+	request.AddMessenger("Target", BMessenger(recorder));
+	BMessenger(server).SendMessage(&request, BMessenger(recorder));
+	auto received = [recorder](uint32 what) {
+		const std::vector<BMessage> messages = recorder->Messages();
+		return std::count_if(messages.begin(), messages.end(),
+			[what](const BMessage& message) { return message.what == what; });
+	};
+	for (int i = 0; i < 300 && received(kWordServicesStop) == 0; i++)
+		snooze(10000);
+	EXPECT_EQ(received(kWordServicesStop), 1);
+	EXPECT_EQ(received(B_GET_PROPERTY) + received(B_SET_PROPERTY), 0);
+	for (BLooper* looper : {static_cast<BLooper*>(server), static_cast<BLooper*>(recorder)}) {
+		looper->Lock();
+		looper->Quit();
+	}
 }
 
 }  // namespace

@@ -256,6 +256,10 @@ TEST_F(InputTest, CloseBoxAsksQuitRequestedAndAnAgreeingWindowsThreadEndsAndItIs
 	EXPECT_NE(get_thread_info(thread, &info), B_OK);
 	// Gone from the screen too.
 	EXPECT_TRUE(ColorIs(Screen::ScreenPixel(250, 50), 51, 102, 152));
+	// The refusing window records its end in refusingFate: it must go while
+	// that is still in scope, not in the tear-down.
+	CloseAll();
+	EXPECT_TRUE(refusingFate.deleted);
 }
 
 // A window that takes the window it owns with it when it goes.
