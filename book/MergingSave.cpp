@@ -137,14 +137,6 @@ book_body_source MergedBody(const book_merge& merge)
 	return source;
 }
 
-void SetFields(ABookRecord* record, std::string_view line)
-{
-	std::string_view fields[kBookFieldCount];
-	SplitBookLine(line, fields);
-	for (int32 field = 0; field < kBookFieldCount; field++)
-		record->SetField(field, fields[field].data(), fields[field].size());
-}
-
 // Makes book (whose lines are mine) the merge: its records that the merge
 // keeps stay where they are (their serials too), changed where it changed
 // them; the others go; the merge's records from theirs follow.
@@ -156,7 +148,7 @@ void ApplyMerge(const book_merge& merge, const book_lines& mine, CVABook* book)
 		ABookRecord* next = record->Next();
 		if (kept < merge.records.size() && merge.records[kept].id == record->Id()) {
 			if (merge.records[kept].line != mine.records[line].line)
-				SetFields(record, merge.records[kept].line);
+				SetRecordFields(record, merge.records[kept].line);
 			kept++;
 		} else {
 			book->RemoveRecord(record);
@@ -164,7 +156,7 @@ void ApplyMerge(const book_merge& merge, const book_lines& mine, CVABook* book)
 		record = next;
 	}
 	for (; kept < merge.records.size(); kept++)
-		SetFields(book->AddRecord(merge.records[kept].id), merge.records[kept].line);
+		SetRecordFields(book->AddRecord(merge.records[kept].id), merge.records[kept].line);
 }
 
 }  // namespace
@@ -291,4 +283,12 @@ status_t SaveBookMerging(const entry_ref* ref, CVABook* book, const book_frame& 
 	if (status == B_OK)
 		*ancestor = std::move(saved);
 	return status;
+}
+
+void SetRecordFields(ABookRecord* record, std::string_view line)
+{
+	std::string_view fields[kBookFieldCount];
+	SplitBookLine(line, fields);
+	for (int32 field = 0; field < kBookFieldCount; field++)
+		record->SetField(field, fields[field].data(), fields[field].size());
 }

@@ -56,4 +56,8 @@ struct book_save_result {
 status_t SaveBookMerging(const entry_ref* ref, CVABook* book, const book_frame& frame,
 	BookAncestor* ancestor, const book_save_options& options, book_save_result* result);
 
+// Sets record's 21 fields from a line in the book's TAB form, as the merge
+// gives its records.
+void SetRecordFields(ABookRecord* record, std::string_view line);
+
 #endif

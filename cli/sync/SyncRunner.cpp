@@ -60,14 +60,6 @@ card_fields FieldsOf(std::string_view line)
 	return fields;
 }
 
-void SetFields(ABookRecord* record, std::string_view line)
-{
-	std::string_view fields[kBookFieldCount];
-	SplitBookLine(line, fields);
-	for (int32 field = 0; field < kBookFieldCount; field++)
-		record->SetField(field, fields[field].data(), fields[field].size());
-}
-
 // A card as cvab-convert writes it, with the UID after its VERSION, and its
 // texts in UTF-8 whatever the book's are. record is any record to fill.
 std::string NewCardBytes(std::string_view line, const std::string& uid, ABookRecord* record)
@@ -472,9 +464,9 @@ bool SyncRunner::_SaveBook()
 		records.emplace(record->Id(), record);
 	for (const planned_item& item : fPlan.items) {
 		if (item.record == record_action::kAdd)
-			SetFields(fBook.AddRecord(item.id), item.line);
+			SetRecordFields(fBook.AddRecord(item.id), item.line);
 		else if (item.record == record_action::kChange)
-			SetFields(records.at(item.id), item.line);
+			SetRecordFields(records.at(item.id), item.line);
 		else if (item.record == record_action::kDelete)
 			fBook.RemoveRecord(records.at(item.id));
 	}
