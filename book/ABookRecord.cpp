@@ -74,7 +74,8 @@ void ABookRecord::SetField(int32 field, const char* text, size_t length)
 	assert(field >= 0 && field < kBookFieldCount);
 	const size_t kept = UTF8CutLength(text, length, kFieldTextLength);
 	char* buffer = fFields[field];
-	memmove(buffer, text, kept);  // text may be this very field
+	if (kept > 0)  // an empty string_view's text may be null
+		memmove(buffer, text, kept);  // text may be this very field
 	buffer[kept] = '\0';
 	for (size_t i = 0; i < kept; i++) {
 		if (buffer[i] == '\t' || buffer[i] == '\n')

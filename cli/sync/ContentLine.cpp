@@ -199,13 +199,8 @@ bool ContentLine::DecodeValue()
 	if (quotedPrintable || encoding.namesCharset) {
 		RemoveParameter("ENCODING");
 		RemoveParameter("CHARSET");
-		const auto bare = [](const std::string& raw) {
-			return EqualsIgnoringCase(TrimSpace(Unquoted(raw)), "QUOTED-PRINTABLE");
-		};
-		fParameters.erase(std::remove_if(fParameters.begin(), fParameters.end(), bare),
-			fParameters.end());
-		fHeadChanged = true;
 	}
+	_DropQuotedPrintableMarks();
 	// Decoded line breaks (a quoted-printable =0D=0A, a raw carriage return)
 	// would end the line written: they are escaped, as a reader reads them.
 	fValue.clear();
@@ -218,6 +213,21 @@ bool ContentLine::DecodeValue()
 		}
 	}
 	return true;
+}
+
+void ContentLine::_DropQuotedPrintableMarks()
+{
+	// The reader joins the next line to a line whose head so much as mentions
+	// quoted-printable when its value ends in '=': once the value is plain
+	// text, nothing in the head may mention it, however garbled.
+	const auto marked = [](std::string_view raw) { return ContainsFolded(raw, "quoted-printable"); };
+	const auto end = std::remove_if(fParameters.begin(), fParameters.end(), marked);
+	fHeadChanged = fHeadChanged || end != fParameters.end();
+	fParameters.erase(end, fParameters.end());
+	if (marked(fPrefix)) {
+		fPrefix.erase(0, fPrefix.rfind('.') + 1);  // only a group can: the name is known
+		fHeadChanged = true;
+	}
 }
 
 std::string ContentLine::Text() const

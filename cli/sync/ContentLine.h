@@ -46,6 +46,7 @@ public:
 
 private:
 	ContentLine() = default;
+	void _DropQuotedPrintableMarks();
 
 	std::string fPrefix;  // group and name as written
 	std::string fName;

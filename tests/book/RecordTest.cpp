@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 using std::string;
 
@@ -35,6 +36,8 @@ TEST(RecordTest, TextIsCutAtFortyBytesNeverInsideACharacter)
 	EXPECT_STREQ(record.Field(kCityField), "abc");
 	record.SetField(kCityField, record.Field(kCityField));  // its own text
 	EXPECT_STREQ(record.Field(kCityField), "abc");
+	record.SetField(kCityField, std::string_view().data(), 0);  // an empty view's null text
+	EXPECT_STREQ(record.Field(kCityField), "");
 	EXPECT_STREQ(record.Field(kStateField), "");
 }
 

@@ -85,6 +85,12 @@ const std::vector<patch_case> kCases = {
 		{"\xEF\xBB\xBF" "BEGIN:VCARD\n", "FN:Robert Kim\n", "NICKNAME:Bert,Rob\n",
 			"BDAY:1970-02-03\n", "N:Kim;Robert;;;\nEND:VCARD\n"},
 		{"\r"}},
+	{"a head that only mentions quoted-printable loses the mention, or a value ending in '=' "
+	 "would take in the next line",
+		Crlf({"BEGIN:VCARD", "VERSION:2.1", "N;X-ENC=QUOTED-PRINTABLE-ISH:Lee;Ann",
+			"quoted-printable.ORG:Acme", "TEL;CELL:1", "END:VCARD"}),
+		{{kFirstNameField, "Ann="}, {kCompanyField, "Acme="}},
+		{"N:Lee;Ann=\r\n", "\r\nORG:Acme=\r\n", "TEL;CELL:1\r\n"}, {"QUOTED", "quoted"}},
 	{"a long note keeps what the comment fields could not hold",
 		Crlf({"BEGIN:VCARD", "VERSION:4.0", "N:Lee;Ann;;;",
 			"NOTE:Met at the climbing gym\\nShe prefers mornings and has two dogs called Rex and "
