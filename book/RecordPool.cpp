@@ -22,7 +22,9 @@ ABookRecord* RecordPool::New()
 		return new (slotAddress) ABookRecord(kBookFieldCount);
 	}
 	if (fSlabs.empty() || fSlabs.back()->used == kSlabRecords) {
-		fSlabs.push_back(std::make_unique<Slab>());
+		// Not value-initialised: zeroing a slab's storage cost more than the
+		// records it holds when a book of a few records is made per card.
+		fSlabs.push_back(std::make_unique_for_overwrite<Slab>());
 		fByAddress[fSlabs.back()->storage] = fSlabs.back().get();
 	}
 	Slab& slab = *fSlabs.back();

@@ -137,25 +137,39 @@ status_t CardFolder::Stat(const std::string& name, card_stat* stat) const
 status_t CardFolder::Write(const std::string& name, std::string_view bytes, card_stat* stat) const
 {
 	struct stat old;
-	const bool exists = fstatat(fFd, name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0;
-	if (exists && !S_ISREG(old.st_mode)) {
-		// A link is followed and its target replaced, as the book's files are.
-		ReplacingFile file(fPath + "/" + name);
-		status_t status = file.Open();
-		if (status == B_OK)
-			status = file.Write(bytes);
-		if (status == B_OK)
-			status = file.Commit(false);
-		return status == B_OK ? Stat(name, stat) : status;
+	if (fstatat(fFd, name.c_str(), &old, AT_SYMLINK_NOFOLLOW) != 0)
+		return _WriteThroughTemporary(name, bytes, nullptr, stat);
+	if (S_ISREG(old.st_mode)) {
+		const mode_t mode = old.st_mode & 07777;
+		return _WriteThroughTemporary(name, bytes, &mode, stat);
 	}
-	// Most cards are plain files: the same steps, relative to the folder.
+	// A link is followed and its target replaced, as the book's files are.
+	ReplacingFile file(fPath + "/" + name);
+	status_t status = file.Open();
+	if (status == B_OK)
+		status = file.Write(bytes);
+	if (status == B_OK)
+		status = file.Commit(false);
+	return status == B_OK ? Stat(name, stat) : status;
+}
+
+status_t CardFolder::WriteNew(const std::string& name, std::string_view bytes, card_stat* stat) const
+{
+	return _WriteThroughTemporary(name, bytes, nullptr, stat);
+}
+
+// The replacing file's steps, relative to the folder: most cards are plain files.
+status_t CardFolder::_WriteThroughTemporary(const std::string& name, std::string_view bytes,
+	const mode_t* keptMode, card_stat* stat) const
+{
+	static const pid_t process = getpid();
 	static uint32 counter = 0;
-	const std::string temporary = "." + name + ".saving-" + std::to_string(getpid()) + "-"
+	const std::string temporary = "." + name + ".saving-" + std::to_string(process) + "-"
 		+ std::to_string(counter++);
 	const int fd = openat(fFd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 	if (fd < 0)
 		return LastError();
-	status_t status = exists && fchmod(fd, old.st_mode & 07777) != 0 ? LastError() : B_OK;
+	status_t status = keptMode != nullptr && fchmod(fd, *keptMode) != 0 ? LastError() : B_OK;
 	if (status == B_OK)
 		status = WriteWholeFd(fd, bytes);
 	if (close(fd) != 0 && status == B_OK)

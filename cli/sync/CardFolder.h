@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 #include <vector>
 
 struct folder_file {
@@ -40,6 +41,9 @@ public:
 	// permissions; a link's target is replaced); stat receives the new
 	// file's. Not flushed: Flush makes every write so far lasting.
 	status_t Write(const std::string& name, std::string_view bytes, card_stat* stat) const;
+	// The same for a name the folder did not hold when it was listed, without
+	// looking for a file of that name first.
+	status_t WriteNew(const std::string& name, std::string_view bytes, card_stat* stat) const;
 	status_t Remove(const std::string& name) const;
 	status_t Flush() const;
 
@@ -50,6 +54,11 @@ public:
 		const std::function<bool(const std::string&)>& taken);
 
 private:
+	// Through a temporary file and a rename; keptMode, when given, is the
+	// replaced file's permissions.
+	status_t _WriteThroughTemporary(const std::string& name, std::string_view bytes,
+		const mode_t* keptMode, card_stat* stat) const;
+
 	const std::string fPath;
 	int fFd = -1;
 };

@@ -540,7 +540,9 @@ bool SyncRunner::_WriteCard(const planned_item& item, card_output* output)
 			return true;
 		}
 	}
-	const status_t status = fFolder->Write(output->file, output->bytes, &output->stat);
+	const status_t status = item.card == card_action::kCreate
+		? fFolder->WriteNew(output->file, output->bytes, &output->stat)
+		: fFolder->Write(output->file, output->bytes, &output->stat);
 	if (status != B_OK) {
 		fReport.Problem("cannot write " + output->file + " in " + fFolderPath + " because "
 			+ DescribeFileError(status) + "; the next run finishes the sync");
