@@ -122,8 +122,53 @@ void SyncPlanner::_Pair()
 			records.pop_front();
 		}
 	}
+	_PairRewritten(cards);
 	if (fPlan.repaired)
 		_IndexEntries();
+}
+
+namespace {
+
+// Who a book line is about: its nickname and names; empty when it names nobody.
+std::string PersonOf(std::string_view line)
+{
+	std::string_view fields[kBookFieldCount];
+	SplitBookLine(line, fields);
+	if (fields[kNicknameField].empty() && fields[kFirstNameField].empty()
+		&& fields[kLastNameField].empty())
+		return {};
+	return std::string(fields[kNicknameField]).append("\t").append(fields[kFirstNameField])
+		.append("\t").append(fields[kLastNameField]);
+}
+
+}  // namespace
+
+// A line another program rewrote in the book comes back with a new id: when
+// exactly one new record and one card whose record left the book name the
+// same person, they are one contact changed, not one deleted and one added,
+// which would cost the card all that the book cannot hold (a photo, ...).
+void SyncPlanner::_PairRewritten(const std::vector<size_t>& cards)
+{
+	std::unordered_map<std::string, std::vector<size_t>> orphans;  // cards, by person
+	for (const size_t card : cards) {
+		const int32 entry = fCards[card].entry;
+		if (fCardPaired[card] || entry < 0)
+			continue;
+		if (std::string person = PersonOf(fEntries[entry].fields); !person.empty())
+			orphans[std::move(person)].push_back(card);
+	}
+	std::unordered_map<std::string, std::vector<size_t>> newcomers;  // records, by person
+	for (size_t i = 0; i < fBook.size() && !orphans.empty(); i++) {
+		if (fRecordPaired[i])
+			continue;
+		if (std::string person = PersonOf(fBook[i].line); orphans.count(person) > 0)
+			newcomers[std::move(person)].push_back(i);
+	}
+	for (const auto& [person, records] : newcomers) {
+		const std::vector<size_t>& found = orphans[person];
+		if (records.size() == 1 && found.size() == 1)
+			_PairCard(found[0], records[0]);
+	}
 }
 
 void SyncPlanner::_PairCard(size_t card, size_t record)

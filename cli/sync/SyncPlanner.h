@@ -4,6 +4,8 @@
 //    run, a run after a crash before the state was written, a book whose ids
 //    were lost) are paired by the card's UID being the record's id, then by
 //    their 21 fields being equal, so that no record and no card is doubled;
+//    last, a new record and a card whose record left the book pair when they
+//    alone name the same person (a line another program rewrote);
 //  - the book's three-way merge (BookMerge.h) of the book ("mine") and the
 //    cards ("theirs") over the state: a field changed on both sides keeps the
 //    card's value; deleted on one side and unchanged on the other, deleted on
@@ -90,6 +92,7 @@ private:
 	void _IndexEntries();
 	void _Pair();
 	void _PairCard(size_t card, size_t record);
+	void _PairRewritten(const std::vector<size_t>& cards);
 	void _GiveNewCardsIds();
 	book_merge _Merge() const;
 	void _PlanKept(const book_merge& merge);

@@ -134,7 +134,7 @@ TEST(SyncPlannerTest, PairsWhatTheStateDoesNotTie)
 
 	// The book lost its ids: records pair with the state's cards by their
 	// fields and get their old entries; nothing is deleted or added.
-	const std::vector<sync_entry> entries = {{NewRecordId(), "", "a.vcf", {}, {}, Line("Ann", "Lee")},
+	std::vector<sync_entry> entries = {{NewRecordId(), "", "a.vcf", {}, {}, Line("Ann", "Lee")},
 		{NewRecordId(), "", "e.vcf", {}, {}, Line("Eve", "Day")}};
 	cards = {Card("a.vcf", 0, false, true, "", Line("Ann", "Lee")),
 		Card("e.vcf", 1, true, false, "", "")};
@@ -148,6 +148,24 @@ TEST(SyncPlannerTest, PairsWhatTheStateDoesNotTie)
 	// An unreadable card keeps its entry and the record it had is not deleted.
 	EXPECT_EQ(plan.untouched, std::vector<int32>{1});
 	EXPECT_EQ(plan.recordsDeleted + plan.cardsDeleted, 0);
+
+	// Another program rewrote Ann's line, which gave her a new id: her card is
+	// patched, not replaced; two new records naming Cat are one too many.
+	entries = {{NewRecordId(), "", "a.vcf", {}, {}, Line("Ann", "Lee", "1")},
+		{bob, "", "b.vcf", {}, {}, Line("Bob", "Kim")},
+		{NewRecordId(), "", "c.vcf", {}, {}, Line("Cat", "Roe")}};
+	cards = {Card("a.vcf", 0, false, true, "", entries[0].fields),
+		Card("b.vcf", 1, false, true, "", entries[1].fields),
+		Card("c.vcf", 2, false, true, "", entries[2].fields)};
+	book = {{ann, Line("Ann", "Lee", "2")}, {bob, Line("Bob", "Kim")}, {cat, Line("Cat", "Roe", "5")},
+		{NewRecordId(), Line("Cat", "Roe", "6")}};
+	plan = SyncPlanner::Plan(book, entries, cards);
+	ASSERT_EQ(plan.items.size(), 5u);
+	EXPECT_EQ(plan.items[0].card, card_action::kPatch);
+	EXPECT_EQ(plan.items[0].cardIndex, 0);
+	EXPECT_EQ(plan.items[2].card, card_action::kCreate);
+	EXPECT_EQ(plan.items[4].cardIndex, 2);
+	EXPECT_EQ(plan.cardsDeleted, 1);
 }
 
 TEST(SyncPlannerTest, TheGuardCountsDeletionsOnEachSide)
