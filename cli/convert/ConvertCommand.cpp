@@ -204,6 +204,20 @@ bool AddMappings(const std::vector<std::string>& mappings, ContactFieldMap* map)
 	return true;
 }
 
+// The whole of a file, or of standard input for "-"; errno tells a failure.
+bool ReadInput(const std::string& input, std::string* bytes)
+{
+	const int fd = input == "-" ? STDIN_FILENO : open(input.c_str(), O_RDONLY | O_CLOEXEC);
+	if (fd < 0)
+		return false;
+	const bool read = ReadWholeFd(fd, bytes) == B_OK;
+	const int readError = errno;
+	if (fd != STDIN_FILENO)
+		close(fd);
+	errno = readError;
+	return read;
+}
+
 }  // namespace
 
 int ConvertCommand::Run(const convert_options& options)
@@ -222,15 +236,10 @@ int ConvertCommand::Run(const convert_options& options)
 	const std::string& input = options.input;
 	const char* inputName = input == "-" ? "standard input" : input.c_str();
 	std::string bytes;
-	if (from != contact_format::kBook || input == "-") {
-		const int fd = input == "-" ? STDIN_FILENO : open(input.c_str(), O_RDONLY | O_CLOEXEC);
-		const bool read = fd >= 0 && ReadWholeFd(fd, &bytes) == B_OK;
-		if (!read) {
-			fprintf(stderr, "cvab-convert: cannot read %s: %s\n", inputName, ErrnoText().c_str());
-			return kConvertFailed;
-		}
-		if (fd != STDIN_FILENO)
-			close(fd);
+	// A book file is read by the book's own reader, with its attributes.
+	if ((from != contact_format::kBook || input == "-") && !ReadInput(input, &bytes)) {
+		fprintf(stderr, "cvab-convert: cannot read %s: %s\n", inputName, ErrnoText().c_str());
+		return kConvertFailed;
 	}
 
 	CVABook book(nullptr);
