@@ -2,6 +2,8 @@
 // type attributes, '-' for standard input and output, what --strict and
 // malformed input do to the exit status and to the output file, and that a
 // failed write leaves nothing behind.
+#include "../book/FileTestSupport.h"
+
 #include <ConvertCommand.h>
 
 #include <gtest/gtest.h>
@@ -9,7 +11,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 
@@ -44,17 +45,9 @@ protected:
 		Result result;
 		const int raw = system(command.c_str());
 		result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-		result.out = Read(Path("stdout"));
-		result.err = Read(Path("stderr"));
+		result.out = Contents(Path("stdout"));
+		result.err = Contents(Path("stderr"));
 		return result;
-	}
-
-	static std::string Read(const std::string& path)
-	{
-		std::ifstream in(path, std::ios::binary);
-		std::stringstream bytes;
-		bytes << in.rdbuf();
-		return bytes.str();
 	}
 
 	std::vector<std::string> Names() const
@@ -111,7 +104,7 @@ TEST_F(ConvertTest, FailuresSayWhyAndLeaveNoHalfFile)
 	const Result strict = Run("--strict " + kSamples + "/contacts-3.vcf " + Path("old.cvab"));
 	EXPECT_EQ(strict.status, kConvertStrict);
 	EXPECT_NE(strict.err.find("nothing written"), std::string::npos) << strict.err;
-	EXPECT_EQ(Read(Path("old.cvab")), "old\n");
+	EXPECT_EQ(Contents(Path("old.cvab")), "old\n");
 
 	const std::string input = "BEGIN:VCARD\nFN:Whole Card\nEND:VCARD\nBEGIN:VCARD\nFN:Cut Off\n"
 		"a line that lost its fold\n";
@@ -121,8 +114,8 @@ TEST_F(ConvertTest, FailuresSayWhyAndLeaveNoHalfFile)
 		std::string::npos) << broken.err;
 	EXPECT_NE(broken.err.find("standard input:6: card 2 \"Cut Off\": the line has no ':'"),
 		std::string::npos) << broken.err;
-	EXPECT_NE(Read(Path("new.csv")).find("\r\n,Whole,,Card,"), std::string::npos);
-	EXPECT_NE(Read(Path("new.csv")).find("\r\n,Cut,,Off,"), std::string::npos);
+	EXPECT_NE(Contents(Path("new.csv")).find("\r\n,Whole,,Card,"), std::string::npos);
+	EXPECT_NE(Contents(Path("new.csv")).find("\r\n,Cut,,Off,"), std::string::npos);
 
 	EXPECT_EQ(Run("--to rtf a.vcf b").status, 64);  // bad usage
 	const Result missing = Run(Path("missing.vcf") + " " + Path("out.cvab"));

@@ -3,6 +3,8 @@
 // guard, a dry run, a damaged state, two runs at once, and the files of the
 // folder that are not cards. The book is edited as the window edits it: read
 // with its ids and saved with the merging save.
+#include "../book/FileTestSupport.h"
+
 #include <SyncRunner.h>
 
 #include <BookFile.h>
@@ -19,7 +21,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <sys/stat.h>
 
 namespace {
@@ -31,14 +32,6 @@ struct outcome {
 	std::string out;
 	std::string err;
 };
-
-std::string Read(const fs::path& path)
-{
-	std::ifstream in(path, std::ios::binary);
-	std::stringstream bytes;
-	bytes << in.rdbuf();
-	return bytes.str();
-}
 
 class SyncRunTest : public testing::Test {
 protected:
@@ -159,8 +152,8 @@ TEST_F(SyncRunTest, BringsBothSidesTogetherAndKeepsThem)
 	EXPECT_EQ(Records(), (Texts{"Ann Lee 100", "Bob Kim ", "Cat Roe 1"}));
 	const Texts cards = Cards();
 	ASSERT_EQ(cards.size(), 5u);
-	EXPECT_EQ(Read(fDir / "cards" / "phone-7.vcf"), kPhoneCard);
-	EXPECT_EQ(Read(fDir / "cards" / "notes.txt"), "not a card");
+	EXPECT_EQ(Contents(fDir / "cards" / "phone-7.vcf"), kPhoneCard);
+	EXPECT_EQ(Contents(fDir / "cards" / "notes.txt"), "not a card");
 	EXPECT_NE(run.out.find("book: add \"Cat Roe\" (from phone-7.vcf)"), std::string::npos) << run.out;
 
 	// Nothing changed: nothing is written, not even the state.
@@ -187,7 +180,7 @@ TEST_F(SyncRunTest, BringsBothSidesTogetherAndKeepsThem)
 	std::string expected = kPhoneCard;
 	expected.replace(expected.find("N:Roe"), 5, "N:Poe");
 	expected.replace(expected.find("FN:Cat Roe"), 10, "FN:Cat Poe");
-	EXPECT_EQ(Read(fDir / "cards" / "phone-7.vcf"), expected);
+	EXPECT_EQ(Contents(fDir / "cards" / "phone-7.vcf"), expected);
 
 	// Deleted on one side, unchanged on the other: gone from both.
 	fs::remove(fDir / "cards" / "phone-7.vcf");
@@ -203,7 +196,7 @@ TEST_F(SyncRunTest, ConflictsKeepTheCardAndReportTheBook)
 	EditBook([](CVABook& book) { Add(book, "Ann", "Lee", "100"); });
 	ASSERT_EQ(Sync().status, kSyncDone);
 	const fs::path card = fDir / "cards" / Cards()[0];
-	std::string text = Read(card);
+	std::string text = Contents(card);
 	text.replace(text.find("voice:100"), 9, "voice:200");
 	text.replace(text.find("N:Lee"), 5, "N:Ley");
 	std::ofstream(card, std::ios::binary) << text;
@@ -216,10 +209,10 @@ TEST_F(SyncRunTest, ConflictsKeepTheCardAndReportTheBook)
 	EXPECT_EQ(Records(), Texts{"Anne Ley 200"});
 	EXPECT_NE(run.err.find("Phone Number changed in the book and in its card: the card's \"200\" "
 		"is kept, \"300\" is in " + ConflictLogPath()), std::string::npos) << run.err;
-	EXPECT_NE(Read(ConflictLogPath()).find("mine \"300\", theirs \"200\"; kept theirs"),
+	EXPECT_NE(Contents(ConflictLogPath()).find("mine \"300\", theirs \"200\"; kept theirs"),
 		std::string::npos);
 	// Both changes in the card as well; the next run finds nothing to do.
-	EXPECT_NE(Read(card).find("N:Ley;Anne;;;"), std::string::npos) << Read(card);
+	EXPECT_NE(Contents(card).find("N:Ley;Anne;;;"), std::string::npos) << Contents(card);
 	EXPECT_EQ(Sync().out, "");
 
 	// A deletion against an edit: the edited one comes back.
@@ -227,7 +220,7 @@ TEST_F(SyncRunTest, ConflictsKeepTheCardAndReportTheBook)
 	fs::remove(card);
 	EXPECT_EQ(Sync().status, kSyncConflicts);
 	EXPECT_EQ(Cards().size(), 1u);
-	EXPECT_NE(Read(fDir / "cards" / Cards()[0]).find("TEL;TYPE=cell:9"), std::string::npos);
+	EXPECT_NE(Contents(fDir / "cards" / Cards()[0]).find("TEL;TYPE=cell:9"), std::string::npos);
 }
 
 TEST_F(SyncRunTest, GuardDryRunDamagedStateAndABusyPair)
