@@ -11,27 +11,6 @@
 
 namespace {
 
-std::string StateFolder()
-{
-	const char* state = getenv("XDG_STATE_HOME");
-	if (state != nullptr && state[0] == '/')
-		return state;
-	const char* home = getenv("HOME");
-	return std::string(home != nullptr ? home : "") + "/.local/state";
-}
-
-// Makes every missing folder on the way to path (which names a folder).
-status_t MakeFolders(const std::string& path)
-{
-	for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-		const std::string part = path.substr(0, slash);
-		if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
-			return status_from_errno(errno);
-		if (slash == std::string::npos)
-			return B_OK;
-	}
-}
-
 const char* SideName(merge_side side)
 {
 	return side == merge_side::kMine ? "mine" : "theirs";
@@ -48,9 +27,29 @@ std::string Timestamp(time_t when)
 
 }  // namespace
 
+std::string CvabStateFolder()
+{
+	const char* state = getenv("XDG_STATE_HOME");
+	if (state != nullptr && state[0] == '/')
+		return std::string(state) + "/cvab";
+	const char* home = getenv("HOME");
+	return std::string(home != nullptr ? home : "") + "/.local/state/cvab";
+}
+
+status_t MakePrivateFolders(const std::string& path)
+{
+	for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+		const std::string part = path.substr(0, slash);
+		if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+			return status_from_errno(errno);
+		if (slash == std::string::npos)
+			return B_OK;
+	}
+}
+
 std::string ConflictLogPath()
 {
-	return StateFolder() + "/cvab/conflicts.log";
+	return CvabStateFolder() + "/conflicts.log";
 }
 
 std::string QuoteLogText(std::string_view text)
@@ -106,7 +105,7 @@ status_t AppendConflictLog(const std::string& bookPath,
 	if (conflicts.empty())
 		return B_OK;
 	const std::string path = ConflictLogPath();
-	if (status_t status = MakeFolders(path.substr(0, path.rfind('/'))); status != B_OK)
+	if (status_t status = MakePrivateFolders(CvabStateFolder()); status != B_OK)
 		return status;
 	const time_t now = time(nullptr);
 	std::string lines;

@@ -21,6 +21,13 @@
 #include <string>
 #include <vector>
 
+// The program's folder in the user's state folder, where the conflict log
+// and the sync states live.
+std::string CvabStateFolder();
+// Makes every missing folder on the way to path (which names a folder), each
+// one for the user alone.
+status_t MakePrivateFolders(const std::string& path);
+
 std::string ConflictLogPath();
 
 // text in double quotes: a quote and a backslash take a backslash before them,

@@ -110,20 +110,7 @@ bool HasRepeats(const std::vector<sync_entry>& entries)
 // The state's folder: beside the conflict log, in the user's state folder.
 std::string StateFolder()
 {
-	const std::string log = ConflictLogPath();
-	return log.substr(0, log.rfind('/')) + "/sync";
-}
-
-status_t MakeFolders(const std::string& path)
-{
-	size_t slash = 0;
-	do {
-		slash = path.find('/', slash + 1);
-		const std::string part = path.substr(0, slash);
-		if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
-			return status_from_errno(errno);
-	} while (slash != std::string::npos);
-	return B_OK;
+	return CvabStateFolder() + "/sync";
 }
 
 }  // namespace
@@ -227,7 +214,7 @@ status_t SyncState::Read(std::vector<sync_entry>* entries, std::string* problem)
 
 status_t SyncState::MakeFolder() const
 {
-	return MakeFolders(StateFolder());
+	return MakePrivateFolders(StateFolder());
 }
 
 status_t SyncState::Write(const std::vector<sync_entry>& entries) const
