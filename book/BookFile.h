@@ -13,6 +13,7 @@
 #include "BookAncestor.h"
 #include "BookBody.h"
 #include "BookLock.h"
+#include "ReadOnlyBookFile.h"
 
 #include <EntryRef.h>
 
@@ -20,8 +21,9 @@
 
 // Reads the file named by ref into book, which should be empty. The layout
 // comes from the file's "BEOS:TYPE"; a file without one is read in 21 columns
-// when every line has 21, else in 20. A file that cannot be opened for reading
-// and writing is opened read-only. absolutePath (may be null) receives the
+// when every line has 21, else in 20. Anything but a regular file, and a file
+// larger than kLargestBookFile, is refused before any byte is read
+// (ReadOnlyBookFile.h). absolutePath (may be null) receives the
 // file's absolute path with links resolved, also when reading fails. Returns
 // B_OK, or the error that left the book empty. losses (may be null) is added
 // to with what the body held that the book cannot keep.

@@ -20,6 +20,7 @@ status_t ResolveSaveTarget(const entry_ref* ref, std::string* targetPath);
 struct book_file_bytes {
 	std::string body;
 	book_layout layout = book_layout::kNoNickname;
+	bool typed = false;  // the layout comes from a type attribute
 	std::string idsAttr;  // the "CVABRecordIds" value, "" when there is none
 	book_file_state state;  // without the body's digest
 };

@@ -10,7 +10,7 @@
 #define _BOOK_ALERTS_H
 
 #include "BookBody.h"
-#include "BookMerge.h"
+#include "MergingSave.h"
 #include "BookSaveFlow.h"
 
 #include <SupportDefs.h>
@@ -39,8 +39,8 @@ public:
 	void AskAboutUnsavedBook(const BookSaveFlow& flow, const char* bookName, const char* title);
 	// Asks only when closing (close without saving, or keep the window).
 	void ReportSaveFailure(const char* bookName, status_t status, bool closing);
-	void ReportMerge(const char* bookName, const std::vector<merge_conflict>& conflicts,
-		bool closing, bool quitting);
+	void ReportMerge(const char* bookName, const book_save_result& save, bool closing,
+		bool quitting);
 	// What the contact readers noted of fileName, opened as a new book.
 	void TellImported(const std::string& fileName, const std::string& notes);
 

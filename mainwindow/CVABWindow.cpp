@@ -473,8 +473,7 @@ bool CVABWindow::_Carry(const Action& action, status_t writeStatus)
 				return _Carry(fFlow.Answered(Step::kReportMerge, BookSaveFlow::Answer::kProceed,
 					action.closing));
 			}
-			fAlerts.ReportMerge(fFile->Ref().name, fFile->LastSave().conflicts, action.closing,
-				fQuitting);
+			fAlerts.ReportMerge(fFile->Ref().name, fFile->LastSave(), action.closing, fQuitting);
 			return false;
 	}
 	return false;
