@@ -46,6 +46,17 @@ ReadOnlyBookFile::~ReadOnlyBookFile()
 		close(fFd);
 }
 
+ssize_t ReadOnlyBookFile::Read(void* buffer, size_t size)
+{
+	if (fStatus != B_OK)
+		return fStatus;
+	for (;;) {
+		const ssize_t got = read(fFd, buffer, size);
+		if (got >= 0 || errno != EINTR)
+			return got >= 0 ? got : status_from_errno(errno);
+	}
+}
+
 status_t ReadOnlyBookFile::ReadAll(std::string* bytes)
 {
 	if (fStatus != B_OK)
@@ -58,11 +69,9 @@ status_t ReadOnlyBookFile::ReadAll(std::string* bytes)
 				return kBookTooLargeError;
 			bytes->resize(std::min(2 * filled, static_cast<size_t>(kLargestBookFile) + 1));
 		}
-		const ssize_t got = read(fFd, bytes->data() + filled, bytes->size() - filled);
-		if (got < 0 && errno == EINTR)
-			continue;
+		const ssize_t got = Read(bytes->data() + filled, bytes->size() - filled);
 		if (got < 0)
-			return status_from_errno(errno);
+			return static_cast<status_t>(got);
 		if (got == 0)
 			break;
 		filled += static_cast<size_t>(got);

@@ -36,6 +36,9 @@ public:
 	// What fstat said: also for a refused file (B_OK or a refusal).
 	const struct stat& Info() const { return fInfo; }
 
+	// Up to size bytes from where the last read ended: how many (0 at the
+	// end), or an error.
+	ssize_t Read(void* buffer, size_t size);
 	// The whole file, read at once; a file that grew past the limit while it
 	// was read is refused all the same.
 	status_t ReadAll(std::string* bytes);

@@ -137,6 +137,12 @@ void BookAlerts::TellImported(const std::string& fileName, const std::string& no
 		nullptr, 0, B_INFO_ALERT, nullptr);
 }
 
+void BookAlerts::TellUnopened(const std::string& fileName, const std::string& failure)
+{
+	ShowAlert("The file \"" + fileName + "\" could not be opened as an address book: " + failure
+		+ ".", "OK", nullptr, nullptr, 0, B_STOP_ALERT, nullptr);
+}
+
 bool BookAlerts::ReadAnswer(const BMessage* message, answer* result)
 {
 	using Step = BookSaveFlow::Step;

@@ -5,6 +5,7 @@
 #include "BookFileWatcher.h"
 #include "BookLock.h"
 #include "ContactFileOpener.h"
+#include "ReadOnlyBookFile.h"
 
 #include <Directory.h>
 #include <Entry.h>
@@ -63,6 +64,17 @@ bool BookDiskFile::BodyOnDisk() const
 status_t BookDiskFile::Read(const entry_ref& ref, CVABook* book, read_outcome* outcome)
 {
 	_AssertLocked();
+	fRef = ref;
+	fKnowsFile = false;
+	BPath path;
+	if (BEntry(&ref, true).GetPath(&path) == B_OK) {
+		fPath = path.Path();
+		const ReadOnlyBookFile file(fPath);
+		const status_t status = file.InitCheck();
+		outcome->failure = ReadOnlyBookFile::DescribeRefusal(status, file.Info());
+		if (!outcome->failure.empty())
+			return status;
+	}
 	ContactFileOpener::outcome imported;
 	if (ContactFileOpener::Read(ref, book, &imported)) {
 		outcome->imported = true;
@@ -76,7 +88,8 @@ status_t BookDiskFile::Read(const entry_ref& ref, CVABook* book, read_outcome* o
 		&outcome->losses, &fAncestor);
 	// A file not there yet is watched too: whoever makes it first is read.
 	fKnowsFile = status == B_OK || status == B_ENTRY_NOT_FOUND;
-	fRef = ref;
+	if (!fKnowsFile)
+		outcome->failure = DescribeFileError(status);
 	_Watch();
 	return status;
 }
