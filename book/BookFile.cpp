@@ -144,10 +144,17 @@ bool ReadTypedLayout(const std::string& path, book_layout* layout)
 	return true;
 }
 
-book_layout ReadLayout(const std::string& path, const char* body, size_t size)
+// A book read anew (before is what it was read as last) takes a body without
+// a type as a merge does, so that one line that lost a column never shifts
+// every field of the book shown.
+book_layout ReadLayout(const std::string& path, const char* body, size_t size,
+	const BookAncestor* before)
 {
 	book_layout layout;
-	return ReadTypedLayout(path, &layout) ? layout : LayoutForTypelessBody(body, size);
+	if (ReadTypedLayout(path, &layout))
+		return layout;
+	return before != nullptr ? LayoutForTypelessMerge(CountColumns(body, size), before->Layout())
+		: LayoutForTypelessBody(body, size);
 }
 
 // The line hashes of a book read from a body not in the writer's form.
@@ -228,7 +235,7 @@ BookAncestor AncestorAsRead(const std::string& path, const struct stat& info,
 }  // namespace
 
 status_t LoadBookFile(const entry_ref* ref, CVABook* book, std::string* absolutePath,
-	book_read_losses* losses, BookAncestor* ancestor)
+	book_read_losses* losses, BookAncestor* ancestor, const BookAncestor* before)
 {
 	const std::string path = AbsolutePath(BEntry(ref, true));
 	if (absolutePath != nullptr)
@@ -241,7 +248,7 @@ status_t LoadBookFile(const entry_ref* ref, CVABook* book, std::string* absolute
 	if (const status_t status = file.ReadAll(&body); status != B_OK)
 		return status;
 	const struct stat& info = file.Info();
-	const book_layout layout = ReadLayout(path, body.data(), body.size());
+	const book_layout layout = ReadLayout(path, body.data(), body.size(), before);
 	const std::string_view bodyText(body.data(), body.size());
 	const std::string idsAttr = ReadPlainAttribute(path, kRecordIdsAttrName);
 

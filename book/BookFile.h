@@ -30,8 +30,12 @@
 // Each record takes its id from the file beside the book when that file is
 // trusted (see RecordIdFile.h), else a new one. ancestor (may be null)
 // receives the file's state and the book as read, for the next save.
+// before (may be null) is the ancestor of a book read anew after another
+// program changed it: a file without a type is then read in the columns most
+// of its lines have, as a merge reads it (LayoutForTypelessMerge).
 status_t LoadBookFile(const entry_ref* ref, CVABook* book, std::string* absolutePath,
-	book_read_losses* losses = nullptr, BookAncestor* ancestor = nullptr);
+	book_read_losses* losses = nullptr, BookAncestor* ancestor = nullptr,
+	const BookAncestor* before = nullptr);
 
 // Saves book to the file named by ref (a symbolic link is followed and its
 // target replaced): body, type and frame attributes, the old file's other

@@ -27,16 +27,17 @@ constexpr bigtime_t kReloadLockTimeout = 100000;
 // ever saved with a lock is read without one, and so no lock file is made
 // beside a file that is only looked at.
 status_t LoadLocked(const entry_ref& ref, bigtime_t timeout, bool busyIsError, CVABook* book,
-	std::string* path, book_read_losses* losses, BookAncestor* ancestor)
+	std::string* path, book_read_losses* losses, BookAncestor* ancestor,
+	const BookAncestor* before = nullptr)
 {
 	BPath target;
 	if (BEntry(&ref, true).GetPath(&target) != B_OK
 		|| !BEntry(BookLock::LockPath(target.Path()).c_str()).Exists())
-		return LoadBookFile(&ref, book, path, losses, ancestor);
+		return LoadBookFile(&ref, book, path, losses, ancestor, before);
 	BookLock lock(target.Path());
 	if (lock.Acquire(timeout) == kBookBusyError && busyIsError)
 		return kBookBusyError;
-	return LoadBookFile(&ref, book, path, losses, ancestor);
+	return LoadBookFile(&ref, book, path, losses, ancestor, before);
 }
 
 }  // namespace
@@ -132,7 +133,7 @@ status_t BookDiskFile::ReadAnew(fresh_read* fresh)
 {
 	_AssertLocked();
 	const status_t status = LoadLocked(fRef, kReloadLockTimeout, true, &fresh->book, nullptr,
-		&fresh->losses, &fresh->ancestor);
+		&fresh->losses, &fresh->ancestor, &fAncestor);
 	if (status == kBookBusyError && fWatcher != nullptr)
 		fWatcher->Poke();
 	return status;
