@@ -115,7 +115,6 @@ std::string AbsolutePath(const BEntry& entry)
 void RunSideBySide(const std::function<void()>& beside, const std::function<void()>& here)
 {
 	std::thread thread;
-	if (getenv("SEQ")) beside(); else
 	try {
 		thread = std::thread(beside);
 	} catch (const std::system_error&) {
@@ -285,8 +284,6 @@ status_t ReadBookFileBytes(const std::string& path, book_file_bytes* bytes)
 	if (const status_t status = file.ReadAll(&bytes->body); status != B_OK)
 		return status;
 	bytes->typed = ReadTypedLayout(path, &bytes->layout);
-	if (!bytes->typed)
-		bytes->layout = LayoutForTypelessBody(bytes->body.data(), bytes->body.size());
 	bytes->idsAttr = ReadPlainAttribute(path, kRecordIdsAttrName);
 	FillState(file.Info(), &bytes->state);
 	return B_OK;
