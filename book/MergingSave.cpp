@@ -180,8 +180,9 @@ bool RebuildAncestorLine(uint64 hash, std::string_view mine, std::string_view th
 	for (uint32 mix = 0; mix < (1u << differing.size()); mix++) {
 		line->clear();
 		for (int32 field = 0, d = 0; field < kBookFieldCount; field++) {
-			const bool fromTheirs = static_cast<size_t>(d) < differing.size()
-				&& differing[d] == field && ((mix >> d++) & 1) != 0;
+			bool fromTheirs = false;
+			if (static_cast<size_t>(d) < differing.size() && differing[d] == field)
+				fromTheirs = ((mix >> d++) & 1) != 0;
 			line->append(fromTheirs ? t[field] : m[field]);
 			if (field + 1 < kBookFieldCount)
 				*line += '\t';
