@@ -65,16 +65,16 @@ bool BookDiskFile::BodyOnDisk() const
 status_t BookDiskFile::Read(const entry_ref& ref, CVABook* book, read_outcome* outcome)
 {
 	_AssertLocked();
-	fRef = ref;
-	fKnowsFile = false;
 	BPath path;
 	if (BEntry(&ref, true).GetPath(&path) == B_OK) {
-		fPath = path.Path();
-		const ReadOnlyBookFile file(fPath);
-		const status_t status = file.InitCheck();
-		outcome->failure = ReadOnlyBookFile::DescribeRefusal(status, file.Info());
-		if (!outcome->failure.empty())
-			return status;
+		const ReadOnlyBookFile file(path.Path());
+		outcome->failure = ReadOnlyBookFile::DescribeRefusal(file.InitCheck(), file.Info());
+		if (!outcome->failure.empty()) {
+			// Not known, so never written over, as any file that could not be read.
+			fRef = ref;
+			fPath = path.Path();
+			return file.InitCheck();
+		}
 	}
 	ContactFileOpener::outcome imported;
 	if (ContactFileOpener::Read(ref, book, &imported)) {
@@ -91,6 +91,7 @@ status_t BookDiskFile::Read(const entry_ref& ref, CVABook* book, read_outcome* o
 	fKnowsFile = status == B_OK || status == B_ENTRY_NOT_FOUND;
 	if (!fKnowsFile)
 		outcome->failure = DescribeFileError(status);
+	fRef = ref;
 	_Watch();
 	return status;
 }
