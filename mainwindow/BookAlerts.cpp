@@ -76,6 +76,7 @@ std::string MergeReport(const std::string& name, const book_save_result& save)
 	}
 	return text;
 }
+
 }  // namespace
 
 BookAlerts::BookAlerts(BHandler* target)

@@ -371,8 +371,8 @@ void CVABWindow::ReadBookFile(const BMessage* message)
 	Show();
 }
 
-// Locked from the first row to the last, so nothing draws or saves a
-// half-read book.
+// In the window's thread, which holds its lock from the first row to the last,
+// so nothing draws or saves a half-read book.
 void CVABWindow::_ReadBook(const BMessage* message)
 {
 	entry_ref ref;
