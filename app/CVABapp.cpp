@@ -108,6 +108,9 @@ void CVABapp::_OpenBook(const entry_ref& ref)
 {
 	CVABWindow* window = new CVABWindow(_FrameFor(ref), this);
 	fWindows.Add(window);
+	// Known at once, though the window reads the file in its own time: the
+	// same file handed over again meanwhile brings this window forward.
+	fWindows.SetPath(window, PathFor(ref));
 	BMessage refs(B_REFS_RECEIVED);
 	refs.AddRef("refs", &ref);
 	window->ReadBookFile(&refs);

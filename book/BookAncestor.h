@@ -62,6 +62,8 @@ public:
 	BookAncestor& operator=(const BookAncestor&) = delete;
 
 	const book_file_state& State() const { return fState; }
+	// The columns the body was read in.
+	book_layout Layout() const { return fLayout; }
 	size_t CountRecords() const { return fIds.size(); }
 	const std::vector<record_id>& Ids() const { return fIds; }
 	const std::vector<uint64>& LineHashes() const { return fLineHashes; }

@@ -177,23 +177,16 @@ int32 ReadBookBody(CVABook* book, const char* data, size_t size, book_layout lay
 	return records;
 }
 
-std::string DescribeLosses(const book_read_losses& losses)
-{
-	std::vector<std::string> parts;
-	auto counted = [](int32 n, const char* one, const char* many, const char* rest) {
-		return std::to_string(n) + " " + (n == 1 ? one : many) + rest;
-	};
-	if (losses.cutFields > 0) {
-		parts.push_back(counted(losses.cutFields, "field", "fields",
-			" longer than 40 bytes would be shortened"));
-	}
-	if (losses.droppedColumns > 0) {
-		parts.push_back(counted(losses.droppedColumns, "extra column", "extra columns",
-			" would be dropped"));
-	}
-	if (losses.stoppedAtNul)
-		parts.push_back("the text after a NUL byte would be lost");
+namespace {
 
+std::string Counted(int32 n, const char* one, const char* many, const char* rest = "")
+{
+	return std::to_string(n) + " " + (n == 1 ? one : many) + rest;
+}
+
+// "a", "a and b", "a, b, and c".
+std::string JoinPhrases(const std::vector<std::string>& parts)
+{
 	std::string phrase;
 	for (size_t i = 0; i < parts.size(); i++) {
 		if (i > 0)
@@ -201,6 +194,88 @@ std::string DescribeLosses(const book_read_losses& losses)
 		phrase += parts[i];
 	}
 	return phrase;
+}
+
+}  // namespace
+
+std::string DescribeLosses(const book_read_losses& losses)
+{
+	std::vector<std::string> parts;
+	if (losses.cutFields > 0) {
+		parts.push_back(Counted(losses.cutFields, "field", "fields",
+			" longer than 40 bytes would be shortened"));
+	}
+	if (losses.droppedColumns > 0) {
+		parts.push_back(Counted(losses.droppedColumns, "extra column", "extra columns",
+			" would be dropped"));
+	}
+	if (losses.stoppedAtNul)
+		parts.push_back("the text after a NUL byte would be lost");
+	return JoinPhrases(parts);
+}
+
+// --- another program's version, read for a merge
+
+std::string DescribeDamage(const body_damage& damage)
+{
+	std::vector<std::string> parts;
+	if (damage.nulLines > 0)
+		parts.push_back(Counted(damage.nulLines, "line", "lines", " with a NUL byte"));
+	if (damage.cutLastLine)
+		parts.push_back("a last line without its line feed");
+	if (damage.shortLines > 0)
+		parts.push_back(Counted(damage.shortLines, "line", "lines", " with missing columns"));
+	if (damage.losses.cutFields > 0) {
+		parts.push_back(Counted(damage.losses.cutFields, "field", "fields",
+			" longer than 40 bytes"));
+	}
+	if (damage.losses.droppedColumns > 0) {
+		parts.push_back(Counted(damage.losses.droppedColumns, "extra column",
+			"extra columns"));
+	}
+	return JoinPhrases(parts);
+}
+
+void DropNulLines(std::string* body, body_damage* damage)
+{
+	if (memchr(body->data(), '\0', body->size()) == nullptr)
+		return;
+	std::string kept;
+	kept.reserve(body->size());
+	for (size_t start = 0; start < body->size();) {
+		const size_t feed = body->find('\n', start);
+		const size_t end = feed == std::string::npos ? body->size() : feed + 1;
+		const std::string_view line(body->data() + start, end - start);
+		if (line.find('\0') == std::string_view::npos)
+			kept.append(line);
+		else
+			damage->nulLines++;
+		start = end;
+	}
+	*body = std::move(kept);
+}
+
+body_columns CountColumns(const char* data, size_t size)
+{
+	body_columns columns;
+	ForEachLine(data, size, [&](const char* start, const char* end) {
+		int32 tabs = 0;
+		for (const char* p = start; tabs + 1 < kBookFieldCount; p++, tabs++) {
+			p = static_cast<const char*>(memchr(p, '\t', end - p));
+			if (p == nullptr)
+				break;
+		}
+		(tabs + 1 < kBookFieldCount ? columns.fewer : columns.full)++;
+		return true;
+	});
+	return columns;
+}
+
+book_layout LayoutForTypelessMerge(const body_columns& columns, book_layout before)
+{
+	if (columns.full != columns.fewer)
+		return columns.full > columns.fewer ? book_layout::kAllColumns : book_layout::kNoNickname;
+	return before;
 }
 
 // --- writer

@@ -50,6 +50,39 @@ struct book_read_losses {
 // parts that apply, "" when none does.
 std::string DescribeLosses(const book_read_losses& losses);
 
+// What kept another program's version of a book from being read whole, so
+// that a merge never deletes on its behalf a record it may have lost: while
+// Any(), the records that version lacks are kept (see MergeBooks).
+struct body_damage {
+	int32 nulLines = 0;        // lines holding a NUL byte, left out
+	bool cutLastLine = false;  // the last line had no line feed: it may be cut short
+	int32 shortLines = 0;      // lines of fewer than 21 columns, read in 21
+	book_read_losses losses;   // fields cut to 40 bytes, filled columns past "Birthday"
+	bool Any() const { return nulLines > 0 || cutLastLine || shortLines > 0 || losses.Any(); }
+};
+
+// One plain English phrase for an alert, e.g. "1 line with a NUL byte and a
+// last line without its line feed"; "" when nothing applies.
+std::string DescribeDamage(const body_damage& damage);
+
+// Takes the lines holding a NUL byte out of body and counts them: the lines
+// after a NUL are read as ever, so no record vanishes behind it.
+void DropNulLines(std::string* body, body_damage* damage);
+
+// A body's lines by their number of columns: 21 or more, or fewer.
+struct body_columns {
+	size_t full = 0;
+	size_t fewer = 0;
+};
+body_columns CountColumns(const char* data, size_t size);
+
+// The layout a merge reads another program's version in when it has no type
+// attribute (sed -i, editors, cp and version control drop it): 21 columns
+// when more of its lines have 21 columns or more than have fewer, 20 when
+// fewer-column lines are the most, the layout the book was read in before on
+// a tie. A line that lost a column so never shifts every field of the book.
+book_layout LayoutForTypelessMerge(const body_columns& columns, book_layout before);
+
 // Appends one record per line of the body to book, raising its count for each,
 // and returns how many. A TAB ends a column, a line feed the line; columns past
 // "Birthday" are dropped and each column keeps at most 40 bytes, cut before any

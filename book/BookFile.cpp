@@ -5,11 +5,12 @@
 
 #include "BookFilePrivate.h"
 #include "BookPaths.h"
+#include "ReadOnlyBookFile.h"
 #include "RecordIdFile.h"
 #include "ReplacingFile.h"
 
 #include <Entry.h>
-#include <File.h>
+#include <Node.h>
 #include <Path.h>
 #include <TypeConstants.h>
 
@@ -90,7 +91,8 @@ void FillState(const struct stat& info, book_file_state* state)
 // to read the body back through; -1 when the path names another file now.
 int ReopenSameFile(const std::string& path, const struct stat& info)
 {
-	const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+	// Never waits: the path may name a FIFO by now.
+	const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
 	struct stat again;
 	if (fd >= 0 && (fstat(fd, &again) != 0 || again.st_dev != info.st_dev
 		|| again.st_ino != info.st_ino)) {
@@ -113,7 +115,6 @@ std::string AbsolutePath(const BEntry& entry)
 void RunSideBySide(const std::function<void()>& beside, const std::function<void()>& here)
 {
 	std::thread thread;
-	if (getenv("SEQ")) beside(); else
 	try {
 		thread = std::thread(beside);
 	} catch (const std::system_error&) {
@@ -128,35 +129,30 @@ void RunSideBySide(const std::function<void()>& beside, const std::function<void
 
 namespace {
 
-template <typename Bytes>
-status_t ReadWholeFile(BFile& file, Bytes* bytes)
+// The layout the file's type attribute names; false when it has none. path
+// has its links resolved, so a link to a book reads as one; the attribute is
+// read by path, which never opens the file.
+bool ReadTypedLayout(const std::string& path, book_layout* layout)
 {
-	off_t size = 0;
-	if (file.GetSize(&size) != B_OK || size < 0)
-		size = 0;
-	bytes->resize(static_cast<size_t>(size) + 1);
-	size_t filled = 0;
-	while (true) {
-		if (filled == bytes->size())
-			bytes->resize(bytes->size() * 2);  // the file grew while we read it
-		const ssize_t read = file.Read(bytes->data() + filled, bytes->size() - filled);
-		if (read < 0)
-			return static_cast<status_t>(read);
-		if (read == 0)
-			break;
-		filled += static_cast<size_t>(read);
-	}
-	bytes->resize(filled);
-	return B_OK;
-}
-
-// The type is taken from the file opened, so a link to a book reads as one.
-book_layout ReadLayout(BFile& file, const char* body, size_t size)
-{
+	BNode node(path.c_str());
 	attr_info info;
 	std::vector<char> type;
-	return ReadAttribute(file, kTypeAttrName, &info, &type) == B_OK
-		? LayoutForType(type.data(), type.size())
+	if (ReadAttribute(node, kTypeAttrName, &info, &type) != B_OK)
+		return false;
+	*layout = LayoutForType(type.data(), type.size());
+	return true;
+}
+
+// A book read anew (before is what it was read as last) takes a body without
+// a type as a merge does, so that one line that lost a column never shifts
+// every field of the book shown.
+book_layout ReadLayout(const std::string& path, const char* body, size_t size,
+	const BookAncestor* before)
+{
+	book_layout layout;
+	if (ReadTypedLayout(path, &layout))
+		return layout;
+	return before != nullptr ? LayoutForTypelessMerge(CountColumns(body, size), before->Layout())
 		: LayoutForTypelessBody(body, size);
 }
 
@@ -238,25 +234,20 @@ BookAncestor AncestorAsRead(const std::string& path, const struct stat& info,
 }  // namespace
 
 status_t LoadBookFile(const entry_ref* ref, CVABook* book, std::string* absolutePath,
-	book_read_losses* losses, BookAncestor* ancestor)
+	book_read_losses* losses, BookAncestor* ancestor, const BookAncestor* before)
 {
 	const std::string path = AbsolutePath(BEntry(ref, true));
 	if (absolutePath != nullptr)
 		*absolutePath = path;
+	if (path.empty())
+		return B_ENTRY_NOT_FOUND;
 
-	// Read-only permission or storage must not make the book look empty.
-	BFile file(ref, B_READ_WRITE);
-	if (file.InitCheck() != B_OK)
-		file.SetTo(ref, B_READ_ONLY);
-	if (const status_t status = file.InitCheck(); status != B_OK)
+	ReadOnlyBookFile file(path);
+	std::string body;
+	if (const status_t status = file.ReadAll(&body); status != B_OK)
 		return status;
-	std::vector<char> body;
-	struct stat info;
-	if (const status_t status = ReadWholeFile(file, &body); status != B_OK)
-		return status;
-	if (const status_t status = file.GetStat(&info); status != B_OK)
-		return status;
-	const book_layout layout = ReadLayout(file, body.data(), body.size());
+	const struct stat& info = file.Info();
+	const book_layout layout = ReadLayout(path, body.data(), body.size(), before);
 	const std::string_view bodyText(body.data(), body.size());
 	const std::string idsAttr = ReadPlainAttribute(path, kRecordIdsAttrName);
 
@@ -289,18 +280,12 @@ status_t LoadBookFile(const entry_ref* ref, CVABook* book, std::string* absolute
 
 status_t ReadBookFileBytes(const std::string& path, book_file_bytes* bytes)
 {
-	BFile file(path.c_str(), B_READ_ONLY);
-	struct stat info;
-	status_t status = file.InitCheck();
-	if (status == B_OK)
-		status = ReadWholeFile(file, &bytes->body);
-	if (status == B_OK)
-		status = file.GetStat(&info);
-	if (status != B_OK)
+	ReadOnlyBookFile file(path);
+	if (const status_t status = file.ReadAll(&bytes->body); status != B_OK)
 		return status;
-	bytes->layout = ReadLayout(file, bytes->body.data(), bytes->body.size());
+	bytes->typed = ReadTypedLayout(path, &bytes->layout);
 	bytes->idsAttr = ReadPlainAttribute(path, kRecordIdsAttrName);
-	FillState(info, &bytes->state);
+	FillState(file.Info(), &bytes->state);
 	return B_OK;
 }
 
@@ -502,28 +487,46 @@ status_t StatBookFile(const entry_ref* ref, book_file_state* state)
 
 // --- the frame attribute
 
+namespace {
+
+// The book file ref names, links followed, as a node whose attributes are
+// reached by its path: the file itself is never opened, so a FIFO or a device
+// there cannot hold the caller up. kNotAFileError for anything but a
+// regular file.
+status_t BookNode(const entry_ref* ref, BNode* node)
+{
+	const std::string path = AbsolutePath(BEntry(ref, true));
+	struct stat info;
+	if (path.empty() || stat(path.c_str(), &info) != 0)
+		return path.empty() ? B_ENTRY_NOT_FOUND : status_from_errno(errno);
+	if (!S_ISREG(info.st_mode))
+		return kNotAFileError;
+	return node->SetTo(path.c_str());
+}
+
+}  // namespace
+
 status_t ReadBookFrame(const entry_ref* ref, book_frame* frame)
 {
-	BFile file(ref, B_READ_ONLY);  // follows a link to the book
-	if (status_t status = file.InitCheck(); status != B_OK)
+	BNode node;
+	if (status_t status = BookNode(ref, &node); status != B_OK)
 		return status;
 	attr_info info;
 	std::vector<char> value;
-	if (status_t status = ReadAttribute(file, kFrameAttrName, &info, &value); status != B_OK)
+	if (status_t status = ReadAttribute(node, kFrameAttrName, &info, &value); status != B_OK)
 		return status;
 	return DecodeFrame(value.data(), value.size(), frame) ? B_OK : B_BAD_VALUE;
 }
 
+// Attributes follow the file's permissions; the body is not opened at all.
 status_t SaveBookFrame(const entry_ref* ref, const book_frame& frame)
 {
-	// Read-only is enough: attributes follow the file's permissions, not the
-	// open mode, and the body must not be opened for writing at all.
-	BFile file(ref, B_READ_ONLY);
-	if (status_t status = file.InitCheck(); status != B_OK)
+	BNode node;
+	if (status_t status = BookNode(ref, &node); status != B_OK)
 		return status;
 	uint8 bytes[kFrameAttrSize];
 	EncodeFrame(frame, bytes);
-	return WriteAttribute(file, kFrameAttrName, B_RECT_TYPE, bytes, kFrameAttrSize);
+	return WriteAttribute(node, kFrameAttrName, B_RECT_TYPE, bytes, kFrameAttrSize);
 }
 
 // --- error descriptions
@@ -552,6 +555,10 @@ const char* DescribeFileError(status_t status)
 			return "there is not enough memory";
 		case kBookBusyError:
 			return "another program is saving it";
+		case kNotAFileError:
+			return "it is not a regular file";
+		case kBookTooLargeError:
+			return "it is larger than an address book may be";
 		default:
 			return "an input/output error occurred";
 	}

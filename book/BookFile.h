@@ -13,6 +13,7 @@
 #include "BookAncestor.h"
 #include "BookBody.h"
 #include "BookLock.h"
+#include "ReadOnlyBookFile.h"
 
 #include <EntryRef.h>
 
@@ -20,16 +21,21 @@
 
 // Reads the file named by ref into book, which should be empty. The layout
 // comes from the file's "BEOS:TYPE"; a file without one is read in 21 columns
-// when every line has 21, else in 20. A file that cannot be opened for reading
-// and writing is opened read-only. absolutePath (may be null) receives the
+// when every line has 21, else in 20. Anything but a regular file, and a file
+// larger than kLargestBookFile, is refused before any byte is read
+// (ReadOnlyBookFile.h). absolutePath (may be null) receives the
 // file's absolute path with links resolved, also when reading fails. Returns
 // B_OK, or the error that left the book empty. losses (may be null) is added
 // to with what the body held that the book cannot keep.
 // Each record takes its id from the file beside the book when that file is
 // trusted (see RecordIdFile.h), else a new one. ancestor (may be null)
 // receives the file's state and the book as read, for the next save.
+// before (may be null) is the ancestor of a book read anew after another
+// program changed it: a file without a type is then read in the columns most
+// of its lines have, as a merge reads it (LayoutForTypelessMerge).
 status_t LoadBookFile(const entry_ref* ref, CVABook* book, std::string* absolutePath,
-	book_read_losses* losses = nullptr, BookAncestor* ancestor = nullptr);
+	book_read_losses* losses = nullptr, BookAncestor* ancestor = nullptr,
+	const BookAncestor* before = nullptr);
 
 // Saves book to the file named by ref (a symbolic link is followed and its
 // target replaced): body, type and frame attributes, the old file's other

@@ -19,11 +19,15 @@ status_t ResolveSaveTarget(const entry_ref* ref, std::string* targetPath);
 // A book file's bytes as they are on disk, read at once.
 struct book_file_bytes {
 	std::string body;
+	// The layout its type attribute names, when it has one (typed); a merge
+	// reads a typeless body by its lines (LayoutForTypelessMerge).
 	book_layout layout = book_layout::kNoNickname;
+	bool typed = false;
 	std::string idsAttr;  // the "CVABRecordIds" value, "" when there is none
 	book_file_state state;  // without the body's digest
 };
-// The body named by path: its bytes, layout, ids attribute and state.
+// The body named by path: its bytes, type, ids attribute and state; anything
+// but a regular file, or one too large, is refused (ReadOnlyBookFile.h).
 status_t ReadBookFileBytes(const std::string& path, book_file_bytes* bytes);
 
 // Runs beside in another thread while here runs in this one; both in this

@@ -70,6 +70,17 @@ public:
 		fResult->conflicts.push_back(std::move(conflict));
 	}
 
+	// A record of mine that theirs, not read whole, lacks: kept, reported.
+	void Missing(const merge_record& mine)
+	{
+		Keep(mine);
+		merge_conflict conflict;
+		conflict.id = mine.id;
+		conflict.kind = conflict_kind::kMissingInTheirs;
+		NameConflict(&conflict, mine.line);
+		fResult->conflicts.push_back(std::move(conflict));
+	}
+
 	void Keep(const merge_record& record) { fResult->records.push_back(record); }
 
 private:
@@ -150,7 +161,7 @@ private:
 // --- the whole book
 
 book_merge MergeBooks(std::span<const merge_record> ancestor, std::span<const merge_record> mine,
-	std::span<const merge_record> theirs, merge_side winner)
+	std::span<const merge_record> theirs, merge_side winner, bool theirsWhole)
 {
 	SideIndex inAncestor(ancestor);
 	SideIndex inMine(mine);
@@ -164,6 +175,8 @@ book_merge MergeBooks(std::span<const merge_record> ancestor, std::span<const me
 		const merge_record* before = a != RecordIdIndex::kNone ? &ancestor[a] : nullptr;
 		if (t != RecordIdIndex::kNone)
 			merger.Both(before, record, theirs[t]);
+		else if (before != nullptr && !theirsWhole)
+			merger.Missing(record);
 		else if (before != nullptr)
 			merger.Survivor(*before, record, merge_side::kMine);
 		else

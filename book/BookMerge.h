@@ -8,7 +8,10 @@
 //    deleted on one side and changed on the other it comes back with the
 //    change, reported;
 //  - records added on either side are all kept (a record added on both sides
-//    is two records with two ids).
+//    is two records with two ids);
+//  - when theirs could not be read whole (a NUL, a cut line: body_damage in
+//    BookBody.h), a record it lacks is never deleted on its behalf: mine's
+//    stays, reported.
 // Nothing is lost: every value of mine and theirs is either in the result or
 // in a conflict.
 // Order of the result: mine's records in mine's order, then the records only
@@ -45,6 +48,7 @@ enum class conflict_kind {
 	kBothChanged,     // one field changed on both sides to different values
 	kDeletedInMine,   // mine deleted the record, theirs changed it: it stays
 	kDeletedInTheirs, // theirs deleted the record, mine changed it: it stays
+	kMissingInTheirs, // theirs, read with damage, lacks the record: mine's stays
 };
 
 struct merge_conflict {
@@ -70,7 +74,7 @@ struct book_merge {
 };
 
 book_merge MergeBooks(std::span<const merge_record> ancestor, std::span<const merge_record> mine,
-	std::span<const merge_record> theirs, merge_side winner);
+	std::span<const merge_record> theirs, merge_side winner, bool theirsWhole = true);
 
 // The 21 fields of a line, split at its TABs: missing ones are empty, the
 // last one takes whatever follows the twentieth TAB.

@@ -95,6 +95,9 @@ std::string ConflictLogLine(time_t when, const std::string& bookPath,
 		case conflict_kind::kDeletedInTheirs:
 			line += ": changed in mine, deleted in theirs; kept mine";
 			break;
+		case conflict_kind::kMissingInTheirs:
+			line += ": missing in theirs, which could not be read whole; kept mine";
+			break;
 	}
 	return line + "\n";
 }

@@ -7,6 +7,7 @@
 //   2025-06-01T12:00:00+0200 "/home/ann/friends" 0f8f...-... "joe" "Joe" "Smith"
 //     "Email 1": mine "joe@a.example", theirs "joe@b.example"; kept mine
 //   ... "joe" "Joe" "Smith": deleted in mine, changed in theirs; kept theirs
+//   ... "joe" "Joe" "Smith": missing in theirs, which could not be read whole; kept mine
 // (each one line).
 // Threading: any thread; each append is one write to a file opened for
 // appending, so lines from several programs do not interleave.

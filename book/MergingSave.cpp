@@ -6,8 +6,10 @@
 #include "ConflictLog.h"
 #include "RecordIdFile.h"
 #include "RecordIdIndex.h"
+#include "RewrittenLines.h"
 
 #include <cstring>
+#include <deque>
 #include <memory>
 
 // --- the three versions as lines
@@ -15,10 +17,12 @@
 namespace {
 
 // One version of the book as the merge sees it: a body in the writer's form
-// and a record for each of its lines.
+// and a record for each of its lines (an ancestor's may also point into
+// rebuilt).
 struct book_lines {
 	std::string body;
 	std::vector<merge_record> records;
+	std::deque<std::string> rebuilt;
 };
 
 // Pairs lines (of lines->body) with ids; false when their counts differ.
@@ -47,12 +51,51 @@ std::vector<uint64> HashesOf(const std::vector<std::string_view>& lines)
 	return hashes;
 }
 
+// Whether text begins one of body's lines.
+bool BeginsALine(std::string_view body, std::string_view text)
+{
+	for (size_t at = body.find(text); at != std::string_view::npos; at = body.find(text, at + 1)) {
+		if (at == 0 || body[at - 1] == '\n')
+			return true;
+	}
+	return false;
+}
+
+// A last line without its line feed leaves the version in doubt; when it is
+// the start of a line mine or the ancestor has (in 21 columns), another
+// program was still writing it or cut the file there, and it is left out so
+// that the record stays as it was rather than cut.
+void DropCutLine(std::string* body, book_layout layout, std::string_view mine,
+	std::string_view ancestor, body_damage* damage)
+{
+	if (body->empty() || body->back() == '\n')
+		return;
+	damage->cutLastLine = true;
+	const size_t feed = body->rfind('\n');
+	const size_t start = feed == std::string::npos ? 0 : feed + 1;
+	std::string text = body->substr(start);
+	if (layout == book_layout::kNoNickname)
+		text.insert(0, 1, '\t');
+	if (BeginsALine(mine, text) || BeginsALine(ancestor, text))
+		body->resize(start);
+}
+
 // Their version with its ids: from their id file when it is trusted (read
 // without line digests), else by finding the ancestor's unchanged lines.
+// What kept it from being read whole goes to damage; lines holding a NUL
+// are left out (the lines after them are read), and so is a cut last line.
+// A version without a type is read in the columns most of its lines have.
 void TheirLines(const std::string& path, book_file_bytes* file, record_id_file* trusted,
-	const BookAncestor& ancestor, book_lines* theirs)
+	const BookAncestor& ancestor, const book_lines& mine, std::string_view ancestorBody,
+	book_lines* theirs, body_damage* damage)
 {
 	theirs->body = std::move(file->body);
+	DropNulLines(&theirs->body, damage);
+	if (!file->typed) {
+		file->layout = LayoutForTypelessMerge(
+			CountColumns(theirs->body.data(), theirs->body.size()), ancestor.Layout());
+	}
+	DropCutLine(&theirs->body, file->layout, mine.body, ancestorBody, damage);
 	std::vector<std::string_view> lines = BodyLines(theirs->body.data(), theirs->body.size());
 	record_ids_found found;
 	std::vector<record_id> ids = SettleRecordIds(path, file->idsAttr, trusted, lines,
@@ -60,8 +103,11 @@ void TheirLines(const std::string& path, book_file_bytes* file, record_id_file* 
 	// A body whose ids all match was written by the writer, ids and all.
 	if (file->layout != book_layout::kAllColumns || (found != record_ids_found::kAll
 			&& !IsWriterForm(theirs->body.data(), theirs->body.size()))) {
+		if (file->layout == book_layout::kAllColumns)
+			damage->shortLines = CountColumns(theirs->body.data(), theirs->body.size()).fewer;
 		CVABook book(nullptr);
-		ReadBookBody(&book, theirs->body.data(), theirs->body.size(), file->layout);
+		ReadBookBody(&book, theirs->body.data(), theirs->body.size(), file->layout,
+			&damage->losses);
 		theirs->body = BookBodyBytes(&book);
 		lines = BodyLines(theirs->body.data(), theirs->body.size());
 	}
@@ -109,6 +155,88 @@ void AncestorLines(const BookAncestor& ancestor, const book_lines& mine, const b
 		if (line.data() == nullptr)
 			line = RecoveredLine(id, hash, theirs, inTheirs);
 		lines->records[i] = merge_record{id, line};
+	}
+}
+
+// The ancestor's text of a record both sides changed, when it is known only
+// by its hash (the file was written over in place): the one mix of mine's and
+// theirs' fields with that hash, as when the two changed different fields.
+// False when none has it, or too many fields differ to try every mix.
+bool RebuildAncestorLine(uint64 hash, std::string_view mine, std::string_view theirs,
+	std::string* line)
+{
+	constexpr size_t kMostFieldsTried = 12;
+	std::string_view m[kBookFieldCount];
+	std::string_view t[kBookFieldCount];
+	SplitBookLine(mine, m);
+	SplitBookLine(theirs, t);
+	std::vector<int32> differing;
+	for (int32 field = 0; field < kBookFieldCount; field++) {
+		if (m[field] != t[field])
+			differing.push_back(field);
+	}
+	if (differing.size() > kMostFieldsTried)
+		return false;
+	for (uint32 mix = 0; mix < (1u << differing.size()); mix++) {
+		line->clear();
+		for (int32 field = 0, d = 0; field < kBookFieldCount; field++) {
+			bool fromTheirs = false;
+			if (static_cast<size_t>(d) < differing.size() && differing[d] == field)
+				fromTheirs = ((mix >> d++) & 1) != 0;
+			line->append(fromTheirs ? t[field] : m[field]);
+			if (field + 1 < kBookFieldCount)
+				*line += '\t';
+		}
+		if (BookLineHash(*line) == hash)
+			return true;
+	}
+	return false;
+}
+
+// A line another program rewrote (an editor, a script) comes back with a new
+// id. Each of their new lines that alone names the person of an ancestor
+// record they lack (the ancestor's text, or mine's where it is not known)
+// takes that record's id, so that the two are merged field by field rather
+// than kept twice; an ancestor text lost meanwhile is rebuilt from both.
+void PairRewritten(const BookAncestor& ancestor, const book_lines& mine,
+	book_lines* ancestorLines, book_lines* theirs)
+{
+	const RecordIdIndex inMine(IdsIn(mine), mine.records.size(), sizeof(merge_record));
+	const RecordIdIndex inTheirs(IdsIn(*theirs), theirs->records.size(), sizeof(merge_record));
+	std::vector<size_t> left;
+	std::vector<std::string_view> gone;
+	for (size_t i = 0; i < ancestorLines->records.size(); i++) {
+		const merge_record& record = ancestorLines->records[i];
+		const uint32 inMineAt = inMine.Find(record.id);
+		if (inTheirs.Find(record.id) != RecordIdIndex::kNone
+			|| (record.line.data() == nullptr && inMineAt == RecordIdIndex::kNone))
+			continue;
+		left.push_back(i);
+		gone.push_back(record.line.data() != nullptr ? record.line : mine.records[inMineAt].line);
+	}
+	if (left.empty())
+		return;
+	const RecordIdIndex inAncestor(IdsIn(*ancestorLines), ancestorLines->records.size(),
+		sizeof(merge_record));
+	std::vector<size_t> newcomers;
+	std::vector<std::string_view> arrived;
+	for (size_t i = 0; i < theirs->records.size(); i++) {
+		const record_id& id = theirs->records[i].id;
+		if (inAncestor.Find(id) == RecordIdIndex::kNone && inMine.Find(id) == RecordIdIndex::kNone) {
+			newcomers.push_back(i);
+			arrived.push_back(theirs->records[i].line);
+		}
+	}
+	for (const auto& [a, t] : PairRewrittenLines(gone, arrived)) {
+		merge_record& before = ancestorLines->records[left[a]];
+		merge_record& rewritten = theirs->records[newcomers[t]];
+		rewritten.id = before.id;
+		const uint32 m = inMine.Find(before.id);
+		std::string line;
+		if (before.line.data() == nullptr && m != RecordIdIndex::kNone
+			&& RebuildAncestorLine(ancestor.LineHashes()[left[a]], mine.records[m].line,
+				rewritten.line, &line))
+			before.line = ancestorLines->rebuilt.emplace_back(std::move(line));
 	}
 }
 
@@ -190,6 +318,7 @@ struct merge_inputs {
 	book_lines theirs;
 	book_lines ancestor;
 	bool theirsIsAncestor = false;  // the file changed, its body did not
+	body_damage theirsDamage;
 };
 
 // Digests are all the other thread works out: what a thread allocates stays
@@ -218,8 +347,10 @@ void PrepareMerge(const std::string& path, book_file_bytes* file, const CVABook*
 	if (inputs->theirsIsAncestor)
 		return;
 	ancestor.TakeBody(&inputs->ancestor.body, ancestorDigest);
-	TheirLines(path, file, trusted ? &ids : nullptr, ancestor, &inputs->theirs);
+	TheirLines(path, file, trusted ? &ids : nullptr, ancestor, inputs->mine,
+		inputs->ancestor.body, &inputs->theirs, &inputs->theirsDamage);
 	AncestorLines(ancestor, inputs->mine, inputs->theirs, &inputs->ancestor);
+	PairRewritten(ancestor, inputs->mine, &inputs->ancestor, &inputs->theirs);
 }
 
 status_t MergeAndSave(const std::string& path, const merge_inputs& inputs, CVABook* book,
@@ -227,7 +358,7 @@ status_t MergeAndSave(const std::string& path, const merge_inputs& inputs, CVABo
 	book_save_result* result)
 {
 	const book_merge merge = MergeBooks(inputs.ancestor.records, inputs.mine.records,
-		inputs.theirs.records, options.winner);
+		inputs.theirs.records, options.winner, !inputs.theirsDamage.Any());
 	BookAncestor saved;
 	if (const status_t status = WriteBookLocked(path, MergedBody(merge), frame, &saved);
 		status != B_OK)
@@ -240,6 +371,7 @@ status_t MergeAndSave(const std::string& path, const merge_inputs& inputs, CVABo
 		AppendConflictLog(path, merge.conflicts);  // the book is saved either way
 	result->merged = true;
 	result->conflicts = merge.conflicts;
+	result->theirsDamage = inputs.theirsDamage;
 	return B_OK;
 }
 

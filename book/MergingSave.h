@@ -38,12 +38,19 @@ struct book_save_result {
 	// list was rebuilt.
 	bool merged = false;
 	std::vector<merge_conflict> conflicts;
+	// What kept the file's version from being read whole, when merged: the
+	// records it lacks were kept (conflicts of kind kMissingInTheirs).
+	body_damage theirsDamage;
 };
 
 // Saves book to the file named by ref (a link is followed) with the
 // guarantees of SaveBookFile, merging first when the file changed since
 // ancestor: the file is unchanged when its device, inode, size and
-// modification time are, or, failing that, its body's digest.
+// modification time are, or, failing that, its body's digest. The file's
+// version is read as MergeBooks needs it: lines holding a NUL and a cut last
+// line are left out and the version counts as damaged (nothing it lacks is
+// deleted); one without a type is read in the columns most of its lines
+// have; a line another program rewrote pairs with its record (RewrittenLines.h).
 //  - ancestor is what LoadBookFile or the last save returned (an empty one
 //    for a book never read: a file found there is then merged as a version
 //    with nothing in common, keeping every record of both); it receives the

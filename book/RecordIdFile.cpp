@@ -114,7 +114,8 @@ int OpenIdFile(const std::string& bookPath, const std::string& fileName, size_t*
 {
 	const std::string_view leaf = LeafOf(bookPath);
 	const std::string path = bookPath.substr(0, bookPath.size() - leaf.size()) + fileName;
-	const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+	// Never waits: a FIFO put in its place must not hold the reader up.
+	const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
 	struct stat info;
 	if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)
 		|| info.st_size > kLargestIdFile || info.st_size < off_t(kLastLineLength)

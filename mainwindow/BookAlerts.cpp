@@ -35,19 +35,23 @@ std::string Counted(size_t count, const char* one, const char* many)
 	return "; " + std::to_string(count) + (count == 1 ? one : many);
 }
 
-// What a merging save of the book called name kept, in one sentence.
-std::string MergeReport(const std::string& name, const std::vector<merge_conflict>& conflicts)
+// What a merging save of the book called name kept: one sentence, and one
+// more for the records kept because the other version could not be read whole.
+std::string MergeReport(const std::string& name, const book_save_result& save)
 {
 	size_t bothChanged = 0;
 	size_t deletedHere = 0;
 	size_t deletedThere = 0;
-	for (const merge_conflict& conflict : conflicts) {
+	size_t missingThere = 0;
+	for (const merge_conflict& conflict : save.conflicts) {
 		if (conflict.kind == conflict_kind::kBothChanged)
 			bothChanged++;
 		else if (conflict.kind == conflict_kind::kDeletedInMine)
 			deletedHere++;
-		else
+		else if (conflict.kind == conflict_kind::kDeletedInTheirs)
 			deletedThere++;
+		else
+			missingThere++;
 	}
 	std::string text = "The address book \"" + name
 		+ "\" was changed by another program. Both sets of changes were kept";
@@ -63,7 +67,14 @@ std::string MergeReport(const std::string& name, const std::vector<merge_conflic
 		text += Counted(deletedThere, " record the other program deleted stays, changed here",
 			" records the other program deleted stay, changed here");
 	}
-	return text + (conflicts.empty() ? "." : " (see conflicts.log).");
+	text += save.conflicts.size() == missingThere ? "." : " (see conflicts.log).";
+	if (missingThere > 0) {
+		text += " The other program's version could not be read whole ("
+			+ DescribeDamage(save.theirsDamage) + "), so "
+			+ std::to_string(missingThere) + (missingThere == 1 ? " record missing from it was"
+				: " records missing from it were") + " kept rather than deleted (see conflicts.log).";
+	}
+	return text;
 }
 
 }  // namespace
@@ -113,18 +124,24 @@ void BookAlerts::ReportSaveFailure(const char* bookName, status_t status, bool c
 
 // Said once the merge is saved; a close goes on when the alert is closed, and
 // so does the application's quit that it was part of.
-void BookAlerts::ReportMerge(const char* bookName, const std::vector<merge_conflict>& conflicts,
-	bool closing, bool quitting)
+void BookAlerts::ReportMerge(const char* bookName, const book_save_result& save, bool closing,
+	bool quitting)
 {
 	BInvoker* invoker = Answer(kMergeReportAnswer, closing, fTarget);
 	invoker->Message()->AddBool("quitting", closing && quitting);
-	ShowAlert(MergeReport(bookName, conflicts), "OK", nullptr, nullptr, 0, B_INFO_ALERT, invoker);
+	ShowAlert(MergeReport(bookName, save), "OK", nullptr, nullptr, 0, B_INFO_ALERT, invoker);
 }
 
 void BookAlerts::TellImported(const std::string& fileName, const std::string& notes)
 {
 	ShowAlert("\"" + fileName + "\" opens as a new address book.\n" + notes, "OK", nullptr,
 		nullptr, 0, B_INFO_ALERT, nullptr);
+}
+
+void BookAlerts::TellUnopened(const std::string& fileName, const std::string& failure)
+{
+	ShowAlert("The file \"" + fileName + "\" could not be opened as an address book: " + failure
+		+ ".", "OK", nullptr, nullptr, 0, B_STOP_ALERT, nullptr);
 }
 
 bool BookAlerts::ReadAnswer(const BMessage* message, answer* result)

@@ -1,7 +1,7 @@
 // The alerts of a book window: the questions its save flow asks (before a save
 // shortens a book, before closing a book with no file, after a failed save
-// that was part of a close), the reports of a failed or a merging save, and
-// the note on a contacts file opened as a book. A question's answer comes back
+// that was part of a close), the reports of a failed or a merging save, the
+// note on a contacts file opened as a book, and why a file could not be read. A question's answer comes back
 // to the target as a message with the button chosen ("which") and whether it
 // is part of a close; Escape presses the button that loses nothing.
 // Threading: its window's thread, or with the window locked; the alerts run on
@@ -10,7 +10,7 @@
 #define _BOOK_ALERTS_H
 
 #include "BookBody.h"
-#include "BookMerge.h"
+#include "MergingSave.h"
 #include "BookSaveFlow.h"
 
 #include <SupportDefs.h>
@@ -39,10 +39,13 @@ public:
 	void AskAboutUnsavedBook(const BookSaveFlow& flow, const char* bookName, const char* title);
 	// Asks only when closing (close without saving, or keep the window).
 	void ReportSaveFailure(const char* bookName, status_t status, bool closing);
-	void ReportMerge(const char* bookName, const std::vector<merge_conflict>& conflicts,
-		bool closing, bool quitting);
+	void ReportMerge(const char* bookName, const book_save_result& save, bool closing,
+		bool quitting);
 	// What the contact readers noted of fileName, opened as a new book.
 	void TellImported(const std::string& fileName, const std::string& notes);
+	// Why fileName could not be read as a book: failure ends "could not be
+	// opened: ...".
+	void TellUnopened(const std::string& fileName, const std::string& failure);
 
 	// False for a message that chose no button of these alerts.
 	static bool ReadAnswer(const BMessage* message, answer* result);

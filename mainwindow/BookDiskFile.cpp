@@ -5,6 +5,7 @@
 #include "BookFileWatcher.h"
 #include "BookLock.h"
 #include "ContactFileOpener.h"
+#include "ReadOnlyBookFile.h"
 
 #include <Directory.h>
 #include <Entry.h>
@@ -26,16 +27,17 @@ constexpr bigtime_t kReloadLockTimeout = 100000;
 // ever saved with a lock is read without one, and so no lock file is made
 // beside a file that is only looked at.
 status_t LoadLocked(const entry_ref& ref, bigtime_t timeout, bool busyIsError, CVABook* book,
-	std::string* path, book_read_losses* losses, BookAncestor* ancestor)
+	std::string* path, book_read_losses* losses, BookAncestor* ancestor,
+	const BookAncestor* before = nullptr)
 {
 	BPath target;
 	if (BEntry(&ref, true).GetPath(&target) != B_OK
 		|| !BEntry(BookLock::LockPath(target.Path()).c_str()).Exists())
-		return LoadBookFile(&ref, book, path, losses, ancestor);
+		return LoadBookFile(&ref, book, path, losses, ancestor, before);
 	BookLock lock(target.Path());
 	if (lock.Acquire(timeout) == kBookBusyError && busyIsError)
 		return kBookBusyError;
-	return LoadBookFile(&ref, book, path, losses, ancestor);
+	return LoadBookFile(&ref, book, path, losses, ancestor, before);
 }
 
 }  // namespace
@@ -63,6 +65,17 @@ bool BookDiskFile::BodyOnDisk() const
 status_t BookDiskFile::Read(const entry_ref& ref, CVABook* book, read_outcome* outcome)
 {
 	_AssertLocked();
+	BPath path;
+	if (BEntry(&ref, true).GetPath(&path) == B_OK) {
+		const ReadOnlyBookFile file(path.Path());
+		outcome->failure = ReadOnlyBookFile::DescribeRefusal(file.InitCheck(), file.Info());
+		if (!outcome->failure.empty()) {
+			// Not known, so never written over, as any file that could not be read.
+			fRef = ref;
+			fPath = path.Path();
+			return file.InitCheck();
+		}
+	}
 	ContactFileOpener::outcome imported;
 	if (ContactFileOpener::Read(ref, book, &imported)) {
 		outcome->imported = true;
@@ -76,6 +89,8 @@ status_t BookDiskFile::Read(const entry_ref& ref, CVABook* book, read_outcome* o
 		&outcome->losses, &fAncestor);
 	// A file not there yet is watched too: whoever makes it first is read.
 	fKnowsFile = status == B_OK || status == B_ENTRY_NOT_FOUND;
+	if (!fKnowsFile)
+		outcome->failure = DescribeFileError(status);
 	fRef = ref;
 	_Watch();
 	return status;
@@ -119,7 +134,7 @@ status_t BookDiskFile::ReadAnew(fresh_read* fresh)
 {
 	_AssertLocked();
 	const status_t status = LoadLocked(fRef, kReloadLockTimeout, true, &fresh->book, nullptr,
-		&fresh->losses, &fresh->ancestor);
+		&fresh->losses, &fresh->ancestor, &fAncestor);
 	if (status == kBookBusyError && fWatcher != nullptr)
 		fWatcher->Poke();
 	return status;

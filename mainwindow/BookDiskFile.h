@@ -35,6 +35,9 @@ public:
 		std::string importNotes;
 		// What a book file held that the book cannot keep.
 		book_read_losses losses;
+		// Why the file could not be read, to end "could not be opened: ..."
+		// ("" when it was read, or is not there yet).
+		std::string failure;
 	};
 
 	// The file as it is now, read apart from the window's book.
@@ -68,6 +71,8 @@ public:
 	// unless it is a vCard or CSV file. B_OK; B_ENTRY_NOT_FOUND for a file not
 	// there yet (an empty book under its name, watched so that whoever makes
 	// it is read); else the error that left the file unread, and not known.
+	// Anything but a regular file, or one too large, is refused before a byte
+	// of it is read (ReadOnlyBookFile.h).
 	status_t Read(const entry_ref& ref, CVABook* book, read_outcome* outcome);
 	// What became of the known file since it was last read or saved; kNone
 	// too for the events of the window's own saves and a file not watched.

@@ -212,6 +212,9 @@ bool CVABWindow::_SaveFlowMessage(const BMessage* message)
 		case kBookFileChangedCommand:
 			_FileChangedOnDisk();
 			return true;
+		case kReadBookCommand:
+			_ReadBook(message);
+			return true;
 		default:
 			return false;
 	}
@@ -348,19 +351,33 @@ void CVABWindow::StartNewBook()
 	_Carry(action);
 }
 
+// The file is read in the window's own thread, never in the caller's: the
+// application's thread must not wait on a file, whatever it turns out to be.
+// The read is the first message the window handles, and the book stays empty
+// and unsaved (kNotOpen) until then.
 void CVABWindow::ReadBookFile(const BMessage* message)
 {
 	entry_ref ref;
 	if (message == nullptr || message->FindRef("refs", 0, &ref) != B_OK)
 		return;
-	// Locked from the first view to the last row, so nothing draws or saves a
-	// half-read book.
+	BMessage read(kReadBookCommand);
+	read.AddRef("refs", &ref);
+	PostMessage(&read);
 	BAutolock lock(this);
 	fBook = std::make_unique<CVABook>(this);
 	fMenus->EnableFileCommands(false);
 	fMenus->EnableBookMenus();
-	Show();
 	SetTitle(ref.name);
+	Show();
+}
+
+// In the window's thread, which holds its lock from the first row to the last,
+// so nothing draws or saves a half-read book.
+void CVABWindow::_ReadBook(const BMessage* message)
+{
+	entry_ref ref;
+	if (fBook == nullptr || message->FindRef("refs", 0, &ref) != B_OK)
+		return;
 	BookDiskFile::read_outcome outcome;
 	// How the read went shows in KnowsFile: an unreadable file is never written over.
 	fFile->Read(ref, fBook.get(), &outcome);
@@ -376,6 +393,8 @@ void CVABWindow::ReadBookFile(const BMessage* message)
 			fShell->StoreLastFile(fFile->Path());
 	}
 	fSavedFrame = Frame();
+	if (!outcome.failure.empty())
+		fAlerts.TellUnopened(ref.name, outcome.failure);
 }
 
 // A vCard or CSV file is the book's source, never its file: the window keeps no
@@ -473,8 +492,7 @@ bool CVABWindow::_Carry(const Action& action, status_t writeStatus)
 				return _Carry(fFlow.Answered(Step::kReportMerge, BookSaveFlow::Answer::kProceed,
 					action.closing));
 			}
-			fAlerts.ReportMerge(fFile->Ref().name, fFile->LastSave().conflicts, action.closing,
-				fQuitting);
+			fAlerts.ReportMerge(fFile->Ref().name, fFile->LastSave(), action.closing, fQuitting);
 			return false;
 	}
 	return false;

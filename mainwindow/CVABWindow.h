@@ -63,10 +63,13 @@ public:
 	// A new, unnamed book: an empty document, the window shown, the save panel
 	// shown for its name.
 	void StartNewBook();
-	// Reads the book named by the message's first "refs" entry into a new
-	// document and shows the window; from any thread, the window not yet shown.
-	// A file that does not exist yet reads as an empty book under its name; a
-	// vCard or CSV file is read as its contacts, into a book without a file.
+	// Shows the window with a new document, into which the window's own
+	// thread then reads the book named by the message's first "refs" entry;
+	// from any thread, the window not yet shown. A file that does not exist
+	// yet reads as an empty book under its name; a vCard or CSV file is read
+	// as its contacts, into a book without a file; a file that cannot be read
+	// (or is no file at all, or too large) gives an empty book that is never
+	// written over, and an alert that says why.
 	void ReadBookFile(const BMessage* message);
 
 	// With the window locked:
@@ -93,6 +96,7 @@ private:
 	// Frames and reading.
 	void _NoteFrameChange();
 	book_frame _CurrentFrame() const;
+	void _ReadBook(const BMessage* message);
 	void _ContactsImported(const entry_ref& source, const std::string& sourcePath,
 		const std::string& notes);
 

@@ -76,6 +76,8 @@ constexpr uint32 kMergeReportAnswer = 'svmg';
 constexpr uint32 kBookFileChangedCommand = 'bfch';
 // Bring the window forward (from the application, for a book already open).
 constexpr uint32 kBringForwardCommand = 'cvfw';
+// The window reads the book named by "refs" in its own thread.
+constexpr uint32 kReadBookCommand = 'cvrd';
 
 // To the application.
 constexpr uint32 kAppNewBook = 'abmn';

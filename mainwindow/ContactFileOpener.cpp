@@ -5,8 +5,11 @@
 #include "CVABook.h"
 #include "ContactImport.h"
 #include "ConversionReport.h"
+#include "ReadOnlyBookFile.h"
 
-#include <File.h>
+#include <Entry.h>
+#include <Node.h>
+#include <Path.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -34,7 +37,7 @@ bool IsBookType(BNode& node)
 }
 
 // Appends up to limit more bytes of file; false on a read error.
-bool ReadMore(BFile& file, size_t limit, std::string* bytes)
+bool ReadMore(ReadOnlyBookFile& file, size_t limit, std::string* bytes)
 {
 	constexpr size_t kChunk = 64 * 1024;
 	while (limit > 0) {
@@ -54,8 +57,12 @@ bool ReadMore(BFile& file, size_t limit, std::string* bytes)
 
 bool ContactFileOpener::Read(const entry_ref& ref, CVABook* book, outcome* result)
 {
-	BFile file(&ref, B_READ_ONLY);
-	if (ref.name == nullptr || file.InitCheck() != B_OK || IsBookType(file))
+	BPath path;
+	if (ref.name == nullptr || BEntry(&ref, true).GetPath(&path) != B_OK)
+		return false;
+	ReadOnlyBookFile file(path.Path());
+	BNode node(path.Path());
+	if (file.InitCheck() != B_OK || IsBookType(node))
 		return false;
 	std::string bytes;
 	if (!ReadMore(file, kDetectedFrom, &bytes))

@@ -1,6 +1,8 @@
 // Sections: pairing, the merge, the actions.
 #include "SyncPlanner.h"
 
+#include "RewrittenLines.h"
+
 #include <deque>
 #include <string_view>
 
@@ -127,48 +129,31 @@ void SyncPlanner::_Pair()
 		_IndexEntries();
 }
 
-namespace {
-
-// Who a book line is about: its nickname and names; empty when it names nobody.
-std::string PersonOf(std::string_view line)
-{
-	std::string_view fields[kBookFieldCount];
-	SplitBookLine(line, fields);
-	if (fields[kNicknameField].empty() && fields[kFirstNameField].empty()
-		&& fields[kLastNameField].empty())
-		return {};
-	return std::string(fields[kNicknameField]).append("\t").append(fields[kFirstNameField])
-		.append("\t").append(fields[kLastNameField]);
-}
-
-}  // namespace
-
 // A line another program rewrote in the book comes back with a new id: when
 // exactly one new record and one card whose record left the book name the
 // same person, they are one contact changed, not one deleted and one added,
 // which would cost the card all that the book cannot hold (a photo, ...).
 void SyncPlanner::_PairRewritten(const std::vector<size_t>& cards)
 {
-	std::unordered_map<std::string, std::vector<size_t>> orphans;  // cards, by person
+	std::vector<size_t> orphans;  // cards whose record left the book
+	std::vector<std::string_view> gone;
 	for (const size_t card : cards) {
 		const int32 entry = fCards[card].entry;
 		if (fCardPaired[card] || entry < 0)
 			continue;
-		if (std::string person = PersonOf(fEntries[entry].fields); !person.empty())
-			orphans[std::move(person)].push_back(card);
+		orphans.push_back(card);
+		gone.push_back(fEntries[entry].fields);
 	}
-	std::unordered_map<std::string, std::vector<size_t>> newcomers;  // records, by person
+	std::vector<size_t> newcomers;  // records no card is tied to
+	std::vector<std::string_view> arrived;
 	for (size_t i = 0; i < fBook.size() && !orphans.empty(); i++) {
 		if (fRecordPaired[i])
 			continue;
-		if (std::string person = PersonOf(fBook[i].line); orphans.count(person) > 0)
-			newcomers[std::move(person)].push_back(i);
+		newcomers.push_back(i);
+		arrived.push_back(fBook[i].line);
 	}
-	for (const auto& [person, records] : newcomers) {
-		const std::vector<size_t>& found = orphans[person];
-		if (records.size() == 1 && found.size() == 1)
-			_PairCard(found[0], records[0]);
-	}
+	for (const auto& [card, record] : PairRewrittenLines(gone, arrived))
+		_PairCard(orphans[card], newcomers[record]);
 }
 
 void SyncPlanner::_PairCard(size_t card, size_t record)

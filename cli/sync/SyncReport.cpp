@@ -84,6 +84,9 @@ void SyncReport::Conflict(const merge_conflict& conflict, bool withWindow)
 			+ (withWindow ? " was changed in the book meanwhile too" : " changed in the book and in its card")
 			+ ": the card's " + QuoteLogText(kept) + " is kept, " + QuoteLogText(lost) + " is in "
 			+ ConflictLogPath();
+	} else if (conflict.kind == conflict_kind::kMissingInTheirs) {
+		text += "missing from the book as another program left it, which could not be read "
+			"whole: it stays";
 	} else if (!withWindow) {
 		text += conflict.kind == conflict_kind::kDeletedInMine
 			? "deleted in the book but changed in its card: it is back in the book"

@@ -5,6 +5,7 @@
 #include "AppTestSupport.h"
 
 #include "BookFile.h"
+#include "CVABook.h"
 #include "CommandLine.h"
 #include "LaunchOptions.h"
 #include "PREF.h"
@@ -14,14 +15,16 @@
 #include <cmath>
 #include <cstdio>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <sys/wait.h>
 
 namespace {
 
-// Runs the real program as a second instance; its exit status.
+// Runs the real program as a second instance; its exit status (124 when it
+// did not end within 30 s).
 int RunSecondInstance(const std::vector<std::string>& arguments)
 {
-	std::string command = "CVAB_BACKEND=headless " CVAB_BINARY;
+	std::string command = "CVAB_BACKEND=headless timeout 30 " CVAB_BINARY;
 	for (const std::string& argument : arguments)
 		command += " '" + argument + "'";
 	const int status = std::system(command.c_str());
@@ -156,6 +159,64 @@ TEST_F(AppTest, ABookWithoutAFrameOpensCentredAndOneNotThereYetIsCreatedBySaving
 	ASSERT_EQ(ReadBookFrame(&ref, &saved), B_OK) << "closing saved the moved book";
 	EXPECT_EQ(saved.left, 200);
 	EXPECT_EQ(saved.top, 150);
+}
+
+// What is no book (a device, a FIFO, a folder, a file over the limit) is
+// refused with an alert of its own before a byte of it is read: the second
+// start only hands its path over, the running program's thread never waits
+// on it, and another window's unsaved record stays and is saved at the end.
+// A FIFO in place of the ids beside a book is passed over as well.
+TEST_F(AppTest, WhatIsNoBookIsRefusedAloneAndTakesNoOtherWindowsRecords)
+{
+	const std::string path = Path("book.cvab");
+	WriteFile(path, Line({"ann"}));
+	Launch({path});
+	CVABWindow* window = Front();
+	ASSERT_NE(window, nullptr);
+	Locked(window, [window] {
+		window->Book()->AddRecord()->SetField(kNicknameField, "bob");
+		window->NoteRecordsChanged();
+		window->ReloadList();
+	});
+
+	ASSERT_EQ(mkfifo(Path("fifo.cvab").c_str(), 0600), 0);
+	ASSERT_EQ(mkdir(Path("folder.cvab").c_str(), 0700), 0);
+	WriteFile(Path("huge.cvab"), "");
+	ASSERT_EQ(truncate(Path("huge.cvab").c_str(), off_t(2) << 30), 0);  // sparse
+	const std::pair<std::string, std::string> cases[] = {
+		{"/dev/zero", "\"zero\" could not be opened as an address book: it is a device, not a file."},
+		{Path("fifo.cvab"), "\"fifo.cvab\" could not be opened as an address book: it is a pipe "
+			"(FIFO), not a file."},
+		{Path("huge.cvab"), "\"huge.cvab\" could not be opened as an address book: it is 2.0\u00a0GiB, "
+			"more than the 512.0\u00a0MiB an address book may have."},
+		{Path("folder.cvab"), "\"folder.cvab\" could not be opened as an address book: it is a "
+			"folder."},
+	};
+	for (const auto& [file, text] : cases) {
+		SCOPED_TRACE(file);
+		EXPECT_EQ(RunSecondInstance({file}), 0) << "handed over at once";
+		Settle();
+		EXPECT_EQ(AlertText(), "The file " + text);
+		AnswerAlert(0);
+		EXPECT_TRUE(RowTexts(Front(), 0).empty());
+	}
+
+	const std::string side = Path("side.cvab");
+	WriteFile(side, Line({"cat"}));
+	const entry_ref sideRef = RefFor(side);
+	CVABook book(nullptr);
+	ASSERT_EQ(LoadBookFile(&sideRef, &book, nullptr), B_OK);
+	ASSERT_EQ(SaveBookFile(&sideRef, &book, book_frame{10, 30, 709, 329}, nullptr), B_OK);
+	ASSERT_EQ(unlink(Path(".side.cvab.cvabids").c_str()), 0);
+	ASSERT_EQ(mkfifo(Path(".side.cvab.cvabids").c_str(), 0600), 0);
+	EXPECT_EQ(RunSecondInstance({side}), 0);
+	Settle();
+	EXPECT_EQ(Alert(), nullptr);
+	EXPECT_EQ(RowTexts(Front(), 0), std::vector<std::string>{"cat"});
+
+	EXPECT_EQ(RowTexts(window, 0), (std::vector<std::string>{"ann", "bob"}));
+	ASSERT_TRUE(Quit());
+	EXPECT_EQ(ReadFile(path), Line({"ann"}) + Line({"bob"}));
 }
 
 // After "--" even a name that looks like an option is a document.

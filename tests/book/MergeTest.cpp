@@ -160,3 +160,29 @@ TEST(MergeTest, EveryCombinationForEitherWinnerLosesNothing)
 	EXPECT_EQ(both->mine, "2");
 	EXPECT_EQ(both->theirs, "3");
 }
+
+// Theirs could not be read whole: what it lacks stays, changed here or not,
+// and is reported; mine's own deletion and both sides' additions go on.
+TEST(MergeTest, AVersionNotReadWholeDeletesNothingOnItsBehalf)
+{
+	const std::string a = L("a", "1", "e");
+	const std::string b = L("b", "1", "e");
+	const std::string changedB = L("b", "2", "e");
+	const std::string c = L("c", "1", "e");
+	const std::string d = L("d", "1", "e");
+	const std::string e = L("e", "1", "e");
+	const std::vector<merge_record> ancestor = {{IdOf(0), a}, {IdOf(1), b}, {IdOf(2), c}};
+	const std::vector<merge_record> mine = {{IdOf(0), a}, {IdOf(1), changedB}, {IdOf(3), d}};
+	const std::vector<merge_record> theirs = {{IdOf(2), c}, {IdOf(4), e}};
+	const book_merge merge = MergeBooks(ancestor, mine, theirs, merge_side::kMine, false);
+	std::vector<std::string> lines;
+	for (const merge_record& record : merge.records)
+		lines.emplace_back(record.line);
+	EXPECT_EQ(lines, (std::vector<std::string>{a, changedB, d, e}));
+	ASSERT_EQ(merge.conflicts.size(), 2u);
+	for (const merge_conflict& conflict : merge.conflicts) {
+		EXPECT_EQ(conflict.kind, conflict_kind::kMissingInTheirs);
+		EXPECT_EQ(conflict.kept, merge_side::kMine);
+	}
+	EXPECT_EQ(merge.conflicts[1].nickname, "b");
+}

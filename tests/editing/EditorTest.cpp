@@ -233,6 +233,9 @@ TEST_F(EditorTest, ABookThatCouldNotBeReadIsNeverWrittenOrClosedSilently)
 	Launch({Path("folder.cvab")});
 	CVABWindow* window = Front();
 	ASSERT_NE(window, nullptr);
+	EXPECT_EQ(AlertText(), "The file \"folder.cvab\" could not be opened as an address book: "
+		"it is a folder.");
+	AnswerAlert(0);
 	Screen::UserMove(window, BPoint(100, 100));
 	Settle();
 	Key("s", B_COMMAND_KEY);

@@ -176,6 +176,22 @@ TEST_F(ExternalChangeTest, AnUnchangedWindowShowsTheFileAsTheOtherProgramLeftIt)
 	EXPECT_EQ(ReadFile(path), Line({"solo", "Only"}));
 }
 
+// sed -i drops the book's type with any edit: a line that lost a column is
+// read as the one line it is, and the book shown anew is not shifted.
+TEST_F(ExternalChangeTest, ABookThatLostItsTypeIsShownUnshifted)
+{
+	const std::string path = WriteBook("book.cvab", {"ann", "bob", "cat"});
+	Launch({path});
+	CVABWindow* window = Front();
+	std::string body = Line({"ann", "Ann"}) + Line({"bob", "Bob"}) + Line({"cat", "Cat"});
+	body.erase(body.rfind('\t'), 1);
+	WriteFile(Path("edited"), body);
+	ASSERT_EQ(rename(Path("edited").c_str(), path.c_str()), 0);
+	ASSERT_TRUE(WaitFor([&] { return RowTexts(window, kFirstNameField)[0] == "Ann"; }));
+	EXPECT_EQ(RowTexts(window, kNicknameField), (std::vector<std::string>{"ann", "bob", "cat"}));
+	EXPECT_EQ(RowTexts(window, kFirstNameField), (std::vector<std::string>{"Ann", "Bob", "Cat"}));
+}
+
 // A close, a quit and a SIGTERM save the same merge; only the first two have
 // someone to tell, and the quit, which must also close another book, goes on
 // once that alert is closed.
@@ -226,6 +242,42 @@ TEST_F(ExternalChangeTest, UnsavedChangesAreMergedWithTheOtherProgramsWhenTheWin
 		EXPECT_NE(log.rfind("mine \"Bobby\", theirs \"Robert\"; kept mine"), std::string::npos)
 			<< log;
 	}
+}
+
+// Another program wrote a NUL into one record and was cut off inside another,
+// in place, while the window held a change: the save keeps every record the
+// damaged version lacks, says how many and why, and logs each.
+TEST_F(ExternalChangeTest, ASaveNeverDeletesWhatADamagedVersionLacks)
+{
+	const std::vector<std::string> nicks = Nicks(10);
+	const std::string path = WriteBook("book.cvab", nicks);
+	Launch({path});
+	CVABWindow* window = Front();
+	SetField(window, "r0", kEmail1Field, "mine@x");
+	std::string body = ReadFile(path);
+	body[body.find("r2\t") + 1] = '\0';
+	body.resize(body.find("r7\t") + 3);
+	WriteFile(path, body);
+	std::this_thread::sleep_for(std::chrono::milliseconds(500));
+	Settle();
+
+	window->PostMessage(kSaveBookCommand);
+	Settle();
+	EXPECT_EQ(AlertText(), "The address book \"book.cvab\" was changed by another program. Both "
+		"sets of changes were kept. The other program's version could not be read whole (1 line "
+		"with a NUL byte and a last line without its line feed), so 4 records missing from it "
+		"were kept rather than deleted (see conflicts.log).");
+	AnswerAlert(0);
+	EXPECT_EQ(RowTexts(window, kNicknameField), nicks);
+	std::string expected = WithEmail("r0", "mine@x");
+	for (size_t i = 1; i < nicks.size(); i++)
+		expected += Line({nicks[i]});
+	EXPECT_EQ(ReadFile(path), expected);
+	const std::string log = ReadFile(ConflictLogPath());
+	size_t logged = 0;
+	for (size_t at = 0; (at = log.find("missing in theirs", at)) != std::string::npos; at++)
+		logged++;
+	EXPECT_EQ(logged, 4u) << log;
 }
 
 // The window edits and saves while another program rewrites the book 200
