@@ -1,22 +1,5 @@
 #include "AsciiText.h"
 
-#include <cstdint>
-#include <cstring>
-
-size_t AsciiLength(std::string_view text)
-{
-	constexpr uint64_t kHighBits = 0x8080808080808080u;
-	size_t i = 0;
-	for (uint64_t word; i + sizeof(word) <= text.size(); i += sizeof(word)) {
-		memcpy(&word, text.data() + i, sizeof(word));
-		if ((word & kHighBits) != 0)
-			break;
-	}
-	while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80)
-		i++;
-	return i;
-}
-
 std::string FoldAscii(std::string_view text)
 {
 	std::string folded(text);

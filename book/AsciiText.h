@@ -7,6 +7,8 @@
 #ifndef _ASCII_TEXT_H
 #define _ASCII_TEXT_H
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -21,8 +23,21 @@ constexpr char UpperAscii(char c)
 }
 
 // How many bytes text starts with that are ASCII (below 0x80): its size when
-// all are. Word at a time, for the searches that keep a fast path for ASCII.
-size_t AsciiLength(std::string_view text);
+// all are. Word at a time, and inline: the searches' fast path for ASCII asks
+// it of every field.
+inline size_t AsciiLength(std::string_view text)
+{
+	constexpr uint64_t kHighBits = 0x8080808080808080u;
+	size_t i = 0;
+	for (uint64_t word; i + sizeof(word) <= text.size(); i += sizeof(word)) {
+		memcpy(&word, text.data() + i, sizeof(word));
+		if ((word & kHighBits) != 0)
+			break;
+	}
+	while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80)
+		i++;
+	return i;
+}
 
 inline bool IsAscii(std::string_view text)
 {

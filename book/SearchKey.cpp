@@ -5,6 +5,7 @@
 #include <glib.h>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -46,6 +47,27 @@ bool AnyValidRun(std::string_view text, Found found)
 	return false;
 }
 
+// Whether text holds folded (not empty), in one pass that also makes sure
+// text is ASCII, where folding is byte by byte: nothing when it is not.
+std::optional<bool> FoundInAscii(std::string_view text, std::string_view folded)
+{
+	const size_t size = text.size();
+	const size_t length = folded.size();
+	for (size_t i = 0; i < size; i++) {
+		const char c = text[i];
+		if (static_cast<unsigned char>(c) >= 0x80)
+			return std::nullopt;
+		if (FoldAscii(c) != folded[0] || size - i < length)
+			continue;
+		size_t j = 1;
+		while (j < length && FoldAscii(text[i + j]) == folded[j])
+			j++;
+		if (j == length)
+			return IsAscii(text.substr(i + 1)) ? std::optional(true) : std::nullopt;
+	}
+	return false;
+}
+
 }  // namespace
 
 SearchKey::SearchKey(std::string_view text)
@@ -62,8 +84,10 @@ bool SearchKey::IsIn(std::string_view text) const
 {
 	if (fFolded.empty())
 		return true;
-	if (fComparesBytes || IsAscii(text))
+	if (fComparesBytes)
 		return ContainsFolded(text, fFolded);
+	if (const std::optional<bool> found = FoundInAscii(text, fFolded))
+		return *found;
 	return AnyValidRun(text, [this](std::string_view folded) {
 		return folded.find(fFolded) != std::string_view::npos;
 	});

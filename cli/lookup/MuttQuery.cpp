@@ -161,15 +161,17 @@ void MuttQuery::_CollectOthers(std::string_view lines, book_layout layout, std::
 	};
 	size_t hit = nextHit(0);
 	size_t other = nextBeyondAscii(0);
-	for (size_t at; (at = std::min(hit, other)) < folded.size();) {
-		const size_t feedBefore = at > 0 ? folded.rfind('\n', at - 1) : std::string_view::npos;
-		const size_t start = feedBefore != std::string_view::npos ? feedBefore + 1 : 0;
+	for (size_t from = 0, at; (at = std::min(hit, other)) < folded.size();) {
+		const void* feedBefore = memrchr(folded.data() + from, '\n', at - from);
+		const size_t start = feedBefore != nullptr
+			? static_cast<const char*>(feedBefore) - folded.data() + 1 : from;
 		const size_t end = std::min(folded.find('\n', at), folded.size());
 		_AnswerRecord(lines.substr(start, end - start), layout, pass::kOthers, out);
-		if (end + 1 >= folded.size())
+		from = end + 1;
+		if (from >= folded.size())
 			break;
-		hit = hit > end ? hit : nextHit(end + 1);
-		other = other > end ? other : nextBeyondAscii(end + 1);
+		hit = hit >= from ? hit : nextHit(from);
+		other = other >= from ? other : nextBeyondAscii(from);
 	}
 }
 
@@ -178,10 +180,14 @@ void MuttQuery::_CollectOthers(std::string_view lines, book_layout layout, std::
 bool MuttQuery::_FoldBlock(std::string_view lines)
 {
 	fFoldedBlock.resize(lines.size());
+	// Through plain pointers, so that the compiler sees no aliasing and
+	// vectorizes the loop.
+	const char* in = lines.data();
+	char* out = fFoldedBlock.data();
 	unsigned char all = 0;
 	for (size_t i = 0; i < lines.size(); i++) {
-		all |= static_cast<unsigned char>(lines[i]);
-		fFoldedBlock[i] = FoldAscii(lines[i]);
+		all |= static_cast<unsigned char>(in[i]);
+		out[i] = FoldAscii(in[i]);
 	}
 	return (all & 0x80) != 0;
 }
