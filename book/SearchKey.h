@@ -5,9 +5,10 @@
 //
 // Both sides are compared in one folded form: canonical decomposition, full
 // case folding, canonical composition (NFC of the folded NFD, through GLib).
-// Compatibility forms stay distinct ("ﬀ" aside, which case folding itself
-// splits): a full-width "Ａ" or a superscript "²" is not "a" or "2", as the
-// person typed them. Composed, "e" does not find "é", nor "하" find "한".
+// Compatibility forms stay distinct (save the ligatures "ﬀ" to "ﬆ", which case
+// folding itself splits): a full-width "Ａ" or a superscript "²" is not "a" or
+// "2", as the person typed them. Composed, "e" does not find "é", nor "하" find
+// "한", as they would in decomposed forms.
 // Case folding is the locale-free one: "ß" and "ẞ" fold to "ss"; "I" folds to
 // "i" and "ı" (dotless) only to itself, and "İ" to "i̇" (i + U+0307), so
 // "istanbul" does not find "İstanbul" while "İSTANBUL" does.
@@ -16,7 +17,7 @@
 // the rule is the one of AsciiText.h. Invalid UTF-8 in a text is never
 // matched: it parts the text, and the key is looked for in the valid runs
 // around it. A key that is not UTF-8 itself (a word from a terminal in another
-// encoding) is looked for by its bytes, ASCII letters folded, as before.
+// encoding) is looked for by its bytes, by the rule of AsciiText.h.
 // Threading: immutable once made; const calls are safe from any thread.
 #ifndef _SEARCH_KEY_H
 #define _SEARCH_KEY_H

@@ -100,14 +100,18 @@ void BM_SearchAgainAtEnd(benchmark::State& state)
 }
 BENCHMARK(BM_SearchAgainAtEnd)->Unit(benchmark::kMicrosecond);
 
-void BM_SearchWholeBookNoMatch(benchmark::State& state)
+void SearchWhole(benchmark::State& state, const CVABook& book)
 {
-	const CVABook& book = PlainBook();
 	for (auto _ : state) {
 		RecordSearch search;
 		benchmark::DoNotOptimize(search.Start(book, "#"));
 	}
 	state.SetItemsProcessed(state.iterations() * kRecords);
+}
+
+void BM_SearchWholeBookNoMatch(benchmark::State& state)
+{
+	SearchWhole(state, PlainBook());
 }
 BENCHMARK(BM_SearchWholeBookNoMatch)->Unit(benchmark::kMillisecond);
 
@@ -134,12 +138,7 @@ BENCHMARK(BM_PlainLoopWholeBookNoMatch)->Unit(benchmark::kMillisecond);
 
 void BM_SearchWholeAccentedBookNoMatch(benchmark::State& state)
 {
-	const CVABook& book = AccentedBook();
-	for (auto _ : state) {
-		RecordSearch search;
-		benchmark::DoNotOptimize(search.Start(book, "#"));
-	}
-	state.SetItemsProcessed(state.iterations() * kRecords);
+	SearchWhole(state, AccentedBook());
 }
 BENCHMARK(BM_SearchWholeAccentedBookNoMatch)->Unit(benchmark::kMillisecond);
 
