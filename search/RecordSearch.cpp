@@ -1,11 +1,10 @@
 #include "RecordSearch.h"
 
-#include "AsciiText.h"
 #include "CVABook.h"
 
 const ABookRecord* RecordSearch::Start(const CVABook& book, std::string_view text)
 {
-	fFolded = FoldAscii(text.substr(0, UTF8CutLength(text.data(), text.size(), kFieldTextLength)));
+	fKey = SearchKey(text.substr(0, UTF8CutLength(text.data(), text.size(), kFieldTextLength)));
 	fRecord = book.FirstRecord();
 	fSerial = fRecord != nullptr ? fRecord->Serial() : 0;
 	fPosition = 0;
@@ -21,7 +20,7 @@ const ABookRecord* RecordSearch::Continue(const CVABook& book)
 		 record = record->Next(), position++, field = 0) {
 		for (; field < kBookFieldCount; field++) {
 			const char* text = record->Field(field);
-			if (*text != '\0' && ContainsFolded(text, fFolded)) {
+			if (*text != '\0' && fKey.IsIn(text)) {
 				fRecord = record;
 				fSerial = record->Serial();
 				fPosition = position;

@@ -56,8 +56,8 @@ std::string Failure(const BookBlockReader& reader, block_read result,
 
 MuttQuery::MuttQuery(std::string_view word, size_t blockSize)
 	: fWord(word),
-	  fFolded(FoldAscii(word)),
-	  fPiece(LongestPieceWithoutSpace(fFolded)),
+	  fKey(word),
+	  fPiece(LongestPieceWithoutSpace(fKey.Folded())),
 	  fSpaced(word.find(' ') != std::string_view::npos),
 	  fBlockSize(blockSize)
 {
@@ -128,18 +128,19 @@ block_read MuttQuery::_Survey(BookBlockReader& reader, std::optional<book_layout
 
 void MuttQuery::_CollectExact(std::string_view lines, std::string* out)
 {
-	const size_t length = fWord.size();
-	if (length == 0)
+	if (fWord.empty())
 		return;
 	ForEachLine(lines, [&](std::string_view line) {
-		if (line.size() > length && line[length] == '\t'
-			&& EqualsIgnoringCase(line.substr(0, length), fWord))
+		const size_t tab = line.find('\t');
+		if (tab != std::string_view::npos && fKey.Is(line.substr(0, tab)))
 			_AnswerRecord(line, book_layout::kAllColumns, pass::kExactNicknames, out);
 	});
 }
 
-// Only the lines that hold the word's longest piece (in the folded block) are
-// taken apart; the rest are passed over at memmem's pace.
+// Only the lines that may hold the word are taken apart: those that hold its
+// longest piece in the block with ASCII letters folded, and (unless the key
+// compares bytes) those with bytes beyond ASCII, whose folding only the key
+// knows. The rest are passed over at memmem's pace.
 void MuttQuery::_CollectOthers(std::string_view lines, book_layout layout, std::string* out)
 {
 	if (fPiece.empty()) {
@@ -148,26 +149,47 @@ void MuttQuery::_CollectOthers(std::string_view lines, book_layout layout, std::
 		});
 		return;
 	}
-	fFoldedBlock.resize(lines.size());
-	std::transform(lines.begin(), lines.end(), fFoldedBlock.begin(),
-		[](char c) { return FoldAscii(c); });
-	const char* folded = fFoldedBlock.data();
-	const size_t size = fFoldedBlock.size();
-	size_t from = 0;
-	while (from < size) {
-		const void* hit = memmem(folded + from, size - from, fPiece.data(), fPiece.size());
-		if (hit == nullptr)
-			break;
-		const size_t at = static_cast<const char*>(hit) - folded;
-		const void* feedBefore = memrchr(folded + from, '\n', at - from);
+	const bool beyondAscii = _FoldBlock(lines) && !fKey.ComparesBytes();
+	const std::string_view folded = fFoldedBlock;
+	const auto nextHit = [&](size_t from) {
+		const void* hit = memmem(folded.data() + from, folded.size() - from, fPiece.data(),
+			fPiece.size());
+		return hit != nullptr ? static_cast<const char*>(hit) - folded.data() : folded.size();
+	};
+	const auto nextBeyondAscii = [&](size_t from) {
+		return beyondAscii ? from + AsciiLength(folded.substr(from)) : folded.size();
+	};
+	size_t hit = nextHit(0);
+	size_t other = nextBeyondAscii(0);
+	for (size_t from = 0, at; (at = std::min(hit, other)) < folded.size();) {
+		const void* feedBefore = memrchr(folded.data() + from, '\n', at - from);
 		const size_t start = feedBefore != nullptr
-			? static_cast<const char*>(feedBefore) - folded + 1 : from;
-		const void* feedAfter = memchr(folded + at, '\n', size - at);
-		const size_t end = feedAfter != nullptr ? static_cast<const char*>(feedAfter) - folded
-			: size;
+			? static_cast<const char*>(feedBefore) - folded.data() + 1 : from;
+		const size_t end = std::min(folded.find('\n', at), folded.size());
 		_AnswerRecord(lines.substr(start, end - start), layout, pass::kOthers, out);
 		from = end + 1;
+		if (from >= folded.size())
+			break;
+		hit = hit >= from ? hit : nextHit(from);
+		other = other >= from ? other : nextBeyondAscii(from);
 	}
+}
+
+// The block with its ASCII letters folded into fFoldedBlock; whether it holds
+// any other byte than ASCII.
+bool MuttQuery::_FoldBlock(std::string_view lines)
+{
+	fFoldedBlock.resize(lines.size());
+	// Through plain pointers, so that the compiler sees no aliasing and
+	// vectorizes the loop.
+	const char* in = lines.data();
+	char* out = fFoldedBlock.data();
+	unsigned char all = 0;
+	for (size_t i = 0; i < lines.size(); i++) {
+		all |= static_cast<unsigned char>(in[i]);
+		out[i] = FoldAscii(in[i]);
+	}
+	return (all & 0x80) != 0;
 }
 
 // --- one record
@@ -186,7 +208,7 @@ void MuttQuery::_AnswerRecord(std::string_view line, book_layout layout, pass wh
 		column = tab + 1;
 	}
 	const std::string_view nickname = fields[kNicknameField];
-	const bool exact = !fWord.empty() && EqualsIgnoringCase(nickname, fWord);
+	const bool exact = !fWord.empty() && fKey.Is(nickname);
 	if (exact != (which == pass::kExactNicknames))
 		return;
 	const std::string_view addresses[] = {fields[kEmail1Field], fields[kEmail2Field]};
@@ -194,7 +216,7 @@ void MuttQuery::_AnswerRecord(std::string_view line, book_layout layout, pass wh
 	const bool nameMatches = exact || _NameContainsWord(fields);
 	for (int i = 0; i < 2; i++)
 		wanted[i] = !addresses[i].empty()
-			&& (nameMatches || ContainsFolded(addresses[i], fFolded));
+			&& (nameMatches || fKey.IsIn(addresses[i]));
 	if (!wanted[0] && !wanted[1])
 		return;
 	_JoinName(fields, true, &fName);
@@ -209,7 +231,7 @@ void MuttQuery::_AnswerRecord(std::string_view line, book_layout layout, pass wh
 bool MuttQuery::_NameContainsWord(const record_fields& fields)
 {
 	for (const int32 field : {kNicknameField, kFirstNameField, kMiddleNameField, kLastNameField}) {
-		if (ContainsFolded(fields[field], fFolded))
+		if (fKey.IsIn(fields[field]))
 			return true;
 	}
 	// A word without a space lies within one part, which was searched above.
@@ -217,7 +239,7 @@ bool MuttQuery::_NameContainsWord(const record_fields& fields)
 		return false;
 	_JoinName(fields, true, &fName);
 	_JoinName(fields, false, &fShortName);
-	return ContainsFolded(fName, fFolded) || ContainsFolded(fShortName, fFolded);
+	return fKey.IsIn(fName) || fKey.IsIn(fShortName);
 }
 
 // "First Middle Last" (or "First Last"), the empty parts left out.

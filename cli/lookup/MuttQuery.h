@@ -1,8 +1,8 @@
 // A mail client's query of an address-book file (mutt's query_command), read
 // straight from the file in two passes of large blocks. A record matches when
 // its nickname, first, middle or last name, its whole name ("First Middle Last"
-// or "First Last", single spaces) or an e-mail address contains the word, ASCII
-// letters without regard to case (AsciiText.h). Each matching record gives one
+// or "First Last", single spaces) or an e-mail address contains the word, without
+// regard to case or normalisation (SearchKey.h). Each matching record gives one
 // line per e-mail address, "Email 1" then "Email 2" (when only addresses match,
 // just the addresses that do): "address TAB name TAB nickname". Field texts are
 // whole, however long: the query answers with what the file holds.
@@ -14,6 +14,7 @@
 
 #include "BookBlockReader.h"
 #include "BookBody.h"
+#include "SearchKey.h"
 
 #include <array>
 #include <functional>
@@ -50,14 +51,15 @@ private:
 		book_layout* layout, std::string* exact);
 	void _CollectExact(std::string_view lines, std::string* out);
 	void _CollectOthers(std::string_view lines, book_layout layout, std::string* out);
+	bool _FoldBlock(std::string_view lines);
 	void _AnswerRecord(std::string_view line, book_layout layout, pass which,
 		std::string* out);
 	bool _NameContainsWord(const record_fields& fields);
 	void _JoinName(const record_fields& fields, bool withMiddle, std::string* name) const;
 
 	std::string fWord;
-	std::string fFolded;  // the word, FoldAscii'd
-	std::string fPiece;   // its longest run without a space: every match holds it
+	SearchKey fKey;
+	std::string fPiece;  // the folded key's longest run without a space
 	bool fSpaced;
 	size_t fBlockSize;
 	std::string fFoldedBlock;

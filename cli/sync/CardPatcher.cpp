@@ -28,12 +28,6 @@ std::string DisplayName(const card_fields& fields)
 	return name;
 }
 
-bool IsAscii(std::string_view text)
-{
-	return std::all_of(text.begin(), text.end(),
-		[](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 bool IsDigits(std::string_view text)
 {
 	return !text.empty() && std::all_of(text.begin(), text.end(),

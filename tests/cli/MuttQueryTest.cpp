@@ -106,6 +106,40 @@ TEST(MuttQuery, ExactNicknamesFirstThenTheRestStreamInFileOrder)
 	EXPECT_EQ(Ask(body, "a\nb").out, "No match for \"a b\" in Corvane Address Book\n");
 }
 
+// Every script's case and either normal form, in lines beyond ASCII among
+// ASCII ones, in blocks of every size; a Latin-1 word finds only its bytes.
+TEST(MuttQuery, MatchesWithoutRegardToCaseOrNormalisation)
+{
+	const auto person = [](const char* nick, const char* first, const char* last) {
+		return Line({{kNicknameField, nick}, {kFirstNameField, first}, {kLastNameField, last},
+			{kEmail1Field, std::string(nick) + "@example.org"}});
+	};
+	const std::string body = person("ann", "Ann", "Lee") + person("hm", "Hans", "Müller")
+		+ person("jm", "Jörg", "MÜLLER") + person("ez", "Ёжикова", "")
+		+ person("ёжик", "Pat", "") + person("js", "Jose\u0301", "Cruz")
+		+ person("ps", "Paul", "Straße") + person("x", "Max", "M\xfcller");
+	const std::string hans = "hm@example.org\tHans Müller\thm\n";
+	const std::string jorg = "jm@example.org\tJörg MÜLLER\tjm\n";
+	const std::string jose = "js@example.org\tJose\u0301 Cruz\tjs\n";
+	const std::pair<const char*, std::string> queries[] = {
+		{"müller", hans + jorg},
+		{"MÜLLER", hans + jorg},
+		{"hans mü", hans},
+		// The exact nickname first, in any case.
+		{"ЁЖИК", "ёжик@example.org\tPat\tёжик\nez@example.org\tЁжикова\tez\n"},
+		{"josé", jose},
+		{"JOSE\u0301 C", jose},
+		{"strasse", "ps@example.org\tPaul Straße\tps\n"},
+		{"m\xfcller", "x@example.org\tMax M\xfcller\tx\n"},
+	};
+	for (const size_t blockSize : {size_t(16), BookBlockReader::kBlockSize}) {
+		for (const auto& [word, lines] : queries)
+			EXPECT_EQ(Ask(body, word, book_layout::kAllColumns, blockSize).out, Answered(lines))
+				<< word << " in blocks of " << blockSize;
+	}
+	EXPECT_EQ(Ask(body, "jose").status, 1);
+}
+
 TEST(MuttQuery, TheLayoutComesFromTheTypeOrFromTheWholeBody)
 {
 	// 20 columns: the first is the first name, and there are no nicknames.

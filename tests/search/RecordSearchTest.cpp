@@ -1,5 +1,5 @@
-// The search's own rules on books without a window: where the search text is
-// cut, and a book read anew under a search that is under way.
+// The search's own rules on books without a window: what a text finds, where
+// the search text is cut, and a book read anew under a search that is under way.
 #include "RecordSearch.h"
 
 #include "CVABook.h"
@@ -24,6 +24,34 @@ std::unique_ptr<CVABook> MakeBook(const std::vector<std::vector<std::string>>& r
 }
 
 }  // namespace
+
+// Case in every script and either normal form; the fields' rule itself is
+// SearchKey's, tested there.
+TEST(RecordSearchTest, FindsNamesWithoutRegardToCaseOrNormalisation)
+{
+	auto book = MakeBook({{"ann", "Ann", "", "Lee"}, {"hm", "Hans", "", "Müller"},
+		{"ij", "Ёжик"}, {"jc", "José", "", "Cruz"}});
+	const struct {
+		const char* text;
+		int32 position;
+	} searches[] = {
+		{"müller", 1}, {"MÜLLER", 1}, {"ёжик", 2},
+		{"jose\u0301", 3}, {"JOSÉ", 3}, {"jose", -1}, {"mueller", -1},
+	};
+	for (const auto& search : searches) {
+		RecordSearch find;
+		const ABookRecord* found = find.Start(*book, search.text);
+		EXPECT_EQ(found, search.position < 0 ? nullptr : book->RecordAt(search.position))
+			<< search.text;
+	}
+	// The first 40 bytes as typed are the key, though folding shortens them:
+	// fourteen ẞ (42 bytes) search for 26 s.
+	book = MakeBook({{std::string(26, 's')}});
+	std::string capitals;
+	for (int i = 0; i < 14; i++)
+		capitals += "\u1e9e";
+	EXPECT_NE(RecordSearch().Start(*book, capitals), nullptr);
+}
 
 // 41 bytes whose last character starts at byte 40: searched as the 39 before it.
 TEST(RecordSearchTest, TextIsCutAtACharacterBoundaryAndABookReadAnewIsSearchedFromThePlace)
