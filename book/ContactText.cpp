@@ -344,36 +344,6 @@ std::string NormalizeBirthday(std::string_view text, std::string_view omittedYea
 	return normal.empty() ? std::string(original) : normal;
 }
 
-std::vector<std::string> SplitEscapedValue(std::string_view text, char sep)
-{
-	std::vector<std::string> parts(1);
-	for (size_t i = 0; i < text.size(); i++) {
-		if (text[i] == '\\' && i + 1 < text.size()) {
-			parts.back() += text[i];
-			parts.back() += text[++i];
-		} else if (text[i] == sep) {
-			parts.emplace_back();
-		} else {
-			parts.back() += text[i];
-		}
-	}
-	return parts;
-}
-
-std::string UnescapeValue(std::string_view text)
-{
-	std::string out;
-	for (size_t i = 0; i < text.size(); i++) {
-		if (text[i] == '\\' && i + 1 < text.size()) {
-			const char next = text[++i];
-			out += (next == 'n' || next == 'N') ? '\n' : next;
-		} else {
-			out += text[i];
-		}
-	}
-	return out;
-}
-
 // Spaces stand in for TABs and line breaks before anything is trimmed or
 // cut, so a cut never ends in one.
 std::string FlattenFieldText(std::string_view text)

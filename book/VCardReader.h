@@ -20,6 +20,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class VCardReader {
 public:
@@ -42,11 +43,24 @@ public:
 		std::string property;  // empty for a field without text
 		int32 index = -1;
 	};
+	// One of the card's lines in that count: where the lexer (VCardLexer.h)
+	// has it, and how deep it is: 1 for the card's own lines, more inside a
+	// card nested in it.
+	struct counted_line {
+		size_t position = 0;
+		int32 depth = 1;
+	};
 	struct card {
 		std::array<std::string, kBookFieldCount> fields;  // as a record holds them
 		std::array<field_source, kBookFieldCount> sources;
 		std::string uid;
 		std::string version;
+		std::vector<counted_line> lines;  // by index
+		// The lexer's position before which new properties go: the card's
+		// END:VCARD line, or, in a card without one, after its own last line
+		// (a nested card left open would take them in otherwise).
+		size_t insertionPoint = 0;
+		bool unicodeFile = false;  // the whole file was UTF-16
 	};
 
 	// Reads the first card of data (a vCard folder's file holds one) the way

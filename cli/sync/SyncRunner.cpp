@@ -4,10 +4,12 @@
 #include "CardPatcher.h"
 
 #include <BookFile.h>
+#include <ContactText.h>
 #include <BookLock.h>
 #include <ConflictLog.h>
 #include <MergingSave.h>
 #include <VCardWriter.h>
+#include <vcard/VCardLexer.h>
 
 #include <Entry.h>
 
@@ -17,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <set>
+#include <ctime>
 #include <sys/stat.h>
 
 // --- helpers
@@ -60,25 +63,45 @@ card_fields FieldsOf(std::string_view line)
 	return fields;
 }
 
-// A card as cvab-convert writes it, with the UID after its VERSION, and its
-// texts in UTF-8 whatever the book's are. record is any record to fill.
-std::string NewCardBytes(std::string_view line, const std::string& uid, ABookRecord* record)
+// A card as cvab-convert writes it, with its UID and REV, and its texts in
+// UTF-8 whatever the book's are.
+std::string NewCardBytes(std::string_view line, const std::string& uid, vcard_version version,
+	std::string_view revision)
 {
+	std::string_view split[kBookFieldCount];
+	SplitBookLine(line, split);
+	std::string texts[kBookFieldCount];
 	std::string_view fields[kBookFieldCount];
-	SplitBookLine(line, fields);
 	for (int32 field = 0; field < kBookFieldCount; field++)
-		record->SetField(field, CardPatcher::CardText(fields[field]).c_str());
+		fields[field] = texts[field] = CardPatcher::CardText(split[field]);
 	std::string card;
-	VCardWriter::AppendCard(record, &card);
-	// A UID is read as it is written, without escapes; it cannot break the line.
-	std::string value = uid;
-	std::replace(value.begin(), value.end(), '\r', ' ');
-	std::replace(value.begin(), value.end(), '\n', ' ');
-	const std::string version = "VERSION:4.0\r\n";
-	const size_t at = card.find(version);
-	if (at != std::string::npos)
-		card.insert(at + version.size(), FoldLine("UID:" + value, "\r\n"));
+	VCardWriter::AppendCard(fields, version, vcard_extras{uid, revision}, &card);
 	return card;
+}
+
+// The VERSION of the first card in bytes, "" without one.
+std::string CardVersion(std::string_view bytes)
+{
+	const VCardLexer lexer(bytes);
+	for (const lexed_line& line : lexer.Lines()) {
+		const std::optional<VCardLine> content = VCardLine::Parse(line.text);
+		if (content && content->Name() == "VERSION")
+			return std::string(TrimSpace(content->Value()));
+		if (content && content->Name() == "END")
+			break;
+	}
+	return std::string();
+}
+
+// Now as a vCard timestamp, the REV of the cards a run changes.
+std::string Revision()
+{
+	const time_t now = time(nullptr);
+	struct tm utc;
+	char text[32];
+	gmtime_r(&now, &utc);
+	strftime(text, sizeof(text), "%Y%m%dT%H%M%SZ", &utc);
+	return text;
 }
 
 std::string RealPath(const std::string& path)
@@ -96,7 +119,7 @@ SyncRunner::SyncRunner(const sync_options& options, FILE* out, FILE* err)
 	  fReport(out, err, options.verbose || options.dryRun),
 	  fProgress(err),
 	  fBook(nullptr),
-	  fScratch(nullptr)
+	  fRevision(Revision())
 {
 }
 
@@ -347,9 +370,7 @@ bool SyncRunner::_PrepareCard(planned_item& item, card_output* output)
 {
 	if (item.card == card_action::kCreate) {
 		_NameNewCard(item, output);
-		if (fScratch.CountRecords() == 0)
-			fScratch.AddRecord();
-		output->bytes = NewCardBytes(item.line, output->uid, fScratch.FirstRecord());
+		output->bytes = NewCardBytes(item.line, output->uid, _NewCardVersion(), fRevision);
 		_ReadBack(item, *output);
 		return true;
 	}
@@ -368,7 +389,9 @@ bool SyncRunner::_PrepareCard(planned_item& item, card_output* output)
 	output->uid = card.uid;
 	const card_text& text = *fCardTexts[index];
 	card_patch patch;
-	if (!CardPatcher(text.bytes, text.card).Patch(FieldsOf(item.line), &patch)) {
+	CardPatcher patcher(text.bytes, text.card);
+	patcher.SetRevision(fRevision);
+	if (!patcher.Patch(FieldsOf(item.line), &patch)) {
 		fReport.Problem("cannot update " + card.file + ": " + patch.error
 			+ "; the record keeps its changes and the card is left as it is");
 		output->failed = true;
@@ -378,6 +401,34 @@ bool SyncRunner::_PrepareCard(planned_item& item, card_output* output)
 	output->bytes = std::move(patch.bytes);
 	_ReadBack(item, *output);
 	return true;
+}
+
+// New cards are written in the version most of the folder's cards have
+// (4.0 in an empty folder, or when as many are 4.0 as 3.0).
+vcard_version SyncRunner::_NewCardVersion()
+{
+	if (fNewCardVersion)
+		return *fNewCardVersion;
+	int32 counts[3] = {0, 0, 0};
+	std::string bytes;
+	for (size_t i = 0; i < fCards.size(); i++) {
+		std::string_view version;
+		if (fCardTexts[i] != nullptr && fCardTexts[i]->read) {
+			version = fCardTexts[i]->card.version;
+		} else {
+			card_stat ignored;
+			if (fFolder->Read(fCards[i].file, &bytes, &ignored) != B_OK)
+				continue;
+			version = CardVersion(bytes);
+		}
+		if (!version.empty())
+			counts[static_cast<int>(VCardProperties::VersionOf(version))]++;
+	}
+	const int32 k30 = counts[static_cast<int>(vcard_version::k30)]
+		+ counts[static_cast<int>(vcard_version::k21)];
+	fNewCardVersion = k30 > counts[static_cast<int>(vcard_version::k40)] ? vcard_version::k30
+		: vcard_version::k40;
+	return *fNewCardVersion;
 }
 
 void SyncRunner::_NameNewCard(const planned_item& item, card_output* output)

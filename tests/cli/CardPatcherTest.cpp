@@ -2,7 +2,6 @@
 // and names lines the result must hold and must not; every case also checks
 // that the result reads back as the new fields and that each line it did not
 // touch is still there, byte for byte and in order.
-#include <CardLines.h>
 #include <CardPatcher.h>
 
 #include <gtest/gtest.h>
@@ -140,12 +139,12 @@ TEST(CardPatcherTest, RewritesOnlyWhatChanged)
 
 		// Each untouched line, as it was written, in its order.
 		const std::string text = test.card.substr(test.card.starts_with("\xEF\xBB\xBF") ? 3 : 0);
-		const CardLines lines(text);
+		const VCardLexer lexer(text);
 		size_t at = 0;
-		for (size_t index = 0; index < lines.FirstCard().size(); index++) {
+		for (size_t index = 0; index < card.lines.size(); index++) {
 			if (std::find(patch.touched.begin(), patch.touched.end(), index) != patch.touched.end())
 				continue;
-			const card_line& line = lines.Lines()[lines.FirstCard()[index]];
+			const lexed_line& line = lexer.Lines()[card.lines[index].position];
 			const std::string bytes = text.substr(line.begin, line.end - line.begin);
 			at = out.find(bytes, at);
 			ASSERT_NE(at, std::string::npos) << "line " << index << " lost: " << bytes;

@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <regex>
 #include <sys/stat.h>
 
 namespace {
@@ -173,14 +174,18 @@ TEST_F(SyncRunTest, BringsBothSidesTogetherAndKeepsThem)
 	EXPECT_EQ(before[1].st_ino, after[1].st_ino);
 	EXPECT_EQ(fs::last_write_time(state), stateTime);
 
-	// The phone's card edited through the book keeps what the book cannot hold.
+	// The phone's card edited through the book keeps what the book cannot
+	// hold, and gets a REV of the change.
 	EditBook([](CVABook& book) { Find(book, "Cat")->SetField(kLastNameField, "Poe"); });
 	run = Sync();
 	EXPECT_EQ(run.status, kSyncDone) << run.err;
 	std::string expected = kPhoneCard;
 	expected.replace(expected.find("N:Roe"), 5, "N:Poe");
 	expected.replace(expected.find("FN:Cat Roe"), 10, "FN:Cat Poe");
-	EXPECT_EQ(Contents(fDir / "cards" / "phone-7.vcf"), expected);
+	expected.insert(expected.find("END:VCARD"), "REV:20YYMMDDTHHMMSSZ\r\n");
+	const std::string patched = Contents(fDir / "cards" / "phone-7.vcf");
+	EXPECT_EQ(std::regex_replace(patched, std::regex("REV:20\\d{6}T\\d{6}Z"), "REV:20YYMMDDTHHMMSSZ"),
+		expected);
 
 	// Deleted on one side, unchanged on the other: gone from both.
 	fs::remove(fDir / "cards" / "phone-7.vcf");
