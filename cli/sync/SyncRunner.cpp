@@ -5,6 +5,7 @@
 
 #include <BookFile.h>
 #include <ContactText.h>
+#include <FieldPlacement.h>
 #include <BookLock.h>
 #include <ConflictLog.h>
 #include <MergingSave.h>
@@ -91,6 +92,23 @@ std::string CardVersion(std::string_view bytes)
 			break;
 	}
 	return std::string();
+}
+
+// A card's bytes without its REV and PRODID lines, which say when and by
+// what it was written, not what it holds.
+std::string WithoutStamps(std::string_view bytes)
+{
+	const VCardLexer lexer(bytes);
+	std::string out;
+	size_t copied = 0;
+	for (const lexed_line& line : lexer.Lines()) {
+		const std::optional<VCardLine> content = VCardLine::Parse(line.text);
+		if (!content || (content->Name() != "REV" && content->Name() != "PRODID"))
+			continue;
+		out.append(bytes.substr(copied, line.begin - copied));
+		copied = line.end;
+	}
+	return out.append(bytes.substr(copied));
 }
 
 // Now as a vCard timestamp, the REV of the cards a run changes.
@@ -300,6 +318,8 @@ bool SyncRunner::_ScanFolder()
 		fProgress.Step("reading cards", i + 1, files.size());
 	}
 	_FindRenamed(entryHasFile);
+	for (size_t i = 0; i < fCards.size(); i++)
+		_FollowRecord(i);
 	for (const folder_card& card : fCards) {
 		if (!card.readable)
 			fReport.Problem(card.file + " in " + fFolderPath + " holds no contact that can be read; "
@@ -348,6 +368,31 @@ void SyncRunner::_FindRenamed(const std::vector<bool>& entryHasFile)
 			card.line = fEntries[i].fields;
 		newCards.erase(found);
 	}
+}
+
+// A card read anew is taken as its record's fields are placed: one the sync
+// wrote from the record and nobody changed since is the record, whatever the
+// reader would make of it; one changed elsewhere fills the fields the record
+// uses. The record is the book's of the card's entry, or, without an entry,
+// the one whose id is the card's UID; else the entry's fields.
+void SyncRunner::_FollowRecord(size_t index)
+{
+	folder_card& card = fCards[index];
+	const card_text* text = fCardTexts[index].get();
+	if (!card.readable || !card.changed || text == nullptr || !text->read)
+		return;
+	const sync_entry* entry = card.entry >= 0 ? &fEntries[card.entry] : nullptr;
+	record_id id;
+	const book_record* record = entry != nullptr ? _BookRecord(entry->id)
+		: ParseRecordId(card.uid, &id) ? _BookRecord(id) : nullptr;
+	if (record == nullptr && entry == nullptr)
+		return;
+	const std::string& line = record != nullptr ? record->line : entry->fields;
+	const vcard_version version = VCardProperties::VersionOf(text->card.version);
+	if (WithoutStamps(text->bytes) == WithoutStamps(NewCardBytes(line, card.uid, version, "")))
+		card.line = line;
+	else
+		card.line = LineOf(FieldPlacement::Follow(text->card.fields, FieldsOf(line)));
 }
 
 // --- preparing the cards
@@ -463,7 +508,7 @@ void SyncRunner::_ReadBack(planned_item& item, const card_output& output)
 	VCardReader::card card;
 	if (!VCardReader(&report).ReadCard(output.bytes, &card))
 		return;
-	std::string line = LineOf(card.fields);
+	std::string line = LineOf(FieldPlacement::Follow(card.fields, FieldsOf(item.line)));
 	if (line == item.line)
 		return;
 	item.line = std::move(line);

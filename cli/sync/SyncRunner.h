@@ -80,6 +80,7 @@ private:
 	bool _ScanFolder();
 	void _ReadCard(size_t index);
 	void _FindRenamed(const std::vector<bool>& entryHasFile);
+	void _FollowRecord(size_t index);
 	bool _PrepareCards();
 	bool _PrepareCard(planned_item& item, card_output* output);
 	vcard_version _NewCardVersion();
