@@ -23,11 +23,11 @@ record_texts FieldPlacement::Follow(const record_texts& read, const record_texts
 		for (const int32 field : pair) {
 			if (!read[field].empty())
 				values.push_back(read[field]);
-			if (!record[field].empty())
+			if (!FlattenFieldText(record[field]).empty())
 				slots.push_back(field);
 		}
 		for (const int32 field : pair) {
-			if (record[field].empty())
+			if (FlattenFieldText(record[field]).empty())
 				slots.push_back(field);
 		}
 		for (size_t i = 0; i < slots.size(); i++)

@@ -154,11 +154,10 @@ void RecordBuilder::ApplyFullName()
 		return;
 	}
 	// A display name made of what the record keeps loses nothing: its names,
-	// or for a card without them its company, nickname or e-mail address.
+	// or for a card without them the stand-in a writer chose, any field.
 	std::string known = fReportedNameWords;
-	for (const int32 field : {kFirstNameField, kMiddleNameField, kLastNameField, kCompanyField,
-			kNicknameField, kEmail1Field})
-		known += " " + fFields[field];
+	for (const std::string& field : fFields)
+		known += " " + field;
 	for (const std::string& word : Words(fFullName)) {
 		if (!ContainsWord(known, word)) {
 			Lose(line, property,
