@@ -2,6 +2,7 @@
 
 #include "CVABook.h"
 #include "ContactText.h"
+#include "DisplayName.h"
 
 #include <algorithm>
 
@@ -154,10 +155,16 @@ void RecordBuilder::ApplyFullName()
 		return;
 	}
 	// A display name made of what the record keeps loses nothing: its names,
-	// or for a card without them the stand-in a writer chose, any field.
+	// or for a card without them its company, nickname or e-mail address, or
+	// the stand-in the writer gives such a card.
 	std::string known = fReportedNameWords;
-	for (const std::string& field : fFields)
-		known += " " + field;
+	for (const int32 field : {kFirstNameField, kMiddleNameField, kLastNameField, kCompanyField,
+			kNicknameField, kEmail1Field})
+		known += " " + fFields[field];
+	std::string_view fields[kBookFieldCount];
+	for (int32 field = 0; field < kBookFieldCount; field++)
+		fields[field] = fFields[field];
+	known += " " + DisplayName(fields, kBookFieldCount);
 	for (const std::string& word : Words(fFullName)) {
 		if (!ContainsWord(known, word)) {
 			Lose(line, property,
