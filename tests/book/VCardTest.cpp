@@ -2,6 +2,8 @@
 // in 3.0 and 4.0 and read back, values other writers escape their own way,
 // the display name, and book -> card -> book as the identity for generated
 // records with hostile text and for every contact of the sample exports.
+#include "HostileRecords.h"
+
 #include <ContactText.h>
 #include <ConversionReport.h>
 #include <DisplayName.h>
@@ -13,7 +15,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 
 namespace {
@@ -176,36 +177,6 @@ TEST(VCardTest, WhatIsReadFillsTheFieldsTheRecordUses)
 }
 
 namespace {
-
-// Pieces of hostile text: vCard's and CSV's special characters, several
-// scripts, URI look-alikes, spaces at either end.
-const char* const kPieces[] = {",", ";", "\\", ":", "\"", "\\n", "\\,", " ", "=", "'", "é",
-	"Ω", "Жук", "日本語", "한국", "العربية", "😀", "tel:", "mailto:", "http://h.test/?a=1,2",
-	"Ann", "Lee", "O'Neil", "=0D=0A", "BEGIN:VCARD", "END:VCARD", "--", "1990", "x"};
-
-std::string RandomText(std::mt19937& random, size_t maxBytes)
-{
-	std::string text;
-	const size_t pieces = random() % 8;
-	for (size_t i = 0; i < pieces; i++)
-		text += kPieces[random() % std::size(kPieces)];
-	text.resize(UTF8CutLength(text.data(), text.size(), maxBytes));
-	return text;
-}
-
-record_texts RandomRecord(std::mt19937& random)
-{
-	record_texts texts;
-	for (int32 field = 0; field < kBookFieldCount; field++) {
-		if (random() % 3 == 0)
-			continue;  // empty fields, in every combination
-		texts[field] = random() % 4 == 0 ? std::string(40, 'a' + char(field))
-			: RandomText(random, kFieldTextLength);
-	}
-	const char* const birthdays[] = {"1990-05-01", "--02-29", "2000-12-31", "next spring", ""};
-	texts[kBirthdayField] = birthdays[random() % std::size(birthdays)];
-	return texts;
-}
 
 void ExpectIdentity(const record_texts& texts, const std::string& where)
 {
