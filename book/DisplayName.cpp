@@ -1,5 +1,7 @@
 #include "DisplayName.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int32 kNameFields[] = {kFirstNameField, kMiddleNameField, kLastNameField};
@@ -12,15 +14,6 @@ std::string_view FieldOf(const std::string_view* fields, int32 count, int32 fiel
 }
 
 }  // namespace
-
-bool DisplayNameIsNames(const std::string_view* fields, int32 count)
-{
-	for (const int32 field : kNameFields) {
-		if (!FieldOf(fields, count, field).empty())
-			return true;
-	}
-	return false;
-}
 
 std::string DisplayName(const std::string_view* fields, int32 count)
 {
@@ -44,4 +37,13 @@ std::string DisplayName(const std::string_view* fields, int32 count)
 			return std::string(fields[field]);
 	}
 	return name;
+}
+
+std::string DisplayName(const std::string* fields, int32 count)
+{
+	std::string_view views[kBookFieldCount];
+	count = std::min(count, kBookFieldCount);
+	for (int32 field = 0; field < count; field++)
+		views[field] = fields[field];
+	return DisplayName(views, count);
 }

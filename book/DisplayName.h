@@ -15,8 +15,7 @@
 // fields[0 .. count) are the record's first fields in field order; those
 // past count are taken for empty.
 std::string DisplayName(const std::string_view* fields, int32 count);
+std::string DisplayName(const std::string* fields, int32 count);
 
-// Whether the display name is the record's names (not a stand-in).
-bool DisplayNameIsNames(const std::string_view* fields, int32 count);
 
 #endif

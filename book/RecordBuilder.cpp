@@ -161,10 +161,7 @@ void RecordBuilder::ApplyFullName()
 	for (const int32 field : {kFirstNameField, kMiddleNameField, kLastNameField, kCompanyField,
 			kNicknameField, kEmail1Field})
 		known += " " + fFields[field];
-	std::string_view fields[kBookFieldCount];
-	for (int32 field = 0; field < kBookFieldCount; field++)
-		fields[field] = fFields[field];
-	known += " " + DisplayName(fields, kBookFieldCount);
+	known += " " + DisplayName(fFields.data(), kBookFieldCount);
 	for (const std::string& word : Words(fFullName)) {
 		if (!ContainsWord(known, word)) {
 			Lose(line, property,

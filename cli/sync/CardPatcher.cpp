@@ -14,10 +14,7 @@ constexpr int32 kNameFields[] = {kLastNameField, kFirstNameField, kMiddleNameFie
 
 std::string DisplayNameOf(const card_fields& fields)
 {
-	std::string_view views[kBookFieldCount];
-	for (int32 field = 0; field < kBookFieldCount; field++)
-		views[field] = fields[field];
-	return DisplayName(views, kBookFieldCount);
+	return DisplayName(fields.data(), kBookFieldCount);
 }
 
 bool IsAscii(std::string_view text)

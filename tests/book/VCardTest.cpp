@@ -142,11 +142,7 @@ TEST(VCardTest, TheDisplayNameStandsInInAFixedOrder)
 		{{}, ""},
 	};
 	for (const auto& test : cases) {
-		const record_texts texts = Texts(test.fields);
-		std::string_view views[kBookFieldCount];
-		for (int32 field = 0; field < kBookFieldCount; field++)
-			views[field] = texts[field];
-		EXPECT_EQ(DisplayName(views, kBookFieldCount), test.name);
+		EXPECT_EQ(DisplayName(Texts(test.fields).data(), kBookFieldCount), test.name);
 	}
 }
 
