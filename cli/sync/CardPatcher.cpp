@@ -332,8 +332,11 @@ void CardPatcher::_PatchValue(int32 field)
 		line->SetValue(std::string(scheme) + value.value);
 		return;
 	}
-	line->RemoveParameter("VALUE");
-	line->RemoveParameter("X-APPLE-OMIT-YEAR");
+	// The type of a telephone number's or a birthday's value is the text's.
+	if (field == kBirthdayField || VCardProperties::PlaceOf(field).phoneType != nullptr) {
+		line->RemoveParameter("VALUE");
+		line->RemoveParameter("X-APPLE-OMIT-YEAR");
+	}
 	if (!value.valueParameter.empty())
 		line->AddParameter(std::move(value.valueParameter));
 	line->SetValue(std::move(value.value));
