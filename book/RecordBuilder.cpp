@@ -161,8 +161,12 @@ void RecordBuilder::ApplyFullName()
 	for (const int32 field : {kFirstNameField, kMiddleNameField, kLastNameField, kCompanyField,
 			kNicknameField, kEmail1Field})
 		known += " " + fFields[field];
-	known += " " + DisplayName(fFields.data(), kBookFieldCount);
+	bool standIn = false;  // the stand-in is added only when needed: it is rare
 	for (const std::string& word : Words(fFullName)) {
+		if (!ContainsWord(known, word) && !standIn) {
+			known += " " + DisplayName(fFields.data(), kBookFieldCount);
+			standIn = true;
+		}
 		if (!ContainsWord(known, word)) {
 			Lose(line, property,
 				QuoteValue(fFullName) + " dropped: the name fields do not hold all of it");

@@ -24,7 +24,7 @@ struct source_line {
 	const lexed_line& lexed;
 	size_t position;  // in the lexer's lines
 	std::optional<VCardLine> content;
-	std::string label;  // the head, for notes
+	std::string_view label;  // the head, for notes
 };
 
 // Splits at unescaped sep and resolves the escapes of each part.
@@ -78,7 +78,7 @@ void ApplyAddress(const property_context& in, const std::string& value)
 		taken = taken || !in.builder.Value(field).empty();
 	if (taken) {
 		in.builder.NoField(JoinNonEmpty(SplitValue(value, ';'), ", "), in.At(),
-			in.line.label + " (a second address)");
+			std::string(in.line.label) + " (a second address)");
 		return;
 	}
 	const int32 street = VCardProperties::PlaceOf(kAddress1Field).component;
@@ -99,7 +99,8 @@ void ApplyAddress(const property_context& in, const std::string& value)
 		if (i < 2)
 			in.Put(i == 0 ? kAddress1Field : kAddress2Field, lines[i]);
 		else
-			in.builder.NoField(lines[i], in.At(), in.line.label + " (a third address line)");
+			in.builder.NoField(lines[i], in.At(),
+				std::string(in.line.label) + " (a third address line)");
 	}
 	for (const int32 field : {kCityField, kStateField, kZipField})
 		in.Put(field, parts[VCardProperties::PlaceOf(field).component]);
@@ -120,7 +121,10 @@ void ApplyName(const property_context& in, const std::string& value)
 		in.Put(field, joined(parts[VCardProperties::PlaceOf(field).component]));
 	for (size_t i = 3; i < parts.size(); i++) {
 		const std::string extra = joined(parts[i]);
-		in.builder.NoField(extra, in.At(), in.line.label + (i == 3 ? " (prefix)" : " (suffix)"));
+		if (extra.empty())
+			continue;
+		in.builder.NoField(extra, in.At(),
+			std::string(in.line.label) + (i == 3 ? " (prefix)" : " (suffix)"));
 		in.builder.AddReportedNameWords(extra);
 	}
 }
@@ -147,7 +151,8 @@ void ApplyProperty(const property_context& in, const std::string& value)
 		std::vector<std::string> parts = SplitValue(value, ';');
 		in.Put(kCompanyField, parts[0]);
 		parts.erase(parts.begin());
-		in.builder.NoField(JoinNonEmpty(parts, "; "), in.At(), in.line.label + " (unit)");
+		if (const std::string units = JoinNonEmpty(parts, "; "); !units.empty())
+			in.builder.NoField(units, in.At(), std::string(in.line.label) + " (unit)");
 	} else if (name == "TITLE") {
 		in.Put(kTitleField, Text(value));
 	} else if (name == "ADR") {
@@ -219,17 +224,19 @@ public:
 	// Records where the first card's lines come from, and stops after it.
 	void RecordFirstCard(card_lines* lines) { fFirstCard = lines; }
 
-	int32 Run(const std::vector<lexed_line>& lines)
+	int32 Run(VCardLexer& lexer)
 	{
-		for (size_t i = 0; i < lines.size(); i++) {
-			if (fFirstCard != nullptr && fNumber > 0 && fOpen.empty())
-				break;
-			source_line source{lines[i], i, std::nullopt, std::string()};
-			if (source.lexed.kind == vcard_line_kind::kContent)
-				source.content = VCardLine::Parse(source.lexed.text);
+		lexed_line lexed;
+		for (size_t position = 0; lexer.Next(&lexed); position++) {
+			source_line source{lexed, position, std::nullopt, std::string_view()};
+			if (lexed.kind == vcard_line_kind::kContent)
+				source.content = VCardLine::Parse(lexed.text);
 			if (source.content)
 				source.label = source.content->Label();
 			Take(source);
+			fLines = position + 1;
+			if (fFirstCard != nullptr && fNumber > 0 && fOpen.empty())
+				break;
 		}
 		while (!fOpen.empty()) {
 			fOpen.back()->builder.Note(note_kind::kWarning, fOpen.back()->start, "",
@@ -238,6 +245,9 @@ public:
 		}
 		return fKept;
 	}
+
+	// How many lines were read.
+	size_t CountLines() const { return fLines; }
 
 private:
 	void Take(const source_line& source)
@@ -378,6 +388,7 @@ private:
 	std::vector<std::unique_ptr<open_card>> fDone;  // closed inside an open one
 	int32 fNumber = 0;
 	int32 fKept = 0;
+	size_t fLines = 0;
 	card_lines* fFirstCard = nullptr;
 };
 
@@ -419,8 +430,8 @@ int32 VCardReader::Read(std::string_view data, CVABook* book)
 	std::string_view text;
 	if (!FileText(data, fReport, &rules, &converted, &text))
 		return 0;
-	const VCardLexer lexer(text);
-	return CardParser(fReport, book, rules).Run(lexer.Lines());
+	VCardLexer lexer(text);
+	return CardParser(fReport, book, rules).Run(lexer);
 }
 
 bool VCardReader::ReadCard(std::string_view data, card* result)
@@ -431,12 +442,12 @@ bool VCardReader::ReadCard(std::string_view data, card* result)
 	std::string_view text;
 	if (!FileText(data, fReport, &rules, &converted, &text))
 		return false;
-	const VCardLexer lexer(text);
+	VCardLexer lexer(text);
 	CVABook book(nullptr);
 	card_lines sources;
 	CardParser parser(fReport, &book, rules);
 	parser.RecordFirstCard(&sources);
-	parser.Run(lexer.Lines());
+	parser.Run(lexer);
 	if (!sources.made)
 		return false;  // the record of a card inside it is not this card's
 	result->uid = sources.uid;
@@ -447,7 +458,7 @@ bool VCardReader::ReadCard(std::string_view data, card* result)
 	// Without END:VCARD, new lines go after the card's own last line, unless
 	// that ends the text in a quoted-printable soft break, which would take
 	// the next line in: then they go before it.
-	if (!sources.ended && sources.insertionPoint == lexer.Lines().size() && lexer.EndsJoining()
+	if (!sources.ended && sources.insertionPoint == parser.CountLines() && lexer.EndsJoining()
 		&& sources.insertionPoint > 0)
 		result->insertionPoint--;
 	const ABookRecord* record = book.FirstRecord();

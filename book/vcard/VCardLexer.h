@@ -5,8 +5,9 @@
 // lines are kept as lines of their own kind; blank lines are skipped; in a
 // line whose head mentions quoted-printable, a soft break ('=' at the end)
 // joins the next line, and a next line without a ':' is more of the value
-// (a raw line break phones write into addresses).
-// Threading: a value, built once and then read.
+// (a raw line break phones write into addresses). Lines are given one at a
+// time, so a large file is never held twice.
+// Threading: one thread at a time.
 #ifndef _VCARD_LEXER_H
 #define _VCARD_LEXER_H
 
@@ -34,14 +35,20 @@ struct lexed_line {
 
 class VCardLexer {
 public:
-	// text is UTF-8 (a byte order mark already skipped).
+	// text is UTF-8 (a byte order mark already skipped); it must outlive the
+	// lexer.
 	explicit VCardLexer(std::string_view text);
 
-	const std::vector<lexed_line>& Lines() const { return fLines; }
+	// The next logical line into line (whose buffers are reused); false at
+	// the end of the text.
+	bool Next(lexed_line* line);
+	// All the lines from here to the end.
+	std::vector<lexed_line> Rest();
+
 	// The text's own line break: CR LF, or LF when its first line ends so.
 	std::string_view LineBreak() const { return fLineBreak; }
-	// The text ends in a quoted-printable soft break: a line after it would
-	// be joined to its last line.
+	// Once Next has given every line: the text ends in a quoted-printable
+	// soft break, so a line after it would be joined to its last line.
 	bool EndsJoining() const { return fJoinNext; }
 
 	// The lexer's test of a line for quoted-printable, on its text up to the
@@ -49,9 +56,16 @@ public:
 	static bool LooksQuotedPrintable(std::string_view text);
 
 private:
-	void _Take(std::string_view line, size_t begin, size_t next, int32 number);
+	void _Take(std::string_view line, size_t begin, size_t next);
+	void _Start(vcard_line_kind kind, std::string_view line, size_t begin, size_t next);
 
-	std::vector<lexed_line> fLines;
+	const std::string_view fText;
+	size_t fOffset = 0;
+	int32 fNumber = 0;
+	lexed_line fPending;  // the line being lexed
+	bool fHasPending = false;
+	lexed_line* fOut = nullptr;  // where a finished line goes
+	bool fReady = false;
 	std::string_view fLineBreak = "\r\n";
 	bool fJoinNext = false;
 };

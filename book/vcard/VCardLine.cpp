@@ -45,6 +45,15 @@ vcard_parameter ParameterOf(std::string_view text)
 	return parameter;
 }
 
+// A property's name as read: without its group (item1.EMAIL is an EMAIL),
+// trimmed, in upper case.
+std::string NameOf(std::string_view name)
+{
+	if (const size_t dot = name.rfind('.'); dot != std::string_view::npos)
+		name.remove_prefix(dot + 1);
+	return UpperAscii(TrimSpace(name));
+}
+
 }  // namespace
 
 std::optional<VCardLine> VCardLine::Parse(std::string_view text)
@@ -63,17 +72,19 @@ std::optional<VCardLine> VCardLine::Parse(std::string_view text)
 	line.fHead = text.substr(0, colon);
 	line.fValue = text.substr(colon + 1);
 	line.fHeadChanged = false;
+	if (line.fHead.find_first_of(";\"") == std::string::npos) {
+		line.fName = NameOf(line.fHead);  // most lines: no parameters
+		return line;
+	}
 	const std::vector<std::string> head = SplitOutsideQuotes(line.fHead, ';', false);
-	std::string_view name = head[0];
-	if (const size_t dot = name.rfind('.'); dot != std::string_view::npos)
-		name.remove_prefix(dot + 1);  // item1.EMAIL is an EMAIL
-	line.fName = UpperAscii(TrimSpace(name));
+	line.fName = NameOf(head[0]);
 	for (size_t i = 1; i < head.size(); i++) {
 		if (!TrimSpace(head[i]).empty())  // "N;;X=1:" or a ';' before the colon
 			line.fParameters.push_back(ParameterOf(head[i]));
 	}
 	return line;
 }
+
 
 VCardLine::VCardLine(std::string name, std::vector<std::string> parameters, std::string value)
 	: fPrefix(name),
@@ -85,13 +96,10 @@ VCardLine::VCardLine(std::string name, std::vector<std::string> parameters, std:
 		fParameters.push_back(ParameterOf(Unquoted(raw)));
 }
 
-std::string VCardLine::Label() const
+std::string_view VCardLine::Label() const
 {
-	std::string head = fHeadChanged ? Text() : fHead;
-	if (fHeadChanged)
-		head.resize(head.size() - fValue.size() - 1);
-	head.resize(UTF8CutLength(head.data(), head.size(), 60));
-	return head;
+	const std::string& head = fHeadChanged ? fPrefix : fHead;
+	return std::string_view(head).substr(0, UTF8CutLength(head.data(), head.size(), 60));
 }
 
 const vcard_parameter* VCardLine::Parameter(std::string_view name) const

@@ -30,8 +30,8 @@ public:
 	const std::string& Name() const { return fName; }
 	const std::string& Value() const { return fValue; }
 	void SetValue(std::string value) { fValue = std::move(value); }
-	// The head for notes: its text before the value, cut to 60 bytes.
-	std::string Label() const;
+	// The head as read for notes: its text before the value, cut to 60 bytes.
+	std::string_view Label() const;
 
 	const std::vector<vcard_parameter>& Parameters() const { return fParameters; }
 	// The first parameter of that name (upper case), or none.

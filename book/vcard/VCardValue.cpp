@@ -6,6 +6,7 @@
 #include "ConversionReport.h"
 
 #include <algorithm>
+#include <array>
 
 // --- decoding
 
@@ -124,22 +125,30 @@ void VCardValue::AppendEscaped(std::string_view text, vcard_value_type type, std
 		out->append(text);
 		return;
 	}
-	// Runs without a byte to escape go in whole: this is the writer's inner loop.
+	// Runs without a byte to escape go in whole: this is the writer's inner
+	// loop, so a byte is tested by one look-up.
+	static constexpr auto kSpecial = [] {
+		std::array<bool, 256> special{};
+		for (const unsigned char c : {'\\', ',', ';', '\r', '\n'})
+			special[c] = true;
+		return special;
+	}();
 	size_t start = 0;
-	for (size_t at = text.find_first_of("\\,;\r\n"); at != std::string_view::npos;
-		at = text.find_first_of("\\,;\r\n", start)) {
-		out->append(text.substr(start, at - start));
-		start = at + 1;
+	for (size_t at = 0; at < text.size(); at++) {
 		const char c = text[at];
+		if (!kSpecial[static_cast<unsigned char>(c)])
+			continue;
+		out->append(text.data() + start, at - start);
 		if (c == '\n' || c == '\r') {
 			out->append("\\n");
-			start += c == '\r' && start < text.size() && text[start] == '\n' ? 1 : 0;
+			at += c == '\r' && at + 1 < text.size() && text[at + 1] == '\n' ? 1 : 0;
 		} else {
 			out->push_back('\\');
 			out->push_back(c);
 		}
+		start = at + 1;
 	}
-	out->append(text.substr(start));
+	out->append(text.data() + start, text.size() - start);
 }
 
 std::string VCardValue::Unescape(std::string_view raw, vcard_value_type type)

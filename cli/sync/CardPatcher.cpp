@@ -69,10 +69,12 @@ std::string CardPatcher::CardText(std::string_view field)
 CardPatcher::CardPatcher(std::string_view bytes, const VCardReader::card& card)
 	: fMark(MarkOf(bytes)),
 	  fText(TextOf(bytes)),
-	  fLexer(fText),
 	  fCard(card),
 	  fVersion(VCardProperties::VersionOf(card.version))
 {
+	VCardLexer lexer(fText);
+	fLines = lexer.Rest();
+	fLineBreak = lexer.LineBreak();
 }
 
 bool CardPatcher::Patch(const card_fields& fields, card_patch* patch)
@@ -135,14 +137,14 @@ size_t CardPatcher::_SourceLine(int32 field) const
 		|| static_cast<size_t>(index) >= fCard.lines.size())
 		return kNone;
 	const size_t position = fCard.lines[index].position;
-	return position < fLexer.Lines().size() ? position : kNone;
+	return position < fLines.size() ? position : kNone;
 }
 
 std::vector<size_t> CardPatcher::_LinesNamed(const char* name) const
 {
 	std::vector<size_t> found;
 	for (const VCardReader::counted_line& counted : fCard.lines) {
-		if (counted.depth != 1 || counted.position >= fLexer.Lines().size())
+		if (counted.depth != 1 || counted.position >= fLines.size())
 			continue;
 		const lexed_line& line = _Lexed(counted.position);
 		if (line.kind != vcard_line_kind::kContent)
@@ -535,7 +537,7 @@ std::string CardPatcher::_NoteTail() const
 // the run: that one looks quoted-printable, this one has no ':' at its start.
 bool CardPatcher::_JoinsWithoutIt(size_t position) const
 {
-	const std::vector<lexed_line>& lines = fLexer.Lines();
+	const std::vector<lexed_line>& lines = fLines;
 	const auto removed = [this](size_t at) {
 		const auto edit = fEdits.find(at);
 		return edit != fEdits.end() && !edit->second;
@@ -559,13 +561,13 @@ std::string CardPatcher::_LineText(VCardLine line) const
 	if (fVersion == vcard_version::k21 && !IsAscii(line.Value()) && line.Parameter("CHARSET") == nullptr)
 		line.AddParameter("CHARSET=UTF-8");
 	std::string out;
-	VCardValue::AppendFolded(line.Text(), fLexer.LineBreak(), &out);
+	VCardValue::AppendFolded(line.Text(), fLineBreak, &out);
 	return out;
 }
 
 std::string CardPatcher::_Assemble() const
 {
-	const std::vector<lexed_line>& lines = fLexer.Lines();
+	const std::vector<lexed_line>& lines = fLines;
 	std::string out = fMark;
 	out.reserve(fText.size() + 256);
 	size_t copied = 0;
@@ -577,7 +579,7 @@ std::string CardPatcher::_Assemble() const
 	const auto add = [&] {
 		copyTo(insertion < lines.size() ? lines[insertion].begin : fText.size());
 		if (!fAdded.empty() && !out.empty() && out.back() != '\n')
-			out += fLexer.LineBreak();
+			out += fLineBreak;
 		for (const VCardLine& line : fAdded)
 			out += _LineText(line);
 	};

@@ -57,7 +57,7 @@ private:
 	size_t _SourceLine(int32 field) const;
 	std::vector<size_t> _LinesNamed(const char* name) const;
 	size_t _FirstLineNamed(const char* name) const;
-	const lexed_line& _Lexed(size_t position) const { return fLexer.Lines()[position]; }
+	const lexed_line& _Lexed(size_t position) const { return fLines[position]; }
 	VCardLine* _Edit(size_t position);
 	void _Remove(size_t position) { fEdits[position].reset(); }
 	void _Add(const std::string& name, std::vector<std::string> parameters, std::string value);
@@ -79,7 +79,8 @@ private:
 
 	const std::string fMark;  // a byte order mark, kept
 	const std::string fText;
-	const VCardLexer fLexer;
+	std::vector<lexed_line> fLines;  // as the lexer gives them
+	std::string_view fLineBreak;
 	const VCardReader::card& fCard;
 	const vcard_version fVersion;
 	std::string fRevision;

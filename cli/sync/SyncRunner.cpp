@@ -83,8 +83,9 @@ std::string NewCardBytes(std::string_view line, const std::string& uid, vcard_ve
 // The VERSION of the first card in bytes, "" without one.
 std::string CardVersion(std::string_view bytes)
 {
-	const VCardLexer lexer(bytes);
-	for (const lexed_line& line : lexer.Lines()) {
+	VCardLexer lexer(bytes);
+	lexed_line line;
+	while (lexer.Next(&line)) {
 		const std::optional<VCardLine> content = VCardLine::Parse(line.text);
 		if (content && content->Name() == "VERSION")
 			return std::string(TrimSpace(content->Value()));
@@ -98,10 +99,11 @@ std::string CardVersion(std::string_view bytes)
 // what it was written, not what it holds.
 std::string WithoutStamps(std::string_view bytes)
 {
-	const VCardLexer lexer(bytes);
+	VCardLexer lexer(bytes);
 	std::string out;
 	size_t copied = 0;
-	for (const lexed_line& line : lexer.Lines()) {
+	lexed_line line;
+	while (lexer.Next(&line)) {
 		const std::optional<VCardLine> content = VCardLine::Parse(line.text);
 		if (!content || (content->Name() != "REV" && content->Name() != "PRODID"))
 			continue;
