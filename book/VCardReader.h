@@ -9,7 +9,9 @@
 // inside a quoted-printable value joins the next line to it; legacy CHARSET
 // values are converted, and a value that is not UTF-8 and names no set is
 // read as Windows-1252 with a warning; a whole file in UTF-16 is recognised.
-// Only a card with nothing readable at all is left out.
+// Only a card with nothing readable at all is left out. Lines, values and
+// properties are read by vcard/ (VCardLexer, VCardValue, VCardProperties),
+// which the writer and cvab-sync's card patcher share.
 // Threading: no lock; the book must be one no window owns, or be locked.
 #ifndef _VCARD_READER_H
 #define _VCARD_READER_H

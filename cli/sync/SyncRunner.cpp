@@ -4,10 +4,10 @@
 #include "CardPatcher.h"
 
 #include <BookFile.h>
-#include <ContactText.h>
-#include <FieldPlacement.h>
 #include <BookLock.h>
 #include <ConflictLog.h>
+#include <ContactText.h>
+#include <FieldPlacement.h>
 #include <MergingSave.h>
 #include <VCardWriter.h>
 #include <vcard/VCardLexer.h>
@@ -19,8 +19,8 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <set>
 #include <ctime>
+#include <set>
 #include <sys/stat.h>
 
 // --- helpers
@@ -459,7 +459,7 @@ vcard_version SyncRunner::_NewCardVersion()
 	int32 counts[3] = {0, 0, 0};
 	std::string bytes;
 	for (size_t i = 0; i < fCards.size(); i++) {
-		std::string_view version;
+		std::string version;
 		if (fCardTexts[i] != nullptr && fCardTexts[i]->read) {
 			version = fCardTexts[i]->card.version;
 		} else {
