@@ -3,7 +3,9 @@
 // French, Spanish, Italian, Dutch and Portuguese (compared after folding case
 // and accents, so that "STRASSE geschaftlich" and a header whose accented
 // letters were lost to U+FFFD still match), and mappings the user adds
-// ("Header=Field", or "3=Field" for the third column).
+// ("Header=Field", or "3=Field" for the third column). It is also the one
+// home of the CSV styles the writer can write: the columns of three programs'
+// own exports, whose headers are read back by the same table.
 // Threading: no lock; build it, then read it from any thread.
 #ifndef _CONTACT_FIELD_MAP_H
 #define _CONTACT_FIELD_MAP_H
