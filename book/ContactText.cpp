@@ -344,6 +344,26 @@ std::string NormalizeBirthday(std::string_view text, std::string_view omittedYea
 	return normal.empty() ? std::string(original) : normal;
 }
 
+bool BirthdayParts(std::string_view text, std::string_view parts[3])
+{
+	const auto digits = [&text](size_t from, size_t count) {
+		return text.substr(from, count).find_first_not_of("0123456789") == std::string_view::npos;
+	};
+	size_t at = 0;
+	if (text.size() == 10 && digits(0, 4) && text[4] == '-')
+		at = 5;
+	else if (text.size() == 7 && text.substr(0, 2) == "--")
+		at = 2;
+	else
+		return false;
+	if (!digits(at, 2) || text[at + 2] != '-' || !digits(at + 3, 2))
+		return false;
+	parts[0] = at == 5 ? text.substr(0, 4) : std::string_view();
+	parts[1] = text.substr(at, 2);
+	parts[2] = text.substr(at + 3, 2);
+	return true;
+}
+
 // Spaces stand in for TABs and line breaks before anything is trimmed or
 // cut, so a cut never ends in one.
 std::string FlattenFieldText(std::string_view text)

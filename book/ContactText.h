@@ -49,6 +49,10 @@ std::string DecodeQuotedPrintable(std::string_view text);
 // kept as it is.
 std::string NormalizeBirthday(std::string_view text, std::string_view omittedYear = {});
 
+// A birthday in the book's date forms, YYYY-MM-DD or --MM-DD, as its year
+// ("" without one), month and day; false for any other text.
+bool BirthdayParts(std::string_view text, std::string_view parts[3]);
+
 // A value as a record field keeps it: TABs and line breaks as spaces (they
 // cannot be in a field), then trimmed.
 std::string FlattenFieldText(std::string_view text);

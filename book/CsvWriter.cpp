@@ -23,28 +23,6 @@ void AppendValue(std::string_view text, std::string* out)
 	*out += '"';
 }
 
-bool IsDigits(std::string_view text)
-{
-	return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
-}
-
-// A birthday the book keeps as a date: year (or ""), month and day.
-bool DateParts(std::string_view text, std::string_view parts[3])
-{
-	if (text.size() == 10 && text[4] == '-' && text[7] == '-' && IsDigits(text.substr(0, 4))) {
-		parts[0] = text.substr(0, 4);
-		text.remove_prefix(5);
-	} else if (text.size() == 7 && text.substr(0, 2) == "--") {
-		parts[0] = "";
-		text.remove_prefix(2);
-	} else {
-		return false;
-	}
-	parts[1] = text.substr(0, 2);
-	parts[2] = text.substr(3, 2);
-	return text[2] == '-' && IsDigits(parts[1]) && IsDigits(parts[2]);
-}
-
 // Whether the style's column keeps the field's text as it is; a birthday
 // that the reader would read as another text is kept as a labelled line.
 bool Keeps(const csv_style& style, int32 field, std::string_view text)
@@ -58,7 +36,7 @@ bool Keeps(const csv_style& style, int32 field, std::string_view text)
 	std::string_view parts[3];
 	for (size_t i = 0; i < style.count; i++) {
 		if (style.columns[i].cell == csv_cell::kBirthYear)
-			return DateParts(text, parts);
+			return BirthdayParts(text, parts);
 	}
 	return NormalizeBirthday(text) == text;
 }
@@ -91,7 +69,7 @@ std::string Cell(const ABookRecord* record, const csv_style& style,
 {
 	const char* field = column.field >= 0 ? record->Field(column.field) : "";
 	std::string_view parts[3];
-	const bool date = DateParts(record->Field(kBirthdayField), parts);
+	const bool date = BirthdayParts(record->Field(kBirthdayField), parts);
 	switch (column.cell) {
 		case csv_cell::kField:
 			return Keeps(style, column.field, field) ? field : "";

@@ -4,6 +4,8 @@
 #include "AsciiText.h"
 #include "ContactText.h"
 
+#include <algorithm>
+
 // --- the tables
 
 namespace {
@@ -55,15 +57,9 @@ constexpr vcard_field_place kPlaces[kBookFieldCount] = {
 	{"BDAY", -1, nullptr},
 };
 
-bool IsDigits(std::string_view text, size_t from, size_t count)
+bool IsAsciiLetter(char c)
 {
-	if (from + count > text.size())
-		return false;
-	for (size_t i = from; i < from + count; i++) {
-		if (text[i] < '0' || text[i] > '9')
-			return false;
-	}
-	return true;
+	return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
 bool HasValueText(const VCardLine& line)
@@ -106,24 +102,10 @@ void VCardProperties::TypeParameter(std::string_view type, vcard_version version
 	std::string* out)
 {
 	out->assign(version == vcard_version::k21 ? "" : "TYPE=");
-	const size_t at = out->size();
-	out->append(type);
-	if (version != vcard_version::k40) {
-		for (size_t i = at; i < out->size(); i++)
-			(*out)[i] = (*out)[i] >= 'a' && (*out)[i] <= 'z' ? char((*out)[i] - 'a' + 'A') : (*out)[i];
-	}
+	out->append(version == vcard_version::k40 ? std::string(type) : UpperAscii(type));
 }
 
 // --- writing values
-
-namespace {
-
-bool IsAsciiLetter(char c)
-{
-	return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-}  // namespace
 
 bool VCardProperties::LooksLikeUri(std::string_view text)
 {
@@ -137,7 +119,6 @@ bool VCardProperties::LooksLikeUri(std::string_view text)
 	}
 	return true;
 }
-
 
 void VCardProperties::ValueOf(int32 field, std::string_view text, vcard_version version,
 	vcard_value* result)
@@ -165,18 +146,11 @@ void VCardProperties::ValueOf(int32 field, std::string_view text, vcard_version 
 // are; any other text stays text, marked so.
 void VCardProperties::_Birthday(std::string_view text, vcard_version version, vcard_value* result)
 {
-	const bool basic = version == vcard_version::k40;
-	std::string date;
-	if (text.size() == 10 && IsDigits(text, 0, 4) && text[4] == '-' && IsDigits(text, 5, 2)
-		&& text[7] == '-' && IsDigits(text, 8, 2)) {
-		date = basic ? std::string(text.substr(0, 4)) + std::string(text.substr(5, 2))
-				+ std::string(text.substr(8, 2))
-					 : std::string(text);
-	} else if (text.size() == 7 && text.substr(0, 2) == "--" && IsDigits(text, 2, 2)
-		&& text[4] == '-' && IsDigits(text, 5, 2)) {
-		date = basic ? "--" + std::string(text.substr(2, 2)) + std::string(text.substr(5, 2))
-					 : std::string(text);
-	}
+	std::string_view parts[3];
+	const bool isDate = BirthdayParts(text, parts);
+	std::string date = isDate ? std::string(text) : std::string();
+	if (isDate && version == vcard_version::k40)  // the basic form: 19900501, --0501
+		date.erase(std::remove(date.begin() + 2, date.end(), '-'), date.end());
 	if (!date.empty() && NormalizeBirthday(date) == text) {
 		result->value = date;
 		return;
