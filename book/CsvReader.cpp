@@ -306,10 +306,10 @@ void ApplyEmail(RecordBuilder& builder, const std::vector<column>& columns, cons
 	for (size_t i = 0; i < index && first; i++)
 		first = columns[i].rule.kind != column_kind::kEmail;
 	const std::string& header = columns[index].header;
-	if (first)
+	if (first || !builder.Value(kEmail2Field).empty())
 		builder.PutFirstFree({kEmail1Field, kEmail2Field}, address, row.line, header);
 	else
-		builder.PutFirstFree({kEmail2Field, kEmail1Field}, address, row.line, header);
+		builder.Put(kEmail2Field, address, row.line, header);
 }
 
 // A note without the labelled lines ("Nickname: bo") a styled export puts
