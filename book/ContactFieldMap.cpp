@@ -1,4 +1,5 @@
-// Sections: the tables of common headers, normalising a header, the map.
+// Sections: the tables of common headers, the styles, normalising a header,
+// the map.
 #include "ContactFieldMap.h"
 
 #include "BookFields.h"
@@ -26,28 +27,12 @@ constexpr column_kind kFullName = column_kind::kFullName;
 constexpr column_kind kBirthday = column_kind::kBirthday;
 
 const known_header kKnownHeaders[] = {
-	{"given name", kF, kFirstNameField},
-	{"additional name", kF, kMiddleNameField},
-	{"family name", kF, kLastNameField},
 	{"surname", kF, kLastNameField},
-	{"name", column_kind::kFullName, -1},
-	{"display name", column_kind::kFullName, -1},
 	{"full name", column_kind::kFullName, -1},
 	{"file as", column_kind::kIgnore, -1},
-	{"organization", kF, kCompanyField},
 	{"organization name", kF, kCompanyField},
-	{"organization # - name", kF, kCompanyField},
-	{"job title", kF, kTitleField},
 	{"organization title", kF, kTitleField},
-	{"organization # - title", kF, kTitleField},
-	{"address # - street", kF, kAddress1Field},
-	{"address # - extended address", kF, kAddress2Field},
-	{"address # - city", kF, kCityField},
-	{"address # - region", kF, kStateField},
-	{"address # - postal code", kF, kZipField},
-	{"address # - country", kF, kCountryField},
 	{"address # - formatted", column_kind::kIgnore, -1},
-	{"address # - type", column_kind::kIgnore, -1},
 	{"address # - label", column_kind::kIgnore, -1},
 	{"home street", kF, kAddress1Field},
 	{"home address", kF, kAddress1Field},
@@ -59,18 +44,6 @@ const known_header kKnownHeaders[] = {
 	{"home zipcode", kF, kZipField},
 	{"home country", kF, kCountryField},
 	{"home country/region", kF, kCountryField},
-	{"business street", kF, kAddress1Field},
-	{"work address", kF, kAddress1Field},
-	{"business street #", kF, kAddress2Field},
-	{"work address #", kF, kAddress2Field},
-	{"business city", kF, kCityField},
-	{"work city", kF, kCityField},
-	{"business state", kF, kStateField},
-	{"work state", kF, kStateField},
-	{"business postal code", kF, kZipField},
-	{"work zipcode", kF, kZipField},
-	{"business country/region", kF, kCountryField},
-	{"work country", kF, kCountryField},
 	{"street", kF, kAddress1Field},
 	{"city", kF, kCityField},
 	{"state", kF, kStateField},
@@ -78,55 +51,148 @@ const known_header kKnownHeaders[] = {
 	{"postal code", kF, kZipField},
 	{"zip", kF, kZipField},
 	{"zip code", kF, kZipField},
-	{"phone # - value", column_kind::kPhone, -1},
-	{"phone # - type", column_kind::kIgnore, -1},
 	{"phone # - label", column_kind::kIgnore, -1},
 	{"phone", kF, kPhoneField},
 	{"telephone", kF, kPhoneField},
 	{"home phone", kF, kPhoneField},
-	{"business phone", kF, kPhoneField},
-	{"work phone", kF, kPhoneField},
 	{"primary phone", kF, kPhoneField},
 	{"other phone", kF, kPhoneField},
 	{"home phone #", kF, kPhoneField},
 	{"business phone #", kF, kPhoneField},
 	{"mobile", kF, kCellField},
-	{"mobile phone", kF, kCellField},
-	{"mobile number", kF, kCellField},
 	{"cell phone", kF, kCellField},
 	{"fax", kF, kFaxField},
-	{"fax number", kF, kFaxField},
-	{"business fax", kF, kFaxField},
 	{"home fax", kF, kFaxField},
 	{"other fax", kF, kFaxField},
 	{"email", column_kind::kEmail, -1},
 	{"e-mail", column_kind::kEmail, -1},
 	{"email address", column_kind::kEmail, -1},
-	{"e-mail address", column_kind::kEmail, -1},
-	{"e-mail # address", column_kind::kEmail, -1},
-	{"e-mail # - value", column_kind::kEmail, -1},
-	{"e-mail # - type", column_kind::kIgnore, -1},
 	{"e-mail # - label", column_kind::kIgnore, -1},
-	{"primary email", column_kind::kEmail, -1},
-	{"secondary email", column_kind::kEmail, -1},
 	{"website", kF, kWebAddressField},
-	{"web page", kF, kWebAddressField},
-	{"web page #", kF, kWebAddressField},
-	{"website # - value", kF, kWebAddressField},
 	{"website # - type", column_kind::kIgnore, -1},
 	{"website # - label", column_kind::kIgnore, -1},
-	{"notes", column_kind::kNote, -1},
 	{"note", column_kind::kNote, -1},
-	{"birthday", kBirthday, -1},
-	{"birth year", column_kind::kBirthYear, -1},
-	{"birth month", column_kind::kBirthMonth, -1},
-	{"birth day", column_kind::kBirthDay, -1},
 	{"position", kF, kTitleField},
 	{"e-mail type", kIgnore, -1},
 	{"e-mail display name", kIgnore, -1},
 	{"e-mail # type", kIgnore, -1},
 	{"e-mail # display name", kIgnore, -1},
 };
+
+// --- the styles: the exports the writer can write, whose headers are read
+// back by the same rules (a number in a header stands for any number)
+
+constexpr csv_cell kCell = csv_cell::kField;
+
+const csv_style_column kGoogleColumns[] = {
+	{"Name", csv_cell::kNames},
+	{"Given Name", kCell, kFirstNameField},
+	{"Additional Name", kCell, kMiddleNameField},
+	{"Family Name", kCell, kLastNameField},
+	{"Nickname", kCell, kNicknameField},
+	{"Birthday", kCell, kBirthdayField},
+	{"Notes", csv_cell::kNotes},
+	{"E-mail 1 - Type", csv_cell::kLabel, kEmail1Field, "* Home"},
+	{"E-mail 1 - Value", kCell, kEmail1Field},
+	{"E-mail 2 - Type", csv_cell::kLabel, kEmail2Field, "* Other"},
+	{"E-mail 2 - Value", kCell, kEmail2Field},
+	{"Phone 1 - Type", csv_cell::kLabel, kPhoneField, "Work"},
+	{"Phone 1 - Value", kCell, kPhoneField},
+	{"Phone 2 - Type", csv_cell::kLabel, kCellField, "Mobile"},
+	{"Phone 2 - Value", kCell, kCellField},
+	{"Phone 3 - Type", csv_cell::kLabel, kFaxField, "Work Fax"},
+	{"Phone 3 - Value", kCell, kFaxField},
+	{"Address 1 - Type", csv_cell::kLabel, kAddress1Field, "Work"},
+	{"Address 1 - Street", kCell, kAddress1Field},
+	{"Address 1 - Extended Address", kCell, kAddress2Field},
+	{"Address 1 - City", kCell, kCityField},
+	{"Address 1 - Region", kCell, kStateField},
+	{"Address 1 - Postal Code", kCell, kZipField},
+	{"Address 1 - Country", kCell, kCountryField},
+	{"Organization 1 - Name", kCell, kCompanyField},
+	{"Organization 1 - Title", kCell, kTitleField},
+	{"Website 1 - Value", kCell, kWebAddressField},
+};
+
+const csv_style_column kOutlookColumns[] = {
+	{"First Name", kCell, kFirstNameField},
+	{"Middle Name", kCell, kMiddleNameField},
+	{"Last Name", kCell, kLastNameField},
+	{"Job Title", kCell, kTitleField},
+	{"Company", kCell, kCompanyField},
+	{"Business Street", kCell, kAddress1Field},
+	{"Business Street 2", kCell, kAddress2Field},
+	{"Business City", kCell, kCityField},
+	{"Business State", kCell, kStateField},
+	{"Business Postal Code", kCell, kZipField},
+	{"Business Country/Region", kCell, kCountryField},
+	{"Business Phone", kCell, kPhoneField},
+	{"Mobile Phone", kCell, kCellField},
+	{"Business Fax", kCell, kFaxField},
+	{"E-mail Address", kCell, kEmail1Field},
+	{"E-mail 2 Address", kCell, kEmail2Field},
+	{"Web Page", kCell, kWebAddressField},
+	{"Birthday", kCell, kBirthdayField},
+	{"Notes", csv_cell::kNotes},
+};
+
+const csv_style_column kThunderbirdColumns[] = {
+	{"First Name", kCell, kFirstNameField},
+	{"Last Name", kCell, kLastNameField},
+	{"Display Name", csv_cell::kNames},
+	{"Nickname", kCell, kNicknameField},
+	{"Primary Email", kCell, kEmail1Field},
+	{"Secondary Email", kCell, kEmail2Field},
+	{"Work Phone", kCell, kPhoneField},
+	{"Fax Number", kCell, kFaxField},
+	{"Mobile Number", kCell, kCellField},
+	{"Work Address", kCell, kAddress1Field},
+	{"Work Address 2", kCell, kAddress2Field},
+	{"Work City", kCell, kCityField},
+	{"Work State", kCell, kStateField},
+	{"Work ZipCode", kCell, kZipField},
+	{"Work Country", kCell, kCountryField},
+	{"Job Title", kCell, kTitleField},
+	{"Organization", kCell, kCompanyField},
+	{"Web Page 1", kCell, kWebAddressField},
+	{"Birth Year", csv_cell::kBirthYear},
+	{"Birth Month", csv_cell::kBirthMonth},
+	{"Birth Day", csv_cell::kBirthDay},
+	{"Notes", csv_cell::kNotes},
+};
+
+const csv_style kStyles[] = {
+	{"google", "a webmail's contacts export", kGoogleColumns, std::size(kGoogleColumns)},
+	{"outlook", "a desktop mail client's CSV export", kOutlookColumns, std::size(kOutlookColumns)},
+	{"thunderbird", "an open mail client's address book export", kThunderbirdColumns,
+		std::size(kThunderbirdColumns)},
+};
+
+// How a style's column is read back.
+column_rule RuleOf(const csv_style& style, const csv_style_column& column)
+{
+	switch (column.cell) {
+		case csv_cell::kLabel: return {column_kind::kIgnore, -1};
+		case csv_cell::kNames: return {column_kind::kFullName, -1};
+		case csv_cell::kNotes: return {column_kind::kNote, -1};
+		case csv_cell::kBirthYear: return {column_kind::kBirthYear, -1};
+		case csv_cell::kBirthMonth: return {column_kind::kBirthMonth, -1};
+		case csv_cell::kBirthDay: return {column_kind::kBirthDay, -1};
+		case csv_cell::kField: break;
+	}
+	if (column.field == kEmail1Field || column.field == kEmail2Field)
+		return {column_kind::kEmail, -1};
+	if (column.field == kBirthdayField)
+		return {column_kind::kBirthday, -1};
+	// A number whose type is in a column of its own is placed by that type.
+	for (size_t i = 0; i < style.count; i++) {
+		if (style.columns[i].cell == csv_cell::kLabel && style.columns[i].field == column.field
+			&& (column.field == kPhoneField || column.field == kCellField
+				|| column.field == kFaxField))
+			return {column_kind::kPhone, -1};
+	}
+	return {column_kind::kField, column.field};
+}
 
 // What the same exports write in the user's language. Written as they appear;
 // compared folded (see FoldHeader).
@@ -472,7 +538,33 @@ std::string Lower(std::string_view text)
 	return FoldHeader(text, false);
 }
 
-// The two tables folded, each header both ways, once.
+// Every run of digits as one '#'.
+std::string WithoutNumbers(const std::string& header)
+{
+	std::string out;
+	for (const char c : header) {
+		if (c >= '0' && c <= '9') {
+			if (out.empty() || out.back() != '#')
+				out += '#';
+		} else {
+			out += c;
+		}
+	}
+	return out;
+}
+
+// The field whose own name a folded header is, or -1.
+int32 FieldByOwnName(const std::string& folded)
+{
+	for (int32 field = 0; field < kBookFieldCount; field++) {
+		if (folded == FoldHeader(kBookFieldNames[field], false))
+			return field;
+	}
+	return -1;
+}
+
+// The tables and the styles folded, each header both ways, once; a style's
+// numbers stand for any number.
 struct folded_header {
 	std::string plain;
 	std::string masked;
@@ -489,24 +581,19 @@ const std::vector<folded_header>& FoldedHeaders()
 			all.push_back({FoldHeader(known.header, false), FoldHeader(known.header, true),
 				{known.kind, known.field}});
 		}
+		for (const csv_style& style : kStyles) {
+			for (size_t i = 0; i < style.count; i++) {
+				const std::string header = FoldHeader(style.columns[i].header, false);
+				if (FieldByOwnName(header) >= 0)
+					continue;  // the book's own field names are read as such
+				all.push_back({WithoutNumbers(header),
+					WithoutNumbers(FoldHeader(style.columns[i].header, true)),
+					RuleOf(style, style.columns[i])});
+			}
+		}
 		return all;
 	}();
 	return headers;
-}
-
-// Every run of digits as one '#'.
-std::string WithoutNumbers(const std::string& header)
-{
-	std::string out;
-	for (const char c : header) {
-		if (c >= '0' && c <= '9') {
-			if (out.empty() || out.back() != '#')
-				out += '#';
-		} else {
-			out += c;
-		}
-	}
-	return out;
 }
 
 }  // namespace
@@ -599,4 +686,32 @@ std::string PhoneTypeHeader(std::string_view valueHeader, std::string_view suffi
 	if (dash == std::string::npos)
 		return header;
 	return header.substr(0, dash + 1) + " " + std::string(suffix);
+}
+
+const csv_style* ContactFieldMap::Styles(size_t* count)
+{
+	*count = std::size(kStyles);
+	return kStyles;
+}
+
+const csv_style* ContactFieldMap::StyleNamed(std::string_view name)
+{
+	for (const csv_style& style : kStyles) {
+		if (EqualsIgnoringCase(name, style.name))
+			return &style;
+	}
+	return nullptr;
+}
+
+bool ContactFieldMap::StyleHasColumn(const csv_style& style, int32 field)
+{
+	for (size_t i = 0; i < style.count; i++) {
+		const csv_style_column& column = style.columns[i];
+		if ((column.cell == csv_cell::kField && column.field == field)
+			|| (column.cell == csv_cell::kNotes
+				&& (field == kCommentsField || field == kComments2Field))
+			|| (column.cell == csv_cell::kBirthYear && field == kBirthdayField))
+			return true;
+	}
+	return false;
 }

@@ -3,7 +3,9 @@
 // French, Spanish, Italian, Dutch and Portuguese (compared after folding case
 // and accents, so that "STRASSE geschaftlich" and a header whose accented
 // letters were lost to U+FFFD still match), and mappings the user adds
-// ("Header=Field", or "3=Field" for the third column).
+// ("Header=Field", or "3=Field" for the third column). It is also the one
+// home of the CSV styles the writer can write: the columns of three programs'
+// own exports, whose headers are read back by the same table.
 // Threading: no lock; build it, then read it from any thread.
 #ifndef _CONTACT_FIELD_MAP_H
 #define _CONTACT_FIELD_MAP_H
@@ -33,6 +35,33 @@ struct column_rule {
 	int32 field = -1;  // for kField
 };
 
+// What a column of a CSV style (a mail client's own export) holds when the
+// writer writes it; read back, each is read by the rule its header has.
+enum class csv_cell {
+	kField,       // the field's text
+	kLabel,       // label, where the field has text (a telephone's type)
+	kNames,       // the names joined ("First Middle Last"), where there are any
+	kNotes,       // both comment fields and a labelled line ("Nickname: bo")
+	              // for each field the style has no column for
+	kBirthYear,   // a birthday that is a date, in three columns
+	kBirthMonth,
+	kBirthDay,
+};
+
+struct csv_style_column {
+	const char* header;  // as the exporter writes it
+	csv_cell cell;
+	int32 field = -1;
+	const char* label = nullptr;
+};
+
+struct csv_style {
+	const char* name;      // as --csv-style names it
+	const char* exporter;  // whose export it is, for help texts
+	const csv_style_column* columns;
+	size_t count;
+};
+
 class ContactFieldMap {
 public:
 	ContactFieldMap();
@@ -54,6 +83,14 @@ public:
 
 	// The field of a field name or number, or -1.
 	static int32 FieldByName(std::string_view name);
+
+	// The CSV styles, whose headers are also read by their rules; nullptr
+	// for a name that is none.
+	static const csv_style* StyleNamed(std::string_view name);
+	static const csv_style* Styles(size_t* count);
+	// Whether a style has a column of its own for a field (a comment field
+	// has one in its notes; a birthday in its parts only when it is a date).
+	static bool StyleHasColumn(const csv_style& style, int32 field);
 
 private:
 	std::map<std::string, column_rule> fUser;

@@ -344,34 +344,24 @@ std::string NormalizeBirthday(std::string_view text, std::string_view omittedYea
 	return normal.empty() ? std::string(original) : normal;
 }
 
-std::vector<std::string> SplitEscapedValue(std::string_view text, char sep)
+bool BirthdayParts(std::string_view text, std::string_view parts[3])
 {
-	std::vector<std::string> parts(1);
-	for (size_t i = 0; i < text.size(); i++) {
-		if (text[i] == '\\' && i + 1 < text.size()) {
-			parts.back() += text[i];
-			parts.back() += text[++i];
-		} else if (text[i] == sep) {
-			parts.emplace_back();
-		} else {
-			parts.back() += text[i];
-		}
-	}
-	return parts;
-}
-
-std::string UnescapeValue(std::string_view text)
-{
-	std::string out;
-	for (size_t i = 0; i < text.size(); i++) {
-		if (text[i] == '\\' && i + 1 < text.size()) {
-			const char next = text[++i];
-			out += (next == 'n' || next == 'N') ? '\n' : next;
-		} else {
-			out += text[i];
-		}
-	}
-	return out;
+	const auto digits = [&text](size_t from, size_t count) {
+		return text.substr(from, count).find_first_not_of("0123456789") == std::string_view::npos;
+	};
+	size_t at = 0;
+	if (text.size() == 10 && digits(0, 4) && text[4] == '-')
+		at = 5;
+	else if (text.size() == 7 && text.substr(0, 2) == "--")
+		at = 2;
+	else
+		return false;
+	if (!digits(at, 2) || text[at + 2] != '-' || !digits(at + 3, 2))
+		return false;
+	parts[0] = at == 5 ? text.substr(0, 4) : std::string_view();
+	parts[1] = text.substr(at, 2);
+	parts[2] = text.substr(at + 3, 2);
+	return true;
 }
 
 // Spaces stand in for TABs and line breaks before anything is trimmed or

@@ -49,13 +49,9 @@ std::string DecodeQuotedPrintable(std::string_view text);
 // kept as it is.
 std::string NormalizeBirthday(std::string_view text, std::string_view omittedYear = {});
 
-// vCard values: the parts of text split at each sep that no backslash
-// escapes, the escapes kept (for a split one level down); and the escapes
-// resolved, "\n" and "\N" as a line feed and "\x" as x. The card reader
-// reads values so, and a writer that keeps a card's other parts splits them
-// the same way.
-std::vector<std::string> SplitEscapedValue(std::string_view text, char sep);
-std::string UnescapeValue(std::string_view text);
+// A birthday in the book's date forms, YYYY-MM-DD or --MM-DD, as its year
+// ("" without one), month and day; false for any other text.
+bool BirthdayParts(std::string_view text, std::string_view parts[3]);
 
 // A value as a record field keeps it: TABs and line breaks as spaces (they
 // cannot be in a field), then trimmed.

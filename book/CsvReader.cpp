@@ -5,6 +5,8 @@
 #include "ContactText.h"
 #include "RecordBuilder.h"
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -294,6 +296,51 @@ void ApplyPhone(RecordBuilder& builder, const column& c, const csv_row& row,
 	}
 }
 
+// An address goes to the first free e-mail field, the one of its column's
+// rank first: a second address column's value is Email 2 when the first
+// column is empty.
+void ApplyEmail(RecordBuilder& builder, const std::vector<column>& columns, const csv_row& row,
+	size_t index, std::string_view address)
+{
+	bool first = true;
+	for (size_t i = 0; i < index && first; i++)
+		first = columns[i].rule.kind != column_kind::kEmail;
+	const std::string& header = columns[index].header;
+	if (first || !builder.Value(kEmail2Field).empty())
+		builder.PutFirstFree({kEmail1Field, kEmail2Field}, address, row.line, header);
+	else
+		builder.Put(kEmail2Field, address, row.line, header);
+}
+
+// A note without the labelled lines ("Nickname: bo") a styled export puts
+// there for fields it has no column for, each of which goes to its field. The
+// first line is the first comment's, whatever it says.
+std::string WithoutLabelledLines(RecordBuilder& builder, std::string_view note, int32 line,
+	const std::string& header)
+{
+	std::string kept;
+	size_t start = 0;
+	for (size_t number = 0; start <= note.size(); number++) {
+		const size_t end = std::min(note.find('\n', start), note.size());
+		std::string_view text = note.substr(start, end - start);
+		start = end + 1;
+		if (!text.empty() && text.back() == '\r')
+			text.remove_suffix(1);
+		int32 labelled = -1;
+		for (int32 field = 0; number > 0 && field < kBookFieldCount && labelled < 0; field++) {
+			const std::string_view name = kBookFieldNames[field];
+			if (text.size() > name.size() + 1 && text.substr(0, name.size()) == name
+				&& text.substr(name.size(), 2) == ": ")
+				labelled = field;
+		}
+		if (labelled >= 0)
+			builder.Put(labelled, text.substr(strlen(kBookFieldNames[labelled]) + 2), line, header);
+		else
+			AppendSeparated(&kept, "\n", text);
+	}
+	return kept;
+}
+
 void ApplyValue(RecordBuilder& builder, const std::vector<column>& columns, const csv_row& row,
 	size_t index, birth_parts* birth)
 {
@@ -307,7 +354,7 @@ void ApplyValue(RecordBuilder& builder, const std::vector<column>& columns, cons
 	if (kind == column_kind::kUnknown)
 		builder.NoField(value, row.line, c.header);
 	else if (kind == column_kind::kNote)
-		builder.PutNote(value, row.line, c.header);
+		builder.PutNote(WithoutLabelledLines(builder, value, row.line, c.header), row.line, c.header);
 	else if (kind == column_kind::kBirthYear || kind == column_kind::kBirthMonth
 		|| kind == column_kind::kBirthDay) {
 		std::string& part = kind == column_kind::kBirthYear ? birth->year
@@ -323,7 +370,7 @@ void ApplyValue(RecordBuilder& builder, const std::vector<column>& columns, cons
 		else if (kind == column_kind::kPhone)
 			ApplyPhone(builder, c, row, line);
 		else if (kind == column_kind::kEmail)
-			builder.PutFirstFree({kEmail1Field, kEmail2Field}, line, row.line, c.header);
+			ApplyEmail(builder, columns, row, index, line);
 		else if (kind == column_kind::kFullName)
 			builder.SetFullName(line, row.line, c.header);
 		else if (kind == column_kind::kBirthday)

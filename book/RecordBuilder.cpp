@@ -2,6 +2,7 @@
 
 #include "CVABook.h"
 #include "ContactText.h"
+#include "DisplayName.h"
 
 #include <algorithm>
 
@@ -154,12 +155,18 @@ void RecordBuilder::ApplyFullName()
 		return;
 	}
 	// A display name made of what the record keeps loses nothing: its names,
-	// or for a card without them its company, nickname or e-mail address.
+	// or for a card without them its company, nickname or e-mail address, or
+	// the stand-in the writer gives such a card.
 	std::string known = fReportedNameWords;
 	for (const int32 field : {kFirstNameField, kMiddleNameField, kLastNameField, kCompanyField,
 			kNicknameField, kEmail1Field})
 		known += " " + fFields[field];
+	bool standIn = false;  // the stand-in is added only when needed: it is rare
 	for (const std::string& word : Words(fFullName)) {
+		if (!ContainsWord(known, word) && !standIn) {
+			known += " " + DisplayName(fFields.data(), kBookFieldCount);
+			standIn = true;
+		}
 		if (!ContainsWord(known, word)) {
 			Lose(line, property,
 				QuoteValue(fFullName) + " dropped: the name fields do not hold all of it");

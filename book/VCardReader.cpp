@@ -1,9 +1,11 @@
-// Sections: unfolding, content lines, values, properties, cards, reading.
+// Sections: lines, properties, cards, reading.
 #include "VCardReader.h"
 
 #include "AsciiText.h"
 #include "ContactText.h"
 #include "RecordBuilder.h"
+#include "vcard/VCardLexer.h"
+#include "vcard/VCardProperties.h"
 
 #include <algorithm>
 #include <map>
@@ -13,280 +15,27 @@
 
 namespace {
 
-// --- unfolding
+using value_type = vcard_value_type;
 
-enum class line_kind {
-	kContent,
-	kOrphan,   // a continuation with nothing before it
-	kComment,  // '#' and anything after it: some phones write such lines
+// --- lines
+
+// A lexed line of the file and, for a content line, its parts.
+struct source_line {
+	const lexed_line& lexed;
+	size_t position;  // in the lexer's lines
+	std::optional<VCardLine> content;
+	std::string_view label;  // the head, for notes
 };
-
-struct logical_line {
-	int32 line = 0;  // the first physical line, from 1
-	std::string text;
-	line_kind kind = line_kind::kContent;
-	bool quotedPrintable = false;
-};
-
-bool IsQuotedPrintable(const std::string& text)
-{
-	const size_t colon = text.find(':');
-	return UpperAscii(std::string_view(text).substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
-}
-
-class Unfolder {
-public:
-	std::vector<logical_line> Run(std::string_view data)
-	{
-		int32 number = 0;
-		while (!data.empty()) {
-			const size_t end = data.find('\n');
-			std::string_view line = data.substr(0, end);
-			data.remove_prefix(end == std::string_view::npos ? data.size() : end + 1);
-			number++;
-			if (!line.empty() && line.back() == '\r')
-				line.remove_suffix(1);
-			Take(line, number);
-		}
-		return std::move(fLines);
-	}
-
-private:
-	void Take(std::string_view line, int32 number)
-	{
-		if (fJoinNext && !fLines.empty()) {
-			fLines.back().text.append(line);
-		} else if (!line.empty() && (line[0] == ' ' || line[0] == '\t')) {
-			if (fLines.empty() || fLines.back().kind != line_kind::kContent)
-				fLines.push_back({number, std::string(line), line_kind::kOrphan});
-			else
-				fLines.back().text.append(line.substr(1));
-		} else if (TrimSpace(line).empty()) {
-			fJoinNext = false;
-			return;
-		} else if (line[0] == '#') {
-			fLines.push_back({number, std::string(line), line_kind::kComment});
-		} else if (!fLines.empty() && fLines.back().quotedPrintable
-			&& line.find(':') == std::string_view::npos) {
-			// A raw line break inside a quoted-printable value, as phones write
-			// into addresses: the line is more of the value.
-			fLines.back().text.append("\n").append(line);
-		} else {
-			fLines.push_back({number, std::string(line)});
-			fLines.back().quotedPrintable = IsQuotedPrintable(fLines.back().text);
-		}
-		logical_line& last = fLines.back();
-		fJoinNext = last.quotedPrintable && !last.text.empty() && last.text.back() == '=';
-		if (fJoinNext)
-			last.text.pop_back();
-	}
-
-	std::vector<logical_line> fLines;
-	bool fJoinNext = false;  // a quoted-printable soft break ended the last line
-};
-
-// --- content lines
-
-struct parameter {
-	std::string name;  // upper case
-	std::vector<std::string> values;
-};
-
-struct content_line {
-	int32 line = 0;
-	std::string name;   // upper case, without its group
-	std::string label;  // the text before the value, for notes
-	std::vector<parameter> parameters;
-	std::string value;  // raw, before decoding
-};
-
-// Splits at sep outside double quotes, dropping the quotes.
-std::vector<std::string> SplitUnquoted(std::string_view text, char sep)
-{
-	std::vector<std::string> parts(1);
-	bool quoted = false;
-	for (const char c : text) {
-		if (c == '"')
-			quoted = !quoted;
-		else if (c == sep && !quoted)
-			parts.emplace_back();
-		else
-			parts.back() += c;
-	}
-	return parts;
-}
-
-std::optional<content_line> ParseContentLine(const logical_line& source)
-{
-	const std::string& text = source.text;
-	bool quoted = false;
-	size_t colon = std::string::npos;
-	for (size_t i = 0; i < text.size(); i++) {
-		if (text[i] == '"')
-			quoted = !quoted;
-		else if (text[i] == ':' && !quoted) {
-			colon = i;
-			break;
-		}
-	}
-	if (colon == std::string::npos || colon == 0)
-		return std::nullopt;
-
-	content_line result;
-	result.line = source.line;
-	result.label = text.substr(0, UTF8CutLength(text.data(), colon, 60));
-	result.value = text.substr(colon + 1);
-	std::vector<std::string> head = SplitUnquoted(std::string_view(text).substr(0, colon), ';');
-	std::string name = head[0];
-	if (const size_t dot = name.rfind('.'); dot != std::string::npos)
-		name.erase(0, dot + 1);  // item1.EMAIL is an EMAIL
-	result.name = UpperAscii(TrimSpace(name));
-	for (size_t i = 1; i < head.size(); i++) {
-		if (TrimSpace(head[i]).empty())
-			continue;  // "N;;X=1:" or a ';' before the colon
-		const size_t equals = head[i].find('=');
-		parameter p;
-		// vCard 2.1 writes bare types: TEL;CELL;VOICE
-		p.name = equals == std::string::npos ? "TYPE" : UpperAscii(TrimSpace(head[i].substr(0, equals)));
-		const std::string values = equals == std::string::npos ? head[i] : head[i].substr(equals + 1);
-		p.values = SplitUnquoted(values, ',');
-		result.parameters.push_back(std::move(p));
-	}
-	return result;
-}
-
-const parameter* FindParameter(const content_line& line, std::string_view name)
-{
-	for (const parameter& p : line.parameters) {
-		if (p.name == name)
-			return &p;
-	}
-	return nullptr;
-}
-
-bool HasType(const content_line& line, std::string_view type)
-{
-	for (const parameter& p : line.parameters) {
-		if (p.name != "TYPE")
-			continue;
-		for (const std::string& value : p.values) {
-			if (EqualsIgnoringCase(TrimSpace(value), type))
-				return true;
-		}
-	}
-	return false;
-}
-
-// --- values
-
-// How values are read: the user's character set for those that name none, and
-// whether the file was Unicode as a whole (UTF-16), which no CHARSET overrides.
-struct value_rules {
-	std::string encoding;
-	bool unicodeFile = false;
-};
-
-// The value as UTF-8 text, or why it cannot be read. Binary values come back
-// as nullopt in text with no error.
-struct decoded_value {
-	std::optional<std::string> text;
-	std::string error;
-	std::string warning;  // read by a guess
-	size_t binarySize = 0;
-};
-
-std::string DroppedBytesNote(size_t dropped)
-{
-	return std::to_string(dropped) + (dropped == 1 ? " byte" : " bytes")
-		+ " that Windows-1252 does not define dropped";
-}
-
-// Bytes in a set: a named CHARSET, the user's set, or UTF-8 with Windows-1252
-// for what is not UTF-8.
-void ConvertValue(const std::string& bytes, std::string_view charset, decoded_value* result)
-{
-	size_t dropped = 0;
-	std::string text;
-	if (!charset.empty() && ConvertToUTF8(charset, bytes, &text, &dropped)) {
-		if (dropped > 0)
-			result->warning = DroppedBytesNote(dropped);
-		result->text = std::move(text);
-		return;
-	}
-	const bool saysUTF8 = EqualsIgnoringCase(charset, "utf-8") || EqualsIgnoringCase(charset, "utf8");
-	if (!charset.empty() && !saysUTF8) {
-		result->error = "the value is not valid " + std::string(charset) + " text; dropped";
-		return;
-	}
-	dropped = 0;
-	if (!ConvertToUTF8("WINDOWS-1252", bytes, &text, &dropped)) {
-		result->error = "the value is not text in any known character set; dropped";
-		return;
-	}
-	result->warning = std::string(saysUTF8 ? "the value is not valid UTF-8" :
-		"the value is not UTF-8 and names no character set") + ": read as Windows-1252, "
-		+ QuoteValue(text) + (dropped > 0 ? "; " + DroppedBytesNote(dropped) : "");
-	result->text = std::move(text);
-}
-
-decoded_value Decode(const content_line& line, const value_rules& rules)
-{
-	decoded_value result;
-	std::string bytes = line.value;
-	if (const parameter* encoding = FindParameter(line, "ENCODING"); encoding != nullptr
-		&& !encoding->values.empty()) {
-		const std::string kind = UpperAscii(TrimSpace(encoding->values[0]));
-		if (kind == "QUOTED-PRINTABLE") {
-			bytes = DecodeQuotedPrintable(bytes);
-		} else if (kind == "B" || kind == "BASE64") {
-			result.binarySize = bytes.size() * 3 / 4;
-			return result;
-		}
-	} else if (HasType(line, "QUOTED-PRINTABLE")) {
-		bytes = DecodeQuotedPrintable(bytes);  // 2.1's bare parameter
-	} else if (HasType(line, "BASE64")) {
-		result.binarySize = bytes.size() * 3 / 4;
-		return result;
-	}
-	if (line.value.compare(0, 5, "data:") == 0 && line.value.find(";base64") != std::string::npos) {
-		result.binarySize = bytes.size() * 3 / 4;
-		return result;
-	}
-	if (bytes.find('\0') != std::string::npos) {
-		result.error = "the value holds a NUL byte, which is no text; dropped";
-		return result;
-	}
-	const parameter* charset = FindParameter(line, "CHARSET");
-	if (!rules.unicodeFile && charset != nullptr && !charset->values.empty())
-		ConvertValue(bytes, TrimSpace(charset->values[0]), &result);
-	else if (!rules.unicodeFile && !rules.encoding.empty())
-		ConvertValue(bytes, rules.encoding, &result);
-	else if (IsValidUTF8(bytes))
-		result.text = std::move(bytes);
-	else
-		ConvertValue(bytes, "", &result);
-	return result;
-}
 
 // Splits at unescaped sep and resolves the escapes of each part.
 std::vector<std::string> SplitValue(std::string_view text, char sep)
 {
-	std::vector<std::string> parts = SplitEscapedValue(text, sep);
-	for (std::string& part : parts)
-		part = UnescapeValue(part);
-	return parts;
+	return VCardValue::SplitText(text, sep);
 }
-// A birthday as YYYY-MM-DD, or --MM-DD without a year; free text as it is.
-std::string BirthdayText(const std::string& text, const content_line& line)
+
+std::string Text(std::string_view raw)
 {
-	if (const parameter* type = FindParameter(line, "VALUE");
-		type != nullptr && !type->values.empty() && EqualsIgnoringCase(type->values[0], "text"))
-		return text;  // free text, as the writer marks a birthday it cannot date
-	// Some address books store a birthday without a year under a stand-in year
-	// that they name in a parameter.
-	const parameter* omit = FindParameter(line, "X-APPLE-OMIT-YEAR");
-	return NormalizeBirthday(text, omit != nullptr && !omit->values.empty()
-		? std::string_view(omit->values[0]) : std::string_view());
+	return VCardValue::Unescape(raw, value_type::kText);
 }
 
 // --- properties
@@ -305,23 +54,38 @@ std::string JoinNonEmpty(const std::vector<std::string>& parts, const char* sepa
 	return out;
 }
 
-void ApplyAddress(RecordBuilder& builder, const content_line& line, const std::string& value)
+// What a property is read with: the card being built, where the line is.
+struct property_context {
+	RecordBuilder& builder;
+	const source_line& line;
+	vcard_version version;
+	std::string& note;
+
+	int32 At() const { return line.lexed.number; }
+	void Put(int32 field, std::string_view text) const
+	{
+		builder.Put(field, text, At(), line.label);
+	}
+};
+
+void ApplyAddress(const property_context& in, const std::string& value)
 {
 	std::vector<std::string> parts = SplitValue(value, ';');
 	parts.resize(std::max<size_t>(parts.size(), 7));
 	bool taken = false;
 	for (const int32 field : {kAddress1Field, kAddress2Field, kCityField, kStateField,
 			kZipField, kCountryField})
-		taken = taken || !builder.Value(field).empty();
+		taken = taken || !in.builder.Value(field).empty();
 	if (taken) {
-		builder.NoField(JoinNonEmpty(SplitValue(value, ';'), ", "), line.line,
-			line.label + " (a second address)");
+		in.builder.NoField(JoinNonEmpty(SplitValue(value, ';'), ", "), in.At(),
+			std::string(in.line.label) + " (a second address)");
 		return;
 	}
+	const int32 street = VCardProperties::PlaceOf(kAddress1Field).component;
 	std::vector<std::string> streetLines;
-	for (size_t start = 0; start <= parts[2].size();) {
-		const size_t end = std::min(parts[2].find('\n', start), parts[2].size());
-		streetLines.push_back(parts[2].substr(start, end - start));
+	for (size_t start = 0; start <= parts[street].size();) {
+		const size_t end = std::min(parts[street].find('\n', start), parts[street].size());
+		streetLines.push_back(parts[street].substr(start, end - start));
 		start = end + 1;
 	}
 	streetLines.push_back(parts[1]);  // extended address
@@ -332,46 +96,37 @@ void ApplyAddress(RecordBuilder& builder, const content_line& line, const std::s
 			lines.emplace_back(TrimSpace(streetLine));
 	}
 	for (size_t i = 0; i < lines.size(); i++) {
-		if (i == 0)
-			builder.Put(kAddress1Field, lines[i], line.line, line.label);
-		else if (i == 1)
-			builder.Put(kAddress2Field, lines[i], line.line, line.label);
+		if (i < 2)
+			in.Put(i == 0 ? kAddress1Field : kAddress2Field, lines[i]);
 		else
-			builder.NoField(lines[i], line.line, line.label + " (a third address line)");
+			in.builder.NoField(lines[i], in.At(),
+				std::string(in.line.label) + " (a third address line)");
 	}
-	builder.Put(kCityField, parts[3], line.line, line.label);
-	builder.Put(kStateField, parts[4], line.line, line.label);
-	builder.Put(kZipField, parts[5], line.line, line.label);
-	builder.Put(kCountryField, JoinNonEmpty({parts.begin() + 6, parts.end()}, " "), line.line,
-		line.label);
+	for (const int32 field : {kCityField, kStateField, kZipField})
+		in.Put(field, parts[VCardProperties::PlaceOf(field).component]);
+	const int32 country = VCardProperties::PlaceOf(kCountryField).component;
+	in.Put(kCountryField, JoinNonEmpty({parts.begin() + country, parts.end()}, " "));
 }
 
-void ApplyName(RecordBuilder& builder, const content_line& line, const std::string& value)
+void ApplyName(const property_context& in, const std::string& value)
 {
-	builder.SetHasNameParts();
-	std::vector<std::string> parts = SplitEscapedValue(value, ';');
+	in.builder.SetHasNameParts();
+	std::vector<std::string> parts = VCardValue::Split(value, ';');
 	parts.resize(std::max<size_t>(parts.size(), 5));
 	// Each part may be a list ("Jr.,M.D."): its items joined by spaces.
 	const auto joined = [](const std::string& part) {
 		return JoinNonEmpty(SplitValue(part, ','), " ");
 	};
-	builder.Put(kLastNameField, joined(parts[0]), line.line, line.label);
-	builder.Put(kFirstNameField, joined(parts[1]), line.line, line.label);
-	builder.Put(kMiddleNameField, joined(parts[2]), line.line, line.label);
+	for (const int32 field : {kLastNameField, kFirstNameField, kMiddleNameField})
+		in.Put(field, joined(parts[VCardProperties::PlaceOf(field).component]));
 	for (size_t i = 3; i < parts.size(); i++) {
 		const std::string extra = joined(parts[i]);
-		builder.NoField(extra, line.line, line.label + (i == 3 ? " (prefix)" : " (suffix)"));
-		builder.AddReportedNameWords(extra);
+		if (extra.empty())
+			continue;
+		in.builder.NoField(extra, in.At(),
+			std::string(in.line.label) + (i == 3 ? " (prefix)" : " (suffix)"));
+		in.builder.AddReportedNameWords(extra);
 	}
-}
-
-int32 PhoneField(const content_line& line)
-{
-	if (HasType(line, "fax"))
-		return kFaxField;
-	if (HasType(line, "cell") || HasType(line, "mobile") || HasType(line, "iphone"))
-		return kCellField;
-	return kPhoneField;
 }
 
 // Metadata that says nothing about the person.
@@ -381,45 +136,42 @@ bool IsBookkeeping(const std::string& name)
 		|| name == "CLIENTPIDMAP" || name == "X-ABLABEL" || name == "KIND";
 }
 
-void ApplyProperty(RecordBuilder& builder, const content_line& line, const std::string& value,
-	std::string& note)
+void ApplyProperty(const property_context& in, const std::string& value)
 {
-	const std::string& name = line.name;
-	const int32 at = line.line;
-	if (name == "N")
-		ApplyName(builder, line, value);
-	else if (name == "FN")
-		builder.SetFullName(UnescapeValue(value), at, line.label);
-	else if (name == "NICKNAME") {
+	const VCardLine& line = *in.line.content;
+	const std::string& name = line.Name();
+	if (name == "N") {
+		ApplyName(in, value);
+	} else if (name == "FN") {
+		in.builder.SetFullName(Text(value), in.At(), in.line.label);
+	} else if (name == "NICKNAME") {
 		for (const std::string& nickname : SplitValue(value, ','))
-			builder.Put(kNicknameField, nickname, at, line.label);
+			in.Put(kNicknameField, nickname);
 	} else if (name == "ORG") {
 		std::vector<std::string> parts = SplitValue(value, ';');
-		builder.Put(kCompanyField, parts[0], at, line.label);
+		in.Put(kCompanyField, parts[0]);
 		parts.erase(parts.begin());
-		builder.NoField(JoinNonEmpty(parts, "; "), at, line.label + " (unit)");
-	} else if (name == "TITLE")
-		builder.Put(kTitleField, UnescapeValue(value), at, line.label);
-	else if (name == "ADR")
-		ApplyAddress(builder, line, value);
-	else if (name == "TEL") {
-		std::string number = UnescapeValue(value);
-		if (number.compare(0, 4, "tel:") == 0)
-			number.erase(0, 4);
-		builder.Put(PhoneField(line), number, at, line.label);
+		if (const std::string units = JoinNonEmpty(parts, "; "); !units.empty())
+			in.builder.NoField(units, in.At(), std::string(in.line.label) + " (unit)");
+	} else if (name == "TITLE") {
+		in.Put(kTitleField, Text(value));
+	} else if (name == "ADR") {
+		ApplyAddress(in, value);
+	} else if (name == "TEL") {
+		in.Put(VCardProperties::PhoneFieldOf(line),
+			VCardProperties::UriText(line, Text(value), in.version));
 	} else if (name == "EMAIL") {
-		std::string address = UnescapeValue(value);
-		if (address.compare(0, 7, "mailto:") == 0)
-			address.erase(0, 7);
-		builder.PutFirstFree({kEmail1Field, kEmail2Field}, address, at, line.label);
-	} else if (name == "URL")
-		builder.Put(kWebAddressField, value, at, line.label);  // a URI has no escapes
-	else if (name == "NOTE")
-		AppendSeparated(&note, "\n", UnescapeValue(value));
-	else if (name == "BDAY")
-		builder.Put(kBirthdayField, BirthdayText(UnescapeValue(value), line), at, line.label);
-	else if (!IsBookkeeping(name))
-		builder.NoField(JoinNonEmpty(SplitValue(value, ';'), "; "), at, line.label);
+		in.builder.PutFirstFree({kEmail1Field, kEmail2Field},
+			VCardProperties::UriText(line, Text(value), in.version), in.At(), in.line.label);
+	} else if (name == "URL") {
+		in.Put(kWebAddressField, VCardValue::Unescape(value, VCardProperties::TypeOf(name)));
+	} else if (name == "NOTE") {
+		AppendSeparated(&in.note, "\n", Text(value));
+	} else if (name == "BDAY") {
+		in.Put(kBirthdayField, VCardProperties::BirthdayText(line, value));
+	} else if (!IsBookkeeping(name)) {
+		in.builder.NoField(JoinNonEmpty(SplitValue(value, ';'), "; "), in.At(), in.line.label);
+	}
 }
 
 // --- cards
@@ -437,6 +189,7 @@ struct open_card {
 	RecordBuilder builder;
 	const int32 number;
 	const int32 start;
+	vcard_version version = vcard_version::k30;
 	std::string note;
 	int32 noteLine = 0;
 	std::string noteLabel;
@@ -445,9 +198,11 @@ struct open_card {
 // Where the lines of the first card came from, for VCardReader::ReadCard.
 struct card_lines {
 	std::map<int32, VCardReader::field_source> byLine;  // first physical line to its source
-	int32 count = 0;
+	std::vector<VCardReader::counted_line> lines;
 	std::array<int32, kBookFieldCount> fieldLines{};  // the builder's lines
 	bool made = false;  // the card made a record
+	bool ended = false;  // its END:VCARD was read
+	size_t insertionPoint = 0;
 	std::string uid;
 	std::string version;
 };
@@ -458,7 +213,7 @@ constexpr size_t kMaxNesting = 8;
 
 class CardParser {
 public:
-	CardParser(ConversionReport* report, CVABook* book, const value_rules& rules)
+	CardParser(ConversionReport* report, CVABook* book, const vcard_value_rules& rules)
 		:
 		fReport(report),
 		fBook(book),
@@ -469,12 +224,19 @@ public:
 	// Records where the first card's lines come from, and stops after it.
 	void RecordFirstCard(card_lines* lines) { fFirstCard = lines; }
 
-	int32 Run(const std::vector<logical_line>& lines)
+	int32 Run(VCardLexer& lexer)
 	{
-		for (const logical_line& source : lines) {
+		lexed_line lexed;
+		for (size_t position = 0; lexer.Next(&lexed); position++) {
+			source_line source{lexed, position, std::nullopt, std::string_view()};
+			if (lexed.kind == vcard_line_kind::kContent)
+				source.content = VCardLine::Parse(lexed.text);
+			if (source.content)
+				source.label = source.content->Label();
+			Take(source);
+			fLines = position + 1;
 			if (fFirstCard != nullptr && fNumber > 0 && fOpen.empty())
 				break;
-			Take(source);
 		}
 		while (!fOpen.empty()) {
 			fOpen.back()->builder.Note(note_kind::kWarning, fOpen.back()->start, "",
@@ -484,95 +246,110 @@ public:
 		return fKept;
 	}
 
+	// How many lines were read.
+	size_t CountLines() const { return fLines; }
+
 private:
-	void Take(const logical_line& source)
+	void Take(const source_line& source)
 	{
-		std::optional<content_line> line;
-		if (source.kind == line_kind::kContent)
-			line = ParseContentLine(source);
+		const std::optional<VCardLine>& line = source.content;
 		const auto is = [&line](const char* name) {
-			return line && line->name == name && EqualsIgnoringCase(TrimSpace(line->value), "VCARD");
+			return line && line->Name() == name && EqualsIgnoringCase(TrimSpace(line->Value()), "VCARD");
 		};
 		if (is("BEGIN")) {
 			if (fOpen.size() >= kMaxNesting)
 				Finish();
-			Start(source.line);
+			Start(source.lexed.number);
 			Record(source, "BEGIN");
 		} else if (fOpen.empty()) {
-			TakeOutside(source, line, is("END"));
+			TakeOutside(source, is("END"));
 		} else if (is("END")) {
+			if (fFirstCard != nullptr && fOpen.size() == 1 && fOpen.front()->number == 1) {
+				fFirstCard->ended = true;
+				fFirstCard->insertionPoint = source.position;
+			}
 			Finish();
 		} else {
-			Record(source, line ? line->name : "");
-			TakeInside(source, line);
+			Record(source, line ? line->Name() : "");
+			TakeInside(source);
 		}
 	}
 
-	void TakeOutside(const logical_line& source, const std::optional<content_line>& line, bool ends)
+	void TakeOutside(const source_line& source, bool ends)
 	{
-		if (source.kind == line_kind::kComment)
+		const std::optional<VCardLine>& line = source.content;
+		if (source.lexed.kind == vcard_line_kind::kComment)
 			return;
 		// A card whose BEGIN:VCARD was lost still names itself.
-		if (line && (line->name == "VERSION" || line->name == "N" || line->name == "FN")) {
-			Start(source.line);
-			Record(source, line->name);
-			fOpen.back()->builder.Note(note_kind::kWarning, source.line, "",
+		if (line && (line->Name() == "VERSION" || line->Name() == "N" || line->Name() == "FN")) {
+			Start(source.lexed.number);
+			Record(source, line->Name());
+			fOpen.back()->builder.Note(note_kind::kWarning, source.lexed.number, "",
 				"the card has no BEGIN:VCARD line; read from here");
-			Apply(*line);
+			Apply(source);
 			return;
 		}
-		fReport->AddMalformed(source.line, "", ends ? "END:VCARD without BEGIN:VCARD"
+		fReport->AddMalformed(source.lexed.number, "", ends ? "END:VCARD without BEGIN:VCARD"
 			: "text outside any card (a card must start with BEGIN:VCARD); left out");
 	}
 
-	void TakeInside(const logical_line& source, const std::optional<content_line>& line)
+	void TakeInside(const source_line& source)
 	{
 		RecordBuilder& builder = fOpen.back()->builder;
-		if (source.kind == line_kind::kComment)
-			builder.Note(note_kind::kWarning, source.line, "", "a comment line (#); skipped");
-		else if (source.kind == line_kind::kOrphan)
-			builder.Note(note_kind::kMalformed, source.line, "",
+		const int32 at = source.lexed.number;
+		if (source.lexed.kind == vcard_line_kind::kComment)
+			builder.Note(note_kind::kWarning, at, "", "a comment line (#); skipped");
+		else if (source.lexed.kind == vcard_line_kind::kOrphan)
+			builder.Note(note_kind::kMalformed, at, "",
 				"a folded line has nothing to continue; left out");
-		else if (!line)
-			builder.Note(note_kind::kMalformed, source.line, "", "the line has no ':' (a folded "
-				"line that lost its leading space?); left out " + QuoteValue(source.text));
+		else if (!source.content)
+			builder.Note(note_kind::kMalformed, at, "", "the line has no ':' (a folded "
+				"line that lost its leading space?); left out " + QuoteValue(source.lexed.text));
 		else
-			Apply(*line);
+			Apply(source);
 	}
 
-	void Apply(const content_line& line)
+	void Apply(const source_line& source)
 	{
 		open_card& card = *fOpen.back();
-		decoded_value value = Decode(line, fRules);
+		const VCardLine& line = *source.content;
+		const int32 at = source.lexed.number;
+		decoded_value value = VCardValue::Decode(line, fRules);
 		if (!value.warning.empty())
-			card.builder.Note(note_kind::kWarning, line.line, line.label, value.warning);
+			card.builder.Note(note_kind::kWarning, at, source.label, value.warning);
 		if (!value.error.empty()) {
-			card.builder.Note(note_kind::kMalformed, line.line, line.label, value.error);
+			card.builder.Note(note_kind::kMalformed, at, source.label, value.error);
 			return;
 		}
 		if (!value.text) {
 			card.builder.NoField("binary data of about " + std::to_string(value.binarySize)
-				+ " bytes", line.line, line.label);
+				+ " bytes", at, source.label);
 			return;
 		}
+		if (line.Name() == "VERSION")
+			card.version = VCardProperties::VersionOf(*value.text);
 		if (fFirstCard != nullptr && fOpen.size() == 1) {
-			if (line.name == "UID")
+			if (line.Name() == "UID")
 				fFirstCard->uid = *value.text;
-			else if (line.name == "VERSION")
+			else if (line.Name() == "VERSION")
 				fFirstCard->version = TrimSpace(*value.text);
 		}
-		ApplyProperty(card.builder, line, *value.text, card.note);
-		if (line.name == "NOTE")
-			card.noteLine = line.line, card.noteLabel = line.label;
+		ApplyProperty(property_context{card.builder, source, card.version, card.note}, *value.text);
+		if (line.Name() == "NOTE")
+			card.noteLine = at, card.noteLabel = source.label;
 	}
 
-	void Record(const logical_line& source, const std::string& name)
+	void Record(const source_line& source, const std::string& name)
 	{
 		if (fFirstCard == nullptr || fOpen.empty() || fOpen.front()->number != 1)
 			return;
-		if (fOpen.size() == 1)
-			fFirstCard->byLine[source.line] = {name, fFirstCard->count};
-		fFirstCard->count++;
+		const int32 depth = static_cast<int32>(fOpen.size());
+		if (depth == 1) {
+			fFirstCard->byLine[source.lexed.number] = {name,
+				static_cast<int32>(fFirstCard->lines.size())};
+			fFirstCard->insertionPoint = source.position + 1;
+		}
+		fFirstCard->lines.push_back({source.position, depth});
 	}
 
 	void Start(int32 line)
@@ -606,31 +383,34 @@ private:
 
 	ConversionReport* const fReport;
 	CVABook* const fBook;
-	const value_rules& fRules;
+	const vcard_value_rules& fRules;
 	std::vector<std::unique_ptr<open_card>> fOpen;  // the innermost last
 	std::vector<std::unique_ptr<open_card>> fDone;  // closed inside an open one
 	int32 fNumber = 0;
 	int32 fKept = 0;
+	size_t fLines = 0;
 	card_lines* fFirstCard = nullptr;
 };
 
-// The file as UTF-8 lines: a byte order mark skipped, UTF-16 converted.
-std::vector<logical_line> UnfoldFile(std::string_view data, ConversionReport* report,
-	value_rules* rules)
+// The file as UTF-8 text: a byte order mark skipped, UTF-16 converted; false
+// when it cannot be.
+bool FileText(std::string_view data, ConversionReport* report, vcard_value_rules* rules,
+	std::string* converted, std::string_view* text)
 {
 	size_t mark = 0;
 	const std::string_view form = DetectUnicodeForm(data, &mark);
 	data.remove_prefix(mark);
+	*text = data;
 	if (form.empty() || form == "UTF-8")
-		return Unfolder().Run(data);
-	std::string text;
-	if (!ConvertToUTF8(form, data, &text)) {
+		return true;
+	if (!ConvertToUTF8(form, data, converted)) {
 		report->AddMalformed(0, "", "the file is not valid " + std::string(form) + " text; "
 			"nothing is read");
-		return {};
+		return false;
 	}
 	rules->unicodeFile = true;
-	return Unfolder().Run(text);
+	*text = *converted;
+	return true;
 }
 
 }  // namespace
@@ -645,25 +425,42 @@ VCardReader::VCardReader(ConversionReport* report)
 
 int32 VCardReader::Read(std::string_view data, CVABook* book)
 {
-	value_rules rules{fEncoding};
-	const std::vector<logical_line> lines = UnfoldFile(data, fReport, &rules);
-	return CardParser(fReport, book, rules).Run(lines);
+	vcard_value_rules rules{fEncoding};
+	std::string converted;
+	std::string_view text;
+	if (!FileText(data, fReport, &rules, &converted, &text))
+		return 0;
+	VCardLexer lexer(text);
+	return CardParser(fReport, book, rules).Run(lexer);
 }
 
 bool VCardReader::ReadCard(std::string_view data, card* result)
 {
-	value_rules rules{fEncoding};
-	const std::vector<logical_line> lines = UnfoldFile(data, fReport, &rules);
+	*result = card();
+	vcard_value_rules rules{fEncoding};
+	std::string converted;
+	std::string_view text;
+	if (!FileText(data, fReport, &rules, &converted, &text))
+		return false;
+	VCardLexer lexer(text);
 	CVABook book(nullptr);
 	card_lines sources;
 	CardParser parser(fReport, &book, rules);
 	parser.RecordFirstCard(&sources);
-	*result = card();
-	parser.Run(lines);
+	parser.Run(lexer);
 	if (!sources.made)
 		return false;  // the record of a card inside it is not this card's
 	result->uid = sources.uid;
 	result->version = sources.version;
+	result->lines = std::move(sources.lines);
+	result->unicodeFile = rules.unicodeFile;
+	result->insertionPoint = sources.insertionPoint;
+	// Without END:VCARD, new lines go after the card's own last line, unless
+	// that ends the text in a quoted-printable soft break, which would take
+	// the next line in: then they go before it.
+	if (!sources.ended && sources.insertionPoint == parser.CountLines() && lexer.EndsJoining()
+		&& sources.insertionPoint > 0)
+		result->insertionPoint--;
 	const ABookRecord* record = book.FirstRecord();
 	for (int32 field = 0; field < kBookFieldCount; field++) {
 		result->fields[field] = record->Field(field);

@@ -9,7 +9,9 @@
 // inside a quoted-printable value joins the next line to it; legacy CHARSET
 // values are converted, and a value that is not UTF-8 and names no set is
 // read as Windows-1252 with a warning; a whole file in UTF-16 is recognised.
-// Only a card with nothing readable at all is left out.
+// Only a card with nothing readable at all is left out. Lines, values and
+// properties are read by vcard/ (VCardLexer, VCardValue, VCardProperties),
+// which the writer and cvab-sync's card patcher share.
 // Threading: no lock; the book must be one no window owns, or be locked.
 #ifndef _VCARD_READER_H
 #define _VCARD_READER_H
@@ -20,6 +22,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class VCardReader {
 public:
@@ -42,11 +45,24 @@ public:
 		std::string property;  // empty for a field without text
 		int32 index = -1;
 	};
+	// One of the card's lines in that count: where the lexer (VCardLexer.h)
+	// has it, and how deep it is: 1 for the card's own lines, more inside a
+	// card nested in it.
+	struct counted_line {
+		size_t position = 0;
+		int32 depth = 1;
+	};
 	struct card {
 		std::array<std::string, kBookFieldCount> fields;  // as a record holds them
 		std::array<field_source, kBookFieldCount> sources;
 		std::string uid;
 		std::string version;
+		std::vector<counted_line> lines;  // by index
+		// The lexer's position before which new properties go: the card's
+		// END:VCARD line, or, in a card without one, after its own last line
+		// (a nested card left open would take them in otherwise).
+		size_t insertionPoint = 0;
+		bool unicodeFile = false;  // the whole file was UTF-16
 	};
 
 	// Reads the first card of data (a vCard folder's file holds one) the way

@@ -1,137 +1,153 @@
 #include "VCardWriter.h"
 
-#include "ContactText.h"
+#include "DisplayName.h"
+
+#include <algorithm>
 
 namespace {
 
-constexpr size_t kFoldWidth = 75;
-
-// Escapes a text value; structured components also escape ';' and ','.
-std::string Escape(const char* text, bool component)
-{
-	std::string out;
-	for (const char* p = text; *p != '\0'; p++) {
-		if (*p == '\\' || *p == ',' || (component && *p == ';'))
-			out += '\\';
-		out += *p;
+// One card's lines, each built in a buffer kept from line to line.
+class CardText {
+public:
+	CardText(const std::string_view* fields, vcard_version version, std::string* out)
+		: fFields(fields), fVersion(version), fOut(out)
+	{
 	}
-	return out;
-}
 
-bool IsContinuation(char c)
-{
-	return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
-void AppendLine(std::string* out, const std::string& line)
-{
-	size_t start = 0;
-	size_t width = kFoldWidth;
-	while (line.size() - start > width) {
-		size_t cut = start + width;
-		while (cut > start && IsContinuation(line[cut]))
-			cut--;
-		out->append(line, start, cut - start).append("\r\n ");
-		start = cut;
-		width = kFoldWidth - 1;  // the leading space counts
+	// Starts a line: its name and parameters; the value is appended to
+	// what Value() gives, then End() writes the line folded.
+	std::string* Begin(std::string_view name, std::string_view parameter1 = {},
+		std::string_view parameter2 = {})
+	{
+		fLine.assign(name);
+		for (const std::string_view parameter : {parameter1, parameter2}) {
+			if (!parameter.empty())
+				fLine.append(";").append(parameter);
+		}
+		fLine.push_back(':');
+		return &fLine;
 	}
-	out->append(line, start, std::string::npos).append("\r\n");
-}
 
-void AppendProperty(std::string* out, const char* name, const std::string& value)
-{
-	if (!value.empty())
-		AppendLine(out, std::string(name) + ":" + value);
-}
+	void End() { VCardValue::AppendFolded(fLine, "\r\n", fOut); }
 
-// A reader takes a leading "tel:" or "mailto:" for a URI scheme and drops it,
-// so a text that itself starts with the scheme is written as that URI.
-std::string KeepScheme(const char* scheme, const std::string& value)
-{
-	return value.starts_with(scheme) ? scheme + value : value;
-}
-
-bool IsDigits(const std::string& text, size_t from, size_t count)
-{
-	for (size_t i = from; i < from + count; i++) {
-		if (i >= text.size() || text[i] < '0' || text[i] > '9')
-			return false;
+	void Line(std::string_view name, std::string_view value)
+	{
+		Begin(name)->append(value);
+		End();
 	}
-	return true;
-}
 
-// YYYY-MM-DD and --MM-DD become vCard dates when they are dates a reader
-// gives back as they are; any other text stays text.
-std::string BirthdayProperty(const char* field)
-{
-	const std::string text(field);
-	std::string date;
-	if (text.size() == 10 && IsDigits(text, 0, 4) && text[4] == '-' && IsDigits(text, 5, 2)
-		&& text[7] == '-' && IsDigits(text, 8, 2))
-		date = text.substr(0, 4) + text.substr(5, 2) + text.substr(8, 2);
-	else if (text.size() == 7 && text.compare(0, 2, "--") == 0 && IsDigits(text, 2, 2)
-		&& text[4] == '-' && IsDigits(text, 5, 2))
-		date = "--" + text.substr(2, 2) + text.substr(5, 2);
-	if (!date.empty() && NormalizeBirthday(date) == text)
-		return "BDAY:" + date;
-	return "BDAY;VALUE=text:" + Escape(field, false);
-}
-
-std::string JoinNames(const ABookRecord* record)
-{
-	std::string name;
-	for (const int32 field : {kFirstNameField, kMiddleNameField, kLastNameField}) {
-		if (record->Field(field)[0] != '\0')
-			name += (name.empty() ? "" : " ") + std::string(record->Field(field));
+	// A field of a property of its own, left out when empty.
+	void Field(int32 field)
+	{
+		if (fFields[field].empty())
+			return;
+		VCardProperties::ValueOf(field, fFields[field], fVersion, &fValue);
+		Begin(VCardProperties::PlaceOf(field).property, fValue.valueParameter,
+			fValue.typeParameter)->append(fValue.value);
+		End();
 	}
-	return name;
+
+	// A field as a component of a structured value, appended to the line.
+	void Part(int32 field)
+	{
+		VCardValue::AppendEscaped(fFields[field], vcard_value_type::kStructured, &fLine);
+	}
+
+	bool Has(int32 field) const { return !fFields[field].empty(); }
+
+private:
+	const std::string_view* const fFields;
+	const vcard_version fVersion;
+	std::string* const fOut;
+	std::string fLine;
+	vcard_value fValue;
+};
+
+// N: family, given and additional names, no prefix or suffix.
+void AppendNames(CardText& card)
+{
+	std::string* line = card.Begin("N");
+	card.Part(kLastNameField);
+	line->push_back(';');
+	card.Part(kFirstNameField);
+	line->push_back(';');
+	card.Part(kMiddleNameField);
+	line->append(";;");
+	card.End();
+}
+
+// ADR's seven components with both address lines in the street.
+void AppendAddress(CardText& card)
+{
+	bool any = false;
+	for (int32 field = kAddress1Field; field <= kCountryField; field++)
+		any = any || card.Has(field);
+	if (!any)
+		return;
+	std::string* line = card.Begin("ADR");
+	line->append(";;");
+	card.Part(kAddress1Field);
+	if (card.Has(kAddress1Field) && card.Has(kAddress2Field))
+		line->append("\\n");
+	card.Part(kAddress2Field);
+	for (const int32 field : {kCityField, kStateField, kZipField, kCountryField}) {
+		line->push_back(';');
+		card.Part(field);
+	}
+	card.End();
 }
 
 }  // namespace
 
-void VCardWriter::AppendCard(const ABookRecord* record, std::string* out)
+void VCardWriter::AppendCard(const ABookRecord* record, std::string* out, vcard_version version)
 {
-	const auto field = [record](int32 number) { return record->Field(number); };
-	const auto text = [&field](int32 number) { return Escape(field(number), false); };
-	const auto part = [&field](int32 number) { return Escape(field(number), true); };
-	const auto has = [&field](int32 number) { return field(number)[0] != '\0'; };
+	std::string_view fields[kBookFieldCount];
+	for (int32 field = 0; field < kBookFieldCount; field++)
+		fields[field] = record->Field(field);
+	AppendCard(fields, version, vcard_extras{}, out);
+}
 
-	out->append("BEGIN:VCARD\r\nVERSION:4.0\r\n");
-	// FN is required; a record without names goes by its company, nickname or
-	// address so that the card still has a readable title.
-	std::string display = JoinNames(record);
-	for (const int32 fallback : {kCompanyField, kNicknameField, kEmail1Field}) {
-		if (display.empty())
-			display = field(fallback);
+void VCardWriter::AppendCard(const std::string_view* fields, vcard_version version,
+	const vcard_extras& extras, std::string* out)
+{
+	CardText card(fields, version, out);
+	out->append("BEGIN:VCARD\r\n");
+	card.Line("VERSION", VCardProperties::VersionText(version));
+	if (!extras.uid.empty()) {
+		// A UID is read as it is written, without escapes; it cannot break the line.
+		std::string* line = card.Begin("UID");
+		const size_t at = line->size();
+		line->append(extras.uid);
+		std::replace(line->begin() + static_cast<ptrdiff_t>(at), line->end(), '\r', ' ');
+		std::replace(line->begin() + static_cast<ptrdiff_t>(at), line->end(), '\n', ' ');
+		card.End();
 	}
-	AppendLine(out, "FN:" + Escape(display.c_str(), false));
-	// N even when empty, so that a reader does not split FN into names.
-	AppendLine(out, "N:" + part(kLastNameField) + ";" + part(kFirstNameField) + ";"
-		+ part(kMiddleNameField) + ";;");
-	AppendProperty(out, "NICKNAME", text(kNicknameField));
-	AppendProperty(out, "ORG", part(kCompanyField));
-	AppendProperty(out, "TITLE", text(kTitleField));
-	bool hasAddress = false;
-	for (int32 number = kAddress1Field; number <= kCountryField; number++)
-		hasAddress = hasAddress || has(number);
-	if (hasAddress) {
-		std::string street = part(kAddress1Field);
-		if (has(kAddress2Field))
-			street += (street.empty() ? "" : "\\n") + part(kAddress2Field);
-		AppendLine(out, "ADR:;;" + street + ";" + part(kCityField) + ";" + part(kStateField)
-			+ ";" + part(kZipField) + ";" + part(kCountryField));
+	VCardValue::AppendEscaped(DisplayName(fields, kBookFieldCount), vcard_value_type::kText,
+		card.Begin("FN"));
+	card.End();
+	AppendNames(card);
+	for (const int32 field : {kNicknameField, kCompanyField}) {
+		if (card.Has(field)) {
+			card.Begin(VCardProperties::PlaceOf(field).property);
+			card.Part(field);
+			card.End();
+		}
 	}
-	AppendProperty(out, "TEL;TYPE=voice", KeepScheme("tel:", text(kPhoneField)));
-	AppendProperty(out, "TEL;TYPE=cell", KeepScheme("tel:", text(kCellField)));
-	AppendProperty(out, "TEL;TYPE=fax", KeepScheme("tel:", text(kFaxField)));
-	AppendProperty(out, "EMAIL", KeepScheme("mailto:", text(kEmail1Field)));
-	AppendProperty(out, "EMAIL", KeepScheme("mailto:", text(kEmail2Field)));
-	AppendProperty(out, "URL", field(kWebAddressField));
-	std::string note = text(kCommentsField);
-	if (has(kComments2Field))
-		note += (note.empty() ? "" : "\\n") + text(kComments2Field);
-	AppendProperty(out, "NOTE", note);
-	if (has(kBirthdayField))
-		AppendLine(out, BirthdayProperty(field(kBirthdayField)));
+	card.Field(kTitleField);
+	AppendAddress(card);
+	for (const int32 field : {kPhoneField, kCellField, kFaxField, kEmail1Field, kEmail2Field,
+			kWebAddressField})
+		card.Field(field);
+	if (card.Has(kCommentsField) || card.Has(kComments2Field)) {
+		std::string* line = card.Begin("NOTE");
+		VCardValue::AppendEscaped(fields[kCommentsField], vcard_value_type::kText, line);
+		if (card.Has(kCommentsField) && card.Has(kComments2Field))
+			line->append("\\n");
+		VCardValue::AppendEscaped(fields[kComments2Field], vcard_value_type::kText, line);
+		card.End();
+	}
+	card.Field(kBirthdayField);
+	if (!extras.rev.empty())
+		card.Line("REV", extras.rev);
 	out->append("END:VCARD\r\n");
 }

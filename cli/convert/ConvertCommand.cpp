@@ -86,6 +86,25 @@ int ConvertCommand::Parse(int argc, const char* const* argv, convert_options* op
 			return SeparatorChar(text) != 0 ? std::string()
 				: "the separator is \",\", \";\" or \"tab\"";
 		});
+	std::string styles;
+	size_t count = 0;
+	const csv_style* all = ContactFieldMap::Styles(&count);
+	for (size_t i = 0; i < count; i++)
+		styles += std::string(i == 0 ? "" : i + 1 == count ? " or " : ", ") + all[i].name
+			+ " (" + all[i].exporter + ")";
+	app.add_option("--csv-style", options->csvStyle,
+		"write the CSV header of another program's export, which that program and "
+		"cvab-convert map back: " + styles + "; fields without a column of their own go "
+		"into Notes as labelled lines (the report names them). Without it, the header "
+		"is the 21 field names")
+		->type_name("STYLE")->check([](const std::string& name) {
+			return ContactFieldMap::StyleNamed(name) != nullptr ? std::string()
+				: "unknown CSV style \"" + name + "\"";
+		});
+	app.add_option("--vcard-version", options->vcardVersion,
+		"the vCard version written: 4.0 (the default) or 3.0, which phones and older "
+		"clients read")
+		->type_name("VERSION")->check(CLI::IsMember({"3.0", "4.0"}));
 	app.add_flag("--strict", options->strict,
 		"fail (exit 2) without writing anything when a value would be lost, the input "
 		"is malformed, or reading it took a guess");
@@ -150,22 +169,39 @@ bool ReadBook(const std::string& path, const std::string& bytes, CVABook* book,
 
 namespace {
 
-std::string ContactBytes(const CVABook& book, contact_format format)
+// The vCard or CSV text of the book; each field a CSV style has no column for
+// is named in the report, with how many contacts' notes hold it instead.
+std::string ContactBytes(const CVABook& book, contact_format format,
+	const convert_options& options, ConversionReport* report)
 {
 	std::string out;
+	const csv_style* style = ContactFieldMap::StyleNamed(options.csvStyle);
+	const vcard_version version = VCardProperties::VersionOf(options.vcardVersion);
 	if (format == contact_format::kCsv)
-		CsvWriter::AppendHeader(&out);
+		CsvWriter::AppendHeader(&out, style);
+	int32 labelled[kBookFieldCount] = {};
 	for (const ABookRecord* r = book.FirstRecord(); r != nullptr; r = r->Next()) {
-		if (format == contact_format::kCsv)
-			CsvWriter::AppendRow(r, &out);
-		else
-			VCardWriter::AppendCard(r, &out);
+		if (format == contact_format::kVCard) {
+			VCardWriter::AppendCard(r, &out, version);
+			continue;
+		}
+		const uint32 fields = CsvWriter::AppendRow(r, &out, style);
+		for (int32 field = 0; field < kBookFieldCount; field++)
+			labelled[field] += (fields >> field) & 1;
+	}
+	for (int32 field = 0; field < kBookFieldCount; field++) {
+		if (labelled[field] == 0)
+			continue;
+		report->AddWarning(0, "", std::string("the ") + style->name + " style has no column that "
+			"keeps " + kBookFieldNames[field] + " as it is: written as a line \"" + kBookFieldNames[field]
+			+ ": ...\" of Notes for " + std::to_string(labelled[field])
+			+ (labelled[field] == 1 ? " contact" : " contacts"));
 	}
 	return out;
 }
 
 bool WriteOutput(const std::string& path, contact_format format, const CVABook& book,
-	std::string* error)
+	const std::string& contacts, std::string* error)
 {
 	if (format == contact_format::kBook && path != "-") {
 		entry_ref ref;
@@ -178,7 +214,7 @@ bool WriteOutput(const std::string& path, contact_format format, const CVABook& 
 		return status == B_OK;
 	}
 	const std::string bytes = format == contact_format::kBook ? BookBodyBytes(&book)
-		: ContactBytes(book, format);
+		: contacts;
 	const status_t status = path == "-" ? WriteWholeFd(STDOUT_FILENO, bytes)
 		: ReplacingFile::WriteWhole(path, bytes);
 	if (status != B_OK)
@@ -255,6 +291,8 @@ int ConvertCommand::Run(const convert_options& options)
 		return kConvertFailed;
 	}
 
+	const std::string contacts = to == contact_format::kBook ? std::string()
+		: ContactBytes(book, to, options, &report);
 	fputs(report.Describe(inputName).c_str(), stderr);
 	if (options.strict && !report.IsEmpty()) {
 		fprintf(stderr, "cvab-convert: nothing written: %d values would be lost, %d parts are "
@@ -262,7 +300,7 @@ int ConvertCommand::Run(const convert_options& options)
 			report.CountMalformed(), report.CountWarnings());
 		return kConvertStrict;
 	}
-	if (!WriteOutput(options.output, to, book, &error)) {
+	if (!WriteOutput(options.output, to, book, contacts, &error)) {
 		fprintf(stderr, "cvab-convert: cannot write %s: %s\n",
 			options.output == "-" ? "standard output" : options.output.c_str(), error.c_str());
 		return kConvertFailed;

@@ -26,6 +26,8 @@ struct convert_options {
 	std::vector<std::string> maps;
 	std::string encoding;  // the input's character set; empty to guess
 	std::string separator; // CSV: ",", ";", "tab" (or a TAB); empty to guess
+	std::string vcardVersion = "4.0";  // of the cards written: "3.0" or "4.0"
+	std::string csvStyle;  // the CSV header written: empty for the book's own
 	bool strict = false;
 };
 

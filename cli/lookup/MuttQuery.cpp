@@ -3,6 +3,7 @@
 
 #include "AsciiText.h"
 #include "BookBlockReader.h"
+#include "DisplayName.h"
 #include "LookupStatus.h"
 
 #include <algorithm>
@@ -220,6 +221,10 @@ void MuttQuery::_AnswerRecord(std::string_view line, book_layout layout, pass wh
 	if (!wanted[0] && !wanted[1])
 		return;
 	_JoinName(fields, true, &fName);
+	// A mail client splits the line at TABs and skips an empty column, which
+	// would put the nickname in the name's place.
+	if (fName.empty())
+		fName = DisplayName(fields.data(), static_cast<int32>(fields.size()));
 	for (int i = 0; i < 2; i++) {
 		if (!wanted[i])
 			continue;

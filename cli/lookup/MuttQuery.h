@@ -4,7 +4,8 @@
 // or "First Last", single spaces) or an e-mail address contains the word, without
 // regard to case or normalisation (SearchKey.h). Each matching record gives one
 // line per e-mail address, "Email 1" then "Email 2" (when only addresses match,
-// just the addresses that do): "address TAB name TAB nickname". Field texts are
+// just the addresses that do): "address TAB name TAB nickname", the name never
+// empty (a record without names goes by DisplayName.h's stand-in). Field texts are
 // whole, however long: the query answers with what the file holds.
 // Records whose nickname is the word come first: the first pass finds them (and
 // only they are held), the second streams every other match in file order.

@@ -4,65 +4,27 @@
 #include <ABookRecord.h>
 #include <AsciiText.h>
 #include <ContactText.h>
+#include <DisplayName.h>
 
 #include <algorithm>
 
 namespace {
 
-// N's components in the order the card writes them.
-constexpr int32 kNameComponents[] = {kLastNameField, kFirstNameField, kMiddleNameField};
+constexpr int32 kNameFields[] = {kLastNameField, kFirstNameField, kMiddleNameField};
 
-// The display name the writer gives a card: the names, else the company,
-// nickname or first e-mail address.
-std::string DisplayName(const card_fields& fields)
+std::string DisplayNameOf(const card_fields& fields)
 {
-	std::string name;
-	for (const int32 field : {kFirstNameField, kMiddleNameField, kLastNameField}) {
-		if (!fields[field].empty())
-			AppendSeparated(&name, " ", fields[field]);
-	}
-	for (const int32 fallback : {kCompanyField, kNicknameField, kEmail1Field}) {
-		if (name.empty())
-			name = fields[fallback];
-	}
-	return name;
+	return DisplayName(fields.data(), kBookFieldCount);
 }
 
-bool IsDigits(std::string_view text)
+std::string EscapeText(std::string_view text)
 {
-	return !text.empty() && std::all_of(text.begin(), text.end(),
-		[](char c) { return c >= '0' && c <= '9'; });
+	return VCardValue::Escape(text, vcard_value_type::kText);
 }
 
-// A birthday's value in the card's version: a date where the book's text is
-// one the reader gives back as it is, otherwise text (typed so in 4.0).
-void BirthdayValue(const std::string& text, const std::string& version,
-	std::vector<std::string>* parameters, std::string* value)
+std::string Unescape(std::string_view raw)
 {
-	const bool basic = version == "4.0";
-	std::string date;
-	if (text.size() == 10 && IsDigits(text.substr(0, 4)) && text[4] == '-'
-		&& IsDigits(text.substr(5, 2)) && text[7] == '-' && IsDigits(text.substr(8, 2)))
-		date = basic ? text.substr(0, 4) + text.substr(5, 2) + text.substr(8, 2) : text;
-	else if (text.size() == 7 && text.compare(0, 2, "--") == 0 && IsDigits(text.substr(2, 2))
-		&& text[4] == '-' && IsDigits(text.substr(5, 2)))
-		date = basic ? "--" + text.substr(2, 2) + text.substr(5, 2) : text;
-	if (!date.empty() && NormalizeBirthday(date) == text) {
-		*value = date;
-		return;
-	}
-	if (basic)
-		parameters->push_back("VALUE=text");
-	*value = EscapeValue(text);
-}
-
-// The parameters of a new telephone property of a field, in the card's version.
-std::vector<std::string> PhoneParameters(int32 field, const std::string& version)
-{
-	const char* type = field == kCellField ? "cell" : field == kFaxField ? "fax" : "voice";
-	if (version == "2.1")
-		return {UpperAscii(type)};
-	return {std::string("TYPE=") + (version == "4.0" ? type : UpperAscii(type))};
+	return VCardValue::Unescape(raw, vcard_value_type::kText);
 }
 
 // A UTF-8 byte order mark, kept in front of the patched card.
@@ -101,10 +63,12 @@ std::string CardPatcher::CardText(std::string_view field)
 CardPatcher::CardPatcher(std::string_view bytes, const VCardReader::card& card)
 	: fMark(MarkOf(bytes)),
 	  fText(TextOf(bytes)),
-	  fLines(fText),
 	  fCard(card),
-	  fVersion(TrimSpace(card.version))
+	  fVersion(VCardProperties::VersionOf(card.version))
 {
+	VCardLexer lexer(fText);
+	fLines = lexer.Rest();
+	fLineBreak = lexer.LineBreak();
 }
 
 bool CardPatcher::Patch(const card_fields& fields, card_patch* patch)
@@ -121,26 +85,22 @@ bool CardPatcher::Patch(const card_fields& fields, card_patch* patch)
 		_PatchNames();
 		_PatchFullName();
 		_PatchNickname();
-		_PatchValue(kTitleField, "TITLE", nullptr);
 		_PatchCompany();
 		_PatchAddress();
-		_PatchValue(kPhoneField, "TEL", "tel:");
-		_PatchValue(kCellField, "TEL", "tel:");
-		_PatchValue(kFaxField, "TEL", "tel:");
-		_PatchValue(kEmail1Field, "EMAIL", "mailto:");
-		_PatchValue(kEmail2Field, "EMAIL", "mailto:");
-		_PatchValue(kWebAddressField, "URL", nullptr);
+		for (const int32 field : {kTitleField, kPhoneField, kCellField, kFaxField, kEmail1Field,
+				kEmail2Field, kWebAddressField, kBirthdayField})
+			_PatchValue(field);
 		_PatchNote();
-		_PatchBirthday();
+		_PatchRevision();
 	}
 	if (!fError.empty()) {
 		patch->error = fError;
 		return false;
 	}
 	patch->bytes = _Assemble();
-	const std::vector<size_t>& counted = fLines.FirstCard();
+	const std::vector<VCardReader::counted_line>& counted = fCard.lines;
 	for (size_t index = 0; index < counted.size(); index++) {
-		if (fEdits.count(counted[index]) > 0)
+		if (fEdits.count(counted[index].position) > 0)
 			patch->touched.push_back(static_cast<int32>(index));
 	}
 	return true;
@@ -153,8 +113,8 @@ bool CardPatcher::_CheckSources()
 		if (fCard.fields[field].empty())
 			continue;
 		const size_t position = _SourceLine(field);
-		const std::optional<ContentLine> line = position == kNone ? std::nullopt
-			: ContentLine::Parse(fLines.Lines()[position].text);
+		const std::optional<VCardLine> line = position == kNone ? std::nullopt
+			: VCardLine::Parse(_Lexed(position).text);
 		if (!line || line->Name() != fCard.sources[field].property) {
 			fError = std::string("the card's lines do not match what was read of ")
 				+ kBookFieldNames[field];
@@ -168,23 +128,27 @@ size_t CardPatcher::_SourceLine(int32 field) const
 {
 	const int32 index = fCard.sources[field].index;
 	if ((*fOld)[field].empty() || index < 0
-		|| static_cast<size_t>(index) >= fLines.FirstCard().size())
+		|| static_cast<size_t>(index) >= fCard.lines.size())
 		return kNone;
-	return fLines.FirstCard()[index];
+	const size_t position = fCard.lines[index].position;
+	return position < fLines.size() ? position : kNone;
 }
 
 std::vector<size_t> CardPatcher::_LinesNamed(const char* name) const
 {
 	std::vector<size_t> found;
-	for (const size_t position : fLines.FirstCard()) {
-		const card_line& line = fLines.Lines()[position];
-		if (line.depth != 1 || line.kind != card_line_kind::kContent)
+	for (const VCardReader::counted_line& counted : fCard.lines) {
+		if (counted.depth != 1 || counted.position >= fLines.size())
+			continue;
+		const lexed_line& line = _Lexed(counted.position);
+		if (line.kind != vcard_line_kind::kContent)
 			continue;
 		// A value the reader could not decode (binary, a NUL) is none of the
 		// record's: such a line is left as it is.
-		std::optional<ContentLine> content = ContentLine::Parse(line.text);
-		if (content && content->Name() == name && content->DecodeValue())
-			found.push_back(position);
+		std::optional<VCardLine> content = VCardLine::Parse(line.text);
+		if (content && content->Name() == name
+			&& VCardValue::DecodeInPlace(&*content, fCard.unicodeFile))
+			found.push_back(counted.position);
 	}
 	return found;
 }
@@ -195,12 +159,12 @@ size_t CardPatcher::_FirstLineNamed(const char* name) const
 	return found.empty() ? kNone : found[0];
 }
 
-ContentLine* CardPatcher::_Edit(size_t position)
+VCardLine* CardPatcher::_Edit(size_t position)
 {
-	std::optional<ContentLine>& edit = fEdits[position];
+	std::optional<VCardLine>& edit = fEdits[position];
 	if (!edit) {
-		edit = ContentLine::Parse(fLines.Lines()[position].text);
-		if (!edit || !edit->DecodeValue()) {
+		edit = VCardLine::Parse(_Lexed(position).text);
+		if (!edit || !VCardValue::DecodeInPlace(&*edit, fCard.unicodeFile)) {
 			fError = "a property of the card cannot be read back to be rewritten";
 			fEdits.erase(position);
 			return nullptr;
@@ -225,22 +189,24 @@ void CardPatcher::_PatchNames()
 	const card_fields& fields = *fNew;
 	if (names == kNone) {
 		// The names were split from FN: they get a property of their own.
-		_Add("N", {}, EscapeValue(fields[kLastNameField]) + ";" + EscapeValue(fields[kFirstNameField])
-			+ ";" + EscapeValue(fields[kMiddleNameField]) + ";;");
+		std::vector<std::string> parts(5);
+		for (const int32 field : kNameFields)
+			parts[VCardProperties::PlaceOf(field).component] = EscapeText(fields[field]);
+		_Add("N", {}, VCardValue::Join(parts, ';'));
 		return;
 	}
-	for (size_t component = 0; component < 3; component++) {
-		const int32 field = kNameComponents[component];
+	for (const int32 field : kNameFields) {
+		const size_t component = static_cast<size_t>(VCardProperties::PlaceOf(field).component);
 		if (!_Changed(field))
 			continue;
 		const size_t source = _SourceLine(field);
-		ContentLine* line = _Edit(source != kNone ? source : names);
+		VCardLine* line = _Edit(source != kNone ? source : names);
 		if (line == nullptr)
 			return;
-		std::vector<std::string> parts = SplitEscapedValue(line->Value(), ';');
+		std::vector<std::string> parts = VCardValue::Split(line->Value(), ';');
 		parts.resize(std::max(parts.size(), component + 1));
-		parts[component] = EscapeValue(fields[field]);
-		line->SetValue(JoinValue(parts, ';'));
+		parts[component] = EscapeText(fields[field]);
+		line->SetValue(VCardValue::Join(parts, ';'));
 	}
 }
 
@@ -248,26 +214,26 @@ void CardPatcher::_PatchNames()
 // title or suffix around it stays.
 void CardPatcher::_PatchFullName()
 {
-	const std::string before = DisplayName(*fOld);
-	const std::string after = DisplayName(*fNew);
+	const std::string before = DisplayNameOf(*fOld);
+	const std::string after = DisplayNameOf(*fNew);
 	if (before == after || after.empty())
 		return;
 	const size_t position = _FirstLineNamed("FN");
 	if (position == kNone) {
-		if (fVersion != "2.1")
-			_Add("FN", {}, EscapeValue(after));
+		if (fVersion != vcard_version::k21)
+			_Add("FN", {}, EscapeText(after));
 		return;
 	}
-	ContentLine* line = _Edit(position);
+	VCardLine* line = _Edit(position);
 	if (line == nullptr)
 		return;
-	std::string text = UnescapeValue(line->Value());
+	std::string text = Unescape(line->Value());
 	const size_t at = before.empty() ? std::string::npos : text.find(before);
 	if (at != std::string::npos)
 		text.replace(at, before.size(), after);
 	else
 		text = after;
-	line->SetValue(EscapeValue(text));
+	line->SetValue(EscapeText(text));
 }
 
 // NICKNAME is a list: the book's nickname is its first item with text.
@@ -278,27 +244,27 @@ void CardPatcher::_PatchNickname()
 	const std::string& nickname = (*fNew)[kNicknameField];
 	const size_t source = _SourceLine(kNicknameField);
 	if (source == kNone) {
-		_Add("NICKNAME", {}, EscapeValue(nickname));
+		_Add("NICKNAME", {}, EscapeText(nickname));
 		return;
 	}
-	ContentLine* line = _Edit(source);
+	VCardLine* line = _Edit(source);
 	if (line == nullptr)
 		return;
-	std::vector<std::string> items = SplitEscapedValue(line->Value(), ',');
+	std::vector<std::string> items = VCardValue::Split(line->Value(), ',');
 	const auto hasText = [](const std::string& item) {
-		return !FlattenFieldText(UnescapeValue(item)).empty();
+		return !FlattenFieldText(Unescape(item)).empty();
 	};
 	const auto first = std::find_if(items.begin(), items.end(), hasText);
 	if (first == items.end())
 		return;
 	if (!nickname.empty())
-		*first = EscapeValue(nickname);
+		*first = EscapeText(nickname);
 	else
 		items.erase(first);
 	if (std::none_of(items.begin(), items.end(), hasText))
 		_Remove(source);
 	else
-		line->SetValue(JoinValue(items, ','));
+		line->SetValue(VCardValue::Join(items, ','));
 }
 
 // ORG's first component is the company; its units stay.
@@ -311,83 +277,81 @@ void CardPatcher::_PatchCompany()
 	if (position == kNone)
 		position = _FirstLineNamed("ORG");
 	if (position == kNone) {
-		_Add("ORG", {}, EscapeValue(company));
+		_Add("ORG", {}, EscapeText(company));
 		return;
 	}
-	ContentLine* line = _Edit(position);
+	VCardLine* line = _Edit(position);
 	if (line == nullptr)
 		return;
-	std::vector<std::string> parts = SplitEscapedValue(line->Value(), ';');
-	parts[0] = EscapeValue(company);
+	std::vector<std::string> parts = VCardValue::Split(line->Value(), ';');
+	parts[0] = EscapeText(company);
 	const bool empty = std::all_of(parts.begin(), parts.end(),
-		[](const std::string& part) { return FlattenFieldText(UnescapeValue(part)).empty(); });
+		[](const std::string& part) { return FlattenFieldText(Unescape(part)).empty(); });
 	if (empty)
 		_Remove(position);
 	else
-		line->SetValue(JoinValue(parts, ';'));
+		line->SetValue(VCardValue::Join(parts, ';'));
 }
 
-// A property of one value: TITLE, TEL, EMAIL, URL. A value that was a URI
-// ("tel:", "mailto:") stays one.
-void CardPatcher::_PatchValue(int32 field, const char* property, const char* scheme)
+// A property of one value: TITLE, TEL, EMAIL, URL, BDAY. A line that held a
+// URI ("tel:", "mailto:") keeps its parameters and holds one again; any other
+// gets the value parameters its text needs in the card's version.
+void CardPatcher::_PatchValue(int32 field)
 {
 	if (!_Changed(field))
 		return;
 	const std::string& text = (*fNew)[field];
-	const bool isUrl = std::string_view(property) == "URL";
-	std::string value = isUrl ? text : EscapeValue(text);
+	vcard_value value;
+	VCardProperties::ValueOf(field, text, fVersion, &value);
 	const size_t source = _SourceLine(field);
 	if (source == kNone) {
-		if (scheme != nullptr && text.starts_with(scheme))
-			value = scheme + value;
 		std::vector<std::string> parameters;
-		if (field == kPhoneField || field == kCellField || field == kFaxField)
-			parameters = PhoneParameters(field, fVersion);
-		else if (field == kEmail1Field || field == kEmail2Field)
-			parameters = fVersion == "2.1" ? std::vector<std::string>{"INTERNET"}
-										   : std::vector<std::string>{};
-		_Add(property, std::move(parameters), std::move(value));
+		for (std::string* parameter : {&value.valueParameter, &value.typeParameter}) {
+			if (!parameter->empty())
+				parameters.push_back(std::move(*parameter));
+		}
+		if (!text.empty())
+			_Add(VCardProperties::PlaceOf(field).property, std::move(parameters),
+				std::move(value.value));
 		return;
 	}
 	if (text.empty()) {
 		_Remove(source);
 		return;
 	}
-	ContentLine* line = _Edit(source);
+	VCardLine* line = _Edit(source);
 	if (line == nullptr)
 		return;
-	if (scheme != nullptr
-		&& (UnescapeValue(line->Value()).starts_with(scheme) || text.starts_with(scheme)))
-		value = scheme + value;
-	line->SetValue(std::move(value));
+	const std::string_view scheme = VCardProperties::UriScheme(*line, fVersion);
+	if (!scheme.empty() && StartsWithIgnoringCase(Unescape(line->Value()), scheme)
+		&& !VCardProperties::LooksLikeUri(text)) {
+		line->SetValue(std::string(scheme) + value.value);
+		return;
+	}
+	// The type of a telephone number's or a birthday's value is the text's.
+	if (field == kBirthdayField || VCardProperties::PlaceOf(field).phoneType != nullptr) {
+		line->RemoveParameter("VALUE");
+		line->RemoveParameter("X-APPLE-OMIT-YEAR");
+	}
+	if (!value.valueParameter.empty())
+		line->AddParameter(std::move(value.valueParameter));
+	line->SetValue(std::move(value.value));
 }
 
-void CardPatcher::_PatchBirthday()
+// A card that changes gets the revision as its REV.
+void CardPatcher::_PatchRevision()
 {
-	if (!_Changed(kBirthdayField))
+	if (fRevision.empty() || (fEdits.empty() && fAdded.empty()))
 		return;
-	const std::string& text = (*fNew)[kBirthdayField];
-	const size_t source = _SourceLine(kBirthdayField);
-	if (text.empty()) {
-		if (source != kNone)
-			_Remove(source);
+	const size_t position = _FirstLineNamed("REV");
+	if (position == kNone) {
+		_Add("REV", {}, fRevision);
 		return;
 	}
-	std::vector<std::string> parameters;
-	std::string value;
-	BirthdayValue(text, fVersion, &parameters, &value);
-	if (source == kNone) {
-		_Add("BDAY", std::move(parameters), std::move(value));
-		return;
+	if (VCardLine* line = _Edit(position); line != nullptr) {
+		line->RemoveParameter("VALUE");
+		line->SetValue(fRevision);
 	}
-	ContentLine* line = _Edit(source);
-	if (line == nullptr)
-		return;
-	line->RemoveParameter("VALUE");
-	line->RemoveParameter("X-APPLE-OMIT-YEAR");
-	for (std::string& parameter : parameters)
-		line->AddParameter(std::move(parameter));
-	line->SetValue(std::move(value));
 }
 
 // --- structured values
@@ -405,28 +369,28 @@ void CardPatcher::_PatchAddress()
 		return;
 	const card_fields& fields = *fNew;
 	std::vector<std::string> parts(7);
-	ContentLine* line = nullptr;
+	VCardLine* line = nullptr;
 	if (source != kNone) {
 		if ((line = _Edit(source)) == nullptr)
 			return;
-		parts = SplitEscapedValue(line->Value(), ';');
+		parts = VCardValue::Split(line->Value(), ';');
 		parts.resize(std::max<size_t>(parts.size(), 7));
 	}
 	_PatchStreet(&parts);
 	for (int32 field = kCityField; field <= kCountryField; field++) {
 		if (_Changed(field))
-			parts[3 + field - kCityField] = EscapeValue(fields[field]);
+			parts[3 + field - kCityField] = EscapeText(fields[field]);
 	}
 	if (_Changed(kCountryField))
 		parts.resize(7);  // the reader joins any further components into the country
 	const bool empty = std::all_of(parts.begin(), parts.end(),
-		[](const std::string& part) { return FlattenFieldText(UnescapeValue(part)).empty(); });
+		[](const std::string& part) { return FlattenFieldText(Unescape(part)).empty(); });
 	if (line == nullptr && !empty)
-		_Add("ADR", {}, JoinValue(parts, ';'));
+		_Add("ADR", {}, VCardValue::Join(parts, ';'));
 	else if (line != nullptr && empty)
 		_Remove(source);
 	else if (line != nullptr)
-		line->SetValue(JoinValue(parts, ';'));
+		line->SetValue(VCardValue::Join(parts, ';'));
 }
 
 namespace {
@@ -453,7 +417,7 @@ std::vector<std::string> StreetSegments(const std::string& raw)
 
 bool HasText(const std::string& raw)
 {
-	return !TrimSpace(UnescapeValue(raw)).empty();
+	return !TrimSpace(Unescape(raw)).empty();
 }
 
 }  // namespace
@@ -480,7 +444,7 @@ void CardPatcher::_PatchStreet(std::vector<std::string>* parts)
 		const size_t n = static_cast<size_t>(field - kAddress1Field);
 		if (!_Changed(field))
 			continue;
-		const std::string value = EscapeValue((*fNew)[field]);
+		const std::string value = EscapeText((*fNew)[field]);
 		if (n < lines.size()) {
 			std::string& target = lines[n].first == 2 ? street[lines[n].second]
 													  : (*parts)[lines[n].first];
@@ -523,7 +487,7 @@ void CardPatcher::_PatchNote()
 	const std::vector<size_t> notes = _LinesNamed("NOTE");
 	if (notes.empty()) {
 		if (!note.empty())
-			_Add("NOTE", {}, EscapeValue(note));
+			_Add("NOTE", {}, EscapeText(note));
 		return;
 	}
 	for (size_t i = 1; i < notes.size(); i++)
@@ -532,8 +496,8 @@ void CardPatcher::_PatchNote()
 		_Remove(notes[0]);
 		return;
 	}
-	if (ContentLine* line = _Edit(notes[0]); line != nullptr)
-		line->SetValue(EscapeValue(note));
+	if (VCardLine* line = _Edit(notes[0]); line != nullptr)
+		line->SetValue(EscapeText(note));
 }
 
 // What the old note held past the second comment field, worked out the way
@@ -545,9 +509,9 @@ std::string CardPatcher::_NoteTail() const
 		return std::string();
 	std::string note;
 	for (const size_t position : _LinesNamed("NOTE")) {
-		std::optional<ContentLine> content = ContentLine::Parse(fLines.Lines()[position].text);
-		content->DecodeValue();
-		AppendSeparated(&note, "\n", UnescapeValue(content->Value()));
+		std::optional<VCardLine> content = VCardLine::Parse(_Lexed(position).text);
+		VCardValue::DecodeInPlace(&*content, fCard.unicodeFile);
+		AppendSeparated(&note, "\n", Unescape(content->Value()));
 	}
 	std::string flat = FlattenFieldText(note);
 	const std::string& first = old[kCommentsField];
@@ -567,14 +531,14 @@ std::string CardPatcher::_NoteTail() const
 // the run: that one looks quoted-printable, this one has no ':' at its start.
 bool CardPatcher::_JoinsWithoutIt(size_t position) const
 {
-	const std::vector<card_line>& lines = fLines.Lines();
+	const std::vector<lexed_line>& lines = fLines;
 	const auto removed = [this](size_t at) {
 		const auto edit = fEdits.find(at);
 		return edit != fEdits.end() && !edit->second;
 	};
 	const size_t next = position + 1;
 	if (next >= lines.size() || removed(next) || fEdits.count(next) > 0
-		|| lines[next].kind != card_line_kind::kContent || lines[next].colonFirst)
+		|| lines[next].kind != vcard_line_kind::kContent || lines[next].colonFirst)
 		return false;
 	size_t first = position;
 	while (first > 0 && removed(first - 1))
@@ -582,20 +546,22 @@ bool CardPatcher::_JoinsWithoutIt(size_t position) const
 	if (first == 0)
 		return false;
 	const auto before = fEdits.find(first - 1);
-	return before != fEdits.end() ? LooksQuotedPrintable(before->second->Text())
+	return before != fEdits.end() ? VCardLexer::LooksQuotedPrintable(before->second->Text())
 		: lines[first - 1].quotedPrintable;
 }
 
-std::string CardPatcher::_LineText(ContentLine line) const
+std::string CardPatcher::_LineText(VCardLine line) const
 {
-	if (fVersion == "2.1" && !IsAscii(line.Value()) && !line.HasParameter("CHARSET"))
+	if (fVersion == vcard_version::k21 && !IsAscii(line.Value()) && line.Parameter("CHARSET") == nullptr)
 		line.AddParameter("CHARSET=UTF-8");
-	return FoldLine(line.Text(), fLines.LineBreak());
+	std::string out;
+	VCardValue::AppendFolded(line.Text(), fLineBreak, &out);
+	return out;
 }
 
 std::string CardPatcher::_Assemble() const
 {
-	const std::vector<card_line>& lines = fLines.Lines();
+	const std::vector<lexed_line>& lines = fLines;
 	std::string out = fMark;
 	out.reserve(fText.size() + 256);
 	size_t copied = 0;
@@ -603,12 +569,12 @@ std::string CardPatcher::_Assemble() const
 		out.append(fText, copied, position - copied);
 		copied = position;
 	};
-	const size_t insertion = fLines.InsertionPoint();
+	const size_t insertion = fCard.insertionPoint;
 	const auto add = [&] {
 		copyTo(insertion < lines.size() ? lines[insertion].begin : fText.size());
 		if (!fAdded.empty() && !out.empty() && out.back() != '\n')
-			out += fLines.LineBreak();
-		for (const ContentLine& line : fAdded)
+			out += fLineBreak;
+		for (const VCardLine& line : fAdded)
 			out += _LineText(line);
 	};
 	bool added = false;
@@ -624,7 +590,7 @@ std::string CardPatcher::_Assemble() const
 		} else if (_JoinsWithoutIt(position)) {
 			// Gone, it would let the next line join a quoted-printable one
 			// before it: it stays with no value instead.
-			std::optional<ContentLine> empty = ContentLine::Parse(lines[position].text);
+			std::optional<VCardLine> empty = VCardLine::Parse(lines[position].text);
 			empty->SetValue(std::string());
 			out += _LineText(*empty);
 		}

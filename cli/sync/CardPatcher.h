@@ -6,14 +6,16 @@
 // groups, parameters, folding and order. Within a structured property (N,
 // ADR, ORG) only the changed components are rewritten; a field emptied
 // removes its value (and the property when nothing else is left in it).
+// Values are written as the property table (vcard/VCardProperties.h) says for
+// the card's version; with a revision given, a card that changes gets it as
+// its REV.
 // Threading: an object per card, used by one thread.
 #ifndef _CARD_PATCHER_H
 #define _CARD_PATCHER_H
 
-#include "CardLines.h"
-#include "ContentLine.h"
-
 #include <VCardReader.h>
+#include <vcard/VCardLexer.h>
+#include <vcard/VCardProperties.h>
 
 #include <array>
 #include <map>
@@ -36,6 +38,9 @@ public:
 	// bytes are a card file's; card is what ReadCard read of them.
 	CardPatcher(std::string_view bytes, const VCardReader::card& card);
 
+	// The REV a changed card gets ("20240501T101500Z"); none by default.
+	void SetRevision(std::string revision) { fRevision = std::move(revision); }
+
 	// The card with fields in place of card.fields. False, with an error and
 	// the card left alone, when a field's property cannot be found or its
 	// value not decoded.
@@ -52,7 +57,8 @@ private:
 	size_t _SourceLine(int32 field) const;
 	std::vector<size_t> _LinesNamed(const char* name) const;
 	size_t _FirstLineNamed(const char* name) const;
-	ContentLine* _Edit(size_t position);
+	const lexed_line& _Lexed(size_t position) const { return fLines[position]; }
+	VCardLine* _Edit(size_t position);
 	void _Remove(size_t position) { fEdits[position].reset(); }
 	void _Add(const std::string& name, std::vector<std::string> parameters, std::string value);
 
@@ -61,27 +67,29 @@ private:
 	void _PatchFullName();
 	void _PatchNickname();
 	void _PatchCompany();
-	void _PatchValue(int32 field, const char* property, const char* scheme);
-	void _PatchBirthday();
+	void _PatchValue(int32 field);
+	void _PatchRevision();
 	void _PatchAddress();
 	void _PatchStreet(std::vector<std::string>* components);
 	void _PatchNote();
 	std::string _NoteTail() const;
 	bool _JoinsWithoutIt(size_t position) const;
 	std::string _Assemble() const;
-	std::string _LineText(ContentLine line) const;
+	std::string _LineText(VCardLine line) const;
 
 	const std::string fMark;  // a byte order mark, kept
 	const std::string fText;
-	CardLines fLines;
+	std::vector<lexed_line> fLines;  // as the lexer gives them
+	std::string_view fLineBreak;
 	const VCardReader::card& fCard;
-	std::string fVersion;
+	const vcard_version fVersion;
+	std::string fRevision;
 	const card_fields* fOld = nullptr;
 	const card_fields* fNew = nullptr;  // the new fields' card texts
 	card_fields fNewText;
 	// Rewritten lines by position in fLines; an empty one is removed.
-	std::map<size_t, std::optional<ContentLine>> fEdits;
-	std::vector<ContentLine> fAdded;  // at the first card's insertion point
+	std::map<size_t, std::optional<VCardLine>> fEdits;
+	std::vector<VCardLine> fAdded;  // at the first card's insertion point
 	std::string fError;
 };
 

@@ -6,8 +6,11 @@
 #include <BookFile.h>
 #include <BookLock.h>
 #include <ConflictLog.h>
+#include <ContactText.h>
+#include <FieldPlacement.h>
 #include <MergingSave.h>
 #include <VCardWriter.h>
+#include <vcard/VCardLexer.h>
 
 #include <Entry.h>
 
@@ -16,6 +19,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <set>
 #include <sys/stat.h>
 
@@ -60,25 +64,64 @@ card_fields FieldsOf(std::string_view line)
 	return fields;
 }
 
-// A card as cvab-convert writes it, with the UID after its VERSION, and its
-// texts in UTF-8 whatever the book's are. record is any record to fill.
-std::string NewCardBytes(std::string_view line, const std::string& uid, ABookRecord* record)
+// A card as cvab-convert writes it, with its UID and REV, and its texts in
+// UTF-8 whatever the book's are.
+std::string NewCardBytes(std::string_view line, const std::string& uid, vcard_version version,
+	std::string_view revision)
 {
+	std::string_view split[kBookFieldCount];
+	SplitBookLine(line, split);
+	std::string texts[kBookFieldCount];
 	std::string_view fields[kBookFieldCount];
-	SplitBookLine(line, fields);
 	for (int32 field = 0; field < kBookFieldCount; field++)
-		record->SetField(field, CardPatcher::CardText(fields[field]).c_str());
+		fields[field] = texts[field] = CardPatcher::CardText(split[field]);
 	std::string card;
-	VCardWriter::AppendCard(record, &card);
-	// A UID is read as it is written, without escapes; it cannot break the line.
-	std::string value = uid;
-	std::replace(value.begin(), value.end(), '\r', ' ');
-	std::replace(value.begin(), value.end(), '\n', ' ');
-	const std::string version = "VERSION:4.0\r\n";
-	const size_t at = card.find(version);
-	if (at != std::string::npos)
-		card.insert(at + version.size(), FoldLine("UID:" + value, "\r\n"));
+	VCardWriter::AppendCard(fields, version, vcard_extras{uid, revision}, &card);
 	return card;
+}
+
+// The VERSION of the first card in bytes, "" without one.
+std::string CardVersion(std::string_view bytes)
+{
+	VCardLexer lexer(bytes);
+	lexed_line line;
+	while (lexer.Next(&line)) {
+		const std::optional<VCardLine> content = VCardLine::Parse(line.text);
+		if (content && content->Name() == "VERSION")
+			return std::string(TrimSpace(content->Value()));
+		if (content && content->Name() == "END")
+			break;
+	}
+	return std::string();
+}
+
+// A card's bytes without its REV and PRODID lines, which say when and by
+// what it was written, not what it holds.
+std::string WithoutStamps(std::string_view bytes)
+{
+	VCardLexer lexer(bytes);
+	std::string out;
+	size_t copied = 0;
+	lexed_line line;
+	while (lexer.Next(&line)) {
+		const std::optional<VCardLine> content = VCardLine::Parse(line.text);
+		if (!content || (content->Name() != "REV" && content->Name() != "PRODID"))
+			continue;
+		out.append(bytes.substr(copied, line.begin - copied));
+		copied = line.end;
+	}
+	return out.append(bytes.substr(copied));
+}
+
+// Now as a vCard timestamp, the REV of the cards a run changes.
+std::string Revision()
+{
+	const time_t now = time(nullptr);
+	struct tm utc;
+	char text[32];
+	gmtime_r(&now, &utc);
+	strftime(text, sizeof(text), "%Y%m%dT%H%M%SZ", &utc);
+	return text;
 }
 
 std::string RealPath(const std::string& path)
@@ -96,7 +139,7 @@ SyncRunner::SyncRunner(const sync_options& options, FILE* out, FILE* err)
 	  fReport(out, err, options.verbose || options.dryRun),
 	  fProgress(err),
 	  fBook(nullptr),
-	  fScratch(nullptr)
+	  fRevision(Revision())
 {
 }
 
@@ -277,6 +320,8 @@ bool SyncRunner::_ScanFolder()
 		fProgress.Step("reading cards", i + 1, files.size());
 	}
 	_FindRenamed(entryHasFile);
+	for (size_t i = 0; i < fCards.size(); i++)
+		_FollowRecord(i);
 	for (const folder_card& card : fCards) {
 		if (!card.readable)
 			fReport.Problem(card.file + " in " + fFolderPath + " holds no contact that can be read; "
@@ -327,6 +372,31 @@ void SyncRunner::_FindRenamed(const std::vector<bool>& entryHasFile)
 	}
 }
 
+// A card read anew is taken as its record's fields are placed: one the sync
+// wrote from the record and nobody changed since is the record, whatever the
+// reader would make of it; one changed elsewhere fills the fields the record
+// uses. The record is the book's of the card's entry, or, without an entry,
+// the one whose id is the card's UID; else the entry's fields.
+void SyncRunner::_FollowRecord(size_t index)
+{
+	folder_card& card = fCards[index];
+	const card_text* text = fCardTexts[index].get();
+	if (!card.readable || !card.changed || text == nullptr || !text->read)
+		return;
+	const sync_entry* entry = card.entry >= 0 ? &fEntries[card.entry] : nullptr;
+	record_id id;
+	const book_record* record = entry != nullptr ? _BookRecord(entry->id)
+		: ParseRecordId(card.uid, &id) ? _BookRecord(id) : nullptr;
+	if (record == nullptr && entry == nullptr)
+		return;
+	const std::string& line = record != nullptr ? record->line : entry->fields;
+	const vcard_version version = VCardProperties::VersionOf(text->card.version);
+	if (WithoutStamps(text->bytes) == WithoutStamps(NewCardBytes(line, card.uid, version, "")))
+		card.line = line;
+	else
+		card.line = LineOf(FieldPlacement::Follow(text->card.fields, FieldsOf(line)));
+}
+
 // --- preparing the cards
 
 bool SyncRunner::_PrepareCards()
@@ -347,9 +417,7 @@ bool SyncRunner::_PrepareCard(planned_item& item, card_output* output)
 {
 	if (item.card == card_action::kCreate) {
 		_NameNewCard(item, output);
-		if (fScratch.CountRecords() == 0)
-			fScratch.AddRecord();
-		output->bytes = NewCardBytes(item.line, output->uid, fScratch.FirstRecord());
+		output->bytes = NewCardBytes(item.line, output->uid, _NewCardVersion(), fRevision);
 		_ReadBack(item, *output);
 		return true;
 	}
@@ -368,7 +436,9 @@ bool SyncRunner::_PrepareCard(planned_item& item, card_output* output)
 	output->uid = card.uid;
 	const card_text& text = *fCardTexts[index];
 	card_patch patch;
-	if (!CardPatcher(text.bytes, text.card).Patch(FieldsOf(item.line), &patch)) {
+	CardPatcher patcher(text.bytes, text.card);
+	patcher.SetRevision(fRevision);
+	if (!patcher.Patch(FieldsOf(item.line), &patch)) {
 		fReport.Problem("cannot update " + card.file + ": " + patch.error
 			+ "; the record keeps its changes and the card is left as it is");
 		output->failed = true;
@@ -378,6 +448,34 @@ bool SyncRunner::_PrepareCard(planned_item& item, card_output* output)
 	output->bytes = std::move(patch.bytes);
 	_ReadBack(item, *output);
 	return true;
+}
+
+// New cards are written in the version most of the folder's cards have
+// (4.0 in an empty folder, or when as many are 4.0 as 3.0).
+vcard_version SyncRunner::_NewCardVersion()
+{
+	if (fNewCardVersion)
+		return *fNewCardVersion;
+	int32 counts[3] = {0, 0, 0};
+	std::string bytes;
+	for (size_t i = 0; i < fCards.size(); i++) {
+		std::string version;
+		if (fCardTexts[i] != nullptr && fCardTexts[i]->read) {
+			version = fCardTexts[i]->card.version;
+		} else {
+			card_stat ignored;
+			if (fFolder->Read(fCards[i].file, &bytes, &ignored) != B_OK)
+				continue;
+			version = CardVersion(bytes);
+		}
+		if (!version.empty())
+			counts[static_cast<int>(VCardProperties::VersionOf(version))]++;
+	}
+	const int32 k30 = counts[static_cast<int>(vcard_version::k30)]
+		+ counts[static_cast<int>(vcard_version::k21)];
+	fNewCardVersion = k30 > counts[static_cast<int>(vcard_version::k40)] ? vcard_version::k30
+		: vcard_version::k40;
+	return *fNewCardVersion;
 }
 
 void SyncRunner::_NameNewCard(const planned_item& item, card_output* output)
@@ -412,7 +510,7 @@ void SyncRunner::_ReadBack(planned_item& item, const card_output& output)
 	VCardReader::card card;
 	if (!VCardReader(&report).ReadCard(output.bytes, &card))
 		return;
-	std::string line = LineOf(card.fields);
+	std::string line = LineOf(FieldPlacement::Follow(card.fields, FieldsOf(item.line)));
 	if (line == item.line)
 		return;
 	item.line = std::move(line);

@@ -25,9 +25,11 @@
 #include <BookAncestor.h>
 #include <CVABook.h>
 #include <VCardReader.h>
+#include <vcard/VCardProperties.h>
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -78,8 +80,10 @@ private:
 	bool _ScanFolder();
 	void _ReadCard(size_t index);
 	void _FindRenamed(const std::vector<bool>& entryHasFile);
+	void _FollowRecord(size_t index);
 	bool _PrepareCards();
 	bool _PrepareCard(planned_item& item, card_output* output);
+	vcard_version _NewCardVersion();
 	void _NameNewCard(const planned_item& item, card_output* output);
 	void _ReadBack(planned_item& item, const card_output& output);
 	void _List();
@@ -108,7 +112,8 @@ private:
 	sync_plan fPlan;
 	std::vector<card_output> fOutputs;  // by planned item
 	std::unordered_set<std::string> fTakenNames;  // the folder's names and the new cards'
-	CVABook fScratch;  // a record new cards are written from
+	const std::string fRevision;  // the REV of the cards this run changes
+	std::optional<vcard_version> fNewCardVersion;  // once a new card needs it
 	bool fCardsLeft = false;  // some card was not brought up to date
 	bool fFolderChanged = false;  // a card was read, or is new or gone
 };

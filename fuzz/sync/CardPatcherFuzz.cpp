@@ -7,7 +7,6 @@
 // record holds any text (and the reader does not take it for UTF-16). Fields left as they are change nothing at all.
 #include "ContactFuzzCheck.h"
 
-#include <CardLines.h>
 #include <CardPatcher.h>
 
 #include <AsciiText.h>
@@ -88,12 +87,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 		return 0;
 	if (!utf16) {
 		const std::string_view text = bytes.substr(mark);
-		const CardLines lines(text);
+		const std::vector<lexed_line> lexed = VCardLexer(text).Rest();
 		size_t at = mark;
-		for (size_t index = 0; index < lines.FirstCard().size(); index++) {
+		for (size_t index = 0; index < card.lines.size(); index++) {
 			if (std::count(patch.touched.begin(), patch.touched.end(), int32(index)) > 0)
 				continue;
-			const card_line& line = lines.Lines()[lines.FirstCard()[index]];
+			const lexed_line& line = lexed[card.lines[index].position];
 			const std::string_view kept = text.substr(line.begin, line.end - line.begin);
 			at = patch.bytes.find(kept, at);
 			Require(at != std::string::npos);

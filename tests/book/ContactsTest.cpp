@@ -2,6 +2,7 @@
 // round trip, what does not fit is reported with its card and line, and
 // malformed input names its line while the whole cards are still read.
 #include "BookTestSupport.h"
+#include "HostileRecords.h"
 
 #include <ContactImport.h>
 #include <ConversionReport.h>
@@ -528,4 +529,45 @@ TEST(ContactsTest, DetectionReadingSummaryAndThePerCardReaderForOtherCallers)
 	}
 	EXPECT_TRUE(report.IsEmpty()) << Notes(report);
 	EXPECT_FALSE(VCardReader(&report).ReadCard("BEGIN:VCARD\nPHOTO;BASE64:AA\nEND:VCARD\n", &one));
+}
+
+TEST(ContactsTest, EachCsvStyleIsReadBackWithEveryValueInItsField)
+{
+	std::mt19937 random(7);
+	CVABook book(nullptr);
+	for (int i = 0; i < 400; i++) {
+		const record_texts texts = RandomRecord(random);
+		ABookRecord* record = book.AddRecord();
+		for (int32 field = 0; field < kBookFieldCount; field++)
+			record->SetField(field, texts[field].c_str());
+	}
+	// The reader trims what it reads; that is all it may change.
+	Texts expected = AllFields(book);
+	for (std::string& line : expected) {
+		std::string trimmed;
+		for (size_t start = 0, end; start <= line.size(); start = end + 1) {
+			end = std::min(line.find('|', start), line.size());
+			trimmed += FlattenFieldText(std::string_view(line).substr(start, end - start));
+			trimmed += end < line.size() ? "|" : "";
+		}
+		line = trimmed;
+	}
+	size_t count = 0;
+	const csv_style* styles = ContactFieldMap::Styles(&count);
+	ASSERT_EQ(count, 3u);
+	for (size_t i = 0; i < count; i++) {
+		SCOPED_TRACE(styles[i].name);
+		std::string csv;
+		CsvWriter::AppendHeader(&csv, &styles[i]);
+		for (const ABookRecord* r = book.FirstRecord(); r != nullptr; r = r->Next())
+			CsvWriter::AppendRow(r, &csv, &styles[i]);
+		CVABook again(nullptr);
+		ConversionReport report;
+		CsvReader(ContactFieldMap(), &report).Read(csv, &again);
+		EXPECT_EQ(report.CountLosses() + report.CountMalformed(), 0) << Notes(report);
+		const Texts read = AllFields(again);
+		ASSERT_EQ(read.size(), expected.size());
+		for (size_t r = 0; r < read.size(); r++)
+			EXPECT_EQ(read[r], expected[r]) << "record " << r;
+	}
 }

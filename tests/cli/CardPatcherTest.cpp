@@ -2,7 +2,6 @@
 // and names lines the result must hold and must not; every case also checks
 // that the result reads back as the new fields and that each line it did not
 // touch is still there, byte for byte and in order.
-#include <CardLines.h>
 #include <CardPatcher.h>
 
 #include <gtest/gtest.h>
@@ -91,6 +90,15 @@ const std::vector<patch_case> kCases = {
 			"quoted-printable.ORG:Acme", "TEL;CELL:1", "END:VCARD"}),
 		{{kFirstNameField, "Ann="}, {kCompanyField, "Acme="}},
 		{"N:Lee;Ann=\r\n", "\r\nORG:Acme=\r\n", "TEL;CELL:1\r\n"}, {"QUOTED", "quoted"}},
+	{"a telephone URI stays one, a text that looks like one is marked text, a web address "
+	 "is escaped",
+		Crlf({"BEGIN:VCARD", "VERSION:4.0", "N:Lee;Ann;;;",
+			"TEL;VALUE=uri;TYPE=cell:tel:+1-555-0101", "URL:http://old.example", "END:VCARD"}),
+		{{kCellField, "+1-555-0199"}, {kFaxField, "tel:+1-555-0100"},
+			{kWebAddressField, "http://h.test/?a=1,2;b"}},
+		{"TEL;VALUE=uri;TYPE=cell:tel:+1-555-0199\r\n", "TEL;VALUE=text;TYPE=fax:tel:+1-555-0100\r\n",
+			"URL:http://h.test/?a=1\\,2\\;b\r\n"},
+		{"tel:tel:"}},
 	{"a long note keeps what the comment fields could not hold",
 		Crlf({"BEGIN:VCARD", "VERSION:4.0", "N:Lee;Ann;;;",
 			"NOTE:Met at the climbing gym\\nShe prefers mornings and has two dogs called Rex and "
@@ -140,12 +148,12 @@ TEST(CardPatcherTest, RewritesOnlyWhatChanged)
 
 		// Each untouched line, as it was written, in its order.
 		const std::string text = test.card.substr(test.card.starts_with("\xEF\xBB\xBF") ? 3 : 0);
-		const CardLines lines(text);
+		const std::vector<lexed_line> lexed = VCardLexer(text).Rest();
 		size_t at = 0;
-		for (size_t index = 0; index < lines.FirstCard().size(); index++) {
+		for (size_t index = 0; index < card.lines.size(); index++) {
 			if (std::find(patch.touched.begin(), patch.touched.end(), index) != patch.touched.end())
 				continue;
-			const card_line& line = lines.Lines()[lines.FirstCard()[index]];
+			const lexed_line& line = lexed[card.lines[index].position];
 			const std::string bytes = text.substr(line.begin, line.end - line.begin);
 			at = out.find(bytes, at);
 			ASSERT_NE(at, std::string::npos) << "line " << index << " lost: " << bytes;
@@ -166,7 +174,22 @@ TEST(CardPatcherTest, UnchangedFieldsGiveTheSameBytesAndBadSourcesFail)
 	EXPECT_EQ(patch.bytes, text);
 	EXPECT_TRUE(patch.touched.empty());
 
+	// A revision goes in only with a change, in place of the old REV.
+	const std::string stamped = Crlf({"BEGIN:VCARD", "VERSION:3.0", "REV:2001-01-01T00:00:00Z",
+		"N:Lee;Ann;;;", "TEL:1", "END:VCARD"});
+	ASSERT_TRUE(VCardReader(&report).ReadCard(stamped, &card));
+	CardPatcher stamping(stamped, card);
+	stamping.SetRevision("20240501T101500Z");
+	ASSERT_TRUE(stamping.Patch(card.fields, &patch));
+	EXPECT_EQ(patch.bytes, stamped);
+	card_fields changed = card.fields;
+	changed[kPhoneField] = "2";
+	ASSERT_TRUE(stamping.Patch(changed, &patch));
+	EXPECT_EQ(patch.bytes, Crlf({"BEGIN:VCARD", "VERSION:3.0", "REV:20240501T101500Z",
+		"N:Lee;Ann;;;", "TEL:2", "END:VCARD"}));
+
 	// A reading that does not belong to these bytes is refused, not guessed at.
+	ASSERT_TRUE(VCardReader(&report).ReadCard(text, &card));
 	card.sources[kPhoneField].index = 1;
 	card_fields fields = card.fields;
 	fields[kPhoneField] = "2";

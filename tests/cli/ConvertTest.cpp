@@ -93,6 +93,22 @@ TEST_F(ConvertTest, VCardsBecomeATypedBookAndComeBackOutAsCsv)
 	EXPECT_EQ(cards.status, kConvertOk) << cards.err;
 	EXPECT_NE(cards.out.find("NICKNAME:joe\r\nEMAIL:joe@x.example\r\n"), std::string::npos)
 		<< cards.out;
+
+	// The version asked for, and another program's CSV header that names
+	// what it has no column for.
+	const std::string joe = "joe\tJo\t\t\t\t\t\t\t\t\t\t\t\t\t\tjoe@x.example\t\t\t\t\t--05-01\n";
+	const Result three = Run("--from book --to vcard --vcard-version 3.0 - -", joe);
+	EXPECT_NE(three.out.find("VERSION:3.0\r\nFN:Jo\r\n"), std::string::npos) << three.out;
+	EXPECT_NE(three.out.find("BDAY:--05-01\r\n"), std::string::npos) << three.out;
+	const Result outlook = Run("--from book --to csv --csv-style outlook - -", joe);
+	EXPECT_EQ(outlook.status, kConvertOk) << outlook.err;
+	EXPECT_EQ(outlook.out.substr(0, 32), "First Name,Middle Name,Last Name");
+	EXPECT_NE(outlook.out.find("\"\nNickname: joe\""), std::string::npos) << outlook.out;
+	EXPECT_NE(outlook.err.find("no column that keeps Nickname"), std::string::npos) << outlook.err;
+	const Result back = Run("--from csv --to book - -", outlook.out);
+	EXPECT_EQ(back.out, joe);
+	EXPECT_EQ(Run("--csv-style lotus a.vcf b.csv").status, 64);
+	EXPECT_EQ(Run("--vcard-version 2.1 a.csv b.vcf").status, 64);
 }
 
 // --strict writes nothing; malformed input still converts all it can read,

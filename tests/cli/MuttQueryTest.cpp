@@ -80,6 +80,14 @@ TEST(MuttQuery, WholeFieldsFullNamesAndOneLinePerAddress)
 	// A record without an address is left out, even with the exact nickname.
 	EXPECT_EQ(Ask(body, "ann").out,
 		Answered("mary@home.example" + mary + kLongAddress + mary + "jo@annex.example" + jo));
+
+	// Without names the name column is never empty: the company, the
+	// nickname, or the address itself stands in.
+	const std::string nameless = Line({{kNicknameField, "nonick"}, {kEmail1Field, "plain@example.com"}})
+		+ Line({{kCompanyField, "Acme"}, {kEmail2Field, "desk@acme.example"}})
+		+ Line({{kEmail2Field, "only@example.com"}});
+	EXPECT_EQ(Ask(nameless, "example").out, Answered("plain@example.com\tnonick\tnonick\n"
+		"desk@acme.example\tAcme\t\n" "only@example.com\tonly@example.com\t\n"));
 }
 
 TEST(MuttQuery, ExactNicknamesFirstThenTheRestStreamInFileOrder)
@@ -172,7 +180,7 @@ TEST(MuttQuery, ADamagedOrUnreadableBookIsOneLine)
 		+ std::to_string(record.size() + 10) + ")\n");
 	// A NUL after the last line costs nothing, as for the book's own reader.
 	EXPECT_EQ(Ask(record + std::string(1, '\0'), "ann", book_layout::kAllColumns, 8).out,
-		Answered("ann@example.org\t\tann\n"));
+		Answered("ann@example.org\tann\tann\n"));
 
 	const int folder = open(testing::TempDir().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 	std::string out;

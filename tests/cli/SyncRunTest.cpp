@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <regex>
 #include <sys/stat.h>
 
 namespace {
@@ -173,14 +174,18 @@ TEST_F(SyncRunTest, BringsBothSidesTogetherAndKeepsThem)
 	EXPECT_EQ(before[1].st_ino, after[1].st_ino);
 	EXPECT_EQ(fs::last_write_time(state), stateTime);
 
-	// The phone's card edited through the book keeps what the book cannot hold.
+	// The phone's card edited through the book keeps what the book cannot
+	// hold, and gets a REV of the change.
 	EditBook([](CVABook& book) { Find(book, "Cat")->SetField(kLastNameField, "Poe"); });
 	run = Sync();
 	EXPECT_EQ(run.status, kSyncDone) << run.err;
 	std::string expected = kPhoneCard;
 	expected.replace(expected.find("N:Roe"), 5, "N:Poe");
 	expected.replace(expected.find("FN:Cat Roe"), 10, "FN:Cat Poe");
-	EXPECT_EQ(Contents(fDir / "cards" / "phone-7.vcf"), expected);
+	expected.insert(expected.find("END:VCARD"), "REV:20YYMMDDTHHMMSSZ\r\n");
+	const std::string patched = Contents(fDir / "cards" / "phone-7.vcf");
+	EXPECT_EQ(std::regex_replace(patched, std::regex("REV:20\\d{6}T\\d{6}Z"), "REV:20YYMMDDTHHMMSSZ"),
+		expected);
 
 	// Deleted on one side, unchanged on the other: gone from both.
 	fs::remove(fDir / "cards" / "phone-7.vcf");
@@ -269,4 +274,41 @@ TEST_F(SyncRunTest, GuardDryRunDamagedStateAndABusyPair)
 	run = Sync();
 	EXPECT_EQ(run.status, kSyncFailed);
 	EXPECT_NE(run.err.find("another cvab-sync"), std::string::npos);
+}
+
+TEST_F(SyncRunTest, NewCardsTakeTheFolderVersionAndUntouchedRecordsStayAsTheyAre)
+{
+	// A folder of a phone's 3.0 cards: the book's new contact goes there as 3.0.
+	for (int i = 0; i < 2; i++) {
+		std::string card = kPhoneCard;
+		card.replace(card.find("phone-7"), 7, "phone-" + std::to_string(i));
+		std::ofstream(fDir / "cards" / ("phone-" + std::to_string(i) + ".vcf")) << card;
+	}
+	// Values a card gives back elsewhere: the second of two fields, spaces.
+	EditBook([](CVABook& book) {
+		Add(book, "Dee", "Fox ");
+		Find(book, "Dee")->SetField(kEmail2Field, "dee@example.org");
+		Find(book, "Dee")->SetField(kComments2Field, "second");
+	});
+	outcome run = Sync();
+	ASSERT_EQ(run.status, kSyncDone) << run.err;
+	EXPECT_EQ(run.out.find("book: change"), std::string::npos) << run.out;
+	std::string made;
+	for (const std::string& name : Cards()) {
+		const std::string text = Contents(fDir / "cards" / name);
+		if (text.find("FN:Dee Fox") != std::string::npos)
+			made = text;
+	}
+	EXPECT_EQ(made.rfind("BEGIN:VCARD\r\nVERSION:3.0\r\n", 0), 0u) << made;
+	EXPECT_NE(made.find("\r\nREV:"), std::string::npos) << made;
+	EXPECT_EQ(Records(), (Texts{"Dee Fox  ", "Cat Roe 1", "Cat Roe 1"}));
+
+	// Without its state a run reads every card again: the card it wrote and
+	// nobody changed gives the record back as it is.
+	fs::remove_all(fDir / "state");
+	const std::string book = Contents(fDir / "book");
+	run = Sync();
+	ASSERT_EQ(run.status, kSyncDone) << run.err;
+	EXPECT_EQ(run.out.find("change"), std::string::npos) << run.out;
+	EXPECT_EQ(Contents(fDir / "book"), book);
 }

@@ -4,7 +4,8 @@
 # network, nothing sent). In its query menu: a prefix query, a whole-name query
 # and a query that matches second addresses only show the expected rows, a long
 # address whole; with the book gone the one-line reason shows in the status
-# line and nothing else reaches the screen. Exit 77 when neomutt or tmux is
+# line and nothing else reaches the screen; a record without a name gives a
+# name column NeoMutt puts in the To: line it writes. Exit 77 when neomutt or tmux is
 # missing (scripts/setup installs both).
 # Usage: mutt_query_client.sh CVAB_LOOKUP REMEMBER_BOOK
 set -euo pipefail
@@ -102,4 +103,12 @@ query ann
 wait_for -l "The address book $dir/friends.cvab cannot be opened: No such file or directory"
 # Only the empty menu, its status bar and that line: nothing written over them.
 [ "$(screen | grep -c .)" -eq 2 ] || fail "more on the screen than the status bar and the message"
+
+# No name: the company stands in, so the nickname stays in its own column (a
+# client skips an empty column) and the To: line gets a valid name.
+printf 'nonick\t\t\t\t\tAcme\t\t\t\t\t\t\t\t\t\tplain@example.org\t\t\t\t\t\n' > "$dir/friends.cvab"
+query plain
+wait_for "   1 <plain@example.org> | Acme | nonick" ""
+"${tmux_[@]}" send-keys -t mutt m
+wait_for -l "To: Acme <plain@example.org>"
 echo "PASS: NeoMutt's query menu and status line"
