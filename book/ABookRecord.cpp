@@ -2,10 +2,20 @@
 
 #include "AsciiText.h"
 
+#include <atomic>
 #include <cassert>
 #include <cstring>
 
 namespace {
+
+// Read for every field set, advanced only by NextChangeMark: the document's
+// lock orders the two, so a relaxed read is enough.
+std::atomic<uint64> gChangeClock{1};
+
+inline uint64 Now()
+{
+	return gChangeClock.load(std::memory_order_relaxed);
+}
 
 inline unsigned char fold_ascii(unsigned char c)
 {
@@ -54,6 +64,7 @@ size_t UTF8CutLength(const char* text, size_t length, size_t limit)
 }
 
 ABookRecord::ABookRecord(int32 fieldCount)
+	: fStamp(Now())
 {
 	assert(fieldCount == kBookFieldCount);
 	(void)fieldCount;
@@ -74,6 +85,7 @@ void ABookRecord::SetField(int32 field, const char* text, size_t length)
 	assert(field >= 0 && field < kBookFieldCount);
 	const size_t kept = UTF8CutLength(text, length, kFieldTextLength);
 	char* buffer = fFields[field];
+	fStamp = Now();
 	if (kept > 0)  // an empty string_view's text may be null
 		memmove(buffer, text, kept);  // text may be this very field
 	buffer[kept] = '\0';
@@ -85,8 +97,14 @@ void ABookRecord::SetField(int32 field, const char* text, size_t length)
 
 void ABookRecord::ClearFields()
 {
+	fStamp = Now();
 	for (char* field : fFields)
 		field[0] = '\0';
+}
+
+uint64 ABookRecord::NextChangeMark()
+{
+	return gChangeClock.fetch_add(1, std::memory_order_relaxed);
 }
 
 int ABookRecord::CompareField(const ABookRecord* a, const ABookRecord* b, int32 field)

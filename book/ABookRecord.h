@@ -35,6 +35,13 @@ public:
 	// to save (see RecordIdFile.h); unique within the book, never shown.
 	const record_id& Id() const { return fId; }
 
+	// When the record was made or its fields last set, on the process's
+	// change clock: a record changed after NextChangeMark() returned m has a
+	// stamp above m; one changed before, a stamp of at most m. The journal
+	// of unsaved changes finds what changed by it.
+	uint64 ChangeStamp() const { return fStamp; }
+	static uint64 NextChangeMark();
+
 	ABookRecord* Next() const { return fNext; }
 	ABookRecord* Previous() const { return fPrevious; }
 
@@ -52,6 +59,7 @@ private:
 	ABookRecord* fNext = nullptr;
 	ABookRecord* fPrevious = nullptr;
 	uint64 fSerial = 0;
+	uint64 fStamp = 0;
 	record_id fId;
 };
 

@@ -3,6 +3,7 @@
 // descriptions.
 #include "BookFile.h"
 
+#include "BookBackup.h"
 #include "BookFilePrivate.h"
 #include "BookPaths.h"
 #include "RecordIdFile.h"
@@ -312,9 +313,6 @@ namespace {
 // The freedesktop type attribute, a plain string that file managers and
 // desktop tools read; it lives beside the platform's typed attributes.
 const char kFreedesktopTypeName[] = "mime_type";
-// On a backup of a save in place: the digest of the body being written, so
-// that a backup left once that body was complete is known for one.
-const char kSavingBodyAttrName[] = "CVABSavingBody";
 
 status_t CopyOtherAttributes(BNode& from, BNode& to)
 {
@@ -539,28 +537,6 @@ status_t WriteReplacing(const std::string& target, const book_body_source& sourc
 	return B_OK;
 }
 
-// The backup of a save in place: the old body in a new file beside the book,
-// as open as the book, with the old body's ids attribute and the digest of the
-// body about to be written, flushed.
-status_t WriteBackup(int folder, const std::string& target, const std::string& old,
-	const file_access& access, const sha256_digest& writing, NewFile* backup)
-{
-	status_t status = backup->CreateUnique(folder,
-		HiddenNameBeside(LeafOf(target), kBackupSuffix), access);
-	if (status == B_OK)
-		status = backup->Write(old);
-	const std::string ids = ReadPlainAttribute(target, kRecordIdsAttrName);
-	const std::string idsKey = std::string("user.") + kRecordIdsAttrName;
-	const std::string savingKey = std::string("user.") + kSavingBodyAttrName;
-	const std::string saving = "sha256:" + Sha256Text(writing);
-	// Without attributes the backup is still offered; only less wisely.
-	if (status == B_OK && !ids.empty())
-		(void)fsetxattr(backup->Fd(), idsKey.c_str(), ids.data(), ids.size(), 0);
-	if (status == B_OK)
-		(void)fsetxattr(backup->Fd(), savingKey.c_str(), saving.data(), saving.size(), 0);
-	return status == B_OK ? backup->Flush() : status;
-}
-
 // Writes bytes over the whole file fd names, attributes and all, flushed.
 status_t Overwrite(int fd, const std::string& target, const std::string& bytes,
 	const book_frame& frame, const std::string& idsAttr)
@@ -579,7 +555,7 @@ status_t Overwrite(int fd, const std::string& target, const std::string& bytes,
 
 // The save of a book whose owner, group or other names a rename would change,
 // as careful editors do it: the book itself is written, after a backup of its
-// old body; a crash half-way leaves that backup (FindBookBackup).
+// old body; a crash half-way leaves that backup (BookBackup.h).
 status_t WriteInPlace(const std::string& target, const book_body_source& source,
 	const book_frame& frame, BookAncestor* saved)
 {
@@ -599,7 +575,7 @@ status_t WriteInPlace(const std::string& target, const book_body_source& source,
 		status = ReadWholeFd(fd, &old);
 	NewFile backup;
 	if (status == B_OK)
-		status = WriteBackup(folder, target, old, access, body.whole, &backup);
+		status = WriteBookBackup(folder, target, old, access, body.whole, &backup);
 	std::unique_ptr<ReplacingFile> ids;
 	const bool idsReady = status == B_OK && PrepareIds(target, access, body, &ids);
 	if (status == B_OK) {

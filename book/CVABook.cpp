@@ -66,6 +66,7 @@ ABookRecord* CVABook::AddRecord(const record_id& id)
 		fFirst = record;
 	fLast = record;
 	fCount++;
+	fListStamp++;
 	return record;
 }
 
@@ -117,6 +118,19 @@ void CVABook::AssignIds(const record_id* ids, size_t count)
 	size_t n = 0;
 	for (ABookRecord* record = fFirst; record != nullptr && n < count; record = record->fNext)
 		record->fId = ids[n++];
+	fListStamp++;
+}
+
+std::vector<const ABookRecord*> CVABook::RecordsChangedSince(uint64 mark) const
+{
+	_AssertLocked();
+	std::vector<const ABookRecord*> changed;
+	fPool->ForEach([&](const ABookRecord* record) {
+		if (record->ChangeStamp() > mark)
+			changed.push_back(record);
+		return true;
+	});
+	return changed;
 }
 
 bool CVABook::Contains(const ABookRecord* record) const
@@ -138,6 +152,7 @@ void CVABook::RemoveRecord(ABookRecord* record)
 		fLast = record->fPrevious;
 	fPool->Delete(record);
 	fCount--;
+	fListStamp++;
 }
 
 void CVABook::DeleteRecordAt(int32 n)
@@ -151,6 +166,7 @@ void CVABook::MakeEmpty()
 	fPool->DeleteAll();
 	fFirst = fLast = nullptr;
 	fCount = 0;
+	fListStamp++;
 }
 
 // --- sort
@@ -252,6 +268,7 @@ void CVABook::SortByField(int32 field)
 	fLast = records.back();
 	fLast->fNext = nullptr;
 	fRecordsChanged = true;
+	fListStamp++;
 
 	if (fOwner != nullptr)
 		fOwner->ReloadList();

@@ -28,6 +28,7 @@
 #include "BookOwner.h"
 
 #include <memory>
+#include <vector>
 
 class RecordPool;
 
@@ -55,6 +56,14 @@ public:
 	// set it; sorting alone leaves the modified flag as it was.
 	bool RecordsChanged() const { return fRecordsChanged; }
 	void SetRecordsChanged(bool changed) { fRecordsChanged = changed; }
+
+	// Raised by every change to the list itself (a record added or removed,
+	// the order or the ids changed), never by a change of fields.
+	uint64 ListStamp() const { return fListStamp; }
+	// The records made or changed after mark (see ABookRecord::ChangeStamp),
+	// in no set order: a walk over the records in memory, far quicker than
+	// the list.
+	std::vector<const ABookRecord*> RecordsChangedSince(uint64 mark) const;
 
 	// A new empty record linked at the end and counted, with a new random id.
 	ABookRecord* AddRecord();
@@ -107,6 +116,7 @@ private:
 	bool fModified = false;
 	bool fRecordsChanged = false;
 	int32 fCount = 0;
+	uint64 fListStamp = 0;
 };
 
 // The document's sort on its own, for an array of records: a quicksort that

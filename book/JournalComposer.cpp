@@ -1,0 +1,176 @@
+#include "JournalComposer.h"
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The whole file fd names, from its start; short when it cannot be read.
+std::string ReadAllAt(int fd)
+{
+	std::string bytes;
+	struct stat info;
+	if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+		return bytes;
+	bytes.resize(static_cast<size_t>(info.st_size));
+	size_t filled = 0;
+	while (filled < bytes.size()) {
+		const ssize_t got = pread(fd, bytes.data() + filled, bytes.size() - filled,
+			static_cast<off_t>(filled));
+		if (got < 0 && errno == EINTR)
+			continue;
+		if (got <= 0)
+			break;
+		filled += static_cast<size_t>(got);
+	}
+	bytes.resize(filled);
+	return bytes;
+}
+
+}  // namespace
+
+JournalComposer::~JournalComposer()
+{
+	_CloseBase();
+}
+
+void JournalComposer::_CloseBase()
+{
+	if (fBase.fd >= 0)
+		close(fBase.fd);
+	fBase.fd = -1;
+}
+
+void JournalComposer::Start(journal_base base)
+{
+	_CloseBase();
+	fBase = std::move(base);
+	fBaseIndex = std::make_unique<RecordIdIndex>(fBase.ids.data(), fBase.ids.size());
+	fBaseRead = false;
+	fBaseBody.clear();
+	fBaseLines.clear();
+	fOrder = fBase.ids;
+	fChanged.clear();
+}
+
+void JournalComposer::Take(journal_snapshot snapshot)
+{
+	if (snapshot.orderChanged)
+		fOrder = std::move(snapshot.order);
+	for (auto& [id, line] : snapshot.changed)
+		fChanged[id] = std::move(line);
+}
+
+// Once, when an old line is first needed: the body as the records were read
+// from it, one line a record.
+void JournalComposer::_ReadBase()
+{
+	fBaseRead = true;
+	if (fBase.fd < 0)
+		return;
+	fBaseBody = ReadAllAt(fBase.fd);
+	_CloseBase();
+	if (Sha256Of(fBaseBody) != fBase.digest) {
+		fBaseBody.clear();
+		return;
+	}
+	if (!fBase.writerForm) {
+		CVABook book(nullptr);
+		ReadBookBody(&book, fBaseBody.data(), fBaseBody.size(), fBase.layout);
+		fBaseBody = BookBodyBytes(&book);
+	}
+	fBaseLines = BodyLines(fBaseBody.data(), fBaseBody.size());
+	if (fBaseLines.size() != fBase.ids.size())
+		fBaseLines.clear();
+}
+
+const std::string_view* JournalComposer::_BaseLine(uint32 position) const
+{
+	return position < fBaseLines.size() ? &fBaseLines[position] : nullptr;
+}
+
+void JournalComposer::_AddChange(journal_item_kind kind, uint32 position, const record_id& id,
+	const std::string* line, book_journal* journal) const
+{
+	journal_item item;
+	item.kind = kind;
+	item.first = item.last = position;
+	item.id = id;
+	if (line != nullptr)
+		item.line = *line;
+	if (const std::string_view* before = _BaseLine(position)) {
+		item.beforeKnown = true;
+		item.before = *before;
+	}
+	journal->items.push_back(std::move(item));
+}
+
+namespace {
+
+// Extends the run of kept base records the items end with, or starts one.
+void Keep(uint32 position, std::vector<journal_item>* items)
+{
+	if (!items->empty() && items->back().kind == journal_item_kind::kKept
+		&& items->back().last + 1 == position) {
+		items->back().last = position;
+		return;
+	}
+	journal_item run;
+	run.first = run.last = position;
+	items->push_back(run);
+}
+
+// Whether the journal holds nothing its base does not: every base record kept
+// in its place, none added.
+bool SameAsBase(const book_journal& journal)
+{
+	if (journal.items.empty())
+		return journal.baseRecords == 0;
+	const journal_item& only = journal.items.front();
+	return journal.items.size() == 1 && only.kind == journal_item_kind::kKept && only.first == 0
+		&& only.last + 1 == journal.baseRecords;
+}
+
+}  // namespace
+
+// The book's records in order, each kept, changed or added; then the base
+// records no longer there.
+bool JournalComposer::Compose(book_journal* journal)
+{
+	*journal = book_journal();
+	journal->book = fBase.book;
+	journal->hasBase = fBase.exists;
+	journal->base = fBase.digest;
+	journal->baseRecords = static_cast<uint32>(fBase.ids.size());
+	journal->writer = ThisWriter();
+	if (fBase.exists && !fBaseRead && !fChanged.empty())
+		_ReadBase();
+	std::vector<bool> present(fBase.ids.size(), false);
+	for (const record_id& id : fOrder) {
+		const uint32 position = fBase.exists ? fBaseIndex->Find(id) : RecordIdIndex::kNone;
+		const auto changed = fChanged.find(id);
+		if (position == RecordIdIndex::kNone) {
+			if (changed == fChanged.end())
+				continue;  // a record never told of
+			journal_item item;
+			item.kind = journal_item_kind::kAdded;
+			item.id = id;
+			item.line = changed->second;
+			journal->items.push_back(std::move(item));
+			continue;
+		}
+		present[position] = true;
+		const std::string_view* before = _BaseLine(position);
+		// One changed back to what the base holds is kept.
+		if (changed != fChanged.end() && (before == nullptr || *before != changed->second))
+			_AddChange(journal_item_kind::kChanged, position, id, &changed->second, journal);
+		else
+			Keep(position, &journal->items);
+	}
+	for (uint32 position = 0; position < present.size(); position++) {
+		if (!present[position])
+			_AddChange(journal_item_kind::kDeleted, position, fBase.ids[position], nullptr, journal);
+	}
+	return !SameAsBase(*journal);
+}

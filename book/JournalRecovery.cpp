@@ -1,0 +1,142 @@
+#include "JournalRecovery.h"
+
+#include "BookBody.h"
+#include "MergingSave.h"
+#include "RecordIdIndex.h"
+
+#include <unordered_map>
+
+namespace {
+
+// The book as it is now, as the merge sees a version: its records' lines
+// point into body.
+std::vector<merge_record> CurrentRecords(const CVABook* book, std::string* body)
+{
+	std::vector<record_id> ids;
+	WriteBookBody(book, [body](const char* bytes, size_t size) {
+		body->append(bytes, size);
+		return B_OK;
+	}, &ids);
+	const std::vector<std::string_view> lines = BodyLines(body->data(), body->size());
+	std::vector<merge_record> records(lines.size());
+	for (size_t i = 0; i < lines.size(); i++)
+		records[i] = merge_record{ids[i], lines[i]};
+	return records;
+}
+
+void Replace(CVABook* book, const std::vector<merge_record>& records)
+{
+	book->MakeEmpty();
+	for (const merge_record& record : records)
+		SetRecordFields(book->AddRecord(record.id), record.line);
+}
+
+// What a changed or deleted base record held, or unknown.
+std::string_view Before(const journal_item& item)
+{
+	return item.beforeKnown ? std::string_view(item.before) : std::string_view();
+}
+
+const record_id* IdsOf(const std::vector<merge_record>& records)
+{
+	return records.empty() ? nullptr : &records[0].id;
+}
+
+// The journal's own order over the base its file still is: base positions
+// name the records by the ids they were read with.
+std::vector<merge_conflict> OverItsBase(const book_journal& journal,
+	const std::vector<record_id>& baseIds, const std::vector<merge_record>& theirs,
+	CVABook* book)
+{
+	const RecordIdIndex inTheirs(IdsOf(theirs), theirs.size(), sizeof(merge_record));
+	std::vector<merge_record> ancestor(baseIds.size());
+	for (size_t p = 0; p < baseIds.size(); p++) {
+		const uint32 at = inTheirs.Find(baseIds[p]);
+		ancestor[p] = merge_record{baseIds[p],
+			at != RecordIdIndex::kNone ? theirs[at].line : std::string_view()};
+	}
+	// Read anew, the base is the book as it is (unless the window changed it
+	// before it was recovered): what the journal kept is surer.
+	for (const journal_item& item : journal.items) {
+		if (item.kind != journal_item_kind::kKept && item.kind != journal_item_kind::kAdded
+			&& item.beforeKnown)
+			ancestor[item.first].line = item.before;
+	}
+	std::vector<merge_record> mine;
+	for (const journal_item& item : journal.items) {
+		if (item.kind == journal_item_kind::kKept) {
+			for (uint32 p = item.first; p <= item.last; p++) {
+				if (ancestor[p].line.data() != nullptr)
+					mine.push_back(ancestor[p]);
+			}
+		} else if (item.kind == journal_item_kind::kChanged) {
+			mine.push_back(merge_record{baseIds[item.first], item.line});
+		} else if (item.kind == journal_item_kind::kAdded) {
+			mine.push_back(merge_record{item.id, item.line});
+		}
+	}
+	book_merge merge = MergeBooks(ancestor, mine, theirs, merge_side::kMine);
+	Replace(book, merge.records);
+	return std::move(merge.conflicts);
+}
+
+// The journal's changes, by id, over a book another program changed since:
+// the base is the book now with what the journal kept of the records it
+// changed or deleted.
+std::vector<merge_conflict> OverAnotherVersion(const book_journal& journal,
+	const std::vector<merge_record>& theirs, CVABook* book)
+{
+	struct id_hash {
+		size_t operator()(const record_id& id) const { return static_cast<size_t>(id.Hash()); }
+	};
+	std::unordered_map<record_id, const journal_item*, id_hash> told;
+	for (const journal_item& item : journal.items) {
+		if (item.kind != journal_item_kind::kKept)
+			told[item.id] = &item;
+	}
+	std::vector<merge_record> ancestor;
+	std::vector<merge_record> mine;
+	for (const merge_record& record : theirs) {
+		const auto found = told.find(record.id);
+		const journal_item* item = found != told.end() ? found->second : nullptr;
+		if (item == nullptr || item->kind != journal_item_kind::kAdded)
+			ancestor.push_back(item == nullptr ? record : merge_record{record.id, Before(*item)});
+		if (item == nullptr)
+			mine.push_back(record);
+		else if (item->kind != journal_item_kind::kDeleted)
+			mine.push_back(merge_record{record.id, item->line});
+		if (item != nullptr)
+			told.erase(found);
+	}
+	// What the other version no longer has, in the journal's order.
+	for (const journal_item& item : journal.items) {
+		if (told.count(item.id) == 0 || item.kind == journal_item_kind::kKept)
+			continue;
+		if (item.kind != journal_item_kind::kAdded)
+			ancestor.push_back(merge_record{item.id, Before(item)});
+		if (item.kind != journal_item_kind::kDeleted)
+			mine.push_back(merge_record{item.id, item.line});
+	}
+	book_merge merge = MergeBooks(ancestor, mine, theirs, merge_side::kMine);
+	Replace(book, merge.records);
+	return std::move(merge.conflicts);
+}
+
+}  // namespace
+
+std::vector<merge_conflict> RecoverJournal(const book_journal& journal,
+	const std::vector<record_id>& baseIds, CVABook* book)
+{
+	if (!journal.hasBase) {
+		std::vector<merge_record> records;
+		for (const journal_item& item : journal.items)
+			records.push_back(merge_record{item.id, item.line});
+		Replace(book, records);
+		return {};
+	}
+	std::string body;
+	const std::vector<merge_record> theirs = CurrentRecords(book, &body);
+	if (baseIds.size() == journal.baseRecords)
+		return OverItsBase(journal, baseIds, theirs, book);
+	return OverAnotherVersion(journal, theirs, book);
+}
