@@ -38,10 +38,6 @@ struct book_body_source {
 };
 book_body_source BodySourceOf(const CVABook* book);
 
-// Removes what saves of the book at targetPath that were killed left beside
-// it (ReplacingFile::RemoveLeftovers): of the book, its ids and its journal.
-void RemoveSaveLeftovers(const std::string& targetPath);
-
 // The plain save of a body in the writer's form, for a caller that holds the
 // book's lock: a new file renamed over the book, or, where that rename would
 // give the book another owner or group or cut it off from its other names

@@ -199,14 +199,15 @@ private:
 			return _Position(parts[1], &item->first) && _Position(parts[2], &item->last)
 				&& item->first <= item->last;
 		}
-		if (kind == "*" && parts.size() == 4 && IsRecord(parts[3])) {
-			item->kind = journal_item_kind::kChanged;
-			item->line = parts[3];
-			return _Position(parts[1], &item->first) && ParseRecordId(parts[2], &item->id);
-		}
-		if (kind == "-" && parts.size() == 3) {
-			item->kind = journal_item_kind::kDeleted;
-			return _Position(parts[1], &item->first) && ParseRecordId(parts[2], &item->id);
+		if ((kind == "*" && parts.size() == 4 && IsRecord(parts[3]))
+			|| (kind == "-" && parts.size() == 3)) {
+			item->kind = kind == "*" ? journal_item_kind::kChanged : journal_item_kind::kDeleted;
+			if (parts.size() == 4)
+				item->line = parts[3];
+			if (!_Position(parts[1], &item->first) || !ParseRecordId(parts[2], &item->id))
+				return false;
+			item->last = item->first;
+			return true;
 		}
 		const std::vector<std::string_view> added = Parts(line, 3);
 		if (kind != "+" || added.size() != 3 || !IsRecord(added[2]))

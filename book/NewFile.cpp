@@ -77,12 +77,19 @@ NewFile::~NewFile()
 		close(fFd);
 	if (!fDone && !fName.empty())
 		unlinkat(fFolder, fName.c_str(), 0);
+	if (fFolder >= 0)
+		close(fFolder);
 }
 
 status_t NewFile::CreateUnique(int folder, const std::string& prefix, const file_access& access)
 {
 	static std::atomic<uint32> counter{0};
-	fFolder = folder;
+	// Its own descriptor of the folder: the file is removed through it, maybe
+	// after the caller's is closed.
+	if (fFolder < 0)
+		fFolder = fcntl(folder, F_DUPFD_CLOEXEC, 0);
+	if (fFolder < 0)
+		return LastError();
 	for (int attempt = 0; attempt < 16; attempt++) {
 		const std::string name = prefix + std::to_string(getpid()) + "-"
 			+ std::to_string(counter++) + "-" + std::to_string(attempt);

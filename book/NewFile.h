@@ -53,7 +53,8 @@ public:
 	NewFile& operator=(const NewFile&) = delete;
 
 	// Creates a file named prefix + "PID-N-A" in folder (an open descriptor
-	// of it), a name no other file has. The prefix should make it hidden.
+	// of it, which need not stay open), a name no other file has. The prefix
+	// should make it hidden. Once only.
 	status_t CreateUnique(int folder, const std::string& prefix, const file_access& access);
 
 	int Fd() const { return fFd; }

@@ -77,6 +77,8 @@ status_t BookDiskFile::Read(const entry_ref& ref, CVABook* book, read_outcome* o
 	// A file not there yet is watched too: whoever makes it first is read.
 	fKnowsFile = status == B_OK || status == B_ENTRY_NOT_FOUND;
 	fRef = ref;
+	if (fKnowsFile && !fPath.empty())
+		RemoveSaveLeftovers(fPath);
 	_Watch();
 	return status;
 }
