@@ -5,6 +5,7 @@
 #include "RecordIdIndex.h"
 
 #include <unordered_map>
+#include <unordered_set>
 
 namespace {
 
@@ -80,17 +81,75 @@ std::vector<merge_conflict> OverItsBase(const book_journal& journal,
 	return std::move(merge.conflicts);
 }
 
+struct id_hash {
+	size_t operator()(const record_id& id) const { return static_cast<size_t>(id.Hash()); }
+};
+
+// Who a record is, as the sync pairs a rewritten line with its card: its
+// nickname, first and last name ("" names nobody).
+std::string PersonOf(std::string_view line)
+{
+	std::string_view fields[kBookFieldCount];
+	SplitBookLine(line, fields);
+	if (fields[kNicknameField].empty() && fields[kFirstNameField].empty()
+		&& fields[kLastNameField].empty())
+		return std::string();
+	return std::string(fields[kNicknameField]) + "\t" + std::string(fields[kFirstNameField])
+		+ "\t" + std::string(fields[kLastNameField]);
+}
+
+// The journal's items, those whose record the other version has under a new
+// id (a program that does not keep ids rewrote the file) taking that id: the
+// record whose line is the one the base held, else the one record alone
+// that names the same person.
+std::vector<journal_item> PairedItems(const book_journal& journal,
+	const std::vector<merge_record>& theirs)
+{
+	std::vector<journal_item> items = journal.items;
+	std::unordered_set<record_id, id_hash> told;
+	for (const journal_item& item : items)
+		told.insert(item.id);
+	std::unordered_map<std::string_view, std::vector<size_t>> byLine;
+	std::unordered_map<std::string, std::vector<size_t>> byPerson;
+	std::unordered_set<record_id, id_hash> inTheirs;
+	for (size_t i = 0; i < theirs.size(); i++) {
+		inTheirs.insert(theirs[i].id);
+		if (told.count(theirs[i].id) > 0)
+			continue;
+		byLine[theirs[i].line].push_back(i);
+		byPerson[PersonOf(theirs[i].line)].push_back(i);
+	}
+	std::vector<bool> taken(theirs.size(), false);
+	for (journal_item& item : items) {
+		if (item.kind == journal_item_kind::kKept || item.kind == journal_item_kind::kAdded
+			|| !item.beforeKnown || inTheirs.count(item.id) > 0)
+			continue;
+		size_t found = theirs.size();
+		if (const auto same = byLine.find(item.before); same != byLine.end()) {
+			for (const size_t i : same->second)
+				found = found == theirs.size() && !taken[i] ? i : found;
+		}
+		const auto person = byPerson.find(PersonOf(item.before));
+		if (found == theirs.size() && person != byPerson.end() && !person->first.empty()
+			&& person->second.size() == 1 && !taken[person->second[0]])
+			found = person->second[0];
+		if (found < theirs.size()) {
+			taken[found] = true;
+			item.id = theirs[found].id;
+		}
+	}
+	return items;
+}
+
 // The journal's changes, by id, over a book another program changed since:
 // the base is the book now with what the journal kept of the records it
 // changed or deleted.
 std::vector<merge_conflict> OverAnotherVersion(const book_journal& journal,
 	const std::vector<merge_record>& theirs, CVABook* book)
 {
-	struct id_hash {
-		size_t operator()(const record_id& id) const { return static_cast<size_t>(id.Hash()); }
-	};
+	const std::vector<journal_item> items = PairedItems(journal, theirs);
 	std::unordered_map<record_id, const journal_item*, id_hash> told;
-	for (const journal_item& item : journal.items) {
+	for (const journal_item& item : items) {
 		if (item.kind != journal_item_kind::kKept)
 			told[item.id] = &item;
 	}
@@ -109,7 +168,7 @@ std::vector<merge_conflict> OverAnotherVersion(const book_journal& journal,
 			told.erase(found);
 	}
 	// What the other version no longer has, in the journal's order.
-	for (const journal_item& item : journal.items) {
+	for (const journal_item& item : items) {
 		if (told.count(item.id) == 0 || item.kind == journal_item_kind::kKept)
 			continue;
 		if (item.kind != journal_item_kind::kAdded)

@@ -20,6 +20,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/acl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <thread>
@@ -170,21 +171,31 @@ TEST(SafeSaveTest, AWatcherOfAnotherUserNeverReadsAPrivateBook)
 	if (child == 0) {
 		close(pipeFds[0]);
 		_exit(AsUser(watcher, [&] {
-			int read = 0;
-			char buffer[65536];
+			// As an attacker would: told of each new file at once, it opens
+			// it then (permissions count only at the open) and reads later.
+			const int watch = inotify_init1(IN_CLOEXEC);
+			if (watch < 0 || inotify_add_watch(watch, dir.Path().c_str(), IN_CREATE | IN_MOVED_TO) < 0)
+				return 98;
 			(void)!write(pipeFds[1], "r", 1);
-			for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-				 std::chrono::steady_clock::now() < end && access((dir / "done").c_str(), F_OK) != 0;) {
-				DIR* folder = opendir(dir.Path().c_str());
-				while (const dirent* entry = folder != nullptr ? readdir(folder) : nullptr) {
-					const int fd = open((dir / entry->d_name).c_str(), O_RDONLY | O_NONBLOCK);
-					if (fd >= 0 && ::read(fd, buffer, sizeof(buffer)) > 0)
-						read++;
+			int read = 0;
+			char events[65536];
+			char buffer[65536];
+			std::vector<int> opened;
+			while (access((dir / "done").c_str(), F_OK) != 0) {
+				const ssize_t got = ::read(watch, events, sizeof(events));
+				for (ssize_t at = 0; at < got;) {
+					const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+					const int fd = event->len > 0
+						? open((dir / event->name).c_str(), O_RDONLY | O_NONBLOCK) : -1;
 					if (fd >= 0)
-						close(fd);
+						opened.push_back(fd);
+					at += sizeof(inotify_event) + event->len;
 				}
-				if (folder != nullptr)
-					closedir(folder);
+			}
+			for (const int fd : opened) {
+				if (pread(fd, buffer, sizeof(buffer), 0) > 0)
+					read++;
+				close(fd);
 			}
 			return std::min(read, 100);
 		}));
