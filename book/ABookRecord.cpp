@@ -1,21 +1,12 @@
 #include "ABookRecord.h"
 
 #include "AsciiText.h"
+#include "CVABook.h"
 
-#include <atomic>
 #include <cassert>
 #include <cstring>
 
 namespace {
-
-// Read for every field set, advanced only by NextChangeMark: the document's
-// lock orders the two, so a relaxed read is enough.
-std::atomic<uint64> gChangeClock{1};
-
-inline uint64 Now()
-{
-	return gChangeClock.load(std::memory_order_relaxed);
-}
 
 inline unsigned char fold_ascii(unsigned char c)
 {
@@ -64,7 +55,6 @@ size_t UTF8CutLength(const char* text, size_t length, size_t limit)
 }
 
 ABookRecord::ABookRecord(int32 fieldCount)
-	: fStamp(Now())
 {
 	assert(fieldCount == kBookFieldCount);
 	(void)fieldCount;
@@ -85,7 +75,7 @@ void ABookRecord::SetField(int32 field, const char* text, size_t length)
 	assert(field >= 0 && field < kBookFieldCount);
 	const size_t kept = UTF8CutLength(text, length, kFieldTextLength);
 	char* buffer = fFields[field];
-	fStamp = Now();
+	_NoteChange();
 	if (kept > 0)  // an empty string_view's text may be null
 		memmove(buffer, text, kept);  // text may be this very field
 	buffer[kept] = '\0';
@@ -97,14 +87,15 @@ void ABookRecord::SetField(int32 field, const char* text, size_t length)
 
 void ABookRecord::ClearFields()
 {
-	fStamp = Now();
+	_NoteChange();
 	for (char* field : fFields)
 		field[0] = '\0';
 }
 
-uint64 ABookRecord::NextChangeMark()
+void ABookRecord::_NoteChange()
 {
-	return gChangeClock.fetch_add(1, std::memory_order_relaxed);
+	if (fBook != nullptr)
+		fBook->_RecordChanging(this);
 }
 
 int ABookRecord::CompareField(const ABookRecord* a, const ABookRecord* b, int32 field)

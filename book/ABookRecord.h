@@ -8,6 +8,8 @@
 #include "BookFields.h"
 #include "RecordId.h"
 
+class CVABook;
+
 class ABookRecord {
 public:
 	// fieldCount is always kBookFieldCount; every field starts empty, no links.
@@ -35,13 +37,6 @@ public:
 	// to save (see RecordIdFile.h); unique within the book, never shown.
 	const record_id& Id() const { return fId; }
 
-	// When the record was made or its fields last set, on the process's
-	// change clock: a record changed after NextChangeMark() returned m has a
-	// stamp above m; one changed before, a stamp of at most m. The journal
-	// of unsaved changes finds what changed by it.
-	uint64 ChangeStamp() const { return fStamp; }
-	static uint64 NextChangeMark();
-
 	ABookRecord* Next() const { return fNext; }
 	ABookRecord* Previous() const { return fPrevious; }
 
@@ -53,14 +48,20 @@ public:
 private:
 	friend class CVABook;
 
+	// Tells the document its fields are about to change (its change log).
+	void _NoteChange();
+
 	// The buffers live inside the record, so a record is one allocation: a book of
 	// 100,000 records stays well under 1,200 bytes a record.
 	char fFields[kBookFieldCount][kFieldBufferSize];
 	ABookRecord* fNext = nullptr;
 	ABookRecord* fPrevious = nullptr;
 	uint64 fSerial = 0;
-	uint64 fStamp = 0;
 	record_id fId;
+	// The document, and the round of its change log the record was last
+	// logged in.
+	CVABook* fBook = nullptr;
+	uint32 fLogged = 0;
 };
 
 // The length of the longest prefix of text (length bytes) that holds at most

@@ -32,6 +32,18 @@
 
 class RecordPool;
 
+// What changed in a book since its change log was last taken, for the journal
+// of its unsaved changes: the records added or whose fields were set (those
+// still in the book), the ids of the records added (at the end, in that
+// order) and removed, and whether the order changed otherwise (a sort, an
+// emptying, ids given anew), which the log does not follow.
+struct book_change_log {
+	bool reordered = false;
+	std::vector<const ABookRecord*> changed;
+	std::vector<record_id> added;
+	std::vector<record_id> removed;
+};
+
 class CVABook {
 public:
 	// owner may be null (a document without a window); otherwise the
@@ -57,13 +69,12 @@ public:
 	bool RecordsChanged() const { return fRecordsChanged; }
 	void SetRecordsChanged(bool changed) { fRecordsChanged = changed; }
 
-	// Raised by every change to the list itself (a record added or removed,
-	// the order or the ids changed), never by a change of fields.
-	uint64 ListStamp() const { return fListStamp; }
-	// The records made or changed after mark (see ABookRecord::ChangeStamp),
-	// in no set order: a walk over the records in memory, far quicker than
-	// the list.
-	std::vector<const ABookRecord*> RecordsChangedSince(uint64 mark) const;
+	// Keeps a log of the changes from now on (anew), or stops: what a journal
+	// of unsaved changes reads, so that it never has to read the whole book
+	// to find them. Off at first.
+	void LogChanges(bool on);
+	// The log since it began or was last taken; a new one begins.
+	book_change_log TakeChangeLog();
 
 	// A new empty record linked at the end and counted, with a new random id.
 	ABookRecord* AddRecord();
@@ -106,8 +117,12 @@ public:
 	bool LookUpAddress(const char* text, char* output, size_t outputSize) const;
 
 private:
+	friend class ABookRecord;
+
 	const ABookRecord* _FindNickname(const char* text) const;
 	void _AssertLocked() const;
+	void _RecordChanging(ABookRecord* record);
+	void _LogReordered();
 
 	BookOwner* const fOwner;
 	const std::unique_ptr<RecordPool> fPool;
@@ -116,7 +131,12 @@ private:
 	bool fModified = false;
 	bool fRecordsChanged = false;
 	int32 fCount = 0;
-	uint64 fListStamp = 0;
+
+	// The change log: records by serial, as they may be gone when it is taken.
+	bool fLogging = false;
+	uint32 fLogRound = 1;
+	std::vector<std::pair<ABookRecord*, uint64>> fLogChanged;
+	book_change_log fLog;
 };
 
 // The document's sort on its own, for an array of records: a quicksort that

@@ -1,6 +1,7 @@
 #include "JournalComposer.h"
 
 #include <cerrno>
+#include <unordered_set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -56,8 +57,15 @@ void JournalComposer::Start(journal_base base)
 
 void JournalComposer::Take(journal_snapshot snapshot)
 {
-	if (snapshot.orderChanged)
+	if (snapshot.orderChanged) {
 		fOrder = std::move(snapshot.order);
+	} else if (!snapshot.removed.empty()) {
+		std::unordered_set<record_id, record_id_hash> removed(snapshot.removed.begin(),
+			snapshot.removed.end());
+		std::erase_if(fOrder, [&removed](const record_id& id) { return removed.count(id) > 0; });
+	}
+	if (!snapshot.orderChanged)
+		fOrder.insert(fOrder.end(), snapshot.added.begin(), snapshot.added.end());
 	for (auto& [id, line] : snapshot.changed)
 		fChanged[id] = std::move(line);
 }
@@ -135,7 +143,8 @@ bool SameAsBase(const book_journal& journal)
 }  // namespace
 
 // The book's records in order, each kept, changed or added; then the base
-// records no longer there.
+// records no longer there. Records mostly stay in their base order, so the
+// base record after the last one found is tried before the index.
 bool JournalComposer::Compose(book_journal* journal)
 {
 	*journal = book_journal();
@@ -146,31 +155,45 @@ bool JournalComposer::Compose(book_journal* journal)
 	journal->writer = ThisWriter();
 	if (fBase.exists && !fBaseRead && !fChanged.empty())
 		_ReadBase();
-	std::vector<bool> present(fBase.ids.size(), false);
+	const size_t count = fBase.ids.size();
+	std::vector<bool> changedAt(count, false);
+	for (const auto& [id, line] : fChanged) {
+		if (const uint32 position = fBaseIndex->Find(id); position != RecordIdIndex::kNone)
+			changedAt[position] = true;
+	}
+	std::vector<bool> present(count, false);
+	uint32 next = 0;
 	for (const record_id& id : fOrder) {
-		const uint32 position = fBase.exists ? fBaseIndex->Find(id) : RecordIdIndex::kNone;
-		const auto changed = fChanged.find(id);
+		const uint32 position = next < count && fBase.ids[next] == id ? next : fBaseIndex->Find(id);
 		if (position == RecordIdIndex::kNone) {
-			if (changed == fChanged.end())
-				continue;  // a record never told of
-			journal_item item;
-			item.kind = journal_item_kind::kAdded;
-			item.id = id;
-			item.line = changed->second;
-			journal->items.push_back(std::move(item));
+			_AddNew(id, journal);
 			continue;
 		}
+		next = position + 1;
 		present[position] = true;
+		const std::string* line = changedAt[position] ? &fChanged.find(id)->second : nullptr;
 		const std::string_view* before = _BaseLine(position);
 		// One changed back to what the base holds is kept.
-		if (changed != fChanged.end() && (before == nullptr || *before != changed->second))
-			_AddChange(journal_item_kind::kChanged, position, id, &changed->second, journal);
+		if (line != nullptr && (before == nullptr || *before != *line))
+			_AddChange(journal_item_kind::kChanged, position, id, line, journal);
 		else
 			Keep(position, &journal->items);
 	}
-	for (uint32 position = 0; position < present.size(); position++) {
+	for (uint32 position = 0; position < count; position++) {
 		if (!present[position])
 			_AddChange(journal_item_kind::kDeleted, position, fBase.ids[position], nullptr, journal);
 	}
 	return !SameAsBase(*journal);
+}
+
+void JournalComposer::_AddNew(const record_id& id, book_journal* journal) const
+{
+	const auto changed = fChanged.find(id);
+	if (changed == fChanged.end())
+		return;  // a record never told of
+	journal_item item;
+	item.kind = journal_item_kind::kAdded;
+	item.id = id;
+	item.line = changed->second;
+	journal->items.push_back(std::move(item));
 }

@@ -31,11 +31,14 @@ struct journal_base {
 	bool writerForm = true;
 };
 
-// What a window tells: its order when that changed, and the records changed
-// since it last told, each id with its line.
+// What a window tells: its whole order when that changed in other ways, or
+// else the records removed and those added at the end; and the records
+// changed since it last told (added ones too), each id with its line.
 struct journal_snapshot {
 	bool orderChanged = false;
 	std::vector<record_id> order;
+	std::vector<record_id> added;
+	std::vector<record_id> removed;
 	std::vector<std::pair<record_id, std::string>> changed;
 };
 
@@ -55,16 +58,13 @@ public:
 	bool Compose(book_journal* journal);
 
 private:
-	struct id_hash {
-		size_t operator()(const record_id& id) const { return static_cast<size_t>(id.Hash()); }
-	};
-
 	void _ReadBase();
 	void _CloseBase();
 	// The base record at position's line, or null when it is not known.
 	const std::string_view* _BaseLine(uint32 position) const;
 	void _AddChange(journal_item_kind kind, uint32 position, const record_id& id,
 		const std::string* line, book_journal* journal) const;
+	void _AddNew(const record_id& id, book_journal* journal) const;
 
 	journal_base fBase;
 	std::unique_ptr<RecordIdIndex> fBaseIndex;
@@ -72,7 +72,7 @@ private:
 	std::string fBaseBody;
 	std::vector<std::string_view> fBaseLines;  // empty when not known
 	std::vector<record_id> fOrder;
-	std::unordered_map<record_id, std::string, id_hash> fChanged;
+	std::unordered_map<record_id, std::string, record_id_hash> fChanged;
 };
 
 #endif

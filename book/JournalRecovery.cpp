@@ -81,10 +81,6 @@ std::vector<merge_conflict> OverItsBase(const book_journal& journal,
 	return std::move(merge.conflicts);
 }
 
-struct id_hash {
-	size_t operator()(const record_id& id) const { return static_cast<size_t>(id.Hash()); }
-};
-
 // Who a record is, as the sync pairs a rewritten line with its card: its
 // nickname, first and last name ("" names nobody).
 std::string PersonOf(std::string_view line)
@@ -106,12 +102,12 @@ std::vector<journal_item> PairedItems(const book_journal& journal,
 	const std::vector<merge_record>& theirs)
 {
 	std::vector<journal_item> items = journal.items;
-	std::unordered_set<record_id, id_hash> told;
+	std::unordered_set<record_id, record_id_hash> told;
 	for (const journal_item& item : items)
 		told.insert(item.id);
 	std::unordered_map<std::string_view, std::vector<size_t>> byLine;
 	std::unordered_map<std::string, std::vector<size_t>> byPerson;
-	std::unordered_set<record_id, id_hash> inTheirs;
+	std::unordered_set<record_id, record_id_hash> inTheirs;
 	for (size_t i = 0; i < theirs.size(); i++) {
 		inTheirs.insert(theirs[i].id);
 		if (told.count(theirs[i].id) > 0)
@@ -148,7 +144,7 @@ std::vector<merge_conflict> OverAnotherVersion(const book_journal& journal,
 	const std::vector<merge_record>& theirs, CVABook* book)
 {
 	const std::vector<journal_item> items = PairedItems(journal, theirs);
-	std::unordered_map<record_id, const journal_item*, id_hash> told;
+	std::unordered_map<record_id, const journal_item*, record_id_hash> told;
 	for (const journal_item& item : items) {
 		if (item.kind != journal_item_kind::kKept)
 			told[item.id] = &item;

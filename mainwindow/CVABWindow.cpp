@@ -442,7 +442,7 @@ void CVABWindow::_FileChangedOnDisk()
 	const disk_change change = fBook != nullptr ? fFile->LookAgain() : disk_change::kNone;
 	if (change == disk_change::kGone) {
 		// Nothing is left to tell the records against: the journal holds them all.
-		fJournal->StartWithoutFile(JournalBeside(fFile->Path()), fFile->Path(), true);
+		fJournal->StartWithoutFile(JournalBeside(fFile->Path()), fFile->Path(), fBook.get(), true);
 		NoteRecordsChanged();
 		fJournal->ChangedAll();
 	}
@@ -516,13 +516,14 @@ void CVABWindow::_StartJournal()
 {
 	const bool keepLeft = !fRecovery.RecoveredJournal().empty();
 	if (fFlow.IsImported()) {
-		fJournal->StartWithoutFile(ImportJournalPath(fSourcePath), fSourcePath, keepLeft);
+		fJournal->StartWithoutFile(ImportJournalPath(fSourcePath), fSourcePath, fBook.get(),
+			keepLeft);
 	} else if (fFile->KnowsFile() && !fFile->Path().empty()) {
-		fJournal->StartFromFile(fFile->Path(), fFile->Ancestor(), keepLeft);
+		fJournal->StartFromFile(fFile->Path(), fFile->Ancestor(), fBook.get(), keepLeft);
 	} else {
 		if (fNoFileJournal.empty())
 			fNoFileJournal = keepLeft ? fRecovery.RecoveredJournal() : NewBookJournalPath();
-		fJournal->StartWithoutFile(fNoFileJournal, fFile->Path(), keepLeft);
+		fJournal->StartWithoutFile(fNoFileJournal, fFile->Path(), fBook.get(), keepLeft);
 	}
 	// What was recovered differs from the base in ways no change stamp tells.
 	if (fRecovery.HoldsRecovered())
@@ -539,7 +540,7 @@ bool CVABWindow::QuitRequested()
 	if (!_Carry(fFlow.CloseAsked(holdsRecords, fFile->BodyOnDisk())))
 		return false;
 	// Saved, or thrown away: either way nothing is left to recover.
-	fJournal->Stop();
+	fJournal->Stop(fBook.get());
 	fRecovery.Settled();
 	fSecondaries->CloseAll();
 	if (fShell != nullptr)

@@ -53,7 +53,7 @@ JournalKeeper::~JournalKeeper()
 // --- the window's side
 
 void JournalKeeper::StartFromFile(const std::string& bookPath, const BookAncestor& ancestor,
-	bool keepLeft)
+	CVABook* book, bool keepLeft)
 {
 	journal_base base;
 	base.exists = true;
@@ -63,20 +63,20 @@ void JournalKeeper::StartFromFile(const std::string& bookPath, const BookAncesto
 	base.layout = ancestor.Layout();
 	base.writerForm = ancestor.WriterForm();
 	base.fd = ancestor.State().exists ? OpenBase(bookPath, ancestor.State()) : -1;
-	_Start(std::move(base), JournalBeside(bookPath), keepLeft);
-	fSeen = ABookRecord::NextChangeMark();
+	_Start(std::move(base), JournalBeside(bookPath), book, keepLeft);
 }
 
 void JournalKeeper::StartWithoutFile(const std::string& journalPath, const std::string& source,
-	bool keepLeft)
+	CVABook* book, bool keepLeft)
 {
 	journal_base base;
 	base.book = source;
-	_Start(std::move(base), journalPath, keepLeft);
-	fSeen = 0;  // every record
+	_Start(std::move(base), journalPath, book, keepLeft);
+	fTakeAll = true;
 }
 
-void JournalKeeper::_Start(journal_base base, const std::string& path, bool keepLeft)
+void JournalKeeper::_Start(journal_base base, const std::string& path, CVABook* book,
+	bool keepLeft)
 {
 	if (!keepLeft)
 		_Remove();
@@ -96,12 +96,13 @@ void JournalKeeper::_Start(journal_base base, const std::string& path, bool keep
 			fWritten = path;
 	}
 	fWake.notify_all();
+	book->LogChanges(true);
 	fActive = true;
 	fAsked = false;
-	fOrderKnown = false;
+	fTakeAll = false;
 }
 
-void JournalKeeper::Stop()
+void JournalKeeper::Stop(CVABook* book)
 {
 	{
 		std::lock_guard<std::mutex> lock(fLock);
@@ -111,6 +112,8 @@ void JournalKeeper::Stop()
 		fAskAt = 0;
 	}
 	_Remove();
+	if (book != nullptr)
+		book->LogChanges(false);
 	fActive = false;
 	fAsked = false;
 }
@@ -137,37 +140,41 @@ void JournalKeeper::Changed()
 
 void JournalKeeper::ChangedAll()
 {
-	fSeen = 0;
-	fOrderKnown = false;
+	fTakeAll = true;
 	Changed();
 }
 
-// The ids in order only when the list changed; the changed records found by
-// their stamps; nothing else is read.
-void JournalKeeper::TakeSnapshot(const CVABook* book)
+// What the book's change log tells, and the whole order only when that is
+// not enough; every record only when asked.
+void JournalKeeper::TakeSnapshot(CVABook* book)
 {
 	fAsked = false;
 	if (!fActive || book == nullptr)
 		return;
+	book_change_log log = book->TakeChangeLog();
 	journal_snapshot snapshot;
-	if (!fOrderKnown || book->ListStamp() != fListStamp) {
+	std::vector<const ABookRecord*> all;
+	if (fTakeAll || log.reordered) {
 		snapshot.orderChanged = true;
 		snapshot.order.reserve(static_cast<size_t>(book->CountRecords()));
 		for (const ABookRecord* record = book->FirstRecord(); record != nullptr;
-			 record = record->Next())
+			 record = record->Next()) {
 			snapshot.order.push_back(record->Id());
-		fListStamp = book->ListStamp();
-		fOrderKnown = true;
+			if (fTakeAll)
+				all.push_back(record);
+		}
+	} else {
+		snapshot.added = std::move(log.added);
+		snapshot.removed = std::move(log.removed);
 	}
-	const uint64 mark = ABookRecord::NextChangeMark();
 	char text[kBookTextBufferSize];
-	for (const ABookRecord* record : book->RecordsChangedSince(fSeen)) {
+	for (const ABookRecord* record : fTakeAll ? all : log.changed) {
 		// The record text is the body's line with a TAB for its line feed.
 		const size_t length = BuildRecordText(record, text);
 		snapshot.changed.emplace_back(record->Id(), std::string(text, length - 1));
 	}
-	fSeen = mark;
-	if (!snapshot.orderChanged && snapshot.changed.empty())
+	fTakeAll = false;
+	if (!snapshot.orderChanged && snapshot.changed.empty() && snapshot.removed.empty())
 		return;
 	{
 		std::lock_guard<std::mutex> lock(fLock);

@@ -1,11 +1,11 @@
 // Keeps the journal of a book window's unsaved changes (BookJournal.h) on
 // disk, within a second of each change, so that a kill or a crash loses none
 // of them. A change only asks for a snapshot: once the changes of the moment
-// have come (however many), the window is asked, takes one (the ids in order
-// when the order changed, and the records changed since the last one, which
-// their change stamps tell without reading the rest), and this keeper's own
-// thread composes the journal and writes it (JournalComposer.h), never the
-// window's. The journal goes beside the book, or to the state folder where
+// have come (however many), the window is asked and takes one from the book's
+// change log (CVABook.h: the records changed, added and removed since the
+// last one; the whole order only after a sort), never reading the rest of the
+// book; this keeper's own thread composes the journal and writes it
+// (JournalComposer.h), never the window's. The journal goes beside the book, or to the state folder where
 // the book's folder takes no new file or another running program keeps its
 // journal there.
 // Threading: the window's thread, or with the window locked; its own thread
@@ -45,24 +45,25 @@ public:
 	// goes, unless keepLeft: then the one at the new journal's place (just
 	// recovered from), or the one written last, stays until the first write
 	// replaces it.
+	// book is the window's, whose change log it starts.
 	void StartFromFile(const std::string& bookPath, const BookAncestor& ancestor,
-		bool keepLeft = false);
+		CVABook* book, bool keepLeft = false);
 	// A book with no file of its own: its journal, at journalPath, holds every
 	// record. source names the file the contacts came from ("" for none).
 	void StartWithoutFile(const std::string& journalPath, const std::string& source,
-		bool keepLeft = false);
+		CVABook* book, bool keepLeft = false);
 	// Nothing is unsaved any more (saved, or thrown away): the journal on disk
 	// goes, and nothing is written until the next start.
-	void Stop();
+	void Stop(CVABook* book);
 
 	// The book changed: a snapshot is asked for soon.
 	void Changed();
-	// The same, for a book that may differ from its base in ways no change
-	// stamp tells (recovered, or its file gone): the snapshot takes every
-	// record.
+	// The same, for a book that may differ from its base in ways its change
+	// log does not tell (recovered, or its file gone): the snapshot takes
+	// every record.
 	void ChangedAll();
 	// The window's answer: with the window locked.
-	void TakeSnapshot(const CVABook* book);
+	void TakeSnapshot(CVABook* book);
 
 	// Waits until every snapshot taken is on disk (for tests and benches).
 	void Flush();
@@ -73,7 +74,7 @@ public:
 	static constexpr bigtime_t kGatherTime = 300000;
 
 private:
-	void _Start(journal_base base, const std::string& path, bool keepLeft);
+	void _Start(journal_base base, const std::string& path, CVABook* book, bool keepLeft);
 	void _Run();
 	void _Write(uint64 generation);
 	status_t _Prepare(const book_journal& journal, std::string* path,
@@ -87,9 +88,7 @@ private:
 	// The window's side.
 	bool fActive = false;
 	bool fAsked = false;
-	uint64 fSeen = 0;
-	uint64 fListStamp = 0;
-	bool fOrderKnown = false;
+	bool fTakeAll = false;
 
 	// Shared with the thread, under fLock.
 	mutable std::mutex fLock;
