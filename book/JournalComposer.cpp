@@ -1,6 +1,7 @@
 #include "JournalComposer.h"
 
 #include <cerrno>
+#include <utility>
 #include <unordered_set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,21 +32,37 @@ std::string ReadAllAt(int fd)
 
 }  // namespace
 
-JournalComposer::~JournalComposer()
+journal_base::~journal_base()
 {
-	_CloseBase();
+	if (fd >= 0)
+		close(fd);
 }
 
-void JournalComposer::_CloseBase()
+journal_base::journal_base(journal_base&& other) noexcept
 {
-	if (fBase.fd >= 0)
-		close(fBase.fd);
-	fBase.fd = -1;
+	*this = std::move(other);
 }
+
+journal_base& journal_base::operator=(journal_base&& other) noexcept
+{
+	if (this == &other)
+		return *this;
+	if (fd >= 0)
+		close(fd);
+	exists = other.exists;
+	book = std::move(other.book);
+	digest = other.digest;
+	ids = std::move(other.ids);
+	fd = std::exchange(other.fd, -1);
+	layout = other.layout;
+	writerForm = other.writerForm;
+	return *this;
+}
+
+JournalComposer::~JournalComposer() = default;
 
 void JournalComposer::Start(journal_base base)
 {
-	_CloseBase();
 	fBase = std::move(base);
 	fBaseIndex = std::make_unique<RecordIdIndex>(fBase.ids.data(), fBase.ids.size());
 	fBaseRead = false;
@@ -78,7 +95,7 @@ void JournalComposer::_ReadBase()
 	if (fBase.fd < 0)
 		return;
 	fBaseBody = ReadAllAt(fBase.fd);
-	_CloseBase();
+	close(std::exchange(fBase.fd, -1));
 	if (Sha256Of(fBaseBody) != fBase.digest) {
 		fBaseBody.clear();
 		return;

@@ -29,6 +29,11 @@ struct journal_base {
 	int fd = -1;
 	book_layout layout = book_layout::kAllColumns;
 	bool writerForm = true;
+
+	journal_base() = default;
+	~journal_base();
+	journal_base(journal_base&& other) noexcept;
+	journal_base& operator=(journal_base&& other) noexcept;
 };
 
 // What a window tells: its whole order when that changed in other ways, or
@@ -59,7 +64,6 @@ public:
 
 private:
 	void _ReadBase();
-	void _CloseBase();
 	// The base record at position's line, or null when it is not known.
 	const std::string_view* _BaseLine(uint32 position) const;
 	void _AddChange(journal_item_kind kind, uint32 position, const record_id& id,

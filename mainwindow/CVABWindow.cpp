@@ -442,7 +442,8 @@ void CVABWindow::_FileChangedOnDisk()
 	const disk_change change = fBook != nullptr ? fFile->LookAgain() : disk_change::kNone;
 	if (change == disk_change::kGone) {
 		// Nothing is left to tell the records against: the journal holds them all.
-		fJournal->StartWithoutFile(JournalBeside(fFile->Path()), fFile->Path(), fBook.get(), true);
+		fJournal->StartWithoutFile(JournalBeside(fFile->Path()), fFile->Path(), fBook.get(),
+			true);
 		NoteRecordsChanged();
 		fJournal->ChangedAll();
 	}
@@ -525,7 +526,7 @@ void CVABWindow::_StartJournal()
 			fNoFileJournal = keepLeft ? fRecovery.RecoveredJournal() : NewBookJournalPath();
 		fJournal->StartWithoutFile(fNoFileJournal, fFile->Path(), fBook.get(), keepLeft);
 	}
-	// What was recovered differs from the base in ways no change stamp tells.
+	// What was recovered differs from the base in ways no change log tells.
 	if (fRecovery.HoldsRecovered())
 		fJournal->ChangedAll();
 }

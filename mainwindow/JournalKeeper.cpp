@@ -78,8 +78,7 @@ void JournalKeeper::StartWithoutFile(const std::string& journalPath, const std::
 void JournalKeeper::_Start(journal_base base, const std::string& path, CVABook* book,
 	bool keepLeft)
 {
-	if (!keepLeft)
-		_Remove();
+	// A write under way for what came before is dropped by the new generation.
 	{
 		std::lock_guard<std::mutex> lock(fLock);
 		fGeneration++;
@@ -88,7 +87,9 @@ void JournalKeeper::_Start(journal_base base, const std::string& path, CVABook* 
 		fSnapshots.clear();
 		fAskAt = 0;
 	}
-	if (keepLeft) {
+	if (!keepLeft) {
+		_Remove();
+	} else {
 		// The journal recovered from is ours now: replaced by the first write,
 		// removed when the book is saved or its changes thrown away.
 		std::lock_guard<std::mutex> lock(fFileLock);
