@@ -561,16 +561,20 @@ status_t WriteInPlace(const std::string& target, const book_body_source& source,
 {
 	std::string bytes;
 	written_body body;
-	WriteBody(source, [&](const char* piece, size_t size) {
+	status_t status = WriteBody(source, [&](const char* piece, size_t size) {
 		bytes.append(piece, size);
 		return B_OK;
 	}, &body);
-	file_access access;
-	std::string old;
 	const int fd = open(target.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+	if (status == B_OK && fd < 0)
+		status = status_from_errno(errno);
 	const int folder = open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-	status_t status = fd >= 0 && folder >= 0 ? file_access::Of(target, &access)
-		: status_from_errno(errno);
+	if (status == B_OK && folder < 0)
+		status = status_from_errno(errno);
+	file_access access;
+	if (status == B_OK)
+		status = file_access::Of(target, &access);
+	std::string old;
 	if (status == B_OK)
 		status = ReadWholeFd(fd, &old);
 	NewFile backup;

@@ -1,5 +1,7 @@
 #include "JournalComposer.h"
 
+#include "ReplacingFile.h"
+
 #include <cerrno>
 #include <utility>
 #include <unordered_set>
@@ -12,21 +14,8 @@ namespace {
 std::string ReadAllAt(int fd)
 {
 	std::string bytes;
-	struct stat info;
-	if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
-		return bytes;
-	bytes.resize(static_cast<size_t>(info.st_size));
-	size_t filled = 0;
-	while (filled < bytes.size()) {
-		const ssize_t got = pread(fd, bytes.data() + filled, bytes.size() - filled,
-			static_cast<off_t>(filled));
-		if (got < 0 && errno == EINTR)
-			continue;
-		if (got <= 0)
-			break;
-		filled += static_cast<size_t>(got);
-	}
-	bytes.resize(filled);
+	if (lseek(fd, 0, SEEK_SET) != 0 || ReadWholeFd(fd, &bytes) != B_OK)
+		bytes.clear();
 	return bytes;
 }
 

@@ -105,6 +105,16 @@ inline int AsUser(uid_t uid, const std::function<int()>& body)
 	return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
 }
 
+// The id of a process of this host that has ended.
+inline pid_t GonePid()
+{
+	const pid_t child = fork();
+	if (child == 0)
+		_exit(0);
+	waitpid(child, nullptr, 0);
+	return child;
+}
+
 // Runs body in a child process, as an unprivileged user when asked and we are
 // root, and returns its exit code.
 inline int InChild(const std::function<int()>& body, bool unprivileged = false)

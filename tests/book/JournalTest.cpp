@@ -111,15 +111,6 @@ std::string Kinds(const book_journal& journal)
 	return kinds;
 }
 
-// A process of this host that has ended.
-pid_t GonePid()
-{
-	const pid_t child = fork();
-	if (child == 0)
-		_exit(0);
-	waitpid(child, nullptr, 0);
-	return child;
-}
 
 }  // namespace
 

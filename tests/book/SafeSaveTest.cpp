@@ -63,14 +63,6 @@ std::string AclOf(const std::string& path)
 	return result;
 }
 
-pid_t GonePid()
-{
-	const pid_t child = fork();
-	if (child == 0)
-		_exit(0);
-	waitpid(child, nullptr, 0);
-	return child;
-}
 
 }  // namespace
 

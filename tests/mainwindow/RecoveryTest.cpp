@@ -32,11 +32,7 @@ bool WaitFor(const std::string& path, bool there = true)
 writer_process GoneWriter()
 {
 	writer_process writer = ThisWriter();
-	const pid_t child = fork();
-	if (child == 0)
-		_exit(0);
-	waitpid(child, nullptr, 0);
-	writer.pid = child;
+	writer.pid = GonePid();
 	return writer;
 }
 
