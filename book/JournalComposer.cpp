@@ -2,6 +2,7 @@
 
 #include "ReplacingFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 #include <unordered_set>
@@ -53,6 +54,7 @@ JournalComposer::~JournalComposer() = default;
 void JournalComposer::Start(journal_base base)
 {
 	fBase = std::move(base);
+	fOrderIsBase = true;
 	fBaseIndex = std::make_unique<RecordIdIndex>(fBase.ids.data(), fBase.ids.size());
 	fBaseRead = false;
 	fBaseBody.clear();
@@ -63,6 +65,8 @@ void JournalComposer::Start(journal_base base)
 
 void JournalComposer::Take(journal_snapshot snapshot)
 {
+	fOrderIsBase = fOrderIsBase && !snapshot.orderChanged && snapshot.added.empty()
+		&& snapshot.removed.empty();
 	if (snapshot.orderChanged) {
 		fOrder = std::move(snapshot.order);
 	} else if (!snapshot.removed.empty()) {
@@ -122,17 +126,24 @@ void JournalComposer::_AddChange(journal_item_kind kind, uint32 position, const 
 
 namespace {
 
-// Extends the run of kept base records the items end with, or starts one.
-void Keep(uint32 position, std::vector<journal_item>* items)
+// Extends the run of kept base records the items end with to last, or starts
+// one (from first).
+void Keep(uint32 last, std::vector<journal_item>* items, uint32 first)
 {
 	if (!items->empty() && items->back().kind == journal_item_kind::kKept
-		&& items->back().last + 1 == position) {
-		items->back().last = position;
+		&& items->back().last + 1 == first) {
+		items->back().last = last;
 		return;
 	}
 	journal_item run;
-	run.first = run.last = position;
+	run.first = first;
+	run.last = last;
 	items->push_back(run);
+}
+
+void Keep(uint32 position, std::vector<journal_item>* items)
+{
+	Keep(position, items, position);
 }
 
 // Whether the journal holds nothing its base does not: every base record kept
@@ -149,8 +160,7 @@ bool SameAsBase(const book_journal& journal)
 }  // namespace
 
 // The book's records in order, each kept, changed or added; then the base
-// records no longer there. Records mostly stay in their base order, so the
-// base record after the last one found is tried before the index.
+// records no longer there.
 bool JournalComposer::Compose(book_journal* journal)
 {
 	*journal = book_journal();
@@ -161,6 +171,50 @@ bool JournalComposer::Compose(book_journal* journal)
 	journal->writer = ThisWriter();
 	if (fBase.exists && !fBaseRead && !fChanged.empty())
 		_ReadBase();
+	if (fOrderIsBase)
+		_ComposeInBaseOrder(journal);
+	else
+		_ComposeByOrder(journal);
+	return !SameAsBase(*journal);
+}
+
+// The record at position of the base, told changed (line) or not.
+void JournalComposer::_AddAt(uint32 position, const record_id& id, const std::string* line,
+	book_journal* journal) const
+{
+	const std::string_view* before = _BaseLine(position);
+	// One changed back to what the base holds is kept.
+	if (line != nullptr && (before == nullptr || *before != *line))
+		_AddChange(journal_item_kind::kChanged, position, id, line, journal);
+	else
+		Keep(position, &journal->items);
+}
+
+// Nothing added, removed or moved (fields changed only, the most common):
+// runs of kept records between the changed ones, the rest never looked at.
+void JournalComposer::_ComposeInBaseOrder(book_journal* journal) const
+{
+	std::vector<std::pair<uint32, const std::string*>> changed;
+	for (const auto& [id, line] : fChanged) {
+		if (const uint32 position = fBaseIndex->Find(id); position != RecordIdIndex::kNone)
+			changed.emplace_back(position, &line);
+	}
+	std::sort(changed.begin(), changed.end());
+	uint32 next = 0;
+	for (const auto& [position, line] : changed) {
+		if (position > next)
+			Keep(position - 1, &journal->items, next);
+		_AddAt(position, fBase.ids[position], line, journal);
+		next = position + 1;
+	}
+	if (next < fBase.ids.size())
+		Keep(static_cast<uint32>(fBase.ids.size() - 1), &journal->items, next);
+}
+
+// Records mostly stay in their base order, so the base record after the last
+// one found is tried before the index.
+void JournalComposer::_ComposeByOrder(book_journal* journal) const
+{
 	const size_t count = fBase.ids.size();
 	std::vector<bool> changedAt(count, false);
 	for (const auto& [id, line] : fChanged) {
@@ -177,19 +231,12 @@ bool JournalComposer::Compose(book_journal* journal)
 		}
 		next = position + 1;
 		present[position] = true;
-		const std::string* line = changedAt[position] ? &fChanged.find(id)->second : nullptr;
-		const std::string_view* before = _BaseLine(position);
-		// One changed back to what the base holds is kept.
-		if (line != nullptr && (before == nullptr || *before != *line))
-			_AddChange(journal_item_kind::kChanged, position, id, line, journal);
-		else
-			Keep(position, &journal->items);
+		_AddAt(position, id, changedAt[position] ? &fChanged.find(id)->second : nullptr, journal);
 	}
 	for (uint32 position = 0; position < count; position++) {
 		if (!present[position])
 			_AddChange(journal_item_kind::kDeleted, position, fBase.ids[position], nullptr, journal);
 	}
-	return !SameAsBase(*journal);
 }
 
 void JournalComposer::_AddNew(const record_id& id, book_journal* journal) const

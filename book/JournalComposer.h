@@ -69,6 +69,10 @@ private:
 	void _AddChange(journal_item_kind kind, uint32 position, const record_id& id,
 		const std::string* line, book_journal* journal) const;
 	void _AddNew(const record_id& id, book_journal* journal) const;
+	void _AddAt(uint32 position, const record_id& id, const std::string* line,
+		book_journal* journal) const;
+	void _ComposeInBaseOrder(book_journal* journal) const;
+	void _ComposeByOrder(book_journal* journal) const;
 
 	journal_base fBase;
 	std::unique_ptr<RecordIdIndex> fBaseIndex;
@@ -76,6 +80,8 @@ private:
 	std::string fBaseBody;
 	std::vector<std::string_view> fBaseLines;  // empty when not known
 	std::vector<record_id> fOrder;
+	// Nothing added, removed or moved since the base: fOrder is its ids.
+	bool fOrderIsBase = true;
 	std::unordered_map<record_id, std::string, record_id_hash> fChanged;
 };
 

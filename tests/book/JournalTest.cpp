@@ -175,6 +175,13 @@ TEST(JournalTest, TheComposerTellsOnlyWhatDiffersFromTheBase)
 	composer.Start(BaseOf(base, dir));
 	book_journal journal;
 	EXPECT_FALSE(composer.Compose(&journal)) << "nothing told, nothing differs";
+	// Fields changed alone, told without the order.
+	journal_snapshot fields;
+	fields.changed = {{IdsOf(base)[2], Line("c", "1")}, {IdsOf(base)[5], Line("f", "1")}};
+	composer.Take(fields);
+	ASSERT_TRUE(composer.Compose(&journal));
+	EXPECT_EQ(Kinds(journal), "=0-1 *2< =3-4 *5< ");
+	composer.Start(BaseOf(base, dir));
 
 	CVABook mine(nullptr);
 	Fill(&mine, LinesOf(base));
