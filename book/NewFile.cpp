@@ -53,13 +53,22 @@ status_t file_access::Of(const std::string& path, file_access* access)
 	access->mode = info.st_mode & 07777;
 	access->owner = info.st_uid;
 	access->group = info.st_gid;
-	char acl[4096];
-	const ssize_t size = getxattr(path.c_str(), kAccessAclName, acl, sizeof(acl));
-	if (size > 0)
-		access->acl.assign(acl, static_cast<size_t>(size));
-	else if (size < 0 && errno == ERANGE)
-		return B_BAD_DATA;  // a list larger than any a file system keeps for one file
-	return B_OK;
+	// Asked for its size first: a list may hold many entries.
+	for (int attempt = 0; attempt < 3; attempt++) {
+		const ssize_t size = getxattr(path.c_str(), kAccessAclName, nullptr, 0);
+		if (size <= 0)
+			return B_OK;  // none, or a file system without lists
+		access->acl.resize(static_cast<size_t>(size));
+		const ssize_t read = getxattr(path.c_str(), kAccessAclName, access->acl.data(),
+			access->acl.size());
+		if (read >= 0) {
+			access->acl.resize(static_cast<size_t>(read));
+			return B_OK;
+		}
+		if (errno != ERANGE)  // ERANGE: it grew meanwhile
+			return LastError();
+	}
+	return B_BUSY;
 }
 
 file_access file_access::Within(mode_t mask) const
