@@ -2,6 +2,7 @@
 #include "CVABapp.h"
 
 #include "BookFile.h"
+#include "BookJournal.h"
 #include "CVABAboutWindow.h"
 #include "CVABTechWindow.h"
 #include "CVABWindow.h"
@@ -53,6 +54,7 @@ CVABapp::~CVABapp() = default;
 
 void CVABapp::ReadyToRun()
 {
+	const bool offered = _OfferLeftNewBooks();
 	if (fFileOpened)
 		return;
 	if (!fPendingNewFile.empty()) {
@@ -66,8 +68,21 @@ void CVABapp::ReadyToRun()
 	entry_ref ref;
 	if (!last.empty() && get_ref_for_path(last.c_str(), &ref) == B_OK)
 		_OpenBook(ref);
-	else
+	else if (!offered)
 		_OpenNewBook();
+}
+
+// New books whose records a window held when the program last ended, each in
+// a window that asks whether to recover them.
+bool CVABapp::_OfferLeftNewBooks()
+{
+	const std::vector<std::string> left = FindLeftNewBookJournals();
+	for (const std::string& path : left) {
+		CVABWindow* window = new CVABWindow(kNewBookFrame, this);
+		fWindows.Add(window);
+		window->StartLeftNewBook(path);
+	}
+	return !left.empty();
 }
 
 void CVABapp::RefsReceived(BMessage* message)

@@ -43,6 +43,7 @@ public:
 
 private:
 	void _OpenNewBook();
+	bool _OfferLeftNewBooks();
 	void _OpenBook(const entry_ref& ref);
 	// The frame kept with the file when it is one a screen can show, else a
 	// frame centred on the screen.

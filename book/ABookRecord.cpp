@@ -1,6 +1,7 @@
 #include "ABookRecord.h"
 
 #include "AsciiText.h"
+#include "CVABook.h"
 
 #include <cassert>
 #include <cstring>
@@ -74,6 +75,7 @@ void ABookRecord::SetField(int32 field, const char* text, size_t length)
 	assert(field >= 0 && field < kBookFieldCount);
 	const size_t kept = UTF8CutLength(text, length, kFieldTextLength);
 	char* buffer = fFields[field];
+	_NoteChange();
 	if (kept > 0)  // an empty string_view's text may be null
 		memmove(buffer, text, kept);  // text may be this very field
 	buffer[kept] = '\0';
@@ -85,8 +87,15 @@ void ABookRecord::SetField(int32 field, const char* text, size_t length)
 
 void ABookRecord::ClearFields()
 {
+	_NoteChange();
 	for (char* field : fFields)
 		field[0] = '\0';
+}
+
+void ABookRecord::_NoteChange()
+{
+	if (fBook != nullptr)
+		fBook->_RecordChanging(this);
 }
 
 int ABookRecord::CompareField(const ABookRecord* a, const ABookRecord* b, int32 field)

@@ -8,6 +8,8 @@
 #include "BookFields.h"
 #include "RecordId.h"
 
+class CVABook;
+
 class ABookRecord {
 public:
 	// fieldCount is always kBookFieldCount; every field starts empty, no links.
@@ -46,6 +48,9 @@ public:
 private:
 	friend class CVABook;
 
+	// Tells the document its fields are about to change (its change log).
+	void _NoteChange();
+
 	// The buffers live inside the record, so a record is one allocation: a book of
 	// 100,000 records stays well under 1,200 bytes a record.
 	char fFields[kBookFieldCount][kFieldBufferSize];
@@ -53,6 +58,10 @@ private:
 	ABookRecord* fPrevious = nullptr;
 	uint64 fSerial = 0;
 	record_id fId;
+	// The document, and the round of its change log the record was last
+	// logged in.
+	CVABook* fBook = nullptr;
+	uint32 fLogged = 0;
 };
 
 // The length of the longest prefix of text (length bytes) that holds at most

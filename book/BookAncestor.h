@@ -62,11 +62,12 @@ public:
 	BookAncestor& operator=(const BookAncestor&) = delete;
 
 	const book_file_state& State() const { return fState; }
-	// The columns the body was read in.
-	book_layout Layout() const { return fLayout; }
 	size_t CountRecords() const { return fIds.size(); }
 	const std::vector<record_id>& Ids() const { return fIds; }
 	const std::vector<uint64>& LineHashes() const { return fLineHashes; }
+	// How the body was read: its columns, and whether it is in the writer's form.
+	book_layout Layout() const { return fLayout; }
+	bool WriterForm() const { return fWriterForm; }
 
 	// The bytes of the file read or saved, read back through the descriptor
 	// as they are now: B_BAD_DATA when they cannot be read at all.

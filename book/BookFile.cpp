@@ -3,6 +3,7 @@
 // descriptions.
 #include "BookFile.h"
 
+#include "BookBackup.h"
 #include "BookFilePrivate.h"
 #include "BookPaths.h"
 #include "ReadOnlyBookFile.h"
@@ -14,7 +15,9 @@
 #include <Path.h>
 #include <TypeConstants.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
@@ -317,12 +320,13 @@ status_t CopyOtherAttributes(BNode& from, BNode& to)
 	return B_OK;
 }
 
-// The type, the frame, the ids' attribute (when idsAttr is not empty) and the
-// old file's other attributes on the new file.
-status_t WriteAttributes(const ReplacingFile& file, const book_frame& frame,
-	const std::string& idsAttr)
+// The type, the frame and the ids' attribute (none when idsAttr is empty) on
+// the file at path, and the other attributes of the file at copyFrom (may be
+// null).
+status_t WriteAttributes(const std::string& path, const book_frame& frame,
+	const std::string& idsAttr, const std::string* copyFrom)
 {
-	BNode node(file.NewPath().c_str());
+	BNode node(path.c_str());
 	status_t status = node.InitCheck();
 	if (status != B_OK)
 		return status;
@@ -333,12 +337,14 @@ status_t WriteAttributes(const ReplacingFile& file, const book_frame& frame,
 	if (status == B_OK)
 		status = WriteAttribute(node, kFrameAttrName, B_RECT_TYPE, frameBytes, kFrameAttrSize);
 	if (status == B_OK)
-		status = WritePlainAttribute(file.NewPath(), kFreedesktopTypeName, kBookFileType);
+		status = WritePlainAttribute(path, kFreedesktopTypeName, kBookFileType);
 	if (status == B_OK && !idsAttr.empty())
-		status = WritePlainAttribute(file.NewPath(), kRecordIdsAttrName, idsAttr);
-	if (status == B_OK && file.Replaces()) {
+		status = WritePlainAttribute(path, kRecordIdsAttrName, idsAttr);
+	else if (status == B_OK)
+		(void)removexattr(path.c_str(), (std::string("user.") + kRecordIdsAttrName).c_str());
+	if (status == B_OK && copyFrom != nullptr) {
 		// One whose attributes cannot be read is not replaced.
-		BNode old(file.TargetPath().c_str());
+		BNode old(copyFrom->c_str());
 		status = old.InitCheck();
 		if (status == B_OK)
 			status = CopyOtherAttributes(old, node);
@@ -379,7 +385,7 @@ public:
 	}
 
 	sha256_digest Whole() { return fWhole.Finish(); }
-	const std::vector<sha256_digest>& Lines() const { return fLines; }
+	std::vector<sha256_digest> TakeLines() { return std::move(fLines); }
 	std::vector<uint64> TakeHashes() { return std::move(fHashes); }
 
 private:
@@ -388,6 +394,199 @@ private:
 	std::vector<sha256_digest> fLines;
 	std::vector<uint64> fHashes;
 };
+
+// A body as it was written, with its records' ids and digests.
+struct written_body {
+	std::vector<record_id> ids;
+	sha256_digest whole;
+	std::vector<sha256_digest> lines;
+	std::vector<uint64> hashes;
+};
+
+status_t WriteBody(const book_body_source& source, const BookBodySink& sink, written_body* body)
+{
+	BodyDigests digests(source.lines);
+	body->ids.reserve(source.lines);
+	const status_t status = source.write([&](const char* bytes, size_t size) {
+		digests.Add(bytes, size);
+		return sink(bytes, size);
+	}, &body->ids);
+	body->whole = digests.Whole();
+	body->lines = digests.TakeLines();
+	body->hashes = digests.TakeHashes();
+	return status;
+}
+
+std::string FolderOf(const std::string& path)
+{
+	return path.substr(0, path.size() - LeafOf(path).size());
+}
+
+// A file beside the book that was not a plain one, replaced: the user hears
+// of it on standard error, as the program's other notes.
+void TellReplaced(const ReplacingFile& file)
+{
+	if (!file.Note().empty())
+		fprintf(stderr, "%s: %s\n", program_invocation_short_name, file.Note().c_str());
+}
+
+// The ids beside the book at target, written for body but not yet renamed
+// into place, no more open than the book; false when they cannot be (the
+// book is saved without them, and its records get new ids next time).
+bool PrepareIds(const std::string& target, const file_access& bookAccess,
+	const written_body& body, std::unique_ptr<ReplacingFile>* file)
+{
+	if (body.ids.size() != body.lines.size())
+		return false;
+	*file = std::make_unique<ReplacingFile>(
+		FolderOf(target) + RecordIdFileName(LeafOf(target)), bookAccess.Within(0644));
+	const bool ready = (*file)->Open() == B_OK
+		&& (*file)->Write(RecordIdFileText(body.ids, body.lines, body.whole)) == B_OK;
+	TellReplaced(**file);
+	return ready;
+}
+
+std::string IdsAttrFor(bool ready, const std::unique_ptr<ReplacingFile>& ids,
+	const written_body& body)
+{
+	return ready ? RecordIdsAttrValue(LeafOf(ids->TargetPath()), body.whole) : std::string();
+}
+
+void MakeAncestor(const struct stat& info, written_body* body, int fd, BookAncestor* saved)
+{
+	book_file_state state;
+	FillState(info, &state);
+	state.body = body->whole;
+	*saved = BookAncestor(state, book_layout::kAllColumns, true, std::move(body->ids),
+		std::move(body->hashes), fd);
+}
+
+// Whether group is one of ours.
+bool MemberOf(gid_t group)
+{
+	if (group == getegid())
+		return true;
+	gid_t groups[256];
+	const int count = getgroups(256, groups);
+	return std::find(groups, groups + std::max(count, 0), group) != groups + std::max(count, 0);
+}
+
+// Whether a new file renamed over the book would cost it something: its other
+// names (a hard link would keep the old body), or its owner or group, which
+// only the superuser may give a new file.
+bool SavesInPlace(const struct stat& old)
+{
+	if (old.st_nlink > 1)
+		return true;
+	return geteuid() != 0 && (old.st_uid != geteuid() || !MemberOf(old.st_gid));
+}
+
+// The usual save: a new file beside the book, renamed over it.
+status_t WriteReplacing(const std::string& target, const book_body_source& source,
+	const book_frame& frame, BookAncestor* saved)
+{
+	ReplacingFile file(target);
+	written_body body;
+	status_t status = file.Open();
+	if (status == B_OK) {
+		status = WriteBody(source, [&](const char* bytes, size_t size) {
+			return file.Write(std::string_view(bytes, size));
+		}, &body);
+	}
+	// The ids go last: a save that cannot write them still saves the book.
+	std::unique_ptr<ReplacingFile> ids;
+	const bool idsReady = status == B_OK && PrepareIds(file.TargetPath(), file.Access(), body, &ids);
+	if (status == B_OK) {
+		status = WriteAttributes(file.NewPath(), frame, IdsAttrFor(idsReady, ids, body),
+			file.Replaces() ? &file.TargetPath() : nullptr);
+	}
+	// The new file, opened before the rename makes it the book, is the one the
+	// next merge reads back as the ancestor.
+	struct stat info;
+	const int fd = status == B_OK && saved != nullptr
+		? open(file.NewPath().c_str(), O_RDONLY | O_CLOEXEC) : -1;
+	if (status == B_OK && stat(file.NewPath().c_str(), &info) != 0)
+		status = status_from_errno(errno);
+	if (status == B_OK)
+		status = file.Commit();
+	if (status != B_OK) {
+		if (fd >= 0)
+			close(fd);
+		return status;
+	}
+	// Ids lost in a crash are only new ones next time: the book's attribute
+	// names the digest, so a half-written id file is never trusted.
+	if (idsReady)
+		ids->Commit(false);
+	if (saved != nullptr)
+		MakeAncestor(info, &body, fd, saved);
+	return B_OK;
+}
+
+// Writes bytes over the whole file fd names, attributes and all, flushed.
+status_t Overwrite(int fd, const std::string& target, const std::string& bytes,
+	const book_frame& frame, const std::string& idsAttr)
+{
+	if (lseek(fd, 0, SEEK_SET) != 0)
+		return status_from_errno(errno);
+	status_t status = WriteWholeFd(fd, bytes);
+	if (status == B_OK && ftruncate(fd, static_cast<off_t>(bytes.size())) != 0)
+		status = status_from_errno(errno);
+	if (status == B_OK)
+		status = WriteAttributes(target, frame, idsAttr, nullptr);
+	if (status == B_OK && fsync(fd) != 0)
+		status = status_from_errno(errno);
+	return status;
+}
+
+// The save of a book whose owner, group or other names a rename would change,
+// as careful editors do it: the book itself is written, after a backup of its
+// old body; a crash half-way leaves that backup (BookBackup.h).
+status_t WriteInPlace(const std::string& target, const book_body_source& source,
+	const book_frame& frame, BookAncestor* saved)
+{
+	std::string bytes;
+	written_body body;
+	status_t status = WriteBody(source, [&](const char* piece, size_t size) {
+		bytes.append(piece, size);
+		return B_OK;
+	}, &body);
+	const int fd = open(target.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+	if (status == B_OK && fd < 0)
+		status = status_from_errno(errno);
+	const int folder = open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+	if (status == B_OK && folder < 0)
+		status = status_from_errno(errno);
+	file_access access;
+	if (status == B_OK)
+		status = file_access::Of(target, &access);
+	std::string old;
+	if (status == B_OK)
+		status = ReadWholeFd(fd, &old);
+	NewFile backup;
+	if (status == B_OK)
+		status = WriteBookBackup(folder, target, old, access, body.whole, &backup);
+	std::unique_ptr<ReplacingFile> ids;
+	const bool idsReady = status == B_OK && PrepareIds(target, access, body, &ids);
+	if (status == B_OK) {
+		status = Overwrite(fd, target, bytes, frame, IdsAttrFor(idsReady, ids, body));
+		// Once the book may be half-written, its old body must stay.
+		if (status != B_OK)
+			backup.Keep();
+	}
+	struct stat info;
+	if (status == B_OK && fstat(fd, &info) != 0)
+		status = status_from_errno(errno);
+	if (status == B_OK && idsReady)
+		ids->Commit(false);
+	if (status == B_OK && saved != nullptr)
+		MakeAncestor(info, &body, open(target.c_str(), O_RDONLY | O_CLOEXEC), saved);
+	if (fd >= 0)
+		close(fd);
+	if (folder >= 0)
+		close(folder);
+	return status;
+}
 
 }  // namespace
 
@@ -411,55 +610,21 @@ status_t ResolveSaveTarget(const entry_ref* ref, std::string* targetPath)
 	return targetPath->empty() ? B_ENTRY_NOT_FOUND : B_OK;
 }
 
+void RemoveSaveLeftovers(const std::string& targetPath)
+{
+	const std::string_view leaf = LeafOf(targetPath);
+	ReplacingFile::RemoveLeftovers(FolderOf(targetPath), {std::string(leaf),
+		RecordIdFileName(leaf), HiddenNameBeside(leaf, kJournalSuffix)});
+}
+
 status_t WriteBookLocked(const std::string& targetPath, const book_body_source& source,
 	const book_frame& frame, BookAncestor* saved)
 {
-	ReplacingFile file(targetPath);
-	status_t status = file.Open();
-	BodyDigests digests(source.lines);
-	std::vector<record_id> ids;
-	ids.reserve(source.lines);
-	if (status == B_OK) {
-		status = source.write([&](const char* bytes, size_t size) {
-			digests.Add(bytes, size);
-			return file.Write(std::string_view(bytes, size));
-		}, &ids);
-	}
-	const sha256_digest body = digests.Whole();
-	const std::string idsName = RecordIdFileName(LeafOf(file.TargetPath()));
-	// The ids go last: a save that cannot write them still saves the book.
-	ReplacingFile idsFile(file.TargetPath().substr(0, file.TargetPath().rfind('/') + 1) + idsName);
-	const bool idsReady = status == B_OK && ids.size() == digests.Lines().size()
-		&& idsFile.Open() == B_OK
-		&& idsFile.Write(RecordIdFileText(ids, digests.Lines(), body)) == B_OK;
-	if (status == B_OK)
-		status = WriteAttributes(file, frame, idsReady ? RecordIdsAttrValue(idsName, body) : "");
-	// The new file, opened before the rename makes it the book, is the one the
-	// next merge reads back as the ancestor.
-	struct stat info;
-	const int fd = status == B_OK && saved != nullptr
-		? open(file.NewPath().c_str(), O_RDONLY | O_CLOEXEC) : -1;
-	if (status == B_OK && stat(file.NewPath().c_str(), &info) != 0)
-		status = status_from_errno(errno);
-	if (status == B_OK)
-		status = file.Commit();
-	if (status != B_OK) {
-		if (fd >= 0)
-			close(fd);
-		return status;
-	}
-	// Ids lost in a crash are only new ones next time: the book's attribute
-	// names the digest, so a half-written id file is never trusted.
-	if (idsReady)
-		idsFile.Commit(false);
-	if (saved != nullptr) {
-		book_file_state state;
-		FillState(info, &state);
-		state.body = body;
-		*saved = BookAncestor(state, book_layout::kAllColumns, true, std::move(ids),
-			digests.TakeHashes(), fd);
-	}
-	return B_OK;
+	RemoveSaveLeftovers(targetPath);
+	struct stat old;
+	if (stat(targetPath.c_str(), &old) == 0 && S_ISREG(old.st_mode) && SavesInPlace(old))
+		return WriteInPlace(targetPath, source, frame, saved);
+	return WriteReplacing(targetPath, source, frame, saved);
 }
 
 status_t SaveBookFile(const entry_ref* ref, const CVABook* book, const book_frame& frame,
@@ -559,6 +724,10 @@ const char* DescribeFileError(status_t status)
 			return "it is not a regular file";
 		case kBookTooLargeError:
 			return "it is larger than an address book may be";
+		case kBookLockLinkError:
+			return "its lock file beside it is a symbolic link, which is never followed";
+		case kBookLockOddError:
+			return "its lock file beside it is not a plain file";
 		default:
 			return "an input/output error occurred";
 	}

@@ -57,6 +57,12 @@ status_t LoadBookFile(const entry_ref* ref, CVABook* book, std::string* absolute
 status_t SaveBookFile(const entry_ref* ref, const CVABook* book, const book_frame& frame,
 	std::string* absolutePath, BookAncestor* saved = nullptr);
 
+// Removes the new files that killed saves of the book at targetPath (its
+// absolute path, links resolved) left beside it: of the body, its ids and
+// its journal; only the user's, of processes that have ended. Every save
+// does so first; a window does when it opens the book.
+void RemoveSaveLeftovers(const std::string& targetPath);
+
 // The window frame stored with the file; an error when it has none.
 status_t ReadBookFrame(const entry_ref* ref, book_frame* frame);
 

@@ -43,7 +43,11 @@ struct book_body_source {
 book_body_source BodySourceOf(const CVABook* book);
 
 // The plain save of a body in the writer's form, for a caller that holds the
-// book's lock.
+// book's lock: a new file renamed over the book, or, where that rename would
+// give the book another owner or group or cut it off from its other names
+// (hard links), the book written in place after a backup of its old body
+// beside it (".NAME.cvabbackup-..."), which is removed once the book is
+// flushed. What killed saves left goes first.
 status_t WriteBookLocked(const std::string& targetPath, const book_body_source& body,
 	const book_frame& frame, BookAncestor* saved);
 

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -39,11 +40,8 @@ std::string BookLock::LockPath(const std::string& bookPath)
 status_t BookLock::Acquire(bigtime_t timeout)
 {
 	if (fFd < 0) {
-		// Read access is all flock needs, so a lock file another user made is
-		// still ours to lock.
-		fFd = open(fPath.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
-		if (fFd < 0)
-			return status_from_errno(errno);
+		if (const status_t status = _Open(); status != B_OK)
+			return status;
 	}
 	const bigtime_t deadline = Now() + timeout;
 	while (flock(fFd, LOCK_EX | LOCK_NB) != 0) {
@@ -55,6 +53,24 @@ status_t BookLock::Acquire(bigtime_t timeout)
 			return kBookBusyError;
 		const struct timespec pause = {0, kRetryInterval * 1000};
 		nanosleep(&pause, nullptr);
+	}
+	return B_OK;
+}
+
+// Read access is all flock needs, so a lock file another user made is still
+// ours to lock. Not blocking: a FIFO planted there must not hang the save.
+status_t BookLock::_Open()
+{
+	fFd = open(fPath.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+	if (fFd < 0) {
+		if (errno == ELOOP)
+			return kBookLockLinkError;
+		return errno == EISDIR ? kBookLockOddError : status_from_errno(errno);
+	}
+	struct stat info;
+	if (fstat(fFd, &info) != 0 || !S_ISREG(info.st_mode)) {
+		Release();
+		return kBookLockOddError;
 	}
 	return B_OK;
 }

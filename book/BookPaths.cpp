@@ -2,6 +2,9 @@
 
 #include "Sha256.h"
 
+const char kJournalSuffix[] = ".cvabjournal";
+const char kBackupSuffix[] = ".cvabbackup-";
+
 namespace {
 
 // File systems allow 255 bytes a name; this leaves room for any suffix here.

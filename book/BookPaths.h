@@ -8,6 +8,11 @@
 #include <string>
 #include <string_view>
 
+// The suffixes of the journal of a book's unsaved changes and of the backup
+// a save in place keeps while it writes.
+extern const char kJournalSuffix[];  // ".cvabjournal"
+extern const char kBackupSuffix[];   // ".cvabbackup-", a number follows
+
 // The hidden name beside a book named leaf, e.g. ".friends.lock".
 std::string HiddenNameBeside(std::string_view leaf, std::string_view suffix);
 // The path of that name in the folder of bookPath.

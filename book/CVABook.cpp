@@ -59,6 +59,11 @@ ABookRecord* CVABook::AddRecord(const record_id& id)
 	ABookRecord* record = fPool->New();
 	record->fSerial = NextSerial();
 	record->fId = id;
+	record->fBook = this;
+	if (fLogging) {
+		fLog.added.push_back(id);
+		_RecordChanging(record);
+	}
 	record->fPrevious = fLast;
 	if (fLast != nullptr)
 		fLast->fNext = record;
@@ -117,6 +122,45 @@ void CVABook::AssignIds(const record_id* ids, size_t count)
 	size_t n = 0;
 	for (ABookRecord* record = fFirst; record != nullptr && n < count; record = record->fNext)
 		record->fId = ids[n++];
+	_LogReordered();
+}
+
+// --- the change log
+
+void CVABook::LogChanges(bool on)
+{
+	_AssertLocked();
+	fLogging = on;
+	TakeChangeLog();
+}
+
+book_change_log CVABook::TakeChangeLog()
+{
+	_AssertLocked();
+	book_change_log log = std::move(fLog);
+	fLog = book_change_log();
+	for (const auto& [record, serial] : fLogChanged) {
+		// A removed record's memory may hold a newer one, which has its own entry.
+		if (fPool->Owns(record) && record->fSerial == serial)
+			log.changed.push_back(record);
+	}
+	fLogChanged.clear();
+	fLogRound++;
+	return log;
+}
+
+void CVABook::_RecordChanging(ABookRecord* record)
+{
+	if (!fLogging || record->fLogged == fLogRound)
+		return;
+	record->fLogged = fLogRound;
+	fLogChanged.emplace_back(record, record->fSerial);
+}
+
+void CVABook::_LogReordered()
+{
+	if (fLogging)
+		fLog.reordered = true;
 }
 
 bool CVABook::Contains(const ABookRecord* record) const
@@ -136,6 +180,8 @@ void CVABook::RemoveRecord(ABookRecord* record)
 		record->fNext->fPrevious = record->fPrevious;
 	else
 		fLast = record->fPrevious;
+	if (fLogging)
+		fLog.removed.push_back(record->fId);
 	fPool->Delete(record);
 	fCount--;
 }
@@ -151,6 +197,7 @@ void CVABook::MakeEmpty()
 	fPool->DeleteAll();
 	fFirst = fLast = nullptr;
 	fCount = 0;
+	_LogReordered();
 }
 
 // --- sort
@@ -252,6 +299,7 @@ void CVABook::SortByField(int32 field)
 	fLast = records.back();
 	fLast->fNext = nullptr;
 	fRecordsChanged = true;
+	_LogReordered();
 
 	if (fOwner != nullptr)
 		fOwner->ReloadList();

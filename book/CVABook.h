@@ -28,8 +28,21 @@
 #include "BookOwner.h"
 
 #include <memory>
+#include <vector>
 
 class RecordPool;
+
+// What changed in a book since its change log was last taken, for the journal
+// of its unsaved changes: the records added or whose fields were set (those
+// still in the book), the ids of the records added (at the end, in that
+// order) and removed, and whether the order changed otherwise (a sort, an
+// emptying, ids given anew), which the log does not follow.
+struct book_change_log {
+	bool reordered = false;
+	std::vector<const ABookRecord*> changed;
+	std::vector<record_id> added;
+	std::vector<record_id> removed;
+};
 
 class CVABook {
 public:
@@ -55,6 +68,13 @@ public:
 	// set it; sorting alone leaves the modified flag as it was.
 	bool RecordsChanged() const { return fRecordsChanged; }
 	void SetRecordsChanged(bool changed) { fRecordsChanged = changed; }
+
+	// Keeps a log of the changes from now on (anew), or stops: what a journal
+	// of unsaved changes reads, so that it never has to read the whole book
+	// to find them. Off at first.
+	void LogChanges(bool on);
+	// The log since it began or was last taken; a new one begins.
+	book_change_log TakeChangeLog();
 
 	// A new empty record linked at the end and counted, with a new random id.
 	ABookRecord* AddRecord();
@@ -97,8 +117,12 @@ public:
 	bool LookUpAddress(const char* text, char* output, size_t outputSize) const;
 
 private:
+	friend class ABookRecord;
+
 	const ABookRecord* _FindNickname(const char* text) const;
 	void _AssertLocked() const;
+	void _RecordChanging(ABookRecord* record);
+	void _LogReordered();
 
 	BookOwner* const fOwner;
 	const std::unique_ptr<RecordPool> fPool;
@@ -107,6 +131,12 @@ private:
 	bool fModified = false;
 	bool fRecordsChanged = false;
 	int32 fCount = 0;
+
+	// The change log: records by serial, as they may be gone when it is taken.
+	bool fLogging = false;
+	uint32 fLogRound = 1;
+	std::vector<std::pair<ABookRecord*, uint64>> fLogChanged;
+	book_change_log fLog;
 };
 
 // The document's sort on its own, for an array of records: a quicksort that

@@ -18,8 +18,9 @@
 // A book of 100,000 records takes about 15 MB.
 constexpr off_t kLargestBookFile = off_t(512) << 20;
 
-constexpr status_t kNotAFileError = B_GENERAL_ERROR_BASE + 0x10002;
-constexpr status_t kBookTooLargeError = B_GENERAL_ERROR_BASE + 0x10003;
+// Numbered after the lock's codes (BookLock.h): one DescribeFileError tells them all.
+constexpr status_t kNotAFileError = B_GENERAL_ERROR_BASE + 0x10004;
+constexpr status_t kBookTooLargeError = B_GENERAL_ERROR_BASE + 0x10005;
 
 class ReadOnlyBookFile {
 public:

@@ -27,6 +27,11 @@ struct record_id {
 	uint64 Hash() const;
 };
 
+// Record ids as keys of a hash table.
+struct record_id_hash {
+	size_t operator()(const record_id& id) const { return static_cast<size_t>(id.Hash()); }
+};
+
 constexpr size_t kRecordIdTextLength = 36;
 
 // A new random id from the system's random source (the kernel's, through

@@ -1,11 +1,13 @@
 #include "ReplacingFile.h"
 
+#include "WriterProcess.h"
+
 #include <Errors.h>
 
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,14 +19,12 @@ status_t LastError()
 	return status_from_errno(errno);
 }
 
-// A hidden name beside the target, unique within the process and between
-// processes. It never ends in the target's extension, so a program watching the
-// folder for one kind of file does not take it for one.
-std::string TemporaryName(const std::string& leaf, int attempt)
+// The new file's name before its number: hidden, after the target, and never
+// ending in the target's extension, so a program watching the folder for one
+// kind of file does not take it for one.
+std::string TemporaryPrefix(const std::string& leaf)
 {
-	static std::atomic<uint32> counter{0};
-	return "." + leaf.substr(0, 200) + ".saving-" + std::to_string(getpid()) + "-"
-		+ std::to_string(counter++) + "-" + std::to_string(attempt);
+	return "." + leaf.substr(0, 200) + ".saving-";
 }
 
 std::string RealPath(const std::string& path)
@@ -33,44 +33,69 @@ std::string RealPath(const std::string& path)
 	return realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : std::string();
 }
 
+// The folder of path, resolved, ending in '/', and the leaf; an error when
+// the folder is not there.
+status_t SplitResolved(const std::string& path, std::string* folder, std::string* leaf)
+{
+	const size_t slash = path.rfind('/');
+	*leaf = slash == std::string::npos ? path : path.substr(slash + 1);
+	if (leaf->empty() || *leaf == "." || *leaf == "..")
+		return B_IS_A_DIRECTORY;
+	const std::string resolved = RealPath(slash == std::string::npos ? "." : path.substr(0, slash + 1));
+	if (resolved.empty())
+		return errno == ENOENT ? B_ENTRY_NOT_FOUND : LastError();
+	*folder = resolved == "/" ? resolved : resolved + "/";
+	return B_OK;
+}
+
 }  // namespace
 
 ReplacingFile::ReplacingFile(std::string path)
-	: fPath(std::move(path))
+	: fPath(std::move(path)),
+	  fDocument(true),
+	  fAccess(file_access::NewDocument()),
+	  fNew(std::make_unique<NewFile>())
+{
+}
+
+ReplacingFile::ReplacingFile(std::string path, const file_access& access)
+	: fPath(std::move(path)),
+	  fDocument(false),
+	  fAccess(access),
+	  fNew(std::make_unique<NewFile>())
 {
 }
 
 ReplacingFile::~ReplacingFile()
 {
-	_Discard();
+	fNew.reset();
+	if (fFolderFd >= 0)
+		close(fFolderFd);
 }
 
 status_t ReplacingFile::Open()
 {
-	if (status_t status = _ResolveTarget(); status != B_OK)
+	if (status_t status = fDocument ? _ResolveDocument() : _ResolveBeside(); status != B_OK)
 		return status;
-	if (status_t status = _CreateTemporary(); status != B_OK)
-		return status;
-	return _CopyPermissions();
+	fFolderFd = open(fFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+	if (fFolderFd < 0)
+		return LastError();
+	return fNew->CreateUnique(fFolderFd, TemporaryPrefix(fTarget.substr(fFolder.size())),
+		fAccess);
 }
 
 // The target is the file the path names, links followed; a file that does not
 // exist yet is named inside its (resolved) folder.
-status_t ReplacingFile::_ResolveTarget()
+status_t ReplacingFile::_ResolveDocument()
 {
 	fTarget = RealPath(fPath);
 	if (fTarget.empty()) {
 		if (errno != ENOENT)
 			return LastError();
-		const size_t slash = fPath.rfind('/');
-		const std::string folder = slash == std::string::npos ? "." : fPath.substr(0, slash + 1);
-		const std::string leaf = slash == std::string::npos ? fPath : fPath.substr(slash + 1);
-		const std::string resolved = RealPath(folder);
-		if (resolved.empty())
-			return errno == ENOENT ? B_ENTRY_NOT_FOUND : LastError();
-		if (leaf.empty())
-			return B_IS_A_DIRECTORY;
-		fTarget = (resolved == "/" ? "" : resolved) + "/" + leaf;
+		std::string leaf;
+		if (const status_t status = SplitResolved(fPath, &fFolder, &leaf); status != B_OK)
+			return status;
+		fTarget = fFolder + leaf;
 	}
 	fFolder = fTarget.substr(0, fTarget.rfind('/') + 1);
 	struct stat old;
@@ -81,45 +106,31 @@ status_t ReplacingFile::_ResolveTarget()
 		return B_IS_A_DIRECTORY;
 	if (access(fTarget.c_str(), W_OK) != 0)
 		return LastError();
-	fMode = old.st_mode & 07777;
-	fOwner = old.st_uid;
-	fGroup = old.st_gid;
-	return B_OK;
+	return file_access::Of(fTarget, &fAccess);
 }
 
-status_t ReplacingFile::_CreateTemporary()
+// The name itself, in its resolved folder: whatever stands there is replaced.
+status_t ReplacingFile::_ResolveBeside()
 {
-	const std::string leaf = fTarget.substr(fFolder.size());
-	for (int attempt = 0; attempt < 16; attempt++) {
-		fTemporary = fFolder + TemporaryName(leaf, attempt);
-		// 0666 less the umask is what a new file gets; an old file's own
-		// permissions follow below.
-		fFd = open(fTemporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-		if (fFd >= 0)
-			return B_OK;
-		if (errno != EEXIST)
-			break;
-	}
-	const status_t status = LastError();
-	fTemporary.clear();
-	return status;
-}
-
-status_t ReplacingFile::_CopyPermissions()
-{
-	if (!fReplaces)
+	std::string leaf;
+	if (const status_t status = SplitResolved(fPath, &fFolder, &leaf); status != B_OK)
+		return status;
+	fTarget = fFolder + leaf;
+	struct stat old;
+	fReplaces = lstat(fTarget.c_str(), &old) == 0;
+	if (!fReplaces || S_ISREG(old.st_mode))
 		return B_OK;
-	struct stat now;
-	if (fstat(fFd, &now) == 0 && (now.st_uid != fOwner || now.st_gid != fGroup)) {
-		// Only the superuser may give a file away; anyone else saves it as theirs.
-		(void)!fchown(fFd, fOwner, fGroup);
-	}
-	return fchmod(fFd, fMode) == 0 ? B_OK : LastError();
+	if (S_ISDIR(old.st_mode))
+		return B_IS_A_DIRECTORY;
+	fNote = "\"" + leaf + "\" was " + (S_ISLNK(old.st_mode)
+		? "a symbolic link; it is replaced by a file, and what it pointed to is left alone"
+		: "not a plain file; it is replaced by one");
+	return B_OK;
 }
 
 status_t ReplacingFile::Write(std::string_view bytes)
 {
-	return fFd < 0 ? B_FILE_ERROR : WriteWholeFd(fFd, bytes);
+	return fNew->Write(bytes);
 }
 
 status_t WriteWholeFd(int fd, std::string_view bytes)
@@ -139,36 +150,17 @@ status_t WriteWholeFd(int fd, std::string_view bytes)
 
 status_t ReplacingFile::Commit(bool flush)
 {
-	if (fFd < 0)
-		return B_FILE_ERROR;
-	status_t status = !flush || fsync(fFd) == 0 ? B_OK : LastError();
-	if (close(fFd) != 0 && status == B_OK)
-		status = LastError();
-	fFd = -1;
-	if (status == B_OK && rename(fTemporary.c_str(), fTarget.c_str()) != 0)
-		status = LastError();
+	status_t status = flush ? fNew->Flush() : B_OK;
+	if (status == B_OK)
+		status = fNew->RenameTo(fTarget.substr(fFolder.size()));
 	if (status != B_OK)
 		return status;
 	fCommitted = true;
-	if (!flush)
-		return B_OK;
 	// The rename is durable once the folder is flushed too; a file system that
 	// cannot flush a folder still has the complete new file in place.
-	const int folder = open(fFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-	if (folder >= 0) {
-		(void)!fsync(folder);
-		close(folder);
-	}
+	if (flush)
+		(void)!fsync(fFolderFd);
 	return B_OK;
-}
-
-void ReplacingFile::_Discard()
-{
-	if (fFd >= 0)
-		close(fFd);
-	fFd = -1;
-	if (!fCommitted && !fTemporary.empty())
-		unlink(fTemporary.c_str());
 }
 
 status_t ReplacingFile::WriteWhole(const std::string& path, std::string_view bytes)
@@ -180,6 +172,32 @@ status_t ReplacingFile::WriteWhole(const std::string& path, std::string_view byt
 	if (status == B_OK)
 		status = file.Commit();
 	return status;
+}
+
+void ReplacingFile::RemoveLeftovers(const std::string& folder,
+	const std::vector<std::string>& leaves)
+{
+	const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+	DIR* listing = fd >= 0 ? fdopendir(fd) : nullptr;
+	if (listing == nullptr) {
+		if (fd >= 0)
+			close(fd);
+		return;
+	}
+	std::vector<std::string> prefixes;
+	for (const std::string& leaf : leaves)
+		prefixes.push_back(TemporaryPrefix(leaf));
+	while (const dirent* entry = readdir(listing)) {
+		for (const std::string& prefix : prefixes) {
+			const pid_t writer = NewFile::WriterOf(entry->d_name, prefix);
+			struct stat info;
+			if (writer != 0 && ProcessGone(writer)
+				&& fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0
+				&& S_ISREG(info.st_mode) && info.st_uid == getuid())
+				unlinkat(fd, entry->d_name, 0);
+		}
+	}
+	closedir(listing);
 }
 
 status_t ReadWholeFd(int fd, std::string* bytes)

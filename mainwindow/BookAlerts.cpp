@@ -132,6 +132,25 @@ void BookAlerts::ReportMerge(const char* bookName, const book_save_result& save,
 	ShowAlert(MergeReport(bookName, save), "OK", nullptr, nullptr, 0, B_INFO_ALERT, invoker);
 }
 
+void BookAlerts::OfferRecovery(const std::string& bookName, bool backup, bool imported)
+{
+	std::string text;
+	if (backup) {
+		text = "A save of the address book \"" + bookName + "\" was cut off, so the book may "
+			"be incomplete. A copy of it from before that save was kept. Recover that copy, or "
+			"discard it?";
+	} else if (bookName.empty()) {
+		text = "A new address book held records that were never saved: the program ended "
+			"before they were. Recover them, or discard them?";
+	} else {
+		text = std::string(imported ? "The contacts read from \"" : "The address book \"")
+			+ bookName + "\" had changes that were never saved: the program ended before they "
+			"were. Recover them, or discard them?";
+	}
+	ShowAlert(text, "Discard", "Recover", nullptr, 1, B_WARNING_ALERT,
+		new BInvoker(new BMessage(kRecoveryAnswer), fTarget));
+}
+
 void BookAlerts::TellImported(const std::string& fileName, const std::string& notes)
 {
 	ShowAlert("\"" + fileName + "\" opens as a new address book.\n" + notes, "OK", nullptr,

@@ -41,6 +41,11 @@ public:
 	void ReportSaveFailure(const char* bookName, status_t status, bool closing);
 	void ReportMerge(const char* bookName, const book_save_result& save, bool closing,
 		bool quitting);
+	// Offers to bring back what a kill or a crash left of the book called
+	// bookName ("" for a new book): the backup of a save cut off, or unsaved
+	// changes. The answer is kRecoveryAnswer, "which" 0 to discard, 1 to
+	// recover (the default, which loses nothing).
+	void OfferRecovery(const std::string& bookName, bool backup, bool imported);
 	// What the contact readers noted of fileName, opened as a new book.
 	void TellImported(const std::string& fileName, const std::string& notes);
 	// Why fileName could not be read as a book: failure ends "could not be

@@ -92,6 +92,8 @@ status_t BookDiskFile::Read(const entry_ref& ref, CVABook* book, read_outcome* o
 	if (!fKnowsFile)
 		outcome->failure = DescribeFileError(status);
 	fRef = ref;
+	if (fKnowsFile && !fPath.empty())
+		RemoveSaveLeftovers(fPath);
 	_Watch();
 	return status;
 }

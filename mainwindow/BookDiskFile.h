@@ -66,6 +66,8 @@ public:
 	// The named file is there, so the frame alone can be stored with it.
 	bool BodyOnDisk() const;
 	const book_save_result& LastSave() const { return fLastSave; }
+	// The file and the book as last read or saved.
+	const BookAncestor& Ancestor() const { return fAncestor; }
 
 	// Reads ref into book (new, its owner locked) and makes it the book's file,
 	// unless it is a vCard or CSV file. B_OK; B_ENTRY_NOT_FOUND for a file not

@@ -17,14 +17,6 @@
 #include <cassert>
 #include <unordered_set>
 
-namespace {
-
-struct record_id_hash {
-	size_t operator()(const record_id& id) const { return static_cast<size_t>(id.Hash()); }
-};
-
-}  // namespace
-
 BookListArea::BookListArea(BView* parent, CVABWindow* window, const BookMenus& menus)
 	: fParent(parent),
 	  fWindow(window),

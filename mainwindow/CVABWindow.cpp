@@ -7,12 +7,16 @@
 #include "BookClipboard.h"
 #include "BookDiskFile.h"
 #include "BookListArea.h"
+#include "BookJournal.h"
 #include "BookMenus.h"
+#include "BookPaths.h"
 #include "BookShell.h"
 #include "CVABOpenPanel.h"
 #include "CVABSavePanel.h"
 #include "CVABook.h"
 #include "CommandCodes.h"
+#include "ConflictLog.h"
+#include "JournalKeeper.h"
 #include "RecordActions.h"
 #include "SecondaryWindows.h"
 
@@ -36,7 +40,8 @@ CVABWindow::CVABWindow(BRect frame, BookShell* shell)
 	  fShell(shell),
 	  fAlerts(this),
 	  fSecondaries(std::make_unique<SecondaryWindows>(this)),
-	  fFile(std::make_unique<BookDiskFile>(this, kBookFileChangedCommand))
+	  fFile(std::make_unique<BookDiskFile>(this, kBookFileChangedCommand)),
+	  fJournal(std::make_unique<JournalKeeper>(BMessenger(this), kJournalSnapshotCommand))
 {
 	const BRect screen = BScreen(B_MAIN_SCREEN_ID).Frame();
 	SetSizeLimits(340, screen.right - 20, 54, screen.bottom);
@@ -54,7 +59,8 @@ CVABWindow::CVABWindow(BRect frame, BookShell* shell)
 
 CVABWindow::~CVABWindow()
 {
-	// The file's watch first: its thread posts to this window.
+	// The file's watch and the journal first: their threads post to this window.
+	fJournal.reset();
 	fFile.reset();
 	fOpenPanel.reset();
 	fSavePanel.reset();
@@ -215,6 +221,12 @@ bool CVABWindow::_SaveFlowMessage(const BMessage* message)
 		case kReadBookCommand:
 			_ReadBook(message);
 			return true;
+		case kRecoveryAnswer:
+			_RecoveryAnswered(message);
+			return true;
+		case kJournalSnapshotCommand:
+			fJournal->TakeSnapshot(fBook.get());
+			return true;
 		default:
 			return false;
 	}
@@ -267,6 +279,7 @@ void CVABWindow::NoteRecordsChanged()
 {
 	fFlow.RecordsChanged();
 	fMenus->SetSaveEnabled(true);
+	fJournal->Changed();
 }
 
 // --- commands on the selection
@@ -289,6 +302,7 @@ void CVABWindow::_Sort(const BMessage* message)
 		return;
 	fBook->SortByField(field);
 	fFlow.Sorted();
+	fJournal->Changed();
 }
 
 void CVABWindow::_OpenEditor(bool modify)
@@ -347,8 +361,22 @@ void CVABWindow::StartNewBook()
 		Show();
 		fSavedFrame = Frame();
 		action = fFlow.NewStarted();
+		_StartJournal();
 	}
 	_Carry(action);
+}
+
+void CVABWindow::StartLeftNewBook(const std::string& journalPath)
+{
+	BAutolock lock(this);
+	fBook = std::make_unique<CVABook>(this);
+	fMenus->EnableFileCommands(false);
+	fMenus->EnableBookMenus();
+	Show();
+	fSavedFrame = Frame();
+	fFlow.NewStarted();  // its save panel waits for the answer, or a save
+	fRecovery.Offer(journalPath);
+	fAlerts.OfferRecovery("", false, false);
 }
 
 // The file is read in the window's own thread, never in the caller's: the
@@ -395,6 +423,9 @@ void CVABWindow::_ReadBook(const BMessage* message)
 	fSavedFrame = Frame();
 	if (!outcome.failure.empty())
 		fAlerts.TellUnopened(ref.name, outcome.failure);
+	if (fFile->KnowsFile())
+		fRecovery.Look(fFile->Path(), fFile->Ancestor().State().body, false);
+	_OfferLeftovers();
 }
 
 // A vCard or CSV file is the book's source, never its file: the window keeps no
@@ -409,11 +440,14 @@ void CVABWindow::_ContactsImported(const entry_ref& source, const std::string& s
 	fMenus->SetSaveEnabled(true);
 	ReloadList();
 	fSavedFrame = Frame();
+	fSourcePath = sourcePath;
 	if (fShell != nullptr && !sourcePath.empty())
 		fShell->WindowFileChanged(this, sourcePath);
 	fSavePanel->OfferBeside(source);
 	if (!notes.empty())
 		fAlerts.TellImported(source.name, notes);
+	fRecovery.Look(fSourcePath, sha256_digest(), true);
+	_OfferLeftovers();
 }
 
 // --- the file changed on disk
@@ -425,8 +459,13 @@ void CVABWindow::_FileChangedOnDisk()
 {
 	using disk_change = BookDiskFile::disk_change;
 	const disk_change change = fBook != nullptr ? fFile->LookAgain() : disk_change::kNone;
-	if (change == disk_change::kGone)
+	if (change == disk_change::kGone) {
+		// Nothing is left to tell the records against: the journal holds them all.
+		fJournal->StartWithoutFile(JournalBeside(fFile->Path()), fFile->Path(), fBook.get(),
+			true);
 		NoteRecordsChanged();
+		fJournal->ChangedAll();
+	}
 	else if (change == disk_change::kChanged && fFlow.MayReload())
 		_ReloadBook();
 }
@@ -444,6 +483,72 @@ void CVABWindow::_ReloadBook()
 	fFlow.Reloaded(fresh.losses);
 	ReloadList();
 	fList->RestorePlace(place);
+	_StartJournal();
+}
+
+// --- what a crash left, and the journal
+
+// A backup of a save cut off is offered first, then a journal; the journal of
+// this window starts once nothing more is offered.
+void CVABWindow::_OfferLeftovers()
+{
+	const BookRecovery::kind left = fRecovery.Offered();
+	if (left == BookRecovery::kind::kNone) {
+		_StartJournal();
+		return;
+	}
+	const bool imported = fFlow.IsImported();
+	std::string name = imported ? std::string(LeafOf(fSourcePath)) : std::string();
+	if (!imported && !fFlow.IsNew() && fFile->Ref().name != nullptr)
+		name = fFile->Ref().name;
+	fAlerts.OfferRecovery(name, left == BookRecovery::kind::kBackup, imported);
+}
+
+// Recovered, the records are unsaved changes like any, which the window's
+// journal takes over; discarded, what was left goes. Then the next.
+void CVABWindow::_RecoveryAnswered(const BMessage* message)
+{
+	if (fBook == nullptr || fRecovery.Offered() == BookRecovery::kind::kNone)
+		return;
+	if (message->GetInt32("which", 1) == 0) {
+		fRecovery.Discard();
+		if (fFlow.IsNew() && fBook->CountRecords() == 0)
+			PostMessage(B_QUIT_REQUESTED);  // opened for that book alone
+		else
+			_OfferLeftovers();
+		return;
+	}
+	const BookListArea::place place = fList->Place();
+	fList->EmptyList();
+	book_save_result recovered;
+	recovered.merged = true;
+	recovered.conflicts = fRecovery.Recover(fBook.get(), fFile->Ancestor());
+	NoteRecordsChanged();
+	ReloadList();
+	fList->RestorePlace(place);
+	if (!recovered.conflicts.empty()) {
+		AppendConflictLog(fFile->Path(), recovered.conflicts);
+		fAlerts.ReportMerge(fFile->Ref().name, recovered, false, false);
+	}
+	_OfferLeftovers();
+}
+
+void CVABWindow::_StartJournal()
+{
+	const bool keepLeft = !fRecovery.RecoveredJournal().empty();
+	if (fFlow.IsImported()) {
+		fJournal->StartWithoutFile(ImportJournalPath(fSourcePath), fSourcePath, fBook.get(),
+			keepLeft);
+	} else if (fFile->KnowsFile() && !fFile->Path().empty()) {
+		fJournal->StartFromFile(fFile->Path(), fFile->Ancestor(), fBook.get(), keepLeft);
+	} else {
+		if (fNoFileJournal.empty())
+			fNoFileJournal = keepLeft ? fRecovery.RecoveredJournal() : NewBookJournalPath();
+		fJournal->StartWithoutFile(fNoFileJournal, fFile->Path(), fBook.get(), keepLeft);
+	}
+	// What was recovered differs from the base in ways no change log tells.
+	if (fRecovery.HoldsRecovered())
+		fJournal->ChangedAll();
 }
 
 // --- saving and closing
@@ -455,6 +560,9 @@ bool CVABWindow::QuitRequested()
 	const bool holdsRecords = fBook != nullptr && fBook->CountRecords() > 0;
 	if (!_Carry(fFlow.CloseAsked(holdsRecords, fFile->BodyOnDisk())))
 		return false;
+	// Saved, or thrown away: either way nothing is left to recover.
+	fJournal->Stop(fBook.get());
+	fRecovery.Settled();
 	fSecondaries->CloseAll();
 	if (fShell != nullptr)
 		fShell->WindowClosed(this);
@@ -517,6 +625,8 @@ bool CVABWindow::_CarryWrite(const Action& action)
 	if (status != B_OK)
 		return _Carry(fFlow.WriteFailed(action.closing), status);
 	_SaveDone(fFile->LastSave().path);
+	fRecovery.Settled();
+	_StartJournal();
 	return _Carry(fFlow.BookWritten(action.closing, fFile->LastSave().merged));
 }
 

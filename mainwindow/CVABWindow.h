@@ -14,6 +14,7 @@
 #include "BookBody.h"
 #include "BookListArea.h"
 #include "BookOwner.h"
+#include "BookRecovery.h"
 #include "BookSaveFlow.h"
 #include "BookWindowAccess.h"
 
@@ -26,6 +27,7 @@
 class ABListView;
 class BookDiskFile;
 class BookMenus;
+class JournalKeeper;
 class BookShell;
 class CVABOpenPanel;
 class CVABSavePanel;
@@ -71,6 +73,10 @@ public:
 	// (or is no file at all, or too large) gives an empty book that is never
 	// written over, and an alert that says why.
 	void ReadBookFile(const BMessage* message);
+	// A new book whose records a window held when the program ended, left in
+	// the journal at journalPath: the window shows, and asks whether to
+	// recover them or discard them (and close).
+	void StartLeftNewBook(const std::string& journalPath);
 
 	// With the window locked:
 	ABListView* ListView() const { return fList->ListView(); }
@@ -104,6 +110,12 @@ private:
 	void _FileChangedOnDisk();
 	void _ReloadBook();
 
+	// What a kill or a crash left of the book, and the journal of its unsaved
+	// changes.
+	void _OfferLeftovers();
+	void _RecoveryAnswered(const BMessage* message);
+	void _StartJournal();
+
 	// Saving and closing, as the flow decides.
 	bool _Carry(const Action& action, status_t writeStatus = B_OK);
 	bool _CarryWrite(const Action& action);
@@ -124,6 +136,13 @@ private:
 	// The file, and when it is written and the window may close.
 	std::unique_ptr<BookDiskFile> fFile;
 	BookSaveFlow fFlow;
+	// The journal of the unsaved changes, and what a crash left.
+	std::unique_ptr<JournalKeeper> fJournal;
+	BookRecovery fRecovery;
+	// Where the journal of a book with no file of its own goes ("" until
+	// needed), and the contacts file the book was read from ("" for none).
+	std::string fNoFileJournal;
+	std::string fSourcePath;
 	// The close under way was asked by the application's quit.
 	bool fQuitting = false;
 

@@ -72,8 +72,11 @@ constexpr uint32 kSaveFailedAnswer = 'svfl';
 constexpr uint32 kUnsavedBookAnswer = 'svun';
 constexpr uint32 kShortenAnswer = 'svsh';
 constexpr uint32 kMergeReportAnswer = 'svmg';
+constexpr uint32 kRecoveryAnswer = 'svrc';
 // From the book's file watcher: the file may have changed on disk.
 constexpr uint32 kBookFileChangedCommand = 'bfch';
+// From the journal keeper: a snapshot of the unsaved changes is wanted.
+constexpr uint32 kJournalSnapshotCommand = 'jnsn';
 // Bring the window forward (from the application, for a book already open).
 constexpr uint32 kBringForwardCommand = 'cvfw';
 // The window reads the book named by "refs" in its own thread.

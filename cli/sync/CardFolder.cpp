@@ -2,11 +2,11 @@
 
 #include <AsciiText.h>
 #include <ReplacingFile.h>
+#include <WriterProcess.h>
 
 #include <Errors.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -41,7 +41,7 @@ bool IsLeftOver(const char* name)
 	if (saving == nullptr)
 		return false;
 	const long pid = strtol(saving + strlen(".vcf.saving-"), nullptr, 10);
-	return pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+	return ProcessGone(static_cast<pid_t>(pid));
 }
 
 bool IsSafe(char c)
@@ -134,53 +134,38 @@ status_t CardFolder::Stat(const std::string& name, card_stat* stat) const
 	return B_OK;
 }
 
-status_t CardFolder::Write(const std::string& name, std::string_view bytes, card_stat* stat) const
+status_t CardFolder::Write(const std::string& name, std::string_view bytes, card_stat* stat,
+	bool* replacedLink) const
 {
 	struct stat old;
-	if (fstatat(fFd, name.c_str(), &old, AT_SYMLINK_NOFOLLOW) != 0)
-		return _WriteThroughTemporary(name, bytes, nullptr, stat);
-	if (S_ISREG(old.st_mode)) {
-		const mode_t mode = old.st_mode & 07777;
-		return _WriteThroughTemporary(name, bytes, &mode, stat);
+	const bool there = fstatat(fFd, name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0;
+	if (there && S_ISREG(old.st_mode)) {
+		file_access access;
+		access.mode = old.st_mode & 07777;
+		return _WriteThroughTemporary(name, bytes, access, stat);
 	}
-	// A link is followed and its target replaced, as the book's files are.
-	ReplacingFile file(fPath + "/" + name);
-	status_t status = file.Open();
-	if (status == B_OK)
-		status = file.Write(bytes);
-	if (status == B_OK)
-		status = file.Commit(false);
-	return status == B_OK ? Stat(name, stat) : status;
+	if (replacedLink != nullptr)
+		*replacedLink = there && S_ISLNK(old.st_mode);
+	return _WriteThroughTemporary(name, bytes, file_access::NewDocument(), stat);
 }
 
 status_t CardFolder::WriteNew(const std::string& name, std::string_view bytes, card_stat* stat) const
 {
-	return _WriteThroughTemporary(name, bytes, nullptr, stat);
+	return _WriteThroughTemporary(name, bytes, file_access::NewDocument(), stat);
 }
 
-// The replacing file's steps, relative to the folder: most cards are plain files.
+// The replacing file's steps, relative to the folder: the rename replaces a
+// link itself, never what it points to.
 status_t CardFolder::_WriteThroughTemporary(const std::string& name, std::string_view bytes,
-	const mode_t* keptMode, card_stat* stat) const
+	const file_access& access, card_stat* stat) const
 {
-	static const pid_t process = getpid();
-	static uint32 counter = 0;
-	const std::string temporary = "." + name + ".saving-" + std::to_string(process) + "-"
-		+ std::to_string(counter++);
-	const int fd = openat(fFd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-	if (fd < 0)
-		return LastError();
-	status_t status = keptMode != nullptr && fchmod(fd, *keptMode) != 0 ? LastError() : B_OK;
+	NewFile file;
+	status_t status = file.CreateUnique(fFd, "." + name + ".saving-", access);
 	if (status == B_OK)
-		status = WriteWholeFd(fd, bytes);
-	if (close(fd) != 0 && status == B_OK)
-		status = LastError();
-	if (status == B_OK && renameat(fFd, temporary.c_str(), fFd, name.c_str()) != 0)
-		status = LastError();
-	if (status != B_OK) {
-		unlinkat(fFd, temporary.c_str(), 0);
-		return status;
-	}
-	return Stat(name, stat);
+		status = file.Write(bytes);
+	if (status == B_OK)
+		status = file.RenameTo(name);
+	return status == B_OK ? Stat(name, stat) : status;
 }
 
 status_t CardFolder::Remove(const std::string& name) const

@@ -9,6 +9,8 @@
 
 #include "SyncState.h"
 
+#include <NewFile.h>
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -38,9 +40,12 @@ public:
 	status_t Read(const std::string& name, std::string* bytes, card_stat* stat) const;
 	status_t Stat(const std::string& name, card_stat* stat) const;
 	// Writes a card whole in place of any file of that name (keeping its
-	// permissions; a link's target is replaced); stat receives the new
-	// file's. Not flushed: Flush makes every write so far lasting.
-	status_t Write(const std::string& name, std::string_view bytes, card_stat* stat) const;
+	// permissions); stat receives the new file's. A link is never written
+	// through (its target may be outside the folder, anyone's): it is
+	// replaced by a card of its own, and replacedLink (may be null) is set.
+	// Not flushed: Flush makes every write so far lasting.
+	status_t Write(const std::string& name, std::string_view bytes, card_stat* stat,
+		bool* replacedLink = nullptr) const;
 	// The same for a name the folder did not hold when it was listed, without
 	// looking for a file of that name first.
 	status_t WriteNew(const std::string& name, std::string_view bytes, card_stat* stat) const;
@@ -54,10 +59,9 @@ public:
 		const std::function<bool(const std::string&)>& taken);
 
 private:
-	// Through a temporary file and a rename; keptMode, when given, is the
-	// replaced file's permissions.
+	// Through a new file made as NewFile.h says, renamed over name.
 	status_t _WriteThroughTemporary(const std::string& name, std::string_view bytes,
-		const mode_t* keptMode, card_stat* stat) const;
+		const file_access& access, card_stat* stat) const;
 
 	const std::string fPath;
 	int fFd = -1;

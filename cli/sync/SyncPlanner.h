@@ -29,11 +29,6 @@
 #include <unordered_map>
 #include <vector>
 
-// Record ids as keys of a hash table.
-struct record_id_hash {
-	size_t operator()(const record_id& id) const { return id.Hash(); }
-};
-
 // A record of the book, as a book line (21 fields joined by TABs).
 struct book_record {
 	record_id id;

@@ -638,9 +638,14 @@ bool SyncRunner::_WriteCard(const planned_item& item, card_output* output)
 			return true;
 		}
 	}
+	bool replacedLink = false;
 	const status_t status = item.card == card_action::kCreate
 		? fFolder->WriteNew(output->file, output->bytes, &output->stat)
-		: fFolder->Write(output->file, output->bytes, &output->stat);
+		: fFolder->Write(output->file, output->bytes, &output->stat, &replacedLink);
+	if (replacedLink) {
+		fReport.Problem(output->file + " was a symbolic link: it is now a card of its own, "
+			"and the file it pointed to is left as it was");
+	}
 	if (status != B_OK) {
 		fReport.Problem("cannot write " + output->file + " in " + fFolderPath + " because "
 			+ DescribeFileError(status) + "; the next run finishes the sync");

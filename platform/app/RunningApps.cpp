@@ -14,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 #include <strings.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -113,19 +114,101 @@ bool ReadRecord(const std::string& path, AppRecord* record)
 	return record->team > 0;
 }
 
+// The longest folder whose sockets ("/<pid>.sock", a pid of up to seven digits)
+// still fit the 108 bytes of a socket address with its terminator.
+constexpr size_t kLongestSocketFolder = 107 - 13;
+
+std::string CacheHome()
+{
+	const char* cache = getenv("XDG_CACHE_HOME");
+	if (cache != nullptr && cache[0] == '/')
+		return cache;
+	const char* home = getenv("HOME");
+	return std::string(home != nullptr && home[0] == '/' ? home : "/") + "/.cache";
+}
+
+// The host's name as a file name: a home shared between hosts keeps each
+// host's running applications apart.
+std::string HostLeaf()
+{
+	char name[256] = {};
+	if (gethostname(name, sizeof(name) - 1) != 0 || name[0] == '\0')
+		return "localhost";
+	std::string leaf = name;
+	for (char& c : leaf) {
+		if (c == '/')
+			c = '_';
+	}
+	return leaf;
+}
+
+// A folder of ours in the temporary folder, named in the file record: the one
+// it names when that is still a private folder of ours, else a new one.
+// Callers hold the lock of the record's folder, so two starting applications
+// agree on one.
+status_t TemporaryRuntimeDirectory(const std::string& record, std::string* path)
+{
+	std::ifstream file(record);
+	std::string named;
+	struct stat info;
+	// One gone (the temporary folder was emptied) is made anew under a new name.
+	if (file && std::getline(file, named) && named.starts_with("/")
+		&& named.size() <= kLongestSocketFolder && lstat(named.c_str(), &info) == 0
+		&& MakePrivateDirectory(named) == B_OK) {
+		*path = named;
+		return B_OK;
+	}
+	char pattern[] = "/tmp/cvab-run-XXXXXX";
+	if (mkdtemp(pattern) == nullptr)
+		return status_from_errno(errno);
+	if (const status_t status = WriteFileAtomically(record, std::string(pattern) + "\n");
+		status != B_OK) {
+		rmdir(pattern);
+		return status;
+	}
+	*path = pattern;
+	return B_OK;
+}
+
+// Without $XDG_RUNTIME_DIR: a folder in the user's cache folder, which no
+// other user can make first as they could one in the temporary folder; or,
+// where its sockets' names would be too long, one made by mkdtemp in the
+// temporary folder whose name is recorded there.
+status_t FallbackDirectory(std::string* path)
+{
+	const std::string cache = CacheHome() + "/cvab";
+	status_t status = MakeDirectories(CacheHome());
+	if (status == B_OK)
+		status = MakePrivateDirectory(cache);
+	if (status != B_OK)
+		return status;
+	const std::string directory = cache + "/run-" + HostLeaf();
+	if (directory.size() <= kLongestSocketFolder) {
+		status = MakePrivateDirectory(directory);
+		if (status == B_OK)
+			*path = directory;
+		return status;
+	}
+	const int lock = open(cache.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+	if (lock < 0 || flock(lock, LOCK_EX) != 0) {
+		status = status_from_errno(errno);
+		if (lock >= 0)
+			close(lock);
+		return status;
+	}
+	status = TemporaryRuntimeDirectory(directory + ".where", path);
+	close(lock);
+	return status;
+}
+
 }  // namespace
 
 status_t RunningApps::RuntimeDirectory(std::string* path)
 {
 	const char* runtime = getenv("XDG_RUNTIME_DIR");
-	std::string directory;
-	if (runtime != nullptr && runtime[0] == '/') {
-		directory = std::string(runtime) + "/cvab";
-	} else {
-		const char* temporary = getenv("TMPDIR");
-		directory = std::string(temporary != nullptr && temporary[0] == '/' ? temporary : "/tmp")
-			+ "/cvab-" + std::to_string(getuid());
-	}
+	if (runtime == nullptr || runtime[0] != '/')
+		return FallbackDirectory(path);
+	const std::string directory = std::string(runtime) + "/cvab";
 	const status_t status = MakePrivateDirectory(directory);
 	if (status == B_OK)
 		*path = directory;

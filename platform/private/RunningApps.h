@@ -1,6 +1,9 @@
 // RunningApps: where running applications are found. Each application's socket and
-// registration live in the private runtime directory ($XDG_RUNTIME_DIR/cvab, or
-// cvab-<uid> in the temporary folder), mode 0700. The executable last registered for
+// registration live in the private runtime directory, mode 0700 and the user's
+// own (checked at each use): $XDG_RUNTIME_DIR/cvab, or without that variable
+// $XDG_CACHE_HOME/cvab/run-HOST (~/.cache by default), which no other user can
+// make first; where that is too long a name for a socket, a folder that mkdtemp
+// makes in /tmp, named in $XDG_CACHE_HOME/cvab/run-HOST.where. The executable last registered for
 // each signature is recorded under $XDG_DATA_HOME/cvab/applications, so the roster can
 // start an application that is not running.
 // Threading: any thread; the files are the shared state.

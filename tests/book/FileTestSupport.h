@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <grp.h>
+#include <pwd.h>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -69,6 +71,48 @@ inline std::string Contents(const std::string& path)
 inline void WriteContents(const std::string& path, const std::string& bytes)
 {
 	std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The uid of a second user of this machine, made (with useradd) the first
+// time when we are root; -1 when we are not, or it cannot be made.
+inline uid_t SecondUser()
+{
+	static const char kName[] = "cvab-watcher";
+	if (geteuid() != 0)
+		return static_cast<uid_t>(-1);
+	if (const struct passwd* user = getpwnam(kName))
+		return user->pw_uid;
+	// Tests running at once may both try: whichever made it, it is there.
+	(void)!std::system("useradd --system --no-create-home --shell /usr/sbin/nologin "
+		"cvab-watcher >/dev/null 2>&1");
+	const struct passwd* user = getpwnam(kName);
+	return user != nullptr ? user->pw_uid : static_cast<uid_t>(-1);
+}
+
+// Runs body in a child process as the user uid (and that user's group).
+inline int AsUser(uid_t uid, const std::function<int()>& body)
+{
+	const pid_t pid = fork();
+	if (pid == 0) {
+		const struct passwd* user = getpwuid(uid);
+		if (user == nullptr || setgroups(0, nullptr) != 0 || setgid(user->pw_gid) != 0
+			|| setuid(uid) != 0)
+			_exit(99);
+		_exit(body());
+	}
+	int status = 0;
+	waitpid(pid, &status, 0);
+	return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+}
+
+// The id of a process of this host that has ended.
+inline pid_t GonePid()
+{
+	const pid_t child = fork();
+	if (child == 0)
+		_exit(0);
+	waitpid(child, nullptr, 0);
+	return child;
 }
 
 // Runs body in a child process, as an unprivileged user when asked and we are

@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -144,6 +146,54 @@ TEST_F(LookupToolTest, AMailQueryThatCannotBeAnsweredSaysWhyInOneLine)
 	ASSERT_TRUE(std::filesystem::remove(settings));
 	std::filesystem::create_directory(settings);
 	expectOneLine("The address book's settings cannot be read (" + settings + ")");
+}
+
+// Without $XDG_RUNTIME_DIR the running book is found in a folder of the
+// user's cache, which a folder another user made first in the temporary
+// folder does not stand in the way of; and, where that name would be too long
+// for a socket, in one made in /tmp and recorded there.
+TEST_F(LookupToolTest, TheLookUpWorksWithoutARuntimeFolder)
+{
+	unsetenv("XDG_RUNTIME_DIR");
+	const std::string planted = Path("tmp") + "/cvab-" + std::to_string(getuid());
+	std::filesystem::create_directories(planted);
+	setenv("TMPDIR", Path("tmp").c_str(), 1);
+	if (geteuid() == 0) {
+		ASSERT_EQ(chown(planted.c_str(), 65534, 65534), 0);
+	}
+	char host[256] = {};
+	gethostname(host, sizeof(host) - 1);
+	const std::string longCache = Path(std::string(80, 'c'));
+	const struct {
+		const char* what;
+		std::string cache;
+		std::string folder;  // where the sockets go; "" when recorded
+	} cases[] = {
+		{"in the cache folder", Home() + "/.cache", Home() + "/.cache/cvab/run-" + host},
+		{"named too long for a socket", longCache, ""},
+	};
+	for (const auto& c : cases) {
+		setenv("XDG_CACHE_HOME", c.cache.c_str(), 1);
+		OpenBook();
+		const tool_run run = Run("", "To: bob\n");
+		EXPECT_EQ(run.status, 0) << c.what << ": " << run.err;
+		EXPECT_EQ(run.out, "To: bob@example.org\n") << c.what;
+		std::string folder = c.folder;
+		if (folder.empty()) {
+			folder = ReadFile(c.cache + "/cvab/run-" + host + ".where");
+			folder = folder.substr(0, folder.find('\n'));
+			EXPECT_EQ(folder.rfind("/tmp/cvab-run-", 0), 0u) << folder;
+		}
+		struct stat info;
+		ASSERT_EQ(lstat(folder.c_str(), &info), 0) << c.what;
+		EXPECT_EQ(info.st_mode & 0777, 0700u) << c.what;
+		EXPECT_EQ(info.st_uid, getuid()) << c.what;
+		ASSERT_TRUE(Quit());
+		if (c.folder.empty())
+			std::filesystem::remove_all(folder);
+	}
+	unsetenv("TMPDIR");
+	unsetenv("XDG_CACHE_HOME");
 }
 
 }  // namespace

@@ -312,3 +312,21 @@ TEST_F(SyncRunTest, NewCardsTakeTheFolderVersionAndUntouchedRecordsStayAsTheyAre
 	EXPECT_EQ(run.out.find("change"), std::string::npos) << run.out;
 	EXPECT_EQ(Contents(fDir / "book"), book);
 }
+
+// A card that is a link to a file outside the folder (planted, or unpacked
+// from an archive) is never written through: a card of its own takes its
+// place, and the run says so.
+TEST_F(SyncRunTest, ACardThatIsALinkIsReplacedNeverWrittenThrough)
+{
+	std::ofstream(fDir / "outside.vcf", std::ios::binary) << kPhoneCard;
+	fs::create_symlink(fDir / "outside.vcf", fDir / "cards" / "phone-7.vcf");
+	ASSERT_EQ(Sync().status, kSyncDone);
+	EXPECT_EQ(Records(), Texts{"Cat Roe 1"});
+	EditBook([](CVABook& book) { Find(book, "Cat")->SetField(kLastNameField, "Poe"); });
+	const outcome run = Sync();
+	EXPECT_EQ(run.status, kSyncDone) << run.err;
+	EXPECT_EQ(Contents(fDir / "outside.vcf"), kPhoneCard) << "written through the link";
+	EXPECT_FALSE(fs::is_symlink(fDir / "cards" / "phone-7.vcf"));
+	EXPECT_NE(Contents(fDir / "cards" / "phone-7.vcf").find("N:Poe"), std::string::npos);
+	EXPECT_NE(run.err.find("phone-7.vcf was a symbolic link"), std::string::npos) << run.err;
+}
