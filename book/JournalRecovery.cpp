@@ -3,6 +3,7 @@
 #include "BookBody.h"
 #include "MergingSave.h"
 #include "RecordIdIndex.h"
+#include "RewrittenLines.h"
 
 #include <unordered_map>
 #include <unordered_set>
@@ -81,23 +82,10 @@ std::vector<merge_conflict> OverItsBase(const book_journal& journal,
 	return std::move(merge.conflicts);
 }
 
-// Who a record is, as the sync pairs a rewritten line with its card: its
-// nickname, first and last name ("" names nobody).
-std::string PersonOf(std::string_view line)
-{
-	std::string_view fields[kBookFieldCount];
-	SplitBookLine(line, fields);
-	if (fields[kNicknameField].empty() && fields[kFirstNameField].empty()
-		&& fields[kLastNameField].empty())
-		return std::string();
-	return std::string(fields[kNicknameField]) + "\t" + std::string(fields[kFirstNameField])
-		+ "\t" + std::string(fields[kLastNameField]);
-}
-
 // The journal's items, those whose record the other version has under a new
 // id (a program that does not keep ids rewrote the file) taking that id: the
-// record whose line is the one the base held, else the one record alone
-// that names the same person.
+// record whose line is the one the base held, else the record that alone
+// names the same person (RewrittenLines.h), as the merging save pairs them.
 std::vector<journal_item> PairedItems(const book_journal& journal,
 	const std::vector<merge_record>& theirs)
 {
@@ -106,17 +94,16 @@ std::vector<journal_item> PairedItems(const book_journal& journal,
 	for (const journal_item& item : items)
 		told.insert(item.id);
 	std::unordered_map<std::string_view, std::vector<size_t>> byLine;
-	std::unordered_map<std::string, std::vector<size_t>> byPerson;
 	std::unordered_set<record_id, record_id_hash> inTheirs;
 	for (size_t i = 0; i < theirs.size(); i++) {
 		inTheirs.insert(theirs[i].id);
-		if (told.count(theirs[i].id) > 0)
-			continue;
-		byLine[theirs[i].line].push_back(i);
-		byPerson[PersonOf(theirs[i].line)].push_back(i);
+		if (told.count(theirs[i].id) == 0)
+			byLine[theirs[i].line].push_back(i);
 	}
 	std::vector<bool> taken(theirs.size(), false);
-	for (journal_item& item : items) {
+	std::vector<size_t> unpaired;  // items whose record is not found by its line
+	for (size_t k = 0; k < items.size(); k++) {
+		journal_item& item = items[k];
 		if (item.kind == journal_item_kind::kKept || item.kind == journal_item_kind::kAdded
 			|| !item.beforeKnown || inTheirs.count(item.id) > 0)
 			continue;
@@ -125,15 +112,26 @@ std::vector<journal_item> PairedItems(const book_journal& journal,
 			for (const size_t i : same->second)
 				found = found == theirs.size() && !taken[i] ? i : found;
 		}
-		const auto person = byPerson.find(PersonOf(item.before));
-		if (found == theirs.size() && person != byPerson.end() && !person->first.empty()
-			&& person->second.size() == 1 && !taken[person->second[0]])
-			found = person->second[0];
 		if (found < theirs.size()) {
 			taken[found] = true;
 			item.id = theirs[found].id;
+		} else {
+			unpaired.push_back(k);
 		}
 	}
+	std::vector<std::string_view> gone;
+	for (const size_t k : unpaired)
+		gone.push_back(items[k].before);
+	std::vector<std::string_view> arrived;
+	std::vector<size_t> arrivedAt;
+	for (size_t i = 0; i < theirs.size(); i++) {
+		if (!taken[i] && told.count(theirs[i].id) == 0) {
+			arrived.push_back(theirs[i].line);
+			arrivedAt.push_back(i);
+		}
+	}
+	for (const auto& [g, a] : PairRewrittenLines(gone, arrived))
+		items[unpaired[g]].id = theirs[arrivedAt[a]].id;
 	return items;
 }
 

@@ -86,23 +86,24 @@ std::optional<book_layout> StoredLayout(const std::string& path)
 	return LayoutForType(type, static_cast<size_t>(size));
 }
 
-// The book open for reading, or -1 with *message saying why.
+// The book open for reading, or -1 with *message saying why. Opened without
+// waiting and looked at through its descriptor: a pipe or a device put at the
+// path, even between a look and the open, must never keep the mail client
+// waiting.
 int OpenBook(const std::string& path, std::string* message)
 {
 	const std::string named = "The address book " + OneLine(path);
+	const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+	if (fd < 0) {
+		*message = named + " cannot be opened: " + strerror(errno) + "\n";
+		return -1;
+	}
 	struct stat st;
-	if (stat(path.c_str(), &st) != 0) {
-		*message = named + " cannot be opened: " + strerror(errno) + "\n";
-		return -1;
-	}
-	// Opening a pipe or a device could wait for ever.
-	if (!S_ISREG(st.st_mode)) {
+	if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
 		*message = named + " is not a file\n";
+		close(fd);
 		return -1;
 	}
-	const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-	if (fd < 0)
-		*message = named + " cannot be opened: " + strerror(errno) + "\n";
 	return fd;
 }
 

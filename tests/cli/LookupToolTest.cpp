@@ -141,6 +141,9 @@ TEST_F(LookupToolTest, AMailQueryThatCannotBeAnsweredSaysWhyInOneLine)
 	expectOneLine("The address book " + book + " is damaged (a NUL byte at byte 10)");
 	std::filesystem::remove(book);
 	expectOneLine("The address book " + book + " cannot be opened: No such file or directory");
+	ASSERT_EQ(mkfifo(book.c_str(), 0600), 0);  // opening it blocking would wait for ever
+	expectOneLine("The address book " + book + " is not a file");
+	std::filesystem::remove(book);
 
 	const std::string settings = Path("config/_LP_x-vnd.tarvish-cvabdj/settings");
 	ASSERT_TRUE(std::filesystem::remove(settings));
