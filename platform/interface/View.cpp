@@ -10,6 +10,7 @@
 
 #include "DisplayServer.h"
 #include "Painter.h"
+#include "TextLayout.h"
 #include "WindowServerLink.h"
 
 #include <algorithm>
@@ -676,22 +677,34 @@ void BView::DrawString(const char* string, int32 length)
 {
 	if (string == nullptr || length <= 0)
 		return;
-	length = (int32)strnlen(string, length);
+	const std::shared_ptr<const TextLayout> line = TextEngine::Default().Line(fFont.EngineFont(),
+		std::string_view(string, strnlen(string, (size_t)length)));
+	_DrawLayout(*line, 0, fPenLocation, -1e9f, 1e9f);
+	fPenLocation.x += line->Width();
+}
+
+void BView::_DrawLayout(const TextLayout& layout, int32 line, BPoint where, float visibleLeft,
+	float visibleRight)
+{
 	Painter* painter = fWindow != nullptr ? fWindow->_PainterFor(this) : nullptr;
-	if (painter == nullptr) {
-		fPenLocation.x += fFont.StringWidth(string, length);
+	if (painter == nullptr)
 		return;
-	}
 	const BPoint offset = _OffsetInWindow();
-	const int32 x = ToPixel(fPenLocation.x + offset.x);
-	const int32 y = ToPixel(fPenLocation.y + offset.y);
-	const int32 advance = painter->DrawString(fFont.Face(), fFont.Size(), string, length, x, y,
-		Pack(fHighColor));
-	font_height height;
-	fFont.GetHeight(&height);
-	fWindow->_NoteDrawn(BRect(x - 2, y - ceilf(height.ascent) - 2, x + advance + 2,
-		y + ceilf(height.descent) + 2));
-	fPenLocation.x += advance;
+	const int32 x = ToPixel(where.x + offset.x);
+	const int32 y = ToPixel(where.y + offset.y);
+	painter->DrawText(layout, line, x, y, Pack(fHighColor), visibleLeft + offset.x,
+		visibleRight + offset.x);
+	// Marks above and below, and taller fallback fonts, reach past the font's
+	// own heights.
+	const float size = layout.FontSize();
+	fWindow->_NoteDrawn(BRect(x + layout.LineLeft(line) - size, y - 2 * size,
+		x + layout.LineLeft(line) + layout.LineWidth(line) + size, y + size));
+}
+
+void BView::_SetTextInputRect(BRect rect)
+{
+	if (fWindow != nullptr)
+		fWindow->_SetTextInputRect(rect.OffsetByCopy(_OffsetInWindow().x, _OffsetInWindow().y));
 }
 
 void BView::Invalidate(BRect rect)

@@ -16,7 +16,9 @@
 #include <vector>
 
 class BScrollBar;
+class BTextView;
 class BWindow;
+class TextLayout;
 
 // Options of SetMouseEventMask.
 enum {
@@ -158,9 +160,18 @@ public:
 	bool IsFocus() const;
 
 private:
+	friend class BTextView;
 	friend class BWindow;
 	BView(const BView&) = delete;
 	BView& operator=(const BView&) = delete;
+
+	// Draws a line of laid-out text in the high colour, the layout's left edge at
+	// where.x and the line's baseline at where.y; only the clusters wholly within
+	// [visibleLeft, visibleRight] (this view's x) are drawn.
+	void _DrawLayout(const TextLayout& layout, int32 line, BPoint where, float visibleLeft,
+		float visibleRight);
+	// Tells the input method where the caret of this view's text is.
+	void _SetTextInputRect(BRect rect);
 
 	void _Attach(BWindow* window);
 	void _Detach();

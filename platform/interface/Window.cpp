@@ -558,6 +558,11 @@ bool BWindow::_HandleDisplayMessage(BMessage* message)
 		case B_KEY_UP:
 			_HandleKey(message);
 			return true;
+		case B_INPUT_METHOD_EVENT:
+			// A composition belongs to the text that has the keyboard.
+			if (fFocus != nullptr)
+				fFocus->MessageReceived(message);
+			return true;
 		case B_MOUSE_WHEEL_CHANGED:
 			// The view under the pointer scrolls, or passes the wheel to its parent.
 			_MouseTarget(message->GetPoint("where", BPoint()))->MessageReceived(message);
@@ -860,6 +865,13 @@ Painter* BWindow::_PainterFor(const BView* view)
 	Painter& painter = fLink->GetPainter();
 	painter.SetClip(rects);
 	return &painter;
+}
+
+void BWindow::_SetTextInputRect(BRect windowRect)
+{
+	if (!fLink->IsClosed())
+		fLink->SetTextInputRect({(int32)windowRect.left, (int32)windowRect.top,
+			(int32)windowRect.right, (int32)windowRect.bottom});
 }
 
 void BWindow::_NoteDrawn(const BRect& windowRect)

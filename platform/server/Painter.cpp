@@ -1,13 +1,19 @@
 #include "Painter.h"
 
-#include <Utf8.h>
+#include "TextLayout.h"
 
+#include <cairo.h>
 #include <stdlib.h>
 
 Painter::Painter(Framebuffer& target, int32 scale)
 	: fTarget(target), fScale(scale == 2 ? 2 : 1)
 {
 	ClearClip();
+}
+
+Painter::~Painter()
+{
+	_ReleaseCairo();
 }
 
 PixelRect Painter::_ToDevice(const PixelRect& rect) const
@@ -20,16 +26,23 @@ PixelRect Painter::_ToDevice(const PixelRect& rect) const
 
 void Painter::SetClip(const std::vector<PixelRect>& rects)
 {
-	fClip.clear();
+	fNextClip.clear();
 	for (const PixelRect& rect : rects) {
 		const PixelRect clipped = _ToDevice(rect).Intersect(fTarget.Bounds());
 		if (clipped.IsValid())
-			fClip.push_back(clipped);
+			fNextClip.push_back(clipped);
+	}
+	// Views set the clip before every call; text's context is clipped anew only
+	// when it changed.
+	if (fNextClip != fClip) {
+		fClip.swap(fNextClip);
+		fClipChanged = true;
 	}
 }
 
 void Painter::ClearClip()
 {
+	fClipChanged = true;
 	fClip.assign(1, fTarget.Bounds());
 	if (!fClip.front().IsValid())
 		fClip.clear();
@@ -168,95 +181,60 @@ void Painter::InvertRect(const PixelRect& rect)
 	}
 }
 
-namespace {
+// --- text
 
-uint32 Blend(uint32 background, uint32 color, uint32 coverage)
+cairo_t* Painter::_Cairo()
 {
-	if (coverage == 255)
-		return color;
-	const uint32 inverse = 255 - coverage;
-	uint32 result = 0xff000000u;
-	for (int32 shift = 0; shift <= 16; shift += 8) {
-		const uint32 bg = (background >> shift) & 0xff;
-		const uint32 fg = (color >> shift) & 0xff;
-		result |= (((fg * coverage + bg * inverse + 127) / 255) & 0xff) << shift;
+	const uint32* pixels = fTarget.Data();
+	if (fCairo == nullptr || pixels != fSurfacePixels || fTarget.Width() != fSurfaceWidth
+		|| fTarget.Height() != fSurfaceHeight) {
+		_ReleaseCairo();
+		if (fTarget.Width() <= 0 || fTarget.Height() <= 0)
+			return nullptr;
+		// The buffer's opaque 0xAARRGGBB pixels are what cairo's ARGB32 holds.
+		fSurface = cairo_image_surface_create_for_data(reinterpret_cast<uint8*>(fTarget.Row(0)),
+			CAIRO_FORMAT_ARGB32, fTarget.Width(), fTarget.Height(), fTarget.Width() * 4);
+		fCairo = cairo_create(fSurface);
+		fSurfacePixels = pixels;
+		fSurfaceWidth = fTarget.Width();
+		fSurfaceHeight = fTarget.Height();
+		fClipChanged = true;
 	}
-	return result;
+	if (fClipChanged) {
+		cairo_identity_matrix(fCairo);
+		cairo_reset_clip(fCairo);
+		for (const PixelRect& rect : fClip)
+			cairo_rectangle(fCairo, rect.left, rect.top, rect.Width(), rect.Height());
+		cairo_clip(fCairo);
+		cairo_scale(fCairo, fScale, fScale);
+		fClipChanged = false;
+	}
+	return fCairo;
 }
 
-}  // namespace
-
-void Painter::_BlendGlyphRow(uint32* row, int32 x0, int32 x1, const uint8* coverage,
-	int32 glyphX, uint32 color)
+void Painter::_ReleaseCairo()
 {
-	for (int32 x = x0; x <= x1; x++) {
-		const uint8 amount = coverage[x - glyphX];
-		if (amount != 0)
-			row[x] = Blend(row[x], color, amount);
-	}
+	if (fCairo != nullptr)
+		cairo_destroy(fCairo);
+	if (fSurface != nullptr)
+		cairo_surface_destroy(fSurface);
+	fCairo = nullptr;
+	fSurface = nullptr;
+	fSurfacePixels = nullptr;
 }
 
-// In the buffer's pixels: the pen's x and the baseline's row.
-inline void Painter::_DrawGlyph(const FontFace::Glyph* glyph, int32 penX, int32 baseline,
-	uint32 color)
+void Painter::DrawText(const TextLayout& layout, int32 line, int32 x, int32 y, uint32 color,
+	float visibleLeft, float visibleRight)
 {
-	const PixelRect box = {penX + glyph->bearingX, baseline - glyph->bearingY,
-		penX + glyph->bearingX + glyph->width - 1, baseline - glyph->bearingY + glyph->height - 1};
-	if (!box.IsValid())
+	if (fClip.empty())
 		return;
-	for (const PixelRect& clip : fClip) {
-		const PixelRect area = box.Intersect(clip);
-		if (!area.IsValid())
-			continue;
-		for (int32 row = area.top; row <= area.bottom; row++) {
-			const uint8* coverage = glyph->coverage.data() + (size_t)(row - box.top) * glyph->width;
-			_BlendGlyphRow(fTarget.Row(row), area.left, area.right, coverage, box.left, color);
-		}
-	}
-}
-
-int32 Painter::DrawString(FontFace* face, float size, const char* text, int32 length, int32 x,
-	int32 y, uint32 color)
-{
-	if (face == nullptr || text == nullptr)
-		return 0;
-	if (fScale != 1)
-		return _DrawScaledString(face, size, text, length, x, y, color);
-	const char* p = text;
-	const char* end = text + length;
-	int32 pen = x;
-	while (p < end) {
-		const FontFace::Glyph* glyph = face->GlyphFor(utf8::Decode(p, end), size);
-		_DrawGlyph(glyph, pen, y, color);
-		pen += glyph->advance;
-	}
-	return pen - x;
-}
-
-// Glyphs rasterised at the scaled size, so they stay sharp, each placed where the
-// unscaled text puts it: what the views measured is where the text lands.
-int32 Painter::_DrawScaledString(FontFace* face, float size, const char* text, int32 length,
-	int32 x, int32 y, uint32 color)
-{
-	const char* p = text;
-	const char* end = text + length;
-	int32 pen = x;
-	while (p < end) {
-		const uint32 codepoint = utf8::Decode(p, end);
-		_DrawGlyph(face->GlyphFor(codepoint, size * fScale), pen * fScale, y * fScale, color);
-		pen += face->GlyphFor(codepoint, size)->advance;
-	}
-	return pen - x;
-}
-
-int32 MeasureString(FontFace* face, float size, const char* text, int32 length)
-{
-	if (face == nullptr || text == nullptr)
-		return 0;
-	const char* p = text;
-	const char* end = text + length;
-	int32 width = 0;
-	while (p < end)
-		width += face->GlyphFor(utf8::Decode(p, end), size)->advance;
-	return width;
+	cairo_t* context = _Cairo();
+	if (context == nullptr)
+		return;
+	// The other primitives write the pixels directly.
+	cairo_surface_mark_dirty(fSurface);
+	cairo_set_source_rgb(context, ((color >> 16) & 0xff) / 255.0, ((color >> 8) & 0xff) / 255.0,
+		(color & 0xff) / 255.0);
+	layout.Draw(context, line, x, y, visibleLeft, visibleRight);
+	cairo_surface_flush(fSurface);
 }

@@ -1,0 +1,151 @@
+#include "TextEngine.h"
+
+#include "TextLayout.h"
+
+#include <pango/pangocairo.h>
+
+#include <math.h>
+
+namespace {
+
+std::string Lowered(const char* text)
+{
+	std::string lowered = text != nullptr ? text : "";
+	for (char& c : lowered)
+		c = (char)g_ascii_tolower(c);
+	return lowered;
+}
+
+std::string KeyOf(const TextFont& font)
+{
+	return std::string(font.family) + '\n' + font.style + '\n'
+		+ std::to_string(lroundf(font.size * PANGO_SCALE));
+}
+
+// "Bold Italic" and the like as weight, slant and width; the family is set
+// apart, as a family name may hold words a description would read as a style.
+PangoFontDescription* DescriptionOf(const TextFont& font)
+{
+	const std::string styled = std::string("Sans, ") + font.style;
+	PangoFontDescription* description = pango_font_description_from_string(styled.c_str());
+	pango_font_description_set_family(description, font.family);
+	pango_font_description_set_absolute_size(description, font.size * PANGO_SCALE);
+	return description;
+}
+
+// A font's own heights at its size, as hinting rounds them.
+TextMetrics MetricsOf(PangoContext* context, const PangoFontDescription* description)
+{
+	TextMetrics result;
+	PangoFont* font = pango_context_load_font(context, description);
+	if (font == nullptr)
+		return result;
+	PangoFontMetrics* metrics = pango_font_get_metrics(font, nullptr);
+	result.ascent = (float)pango_font_metrics_get_ascent(metrics) / PANGO_SCALE;
+	result.descent = (float)pango_font_metrics_get_descent(metrics) / PANGO_SCALE;
+	const float height = (float)pango_font_metrics_get_height(metrics) / PANGO_SCALE;
+	result.leading = std::max(0.0f, height - result.ascent - result.descent);
+	pango_font_metrics_unref(metrics);
+	g_object_unref(font);
+	return result;
+}
+
+}  // namespace
+
+TextEngine& TextEngine::Default()
+{
+	static TextEngine* engine = new TextEngine;  // used by windows up to the very end
+	return *engine;
+}
+
+TextEngine::TextEngine()
+{
+	fFontMap = pango_cairo_font_map_new();
+	fContext = pango_font_map_create_context(fFontMap);
+	// Hinted outlines and metrics, grey smoothing, glyphs on whole pixels: what
+	// the FreeType path did, so that Latin text keeps its metrics and look.
+	cairo_font_options_t* options = cairo_font_options_create();
+	cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_FULL);
+	cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
+	cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+	pango_cairo_context_set_font_options(fContext, options);
+	cairo_font_options_destroy(options);
+	pango_context_set_round_glyph_positions(fContext, TRUE);
+}
+
+bool TextEngine::HasFamily(const char* family)
+{
+	auto lock = Lock();
+	if (fFamilies.empty()) {
+		PangoFontFamily** families = nullptr;
+		int count = 0;
+		pango_font_map_list_families(fFontMap, &families, &count);
+		for (int i = 0; i < count; i++)
+			fFamilies.push_back(Lowered(pango_font_family_get_name(families[i])));
+		g_free(families);
+	}
+	const std::string wanted = Lowered(family);
+	return std::find(fFamilies.begin(), fFamilies.end(), wanted) != fFamilies.end();
+}
+
+TextEngine::Font& TextEngine::_FontFor(const TextFont& font)
+{
+	const std::string key = KeyOf(font);
+	auto found = fFonts.find(key);
+	if (found != fFonts.end())
+		return found->second;
+	PangoFontDescription* description = DescriptionOf(font);
+	Font entry{description, MetricsOf(fContext, description), (int32)fFonts.size()};
+	return fFonts.emplace(key, entry).first->second;
+}
+
+const PangoFontDescription* TextEngine::Description(const TextFont& font)
+{
+	auto lock = Lock();
+	return _FontFor(font).description;
+}
+
+TextMetrics TextEngine::Metrics(const TextFont& font)
+{
+	auto lock = Lock();
+	return _FontFor(font).metrics;
+}
+
+std::shared_ptr<const TextLayout> TextEngine::Line(const TextFont& font, std::string_view text)
+{
+	auto lock = Lock();
+	const int32 id = _FontFor(font).id;
+	std::string key(reinterpret_cast<const char*>(&id), sizeof(id));
+	key.append(text);
+	auto found = fKeptByKey.find(key);
+	if (found != fKeptByKey.end()) {
+		fKept.splice(fKept.begin(), fKept, found->second);
+		return found->second->layout;
+	}
+	auto layout = std::make_shared<const TextLayout>(font, text, TextLayout::kOneLine);
+	fKept.push_front({std::move(key), layout});
+	fKeptByKey.emplace(fKept.front().key, fKept.begin());
+	if (fKept.size() > kKeptLines) {
+		fKeptByKey.erase(fKept.back().key);
+		fKept.pop_back();
+	}
+	return layout;
+}
+
+float TextEngine::Width(const TextFont& font, std::string_view text)
+{
+	return text.empty() ? 0 : Line(font, text)->Width();
+}
+
+void TextEngine::SetDrawObserver(DrawObserver observer)
+{
+	auto lock = Lock();
+	fObserver = std::move(observer);
+}
+
+void TextEngine::NoteDrawn(const TextLayout& layout, int32 line, float x, float baseline)
+{
+	auto lock = Lock();
+	if (fObserver)
+		fObserver(layout, line, x, baseline);
+}
