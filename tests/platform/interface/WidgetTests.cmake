@@ -16,3 +16,9 @@ cvab_test(interface_menus SOURCES MenuTest.cpp WindowTestSupport.cpp
   DEPS platform_interface platform_server platform_app PRIVATE_DIRS ${WIDGET_TEST_PRIVATE})
 cvab_test(interface_alert SOURCES AlertTest.cpp WindowTestSupport.cpp
   DEPS platform_interface platform_server platform_app PRIVATE_DIRS ${WIDGET_TEST_PRIVATE})
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(CVAB_WIDGET_TEST_FONTS REQUIRED IMPORTED_TARGET fontconfig)
+cvab_test(interface_scripts
+  SOURCES ScriptsDrawnTest.cpp WindowTestSupport.cpp ${CVAB_ROOT}/tests/platform/server/ScriptSamples.cpp
+  DEPS platform_interface platform_server platform_app PkgConfig::CVAB_WIDGET_TEST_FONTS
+  PRIVATE_DIRS ${WIDGET_TEST_PRIVATE} ${CVAB_ROOT}/tests/platform/server)

@@ -1,6 +1,10 @@
 #include "ScriptSamples.h"
 
+#include <TextEngine.h>
+#include <TextLayout.h>
 #include <Utf8.h>
+
+#include <gtest/gtest.h>
 
 #include <fontconfig/fontconfig.h>
 
@@ -37,4 +41,53 @@ bool InstalledFontsCover(const char* text)
 			return false;
 	}
 	return true;
+}
+
+DrawnTexts::DrawnTexts()
+{
+	TextEngine::Default().SetDrawObserver([this](const TextLayout& layout, int32 line, float x,
+		float) {
+		int32 missing = 0;
+		for (const TextLayout::Run& run : layout.Runs(line))
+			missing += run.missingGlyphs;
+		std::lock_guard<std::mutex> lock(fLock);
+		Drawn& drawn = fDrawn[layout.Text()];
+		drawn.missing += missing;
+		drawn.x = x;
+	});
+}
+
+DrawnTexts::~DrawnTexts()
+{
+	TextEngine::Default().SetDrawObserver(nullptr);
+}
+
+void DrawnTexts::Clear()
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	fDrawn.clear();
+}
+
+void DrawnTexts::ExpectEverySampleDrawn(const char* where)
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	for (const ScriptSample& sample : kScriptSamples) {
+		bool found = false;
+		for (const auto& [text, drawn] : fDrawn) {
+			if (text.find(sample.text) == std::string::npos)
+				continue;
+			found = true;
+			if (InstalledFontsCover(sample.text)) {
+				EXPECT_EQ(drawn.missing, 0) << sample.name << " in " << where;
+			}
+		}
+		EXPECT_TRUE(found) << sample.name << " in " << where;
+	}
+}
+
+float DrawnTexts::LeftOf(const std::string& text)
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	auto found = fDrawn.find(text);
+	return found != fDrawn.end() ? found->second.x : -1;
 }

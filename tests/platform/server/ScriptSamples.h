@@ -1,8 +1,16 @@
 // Names in the scripts of most of the world's people, and emoji a name may hold,
-// for the tests of what the text engine lays out and the windows draw.
-// Threading: constants, and a question to fontconfig that any thread may ask.
+// for the tests of what the text engine lays out and the windows draw; and a
+// record of the texts drawn.
+// Threading: constants and a question to fontconfig, any thread; DrawnTexts is
+// told from the windows' threads and read from the test's.
 #ifndef _SCRIPT_SAMPLES_H
 #define _SCRIPT_SAMPLES_H
+
+#include <SupportDefs.h>
+
+#include <map>
+#include <mutex>
+#include <string>
 
 struct ScriptSample {
 	const char* name;
@@ -28,5 +36,27 @@ inline constexpr ScriptSample kScriptSamples[] = {
 // Whether every character of text (joiners and variation selectors aside) is in
 // some installed font, as fontconfig knows them.
 bool InstalledFontsCover(const char* text);
+
+// What the text engine draws while one exists: each text with its glyphs that
+// are the empty box, and where its left edge went (the painter's x).
+class DrawnTexts {
+public:
+	DrawnTexts();
+	~DrawnTexts();
+
+	void Clear();
+	// Every sample was drawn in some text, without a box where fonts cover it.
+	void ExpectEverySampleDrawn(const char* where);
+	// Where the text was drawn last; -1 when it was not.
+	float LeftOf(const std::string& text);
+
+private:
+	struct Drawn {
+		int32 missing = 0;
+		float x = -1;
+	};
+	std::mutex fLock;
+	std::map<std::string, Drawn> fDrawn;
+};
 
 #endif
