@@ -97,6 +97,7 @@ void BTextView::Select(int32 start, int32 finish)
 {
 	fBuffer->Select(start, finish);
 	fCaretOn = true;
+	_ShowInputMethodWhere();
 	Invalidate();
 }
 

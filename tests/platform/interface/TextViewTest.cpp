@@ -7,6 +7,8 @@
 #include <Message.h>
 #include <TextView.h>
 
+#include "TextLayout.h"
+
 #include <string>
 
 namespace {
@@ -382,6 +384,55 @@ TEST_F(TextViewTest, ClicksTakeTheNearestClusterBoundaryAndSelectionsCoverMixedT
 			return c.red == 172 && c.green == 196 && c.blue == 232;
 		}), 0) << i;
 	}
+}
+
+// A composition shows at the caret, underlined, and is not text until the input
+// method commits it; the input method is told where the caret is.
+TEST_F(TextViewTest, AnInputMethodsCompositionShowsAtTheCaretUntilItsTextArrives)
+{
+	Build();
+	SetText("ab");
+	Select(1, 1);
+	const BRect caret = Do([&] {
+		float height;
+		const BPoint where = fView->PointAt(1, &height);
+		return fView->ConvertToScreen(BRect(std::floor(where.x), where.y, std::floor(where.x),
+			where.y + height - 1)).OffsetByCopy(-fWindow->Frame().left, -fWindow->Frame().top);
+	});
+	EXPECT_EQ(Screen::TextInputRect(fWindow), caret);
+
+	const float endBefore = Do([&] { return fView->PointAt(2).x; });
+	Screen::Compose("vi\xe1\xbb\x87", 3);
+	Settle();
+	EXPECT_EQ(Text(), "ab");
+	Do([&] {
+		EXPECT_EQ(fView->Layout().Text(), "avi\xe1\xbb\x87" "b");
+		EXPECT_GT(fView->PointAt(2).x, endBefore);  // the b moved along
+	});
+	// The input method's caret, inside the composition, is where it is told.
+	EXPECT_GT(Screen::TextInputRect(fWindow).left, caret.left);
+	// The underline: a row of dark pixels as wide as the composition.
+	const BRect under = Do([&] {
+		const float left = fView->PointAt(1).x;
+		return fView->ConvertToScreen(BRect(left, 0, left + 10, fView->Bounds().bottom))
+			.OffsetByCopy(-fWindow->Frame().left, -fWindow->Frame().top);
+	});
+	EXPECT_GT(CountPixels(fWindow, under, [](rgb_color c) { return c.red < 80; }), 11);
+
+	Screen::Compose("");
+	Screen::CommitText("vi\xe1\xbb\x87t");
+	Settle();
+	EXPECT_EQ(Text(), "avi\xe1\xbb\x87tb");
+	EXPECT_EQ(Selection(), std::make_pair(7, 7));
+
+	// A composition takes the selection's place, as typing would.
+	Select(0, 1);
+	Screen::Compose("x");
+	Settle();
+	EXPECT_EQ(Text(), "vi\xe1\xbb\x87tb");
+	Screen::Compose("");
+	Settle();
+	Do([&] { EXPECT_EQ(fView->Layout().Text(), "vi\xe1\xbb\x87tb"); });
 }
 
 }  // namespace
