@@ -4,6 +4,8 @@
 #include <Window.h>
 
 #include <AppDefs.h>
+#include <Button.h>
+#include <MenuBar.h>
 #include <OS.h>
 #include <Message.h>
 #include <View.h>
@@ -19,15 +21,6 @@
 #include <string.h>
 #include <thread>
 #include <typeinfo>
-
-#if __has_include(<Button.h>)
-#include <Button.h>
-#define CVAB_HAVE_BUTTON 1
-#endif
-#if __has_include(<MenuBar.h>)
-#include <MenuBar.h>
-#define CVAB_HAVE_MENU_BAR 1
-#endif
 
 using BPrivate::WindowServerLink;
 
@@ -473,12 +466,8 @@ void BWindow::_ViewRemoved(BView* view)
 		fCaptureView = nullptr;
 	if (IsWithin(fMouseView, view))
 		fMouseView = nullptr;
-	if (fDefaultButton != nullptr) {
-#ifdef CVAB_HAVE_BUTTON
-		if (IsWithin(fDefaultButton, view))
-			fDefaultButton = nullptr;
-#endif
-	}
+	if (IsWithin(fDefaultButton, view))
+		fDefaultButton = nullptr;
 }
 
 void BWindow::_Navigate(bool backward)
@@ -625,13 +614,11 @@ void BWindow::_HandleMouse(BMessage* message)
 	switch (message->what) {
 		case B_MOUSE_DOWN: {
 			BView* target = fCaptureView != nullptr ? fCaptureView : _MouseTarget(where);
-#ifdef CVAB_HAVE_MENU_BAR
 			// While a menu is open a click anywhere in the window belongs to its bar,
 			// which closes the menu when the click is not on a menu.
 			if (fCaptureView == nullptr && fKeyMenuBar != nullptr
 				&& fKeyMenuBar->_IsMenuOpen())
 				target = fKeyMenuBar;
-#endif
 			fMouseButtons = buttons;
 			fCaptureView = target;
 			if (target != fMouseView) {
@@ -725,10 +712,8 @@ bool BWindow::_HandleShortcut(BMessage*, const char* bytes, uint32 modifiers)
 	if (!(modifiers & B_COMMAND_KEY) || bytes[0] == '\0')
 		return false;
 	const uint32 key = (uint32)tolower((uint8)bytes[0]);
-#ifdef CVAB_HAVE_MENU_BAR
 	if (fKeyMenuBar != nullptr && fKeyMenuBar->_InvokeShortcut(key, modifiers))
 		return true;
-#endif
 	const uint32 extra = modifiers & (B_SHIFT_KEY | B_OPTION_KEY);
 	for (const auto& shortcut : fShortcuts) {
 		if (shortcut->key == key && shortcut->modifiers == extra) {
@@ -756,7 +741,6 @@ void BWindow::_HandleKey(BMessage* message)
 			fFocus->KeyUp(bytes, length);
 		return;
 	}
-#ifdef CVAB_HAVE_MENU_BAR
 	if (fKeyMenuBar != nullptr && fKeyMenuBar->_KeyWhileOpen(bytes))
 		return;
 	// F10 opens the menus from the keyboard, as desktops do.
@@ -764,16 +748,13 @@ void BWindow::_HandleKey(BMessage* message)
 		&& message->GetInt32("key", 0) == B_F10_KEY && fKeyMenuBar != nullptr
 		&& fKeyMenuBar->_OpenFromKeyboard())
 		return;
-#endif
 	if (_HandleShortcut(message, bytes, modifiers))
 		return;
-#ifdef CVAB_HAVE_BUTTON
 	if (length == 1 && bytes[0] == B_ENTER && fDefaultButton != nullptr
 		&& !fDefaultButton->IsHidden()) {
 		fDefaultButton->KeyDown(bytes, length);
 		return;
 	}
-#endif
 	if (fFocus != nullptr)
 		fFocus->KeyDown(bytes, length);
 	else if (length == 1 && bytes[0] == B_TAB)
