@@ -569,12 +569,28 @@ float BView::StringWidth(const char* string, int32 length) const
 
 void BView::MovePenTo(BPoint where)
 {
+	fUnmeasured.clear();
 	fPenLocation = where;
 }
 
 void BView::MovePenBy(float dx, float dy)
 {
+	_SettlePen();
 	fPenLocation += BPoint(dx, dy);
+}
+
+BPoint BView::PenLocation() const
+{
+	_SettlePen();
+	return fPenLocation;
+}
+
+void BView::_SettlePen() const
+{
+	if (fUnmeasured.empty())
+		return;
+	fPenLocation.x += fUnmeasuredFont.StringWidth(fUnmeasured.data(), (int32)fUnmeasured.size());
+	fUnmeasured.clear();
 }
 
 namespace {
@@ -592,12 +608,12 @@ bool IsSolid(const pattern& p, uint8 value)
 
 void BView::StrokeLine(BPoint to, ::pattern pattern)
 {
-	StrokeLine(fPenLocation, to, pattern);
+	StrokeLine(PenLocation(), to, pattern);
 }
 
 void BView::StrokeLine(BPoint from, BPoint to, ::pattern pattern)
 {
-	fPenLocation = to;
+	MovePenTo(to);
 	Painter* painter = fWindow != nullptr ? fWindow->_PainterFor(this) : nullptr;
 	if (painter == nullptr)
 		return;
@@ -663,7 +679,7 @@ void BView::DrawString(const char* string, BPoint where)
 
 void BView::DrawString(const char* string, int32 length, BPoint where)
 {
-	fPenLocation = where;
+	MovePenTo(where);
 	DrawString(string, length);
 }
 
@@ -677,11 +693,22 @@ void BView::DrawString(const char* string, int32 length)
 {
 	if (string == nullptr || length <= 0)
 		return;
+	_SettlePen();
+	const std::string_view text(string, strnlen(string, (size_t)length));
+	Painter* painter = fWindow != nullptr ? fWindow->_PainterFor(this) : nullptr;
+	const BPoint where = fPenLocation + _OffsetInWindow();
+	if (painter == nullptr
+		|| !painter->MayShowText(ToPixel(where.x), ToPixel(where.y), fFont.Size())) {
+		fUnmeasured.assign(text);
+		fUnmeasuredFont = fFont;
+		return;
+	}
 	const std::shared_ptr<const TextLayout> line = TextEngine::Default().Line(fFont.EngineFont(),
-		std::string_view(string, strnlen(string, (size_t)length)));
+		text);
 	_DrawLayout(*line, 0, fPenLocation, -1e9f, 1e9f);
 	fPenLocation.x += line->Width();
 }
+
 
 void BView::_DrawLayout(const TextLayout& layout, int32 line, BPoint where, float visibleLeft,
 	float visibleRight)

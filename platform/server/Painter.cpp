@@ -2,7 +2,9 @@
 
 #include "TextLayout.h"
 
-#include <cairo.h>
+#include <pango/pango.h>
+
+#include <math.h>
 #include <stdlib.h>
 
 Painter::Painter(Framebuffer& target, int32 scale)
@@ -11,10 +13,6 @@ Painter::Painter(Framebuffer& target, int32 scale)
 	ClearClip();
 }
 
-Painter::~Painter()
-{
-	_ReleaseCairo();
-}
 
 PixelRect Painter::_ToDevice(const PixelRect& rect) const
 {
@@ -26,23 +24,27 @@ PixelRect Painter::_ToDevice(const PixelRect& rect) const
 
 void Painter::SetClip(const std::vector<PixelRect>& rects)
 {
-	fNextClip.clear();
+	fClip.clear();
 	for (const PixelRect& rect : rects) {
 		const PixelRect clipped = _ToDevice(rect).Intersect(fTarget.Bounds());
 		if (clipped.IsValid())
-			fNextClip.push_back(clipped);
+			fClip.push_back(clipped);
 	}
-	// Views set the clip before every call; text's context is clipped anew only
-	// when it changed.
-	if (fNextClip != fClip) {
-		fClip.swap(fNextClip);
-		fClipChanged = true;
+}
+
+bool Painter::MayShowText(int32 x, int32 y, float size) const
+{
+	const int32 reach = (int32)ceilf(size);
+	const PixelRect text = _ToDevice({x - reach, y - 2 * reach, INT32_MAX / 4, y + reach});
+	for (const PixelRect& clip : fClip) {
+		if (text.Intersect(clip).IsValid())
+			return true;
 	}
+	return false;
 }
 
 void Painter::ClearClip()
 {
-	fClipChanged = true;
 	fClip.assign(1, fTarget.Bounds());
 	if (!fClip.front().IsValid())
 		fClip.clear();
@@ -183,44 +185,75 @@ void Painter::InvertRect(const PixelRect& rect)
 
 // --- text
 
-cairo_t* Painter::_Cairo()
+namespace {
+
+uint32 Blend(uint32 background, uint32 color, uint32 coverage)
 {
-	const uint32* pixels = fTarget.Data();
-	if (fCairo == nullptr || pixels != fSurfacePixels || fTarget.Width() != fSurfaceWidth
-		|| fTarget.Height() != fSurfaceHeight) {
-		_ReleaseCairo();
-		if (fTarget.Width() <= 0 || fTarget.Height() <= 0)
-			return nullptr;
-		// The buffer's opaque 0xAARRGGBB pixels are what cairo's ARGB32 holds.
-		fSurface = cairo_image_surface_create_for_data(reinterpret_cast<uint8*>(fTarget.Row(0)),
-			CAIRO_FORMAT_ARGB32, fTarget.Width(), fTarget.Height(), fTarget.Width() * 4);
-		fCairo = cairo_create(fSurface);
-		fSurfacePixels = pixels;
-		fSurfaceWidth = fTarget.Width();
-		fSurfaceHeight = fTarget.Height();
-		fClipChanged = true;
+	if (coverage == 255)
+		return color;
+	const uint32 inverse = 255 - coverage;
+	uint32 result = 0xff000000u;
+	for (int32 shift = 0; shift <= 16; shift += 8) {
+		const uint32 bg = (background >> shift) & 0xff;
+		const uint32 fg = (color >> shift) & 0xff;
+		result |= (((fg * coverage + bg * inverse + 127) / 255) & 0xff) << shift;
 	}
-	if (fClipChanged) {
-		cairo_identity_matrix(fCairo);
-		cairo_reset_clip(fCairo);
-		for (const PixelRect& rect : fClip)
-			cairo_rectangle(fCairo, rect.left, rect.top, rect.Width(), rect.Height());
-		cairo_clip(fCairo);
-		cairo_scale(fCairo, fScale, fScale);
-		fClipChanged = false;
-	}
-	return fCairo;
+	return result;
 }
 
-void Painter::_ReleaseCairo()
+// A premultiplied colour pixel over an opaque one.
+uint32 Over(uint32 background, uint32 pixel)
 {
-	if (fCairo != nullptr)
-		cairo_destroy(fCairo);
-	if (fSurface != nullptr)
-		cairo_surface_destroy(fSurface);
-	fCairo = nullptr;
-	fSurface = nullptr;
-	fSurfacePixels = nullptr;
+	const uint32 inverse = 255 - (pixel >> 24);
+	uint32 result = 0xff000000u;
+	for (int32 shift = 0; shift <= 16; shift += 8) {
+		const uint32 bg = (background >> shift) & 0xff;
+		const uint32 fg = (pixel >> shift) & 0xff;
+		result |= std::min<uint32>(255, fg + (bg * inverse + 127) / 255) << shift;
+	}
+	return result;
+}
+
+}  // namespace
+
+// In the buffer's pixels: the pen's x and the baseline's row.
+void Painter::_DrawGlyph(const GlyphImages::Image& image, int32 penX, int32 baseline,
+	uint32 color)
+{
+	const PixelRect box = {penX + image.left, baseline + image.top,
+		penX + image.left + image.width - 1, baseline + image.top + image.height - 1};
+	if (!box.IsValid())
+		return;
+	for (const PixelRect& clip : fClip) {
+		const PixelRect area = box.Intersect(clip);
+		for (int32 y = area.top; area.IsValid() && y <= area.bottom; y++) {
+			uint32* row = fTarget.Row(y) + area.left;
+			const size_t first = (size_t)(y - box.top) * image.width + (area.left - box.left);
+			const int32 count = area.Width();
+			if (image.color) {
+				const uint32* pixels = image.pixels.data() + first;
+				for (int32 i = 0; i < count; i++) {
+					if (pixels[i] != 0)
+						row[i] = Over(row[i], pixels[i]);
+				}
+			} else {
+				const uint8* coverage = image.coverage.data() + first;
+				for (int32 i = 0; i < count; i++) {
+					if (coverage[i] != 0)
+						row[i] = Blend(row[i], color, coverage[i]);
+				}
+			}
+		}
+	}
+}
+
+// What no installed font can show: a hollow box the height of a capital, so the
+// gap shows (API pixels).
+void Painter::_DrawMissingGlyph(int32 x, int32 baseline, int32 advance, float size, uint32 color)
+{
+	const int32 height = std::max<int32>(2, (int32)lroundf(size * 0.7f));
+	const int32 width = std::max<int32>(2, advance - 2);
+	StrokeRect({x + 1, baseline - height, x + width, baseline - 1}, color);
 }
 
 void Painter::DrawText(const TextLayout& layout, int32 line, int32 x, int32 y, uint32 color,
@@ -228,13 +261,27 @@ void Painter::DrawText(const TextLayout& layout, int32 line, int32 x, int32 y, u
 {
 	if (fClip.empty())
 		return;
-	cairo_t* context = _Cairo();
-	if (context == nullptr)
-		return;
-	// The other primitives write the pixels directly.
-	cairo_surface_mark_dirty(fSurface);
-	cairo_set_source_rgb(context, ((color >> 16) & 0xff) / 255.0, ((color >> 8) & 0xff) / 255.0,
-		(color & 0xff) / 255.0);
-	layout.Draw(context, line, x, y, visibleLeft, visibleRight);
-	cairo_surface_flush(fSurface);
+	TextEngine& engine = TextEngine::Default();
+	auto lock = engine.Lock();
+	for (const TextLayout::GlyphRun& run : layout.GlyphRuns()) {
+		if (run.line != line)
+			continue;
+		for (const TextLayout::Glyph& glyph : run.glyphs) {
+			// Positions are whole pixels: the engine rounds them.
+			if (x + PANGO_PIXELS(glyph.clusterLeft) < visibleLeft
+				|| x + PANGO_PIXELS(glyph.clusterRight) > visibleRight + 1
+				|| glyph.id == PANGO_GLYPH_EMPTY)
+				continue;
+			const int32 penX = x + PANGO_PIXELS(glyph.x);
+			const int32 baseline = y + PANGO_PIXELS(glyph.y);
+			if (glyph.id & PANGO_GLYPH_UNKNOWN_FLAG) {
+				_DrawMissingGlyph(penX, baseline, PANGO_PIXELS(glyph.advance), layout.FontSize(),
+					color);
+				continue;
+			}
+			_DrawGlyph(engine.Glyphs().Get(run.font, glyph.id, fScale), penX * fScale,
+				baseline * fScale, color);
+		}
+	}
+	engine.NoteDrawn(layout, line, (float)x, (float)y);
 }

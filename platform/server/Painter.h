@@ -3,29 +3,30 @@
 // Coordinates are the API's; at a scale of 2 each of their pixels covers 2 x 2
 // pixels of the buffer, and text is rasterised at twice its size where the text
 // engine placed it at its own size, so that what was measured is what is drawn.
-// Text goes through a cairo image surface over the buffer, made again whenever
-// the buffer is.
+// Glyphs are blended in from the images the text engine keeps of them.
 // Threading: used by one thread at a time (the window thread that owns the buffer).
 #ifndef _SERVER_PAINTER_H
 #define _SERVER_PAINTER_H
 
 #include "Framebuffer.h"
+#include "GlyphImages.h"
 
 #include <vector>
 
 class TextLayout;
-typedef struct _cairo cairo_t;
-typedef struct _cairo_surface cairo_surface_t;
 
 class Painter {
 public:
 	// scale is 1 or 2: the buffer's pixels to one of the coordinates'.
 	explicit Painter(Framebuffer& target, int32 scale = 1);
-	~Painter();
 
 	// Drawing is limited to these rectangles (and always to the buffer).
 	void SetClip(const std::vector<PixelRect>& rects);
 	void ClearClip();
+	// Whether a line of text of that size, its left edge at x and its baseline
+	// at y, may show through the clip (its marks and taller fallback fonts
+	// reach past the size; nothing of it lies left of x).
+	bool MayShowText(int32 x, int32 y, float size) const;
 
 	void FillRect(const PixelRect& rect, uint32 color);
 	// Set bits of the 8 x 8 pattern take high, clear bits low; the pattern is
@@ -47,20 +48,12 @@ private:
 	PixelRect _ToDevice(const PixelRect& rect) const;
 	void _FillDevice(const PixelRect& area, uint32 color);
 	void _PlotClipped(int32 x, int32 y, uint32 color);
-	cairo_t* _Cairo();
-	void _ReleaseCairo();
+	void _DrawGlyph(const GlyphImages::Image& image, int32 penX, int32 baseline, uint32 color);
+	void _DrawMissingGlyph(int32 x, int32 baseline, int32 advance, float size, uint32 color);
 
 	Framebuffer& fTarget;
 	const int32 fScale;
 	std::vector<PixelRect> fClip;  // in the buffer's pixels
-	std::vector<PixelRect> fNextClip;
-	// Text's drawing context, for the buffer's pixels as they were when it was made.
-	cairo_surface_t* fSurface = nullptr;
-	cairo_t* fCairo = nullptr;
-	const uint32* fSurfacePixels = nullptr;
-	int32 fSurfaceWidth = 0;
-	int32 fSurfaceHeight = 0;
-	bool fClipChanged = true;
 };
 
 #endif

@@ -153,6 +153,11 @@ int32 TextBreaks::FitInsertion(std::string_view before, std::string_view inserte
 std::string TextBreaks::Repaired(std::string_view text, std::vector<int32>* offsets)
 {
 	static const char kMark[] = "\xef\xbf\xbd";
+	if (g_utf8_validate_len(text.data(), text.size(), nullptr)) {
+		if (offsets != nullptr)
+			offsets->clear();
+		return std::string(text);
+	}
 	std::string repaired;
 	repaired.reserve(text.size());
 	if (offsets != nullptr)

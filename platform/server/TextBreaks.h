@@ -47,8 +47,8 @@ public:
 	// clusters once it follows before (so a cut never leaves part of a cluster).
 	static int32 FitInsertion(std::string_view before, std::string_view inserted, int32 room);
 	// text with every malformed byte replaced by the replacement mark (U+FFFD),
-	// and where each byte of text went (size text.size() + 1); text itself when
-	// it is well formed.
+	// and where each byte of text went (size text.size() + 1); text itself, and
+	// no offsets, when it is well formed.
 	static std::string Repaired(std::string_view text, std::vector<int32>* offsets = nullptr);
 
 private:

@@ -16,6 +16,16 @@ std::string Lowered(const char* text)
 	return lowered;
 }
 
+// What text of the scripts the windows were laid out for goes without.
+const char* const kPlainFeatures = "kern 0, liga 0, clig 0";
+
+// A character's script, signs common to all scripts (and marks) as Common.
+GUnicodeScript LetterScript(gunichar c)
+{
+	const GUnicodeScript script = g_unichar_get_script(c);
+	return script == G_UNICODE_SCRIPT_INHERITED ? G_UNICODE_SCRIPT_COMMON : script;
+}
+
 std::string KeyOf(const TextFont& font)
 {
 	return std::string(font.family) + '\n' + font.style + '\n'
@@ -90,19 +100,106 @@ bool TextEngine::HasFamily(const char* family)
 
 TextEngine::Font& TextEngine::_FontFor(const TextFont& font)
 {
+	// Nearly every text is in the plain font: no key to make for the last one.
+	if (fLastFont != nullptr && font.size == fLastSize && fLastFamily == font.family
+		&& fLastStyle == font.style)
+		return *fLastFont;
 	const std::string key = KeyOf(font);
 	auto found = fFonts.find(key);
-	if (found != fFonts.end())
-		return found->second;
-	PangoFontDescription* description = DescriptionOf(font);
-	Font entry{description, MetricsOf(fContext, description), (int32)fFonts.size()};
-	return fFonts.emplace(key, entry).first->second;
+	if (found == fFonts.end()) {
+		PangoFontDescription* description = DescriptionOf(font);
+		Font entry{description, MetricsOf(fContext, description), (int32)fFonts.size()};
+		found = fFonts.emplace(key, entry).first;
+	}
+	fLastFont = &found->second;
+	fLastFamily = font.family;
+	fLastStyle = font.style;
+	fLastSize = font.size;
+	return found->second;
 }
 
 const PangoFontDescription* TextEngine::Description(const TextFont& font)
 {
 	auto lock = Lock();
 	return _FontFor(font).description;
+}
+
+const PangoAnalysis* TextEngine::PlainAnalysis(const TextFont& font, int32 script)
+{
+	auto lock = Lock();
+	const Font& entry = _FontFor(font);
+	const auto key = std::make_pair(entry.id, script);
+	auto found = fPlainSamples.find(key);
+	if (found == fPlainSamples.end())
+		found = fPlainSamples.emplace(key, _PlainSample(entry.description, font.family, script)).first;
+	if (found->second == nullptr)
+		return nullptr;
+	const PangoLayoutLine* line = pango_layout_get_line_readonly(found->second, 0);
+	return &static_cast<const PangoGlyphItem*>(line->runs->data)->item->analysis;
+}
+
+// A letter of the script (a digit for the signs common to all), laid out as any
+// text is; kept when the font itself covers it.
+PangoLayout* TextEngine::_PlainSample(const PangoFontDescription* description,
+	const char* family, int32 script)
+{
+	const char* sample = script == G_UNICODE_SCRIPT_LATIN ? "a"
+		: script == G_UNICODE_SCRIPT_GREEK ? "\xce\xb1"
+		: script == G_UNICODE_SCRIPT_CYRILLIC ? "\xd0\xb0" : "1";
+	PangoLayout* layout = pango_layout_new(fContext);
+	pango_layout_set_font_description(layout, description);
+	pango_layout_set_text(layout, sample, -1);
+	// The plain features over any text shaped with this item's analysis.
+	PangoAttrList* attributes = pango_attr_list_new();
+	pango_attr_list_insert(attributes, pango_attr_font_features_new(kPlainFeatures));
+	pango_layout_set_attributes(layout, attributes);
+	pango_attr_list_unref(attributes);
+	const PangoLayoutLine* line = pango_layout_get_line_readonly(layout, 0);
+	PangoFontDescription* used = pango_font_describe(
+		static_cast<const PangoGlyphItem*>(line->runs->data)->item->analysis.font);
+	const bool own = Lowered(pango_font_description_get_family(used)) == Lowered(family);
+	pango_font_description_free(used);
+	if (!own) {
+		g_object_unref(layout);
+		return nullptr;
+	}
+	return layout;
+}
+
+PangoAttrList* TextEngine::AttributesFor(std::string_view text)
+{
+	// Text of the scripts the windows were laid out for keeps FreeType's plain
+	// advances: no kerning, no optional ligatures. Other scripts are shaped with
+	// everything their fonts offer. Signs common to all scripts (spaces, digits)
+	// go with the letters before them, or after them at the start, as the
+	// library's own itemizing takes them.
+	PangoAttrList* attributes = pango_attr_list_new();
+	const char* const begin = text.data();
+	const char* const end = begin + text.size();
+	GUnicodeScript script = G_UNICODE_SCRIPT_COMMON;
+	for (const char* p = begin; p < end && script == G_UNICODE_SCRIPT_COMMON;
+		 p = g_utf8_next_char(p))
+		script = LetterScript(g_utf8_get_char(p));
+	const char* start = nullptr;  // of the plain stretch under way
+	for (const char* p = begin; p <= end; p = g_utf8_next_char(p)) {
+		if (p < end && LetterScript(g_utf8_get_char(p)) != G_UNICODE_SCRIPT_COMMON)
+			script = LetterScript(g_utf8_get_char(p));
+		const bool plain = p < end && (script == G_UNICODE_SCRIPT_COMMON
+			|| script == G_UNICODE_SCRIPT_LATIN || script == G_UNICODE_SCRIPT_GREEK
+			|| script == G_UNICODE_SCRIPT_CYRILLIC);
+		if (plain && start == nullptr)
+			start = p;
+		if (!plain && start != nullptr) {
+			PangoAttribute* attribute = pango_attr_font_features_new(kPlainFeatures);
+			attribute->start_index = (guint)(start - begin);
+			attribute->end_index = (guint)(p - begin);
+			pango_attr_list_insert(attributes, attribute);
+			start = nullptr;
+		}
+		if (p == end)
+			break;
+	}
+	return attributes;
 }
 
 TextMetrics TextEngine::Metrics(const TextFont& font)

@@ -10,6 +10,8 @@
 #ifndef _SERVER_TEXT_ENGINE_H
 #define _SERVER_TEXT_ENGINE_H
 
+#include "GlyphImages.h"
+
 #include <SupportDefs.h>
 
 #include <functional>
@@ -24,9 +26,12 @@
 
 class TextLayout;
 
+typedef struct _PangoAnalysis PangoAnalysis;
+typedef struct _PangoAttrList PangoAttrList;
 typedef struct _PangoContext PangoContext;
 typedef struct _PangoFontDescription PangoFontDescription;
 typedef struct _PangoFontMap PangoFontMap;
+typedef struct _PangoLayout PangoLayout;
 
 // A font as the interface kit names it: family, style ("Regular", "Bold
 // Italic"...) and size in pixels to the em.
@@ -64,10 +69,16 @@ public:
 	void SetDrawObserver(DrawObserver observer);
 	void NoteDrawn(const TextLayout& layout, int32 line, float x, float baseline);
 
-	// For TextLayout, under the lock: the context layouts are made in, and the
-	// description of a font (owned by the engine).
+	// For TextLayout, under the lock: the context layouts are made in, the
+	// description of a font (owned by the engine), the glyphs' images, and how
+	// the library shapes a run of text of one script (a GUnicodeScript) in the
+	// font itself: null when the font does not cover the script.
 	PangoContext* Context() const { return fContext; }
 	const PangoFontDescription* Description(const TextFont& font);
+	const PangoAnalysis* PlainAnalysis(const TextFont& font, int32 script);
+	GlyphImages& Glyphs() { return fGlyphs; }
+	// The attributes every layout's valid UTF-8 text gets (the caller's to free).
+	static PangoAttrList* AttributesFor(std::string_view text);
 
 	static constexpr size_t kKeptLines = 4096;
 
@@ -85,14 +96,22 @@ private:
 	// Made once and kept to the process's end: windows draw up to the last moment.
 	TextEngine();
 	Font& _FontFor(const TextFont& font);
+	PangoLayout* _PlainSample(const PangoFontDescription* description, const char* family,
+		int32 script);
 
 	std::recursive_mutex fLock;
 	PangoFontMap* fFontMap = nullptr;
 	PangoContext* fContext = nullptr;
 	std::map<std::string, Font> fFonts;
+	Font* fLastFont = nullptr;  // the font asked for last, and its names
+	std::string fLastFamily;
+	std::string fLastStyle;
+	float fLastSize = 0;
 	std::vector<std::string> fFamilies;  // lower case, listed at the first question
 	std::list<Kept> fKept;  // most recently used first
 	std::unordered_map<std::string_view, std::list<Kept>::iterator> fKeptByKey;
+	std::map<std::pair<int32, int32>, PangoLayout*> fPlainSamples;  // by font and script
+	GlyphImages fGlyphs;
 	DrawObserver fObserver;
 };
 

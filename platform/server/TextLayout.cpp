@@ -1,6 +1,7 @@
-// Sections: making; lines; carets and ranges; runs; drawing.
+// Sections: making; the glyphs; lines; carets and ranges; runs.
 #include "TextLayout.h"
 
+#include <fribidi.h>
 #include <pango/pangocairo.h>
 
 #include <algorithm>
@@ -15,21 +16,42 @@ float Pixels(int32 units)
 	return (float)(units / kScale);
 }
 
-// Scripts whose text kept FreeType's plain advances: no kerning, no optional
-// ligatures there, so that their widths stay what the layouts were made for.
-// Other scripts are shaped with everything their fonts offer.
-bool KeepsPlainAdvances(gunichar c)
+// The one script of text that may be shaped as a single run of its font:
+// Latin, Greek or Cyrillic letters (or none) with the signs common to all,
+// nothing right to left, no controls, no soft hyphens; else
+// G_UNICODE_SCRIPT_INVALID_CODE.
+GUnicodeScript OneRunScript(std::string_view text)
 {
-	switch (g_unichar_get_script(c)) {
-		case G_UNICODE_SCRIPT_COMMON:
-		case G_UNICODE_SCRIPT_INHERITED:
-		case G_UNICODE_SCRIPT_LATIN:
-		case G_UNICODE_SCRIPT_GREEK:
-		case G_UNICODE_SCRIPT_CYRILLIC:
-			return true;
-		default:
-			return false;
+	GUnicodeScript found = G_UNICODE_SCRIPT_COMMON;
+	const char* const end = text.data() + text.size();
+	for (const char* p = text.data(); p < end; p = g_utf8_next_char(p)) {
+		const gunichar c = g_utf8_get_char(p);
+		if (c < 0x20 || (c >= 0x7f && c < 0xa0) || c == 0xad || (c >= 0x590 && c < 0x1e00)
+			|| c >= 0x2000)
+			return G_UNICODE_SCRIPT_INVALID_CODE;
+		const GUnicodeScript script = g_unichar_get_script(c);
+		if (script == G_UNICODE_SCRIPT_COMMON)
+			continue;
+		if ((script != G_UNICODE_SCRIPT_LATIN && script != G_UNICODE_SCRIPT_GREEK
+				&& script != G_UNICODE_SCRIPT_CYRILLIC)
+			|| (found != G_UNICODE_SCRIPT_COMMON && found != script))
+			return G_UNICODE_SCRIPT_INVALID_CODE;
+		found = script;
 	}
+	return text.empty() ? G_UNICODE_SCRIPT_INVALID_CODE : found;
+}
+
+// The direction of the first strong character, as the library's layouts take a
+// paragraph's (left to right without one).
+PangoDirection BaseDirection(std::string_view text)
+{
+	const char* const end = text.data() + text.size();
+	for (const char* p = text.data(); p < end; p = g_utf8_next_char(p)) {
+		const FriBidiCharType type = fribidi_get_bidi_type(g_utf8_get_char(p));
+		if (FRIBIDI_IS_STRONG(type))
+			return FRIBIDI_IS_RTL(type) ? PANGO_DIRECTION_RTL : PANGO_DIRECTION_LTR;
+	}
+	return PANGO_DIRECTION_LTR;
 }
 
 }  // namespace
@@ -38,60 +60,147 @@ bool KeepsPlainAdvances(gunichar c)
 
 TextLayout::TextLayout(const TextFont& font, std::string_view text, float wrapWidth)
 	: fText(text),
-	  fFontSize(font.size)
+	  fFontSize(font.size),
+	  fWrapWidth(wrapWidth)
 {
 	TextEngine& engine = TextEngine::Default();
 	auto lock = engine.Lock();
+	fDescription = engine.Description(font);
 	std::vector<int32> offsets;
-	const std::string repaired = TextBreaks::Repaired(text, &offsets);
-	if (repaired != text) {
+	fShown = TextBreaks::Repaired(text, &offsets);
+	if (!offsets.empty()) {
 		fToLayout = offsets;
-		fFromLayout.assign(repaired.size() + 1, (int32)text.size());
+		fFromLayout.assign(fShown.size() + 1, (int32)text.size());
 		for (size_t i = 0; i < text.size(); i++) {
 			for (int32 j = offsets[i]; j < offsets[i + 1]; j++)
 				fFromLayout[(size_t)j] = (int32)i;
 		}
 	}
-	fLayout = pango_layout_new(engine.Context());
-	pango_layout_set_font_description(fLayout, engine.Description(font));
-	if (wrapWidth == kOneLine)
-		pango_layout_set_single_paragraph_mode(fLayout, TRUE);
-	if (wrapWidth > 0) {
-		pango_layout_set_width(fLayout, (int)lround(wrapWidth * kScale));
-		pango_layout_set_wrap(fLayout, PANGO_WRAP_WORD_CHAR);
-	}
-	pango_layout_set_text(fLayout, repaired.data(), (int)repaired.size());
-	_SetAttributes(repaired);
+	if (wrapWidth == kOneLine && (_ShapeAsOneRun(font) || _ShapeItems()))
+		return;
+	_Pango();
 	_TakeLines();
+	_TakeGlyphRuns();
 }
 
 TextLayout::~TextLayout()
 {
 	auto lock = TextEngine::Default().Lock();
-	g_object_unref(fLayout);
+	for (const GlyphRun& run : fGlyphRuns)
+		g_object_unref(run.font);
+	if (fLayout != nullptr)
+		g_object_unref(fLayout);
 }
 
-void TextLayout::_SetAttributes(std::string_view text)
+// The library's whole layout: made at once for most text, on the first
+// question for text shaped as one run.
+PangoLayout* TextLayout::_Pango() const
 {
-	PangoAttrList* attributes = pango_attr_list_new();
-	const char* const begin = text.data();
-	const char* const end = begin + text.size();
-	for (const char* p = begin; p < end;) {
-		// One attribute for each stretch of text in the plain scripts.
-		while (p < end && !KeepsPlainAdvances(g_utf8_get_char(p)))
-			p = g_utf8_next_char(p);
-		const char* start = p;
-		while (p < end && KeepsPlainAdvances(g_utf8_get_char(p)))
-			p = g_utf8_next_char(p);
-		if (p > start) {
-			PangoAttribute* plain = pango_attr_font_features_new("kern 0, liga 0, clig 0");
-			plain->start_index = (guint)(start - begin);
-			plain->end_index = (guint)(p - begin);
-			pango_attr_list_insert(attributes, plain);
-		}
+	if (fLayout != nullptr)
+		return fLayout;
+	fLayout = pango_layout_new(TextEngine::Default().Context());
+	pango_layout_set_font_description(fLayout, fDescription);
+	if (fWrapWidth == kOneLine)
+		pango_layout_set_single_paragraph_mode(fLayout, TRUE);
+	if (fWrapWidth > 0) {
+		pango_layout_set_width(fLayout, (int)lround(fWrapWidth * kScale));
+		pango_layout_set_wrap(fLayout, PANGO_WRAP_WORD_CHAR);
 	}
+	pango_layout_set_text(fLayout, fShown.data(), (int)fShown.size());
+	PangoAttrList* attributes = TextEngine::AttributesFor(fShown);
 	pango_layout_set_attributes(fLayout, attributes);
 	pango_attr_list_unref(attributes);
+	return fLayout;
+}
+
+// Shapes the text as the library's layout would shape its single item: the same
+// analysis (font, script, direction, attributes), so the same glyphs where they
+// are, without the rest of the layout's work.
+bool TextLayout::_ShapeAsOneRun(const TextFont& font)
+{
+	const GUnicodeScript script = OneRunScript(fShown);
+	if (script == G_UNICODE_SCRIPT_INVALID_CODE)
+		return false;
+	const PangoAnalysis* analysis = TextEngine::Default().PlainAnalysis(font, script);
+	if (analysis == nullptr)
+		return false;
+	PangoGlyphString* glyphs = pango_glyph_string_new();
+	pango_shape_with_flags(fShown.data(), (int)fShown.size(), fShown.data(), (int)fShown.size(),
+		analysis, glyphs, PANGO_SHAPE_ROUND_POSITIONS);
+	// A character the font lacks would have come from another font.
+	for (int i = 0; i < glyphs->num_glyphs; i++) {
+		const PangoGlyph glyph = glyphs->glyphs[i].glyph;
+		if (glyph == 0 || (glyph & PANGO_GLYPH_UNKNOWN_FLAG)) {
+			pango_glyph_string_free(glyphs);
+			return false;
+		}
+	}
+	fLines.push_back({0, (int32)fShown.size(), 0, pango_glyph_string_get_width(glyphs)});
+	_AddGlyphRun(analysis->font, 0, 0, (int32)fShown.size(), false, glyphs, 0);
+	pango_glyph_string_free(glyphs);
+	return true;
+}
+
+// Shapes one line as the library's layout would: split into items of one
+// script, direction and font, each shaped, put in the bidirectional order. The
+// rest of the layout's work waits for a question that needs it.
+bool TextLayout::_ShapeItems()
+{
+	const char* const text = fShown.data();
+	const int length = (int)fShown.size();
+	for (const char* p = text; p < text + length; p = g_utf8_next_char(p)) {
+		// Breaks and tabs are the layout's to show.
+		const gunichar c = g_utf8_get_char(p);
+		if (c < 0x20 || c == 0x85 || c == 0x2028 || c == 0x2029)
+			return false;
+	}
+	PangoAttrList* attributes = TextEngine::AttributesFor(fShown);
+	pango_attr_list_insert_before(attributes, pango_attr_font_desc_new(fDescription));
+	GList* items = pango_itemize_with_base_dir(TextEngine::Default().Context(),
+		BaseDirection(fShown), text, 0, length, attributes, nullptr);
+	pango_attr_list_unref(attributes);
+	GList* visual = pango_reorder_items(items);
+	PangoGlyphString* glyphs = pango_glyph_string_new();
+	int32 pen = 0;
+	for (GList* entry = visual; entry != nullptr; entry = entry->next) {
+		const PangoItem* item = static_cast<const PangoItem*>(entry->data);
+		pango_shape_with_flags(text + item->offset, item->length, text, length, &item->analysis,
+			glyphs, PANGO_SHAPE_ROUND_POSITIONS);
+		_AddGlyphRun(item->analysis.font, 0, item->offset, item->offset + item->length,
+			item->analysis.level % 2 == 1, glyphs, pen);
+		pen += pango_glyph_string_get_width(glyphs);
+	}
+	pango_glyph_string_free(glyphs);
+	g_list_free(visual);
+	g_list_free_full(items, reinterpret_cast<GDestroyNotify>(pango_item_free));
+	fLines.push_back({0, length, 0, pen});
+	return true;
+}
+
+// --- the glyphs
+
+void TextLayout::_AddGlyphRun(PangoFont* font, int32 line, int32 start, int32 end,
+	bool rightToLeft, const PangoGlyphString* glyphs, int32 left)
+{
+	GlyphRun run{static_cast<PangoFont*>(g_object_ref(font)), line, start, end, rightToLeft, {}};
+	run.glyphs.reserve((size_t)glyphs->num_glyphs);
+	int32 pen = left;
+	for (int first = 0; first < glyphs->num_glyphs;) {
+		// The glyphs of one cluster lie together, in either direction.
+		int last = first + 1;
+		int32 advance = glyphs->glyphs[first].geometry.width;
+		while (last < glyphs->num_glyphs && glyphs->log_clusters[last] == glyphs->log_clusters[first])
+			advance += glyphs->glyphs[last++].geometry.width;
+		const int32 clusterLeft = pen;
+		for (int i = first; i < last; i++) {
+			const PangoGlyphInfo& info = glyphs->glyphs[i];
+			run.glyphs.push_back({info.glyph, pen + info.geometry.x_offset, info.geometry.y_offset,
+				info.geometry.width, clusterLeft, clusterLeft + advance});
+			pen += info.geometry.width;
+		}
+		first = last;
+	}
+	fGlyphRuns.push_back(std::move(run));
 }
 
 void TextLayout::_TakeLines()
@@ -104,6 +213,21 @@ void TextLayout::_TakeLines()
 		fLines.push_back({line->start_index, line->length, logical.x, logical.width});
 	} while (pango_layout_iter_next_line(iter));
 	pango_layout_iter_free(iter);
+}
+
+void TextLayout::_TakeGlyphRuns()
+{
+	for (int32 line = 0; line < CountLines(); line++) {
+		const PangoLayoutLine* found = pango_layout_get_line_readonly(fLayout, line);
+		int32 left = fLines[(size_t)line].left;
+		for (GSList* item = found->runs; item != nullptr; item = item->next) {
+			const auto* run = static_cast<const PangoGlyphItem*>(item->data);
+			_AddGlyphRun(run->item->analysis.font, line, run->item->offset,
+				run->item->offset + run->item->length, run->item->analysis.level % 2 == 1,
+				run->glyphs, left);
+			left += pango_glyph_string_get_width(run->glyphs);
+		}
+	}
 }
 
 int32 TextLayout::_ToLayout(int32 offset) const
@@ -178,7 +302,7 @@ float TextLayout::CaretX(int32 offset) const
 	const int32 index = _ToLayout(Breaks().SnapToCluster(offset));
 	auto lock = TextEngine::Default().Lock();
 	PangoRectangle strong;
-	pango_layout_get_cursor_pos(fLayout, index, &strong, nullptr);
+	pango_layout_get_cursor_pos(_Pango(), index, &strong, nullptr);
 	return Pixels(strong.x);
 }
 
@@ -186,7 +310,7 @@ int32 TextLayout::OffsetAt(int32 line, float x) const
 {
 	line = _Clamp(line);
 	auto lock = TextEngine::Default().Lock();
-	PangoLayoutLine* found = pango_layout_get_line_readonly(fLayout, line);
+	PangoLayoutLine* found = pango_layout_get_line_readonly(_Pango(), line);
 	int index = 0;
 	int trailing = 0;
 	pango_layout_line_x_to_index(found, (int)lround(x * kScale) - fLines[(size_t)line].left,
@@ -202,7 +326,7 @@ int32 TextLayout::MoveVisually(int32 offset, bool right) const
 	auto lock = TextEngine::Default().Lock();
 	int moved = 0;
 	int trailing = 0;
-	pango_layout_move_cursor_visually(fLayout, TRUE, index, 0, right ? 1 : -1, &moved,
+	pango_layout_move_cursor_visually(_Pango(), TRUE, index, 0, right ? 1 : -1, &moved,
 		&trailing);
 	if (moved < 0 || moved == G_MAXINT)
 		return offset;
@@ -224,7 +348,7 @@ std::vector<TextLayout::Span> TextLayout::RangeSpans(int32 start, int32 end) con
 			continue;
 		int* ranges = nullptr;
 		int count = 0;
-		pango_layout_line_get_x_ranges(pango_layout_get_line_readonly(fLayout, line),
+		pango_layout_line_get_x_ranges(pango_layout_get_line_readonly(_Pango(), line),
 			std::max(from, lineStart), to, &ranges, &count);
 		for (int i = 0; i < count; i++)
 			spans.push_back({line, Pixels(ranges[2 * i]), Pixels(ranges[2 * i + 1])});
@@ -239,91 +363,25 @@ std::vector<TextLayout::Run> TextLayout::Runs(int32 line) const
 {
 	std::vector<Run> runs;
 	auto lock = TextEngine::Default().Lock();
-	const PangoLayoutLine* found = pango_layout_get_line_readonly(fLayout, _Clamp(line));
-	int32 left = fLines[(size_t)_Clamp(line)].left;
-	for (GSList* item = found->runs; item != nullptr; item = item->next) {
-		const auto* run = static_cast<const PangoGlyphItem*>(item->data);
-		PangoFontDescription* font = pango_font_describe(run->item->analysis.font);
+	for (const GlyphRun& glyphRun : fGlyphRuns) {
+		if (glyphRun.line != _Clamp(line))
+			continue;
+		PangoFontDescription* font = pango_font_describe(glyphRun.font);
 		const char* family = pango_font_description_get_family(font);
-		Run out{_FromLayout(run->item->offset), _FromLayout(run->item->offset + run->item->length),
-			run->item->analysis.level % 2 == 1, family != nullptr ? family : "",
-			Pixels(left), 0, run->glyphs->num_glyphs, 0};
+		Run run{_FromLayout(glyphRun.start), _FromLayout(glyphRun.end), glyphRun.rightToLeft,
+			family != nullptr ? family : "", 0, 0, (int32)glyphRun.glyphs.size(), 0};
 		pango_font_description_free(font);
-		const int32 width = pango_glyph_string_get_width(run->glyphs);
-		out.width = Pixels(width);
-		left += width;
-		for (int i = 0; i < run->glyphs->num_glyphs; i++) {
-			const PangoGlyph glyph = run->glyphs->glyphs[i].glyph;
-			if (glyph != PANGO_GLYPH_EMPTY && (glyph == 0 || (glyph & PANGO_GLYPH_UNKNOWN_FLAG)))
-				out.missingGlyphs++;
+		int32 advance = 0;
+		for (const Glyph& glyph : glyphRun.glyphs) {
+			advance += glyph.advance;
+			if (glyph.id != PANGO_GLYPH_EMPTY
+				&& (glyph.id == 0 || (glyph.id & PANGO_GLYPH_UNKNOWN_FLAG)))
+				run.missingGlyphs++;
 		}
-		runs.push_back(out);
+		if (!glyphRun.glyphs.empty())
+			run.left = Pixels(glyphRun.glyphs.front().clusterLeft);
+		run.width = Pixels(advance);
+		runs.push_back(run);
 	}
 	return runs;
-}
-
-// --- drawing
-
-namespace {
-
-// What no installed font can show: a hollow box the height of a capital, so the
-// gap shows.
-void DrawMissingGlyph(cairo_t* context, double x, double y, double advance, float size)
-{
-	const double height = std::max(2.0, std::round(size * 0.7));
-	const double width = std::max(2.0, advance - 2);
-	cairo_rectangle(context, x + 1, y - height, width, 1);
-	cairo_rectangle(context, x + 1, y - 1, width, 1);
-	cairo_rectangle(context, x + 1, y - height, 1, height);
-	cairo_rectangle(context, x + width, y - height, 1, height);
-	cairo_fill(context);
-}
-
-}  // namespace
-
-void TextLayout::Draw(cairo_t* context, int32 line, double x, double y, double visibleLeft,
-	double visibleRight) const
-{
-	TextEngine& engine = TextEngine::Default();
-	auto lock = engine.Lock();
-	line = _Clamp(line);
-	const PangoLayoutLine* found = pango_layout_get_line_readonly(fLayout, line);
-	std::vector<cairo_glyph_t> glyphs;
-	int32 pen = fLines[(size_t)line].left;  // from the layout's left edge, in Pango units
-	for (GSList* item = found->runs; item != nullptr; item = item->next) {
-		const auto* run = static_cast<const PangoGlyphItem*>(item->data);
-		const PangoGlyphString* string = run->glyphs;
-		glyphs.clear();
-		for (int first = 0; first < string->num_glyphs;) {
-			// The glyphs of one cluster lie together, in either direction.
-			int last = first + 1;
-			int32 advance = string->glyphs[first].geometry.width;
-			while (last < string->num_glyphs
-				&& string->log_clusters[last] == string->log_clusters[first])
-				advance += string->glyphs[last++].geometry.width;
-			const double left = x + pen / kScale;
-			const bool shown = left >= visibleLeft && left + advance / kScale <= visibleRight + 1;
-			for (int i = first; i < last && shown; i++) {
-				const PangoGlyphInfo& info = string->glyphs[i];
-				const double glyphX = x + (pen + info.geometry.x_offset) / kScale;
-				const double glyphY = y + info.geometry.y_offset / kScale;
-				if (info.glyph == PANGO_GLYPH_EMPTY)
-					;
-				else if (info.glyph & PANGO_GLYPH_UNKNOWN_FLAG)
-					DrawMissingGlyph(context, glyphX, y, info.geometry.width / kScale, fFontSize);
-				else
-					glyphs.push_back({info.glyph, glyphX, glyphY});
-				pen += info.geometry.width;
-			}
-			if (!shown)
-				pen += advance;
-			first = last;
-		}
-		if (glyphs.empty())
-			continue;
-		cairo_set_scaled_font(context,
-			pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(run->item->analysis.font)));
-		cairo_show_glyphs(context, glyphs.data(), (int)glyphs.size());
-	}
-	engine.NoteDrawn(*this, line, (float)x, (float)y);
 }

@@ -1,13 +1,18 @@
-// Text laid out by the platform's text library: its lines, its runs of one font
-// and direction in the order they are drawn, where the caret stands for an
-// offset, which offset a point is nearest, how the caret moves on screen, and
-// the extents of a range of text. The direction of each paragraph comes from its
-// first strong character; mixed text is ordered by the bidirectional algorithm.
+// Text laid out by the platform's text library (Pango): its lines, its runs of
+// one font and direction with their glyphs in the order they are drawn, where
+// the caret stands for an offset, which offset a point is nearest, how the caret
+// moves on screen, and the extents of a range of text. The direction of each
+// paragraph comes from its first strong character; mixed text is ordered by the
+// bidirectional algorithm.
 // Offsets are bytes of the text as given (malformed bytes included: each is a
 // character of its own and draws as the replacement mark); Breaks() converts
 // them to character indexes and tells the cluster boundaries.
 // x is measured from the layout's left edge, where a single line starts; a line
 // is placed by its caller, who chooses the baseline of each.
+// A text laid out as one line is shaped as the library's layout shapes it (its
+// items of one script, direction and font, in the bidirectional order; text of
+// the font's own script as one run), without the rest of the layout, which is
+// made when a question needs it: lists show many lines and ask only their width.
 // Threading: any thread; every call takes the text engine's lock. A layout does
 // not change once made.
 #ifndef _SERVER_TEXT_LAYOUT_H
@@ -21,8 +26,9 @@
 #include <string_view>
 #include <vector>
 
+typedef struct _PangoFont PangoFont;
+typedef struct _PangoGlyphString PangoGlyphString;
 typedef struct _PangoLayout PangoLayout;
-typedef struct _cairo cairo_t;
 
 class TextLayout {
 public:
@@ -88,11 +94,26 @@ public:
 	// Cluster boundaries and character indexes of the text.
 	const TextBreaks& Breaks() const;
 
-	// Draws line with the layout's left edge at x and the line's baseline at y
-	// (the context's user space), in the context's source colour. Only the clusters whose
-	// advance lies wholly within [visibleLeft, visibleRight] are drawn.
-	void Draw(cairo_t* context, int32 line, double x, double y, double visibleLeft = -1e9,
-		double visibleRight = 1e9) const;
+	// What the painter draws, in Pango units (whole pixels): each glyph placed
+	// from the layout's left edge and its line's baseline, with the extent of
+	// the cluster it belongs to.
+	struct Glyph {
+		uint32 id;  // the font's, or the library's marks for empty and unknown
+		int32 x;
+		int32 y;
+		int32 advance;
+		int32 clusterLeft;
+		int32 clusterRight;
+	};
+	struct GlyphRun {
+		PangoFont* font;  // a reference held
+		int32 line;
+		int32 start;  // the layout's own text
+		int32 end;
+		bool rightToLeft;
+		std::vector<Glyph> glyphs;
+	};
+	const std::vector<GlyphRun>& GlyphRuns() const { return fGlyphRuns; }
 
 private:
 	struct Line {
@@ -105,18 +126,27 @@ private:
 	TextLayout(const TextLayout&) = delete;
 	TextLayout& operator=(const TextLayout&) = delete;
 
-	void _SetAttributes(std::string_view text);
+	bool _ShapeAsOneRun(const TextFont& font);
+	bool _ShapeItems();
+	PangoLayout* _Pango() const;
 	void _TakeLines();
+	void _TakeGlyphRuns();
+	void _AddGlyphRun(PangoFont* font, int32 line, int32 start, int32 end, bool rightToLeft,
+		const PangoGlyphString* glyphs, int32 left);
 	int32 _ToLayout(int32 offset) const;
 	int32 _FromLayout(int32 index) const;
 	int32 _Clamp(int32 line) const;
 
-	PangoLayout* fLayout = nullptr;
 	std::string fText;
+	std::string fShown;  // the text the library lays out: malformed bytes repaired
+	const PangoFontDescription* fDescription;  // the engine's
 	float fFontSize;
+	float fWrapWidth;
 	std::vector<int32> fToLayout;    // per byte of fText; empty when the same text
-	std::vector<int32> fFromLayout;  // per byte of the layout's text
+	std::vector<int32> fFromLayout;  // per byte of fShown
+	mutable PangoLayout* fLayout = nullptr;
 	std::vector<Line> fLines;
+	std::vector<GlyphRun> fGlyphRuns;
 	mutable std::unique_ptr<TextBreaks> fBreaks;
 };
 

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <tuple>
 
 namespace {
 
@@ -40,6 +41,35 @@ TEST(Scripts, EveryCharacterAnInstalledFontCoversGetsAGlyph)
 				EXPECT_EQ(run.glyphs, 1) << sample.name;
 			}
 		}
+	}
+}
+
+// A line is shaped without the library's whole layout where it can be (one run
+// of the font's own script, or the items of the line); the glyphs are those the
+// whole layout gives, and so are its answers about the text.
+TEST(Scripts, LinesShapedAloneHaveTheGlyphsOfTheWholeLayout)
+{
+	std::vector<std::string> texts{"Joanna Example-Smith 1234", "\xc3\x89lodie M\xc3\xbcller",
+		"AVAWAY fi \xc2\xa9 2024", "\xce\x93\xce\xb9\xcf\x8e\xcf\x81\xce\xb3\xce\xbf\xcf\x82 12",
+		"e\xcc\x81te\xcc\x81", "abc \xd7\xa2\xd7\x91\xd7\xa8\xd7\x99\xd7\xaa def", "a\xffz"};
+	for (const ScriptSample& sample : kScriptSamples)
+		texts.push_back(sample.text);
+	for (const std::string& text : texts) {
+		const TextLayout alone(kSans, text, TextLayout::kOneLine);
+		const TextLayout whole(kSans, text, TextLayout::kNoWrap);
+		ASSERT_EQ(alone.GlyphRuns().size(), whole.GlyphRuns().size()) << text;
+		EXPECT_EQ(alone.Width(), whole.Width()) << text;
+		for (size_t run = 0; run < alone.GlyphRuns().size(); run++) {
+			const TextLayout::GlyphRun& a = alone.GlyphRuns()[run];
+			const TextLayout::GlyphRun& b = whole.GlyphRuns()[run];
+			EXPECT_EQ(std::make_tuple(a.font, a.start, a.end, a.rightToLeft, a.glyphs.size()),
+				std::make_tuple(b.font, b.start, b.end, b.rightToLeft, b.glyphs.size())) << text;
+			for (size_t i = 0; i < std::min(a.glyphs.size(), b.glyphs.size()); i++) {
+				EXPECT_EQ(std::make_tuple(a.glyphs[i].id, a.glyphs[i].x, a.glyphs[i].y),
+					std::make_tuple(b.glyphs[i].id, b.glyphs[i].x, b.glyphs[i].y)) << text << " " << i;
+			}
+		}
+		EXPECT_EQ(alone.CaretX((int32)text.size()), whole.CaretX((int32)text.size())) << text;
 	}
 }
 

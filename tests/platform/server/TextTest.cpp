@@ -135,9 +135,11 @@ TEST(LatinMetrics, AdvancesAndBaselinesAreFreeTypesOwn)
 		}
 		// No kerning or ligatures change the sum of a line's advances.
 		EXPECT_EQ(Width(font, all.c_str()), sum) << name;
-		for (const char* pair : {"AV", "AY", "To", "LT", "fi", "fl"}) {
-			const char first[] = {pair[0], '\0'};
-			EXPECT_EQ(Width(font, pair), Width(font, first) + Width(font, pair + 1)) << pair;
+		for (const char* word : {"AV", "AY", "To", "LT", "fi", "fl", "WAVY LATTE Tofu affluent"}) {
+			float letters = 0;
+			for (const char* p = word; *p != '\0'; p++)
+				letters += Width(font, std::string(1, *p).c_str());
+			EXPECT_EQ(Width(font, word), letters) << word;
 		}
 		const TextMetrics metrics = TextEngine::Default().Metrics(font);
 		EXPECT_EQ(metrics.ascent, face.Ascent()) << name;
