@@ -1,9 +1,10 @@
 // Pictures of the book window, the record editor and the Find window on the
 // headless screen, for looking at how text shows (CVAB_SCALE=2 for a
 // high-density screen), and the count of pixels two pictures differ in.
-//   cvab-capture FOLDER BOOK    writes FOLDER/main.png, editor.png and find.png:
-//                               BOOK shown, its first record in the editor, its
-//                               first record's last name typed into Find
+//   cvab-capture FOLDER BOOK [ROW]
+//                               writes FOLDER/main.png, editor.png and find.png:
+//                               BOOK shown, its record at ROW (the first by
+//                               default) in the editor, its last name typed into Find
 //   cvab-capture --compare A.png B.png
 //                               prints how many pixels differ, and by how much at most
 #include <ABListView.h>
@@ -94,7 +95,7 @@ void Save(BWindow* window, const std::string& path)
 		std::fprintf(stderr, "no picture for %s\n", path.c_str());
 }
 
-int Capture(const std::string& folder, const char* book)
+int Capture(const std::string& folder, const char* book, int32 row)
 {
 	Screen::Use();
 	std::promise<void> ready;
@@ -115,8 +116,11 @@ int Capture(const std::string& folder, const char* book)
 	std::string lastName;
 	{
 		BAutolock lock(window);
-		window->ListView()->Select(0);
-		lastName = window->Book()->FirstRecord()->Field(3);
+		window->ListView()->Select(row);
+		const ABookRecord* record = window->Book()->FirstRecord();
+		for (int32 i = 0; i < row && record->Next() != nullptr; i++)
+			record = record->Next();
+		lastName = record->Field(3);
 	}
 	Save(window, folder + "/main.png");
 
@@ -140,9 +144,9 @@ int main(int argc, char** argv)
 {
 	if (argc == 4 && std::string(argv[1]) == "--compare")
 		return Compare(argv[2], argv[3]);
-	if (argc != 3) {
-		std::fprintf(stderr, "usage: cvab-capture FOLDER BOOK | --compare A.png B.png\n");
+	if (argc != 3 && argc != 4) {
+		std::fprintf(stderr, "usage: cvab-capture FOLDER BOOK [ROW] | --compare A.png B.png\n");
 		return 64;
 	}
-	return Capture(argv[1], argv[2]);
+	return Capture(argv[1], argv[2], argc == 4 ? std::atoi(argv[3]) : 0);
 }

@@ -33,8 +33,12 @@ TEST_F(ScriptsDrawnTest, ListsTextViewsMenusAndButtonsDrawEveryScriptWithItsGlyp
 	auto* list = new BListView(BRect(0, 0, 599, 499), "list");
 	for (const ScriptSample& sample : kScriptSamples)
 		list->AddItem(new BStringItem(sample.text));
-	Show(list);
+	BWindow* listWindow = Show(list);
 	drawn.ExpectEverySampleDrawn("a list");
+	Locked(listWindow, [&] {
+		while (!list->IsEmpty())
+			delete list->RemoveItem((int32)0);
+	});
 
 	drawn.Clear();
 	auto* views = new BView(BRect(0, 0, 599, 499), "views", B_FOLLOW_ALL, B_WILL_DRAW);
