@@ -150,10 +150,15 @@ int32 TextBreaks::FitInsertion(std::string_view before, std::string_view inserte
 	return 0;
 }
 
+bool TextBreaks::IsWellFormed(std::string_view text)
+{
+	return g_utf8_validate_len(text.data(), text.size(), nullptr);
+}
+
 std::string TextBreaks::Repaired(std::string_view text, std::vector<int32>* offsets)
 {
 	static const char kMark[] = "\xef\xbf\xbd";
-	if (g_utf8_validate_len(text.data(), text.size(), nullptr)) {
+	if (IsWellFormed(text)) {
 		if (offsets != nullptr)
 			offsets->clear();
 		return std::string(text);

@@ -48,8 +48,9 @@ public:
 	static int32 FitInsertion(std::string_view before, std::string_view inserted, int32 room);
 	// text with every malformed byte replaced by the replacement mark (U+FFFD),
 	// and where each byte of text went (size text.size() + 1); text itself, and
-	// no offsets, when it is well formed.
+	// no offsets, when it is well formed: valid UTF-8 without null bytes.
 	static std::string Repaired(std::string_view text, std::vector<int32>* offsets = nullptr);
+	static bool IsWellFormed(std::string_view text);
 
 private:
 	enum : uint8 {

@@ -81,6 +81,7 @@ TextEngine::TextEngine()
 	pango_cairo_context_set_font_options(fContext, options);
 	cairo_font_options_destroy(options);
 	pango_context_set_round_glyph_positions(fContext, TRUE);
+	fScratchGlyphs = pango_glyph_string_new();
 }
 
 bool TextEngine::HasFamily(const char* family)
@@ -212,18 +213,16 @@ std::shared_ptr<const TextLayout> TextEngine::Line(const TextFont& font, std::st
 {
 	auto lock = Lock();
 	const int32 id = _FontFor(font).id;
-	std::string key(reinterpret_cast<const char*>(&id), sizeof(id));
-	key.append(text);
-	auto found = fKeptByKey.find(key);
+	auto found = fKeptByKey.find(KeptKey{id, text});
 	if (found != fKeptByKey.end()) {
 		fKept.splice(fKept.begin(), fKept, found->second);
 		return found->second->layout;
 	}
 	auto layout = std::make_shared<const TextLayout>(font, text, TextLayout::kOneLine);
-	fKept.push_front({std::move(key), layout});
-	fKeptByKey.emplace(fKept.front().key, fKept.begin());
+	fKept.push_front({id, layout});
+	fKeptByKey.emplace(KeptKey{id, layout->Text()}, fKept.begin());
 	if (fKept.size() > kKeptLines) {
-		fKeptByKey.erase(fKept.back().key);
+		fKeptByKey.erase(KeptKey{fKept.back().font, fKept.back().layout->Text()});
 		fKept.pop_back();
 	}
 	return layout;

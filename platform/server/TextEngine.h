@@ -31,6 +31,7 @@ typedef struct _PangoAttrList PangoAttrList;
 typedef struct _PangoContext PangoContext;
 typedef struct _PangoFontDescription PangoFontDescription;
 typedef struct _PangoFontMap PangoFontMap;
+typedef struct _PangoGlyphString PangoGlyphString;
 typedef struct _PangoLayout PangoLayout;
 
 // A font as the interface kit names it: family, style ("Regular", "Bold
@@ -77,6 +78,8 @@ public:
 	const PangoFontDescription* Description(const TextFont& font);
 	const PangoAnalysis* PlainAnalysis(const TextFont& font, int32 script);
 	GlyphImages& Glyphs() { return fGlyphs; }
+	// A glyph string to shape into, used again and again.
+	PangoGlyphString* ScratchGlyphs() { return fScratchGlyphs; }
 	// The attributes every layout's valid UTF-8 text gets (the caller's to free).
 	static PangoAttrList* AttributesFor(std::string_view text);
 
@@ -89,8 +92,23 @@ private:
 		int32 id;
 	};
 	struct Kept {
-		std::string key;
+		int32 font;
 		std::shared_ptr<const TextLayout> layout;
+	};
+	// A kept line by its font and its text (the layout's own, while it is kept).
+	struct KeptKey {
+		int32 font;
+		std::string_view text;
+		bool operator==(const KeptKey& other) const
+		{
+			return font == other.font && text == other.text;
+		}
+	};
+	struct KeptKeyHash {
+		size_t operator()(const KeptKey& key) const
+		{
+			return std::hash<std::string_view>()(key.text) ^ (size_t)key.font;
+		}
 	};
 
 	// Made once and kept to the process's end: windows draw up to the last moment.
@@ -109,9 +127,10 @@ private:
 	float fLastSize = 0;
 	std::vector<std::string> fFamilies;  // lower case, listed at the first question
 	std::list<Kept> fKept;  // most recently used first
-	std::unordered_map<std::string_view, std::list<Kept>::iterator> fKeptByKey;
+	std::unordered_map<KeptKey, std::list<Kept>::iterator, KeptKeyHash> fKeptByKey;
 	std::map<std::pair<int32, int32>, PangoLayout*> fPlainSamples;  // by font and script
 	GlyphImages fGlyphs;
+	PangoGlyphString* fScratchGlyphs = nullptr;
 	DrawObserver fObserver;
 };
 

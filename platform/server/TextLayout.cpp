@@ -66,11 +66,11 @@ TextLayout::TextLayout(const TextFont& font, std::string_view text, float wrapWi
 	TextEngine& engine = TextEngine::Default();
 	auto lock = engine.Lock();
 	fDescription = engine.Description(font);
-	std::vector<int32> offsets;
-	fShown = TextBreaks::Repaired(text, &offsets);
-	if (!offsets.empty()) {
+	if (!TextBreaks::IsWellFormed(text)) {
+		std::vector<int32> offsets;
+		fRepaired = TextBreaks::Repaired(text, &offsets);
 		fToLayout = offsets;
-		fFromLayout.assign(fShown.size() + 1, (int32)text.size());
+		fFromLayout.assign(fRepaired.size() + 1, (int32)text.size());
 		for (size_t i = 0; i < text.size(); i++) {
 			for (int32 j = offsets[i]; j < offsets[i + 1]; j++)
 				fFromLayout[(size_t)j] = (int32)i;
@@ -106,8 +106,8 @@ PangoLayout* TextLayout::_Pango() const
 		pango_layout_set_width(fLayout, (int)lround(fWrapWidth * kScale));
 		pango_layout_set_wrap(fLayout, PANGO_WRAP_WORD_CHAR);
 	}
-	pango_layout_set_text(fLayout, fShown.data(), (int)fShown.size());
-	PangoAttrList* attributes = TextEngine::AttributesFor(fShown);
+	pango_layout_set_text(fLayout, _Shown().data(), (int)_Shown().size());
+	PangoAttrList* attributes = TextEngine::AttributesFor(_Shown());
 	pango_layout_set_attributes(fLayout, attributes);
 	pango_attr_list_unref(attributes);
 	return fLayout;
@@ -118,26 +118,24 @@ PangoLayout* TextLayout::_Pango() const
 // are, without the rest of the layout's work.
 bool TextLayout::_ShapeAsOneRun(const TextFont& font)
 {
-	const GUnicodeScript script = OneRunScript(fShown);
+	const GUnicodeScript script = OneRunScript(_Shown());
 	if (script == G_UNICODE_SCRIPT_INVALID_CODE)
 		return false;
 	const PangoAnalysis* analysis = TextEngine::Default().PlainAnalysis(font, script);
 	if (analysis == nullptr)
 		return false;
-	PangoGlyphString* glyphs = pango_glyph_string_new();
-	pango_shape_with_flags(fShown.data(), (int)fShown.size(), fShown.data(), (int)fShown.size(),
-		analysis, glyphs, PANGO_SHAPE_ROUND_POSITIONS);
+	const std::string& text = _Shown();
+	PangoGlyphString* glyphs = TextEngine::Default().ScratchGlyphs();
+	pango_shape_with_flags(text.data(), (int)text.size(), text.data(), (int)text.size(), analysis,
+		glyphs, PANGO_SHAPE_ROUND_POSITIONS);
 	// A character the font lacks would have come from another font.
 	for (int i = 0; i < glyphs->num_glyphs; i++) {
 		const PangoGlyph glyph = glyphs->glyphs[i].glyph;
-		if (glyph == 0 || (glyph & PANGO_GLYPH_UNKNOWN_FLAG)) {
-			pango_glyph_string_free(glyphs);
+		if (glyph == 0 || (glyph & PANGO_GLYPH_UNKNOWN_FLAG))
 			return false;
-		}
 	}
-	fLines.push_back({0, (int32)fShown.size(), 0, pango_glyph_string_get_width(glyphs)});
-	_AddGlyphRun(analysis->font, 0, 0, (int32)fShown.size(), false, glyphs, 0);
-	pango_glyph_string_free(glyphs);
+	fLines.push_back({0, (int32)text.size(), 0, pango_glyph_string_get_width(glyphs)});
+	_AddGlyphRun(analysis->font, 0, 0, (int32)text.size(), false, glyphs, 0);
 	return true;
 }
 
@@ -146,21 +144,21 @@ bool TextLayout::_ShapeAsOneRun(const TextFont& font)
 // rest of the layout's work waits for a question that needs it.
 bool TextLayout::_ShapeItems()
 {
-	const char* const text = fShown.data();
-	const int length = (int)fShown.size();
+	const char* const text = _Shown().data();
+	const int length = (int)_Shown().size();
 	for (const char* p = text; p < text + length; p = g_utf8_next_char(p)) {
 		// Breaks and tabs are the layout's to show.
 		const gunichar c = g_utf8_get_char(p);
 		if (c < 0x20 || c == 0x85 || c == 0x2028 || c == 0x2029)
 			return false;
 	}
-	PangoAttrList* attributes = TextEngine::AttributesFor(fShown);
+	PangoAttrList* attributes = TextEngine::AttributesFor(_Shown());
 	pango_attr_list_insert_before(attributes, pango_attr_font_desc_new(fDescription));
 	GList* items = pango_itemize_with_base_dir(TextEngine::Default().Context(),
-		BaseDirection(fShown), text, 0, length, attributes, nullptr);
+		BaseDirection(_Shown()), text, 0, length, attributes, nullptr);
 	pango_attr_list_unref(attributes);
 	GList* visual = pango_reorder_items(items);
-	PangoGlyphString* glyphs = pango_glyph_string_new();
+	PangoGlyphString* glyphs = TextEngine::Default().ScratchGlyphs();
 	int32 pen = 0;
 	for (GList* entry = visual; entry != nullptr; entry = entry->next) {
 		const PangoItem* item = static_cast<const PangoItem*>(entry->data);
@@ -170,7 +168,6 @@ bool TextLayout::_ShapeItems()
 			item->analysis.level % 2 == 1, glyphs, pen);
 		pen += pango_glyph_string_get_width(glyphs);
 	}
-	pango_glyph_string_free(glyphs);
 	g_list_free(visual);
 	g_list_free_full(items, reinterpret_cast<GDestroyNotify>(pango_item_free));
 	fLines.push_back({0, length, 0, pen});

@@ -137,13 +137,17 @@ private:
 	int32 _FromLayout(int32 index) const;
 	int32 _Clamp(int32 line) const;
 
+	// The text the library lays out: the text itself, or with its malformed bytes
+	// repaired.
+	const std::string& _Shown() const { return fRepaired.empty() ? fText : fRepaired; }
+
 	std::string fText;
-	std::string fShown;  // the text the library lays out: malformed bytes repaired
+	std::string fRepaired;
 	const PangoFontDescription* fDescription;  // the engine's
 	float fFontSize;
 	float fWrapWidth;
 	std::vector<int32> fToLayout;    // per byte of fText; empty when the same text
-	std::vector<int32> fFromLayout;  // per byte of fShown
+	std::vector<int32> fFromLayout;  // per byte of fRepaired
 	mutable PangoLayout* fLayout = nullptr;
 	std::vector<Line> fLines;
 	std::vector<GlyphRun> fGlyphRuns;
