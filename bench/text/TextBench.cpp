@@ -8,7 +8,7 @@
 //    before, as paging through the book does, so no layout is kept from before;
 //  - the same screen drawn again at once, the layouts kept;
 //  - a screen of names in a dozen scripts and emoji, against the Latin screen of
-//    the same rows, both by the text engine.
+//    the same rows, both by the text engine: rows not shown before, and again.
 // Sections: the rows; drawing a screen; the measures.
 #include "../book/GeneratedBook.h"
 #include "LegacyText.h"
@@ -195,10 +195,31 @@ void MixedScreenAgainstLatin(benchmark::State& state)
 	ReportAgainst(state, mixed, latin, "latin");
 }
 
+// The same two screens drawn again, their layouts kept.
+void MixedScreenRedrawnAgainstLatin(benchmark::State& state)
+{
+	Framebuffer frame;
+	Painter painter(frame);
+	const Screen names = MixedScreen(0);
+	const Screen letters = LatinScreen(0);
+	Timed(frame, [&] { DrawWithEngine(frame, painter, names); });
+	Timed(frame, [&] { DrawWithEngine(frame, painter, letters); });
+	double mixed = 0;
+	double latin = 0;
+	for (auto _ : state) {
+		const double drawn = Timed(frame, [&] { DrawWithEngine(frame, painter, names); });
+		latin += Timed(frame, [&] { DrawWithEngine(frame, painter, letters); });
+		state.SetIterationTime(drawn);
+		mixed += drawn;
+	}
+	ReportAgainst(state, mixed, latin, "latin");
+}
+
 }  // namespace
 
 BENCHMARK(LatinScreenAgainstFreeType)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(LatinScreenRedrawn)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(MixedScreenAgainstLatin)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(MixedScreenRedrawnAgainstLatin)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 BENCHMARK_MAIN();
