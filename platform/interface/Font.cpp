@@ -1,11 +1,9 @@
 #include <Font.h>
 
-#include <FontEngine.h>
-#include <Painter.h>
+#include <TextEngine.h>
 
 #include <math.h>
 #include <stdio.h>
-#include <strings.h>
 #include <string.h>
 
 namespace {
@@ -35,9 +33,7 @@ BFont::BFont(const BFont* font)
 status_t BFont::SetFamilyAndStyle(const font_family family, const font_style style)
 {
 	if (family != nullptr) {
-		FontFace* face = FontEngine::Default().FaceFor(family, style != nullptr ? style
-			: fStyle);
-		if (face == nullptr || strcasecmp(face->Family().c_str(), family) != 0)
+		if (!TextEngine::Default().HasFamily(family))
 			return B_NAME_NOT_FOUND;
 		snprintf(fFamily, sizeof(fFamily), "%s", family);
 	}
@@ -60,9 +56,9 @@ void BFont::SetSize(float size)
 		fSize = size;
 }
 
-FontFace* BFont::Face() const
+TextFont BFont::EngineFont() const
 {
-	return FontEngine::Default().FaceFor(fFamily, fStyle);
+	return TextFont{fFamily, fStyle, fSize};
 }
 
 float BFont::StringWidth(const char* string) const
@@ -74,19 +70,15 @@ float BFont::StringWidth(const char* string, int32 length) const
 {
 	if (string == nullptr || length <= 0)
 		return 0;
-	return (float)MeasureString(Face(), fSize, string, (int32)strnlen(string, length));
+	return TextEngine::Default().Width(EngineFont(),
+		std::string_view(string, strnlen(string, (size_t)length)));
 }
 
 void BFont::GetHeight(font_height* height) const
 {
 	if (height == nullptr)
 		return;
-	FontFace* face = Face();
-	if (face == nullptr) {
-		*height = font_height{fSize * 0.8f, fSize * 0.2f, 0};
-		return;
-	}
-	const FontFace::Metrics metrics = face->MetricsFor(fSize);
+	const TextMetrics metrics = TextEngine::Default().Metrics(EngineFont());
 	*height = font_height{metrics.ascent, metrics.descent, metrics.leading};
 }
 

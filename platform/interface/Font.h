@@ -1,4 +1,5 @@
-// Fonts: family, style and size, measured and drawn through the display server.
+// Fonts: family, style and size, measured and drawn through the platform's text
+// engine, which falls back per run to any installed font that covers the text.
 // Threading: a plain value; the shared fonts (be_plain_font...) are read-only.
 #ifndef _FONT_H
 #define _FONT_H
@@ -23,7 +24,7 @@ struct font_height {
 	float leading;
 };
 
-class FontFace;
+struct TextFont;
 
 class BFont {
 public:
@@ -45,8 +46,8 @@ public:
 	bool operator==(const BFont& other) const;
 	bool operator!=(const BFont& other) const { return !(*this == other); }
 
-	// The rasterising face; for the interface kit's drawing code.
-	FontFace* Face() const;
+	// The font as the text engine takes it; for the interface kit's drawing code.
+	TextFont EngineFont() const;
 
 	constexpr BFont(const char* family, const char* style, float size)
 		: fFamily(), fStyle(), fSize(size)

@@ -8,7 +8,7 @@
 #include "PngWriter.h"
 #include "WindowServerLink.h"
 
-#include <Utf8.h>
+#include "TextBreaks.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -133,12 +133,36 @@ void HeadlessScreen::TypeFunctionKey(int32 key)
 
 void HeadlessScreen::TypeText(const char* text)
 {
-	const char* end = text + strlen(text);
-	while (text < end) {
-		const char* start = text;
-		utf8::Decode(text, end);
-		TypeKey(std::string(start, text - start).c_str());
+	const TextBreaks breaks(text);
+	for (int32 start = 0; start < breaks.Length();) {
+		const int32 end = breaks.NextCluster(start);
+		TypeKey(std::string(text + start, (size_t)(end - start)).c_str());
+		start = end;
 	}
+}
+
+void HeadlessScreen::Compose(const char* text, int32 caret)
+{
+	BackendEvent event;
+	event.kind = BackendEvent::kComposition;
+	event.bytes = text;
+	event.caret = caret < 0 ? (int32)event.bytes.size() : caret;
+	Server().Inject(event);
+}
+
+void HeadlessScreen::CommitText(const char* text)
+{
+	BackendEvent event;
+	event.kind = BackendEvent::kText;
+	event.bytes = text;
+	event.rawChar = (uint8)text[0];
+	Server().Inject(event);
+}
+
+BRect HeadlessScreen::TextInputRect(BWindow* window)
+{
+	const PixelRect rect = Server().TextInputRect(IdOf(window));
+	return BRect(rect.left, rect.top, rect.right, rect.bottom);
 }
 
 void HeadlessScreen::UserMove(BWindow* window, BPoint where)

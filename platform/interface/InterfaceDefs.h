@@ -50,6 +50,16 @@ enum {
 	B_INPUT_METHOD_AWARE = 0x00400000,
 };
 
+// "be:opcode" of a B_INPUT_METHOD_EVENT: a composition starts, ends (its text
+// arrives as keys, or it was given up), or changes ("be:string", and the input
+// method's caret as the byte offsets "be:selection" twice).
+enum {
+	B_INPUT_METHOD_STARTED = 0,
+	B_INPUT_METHOD_STOPPED = 1,
+	B_INPUT_METHOD_CHANGED = 2,
+	B_INPUT_METHOD_LOCATION_REQUEST = 3,
+};
+
 // Mouse buttons.
 enum {
 	B_PRIMARY_MOUSE_BUTTON = 0x01,

@@ -33,6 +33,7 @@ bool ListModel::AddItem(BListItem* item, int32 index)
 		if (!fMultiple)
 			DeselectAll();
 		fSelectedCount++;
+		fFirstSelected = std::min(fFirstSelected, index);
 	}
 	if (fAnchor >= index)
 		fAnchor++;
@@ -53,6 +54,8 @@ BListItem* ListModel::RemoveItem(int32 index)
 		fSelectedCount--;
 	}
 	fItems.erase(fItems.begin() + index);
+	if (index < fFirstSelected)
+		fFirstSelected--;
 	item->fOwnerList = nullptr;
 	item->fIndex = -1;
 	for (int32* mark : {&fAnchor, &fLastSelected}) {
@@ -86,6 +89,7 @@ void ListModel::MakeEmpty()
 	fTops.clear();
 	fLaidOut = 0;
 	fSelectedCount = 0;
+	fFirstSelected = 0;
 	fAnchor = fLastSelected = -1;
 }
 
@@ -160,6 +164,8 @@ bool ListModel::_SetSelected(int32 index, bool selected)
 		return false;
 	item->fSelected = selected;
 	fSelectedCount += selected ? 1 : -1;
+	if (selected)
+		fFirstSelected = std::min(fFirstSelected, index);
 	return true;
 }
 
@@ -209,7 +215,7 @@ bool ListModel::DeselectExcept(int32 from, int32 to)
 	if (fSelectedCount == 0)
 		return false;
 	bool changed = false;
-	for (int32 i = 0; i < CountItems() && fSelectedCount > 0; i++) {
+	for (int32 i = fFirstSelected; i < CountItems() && fSelectedCount > 0; i++) {
 		if (i < from || i > to)
 			changed = _SetSelected(i, false) || changed;
 	}
@@ -226,8 +232,15 @@ int32 ListModel::CurrentSelection(int32 i) const
 {
 	if (i < 0 || i >= fSelectedCount)
 		return -1;
-	for (int32 index = 0; index < CountItems(); index++) {
-		if (fItems[index]->fSelected && i-- == 0)
+	bool first = true;
+	for (int32 index = fFirstSelected; index < CountItems(); index++) {
+		if (!fItems[index]->fSelected)
+			continue;
+		if (first) {
+			fFirstSelected = index;  // none before it is selected
+			first = false;
+		}
+		if (i-- == 0)
 			return index;
 	}
 	return -1;

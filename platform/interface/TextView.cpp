@@ -1,5 +1,5 @@
 // BTextView. Sections: construction and text; selection and clipboard; settings;
-// layout; drawing and the caret; mouse; keys.
+// layout; drawing and the caret; mouse; keys; input methods.
 #include <TextView.h>
 
 #include <AppDefs.h>
@@ -8,6 +8,7 @@
 #include <Window.h>
 
 #include "TextBuffer.h"
+#include "TextLayout.h"
 
 #include <algorithm>
 #include <cmath>
@@ -96,6 +97,7 @@ void BTextView::Select(int32 start, int32 finish)
 {
 	fBuffer->Select(start, finish);
 	fCaretOn = true;
+	_ShowInputMethodWhere();
 	Invalidate();
 }
 
@@ -164,6 +166,9 @@ void BTextView::MessageReceived(BMessage* message)
 			if (fSelectable)
 				SelectAll();
 			break;
+		case B_INPUT_METHOD_EVENT:
+			_Compose(message);
+			break;
 		default:
 			BView::MessageReceived(message);
 	}
@@ -224,65 +229,66 @@ void BTextView::_Changed()
 	_Layout();
 	ScrollToOffset(fBuffer->Caret());
 	fCaretOn = true;
+	_ShowInputMethodWhere();
 	Invalidate();
 }
 
-void BTextView::_Layout()
+// Laid out again only when what it shows changed: the text, the composition in
+// it, the wrap width or the font.
+void BTextView::_Layout() const
 {
-	fLineStarts.assign(1, 0);
-	const std::string& text = fBuffer->Text();
-	const int32 length = fBuffer->Length();
-	const float width = fTextRect.Width();
-	float x = 0;
-	int32 breakAfter = -1;  // the last place on this line a wrap may break
-	for (int32 offset = 0; offset < length;) {
-		const int32 next = fBuffer->NextCharStart(offset);
-		if (text[offset] == '\n') {
-			fLineStarts.push_back(next);
-			x = 0;
-			breakAfter = -1;
-			offset = next;
-			continue;
-		}
-		if (fWordWrap) {
-			const float advance = _Width(offset, next);
-			const bool isSpace = text[offset] == ' ';
-			if (!isSpace && x + advance > width && offset > fLineStarts.back()) {
-				// Break after the line's last space, or inside a word too long for it.
-				const int32 start = breakAfter > fLineStarts.back() ? breakAfter : offset;
-				fLineStarts.push_back(start);
-				breakAfter = -1;
-				x = _Width(start, offset);
-			}
-			x += advance;
-			if (isSpace)
-				breakAfter = next;
-		}
-		offset = next;
-	}
+	std::string shown = fBuffer->Text();
+	shown.insert((size_t)fBuffer->Caret(), fComposition);
+	const float width = fWordWrap ? fTextRect.Width() : TextLayout::kNoWrap;
+	BFont font;
+	GetFont(&font);
+	if (fLayout && fLayout->Text() == shown && fLayoutWidth == width && fLayoutFont == font)
+		return;
+	fLayout = std::make_unique<TextLayout>(font.EngineFont(), shown, width);
+	fLayoutWidth = width;
+	fLayoutFont = font;
+}
+
+const TextLayout& BTextView::Layout() const
+{
+	_Layout();
+	return *fLayout;
+}
+
+// The text's offsets where the layout holds a composition at the caret.
+int32 BTextView::_ToLayout(int32 offset) const
+{
+	return offset > fBuffer->Caret() ? offset + (int32)fComposition.size() : offset;
+}
+
+int32 BTextView::_FromLayout(int32 offset) const
+{
+	const int32 caret = fBuffer->Caret();
+	if (offset <= caret)
+		return offset;
+	return std::max(caret, offset - (int32)fComposition.size());
+}
+
+int32 BTextView::CountLines() const
+{
+	return Layout().CountLines();
 }
 
 int32 BTextView::LineAt(int32 offset) const
 {
-	const auto after = std::upper_bound(fLineStarts.begin(), fLineStarts.end(), offset);
-	return std::max((int32)0, (int32)(after - fLineStarts.begin()) - 1);
+	return Layout().LineAt(_ToLayout(offset));
 }
 
-// Where a line's drawn characters end: before its line break, or before the
-// space a wrap broke after.
+// Where a line's text ends for the caret (layout offsets): before its line
+// break, or before the space a wrap broke after.
 int32 BTextView::_LineEnd(int32 line) const
 {
-	if (line + 1 >= CountLines())
-		return TextLength();
-	const int32 next = fLineStarts[line + 1];
-	if (next > fLineStarts[line] && (Text()[next - 1] == '\n' || Text()[next - 1] == ' '))
-		return next - 1;
-	return next;
-}
-
-float BTextView::_Width(int32 from, int32 to) const
-{
-	return to > from ? StringWidth(Text() + from, to - from) : 0;
+	const TextLayout& layout = Layout();
+	const int32 end = layout.LineEnd(line);
+	const bool wrapped = line + 1 < layout.CountLines() && layout.LineStart(line + 1) == end;
+	if (wrapped && end > layout.LineStart(line) && layout.Text()[(size_t)end - 1] == ' ')
+		return end - 1;
+	return end;
 }
 
 float BTextView::LineHeight() const
@@ -294,30 +300,36 @@ float BTextView::LineHeight() const
 
 BPoint BTextView::PointAt(int32 offset, float* height) const
 {
-	offset = fBuffer->SnapToBoundary(offset);
-	const int32 line = LineAt(offset);
+	const int32 shown = _ToLayout(fBuffer->SnapToBoundary(offset));
 	const float lineHeight = LineHeight();
 	if (height != nullptr)
 		*height = lineHeight;
-	return BPoint(fTextRect.left + _Width(fLineStarts[line], offset),
-		fTextRect.top + line * lineHeight);
+	return BPoint(fTextRect.left + Layout().CaretX(shown),
+		fTextRect.top + Layout().LineAt(shown) * lineHeight);
 }
 
 int32 BTextView::OffsetAt(BPoint point) const
 {
+	const TextLayout& layout = Layout();
 	const int32 line = std::clamp((int32)std::floor((point.y - fTextRect.top) / LineHeight()),
-		(int32)0, CountLines() - 1);
-	const int32 end = _LineEnd(line);
-	float x = fTextRect.left;
-	for (int32 offset = fLineStarts[line]; offset < end;) {
-		const int32 next = fBuffer->NextCharStart(offset);
-		const float advance = _Width(offset, next);
-		if (point.x < x + advance / 2)
-			return offset;
-		x += advance;
-		offset = next;
+		(int32)0, layout.CountLines() - 1);
+	// Past the end of a wrapped line is its end, not the next line's start.
+	const int32 offset = std::min(layout.OffsetAt(line, point.x - fTextRect.left),
+		std::max(_LineEnd(line), layout.LineStart(line)));
+	return fBuffer->SnapToBoundary(_FromLayout(offset));
+}
+
+void BTextView::GetTextRegion(int32 start, int32 end, BRegion* region) const
+{
+	if (region == nullptr)
+		return;
+	region->MakeEmpty();
+	const float lineHeight = LineHeight();
+	for (const TextLayout::Span& span : Layout().RangeSpans(_ToLayout(start), _ToLayout(end))) {
+		const float top = fTextRect.top + span.line * lineHeight;
+		region->Include(BRect(fTextRect.left + span.left, top, fTextRect.left + span.right - 1,
+			top + lineHeight - 1));
 	}
-	return end;
 }
 
 void BTextView::ScrollToOffset(int32 offset)
@@ -340,74 +352,54 @@ void BTextView::ScrollToOffset(int32 offset)
 
 void BTextView::Draw(BRect updateRect)
 {
+	const TextLayout& layout = Layout();
 	const float lineHeight = LineHeight();
-	font_height height;
-	GetFontHeight(&height);
-	const float ascent = std::ceil(height.ascent);
 	// The text rectangle stays where it is on screen while the text scrolls.
 	const float left = fTextRect.left + Bounds().left;
 	const float right = fTextRect.right + Bounds().left;
-	const rgb_color low = LowColor();
-	for (int32 line = 0; line < CountLines(); line++) {
+	for (int32 line = 0; line < layout.CountLines(); line++) {
 		const float top = fTextRect.top + line * lineHeight;
 		if (top > updateRect.bottom)
 			break;
 		if (top + lineHeight < updateRect.top)
 			continue;
-		_DrawLine(line, top + ascent, left, right);
+		_DrawLine(line, top, left, right);
 	}
-	SetLowColor(low);
 	if (_CaretShown())
 		_DrawCaret();
 }
 
-// Draws the characters wholly inside [left, right], selected ones on the
-// selection colour, in runs of the same kind.
-void BTextView::_DrawLine(int32 line, float baseline, float left, float right)
+// The selection's background, then the clusters wholly inside [left, right],
+// then the composition's underline.
+void BTextView::_DrawLine(int32 line, float top, float left, float right)
 {
-	const bool showSelection = IsFocus() && fSelectable && fBuffer->HasSelection();
-	const int32 selStart = fBuffer->SelectionStart();
-	const int32 selEnd = fBuffer->SelectionEnd();
-	const float top = fTextRect.top + line * LineHeight();
+	const TextLayout& layout = Layout();
 	const float bottom = top + LineHeight() - 1;
-	const int32 end = _LineEnd(line);
-
-	int32 runStart = -1;
-	float runX = 0;
-	bool runSelected = false;
-	const auto flush = [&](int32 runEnd) {
-		if (runStart < 0 || runEnd <= runStart)
-			return;
-		const float width = _Width(runStart, runEnd);
-		if (runSelected) {
-			const rgb_color high = HighColor();
-			SetHighColor(kSelection);
-			FillRect(BRect(runX, top, runX + width - 1, bottom));
-			SetHighColor(high);
+	font_height height;
+	GetFontHeight(&height);
+	const float baseline = top + std::ceil(height.ascent);
+	const rgb_color high = HighColor();
+	const auto spans = [&](int32 start, int32 end, auto paint) {
+		for (const TextLayout::Span& span : layout.RangeSpans(start, end)) {
+			const float from = std::max(left, fTextRect.left + span.left);
+			const float to = std::min(right, fTextRect.left + span.right - 1);
+			if (span.line == line && from <= to)
+				paint(from, to);
 		}
-		SetLowColor(runSelected ? kSelection : ViewColor());
-		DrawString(Text() + runStart, runEnd - runStart, BPoint(runX, baseline));
-		runStart = -1;
 	};
-
-	float x = fTextRect.left;
-	for (int32 offset = fLineStarts[line]; offset < end;) {
-		const int32 next = fBuffer->NextCharStart(offset);
-		const float advance = _Width(offset, next);
-		const bool inside = x >= left && x + advance <= right + 1;
-		const bool selected = showSelection && offset >= selStart && offset < selEnd;
-		if (!inside || selected != runSelected || runStart < 0) {
-			flush(offset);
-			if (inside) {
-				runStart = offset;
-				runX = x;
-				runSelected = selected;
-			}
-		}
-		x += advance;
-		offset = next;
+	if (IsFocus() && fSelectable && fBuffer->HasSelection()) {
+		SetHighColor(kSelection);
+		spans(_ToLayout(fBuffer->SelectionStart()), _ToLayout(fBuffer->SelectionEnd()),
+			[&](float from, float to) { FillRect(BRect(from, top, to, bottom)); });
+		SetHighColor(high);
 	}
-	flush(end);
+	_DrawLayout(layout, line, BPoint(fTextRect.left, baseline), left, right);
+	if (!fComposition.empty()) {
+		const int32 start = fBuffer->Caret();
+		spans(start, start + (int32)fComposition.size(), [&](float from, float to) {
+			StrokeLine(BPoint(from, baseline + 1), BPoint(to, baseline + 1));
+		});
+	}
 }
 
 bool BTextView::_CaretShown() const
@@ -415,10 +407,19 @@ bool BTextView::_CaretShown() const
 	return fCaretOn && fEditable && IsFocus() && !fBuffer->HasSelection();
 }
 
+// Within a composition the caret stands where the input method puts it.
+BPoint BTextView::_CaretPoint(float* height) const
+{
+	BPoint where = PointAt(fBuffer->Caret(), height);
+	if (!fComposition.empty())
+		where.x = fTextRect.left + Layout().CaretX(fBuffer->Caret() + fCompositionCaret);
+	return where;
+}
+
 void BTextView::_DrawCaret()
 {
 	float height;
-	const BPoint where = PointAt(fBuffer->Caret(), &height);
+	const BPoint where = _CaretPoint(&height);
 	const float x = std::floor(where.x);
 	StrokeLine(BPoint(x, where.y), BPoint(x, where.y + height - 1));
 }
@@ -429,7 +430,7 @@ void BTextView::Pulse()
 		return;
 	fCaretOn = !fCaretOn;
 	float height;
-	const BPoint where = PointAt(fBuffer->Caret(), &height);
+	const BPoint where = _CaretPoint(&height);
 	const float x = std::floor(where.x);
 	Invalidate(BRect(x - 1, where.y, x + 1, where.y + height - 1));
 }
@@ -438,6 +439,10 @@ void BTextView::MakeFocus(bool focus)
 {
 	BView::MakeFocus(focus);
 	fCaretOn = true;
+	if (focus)
+		_ShowInputMethodWhere();
+	else
+		fComposition.clear();  // the input method gives it up with the focus
 	Invalidate();
 }
 
@@ -542,19 +547,10 @@ void BTextView::KeyDown(const char* bytes, int32 numBytes)
 			_Changed();
 			return;
 		case B_LEFT_ARROW:
-		case B_RIGHT_ARROW: {
-			if (!canMove)
-				return;
-			const bool left = key == B_LEFT_ARROW;
-			int32 target;
-			if (fBuffer->HasSelection() && !shift)
-				target = left ? fBuffer->SelectionStart() : fBuffer->SelectionEnd();
-			else
-				target = left ? fBuffer->PreviousCharStart(fBuffer->Caret())
-					: fBuffer->NextCharStart(fBuffer->Caret());
-			_MoveCaret(target, shift);
+		case B_RIGHT_ARROW:
+			if (canMove)
+				_MoveCaret(_HorizontalTarget(key == B_RIGHT_ARROW, shift), shift);
 			return;
-		}
 		case B_UP_ARROW:
 		case B_DOWN_ARROW:
 			if (canMove)
@@ -562,9 +558,12 @@ void BTextView::KeyDown(const char* bytes, int32 numBytes)
 			return;
 		case B_HOME:
 		case B_END:
+			// The line's start and end, where the caret stands at the line's two
+			// ends on screen, whatever directions it mixes.
 			if (canMove) {
 				const int32 line = LineAt(fBuffer->Caret());
-				_MoveCaret(key == B_HOME ? fLineStarts[line] : _LineEnd(line), shift);
+				_MoveCaret(_FromLayout(key == B_HOME ? Layout().LineStart(line) : _LineEnd(line)),
+					shift);
 			}
 			return;
 		case B_ENTER:
@@ -600,6 +599,23 @@ bool BTextView::_HandleCommand(char key)
 	}
 }
 
+// One cluster to the left or right on screen; without Shift, a selection gives
+// way to the caret at its end on that side.
+int32 BTextView::_HorizontalTarget(bool right, bool extend) const
+{
+	const int32 caret = fBuffer->Caret();
+	if (fBuffer->HasSelection() && !extend) {
+		const int32 start = fBuffer->SelectionStart();
+		const int32 end = fBuffer->SelectionEnd();
+		const BPoint first = PointAt(start);
+		const BPoint last = PointAt(end);
+		if (first.y != last.y)
+			return right ? end : start;
+		return (first.x < last.x) == right ? end : start;
+	}
+	return _FromLayout(Layout().MoveVisually(_ToLayout(caret), right));
+}
+
 void BTextView::_MoveCaret(int32 offset, bool extend)
 {
 	fBuffer->MoveCaret(offset, extend);
@@ -623,6 +639,48 @@ void BTextView::_Type(const char* bytes, int32 numBytes)
 {
 	if (!fEditable)
 		return;
+	// Typed text takes the place of a composition still shown.
+	fComposition.clear();
 	fBuffer->ReplaceSelection(bytes, numBytes);
 	_Changed();
+}
+
+// --- input methods
+
+// A composition shows at the caret, in place of the selection, until its text
+// arrives as keys or the input method gives it up.
+void BTextView::_Compose(const BMessage* message)
+{
+	if (!fEditable)
+		return;
+	const int32 opcode = message->GetInt32("be:opcode", -1);
+	if (opcode == B_INPUT_METHOD_STARTED || opcode == B_INPUT_METHOD_CHANGED) {
+		if (fBuffer->HasSelection())
+			fBuffer->ReplaceSelection("", 0);
+	}
+	if (opcode == B_INPUT_METHOD_CHANGED) {
+		const char* text = "";
+		message->FindString("be:string", &text);
+		fComposition = text;
+		int32 caret = (int32)fComposition.size();
+		message->FindInt32("be:selection", 0, &caret);
+		fCompositionCaret = TextBreaks(fComposition).SnapToCluster(caret);
+	} else if (opcode == B_INPUT_METHOD_STOPPED) {
+		fComposition.clear();
+		fCompositionCaret = 0;
+	} else if (opcode != B_INPUT_METHOD_STARTED) {
+		return;
+	}
+	_Changed();
+}
+
+// The input method puts its candidates by the caret.
+void BTextView::_ShowInputMethodWhere()
+{
+	if (!fEditable || !IsFocus())
+		return;
+	float height;
+	const BPoint where = _CaretPoint(&height);
+	const float x = std::floor(where.x);
+	_SetTextInputRect(BRect(x, where.y, x, where.y + height - 1));
 }

@@ -1,7 +1,14 @@
 // BTextView: editable UTF-8 text in a text rectangle, with a selection, a blinking
-// caret while focused, mouse and keyboard editing and the clipboard. With word wrap
-// on, lines break to the text rectangle's width; with it off, a line break starts a
-// new line and the view scrolls sideways to keep the caret in sight.
+// caret while focused, mouse and keyboard editing and the clipboard. The platform's
+// text engine lays it out: text of any script, each paragraph in the direction of
+// its first strong character, mixed directions in the bidirectional order. The
+// caret moves, and Backspace and Delete remove, whole grapheme clusters; the
+// arrows move on screen, Home and End to the ends of a line as it shows. With word
+// wrap on, lines break to the text rectangle's width; with it off, a line break
+// starts a new line and the view scrolls sideways to keep the caret in sight. An
+// input method's composition (B_INPUT_METHOD_EVENT) shows at the caret,
+// underlined, until its text arrives as keys; the input method is told where the
+// caret is, to put its candidates there.
 // Threading: its window's thread, or with the window locked.
 #ifndef _TEXT_VIEW_H
 #define _TEXT_VIEW_H
@@ -9,9 +16,10 @@
 #include <View.h>
 
 #include <memory>
-#include <vector>
+#include <string>
 
 class BClipboard;
+class TextLayout;
 
 namespace BPrivate {
 class TextBuffer;
@@ -34,7 +42,8 @@ public:
 	void MakeFocus(bool focus = true) override;
 	void Pulse() override;
 	void FrameResized(float newWidth, float newHeight) override;
-	// B_CUT, B_COPY, B_PASTE (through be_clipboard) and B_SELECT_ALL.
+	// B_CUT, B_COPY, B_PASTE (through be_clipboard), B_SELECT_ALL and
+	// B_INPUT_METHOD_EVENT.
 	void MessageReceived(BMessage* message) override;
 
 	// Replaces all text; the caret goes to the start.
@@ -73,37 +82,56 @@ public:
 	BRect TextRect() const { return fTextRect; }
 
 	// Layout queries, in the view's coordinates.
-	int32 CountLines() const { return (int32)fLineStarts.size(); }
+	int32 CountLines() const;
 	int32 LineAt(int32 offset) const;
 	float LineHeight() const;
-	// The caret position before offset: left edge and line top.
+	// Where the caret stands for offset: its x and the line's top.
 	BPoint PointAt(int32 offset, float* height = nullptr) const;
-	// The character boundary nearest to point.
+	// The cluster boundary nearest to point.
 	int32 OffsetAt(BPoint point) const;
+	// The areas that show [start, end): one rectangle per line, or more where
+	// directions mix.
+	void GetTextRegion(int32 start, int32 end, BRegion* region) const;
 	// Scrolls sideways (word wrap off) until offset is inside the text rectangle.
 	void ScrollToOffset(int32 offset);
+	// The text as laid out (an input method's composition included while it
+	// lasts: offsets after the caret are then that much further on), for who
+	// describes the view, such as a screen reader: its clusters and their
+	// character indexes, carets and the extents of ranges. x in it is from the
+	// text rectangle's left edge.
+	const TextLayout& Layout() const;
 
 private:
 	BTextView(const BTextView&) = delete;
 	BTextView& operator=(const BTextView&) = delete;
 
 	void _Changed();
-	void _Layout();
+	void _Layout() const;
+	int32 _ToLayout(int32 offset) const;
+	int32 _FromLayout(int32 offset) const;
 	int32 _LineEnd(int32 line) const;
-	float _Width(int32 from, int32 to) const;
-	void _DrawLine(int32 line, float baseline, float left, float right);
+	void _DrawLine(int32 line, float top, float left, float right);
+	BPoint _CaretPoint(float* height) const;
 	void _DrawCaret();
 	bool _CaretShown() const;
 	bool _HandleCommand(char key);
 	void _MoveCaret(int32 offset, bool extend);
+	int32 _HorizontalTarget(bool right, bool extend) const;
 	int32 _VerticalTarget(int32 lines) const;
 	void _Type(const char* bytes, int32 numBytes);
 	void _Extend(int32 offset);
+	void _Compose(const BMessage* message);
+	void _ShowInputMethodWhere();
 	static uint32 _CurrentModifiers(const BMessage* message);
 
 	std::unique_ptr<BPrivate::TextBuffer> fBuffer;
+	// The text as shown, and the wrap width and font it was laid out for.
+	mutable std::unique_ptr<TextLayout> fLayout;
+	mutable float fLayoutWidth = 0;
+	mutable BFont fLayoutFont;
+	std::string fComposition;  // an input method's text at the caret, not yet typed
+	int32 fCompositionCaret = 0;  // the input method's caret in it
 	BRect fTextRect;
-	std::vector<int32> fLineStarts{0};
 	bool fWordWrap = true;
 	bool fEditable = true;
 	bool fSelectable = true;

@@ -10,6 +10,7 @@
 
 #include "DisplayServer.h"
 #include "Painter.h"
+#include "TextLayout.h"
 #include "WindowServerLink.h"
 
 #include <algorithm>
@@ -568,12 +569,28 @@ float BView::StringWidth(const char* string, int32 length) const
 
 void BView::MovePenTo(BPoint where)
 {
+	fUnmeasured.clear();
 	fPenLocation = where;
 }
 
 void BView::MovePenBy(float dx, float dy)
 {
+	_SettlePen();
 	fPenLocation += BPoint(dx, dy);
+}
+
+BPoint BView::PenLocation() const
+{
+	_SettlePen();
+	return fPenLocation;
+}
+
+void BView::_SettlePen() const
+{
+	if (fUnmeasured.empty())
+		return;
+	fPenLocation.x += fUnmeasuredFont.StringWidth(fUnmeasured.data(), (int32)fUnmeasured.size());
+	fUnmeasured.clear();
 }
 
 namespace {
@@ -591,12 +608,12 @@ bool IsSolid(const pattern& p, uint8 value)
 
 void BView::StrokeLine(BPoint to, ::pattern pattern)
 {
-	StrokeLine(fPenLocation, to, pattern);
+	StrokeLine(PenLocation(), to, pattern);
 }
 
 void BView::StrokeLine(BPoint from, BPoint to, ::pattern pattern)
 {
-	fPenLocation = to;
+	MovePenTo(to);
 	Painter* painter = fWindow != nullptr ? fWindow->_PainterFor(this) : nullptr;
 	if (painter == nullptr)
 		return;
@@ -662,7 +679,7 @@ void BView::DrawString(const char* string, BPoint where)
 
 void BView::DrawString(const char* string, int32 length, BPoint where)
 {
-	fPenLocation = where;
+	MovePenTo(where);
 	DrawString(string, length);
 }
 
@@ -676,22 +693,45 @@ void BView::DrawString(const char* string, int32 length)
 {
 	if (string == nullptr || length <= 0)
 		return;
-	length = (int32)strnlen(string, length);
+	_SettlePen();
+	const std::string_view text(string, strnlen(string, (size_t)length));
 	Painter* painter = fWindow != nullptr ? fWindow->_PainterFor(this) : nullptr;
-	if (painter == nullptr) {
-		fPenLocation.x += fFont.StringWidth(string, length);
+	const BPoint where = fPenLocation + _OffsetInWindow();
+	if (painter == nullptr
+		|| !painter->MayShowText(ToPixel(where.x), ToPixel(where.y), fFont.Size())) {
+		fUnmeasured.assign(text);
+		fUnmeasuredFont = fFont;
 		return;
 	}
+	const std::shared_ptr<const TextLayout> line = TextEngine::Default().Line(fFont.EngineFont(),
+		text);
+	_DrawLayout(*line, 0, fPenLocation, -1e9f, 1e9f);
+	fPenLocation.x += line->Width();
+}
+
+
+void BView::_DrawLayout(const TextLayout& layout, int32 line, BPoint where, float visibleLeft,
+	float visibleRight)
+{
+	Painter* painter = fWindow != nullptr ? fWindow->_PainterFor(this) : nullptr;
+	if (painter == nullptr)
+		return;
 	const BPoint offset = _OffsetInWindow();
-	const int32 x = ToPixel(fPenLocation.x + offset.x);
-	const int32 y = ToPixel(fPenLocation.y + offset.y);
-	const int32 advance = painter->DrawString(fFont.Face(), fFont.Size(), string, length, x, y,
-		Pack(fHighColor));
-	font_height height;
-	fFont.GetHeight(&height);
-	fWindow->_NoteDrawn(BRect(x - 2, y - ceilf(height.ascent) - 2, x + advance + 2,
-		y + ceilf(height.descent) + 2));
-	fPenLocation.x += advance;
+	const int32 x = ToPixel(where.x + offset.x);
+	const int32 y = ToPixel(where.y + offset.y);
+	painter->DrawText(layout, line, x, y, Pack(fHighColor), visibleLeft + offset.x,
+		visibleRight + offset.x);
+	// Marks above and below, and taller fallback fonts, reach past the font's
+	// own heights.
+	const float size = layout.FontSize();
+	fWindow->_NoteDrawn(BRect(x + layout.LineLeft(line) - size, y - 2 * size,
+		x + layout.LineLeft(line) + layout.LineWidth(line) + size, y + size));
+}
+
+void BView::_SetTextInputRect(BRect rect)
+{
+	if (fWindow != nullptr)
+		fWindow->_SetTextInputRect(rect.OffsetByCopy(_OffsetInWindow().x, _OffsetInWindow().y));
 }
 
 void BView::Invalidate(BRect rect)

@@ -13,10 +13,13 @@
 #include <Rect.h>
 #include <Region.h>
 
+#include <string>
 #include <vector>
 
 class BScrollBar;
+class BTextView;
 class BWindow;
+class TextLayout;
 
 // Options of SetMouseEventMask.
 enum {
@@ -130,7 +133,7 @@ public:
 	void MovePenTo(BPoint where);
 	void MovePenTo(float x, float y) { MovePenTo(BPoint(x, y)); }
 	void MovePenBy(float dx, float dy);
-	BPoint PenLocation() const { return fPenLocation; }
+	BPoint PenLocation() const;
 	void StrokeLine(BPoint to, ::pattern pattern = B_SOLID_HIGH);
 	void StrokeLine(BPoint from, BPoint to, ::pattern pattern = B_SOLID_HIGH);
 	void StrokeRect(BRect rect, ::pattern pattern = B_SOLID_HIGH);
@@ -158,9 +161,20 @@ public:
 	bool IsFocus() const;
 
 private:
+	friend class BTextView;
 	friend class BWindow;
 	BView(const BView&) = delete;
 	BView& operator=(const BView&) = delete;
+
+	// Draws a line of laid-out text in the high colour, the layout's left edge at
+	// where.x and the line's baseline at where.y; only the clusters wholly within
+	// [visibleLeft, visibleRight] (this view's x) are drawn.
+	void _DrawLayout(const TextLayout& layout, int32 line, BPoint where, float visibleLeft,
+		float visibleRight);
+	// Tells the input method where the caret of this view's text is.
+	void _SetTextInputRect(BRect rect);
+	// Moves the pen past text drawn out of sight.
+	void _SettlePen() const;
 
 	void _Attach(BWindow* window);
 	void _Detach();
@@ -182,7 +196,11 @@ private:
 	rgb_color fHighColor;
 	rgb_color fLowColor;
 	BFont fFont;
-	BPoint fPenLocation;
+	mutable BPoint fPenLocation;
+	// Text drawn where none of it could show: not laid out until the pen's place
+	// after it is wanted, which it seldom is (a list's columns out of sight).
+	mutable std::string fUnmeasured;
+	mutable BFont fUnmeasuredFont;
 	uint32 fEventMask = 0;
 };
 

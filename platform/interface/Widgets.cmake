@@ -1,8 +1,5 @@
 # The widgets of the interface kit, part of platform_interface. Their private
 # editing and list models live in platform/private/widgets.
-if(NOT TARGET platform_app)
-  return()
-endif()
 target_sources(platform_interface PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/Alert.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Button.cpp

@@ -4,6 +4,8 @@
 #include <Window.h>
 
 #include <AppDefs.h>
+#include <Button.h>
+#include <MenuBar.h>
 #include <OS.h>
 #include <Message.h>
 #include <View.h>
@@ -19,15 +21,6 @@
 #include <string.h>
 #include <thread>
 #include <typeinfo>
-
-#if __has_include(<Button.h>)
-#include <Button.h>
-#define CVAB_HAVE_BUTTON 1
-#endif
-#if __has_include(<MenuBar.h>)
-#include <MenuBar.h>
-#define CVAB_HAVE_MENU_BAR 1
-#endif
 
 using BPrivate::WindowServerLink;
 
@@ -473,12 +466,8 @@ void BWindow::_ViewRemoved(BView* view)
 		fCaptureView = nullptr;
 	if (IsWithin(fMouseView, view))
 		fMouseView = nullptr;
-	if (fDefaultButton != nullptr) {
-#ifdef CVAB_HAVE_BUTTON
-		if (IsWithin(fDefaultButton, view))
-			fDefaultButton = nullptr;
-#endif
-	}
+	if (IsWithin(fDefaultButton, view))
+		fDefaultButton = nullptr;
 }
 
 void BWindow::_Navigate(bool backward)
@@ -558,6 +547,11 @@ bool BWindow::_HandleDisplayMessage(BMessage* message)
 		case B_KEY_UP:
 			_HandleKey(message);
 			return true;
+		case B_INPUT_METHOD_EVENT:
+			// A composition belongs to the text that has the keyboard.
+			if (fFocus != nullptr)
+				fFocus->MessageReceived(message);
+			return true;
 		case B_MOUSE_WHEEL_CHANGED:
 			// The view under the pointer scrolls, or passes the wheel to its parent.
 			_MouseTarget(message->GetPoint("where", BPoint()))->MessageReceived(message);
@@ -620,13 +614,11 @@ void BWindow::_HandleMouse(BMessage* message)
 	switch (message->what) {
 		case B_MOUSE_DOWN: {
 			BView* target = fCaptureView != nullptr ? fCaptureView : _MouseTarget(where);
-#ifdef CVAB_HAVE_MENU_BAR
 			// While a menu is open a click anywhere in the window belongs to its bar,
 			// which closes the menu when the click is not on a menu.
 			if (fCaptureView == nullptr && fKeyMenuBar != nullptr
 				&& fKeyMenuBar->_IsMenuOpen())
 				target = fKeyMenuBar;
-#endif
 			fMouseButtons = buttons;
 			fCaptureView = target;
 			if (target != fMouseView) {
@@ -720,10 +712,8 @@ bool BWindow::_HandleShortcut(BMessage*, const char* bytes, uint32 modifiers)
 	if (!(modifiers & B_COMMAND_KEY) || bytes[0] == '\0')
 		return false;
 	const uint32 key = (uint32)tolower((uint8)bytes[0]);
-#ifdef CVAB_HAVE_MENU_BAR
 	if (fKeyMenuBar != nullptr && fKeyMenuBar->_InvokeShortcut(key, modifiers))
 		return true;
-#endif
 	const uint32 extra = modifiers & (B_SHIFT_KEY | B_OPTION_KEY);
 	for (const auto& shortcut : fShortcuts) {
 		if (shortcut->key == key && shortcut->modifiers == extra) {
@@ -751,7 +741,6 @@ void BWindow::_HandleKey(BMessage* message)
 			fFocus->KeyUp(bytes, length);
 		return;
 	}
-#ifdef CVAB_HAVE_MENU_BAR
 	if (fKeyMenuBar != nullptr && fKeyMenuBar->_KeyWhileOpen(bytes))
 		return;
 	// F10 opens the menus from the keyboard, as desktops do.
@@ -759,16 +748,13 @@ void BWindow::_HandleKey(BMessage* message)
 		&& message->GetInt32("key", 0) == B_F10_KEY && fKeyMenuBar != nullptr
 		&& fKeyMenuBar->_OpenFromKeyboard())
 		return;
-#endif
 	if (_HandleShortcut(message, bytes, modifiers))
 		return;
-#ifdef CVAB_HAVE_BUTTON
 	if (length == 1 && bytes[0] == B_ENTER && fDefaultButton != nullptr
 		&& !fDefaultButton->IsHidden()) {
 		fDefaultButton->KeyDown(bytes, length);
 		return;
 	}
-#endif
 	if (fFocus != nullptr)
 		fFocus->KeyDown(bytes, length);
 	else if (length == 1 && bytes[0] == B_TAB)
@@ -860,6 +846,13 @@ Painter* BWindow::_PainterFor(const BView* view)
 	Painter& painter = fLink->GetPainter();
 	painter.SetClip(rects);
 	return &painter;
+}
+
+void BWindow::_SetTextInputRect(BRect windowRect)
+{
+	if (!fLink->IsClosed())
+		fLink->SetTextInputRect({(int32)windowRect.left, (int32)windowRect.top,
+			(int32)windowRect.right, (int32)windowRect.bottom});
 }
 
 void BWindow::_NoteDrawn(const BRect& windowRect)

@@ -181,6 +181,7 @@ private:
 	void _Update();
 	void _Present();
 	void _NoteDrawn(const BRect& windowRect);
+	void _SetTextInputRect(BRect windowRect);
 	class Painter* _PainterFor(const BView* view);
 	void _StartPulse();
 	void _Pulse(BView* view);

@@ -206,6 +206,12 @@ void WindowServerLink::HandleDisplayEvent(const BackendEvent& event)
 			for (char byte : event.bytes)
 				message.AddInt8("byte", (int8)byte);
 			break;
+		case BackendEvent::kComposition:
+			if (!_Compose(event, message))
+				return;
+			break;
+		case BackendEvent::kText:
+			return;  // the server hands text on as keys
 		case BackendEvent::kWindowMoved:
 			message.what = B_WINDOW_MOVED;
 			message.AddPoint("where", where);
@@ -225,6 +231,38 @@ void WindowServerLink::HandleDisplayEvent(const BackendEvent& event)
 			break;
 	}
 	fWindow->PostMessage(&message, fWindow);
+}
+
+// The platform's input method messages: started before the first change, a
+// change for each new state of the text, stopped when it is empty.
+bool WindowServerLink::_Compose(const BackendEvent& event, BMessage& message)
+{
+	message.what = B_INPUT_METHOD_EVENT;
+	if (event.bytes.empty()) {
+		if (!fComposing)
+			return false;
+		fComposing = false;
+		message.AddInt32("be:opcode", B_INPUT_METHOD_STOPPED);
+		return true;
+	}
+	if (!fComposing) {
+		fComposing = true;
+		BMessage started(B_INPUT_METHOD_EVENT);
+		started.AddInt32("be:opcode", B_INPUT_METHOD_STARTED);
+		fWindow->PostMessage(&started, fWindow);
+	}
+	message.AddInt32("be:opcode", B_INPUT_METHOD_CHANGED);
+	message.AddString("be:string", event.bytes.c_str());
+	message.AddInt32("be:selection", event.caret);
+	message.AddInt32("be:selection", event.caret);
+	message.AddBool("be:confirmed", false);
+	return true;
+}
+
+void WindowServerLink::SetTextInputRect(const PixelRect& rect)
+{
+	if (fId >= 0)
+		DisplayServer::Get().SetTextInputRect(fId, ToDevice(rect, fScale));
 }
 
 // --- the app kit's seams

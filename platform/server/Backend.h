@@ -42,6 +42,8 @@ struct BackendEvent {
 		kMouseExited,  // the pointer left the window (sent by the server)
 		kKeyDown,
 		kKeyUp,
+		kText,         // typed or committed text, any number of characters
+		kComposition,  // an input method's text under way; empty when it ends
 		kWindowMoved,
 		kWindowResized,
 		kWindowCloseRequested,
@@ -64,7 +66,8 @@ struct BackendEvent {
 	float wheelY = 0;
 	int32 key = 0;       // key code of the physical key
 	uint32 rawChar = 0;  // the key's character without modifiers
-	std::string bytes;   // UTF-8 of the character the key produced
+	std::string bytes;   // UTF-8 of the character the key produced, of the text
+	int32 caret = 0;     // composition: the input method's caret, a byte offset in bytes
 	bigtime_t when = 0;
 };
 
@@ -88,6 +91,10 @@ public:
 		int32 maxHeight) = 0;
 	// Shows the given part of a window's finished frame.
 	virtual void Present(int32 id, const Framebuffer& frame, const PixelRect& dirty) = 0;
+
+	// Where the focused text's caret is in a window (its pixels), so that an
+	// input method shows its candidates there.
+	virtual void SetTextInputRect(int32 id, const PixelRect& rect) = 0;
 
 	virtual void SetCursor(CursorKind cursor) = 0;
 	virtual std::string ClipboardText() = 0;

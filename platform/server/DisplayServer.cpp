@@ -5,6 +5,7 @@
 #include "DeviceScale.h"
 #include "HeadlessBackend.h"
 #include "SdlBackend.h"
+#include "TextBreaks.h"
 
 #include <InterfaceDefs.h>
 #include <OS.h>
@@ -26,6 +27,7 @@ struct DisplayServer::Record {
 	int32 maxWidth = 1 << 16;
 	int32 minHeight = 1;
 	int32 maxHeight = 1 << 16;
+	PixelRect textInput;       // the caret of its focused text
 };
 
 namespace {
@@ -401,6 +403,25 @@ void DisplayServer::PresentPending(int32 id)
 
 // --- cursors, clipboard, pointer state
 
+void DisplayServer::SetTextInputRect(int32 id, const PixelRect& rect)
+{
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		Record* record = FindLocked(id);
+		if (record == nullptr || record->textInput == rect)
+			return;
+		record->textInput = rect;
+	}
+	Post([this, id, rect] { fBackend->SetTextInputRect(id, rect); });
+}
+
+PixelRect DisplayServer::TextInputRect(int32 id) const
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	const Record* record = FindLocked(id);
+	return record != nullptr ? record->textInput : PixelRect();
+}
+
 void DisplayServer::SetCursor(CursorKind cursor)
 {
 	{
@@ -479,7 +500,11 @@ void DisplayServer::Route(BackendEvent event)
 			break;
 		case BackendEvent::kKeyDown:
 		case BackendEvent::kKeyUp:
+		case BackendEvent::kComposition:
 			RouteKey(event);
+			break;
+		case BackendEvent::kText:
+			RouteText(event);
 			break;
 		default:
 			RouteWindowEvent(event);
@@ -571,6 +596,22 @@ void DisplayServer::RouteKey(BackendEvent& event)
 	const int32 receiver = BlockedByModalLocked(target) ? TopModalLocked() : target;
 	event.window = receiver;
 	Deliver(receiver, event);
+}
+
+// Text arrives as one key for each cluster, with its bytes, so that a key
+// filter takes or leaves a character as the user sees it whole.
+void DisplayServer::RouteText(const BackendEvent& event)
+{
+	const TextBreaks breaks(event.bytes);
+	for (int32 start = 0; start < breaks.Length();) {
+		const int32 end = breaks.NextCluster(start);
+		BackendEvent key = event;
+		key.kind = BackendEvent::kKeyDown;
+		key.bytes = event.bytes.substr((size_t)start, (size_t)(end - start));
+		key.rawChar = (uint8)key.bytes[0];
+		RouteKey(key);
+		start = end;
+	}
 }
 
 void DisplayServer::RouteWindowEvent(BackendEvent& event)

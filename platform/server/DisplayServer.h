@@ -58,6 +58,10 @@ public:
 	// Takes the given parts of a finished frame; the caller keeps its buffer.
 	void Present(int32 id, const Framebuffer& frame, const std::vector<PixelRect>& dirty);
 
+	// Where the caret of a window's focused text is (its pixels), for input methods.
+	void SetTextInputRect(int32 id, const PixelRect& rect);
+	PixelRect TextInputRect(int32 id) const;
+
 	void SetCursor(CursorKind cursor);
 	CursorKind Cursor() const;
 	std::string ClipboardText();
@@ -91,6 +95,7 @@ private:
 	void Route(BackendEvent event);
 	void RouteMouse(BackendEvent& event);
 	void RouteKey(BackendEvent& event);
+	void RouteText(const BackendEvent& event);
 	void RouteWindowEvent(BackendEvent& event);
 	// The record of a window, or null once it is gone (any id, -1 included).
 	Record* FindLocked(int32 id) const;

@@ -27,6 +27,7 @@ public:
 	void SetSizeLimits(int32, int32, int32, int32, int32) override {}
 	void Present(int32, const Framebuffer&, const PixelRect&) override {}
 
+	void SetTextInputRect(int32, const PixelRect&) override {}
 	void SetCursor(CursorKind) override {}
 	std::string ClipboardText() override { return fClipboard; }
 	void SetClipboardText(const std::string& text) override { fClipboard = text; }

@@ -1,7 +1,10 @@
 #include "Painter.h"
 
-#include <Utf8.h>
+#include "TextLayout.h"
 
+#include <pango/pango.h>
+
+#include <math.h>
 #include <stdlib.h>
 
 Painter::Painter(Framebuffer& target, int32 scale)
@@ -9,6 +12,7 @@ Painter::Painter(Framebuffer& target, int32 scale)
 {
 	ClearClip();
 }
+
 
 PixelRect Painter::_ToDevice(const PixelRect& rect) const
 {
@@ -26,6 +30,17 @@ void Painter::SetClip(const std::vector<PixelRect>& rects)
 		if (clipped.IsValid())
 			fClip.push_back(clipped);
 	}
+}
+
+bool Painter::MayShowText(int32 x, int32 y, float size) const
+{
+	const int32 reach = (int32)ceilf(size);
+	const PixelRect text = _ToDevice({x - reach, y - 2 * reach, INT32_MAX / 4, y + reach});
+	for (const PixelRect& clip : fClip) {
+		if (text.Intersect(clip).IsValid())
+			return true;
+	}
+	return false;
 }
 
 void Painter::ClearClip()
@@ -168,6 +183,8 @@ void Painter::InvertRect(const PixelRect& rect)
 	}
 }
 
+// --- text
+
 namespace {
 
 uint32 Blend(uint32 background, uint32 color, uint32 coverage)
@@ -184,79 +201,87 @@ uint32 Blend(uint32 background, uint32 color, uint32 coverage)
 	return result;
 }
 
-}  // namespace
-
-void Painter::_BlendGlyphRow(uint32* row, int32 x0, int32 x1, const uint8* coverage,
-	int32 glyphX, uint32 color)
+// A premultiplied colour pixel over an opaque one.
+uint32 Over(uint32 background, uint32 pixel)
 {
-	for (int32 x = x0; x <= x1; x++) {
-		const uint8 amount = coverage[x - glyphX];
-		if (amount != 0)
-			row[x] = Blend(row[x], color, amount);
+	const uint32 inverse = 255 - (pixel >> 24);
+	uint32 result = 0xff000000u;
+	for (int32 shift = 0; shift <= 16; shift += 8) {
+		const uint32 bg = (background >> shift) & 0xff;
+		const uint32 fg = (pixel >> shift) & 0xff;
+		result |= std::min<uint32>(255, fg + (bg * inverse + 127) / 255) << shift;
 	}
+	return result;
 }
 
+}  // namespace
+
 // In the buffer's pixels: the pen's x and the baseline's row.
-inline void Painter::_DrawGlyph(const FontFace::Glyph* glyph, int32 penX, int32 baseline,
+void Painter::_DrawGlyph(const GlyphImages::Image& image, int32 penX, int32 baseline,
 	uint32 color)
 {
-	const PixelRect box = {penX + glyph->bearingX, baseline - glyph->bearingY,
-		penX + glyph->bearingX + glyph->width - 1, baseline - glyph->bearingY + glyph->height - 1};
+	const PixelRect box = {penX + image.left, baseline + image.top,
+		penX + image.left + image.width - 1, baseline + image.top + image.height - 1};
 	if (!box.IsValid())
 		return;
 	for (const PixelRect& clip : fClip) {
 		const PixelRect area = box.Intersect(clip);
-		if (!area.IsValid())
-			continue;
-		for (int32 row = area.top; row <= area.bottom; row++) {
-			const uint8* coverage = glyph->coverage.data() + (size_t)(row - box.top) * glyph->width;
-			_BlendGlyphRow(fTarget.Row(row), area.left, area.right, coverage, box.left, color);
+		for (int32 y = area.top; area.IsValid() && y <= area.bottom; y++) {
+			uint32* row = fTarget.Row(y) + area.left;
+			const size_t first = (size_t)(y - box.top) * image.width + (area.left - box.left);
+			const int32 count = area.Width();
+			if (image.color) {
+				const uint32* pixels = image.pixels.data() + first;
+				for (int32 i = 0; i < count; i++) {
+					if (pixels[i] != 0)
+						row[i] = Over(row[i], pixels[i]);
+				}
+			} else {
+				const uint8* coverage = image.coverage.data() + first;
+				for (int32 i = 0; i < count; i++) {
+					if (coverage[i] != 0)
+						row[i] = Blend(row[i], color, coverage[i]);
+				}
+			}
 		}
 	}
 }
 
-int32 Painter::DrawString(FontFace* face, float size, const char* text, int32 length, int32 x,
-	int32 y, uint32 color)
+// What no installed font can show: a hollow box the height of a capital, so the
+// gap shows (API pixels).
+void Painter::_DrawMissingGlyph(int32 x, int32 baseline, int32 advance, float size, uint32 color)
 {
-	if (face == nullptr || text == nullptr)
-		return 0;
-	if (fScale != 1)
-		return _DrawScaledString(face, size, text, length, x, y, color);
-	const char* p = text;
-	const char* end = text + length;
-	int32 pen = x;
-	while (p < end) {
-		const FontFace::Glyph* glyph = face->GlyphFor(utf8::Decode(p, end), size);
-		_DrawGlyph(glyph, pen, y, color);
-		pen += glyph->advance;
-	}
-	return pen - x;
+	const int32 height = std::max<int32>(2, (int32)lroundf(size * 0.7f));
+	const int32 width = std::max<int32>(2, advance - 2);
+	StrokeRect({x + 1, baseline - height, x + width, baseline - 1}, color);
 }
 
-// Glyphs rasterised at the scaled size, so they stay sharp, each placed where the
-// unscaled text puts it: what the views measured is where the text lands.
-int32 Painter::_DrawScaledString(FontFace* face, float size, const char* text, int32 length,
-	int32 x, int32 y, uint32 color)
+void Painter::DrawText(const TextLayout& layout, int32 line, int32 x, int32 y, uint32 color,
+	float visibleLeft, float visibleRight)
 {
-	const char* p = text;
-	const char* end = text + length;
-	int32 pen = x;
-	while (p < end) {
-		const uint32 codepoint = utf8::Decode(p, end);
-		_DrawGlyph(face->GlyphFor(codepoint, size * fScale), pen * fScale, y * fScale, color);
-		pen += face->GlyphFor(codepoint, size)->advance;
+	if (fClip.empty())
+		return;
+	TextEngine& engine = TextEngine::Default();
+	auto lock = engine.Lock();
+	for (const TextLayout::GlyphRun& run : layout.GlyphRuns()) {
+		if (run.line != line)
+			continue;
+		for (const TextLayout::Glyph& glyph : run.glyphs) {
+			// Positions are whole pixels: the engine rounds them.
+			if (x + PANGO_PIXELS(glyph.clusterLeft) < visibleLeft
+				|| x + PANGO_PIXELS(glyph.clusterRight) > visibleRight + 1
+				|| glyph.id == PANGO_GLYPH_EMPTY)
+				continue;
+			const int32 penX = x + PANGO_PIXELS(glyph.x);
+			const int32 baseline = y + PANGO_PIXELS(glyph.y);
+			if (glyph.id & PANGO_GLYPH_UNKNOWN_FLAG) {
+				_DrawMissingGlyph(penX, baseline, PANGO_PIXELS(glyph.advance), layout.FontSize(),
+					color);
+				continue;
+			}
+			_DrawGlyph(engine.Glyphs().Get(run.font, glyph.id, fScale), penX * fScale,
+				baseline * fScale, color);
+		}
 	}
-	return pen - x;
-}
-
-int32 MeasureString(FontFace* face, float size, const char* text, int32 length)
-{
-	if (face == nullptr || text == nullptr)
-		return 0;
-	const char* p = text;
-	const char* end = text + length;
-	int32 width = 0;
-	while (p < end)
-		width += face->GlyphFor(utf8::Decode(p, end), size)->advance;
-	return width;
+	engine.NoteDrawn(layout, line, (float)x, (float)y);
 }

@@ -5,6 +5,7 @@
 
 #include <InterfaceDefs.h>
 #include <OS.h>
+#include <Utf8.h>
 
 #include <SDL.h>
 #include <limits.h>
@@ -90,6 +91,8 @@ std::unique_ptr<SdlBackend> SdlBackend::Open(std::string& error)
 	// SDL recreate the window at its first frame, losing what the window asked of
 	// the window manager (to keep its content where it was put).
 	SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+	// Compositions of more than 31 bytes as a whole, not cut short.
+	SDL_SetHint(SDL_HINT_IME_SUPPORT_EXTENDED_TEXT, "1");
 	const std::string programClass = ProgramClass();
 	setenv("SDL_VIDEO_X11_WMCLASS", programClass.c_str(), 0);  // SDL's x11 driver reads it
 	if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
@@ -154,6 +157,7 @@ void SdlBackend::DestroyWindow(int32 id)
 		return;
 	fIds.erase(SDL_GetWindowID(window));
 	fWindows.erase(id);
+	fTextInputRects.erase(id);
 	SDL_DestroyWindow(window);
 }
 
@@ -236,6 +240,26 @@ void SdlBackend::Present(int32 id, const Framebuffer& frame, const PixelRect& di
 	SDL_FreeSurface(source);
 }
 
+// --- input methods
+
+void SdlBackend::SetTextInputRect(int32 id, const PixelRect& rect)
+{
+	fTextInputRects[id] = rect;
+	ApplyTextInputRect(id);
+}
+
+// SDL tells the input method of the window with the keyboard only.
+void SdlBackend::ApplyTextInputRect(int32 id)
+{
+	SDL_Window* window = WindowOf(id);
+	auto found = fTextInputRects.find(id);
+	if (window == nullptr || found == fTextInputRects.end() || SDL_GetKeyboardFocus() != window)
+		return;
+	SDL_Rect rect = {found->second.left, found->second.top, found->second.Width(),
+		found->second.Height()};
+	SDL_SetTextInputRect(&rect);
+}
+
 // --- cursors and clipboard
 
 void SdlBackend::SetCursor(CursorKind kind)
@@ -276,11 +300,15 @@ void SdlBackend::Wake()
 void SdlBackend::WaitForEvents(bigtime_t timeout, std::vector<BackendEvent>& events)
 {
 	SDL_Event event;
-	if (!SDL_WaitEventTimeout(&event, (int)std::max<bigtime_t>(1, timeout / 1000)))
-		return;
-	Translate(event, events);
-	while (SDL_PollEvent(&event))
-		Translate(event, events);
+	std::vector<BackendEvent> translated;
+	if (SDL_WaitEventTimeout(&event, (int)std::max<bigtime_t>(1, timeout / 1000))) {
+		Translate(event, translated);
+		while (SDL_PollEvent(&event))
+			Translate(event, translated);
+	}
+	for (const BackendEvent& input : translated)
+		fInputOrder.Take(input, events);
+	fInputOrder.Expire(system_time(), events);
 }
 
 int32 SdlBackend::IdOf(uint32 sdlWindowId) const
@@ -396,30 +424,60 @@ void SdlBackend::Translate(const SDL_Event& event, std::vector<BackendEvent>& ev
 		case SDL_KEYUP:
 			TranslateKey(event, events);
 			break;
-		case SDL_TEXTINPUT: {
-			// One key per character, each with its UTF-8 bytes.
-			const char* text = event.text.text;
-			const size_t length = strlen(text);
-			for (size_t i = 0; i < length;) {
-				size_t next = i + 1;
-				while (next < length && ((uint8)text[next] & 0xc0) == 0x80)
-					next++;
-				out.kind = BackendEvent::kKeyDown;
-				out.window = IdOf(event.text.windowID);
-				out.bytes.assign(text + i, next - i);
-				out.rawChar = (uint8)text[i];
-				out.modifiers = ModifiersFrom(SDL_GetModState());
-				events.push_back(out);
-				i = next;
-			}
+		case SDL_TEXTINPUT:
+			TranslateText(event, events);
 			break;
-		}
+		case SDL_TEXTEDITING:
+			TranslateComposition(event.edit.windowID, event.edit.text, event.edit.start, events);
+			break;
+		case SDL_TEXTEDITING_EXT:
+			TranslateComposition(event.editExt.windowID, event.editExt.text, event.editExt.start,
+				events);
+			SDL_free(event.editExt.text);
+			break;
 		case SDL_WINDOWEVENT:
 			TranslateWindowEvent(event, events);
 			break;
 		default:
 			break;
 	}
+}
+
+// Text of more than 31 bytes comes in pieces at one time: one text again.
+void SdlBackend::TranslateText(const SDL_Event& event, std::vector<BackendEvent>& events)
+{
+	const bool continued = !events.empty() && events.back().kind == BackendEvent::kText
+		&& event.text.timestamp == fLastTextStamp;
+	fLastTextStamp = event.text.timestamp;
+	if (continued) {
+		events.back().bytes += event.text.text;
+		return;
+	}
+	BackendEvent out;
+	out.when = system_time();
+	out.kind = BackendEvent::kText;
+	out.window = IdOf(event.text.windowID);
+	out.bytes = event.text.text;
+	out.modifiers = ModifiersFrom(SDL_GetModState());
+	events.push_back(out);
+}
+
+// SDL counts the composition's caret in characters; the windows in bytes.
+void SdlBackend::TranslateComposition(uint32 windowId, const char* text, int32 start,
+	std::vector<BackendEvent>& events)
+{
+	BackendEvent out;
+	out.when = system_time();
+	out.kind = BackendEvent::kComposition;
+	out.window = IdOf(windowId);
+	out.bytes = text != nullptr ? text : "";
+	out.modifiers = ModifiersFrom(SDL_GetModState());
+	const char* end = out.bytes.data() + out.bytes.size();
+	const char* p = out.bytes.data();
+	for (int32 i = 0; i < start && p < end; i++)
+		utf8::Decode(p, end);
+	out.caret = (int32)(p - out.bytes.data());
+	events.push_back(out);
 }
 
 void SdlBackend::TranslateKey(const SDL_Event& event, std::vector<BackendEvent>& events)
@@ -448,10 +506,13 @@ void SdlBackend::TranslateKey(const SDL_Event& event, std::vector<BackendEvent>&
 	if (code < 0x20 || code >= 0x7f)
 		return;
 	// Printable keys reach the window as text input, except with Ctrl or Alt held
-	// (shortcuts), where no text comes; key releases are reported here.
+	// (shortcuts), where no text comes; key releases are reported here. A press
+	// goes on without its character, for the input method's order only.
 	const bool shortcut = (event.key.keysym.mod & (KMOD_CTRL | KMOD_ALT)) != 0;
-	if (event.type == SDL_KEYDOWN && !shortcut)
+	if (event.type == SDL_KEYDOWN && !shortcut) {
+		events.push_back(out);
 		return;
+	}
 	out.bytes.assign(1, (char)code);
 	out.rawChar = (uint32)code;
 	events.push_back(out);
@@ -478,6 +539,7 @@ void SdlBackend::TranslateWindowEvent(const SDL_Event& event, std::vector<Backen
 			break;
 		case SDL_WINDOWEVENT_FOCUS_GAINED:
 			out.kind = BackendEvent::kWindowActivated;
+			ApplyTextInputRect(out.window);
 			break;
 		case SDL_WINDOWEVENT_FOCUS_LOST:
 			out.kind = BackendEvent::kWindowDeactivated;

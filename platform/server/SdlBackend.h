@@ -5,6 +5,7 @@
 #define _SERVER_SDL_BACKEND_H
 
 #include "Backend.h"
+#include "InputMethodOrder.h"
 
 #include <map>
 #include <memory>
@@ -35,6 +36,7 @@ public:
 		int32 maxHeight) override;
 	void Present(int32 id, const Framebuffer& frame, const PixelRect& dirty) override;
 
+	void SetTextInputRect(int32 id, const PixelRect& rect) override;
 	void SetCursor(CursorKind cursor) override;
 	std::string ClipboardText() override;
 	void SetClipboardText(const std::string& text) override;
@@ -48,6 +50,10 @@ private:
 	void Translate(const SDL_Event& event, std::vector<BackendEvent>& events);
 	void TranslateWindowEvent(const SDL_Event& event, std::vector<BackendEvent>& events);
 	void TranslateKey(const SDL_Event& event, std::vector<BackendEvent>& events);
+	void TranslateText(const SDL_Event& event, std::vector<BackendEvent>& events);
+	void TranslateComposition(uint32 windowId, const char* text, int32 start,
+		std::vector<BackendEvent>& events);
+	void ApplyTextInputRect(int32 id);
 	int32 IdOf(uint32 sdlWindowId) const;
 	SDL_Window* WindowOf(int32 id) const;
 
@@ -56,6 +62,9 @@ private:
 	std::map<CursorKind, SDL_Cursor*> fCursors;
 	uint32 fWakeEvent = 0;
 	SDL_Surface* fIcon = nullptr;  // the program's icon for its windows, when installed
+	std::map<int32, PixelRect> fTextInputRects;
+	InputMethodOrder fInputOrder;
+	uint32 fLastTextStamp = 0;  // SDL's time of the last text event
 };
 
 #endif

@@ -2,6 +2,7 @@
 // picks columns, the selection rules the record items, the copies reach the
 // clipboard and the web item launches only checked addresses.
 #include "AppTestSupport.h"
+#include "ScriptSamples.h"
 
 #include "ABListView.h"
 #include "BookClipboard.h"
@@ -170,4 +171,24 @@ TEST_F(MainWindowTest, SelectionRulesTheRecordItemsCopiesReachTheClipboardChecke
 	EXPECT_FALSE(MenuEnabled(window, "Delete the Selected Record"));
 	Key("s", B_COMMAND_KEY);
 	EXPECT_EQ(ReadFile(Path("book.cvab")), kept);
+}
+
+// The record list draws a name in any script with its glyphs, and every text
+// starts where its column says, whatever its direction.
+TEST_F(MainWindowTest, NamesInEveryScriptAreDrawnFromTheirColumnsLeftEdge)
+{
+	DrawnTexts drawn;
+	std::string body;
+	for (const ScriptSample& sample : kScriptSamples) {
+		std::vector<std::string> fields(kBookFieldCount);
+		fields[kNicknameField] = "n";
+		fields[kFirstNameField] = sample.text;
+		body += Line(fields);
+	}
+	CVABWindow* window = OpenBook(body);
+	ASSERT_NE(window, nullptr);
+	drawn.ExpectEverySampleDrawn("the record list");
+	const float column = drawn.LeftOf("n") + 80;
+	for (const ScriptSample& sample : kScriptSamples)
+		EXPECT_EQ(drawn.LeftOf(sample.text), column) << sample.name;
 }

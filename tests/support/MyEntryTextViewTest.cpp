@@ -92,3 +92,25 @@ TEST_F(MyEntryTextViewTest, TheRingFollowsTheFocusAndTheFilterStopsTypingPastFor
 	Key("\t");
 	EXPECT_TRUE(fViews[1]->IsFocus());
 }
+
+// At the editor's byte limit a character a user sees as one goes in whole or
+// not at all, typed or pasted.
+TEST_F(MyEntryTextViewTest, TheLimitTakesClustersWholeOrNotAtAll)
+{
+	const std::string thumb = "\xf0\x9f\x91\x8d\xf0\x9f\x8f\xbd";  // 8 bytes, one cluster
+	const std::string text(35, 'a');
+	Locked(fWindow, [&] {
+		fViews[0]->SetMaxBytes(40);
+		fViews[0]->SetText(text.c_str());
+		fViews[0]->Select(35, 35);
+	});
+	Type(thumb.c_str());
+	EXPECT_EQ(Text(0), text);
+	Type("e\xcc\x81");  // e and a combining accent: one key, three bytes
+	EXPECT_EQ(Text(0), text + "e\xcc\x81");
+	Key("\x08");
+	EXPECT_EQ(Text(0), text);
+	PutOnClipboard(("ab" + thumb).c_str(), 10);
+	Key("v", B_COMMAND_KEY);
+	EXPECT_EQ(Text(0), text + "ab");
+}

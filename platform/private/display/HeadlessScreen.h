@@ -37,8 +37,15 @@ public:
 	static void TypeKey(const char* bytes, uint32 modifiers = 0);
 	// A function key's down and up: B_FUNCTION_KEY with "key" B_F1_KEY ... B_F12_KEY.
 	static void TypeFunctionKey(int32 key);
-	// One key per UTF-8 character.
+	// One key per cluster (what a user sees as one character).
 	static void TypeText(const char* text);
+	// An input method's composition under way (empty: it ends), its caret a byte
+	// offset (-1: at its end); and text it commits, which arrives as keys.
+	static void Compose(const char* text, int32 caret = -1);
+	static void CommitText(const char* text);
+	// Where the window's focused text told the input method its caret is, in the
+	// window's device pixels.
+	static BRect TextInputRect(BWindow* window);
 
 	// What the window manager would do for the user.
 	static void UserMove(BWindow* window, BPoint where);

@@ -16,6 +16,7 @@
 
 #include <vector>
 
+class BMessage;
 class BWindow;
 
 namespace BPrivate {
@@ -38,6 +39,8 @@ public:
 	void SetSizeLimits(int32 minWidth, int32 maxWidth, int32 minHeight, int32 maxHeight);
 	// Hands these parts of the buffer (window coordinates) to the display.
 	void Present(const std::vector<PixelRect>& rects);
+	// Where the caret of the focused text is (window coordinates), for input methods.
+	void SetTextInputRect(const PixelRect& rect);
 	// A point of the device's screen in the API's screen coordinates.
 	static BPoint FromDevice(int32 x, int32 y);
 	// Ends the server window; no event arrives afterwards. Safe to call twice.
@@ -56,9 +59,14 @@ public:
 	static void InstallHooks();
 
 private:
+	// Makes message the B_INPUT_METHOD_EVENT for a composition; false when there
+	// is nothing to tell.
+	bool _Compose(const BackendEvent& event, BMessage& message);
+
 	BWindow* fWindow;
 	const int32 fScale;
 	int32 fId;
+	bool fComposing = false;  // on the server's thread
 	Framebuffer fBuffer;
 	Painter fPainter;
 };

@@ -70,6 +70,9 @@ private:
 	mutable std::vector<float> fTops;  // fTops[i] for i < fLaidOut are valid
 	mutable int32 fLaidOut = 0;
 	int32 fSelectedCount = 0;
+	// No item before it is selected: where looking for the selection starts, so
+	// that a long list is not gone through from its top for one row far down.
+	mutable int32 fFirstSelected = 0;
 	int32 fAnchor = -1;
 	int32 fLastSelected = -1;
 	bool fMultiple;

@@ -1,10 +1,13 @@
 // TextBuffer: the editing model behind BTextView. UTF-8 text with a selection
-// (anchor and caret, byte offsets always on character boundaries) and a byte limit
-// that inserted text is cut to at a character boundary. Malformed bytes count as
-// one character each, so every byte sequence can be edited.
+// (anchor and caret, byte offsets always between grapheme clusters, as the text
+// library finds them) and a byte limit that inserted text is cut to between two
+// clusters, so no edit leaves part of a character a user sees as one. Malformed
+// bytes count as one character each, so every byte sequence can be edited.
 // Threading: owned by one text view; its window's thread only.
 #ifndef _CVAB_TEXT_BUFFER_H
 #define _CVAB_TEXT_BUFFER_H
+
+#include "TextBreaks.h"
 
 #include <SupportDefs.h>
 
@@ -18,15 +21,15 @@ public:
 	int32 Length() const { return (int32)fText.size(); }
 
 	void SetText(const char* text, int32 length);
-	// Inserts at offset (snapped to a character boundary), cut to what the byte
+	// Inserts at offset (snapped to a cluster boundary), cut to what the byte
 	// limit leaves room for; a selection at or after offset moves with the text.
 	// Returns the bytes inserted.
 	int32 Insert(int32 offset, const char* text, int32 length);
-	// Deletes [from, to), both snapped to character boundaries.
+	// Deletes [from, to), both snapped to cluster boundaries.
 	void Delete(int32 from, int32 to);
 
-	// Limit in bytes; existing text longer than it is cut. Negative or past the
-	// largest int32: no limit.
+	// Limit in bytes; existing text longer than it is cut (between clusters).
+	// Negative: no limit.
 	void SetMaxBytes(int32 maxBytes);
 	int32 MaxBytes() const { return fMaxBytes; }
 
@@ -42,29 +45,29 @@ public:
 
 	// Typing: the selection is replaced; the caret ends after what was inserted.
 	int32 ReplaceSelection(const char* text, int32 length);
-	// Backspace and Delete: the selection, else one character before or after.
+	// Backspace and Delete: the selection, else the cluster before or after the
+	// caret (before it, only its last character where the script's convention
+	// says so).
 	void DeleteBackward();
 	void DeleteForward();
 
-	// Character and word geometry in byte offsets.
-	int32 NextCharStart(int32 offset) const;
-	int32 PreviousCharStart(int32 offset) const;
-	int32 SnapToBoundary(int32 offset) const;
-	void WordAt(int32 offset, int32* start, int32* end) const;
-	int32 LineStart(int32 offset) const;
-	int32 LineEnd(int32 offset) const;
-
-	// Longest prefix of text, at most room bytes, that ends on a character boundary.
-	static int32 FitPrefix(const char* text, int32 length, int32 room);
+	// Clusters and words of the text as it is now.
+	const TextBreaks& Breaks() const;
+	int32 SnapToBoundary(int32 offset) const { return Breaks().SnapToCluster(offset); }
+	void WordAt(int32 offset, int32* start, int32* end) const
+	{
+		Breaks().WordAt(offset, start, end);
+	}
 
 private:
-	int32 _Clamp(int32 offset) const;
-	bool _IsWordByte(int32 offset) const;
+	void _Erase(int32 from, int32 to);
 
 	std::string fText;
 	int32 fAnchor = 0;
 	int32 fCaret = 0;
 	int32 fMaxBytes = -1;
+	mutable TextBreaks fBreaks;
+	mutable bool fBreaksValid = true;  // empty text, empty breaks
 };
 
 }  // namespace BPrivate

@@ -7,6 +7,8 @@
 #include <Message.h>
 #include <TextView.h>
 
+#include "TextLayout.h"
+
 #include <string>
 
 namespace {
@@ -266,6 +268,171 @@ TEST_F(TextViewTest, ALongLineScrollsSidewaysToKeepTheCaretShownOrWrapsAtSpaces)
 	EXPECT_EQ(Selection(), std::make_pair(4, 4));
 	Key("\n");
 	EXPECT_EQ(Text(), "one\n\ntwo");
+}
+
+char KeyByte(char letter)
+{
+	switch (letter) {
+		case '<': return B_LEFT_ARROW;
+		case '>': return B_RIGHT_ARROW;
+		case 'H': return B_HOME;
+		case 'E': return B_END;
+		case 'B': return B_BACKSPACE;
+		default: return B_DELETE;
+	}
+}
+
+// Keys over clusters and mixed directions: where the caret goes, what Shift
+// selects, what Backspace and Delete remove. Keys: < > arrows, H E Home and End,
+// B D Backspace and Delete; S holds Shift for the keys after it.
+TEST_F(TextViewTest, KeysMoveSelectAndDeleteWholeClustersOnScreenInEitherDirection)
+{
+	struct Row {
+		const char* name;
+		const char* text;
+		const char* keys;  // from the start of the text
+		const char* result;
+		std::pair<int32, int32> selection;
+	};
+	const char* const flag = "\xf0\x9f\x87\xaf\xf0\x9f\x87\xb5";
+	const std::string thumb = "\xf0\x9f\x91\x8d\xf0\x9f\x8f\xbd";
+	const std::string family = "\xf0\x9f\x91\xa8\xe2\x80\x8d\xf0\x9f\x91\xa9\xe2\x80\x8d"
+		"\xf0\x9f\x91\xa7";
+	const std::string flagged = std::string("a") + flag + "b";
+	const std::string thumbs = thumb + "!";
+	const std::string families = "x" + family;
+	const char* const hebrew = "\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d";  // shalom, 8 bytes
+	const std::string mixed = std::string("ab ") + hebrew + " cd";    // 3 + 8 + 3
+	const char* const hindi = "\xe0\xa4\xa8\xe0\xa4\xae\xe0\xa4\xb8\xe0\xa5\x8d\xe0\xa4\xa4"
+		"\xe0\xa5\x87";
+	const Row rows[] = {
+		{"right over a flag", flagged.c_str(), ">>", flagged.c_str(), {9, 9}},
+		{"left over a flag", flagged.c_str(), "E<<", flagged.c_str(), {1, 1}},
+		{"backspace after a flag", flagged.c_str(), "E<B", "ab", {1, 1}},
+		{"backspace after a family", families.c_str(), "EB", "x", {1, 1}},
+		{"backspace after a decomposed e", "cafe\xcc\x81", "EB", "caf", {3, 3}},
+		{"delete before a skin tone", thumbs.c_str(), "HD", "!", {0, 0}},
+		{"shift takes the whole cluster", thumbs.c_str(), ">S<>", thumbs.c_str(), {8, 8}},
+		{"shift selects clusters", flagged.c_str(), "E<S<", flagged.c_str(), {1, 9}},
+		{"backspace takes a vowel sign alone", hindi, "EB", "\xe0\xa4\xa8\xe0\xa4\xae\xe0\xa4\xb8"
+			"\xe0\xa5\x8d\xe0\xa4\xa4", {15, 15}},
+		// Right to left: the start is on the right, so Left goes forward.
+		{"left goes forward in hebrew", hebrew, "<<", hebrew, {4, 4}},
+		{"right stops at its start", hebrew, ">", hebrew, {0, 0}},
+		{"right goes back from its end", hebrew, "E>", hebrew, {6, 6}},
+		{"delete in hebrew", hebrew, "<D", "\xd7\xa9\xd7\x95\xd7\x9d", {2, 2}},
+		// Latin around Hebrew: into the word from the left is its last letter.
+		{"right into hebrew", mixed.c_str(), ">>>>", mixed.c_str(), {9, 9}},
+	};
+	Build();
+	for (const Row& row : rows) {
+		Do([&] {
+			fView->SetText(row.text);
+			fView->Select(0, 0);
+		});
+		bool shift = false;
+		for (const char* key = row.keys; *key != '\0'; key++) {
+			if (*key == 'S') {
+				shift = true;
+				continue;
+			}
+			const char bytes[] = {KeyByte(*key), '\0'};
+			Key(bytes, shift ? B_SHIFT_KEY : 0);
+		}
+		EXPECT_EQ(Text(), row.result) << row.name;
+		EXPECT_EQ(Selection(), row.selection) << row.name;
+	}
+}
+
+TEST_F(TextViewTest, ClicksTakeTheNearestClusterBoundaryAndSelectionsCoverMixedText)
+{
+	Build();
+	SetText("a\xf0\x9f\x87\xaf\xf0\x9f\x87\xb5" "b");  // a, a flag, b
+	const auto [left, right] = Do([&] {
+		return std::make_pair(fView->PointAt(1).x, fView->PointAt(9).x);
+	});
+	ASSERT_GT(right - left, 4);
+	const auto click = [&](float x) {
+		ClickAt(Do([&] { return fView->ConvertToScreen(BPoint(x, 6)); }));
+		return Selection();
+	};
+	EXPECT_EQ(click(left + (right - left) / 4), std::make_pair(1, 1));
+	EXPECT_EQ(click(left + 3 * (right - left) / 4), std::make_pair(9, 9));
+
+	// Home and End go to the two ends on screen of a right-to-left line.
+	SetText("\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d");
+	const float textLeft = Do([&] { return fView->TextRect().left; });
+	Key("\x04");
+	EXPECT_EQ(Do([&] { return fView->PointAt(Selection().first).x; }), textLeft);
+	Key("\x01");
+	EXPECT_GT(Do([&] { return fView->PointAt(Selection().first).x; }), textLeft + 10);
+
+	// "b " and the Hebrew word's first letter, which is at its right end: two
+	// areas, both painted in the selection's colour.
+	SetText("ab \xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d cd");
+	Select(1, 5);
+	Settle();
+	BRegion region;
+	Do([&] { fView->GetTextRegion(1, 5, &region); });
+	ASSERT_EQ(region.CountRects(), 2);
+	for (int32 i = 0; i < region.CountRects(); i++) {
+		const BRect area = Do([&] {
+			return fView->ConvertToScreen(region.RectAt(i)).OffsetByCopy(-fWindow->Frame().left,
+				-fWindow->Frame().top);
+		});
+		EXPECT_GT(CountPixels(fWindow, area, [](rgb_color c) {
+			return c.red == 172 && c.green == 196 && c.blue == 232;
+		}), 0) << i;
+	}
+}
+
+// A composition shows at the caret, underlined, and is not text until the input
+// method commits it; the input method is told where the caret is.
+TEST_F(TextViewTest, AnInputMethodsCompositionShowsAtTheCaretUntilItsTextArrives)
+{
+	Build();
+	SetText("ab");
+	Select(1, 1);
+	const BRect caret = Do([&] {
+		float height;
+		const BPoint where = fView->PointAt(1, &height);
+		return fView->ConvertToScreen(BRect(std::floor(where.x), where.y, std::floor(where.x),
+			where.y + height - 1)).OffsetByCopy(-fWindow->Frame().left, -fWindow->Frame().top);
+	});
+	EXPECT_EQ(Screen::TextInputRect(fWindow), caret);
+
+	const float endBefore = Do([&] { return fView->PointAt(2).x; });
+	Screen::Compose("vi\xe1\xbb\x87", 3);
+	Settle();
+	EXPECT_EQ(Text(), "ab");
+	Do([&] {
+		EXPECT_EQ(fView->Layout().Text(), "avi\xe1\xbb\x87" "b");
+		EXPECT_GT(fView->PointAt(2).x, endBefore);  // the b moved along
+	});
+	// The input method's caret, inside the composition, is where it is told.
+	EXPECT_GT(Screen::TextInputRect(fWindow).left, caret.left);
+	// The underline: a row of dark pixels as wide as the composition.
+	const BRect under = Do([&] {
+		const float left = fView->PointAt(1).x;
+		return fView->ConvertToScreen(BRect(left, 0, left + 10, fView->Bounds().bottom))
+			.OffsetByCopy(-fWindow->Frame().left, -fWindow->Frame().top);
+	});
+	EXPECT_GT(CountPixels(fWindow, under, [](rgb_color c) { return c.red < 80; }), 11);
+
+	Screen::Compose("");
+	Screen::CommitText("vi\xe1\xbb\x87t");
+	Settle();
+	EXPECT_EQ(Text(), "avi\xe1\xbb\x87tb");
+	EXPECT_EQ(Selection(), std::make_pair(7, 7));
+
+	// A composition takes the selection's place, as typing would.
+	Select(0, 1);
+	Screen::Compose("x");
+	Settle();
+	EXPECT_EQ(Text(), "vi\xe1\xbb\x87tb");
+	Screen::Compose("");
+	Settle();
+	Do([&] { EXPECT_EQ(fView->Layout().Text(), "vi\xe1\xbb\x87tb"); });
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <DeviceScale.h>
 #include <Font.h>
 #include <Painter.h>
+#include <TextEngine.h>
+#include <TextLayout.h>
 #include <Screen.h>
 
 #include <stdlib.h>
@@ -75,7 +77,8 @@ TEST_F(ScaleTest, AWindowDrawsAtTwiceItsSizeAndTakesClicksInItsOwnCoordinates)
 	// The text is rasterised at twice the size: about twice as tall as at scale 1,
 	// standing on the doubled baseline. (How smooth it is is left to the eye.)
 	Framebuffer small(100, 50, kWhite);
-	Painter(small).DrawString(be_plain_font->Face(), 10, "Ho", 2, 30, 40, PackColor(0, 0, 0));
+	Painter(small).DrawText(*TextEngine::Default().Line(be_plain_font->EngineFont(), "Ho"), 0,
+		30, 40, PackColor(0, 0, 0));
 	const PixelRect smallInk = InkBox(small, small.Bounds());
 	const PixelRect ink = InkBox(picture, {50, 50, 120, 90});
 	ASSERT_TRUE(smallInk.IsValid() && ink.IsValid());

@@ -1,7 +1,14 @@
-// Font lookup, glyph cache, text drawing at a baseline and malformed UTF-8.
-#include <FontEngine.h>
+// The text engine: Latin metrics equal to FreeType's own hinting, the ink on the
+// baseline, malformed bytes, fallback to any font that covers a script, the
+// bidirectional order, and clusters with their carets.
 #include <Painter.h>
+#include <TextEngine.h>
+#include <TextLayout.h>
 #include <Utf8.h>
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
 
 #include <gtest/gtest.h>
 
@@ -10,10 +17,12 @@
 namespace {
 
 const uint32 kWhite = PackColor(255, 255, 255);
+const TextFont kSans{"Liberation Sans", "Regular", 10};
+const TextFont kBold{"Liberation Sans", "Bold", 10};
 
-FontFace* Sans()
+float Width(const TextFont& font, const char* text)
 {
-	return FontEngine::Default().FaceFor("Liberation Sans", "Regular");
+	return TextEngine::Default().Width(font, text);
 }
 
 // The box of the pixels that are not white.
@@ -30,13 +39,71 @@ PixelRect InkBox(const Framebuffer& frame)
 	return box;
 }
 
+// One line of text drawn into a white frame, its baseline at y.
+Framebuffer Drawn(const TextFont& font, const char* text, int32 x = 5, int32 y = 20,
+	int32 scale = 1)
+{
+	Framebuffer frame(200 * scale, 30 * scale, kWhite);
+	Painter painter(frame, scale);
+	painter.DrawText(*TextEngine::Default().Line(font, text), 0, x, y, PackColor(0, 0, 0));
+	return frame;
+}
+
+// The metrics FreeType gives the face itself at 10 pixels to the em, hinted for
+// grey smoothing, as the plain FreeType path used them.
+class FreeTypeFace {
+public:
+	explicit FreeTypeFace(const char* name)
+	{
+		FT_Init_FreeType(&fLibrary);
+		FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(name));
+		FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+		FcDefaultSubstitute(pattern);
+		FcResult result;
+		FcPattern* found = FcFontMatch(nullptr, pattern, &result);
+		FcChar8* file = nullptr;
+		FcPatternGetString(found, FC_FILE, 0, &file);
+		FT_New_Face(fLibrary, reinterpret_cast<const char*>(file), 0, &fFace);
+		FT_Set_Char_Size(fFace, 0, 10 * 64, 72, 72);
+		FcPatternDestroy(found);
+		FcPatternDestroy(pattern);
+	}
+	~FreeTypeFace()
+	{
+		FT_Done_Face(fFace);
+		FT_Done_FreeType(fLibrary);
+	}
+	int32 Advance(uint32 codepoint)
+	{
+		FT_Load_Glyph(fFace, FT_Get_Char_Index(fFace, codepoint), FT_LOAD_TARGET_NORMAL);
+		return (int32)((fFace->glyph->advance.x + 32) >> 6);
+	}
+	float Ascent() const { return fFace->size->metrics.ascender / 64.0f; }
+	float Descent() const { return -fFace->size->metrics.descender / 64.0f; }
+
+private:
+	FT_Library fLibrary = nullptr;
+	FT_Face fFace = nullptr;
+};
+
+std::string Utf8Of(uint32 codepoint)
+{
+	char bytes[4];
+	const int32 length = codepoint < 0x80 ? 1 : 2;
+	if (length == 1) {
+		bytes[0] = (char)codepoint;
+	} else {
+		bytes[0] = (char)(0xc0 | (codepoint >> 6));
+		bytes[1] = (char)(0x80 | (codepoint & 0x3f));
+	}
+	return std::string(bytes, (size_t)length);
+}
+
 TEST(Utf8Decoding, MalformedInputGivesTheReplacementAByte)
 {
-	// Sequences of every length are typed and stepped over in the text view tests.
 	const char text[] = "\xf0\x9f\x98\x80";
 	const char* p = text;
 	EXPECT_EQ(utf8::Decode(p, text + 4), 0x1f600u);
-	// Malformed input gives the replacement and moves on by one byte.
 	for (const char* bad : {"\xff", "\x80", "\xc3", "\xe2\x82", "\xc0\xaf", "\xed\xa0\x80",
 			 "\xf4\x90\x80\x80", "\xc3\x41"}) {
 		const char* p = bad;
@@ -48,46 +115,62 @@ TEST(Utf8Decoding, MalformedInputGivesTheReplacementAByte)
 	EXPECT_EQ(utf8::CharLength("\xe2\x82", 0, 2), 1);
 }
 
-TEST(FontLookup, FacesAndGlyphsAreFoundOnceAndWhatIsMissingFallsBack)
+// Every printable character of ASCII and Latin-1, regular and bold: the advance
+// FreeType's hinting gave, and the same ascent and descent. (The soft hyphen
+// is invisible unless a line breaks there, as Unicode has it.)
+TEST(LatinMetrics, AdvancesAndBaselinesAreFreeTypesOwn)
 {
-	FontFace* sans = Sans();
-	ASSERT_NE(sans, nullptr);
-	EXPECT_EQ(sans->Family(), "Liberation Sans");
-	FontFace* missing = FontEngine::Default().FaceFor("No Such Family 12345", "Regular");
-	ASSERT_NE(missing, nullptr);
-	EXPECT_NE(missing->Family(), "No Such Family 12345");
-	// The same request returns the same face, so glyphs are cached once, per size.
-	EXPECT_EQ(FontEngine::Default().FaceFor("Liberation Sans", "Regular"), sans);
-	const FontFace::Glyph* small = sans->GlyphFor('W', 10);
-	EXPECT_EQ(sans->GlyphFor('W', 10), small);
-	EXPECT_GT(sans->GlyphFor('W', 20)->advance, small->advance);
-	EXPECT_GT(small->advance, sans->GlyphFor('i', 10)->advance);
-	// What the face lacks comes from the fallback (a Braille pattern from DejaVu).
-	EXPECT_TRUE(sans->HasGlyph(0x283f) || !sans->GlyphFor(0x283f, 10)->coverage.empty());
+	for (const auto& [font, name] : {std::pair{kSans, "Liberation Sans:style=Regular"},
+			 std::pair{kBold, "Liberation Sans:style=Bold"}}) {
+		FreeTypeFace face(name);
+		std::string all;
+		int32 sum = 0;
+		for (uint32 c = 0x20; c <= 0xff; c++) {
+			if ((c >= 0x7f && c < 0xa0) || c == 0xad)
+				continue;
+			const std::string text = Utf8Of(c);
+			EXPECT_EQ(Width(font, text.c_str()), face.Advance(c)) << name << " U+" << std::hex << c;
+			all += text;
+			sum += face.Advance(c);
+		}
+		// No kerning or ligatures change the sum of a line's advances.
+		EXPECT_EQ(Width(font, all.c_str()), sum) << name;
+		for (const char* word : {"AV", "AY", "To", "LT", "fi", "fl", "WAVY LATTE Tofu affluent"}) {
+			float letters = 0;
+			for (const char* p = word; *p != '\0'; p++)
+				letters += Width(font, std::string(1, *p).c_str());
+			EXPECT_EQ(Width(font, word), letters) << word;
+		}
+		const TextMetrics metrics = TextEngine::Default().Metrics(font);
+		EXPECT_EQ(metrics.ascent, face.Ascent()) << name;
+		EXPECT_EQ(metrics.descent, face.Descent()) << name;
+	}
 }
 
-TEST(TextDrawing, InkSitsOnTheBaselineInTheColourAndInTheClipAndMalformedBytesShow)
+TEST(TextDrawing, InkSitsOnTheBaselineInTheColourAndInTheClipAtBothScales)
 {
+	for (const int32 scale : {1, 2}) {
+		const Framebuffer frame = Drawn(kSans, "HH", 5, 20, scale);
+		const PixelRect ink = InkBox(frame);
+		ASSERT_TRUE(ink.IsValid());
+		// Flat-bottomed capitals end on the row above the baseline.
+		EXPECT_EQ(ink.bottom, 20 * scale - 1) << scale;
+		EXPECT_GE(ink.left, 5 * scale);
+		EXPECT_LE(ink.left, 6 * scale);
+		EXPECT_LE(ink.right, (5 + (int32)Width(kSans, "HH")) * scale);
+		EXPECT_NEAR(ink.Height(), 7 * scale, scale);
+	}
 	Framebuffer frame(60, 30, kWhite);
 	Painter painter(frame);
-	const uint32 red = PackColor(255, 0, 0);
-	const int32 advance = painter.DrawString(Sans(), 10, "HH", 2, 5, 20, red);
-	EXPECT_EQ(advance, MeasureString(Sans(), 10, "HH", 2));
-	const PixelRect ink = InkBox(frame);
-	ASSERT_TRUE(ink.IsValid());
-	EXPECT_EQ(ink.bottom, 19);  // flat-bottomed capitals end on the row above the baseline
-	EXPECT_GE(ink.left, 5);
-	EXPECT_LE(ink.left, 6);
-	EXPECT_GE(ink.top, 11);
-	EXPECT_LE(ink.right, 5 + advance);
-	// Smoothed ink blends the text colour over the background: red stays full, and
-	// the stems come close to pure red.
+	painter.DrawText(*TextEngine::Default().Line(kSans, "HH"), 0, 5, 20, PackColor(255, 0, 0));
+	// Smoothed ink blends the text colour over the background: red stays full,
+	// and the stems come close to pure red.
 	int32 darkest = 255;
+	const PixelRect ink = InkBox(frame);
 	for (int32 y = ink.top; y <= ink.bottom; y++) {
 		for (int32 x = ink.left; x <= ink.right; x++) {
-			const uint32 pixel = frame.PixelAt(x, y);
-			EXPECT_EQ((pixel >> 16) & 0xff, 255u);
-			darkest = std::min<int32>(darkest, (pixel >> 8) & 0xff);
+			EXPECT_EQ((frame.PixelAt(x, y) >> 16) & 0xff, 255u);
+			darkest = std::min<int32>(darkest, (frame.PixelAt(x, y) >> 8) & 0xff);
 		}
 	}
 	EXPECT_LT(darkest, 64);
@@ -95,17 +178,25 @@ TEST(TextDrawing, InkSitsOnTheBaselineInTheColourAndInTheClipAndMalformedBytesSh
 	Framebuffer clipped(60, 30, kWhite);
 	Painter clipping(clipped);
 	clipping.SetClip({{0, 0, 9, 29}});
-	clipping.DrawString(Sans(), 10, "WWWW", 4, 2, 20, PackColor(0, 0, 0));
+	clipping.DrawText(*TextEngine::Default().Line(kSans, "WWWW"), 0, 2, 20, PackColor(0, 0, 0));
 	EXPECT_TRUE(InkBox(clipped).IsValid());
 	EXPECT_LE(InkBox(clipped).right, 9);
+}
 
-	// Each malformed byte draws one replacement mark, never nothing.
-	for (const char* bad : {"\xff", "\xc3", "\xed\xa0\x80"}) {
-		Framebuffer marks(40, 30, kWhite);
-		const int32 advance = Painter(marks).DrawString(Sans(), 10, bad, (int32)strlen(bad),
-			5, 20, PackColor(0, 0, 0));
-		EXPECT_TRUE(InkBox(marks).IsValid());
-		EXPECT_EQ(advance, (int32)strlen(bad) * MeasureString(Sans(), 10, "\xef\xbf\xbd", 3));
+TEST(TextDrawing, EachMalformedByteIsOneReplacementMark)
+{
+	const float mark = Width(kSans, "\xef\xbf\xbd");
+	EXPECT_GT(mark, 0);
+	for (const char* bad : {"\xff", "\xc3", "\xed\xa0\x80", "a\xe2\x82z"}) {
+		const int32 bytes = (int32)strlen(bad);
+		const int32 marks = bad[0] == 'a' ? 2 : bytes;
+		const float letters = bad[0] == 'a' ? Width(kSans, "az") : 0;
+		EXPECT_EQ(Width(kSans, bad), letters + marks * mark) << bad;
+		EXPECT_TRUE(InkBox(Drawn(kSans, bad)).IsValid());
+		const auto layout = TextEngine::Default().Line(kSans, bad);
+		// Offsets stay those of the bytes given.
+		EXPECT_EQ(layout->LineEnd(0), bytes);
+		EXPECT_EQ(layout->Breaks().CountCharacters(), bad[0] == 'a' ? 4 : bytes);
 	}
 }
 

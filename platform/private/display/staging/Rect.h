@@ -1,2 +1,0 @@
-// Stand-in until the shared geometry header exists.
-#include "../StagingGeometry.h"
