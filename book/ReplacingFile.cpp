@@ -4,6 +4,7 @@
 
 #include <Errors.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -200,7 +201,7 @@ void ReplacingFile::RemoveLeftovers(const std::string& folder,
 	closedir(listing);
 }
 
-status_t ReadWholeFd(int fd, std::string* bytes)
+status_t ReadWholeFd(int fd, std::string* bytes, size_t limit)
 {
 	char buffer[65536];
 	for (;;) {
@@ -211,6 +212,8 @@ status_t ReadWholeFd(int fd, std::string* bytes)
 			return LastError();
 		if (got == 0)
 			return B_OK;
+		if (static_cast<size_t>(got) > limit - std::min(limit, bytes->size()))
+			return B_FILE_TOO_LARGE;
 		bytes->append(buffer, static_cast<size_t>(got));
 	}
 }

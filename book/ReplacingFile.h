@@ -20,6 +20,7 @@
 
 #include <SupportDefs.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -84,8 +85,9 @@ private:
 	bool fCommitted = false;
 };
 
-// A whole file descriptor read, or written, retrying interrupted calls.
-status_t ReadWholeFd(int fd, std::string* bytes);
+// A whole file descriptor read, or written, retrying interrupted calls. A
+// read that would take bytes past limit stops with B_FILE_TOO_LARGE.
+status_t ReadWholeFd(int fd, std::string* bytes, size_t limit = SIZE_MAX);
 status_t WriteWholeFd(int fd, std::string_view bytes);
 
 #endif

@@ -12,6 +12,7 @@
 #include <ConversionReport.h>
 #include <CsvWriter.h>
 #include <Entry.h>
+#include <ReadOnlyBookFile.h>
 #include <ReplacingFile.h>
 #include <VCardWriter.h>
 
@@ -240,18 +241,28 @@ bool AddMappings(const std::vector<std::string>& mappings, ContactFieldMap* map)
 	return true;
 }
 
-// The whole of a file, or of standard input for "-"; errno tells a failure.
+// The whole of a file, or of standard input for "-", refused past the size
+// a book may have (a pipe from /dev/zero must not exhaust memory); errno
+// tells a failure, EFBIG one past the limit.
 bool ReadInput(const std::string& input, std::string* bytes)
 {
 	const int fd = input == "-" ? STDIN_FILENO : open(input.c_str(), O_RDONLY | O_CLOEXEC);
 	if (fd < 0)
 		return false;
-	const bool read = ReadWholeFd(fd, bytes) == B_OK;
-	const int readError = errno;
+	const status_t status = ReadWholeFd(fd, bytes, static_cast<size_t>(kLargestBookFile));
+	const int readError = status == B_FILE_TOO_LARGE ? EFBIG : errno;
 	if (fd != STDIN_FILENO)
 		close(fd);
 	errno = readError;
-	return read;
+	return status == B_OK;
+}
+
+std::string ReadErrorText()
+{
+	if (errno != EFBIG)
+		return ErrnoText();
+	return "it holds more than the " + std::to_string(kLargestBookFile >> 20)
+		+ " MiB an address book may have";
 }
 
 }  // namespace
@@ -274,7 +285,7 @@ int ConvertCommand::Run(const convert_options& options)
 	std::string bytes;
 	// A book file is read by the book's own reader, with its attributes.
 	if ((from != contact_format::kBook || input == "-") && !ReadInput(input, &bytes)) {
-		fprintf(stderr, "cvab-convert: cannot read %s: %s\n", inputName, ErrnoText().c_str());
+		fprintf(stderr, "cvab-convert: cannot read %s: %s\n", inputName, ReadErrorText().c_str());
 		return kConvertFailed;
 	}
 

@@ -137,6 +137,9 @@ TEST_F(ConvertTest, FailuresSayWhyAndLeaveNoHalfFile)
 	const Result missing = Run(Path("missing.vcf") + " " + Path("out.cvab"));
 	EXPECT_EQ(missing.status, kConvertFailed);
 	EXPECT_NE(missing.err.find("cannot read"), std::string::npos) << missing.err;
+	const Result endless = Run("--from vcard /dev/zero " + Path("zero.csv"));
+	EXPECT_EQ(endless.status, kConvertFailed);
+	EXPECT_NE(endless.err.find("more than the 512 MiB"), std::string::npos) << endless.err;
 	// The temporary file is complete before the rename fails: it must go too.
 	fs::create_directory(fDir / "taken.vcf");
 	const Result taken = Run(kSamples + "/contacts-4.vcf " + Path("taken.vcf"));
