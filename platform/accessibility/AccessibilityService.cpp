@@ -256,11 +256,22 @@ void AccessibilityService::Changed(Accessible* accessible, uint32 changes)
 	if (!accessible->AddPending(changes))
 		return;
 	AtkObject* object = ATK_OBJECT(g_object_ref(accessible->Atk()));
-	Post([object] {
-		Accessible* node = Accessible::Of(object);
-		node->Announce(node->TakePending());
-		g_object_unref(object);
-	});
+	Post([object] { _Announce(object); });
+}
+
+// The changes are taken with the window locked, so an operation's many notes
+// (a reload empties and fills the list) are told once, after it. A busy window
+// is asked again a little later.
+void AccessibilityService::_Announce(AtkObject* object)
+{
+	Accessible* node = Accessible::Of(object);
+	const WindowHold hold(node->Window());
+	if (!hold && hold.WasBusy()) {
+		g_timeout_add_once(50, [](void* data) { _Announce(ATK_OBJECT(data)); }, object);
+		return;
+	}
+	node->Announce(node->TakePending());
+	g_object_unref(object);
 }
 
 // The link's reference goes with the object to the thread, which lets it go.

@@ -72,6 +72,8 @@ private:
 	void _StartTree();
 	void _StartBridge();
 	void _AddWindow(const BMessenger& window, int32 attempts);
+	// Tells what was noted of object, whose reference it lets go of then.
+	static void _Announce(AtkObject* object);
 
 	std::mutex fLock;  // the queue and the thread's start
 	std::deque<std::function<void()>> fQueue;

@@ -212,7 +212,17 @@ bool Accessible::Update()
 {
 	bool alive = true;
 	const bool read = WithWindow([&] { alive = Refresh(); });
+	if (read && alive && !fTold)
+		_Told();
 	return read && alive;
+}
+
+void Accessible::_Told()
+{
+	fToldName = fName;
+	fToldStates = fStates;
+	fToldChildren = fChildren;
+	fTold = true;
 }
 
 bool Accessible::Refresh()
@@ -294,29 +304,28 @@ bool Accessible::AddPending(uint32 changes)
 
 void Accessible::Announce(uint32)
 {
-	const std::string name = fName;
-	const uint64 states = fStates;
-	const std::vector<AccessibleRef> children = fChildren;
 	if (!Update())
 		return;
-	if (name != fName)
+	if (fName != fToldName)
 		g_object_notify(G_OBJECT(fAtk), "accessible-name");
-	AnnounceStates(states, fStates);
-	AnnounceChildren(children);
+	_AnnounceStates();
+	_AnnounceChildren();
+	_Told();
 }
 
 // Focus is told by whoever follows it across windows, not state by state.
-void Accessible::AnnounceStates(uint64 before, uint64 after)
+void Accessible::_AnnounceStates()
 {
-	const uint64 changed = (before ^ after) & ~Bit(ATK_STATE_FOCUSED);
+	const uint64 changed = (fToldStates ^ fStates) & ~Bit(ATK_STATE_FOCUSED);
 	for (int state = 0; state < 64; state++) {
 		if (changed & (uint64(1) << state))
-			atk_object_notify_state_change(fAtk, AtkStateType(state), (after >> state) & 1);
+			atk_object_notify_state_change(fAtk, AtkStateType(state), (fStates >> state) & 1);
 	}
 }
 
-void Accessible::AnnounceChildren(const std::vector<AccessibleRef>& before)
+void Accessible::_AnnounceChildren()
 {
+	const std::vector<AccessibleRef>& before = fToldChildren;
 	auto holds = [](const std::vector<AccessibleRef>& list, const AccessibleRef& child) {
 		for (const AccessibleRef& each : list) {
 			if (each == child)

@@ -3,7 +3,9 @@
 // base keeps the object's place in the tree and answers ATK's common questions
 // (name, states, children, parent, extents) from the values it last read, reading
 // them again under its window's lock when it can: when the window is busy or gone,
-// the last values stand. The ATK object holds this one; both go together.
+// the last values stand. A change is told against what the reader was told last
+// (or first read), not against the last reading, which a question may have made
+// after the change. The ATK object holds this one; both go together.
 // Threading: the accessibility thread, except Publish and Detach, which come from
 // a window's thread (or one holding its lock) with the window locked.
 #ifndef _CVAB_ACCESSIBLE_H
@@ -91,10 +93,10 @@ protected:
 	std::vector<AccessibleRef> fChildren;
 
 	static uint64 Bit(AtkStateType state) { return uint64(1) << state; }
-	// Tells the reader of each state that differs between the two sets.
-	void AnnounceStates(uint64 before, uint64 after);
-	// Tells the reader of the children that left and came since before.
-	void AnnounceChildren(const std::vector<AccessibleRef>& before);
+	// What the reader was told last: set by the first reading, then by Announce.
+	std::string fToldName;
+	uint64 fToldStates = 0;
+	std::vector<AccessibleRef> fToldChildren;
 	// Runs read with the window locked, unless it is busy or gone.
 	bool WithWindow(const std::function<void()>& read);
 
@@ -102,12 +104,17 @@ private:
 	Accessible(const Accessible&) = delete;
 	Accessible& operator=(const Accessible&) = delete;
 
+	void _AnnounceStates();
+	void _AnnounceChildren();
+	void _Told();
+
 	AtkObject* fAtk;
 	AccessibleWindow* fWindow;  // held through the chain of parents
 	AccessibleRef fParent;
 	const AtkRole fRole;
 	std::atomic<uint32> fPending{0};
 	bool fDefunct = false;
+	bool fTold = false;
 };
 
 }  // namespace BPrivate

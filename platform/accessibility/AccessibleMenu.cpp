@@ -90,7 +90,6 @@ bool AccessibleMenu::Refresh()
 // An item's state follows its menu's: each is read and told again.
 void AccessibleMenu::Announce(uint32 changes)
 {
-	const int32 highlighted = fHighlighted;
 	AccessibleView::Announce(changes);
 	if (changes & (kAccessibleStates | kAccessibleChildren | kAccessibleMenus)) {
 		for (const AccessibleRef& child : std::vector<AccessibleRef>(fChildren)) {
@@ -98,8 +97,10 @@ void AccessibleMenu::Announce(uint32 changes)
 				node->Announce(kAccessibleStates | kAccessibleName);
 		}
 	}
-	if (fHighlighted != highlighted)
+	if (fHighlighted != fToldHighlighted) {
+		fToldHighlighted = fHighlighted;
 		g_signal_emit_by_name(Atk(), "selection-changed");
+	}
 	if (changes & kAccessibleMenus)
 		_AnnounceMenus();
 }

@@ -49,6 +49,7 @@ private:
 	void _AnnounceMenus();
 
 	int32 fHighlighted = -1;  // the item highlighted while open, as last read
+	int32 fToldHighlighted = -1;
 	OpenMenus fOpen;          // the bar's: as last told
 };
 

@@ -53,9 +53,9 @@ bool AccessibleScrollBar::SetValue(double value)
 
 void AccessibleScrollBar::Announce(uint32 changes)
 {
-	const double value = fValue;
 	AccessibleView::Announce(changes);
-	if ((changes & kAccessibleValue) && fValue != value) {
+	if ((changes & kAccessibleValue) && fValue != fToldValue) {
+		fToldValue = fValue;
 		g_object_notify(G_OBJECT(Atk()), "accessible-value");
 		g_signal_emit_by_name(Atk(), "value-changed", fValue, nullptr);
 	}

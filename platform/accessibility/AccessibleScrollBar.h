@@ -32,6 +32,7 @@ private:
 	double fMinimum = 0;
 	double fMaximum = 0;
 	double fStep = 1;
+	double fToldValue = -1;
 };
 
 }  // namespace BPrivate

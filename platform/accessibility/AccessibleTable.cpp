@@ -101,15 +101,17 @@ AtkObject* AccessibleTable::RefChild(int32 index)
 // --- changes
 
 // Rows made anew are one change, whatever their number; the rows a reader
-// holds read the new ones in their places.
+// holds read the new ones in their places. The bridge keeps a table's
+// children-changed to itself (the table manages its descendants), so the reader
+// hears the table's model change with it.
 void AccessibleTable::Announce(uint32 changes)
 {
-	const int32 focusRow = fFocusRow;
 	AccessibleView::Announce(changes);
 	if (changes & kAccessibleRows) {
 		AccessibleRef first = AccessibleRef::Adopt(RefRow(0));
 		g_signal_emit_by_name(Atk(), first ? "children-changed::add" : "children-changed::remove",
 			0u, first.Get());
+		g_signal_emit_by_name(Atk(), "model-changed");
 		g_signal_emit_by_name(Atk(), "visible-data-changed");
 	}
 	if (changes & (kAccessibleSelection | kAccessibleRows)) {
@@ -120,7 +122,7 @@ void AccessibleTable::Announce(uint32 changes)
 	}
 	if (changes & kAccessibleSelection)
 		g_signal_emit_by_name(Atk(), "selection-changed");
-	if ((changes & kAccessibleFocusRow) && fFocusRow != focusRow
+	if ((changes & kAccessibleFocusRow) && fFocusRow != fToldFocusRow
 		&& (fStates & Bit(ATK_STATE_FOCUSED)))
 		AnnounceFocusRow();
 }
@@ -129,6 +131,7 @@ void AccessibleTable::Announce(uint32 changes)
 void AccessibleTable::AnnounceFocusRow()
 {
 	Update();
+	fToldFocusRow = fFocusRow;
 	const AccessibleRef row = AccessibleRef::Adopt(RefRow(fFocusRow));
 	if (!row)
 		return;

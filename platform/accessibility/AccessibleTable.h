@@ -3,10 +3,10 @@
 // interfaces. Its rows are its children and a row's cells are the row's; both are
 // made only when a reader asks for them and kept only while it holds them (the
 // table manages its descendants), so a long list costs nothing until read. The
-// column headers are the list's header views. The reader hears one change of the
-// children and one of the visible data when the rows are made anew (a reload or a
-// sort), one change of the selection when it changes, and the row the keyboard is
-// on as the table's active descendant.
+// column headers are the list's header views. When the rows are made anew (a
+// reload or a sort) the table tells one change of its children, of its model and
+// of the visible data, whatever the number of rows; one change of the selection
+// when it changes; and the row the keyboard is on as its active descendant.
 // Threading: the accessibility thread; made and read with the window locked.
 #ifndef _CVAB_ACCESSIBLE_TABLE_H
 #define _CVAB_ACCESSIBLE_TABLE_H
@@ -65,6 +65,7 @@ private:
 	int32 fRowCount = 0;
 	int32 fColumnCount = 0;
 	int32 fFocusRow = -1;
+	int32 fToldFocusRow = -1;
 };
 
 }  // namespace BPrivate

@@ -70,17 +70,19 @@ AccessibleRef AccessibleWindow::Focused()
 // activation moves the keyboard, which the service follows.
 void AccessibleWindow::Announce(uint32 changes)
 {
-	const bool wasShowing = IsShowing();
-	const bool wasActive = IsActive();
 	Accessible::Announce(changes);
 	AccessibilityService& service = AccessibilityService::Get();
-	if (IsShowing() != wasShowing) {
+	const bool activated = IsActive() != fToldActive;
+	if (IsShowing() != fToldShowing) {
+		fToldShowing = IsShowing();
 		service.WindowsChanged();
-		g_signal_emit_by_name(Atk(), IsShowing() ? "create" : "destroy");
+		g_signal_emit_by_name(Atk(), fToldShowing ? "create" : "destroy");
 	}
-	if (IsActive() != wasActive)
-		g_signal_emit_by_name(Atk(), IsActive() ? "activate" : "deactivate");
-	if ((changes & kAccessibleFocus) || IsActive() != wasActive)
+	if (activated) {
+		fToldActive = IsActive();
+		g_signal_emit_by_name(Atk(), fToldActive ? "activate" : "deactivate");
+	}
+	if ((changes & kAccessibleFocus) || activated)
 		service.FocusMoved(this);
 }
 
@@ -88,9 +90,9 @@ void AccessibleWindow::Defunct()
 {
 	if (IsDefunct())
 		return;
-	if (IsActive())
+	if (fToldActive)
 		g_signal_emit_by_name(Atk(), "deactivate");
-	if (IsShowing())
+	if (fToldShowing)
 		g_signal_emit_by_name(Atk(), "destroy");
 	Accessible::Defunct();
 	AccessibilityService::Get().WindowsChanged();

@@ -45,6 +45,9 @@ private:
 	BMessenger fMessenger;
 	BWindow* const fTarget;  // used only while the messenger holds it locked
 	bigtime_t fBusyUntil = 0;
+	// What the reader was told: nothing, until the window shows.
+	bool fToldShowing = false;
+	bool fToldActive = false;
 };
 
 }  // namespace BPrivate

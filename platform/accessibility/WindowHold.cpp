@@ -15,7 +15,8 @@ WindowHold::WindowHold(AccessibleWindow* window)
 	const bigtime_t wait = now < window->BusyUntil() ? 0 : kWait;
 	const status_t status = window->Messenger().LockTargetWithTimeout(wait);
 	if (status != B_OK) {
-		if (status == B_TIMED_OUT && wait > 0)
+		fBusy = status == B_TIMED_OUT;
+		if (fBusy && wait > 0)
 			window->SetBusyUntil(now + kBusy);
 		return;
 	}

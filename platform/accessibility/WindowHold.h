@@ -31,9 +31,12 @@ public:
 	// The window, locked; null when it could not be had.
 	BWindow* Window() const { return fWindow; }
 	explicit operator bool() const { return fWindow != nullptr; }
+	// Not had because it was busy (not because it is gone).
+	bool WasBusy() const { return fBusy; }
 
 private:
 	BWindow* fWindow = nullptr;
+	bool fBusy = false;
 };
 
 }  // namespace BPrivate
