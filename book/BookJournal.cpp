@@ -143,9 +143,13 @@ public:
 	{
 	}
 
-	bool Header(std::string_view line)
+	// The header lines come once each, in the order the writer writes them.
+	bool Header(int index, std::string_view line)
 	{
+		static constexpr std::string_view kHeaders[] = {"book", "base", "writer"};
 		const std::vector<std::string_view> parts = Parts(line, 4);
+		if (parts[0] != kHeaders[index])
+			return false;
 		if (parts[0] == "book" && parts.size() == 2) {
 			fJournal->book = Unescaped(parts[1]);
 			return true;
@@ -237,7 +241,7 @@ bool ParseJournal(std::string_view text, book_journal* journal)
 	std::string_view rest = text.substr(sizeof(kFirstLine) - 1, endLine + 1 - (sizeof(kFirstLine) - 1));
 	for (int header = 0; header < 3; header++) {
 		const size_t feed = rest.find('\n');
-		if (feed == std::string_view::npos || !parser.Header(rest.substr(0, feed)))
+		if (feed == std::string_view::npos || !parser.Header(header, rest.substr(0, feed)))
 			return false;
 		rest.remove_prefix(feed + 1);
 	}

@@ -164,6 +164,11 @@ TEST(JournalTest, TheTextReadsBackWholeOrNotAtAll)
 		odd.items = {i.item};
 		EXPECT_FALSE(ParseJournal(JournalText(odd), &read)) << i.what;
 	}
+	// Sealed anew, but its book line thrice instead of each header line once.
+	const std::string bookLine = text.substr(text.find('\n') + 1, text.find("base\t") - text.find('\n') - 1);
+	std::string repeated = text.substr(0, text.find('\n') + 1) + bookLine + bookLine + bookLine;
+	repeated += "end\tsha256:" + Sha256Text(Sha256Of(repeated)) + "\n";
+	EXPECT_FALSE(ParseJournal(repeated, &read)) << repeated;
 }
 
 TEST(JournalTest, TheComposerTellsOnlyWhatDiffersFromTheBase)
