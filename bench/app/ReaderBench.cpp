@@ -156,10 +156,12 @@ AtspiAccessible* FindRole(AtspiAccessible* object, AtspiRole role)
 	return found;
 }
 
-// The program started on the book, with the reader's view of its table.
+// The program started on the book with accessibility on, with the reader's view
+// of its table; a benchmark goes on once it is Ready.
 struct Session {
-	explicit Session(const Book& book)
+	Session()
 	{
+		SetEnabled(true);
 		display = XOpenDisplay(nullptr);
 		pid = bench_desktop::Start({CVAB_BINARY, book.path});
 		if (display == nullptr || UntilFirstFrame(display, Clock::now()) < 0)
@@ -180,6 +182,14 @@ struct Session {
 			XCloseDisplay(display);
 	}
 
+	bool Ready(benchmark::State& state) const
+	{
+		if (table == nullptr)
+			state.SkipWithError("no table on the bus");
+		return table != nullptr;
+	}
+
+	const Book book;
 	Display* display = nullptr;
 	pid_t pid = -1;
 	AtspiAccessible* application = nullptr;
@@ -257,13 +267,9 @@ void OpenLargeBookWithAReader(benchmark::State& state)
 
 void WalkScreenOfRows(benchmark::State& state)
 {
-	const Book book;
-	SetEnabled(true);
-	Session session(book);
-	if (session.table == nullptr) {
-		state.SkipWithError("no table on the bus");
+	const Session session;
+	if (!session.Ready(state))
 		return;
-	}
 	AtspiTable* table = atspi_accessible_get_table_iface(session.table);
 	const int columns = atspi_table_get_n_columns(table, nullptr);
 	int rows = 0;
@@ -314,13 +320,9 @@ void WalkScreenOfRows(benchmark::State& state)
 
 void FocusChangeToReader(benchmark::State& state)
 {
-	const Book book;
-	SetEnabled(true);
-	Session session(book);
-	if (session.table == nullptr) {
-		state.SkipWithError("no table on the bus");
+	const Session session;
+	if (!session.Ready(state))
 		return;
-	}
 	int heard = 0;
 	const FocusListener listening([](AtspiEvent* event, void* data) {
 		if (strcmp(event->type, "object:state-changed:focused") == 0 && event->detail1 == 1)

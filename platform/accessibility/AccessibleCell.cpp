@@ -36,14 +36,7 @@ bool AccessibleCell::Refresh()
 	states |= Bit(ATK_STATE_SELECTABLE) | Bit(ATK_STATE_ENABLED) | Bit(ATK_STATE_SENSITIVE);
 	if (list->IsItemSelected(row))
 		states |= Bit(ATK_STATE_SELECTED);
-	const BRect frame = list->CellFrame(row, fColumn);
-	if (!list->IsHidden()) {
-		states |= Bit(ATK_STATE_VISIBLE);
-		if (frame.Intersects(list->Bounds()))
-			states |= Bit(ATK_STATE_SHOWING);
-	}
-	fStates = states;
-	fFrame = AccessibleView::ToScreenPixels(list->ConvertToScreen(frame));
+	fStates = states | AccessibleView::PartStates(list, list->CellFrame(row, fColumn), &fFrame);
 	fName = list->CellText(row, fColumn);
 	return true;
 }

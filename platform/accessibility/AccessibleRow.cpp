@@ -43,14 +43,7 @@ bool AccessibleRow::Refresh()
 	if (list->IsFocus() && AccessibleLinks::FocusRow(list) == fRow
 		&& list->Window()->IsActive())
 		states |= Bit(ATK_STATE_FOCUSED);
-	const BRect frame = list->ItemFrame(fRow);
-	if (!list->IsHidden()) {
-		states |= Bit(ATK_STATE_VISIBLE);
-		if (frame.Intersects(list->Bounds()))
-			states |= Bit(ATK_STATE_SHOWING);
-	}
-	fStates = states;
-	fFrame = AccessibleView::ToScreenPixels(list->ConvertToScreen(frame));
+	fStates = states | AccessibleView::PartStates(list, list->ItemFrame(fRow), &fFrame);
 	const int32 columns = list->CountColumns();
 	for (int32 column = 0; column < columns; column++) {
 		const std::string text = list->CellText(fRow, column);

@@ -95,6 +95,18 @@ BRect AccessibleView::ToScreenPixels(BRect frame)
 		(frame.bottom + 1) * scale - 1);
 }
 
+uint64 AccessibleView::PartStates(const BView* view, BRect frame, BRect* screenFrame)
+{
+	uint64 states = 0;
+	if (!view->IsHidden()) {
+		states |= Bit(ATK_STATE_VISIBLE);
+		if (frame.Intersects(view->Bounds()))
+			states |= Bit(ATK_STATE_SHOWING);
+	}
+	*screenFrame = ToScreenPixels(view->ConvertToScreen(frame));
+	return states;
+}
+
 BRect AccessibleView::ScreenFrameOf(const BView* view)
 {
 	return ToScreenPixels(view->ConvertToScreen(view->Bounds()));

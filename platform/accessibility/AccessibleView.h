@@ -31,6 +31,9 @@ public:
 
 	// A frame in the API's screen coordinates, in the screen's pixels.
 	static BRect ToScreenPixels(BRect frame);
+	// For a part of a view (a list's row or cell) at frame in the view's
+	// coordinates: its visible and showing states, and its frame on the screen.
+	static uint64 PartStates(const BView* view, BRect frame, BRect* screenFrame);
 
 protected:
 	// view is locked in its window and gets linked to the new object, whose one
