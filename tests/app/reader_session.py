@@ -3,7 +3,8 @@
 tree through pyatspi as a reader does and drives the program only through the
 keyboard (xdotool) and AT-SPI: the book's window and menus, the table of its
 records, a record made in the editor, found through Find, a sort by a column
-header's action, the list walked by the keyboard and an alert's text.
+header's action, the list walked by the keyboard, the Open panel and an
+alert's text.
 
 Usage: reader_session.py CVAB FOLDER MODE (see desktop_reader.sh)."""
 
@@ -283,6 +284,28 @@ def show_columns(bar, table):
     check(len(checked) == 5, "five field items checked: %s" % checked)
 
 
+def open_panel(app):
+    start = len(events)
+    keys("ctrl+o")
+    panel = wait_for("the Open panel", lambda: window(app, "Open", "dialog"))
+    wait_for("focus on the folder list",
+             lambda: [f for f in focused_since(start) if f[0] in ("list", "table")])
+    folders = find(panel, "list")
+    check(folders is not None, "the folder list as a list")
+    names = [folders.getChildAtIndex(i).name for i in range(folders.childCount)]
+    home = os.environ["HOME"]  # where the panel opens first
+    shown = [entry + "/" for entry in sorted(os.listdir(home))
+             if os.path.isdir(os.path.join(home, entry)) and not entry.startswith(".")]
+    check(shown and all(entry in names for entry in shown), "the folder's entries: %s" % names)
+    buttons = [b.name for b in children(children(panel)[0]) if b.getRoleName() == "push button"]
+    check(sorted(buttons) == ["Cancel", "Open", "Up"], "the panel's buttons: %s" % buttons)
+    check(states(find(panel, "push button", "Open")).contains(pyatspi.STATE_IS_DEFAULT),
+          "Open the default button")
+    keys("Escape")
+    wait_for("the panel hidden", lambda: window(app, "Open") is None
+             or not states(window(app, "Open")).contains(pyatspi.STATE_SHOWING))
+
+
 def alert(app):
     start = len(events)
     subprocess.Popen([CVAB, os.path.join(FOLDER, "folder.cvab")],
@@ -326,6 +349,7 @@ def main():
     sort_by_header(table)
     walk_list(table)
     show_columns(bar, table)
+    open_panel(app)
     alert(app)
     keys("ctrl+q")
     try:
