@@ -134,6 +134,12 @@ std::string DescribeIn(const char* title, AtkRole role, const char* name = nullp
 class TownList : public BListView {
 public:
 	TownList(BRect frame, BView* headers) : BListView(frame, "towns"), fHeaders(headers) {}
+	// A list does not own its items.
+	~TownList() override
+	{
+		while (CountItems() > 0)
+			delete RemoveItem(CountItems() - 1);
+	}
 	int32 CountColumns() const override { return 2; }
 	BView* ColumnHeader(int32 column) const override { return fHeaders->ChildAt(column); }
 	std::string CellText(int32 row, int32 column) const override
