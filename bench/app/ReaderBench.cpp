@@ -88,7 +88,8 @@ double UntilFirstFrame(Display* display, Clock::time_point start)
 			if (drawn)
 				return Since(start);
 		}
-		usleep(500);
+		// Looking often would take a core from the program on a small machine.
+		usleep(2000);
 	}
 	return -1;
 }
