@@ -1,8 +1,7 @@
 #include "ABListItem.h"
 
 #include "ABookRecord.h"
-#include "BookListArea.h"
-#include "BookMenus.h"
+#include "BookColumns.h"
 #include "CVABWindow.h"
 
 #include <ListView.h>
@@ -31,14 +30,12 @@ void ABListItem::DrawItem(BView* owner, BRect frame, bool)
 	owner->FillRect(frame, B_SOLID_LOW);
 	owner->SetLowColor(savedLow);
 
-	float x = std::floor(frame.left + 2);
-	for (int32 field = 0; field < kBookFieldCount; field++) {
-		if (!fOwnerWindow->Menus()->IsFieldShown(field))
-			continue;
-		const char* text = fRecord->Field(field);
+	const BookColumns& columns = fOwnerWindow->Columns();
+	const float left = std::floor(frame.left + 2);
+	for (int32 column = 0; column < columns.Count(); column++) {
+		const char* text = fRecord->Field(columns.FieldAt(column));
 		if (*text != '\0')
-			owner->DrawString(text, BPoint(x, frame.bottom - 2));
-		x += kColumnWidth;
+			owner->DrawString(text, BPoint(left + BookColumns::Left(column), frame.bottom - 2));
 	}
 
 	if (IsSelected())

@@ -1,5 +1,5 @@
-// One row of the record list: the record's shown fields side by side, 80 pixels
-// apart, on alternating tints.
+// One row of the record list: the record's shown fields side by side, a column
+// apart (BookColumns), on alternating tints.
 // Threading: drawn in its window's thread, like every list item.
 #ifndef _AB_LIST_ITEM_H
 #define _AB_LIST_ITEM_H

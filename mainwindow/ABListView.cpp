@@ -1,7 +1,8 @@
 #include "ABListView.h"
 
 #include "ABListItem.h"
-#include "BookListArea.h"
+#include "ABookRecord.h"
+#include "BookColumns.h"
 #include "CVABWindow.h"
 #include "CommandCodes.h"
 
@@ -59,8 +60,38 @@ void ABListView::_UpdateHorizontalRange()
 	BScrollBar* bar = ScrollBar(B_HORIZONTAL);
 	if (bar == nullptr)
 		return;
-	const float content = fColumnCount > 0 ? 2 + kColumnWidth * fColumnCount : 0;
+	const float content = fColumnCount > 0 ? 2 + BookColumns::Left(fColumnCount) : 0;
 	const float shown = Bounds().Width() + 1;
 	bar->SetRange(0, std::max(0.0f, content - shown));
 	bar->SetProportion(content > 0 ? std::min(1.0f, shown / content) : 1.0f);
+}
+
+// --- how the list reads
+
+int32 ABListView::CountColumns() const
+{
+	return fOwnerWindow->Columns().Count();
+}
+
+BView* ABListView::ColumnHeader(int32 column) const
+{
+	BView* header = fOwnerWindow->ButtonView();
+	return header != nullptr ? header->ChildAt(column) : nullptr;
+}
+
+std::string ABListView::CellText(int32 row, int32 column) const
+{
+	const auto* item = static_cast<const ABListItem*>(ItemAt(row));
+	const int32 field = fOwnerWindow->Columns().FieldAt(column);
+	return item != nullptr && field >= 0 ? item->Record()->Field(field) : "";
+}
+
+BRect ABListView::CellFrame(int32 row, int32 column) const
+{
+	BRect frame = ItemFrame(row);
+	if (frame.IsValid()) {
+		frame.left += BookColumns::Left(column);
+		frame.right = frame.left + BookColumns::kWidth - 1;
+	}
+	return frame;
 }

@@ -1,6 +1,8 @@
 // The record list: a multiple-selection list whose rows are the document's
 // records, reporting selection ('mlsc') and invocation ('mldc') to its window, and
-// keeping the window's column-header strip scrolled in step with it sideways.
+// keeping the window's column-header strip scrolled in step with it sideways. A
+// screen reader reads it as a table: the window's columns, headed by the header
+// strip's buttons, the records' fields in the cells.
 // Threading: its window's thread, or with the window locked (SelectRecord locks
 // it itself).
 #ifndef _AB_LIST_VIEW_H
@@ -27,6 +29,11 @@ public:
 	BPoint ScrollOffset() const { return fScrollOffset; }
 	// Lets the horizontal scroll bar reach the last of this many columns.
 	void SetColumnCount(int32 columns);
+
+	int32 CountColumns() const override;
+	BView* ColumnHeader(int32 column) const override;
+	std::string CellText(int32 row, int32 column) const override;
+	BRect CellFrame(int32 row, int32 column) const override;
 
 private:
 	void _UpdateHorizontalRange();

@@ -3,7 +3,6 @@
 
 #include "ABListItem.h"
 #include "ABListView.h"
-#include "BookMenus.h"
 #include "CVABook.h"
 #include "CommandCodes.h"
 #include "MyButton.h"
@@ -17,10 +16,9 @@
 #include <cassert>
 #include <unordered_set>
 
-BookListArea::BookListArea(BView* parent, CVABWindow* window, const BookMenus& menus)
+BookListArea::BookListArea(BView* parent, CVABWindow* window)
 	: fParent(parent),
-	  fWindow(window),
-	  fMenus(menus)
+	  fWindow(window)
 {
 	_BuildHeader();
 }
@@ -37,16 +35,14 @@ void BookListArea::_BuildHeader()
 	_AssertLocked();
 	fHeaderView = new BView(BRect(0, 16, 10700, 36), "ButtonView",
 		B_FOLLOW_TOP | B_FOLLOW_LEFT | B_FOLLOW_RIGHT, B_WILL_DRAW);
-	BRect frame(0, 3, 79, 20);
-	for (int32 field = 0; field < kBookFieldCount; field++) {
-		if (!fMenus.IsFieldShown(field))
-			continue;
+	for (int32 column = 0; column < fColumns.Count(); column++) {
+		const int32 field = fColumns.FieldAt(column);
+		const float left = BookColumns::Left(column);
 		BMessage* message = new BMessage(kSortCommand);
 		message->AddInt32("FieldIndex", field);
-		fHeaderView->AddChild(new MyButton(frame, kBookFieldNames[field],
-			kBookFieldNames[field], message, B_FOLLOW_LEFT | B_FOLLOW_TOP,
-			B_WILL_DRAW | B_NAVIGABLE));
-		frame.OffsetBy(kColumnWidth, 0);
+		fHeaderView->AddChild(new MyButton(BRect(left, 3, left + BookColumns::kWidth - 1, 20),
+			kBookFieldNames[field], kBookFieldNames[field], message,
+			B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW | B_NAVIGABLE));
 	}
 	fParent->AddChild(fHeaderView);
 	if (fListView != nullptr)
@@ -63,12 +59,15 @@ void BookListArea::_RemoveHeader()
 	fHeaderView = nullptr;
 }
 
-void BookListArea::RefreshColumns()
+bool BookListArea::ShowColumns(uint32 command, int32 field)
 {
+	if (!fColumns.Apply(command, field))
+		return false;
 	_RemoveHeader();
 	_BuildHeader();
 	if (fListView != nullptr)
-		fListView->SetColumnCount(fMenus.CountShownFields());
+		fListView->SetColumnCount(fColumns.Count());
+	return true;
 }
 
 void BookListArea::Resized(BRect bounds, float width, float height)
@@ -104,7 +103,7 @@ void BookListArea::BuildList()
 	fParent->AddChild(fScrollView);
 	fScrollView->ScrollBar(B_VERTICAL)->SetSteps(15, 150);
 	fScrollView->ScrollBar(B_HORIZONTAL)->SetSteps(15, 175);
-	fListView->SetColumnCount(fMenus.CountShownFields());
+	fListView->SetColumnCount(fColumns.Count());
 }
 
 void BookListArea::RemoveList()

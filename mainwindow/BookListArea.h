@@ -1,12 +1,13 @@
-// The list area of a book window: the column-header strip (a button for each
-// shown field, which sorts by it) and, while a book is open, the record list in
-// its scroll view, a row for each record. It keeps the list's place (the
-// selected records, by id, and the scroll) across a rebuild of its rows, and
-// draws anew what a resize uncovers.
+// The list area of a book window: its columns (which fields it shows), the
+// column-header strip (a button for each shown field, which sorts by it) and,
+// while a book is open, the record list in its scroll view, a row for each
+// record. It keeps the list's place (the selected records, by id, and the
+// scroll) across a rebuild of its rows, and draws anew what a resize uncovers.
 // Threading: its window's thread, or with the window locked; debug builds check it.
 #ifndef _BOOK_LIST_AREA_H
 #define _BOOK_LIST_AREA_H
 
+#include "BookColumns.h"
 #include "RecordId.h"
 
 #include <Rect.h>
@@ -15,14 +16,10 @@
 
 class ABListView;
 class ABookRecord;
-class BookMenus;
 class BScrollView;
 class BView;
 class CVABook;
 class CVABWindow;
-
-// Header buttons and list columns are this many pixels apart.
-constexpr float kColumnWidth = 80;
 
 class BookListArea {
 public:
@@ -32,9 +29,9 @@ public:
 		float top = 0;
 	};
 
-	// Builds the header strip into parent for the fields menus shows; window
-	// owns the list and its rows (neither pointer is owned).
-	BookListArea(BView* parent, CVABWindow* window, const BookMenus& menus);
+	// Builds the header strip into parent, every field shown; window owns the
+	// list and its rows (neither pointer is owned).
+	BookListArea(BView* parent, CVABWindow* window);
 
 	BookListArea(const BookListArea&) = delete;
 	BookListArea& operator=(const BookListArea&) = delete;
@@ -51,9 +48,11 @@ public:
 	// A row for each record of book in place of those there, the list
 	// scrolled to its top; false, with no rows, without a list or a book.
 	bool Reload(CVABook* book);
-	// The header strip and the list's columns anew, for the fields shown now;
-	// the rows are the caller's to rebuild.
-	void RefreshColumns();
+	const BookColumns& Columns() const { return fColumns; }
+	// Shows the fields a View menu command asks for, with the header strip and
+	// the list's columns anew; false when it changed nothing. The rows are the
+	// caller's to rebuild.
+	bool ShowColumns(uint32 command, int32 field);
 
 	// The first selected row, or -1; its record, or null.
 	int32 Selection() const;
@@ -77,7 +76,7 @@ private:
 
 	BView* const fParent;
 	CVABWindow* const fWindow;
-	const BookMenus& fMenus;
+	BookColumns fColumns;
 	BView* fHeaderView = nullptr;
 	BScrollView* fScrollView = nullptr;
 	ABListView* fListView = nullptr;

@@ -2,6 +2,7 @@
 #include "BookMenus.h"
 
 #include "ABookRecord.h"
+#include "BookColumns.h"
 #include "CommandCodes.h"
 #include "RecordActions.h"
 
@@ -15,18 +16,6 @@
 #include <cassert>
 
 #include <cstring>
-#include <iterator>
-
-namespace {
-
-// The View menu's presets, in column order.
-const int32 kNameEmailFields[] = {kFirstNameField, kLastNameField, kEmail1Field, kEmail2Field};
-const int32 kNamePhoneFields[] = {kFirstNameField, kLastNameField, kPhoneField, kCellField,
-	kFaxField};
-const int32 kNameAddressFields[] = {kFirstNameField, kLastNameField, kAddress1Field,
-	kAddress2Field, kCityField, kStateField, kZipField, kCountryField};
-
-}  // namespace
 
 // --- building
 
@@ -212,56 +201,9 @@ void BookMenus::SetFindNextEnabled(bool enabled)
 
 // --- the field items
 
-bool BookMenus::IsFieldShown(int32 field) const
-{
-	return fFieldItems[field]->IsMarked();
-}
-
-int32 BookMenus::CountShownFields() const
-{
-	int32 count = 0;
-	for (const BMenuItem* item : fFieldItems)
-		count += item->IsMarked() ? 1 : 0;
-	return count;
-}
-
-void BookMenus::_SetAllFields(bool shown)
-{
-	for (BMenuItem* item : fFieldItems)
-		item->SetMarked(shown);
-}
-
-void BookMenus::_ShowOnly(const int32* fields, int32 count)
-{
-	_SetAllFields(false);
-	for (int32 i = 0; i < count; i++)
-		fFieldItems[fields[i]]->SetMarked(true);
-}
-
-bool BookMenus::ApplyViewCommand(const BMessage* message)
+void BookMenus::ShowColumns(const BookColumns& columns)
 {
 	_AssertLocked();
-	switch (message->what) {
-		case kViewAllCommand:
-			_SetAllFields(true);
-			return true;
-		case kViewNameEmailCommand:
-			_ShowOnly(kNameEmailFields, std::size(kNameEmailFields));
-			return true;
-		case kViewNamePhoneCommand:
-			_ShowOnly(kNamePhoneFields, std::size(kNamePhoneFields));
-			return true;
-		case kViewNameAddressCommand:
-			_ShowOnly(kNameAddressFields, std::size(kNameAddressFields));
-			return true;
-		case kViewFieldCommand: {
-			const int32 field = message->GetInt32("index", -1);
-			if (field < 0 || field >= kBookFieldCount)
-				return false;
-			fFieldItems[field]->SetMarked(!fFieldItems[field]->IsMarked());
-			return true;
-		}
-		default:
-			return false;
-	}
+	for (int32 field = 0; field < kBookFieldCount; field++)
+		fFieldItems[field]->SetMarked(columns.IsShown(field));
 }

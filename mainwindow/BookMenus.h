@@ -1,7 +1,7 @@
 // The main window's menu bar: seven menus with their items, codes and shortcuts,
 // the items kept for later enabling and marking, and the group changes of menu
 // state that loading, saving and selecting make. The View menu's field items
-// decide which fields the list shows as columns.
+// show which fields the list shows as columns (its BookColumns).
 // Threading: its window's thread, or with the window locked.
 #ifndef _BOOK_MENUS_H
 #define _BOOK_MENUS_H
@@ -11,6 +11,7 @@
 #include <SupportDefs.h>
 
 class ABookRecord;
+class BookColumns;
 class BMenu;
 class BMenuBar;
 class BMenuItem;
@@ -39,13 +40,8 @@ public:
 	void SetSaveEnabled(bool enabled);
 	void SetFindNextEnabled(bool enabled);
 
-	// The View menu's field items.
-	bool IsFieldShown(int32 field) const;
-	int32 CountShownFields() const;
-	// Shows the fields a View menu command asks for: all, a preset, or one
-	// field more or less. False when it changed nothing (not such a command,
-	// or no such field).
-	bool ApplyViewCommand(const BMessage* message);
+	// Marks the View menu's field items of the fields shown as columns.
+	void ShowColumns(const BookColumns& columns);
 
 private:
 	void _BuildFileMenu();
@@ -57,9 +53,6 @@ private:
 	void _BuildInfoMenu();
 	BMenuItem* _Add(BMenu* menu, const char* label, uint32 command, char shortcut = 0,
 		bool enabled = true);
-	void _SetAllFields(bool shown);
-	// Shows exactly the listed fields.
-	void _ShowOnly(const int32* fields, int32 count);
 	// Every change of state needs the window's lock (other windows' threads make
 	// some of them); debug builds check it.
 	void _AssertLocked() const;

@@ -51,7 +51,7 @@ CVABWindow::CVABWindow(BRect frame, BookShell* shell)
 		AddChild(windowView);
 		windowView->SetViewColor(kWindowViewColor);
 		fMenus = std::make_unique<BookMenus>(windowView, Bounds().Width());
-		fList = std::make_unique<BookListArea>(windowView, this, *fMenus);
+		fList = std::make_unique<BookListArea>(windowView, this);
 	}
 	fOpenPanel = std::make_unique<CVABOpenPanel>(be_app);
 	fSavePanel = std::make_unique<CVABSavePanel>(this);
@@ -184,9 +184,9 @@ bool CVABWindow::_ListCommand(const BMessage* message)
 		case kViewNamePhoneCommand:
 		case kViewNameAddressCommand:
 		case kViewFieldCommand:
-			// The header strip, the columns and the rows anew.
-			if (fMenus->ApplyViewCommand(message)) {
-				fList->RefreshColumns();
+			// The columns, with their header strip, menu marks and rows anew.
+			if (fList->ShowColumns(message->what, message->GetInt32("index", -1))) {
+				fMenus->ShowColumns(fList->Columns());
 				ReloadList();
 			}
 			break;

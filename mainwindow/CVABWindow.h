@@ -83,6 +83,8 @@ public:
 	// Null while the window is being made.
 	BView* ButtonView() const { return fList != nullptr ? fList->HeaderView() : nullptr; }
 	BookMenus* Menus() const { return fMenus.get(); }
+	// The fields the list shows as columns.
+	const BookColumns& Columns() const { return fList->Columns(); }
 
 private:
 	using Action = BookSaveFlow::Action;

@@ -10,7 +10,8 @@ const rgb_color kCellTint = {225, 200, 225, 255};
 
 MyButton::MyButton(BRect frame, const char* name, const char* label, BMessage* message,
 	uint32 resizingMode, uint32 flags)
-	: BButton(frame, name, label, message, resizingMode, flags)
+	: BButton(frame, name, label, message, resizingMode, flags),
+	  fColumnWidth((int32)(frame.right - frame.left) + 1)
 {
 	// BButton grows a short frame to its preferred height; headers keep theirs.
 	ResizeTo(frame.right - frame.left, frame.bottom - frame.top);
@@ -32,4 +33,6 @@ void MyButton::Draw(BRect updateRect)
 	DrawString(Label() != nullptr ? Label() : "", BPoint(bounds.left + 6, bounds.bottom - 4));
 	StrokeLine(BPoint(bounds.right, bounds.top), BPoint(bounds.right, bounds.bottom));
 	StrokeLine(BPoint(bounds.left, bounds.bottom), BPoint(bounds.right, bounds.bottom));
+	if (IsFocus())
+		StrokeRect(bounds.InsetByCopy(1, 1), B_MIXED_COLORS);
 }

@@ -1,8 +1,9 @@
 // MyButton: the flat column-header button above the record list. It keeps the
 // exact frame it is given, draws a tinted cell with its label and two border
 // lines, and carries an EdgeView at its right border whose drag adjusts
-// ColumnWidth (which no layout reads yet). Clicking sends its message as any
-// BButton does.
+// ColumnWidth (which no layout reads yet; it starts at the button's width).
+// Clicking, or Space while it has the keyboard (a dotted frame shows that),
+// sends its message as any BButton does.
 // Threading: its window's thread, or with the window locked.
 #ifndef _MY_BUTTON_H
 #define _MY_BUTTON_H
@@ -27,7 +28,7 @@ public:
 
 private:
 	EdgeView* fEdge;  // a child view, deleted with the button
-	int32 fColumnWidth = 80;
+	int32 fColumnWidth;
 	BPoint fDragPoint;
 };
 

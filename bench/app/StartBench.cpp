@@ -4,49 +4,24 @@
 // iterations. One untimed start first warms fontconfig's cache and the files.
 // Needs a desktop: run it as tests/platform/server/sdl_desktop.sh bench_start.
 // Sections: the programs; watching the screen; the measure.
+#include "DesktopPrograms.h"
+
 #include <benchmark/benchmark.h>
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-
 #include <chrono>
-#include <csignal>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <vector>
 
 namespace {
 
+using bench_desktop::Named;
+using bench_desktop::Start;
+using bench_desktop::Stop;
 using Clock = std::chrono::steady_clock;
 
 // --- the programs
-
-pid_t Start(const std::vector<std::string>& arguments)
-{
-	const pid_t child = fork();
-	if (child == 0) {
-		std::vector<char*> argv;
-		for (const std::string& argument : arguments)
-			argv.push_back(const_cast<char*>(argument.c_str()));
-		argv.push_back(nullptr);
-		freopen("/dev/null", "w", stdout);
-		freopen("/dev/null", "w", stderr);
-		execv(argv[0], argv.data());
-		_exit(127);
-	}
-	return child;
-}
-
-void Stop(pid_t child)
-{
-	kill(child, SIGTERM);
-	int status;
-	waitpid(child, &status, 0);
-}
 
 // A folder of its own for the program's settings, with a book of 20 records.
 struct Scratch {
@@ -70,29 +45,6 @@ struct Scratch {
 };
 
 // --- watching the screen
-
-// A viewable window of that name anywhere under window.
-Window Named(Display* display, Window window, const char* name)
-{
-	char* found = nullptr;
-	if (XFetchName(display, window, &found) && found != nullptr) {
-		const bool same = strcmp(found, name) == 0;
-		XFree(found);
-		XWindowAttributes attributes;
-		if (same && XGetWindowAttributes(display, window, &attributes)
-			&& attributes.map_state == IsViewable)
-			return window;
-	}
-	Window root, parent, *children = nullptr;
-	unsigned count = 0;
-	Window result = 0;
-	if (XQueryTree(display, window, &root, &parent, &children, &count)) {
-		for (unsigned i = 0; i < count && result == 0; i++)
-			result = Named(display, children[i], name);
-		XFree(children);
-	}
-	return result;
-}
 
 // Waits until a window of that name shows something other than black in its
 // corner: its first frame is on the screen. False after ten seconds.

@@ -4,6 +4,10 @@
 #include <Message.h>
 #include <Window.h>
 
+#include "AccessibleLinks.h"
+
+using BPrivate::AccessibleLinks;
+
 BControl::BControl(BRect frame, const char* name, const char* label, BMessage* message,
 	uint32 resizingMode, uint32 flags)
 	: BView(frame, name, resizingMode, flags),
@@ -55,6 +59,7 @@ void BControl::SetLabel(const char* label)
 		return;
 	fLabel = text;
 	fHasLabel = label != nullptr;
+	AccessibleLinks::Note(this, BPrivate::kAccessibleName);
 	Invalidate();
 }
 
@@ -68,6 +73,7 @@ void BControl::SetValue(int32 value)
 	if (value == fValue)
 		return;
 	fValue = value;
+	AccessibleLinks::Note(this, BPrivate::kAccessibleStates);
 	Invalidate();
 }
 
@@ -84,6 +90,7 @@ void BControl::SetEnabled(bool enabled)
 		fNavigableWhenEnabled = false;
 		SetFlags(Flags() | B_NAVIGABLE);
 	}
+	AccessibleLinks::Note(this, BPrivate::kAccessibleStates);
 	Invalidate();
 }
 

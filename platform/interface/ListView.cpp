@@ -1,5 +1,5 @@
 // BListView. Sections: construction and attachment; items; geometry and drawing;
-// selection; messages; mouse and keys; scrolling.
+// selection; messages; mouse and keys; scrolling; how the list reads.
 #include <ListView.h>
 
 #include <List.h>
@@ -10,10 +10,12 @@
 #include <AppDefs.h>
 #include <Message.h>
 
+#include "AccessibleLinks.h"
 #include "ListModel.h"
 
 #include <algorithm>
 
+using BPrivate::AccessibleLinks;
 using BPrivate::ListModel;
 
 namespace {
@@ -212,10 +214,30 @@ void BListView::Draw(BRect updateRect)
 			break;
 		ItemAt(index)->DrawItem(this, frame, true);
 	}
+	_DrawFocusRow(updateRect);
+}
+
+// A one-pixel frame of alternating black and white dots, seen on any row tint
+// and on a selected row alike.
+void BListView::_DrawFocusRow(BRect updateRect)
+{
+	if (!IsFocus())
+		return;
+	const BRect frame = ItemFrame(_FocusRow());
+	if (!frame.IsValid() || !frame.Intersects(updateRect))
+		return;
+	const rgb_color high = HighColor();
+	const rgb_color low = LowColor();
+	SetHighColor(0, 0, 0);
+	SetLowColor(255, 255, 255);
+	StrokeRect(frame, B_MIXED_COLORS);
+	SetHighColor(high);
+	SetLowColor(low);
 }
 
 void BListView::_RowsChanged(int32 fromIndex)
 {
+	AccessibleLinks::Note(this, BPrivate::kAccessibleRows | BPrivate::kAccessibleFocusRow);
 	_FixupScrollBar();
 	if (Window() == nullptr)
 		return;
@@ -288,6 +310,7 @@ void BListView::_SelectionChanged()
 	// Which rows changed is not tracked; redrawing what is shown is one screenful.
 	if (Window() != nullptr)
 		Invalidate();
+	AccessibleLinks::Note(this, BPrivate::kAccessibleSelection | BPrivate::kAccessibleFocusRow);
 	SelectionChanged();
 	if (fSelectionMessage != nullptr)
 		_Send(fSelectionMessage.get());
@@ -387,10 +410,25 @@ void BListView::KeyDown(const char* bytes, int32 numBytes)
 	_ScrollToItem(to);
 }
 
+void BListView::MakeFocus(bool focus)
+{
+	if (focus == IsFocus())
+		return;
+	BView::MakeFocus(focus);
+	InvalidateItem(_FocusRow());
+	AccessibleLinks::Note(this, BPrivate::kAccessibleFocusRow);
+}
+
 int32 BListView::_KeyRow() const
 {
 	const int32 last = fModel->LastSelected();
 	return last >= 0 && last < CountItems() ? last : CurrentSelection(0);
+}
+
+int32 BListView::_FocusRow() const
+{
+	const int32 row = _KeyRow();
+	return row >= 0 ? row : (CountItems() > 0 ? 0 : -1);
 }
 
 int32 BListView::_PageRow(int32 from, bool down) const
@@ -450,4 +488,27 @@ void BListView::_FixupScrollBar()
 	_FixupSteps(bar, shown);
 	bar->SetProportion(total > shown ? shown / total : 1);
 	bar->SetRange(0, std::max(0.0f, total - shown));
+}
+
+// --- how the list reads
+
+int32 BListView::CountColumns() const
+{
+	return 1;
+}
+
+BView* BListView::ColumnHeader(int32) const
+{
+	return nullptr;
+}
+
+std::string BListView::CellText(int32 row, int32 column) const
+{
+	const auto* item = dynamic_cast<const BStringItem*>(ItemAt(row));
+	return item != nullptr && column == 0 && item->Text() != nullptr ? item->Text() : "";
+}
+
+BRect BListView::CellFrame(int32 row, int32) const
+{
+	return ItemFrame(row);
 }

@@ -1,7 +1,8 @@
 // BListView: a vertical list of BListItems, one or many of them selected. A click
 // selects one row, Shift-click extends from the anchor, Ctrl-click toggles a row;
 // the arrow keys, Home, End, Page Up and Page Down move the selection and keep it
-// in view; a double-click or Enter invokes. Each change of the selection calls
+// in view; a double-click or Enter invokes. While the list has the focus, the row
+// the keyboard is on shows a dotted frame. Each change of the selection calls
 // SelectionChanged and sends the selection message once. Every scroll passes
 // through the virtual ScrollTo; a vertical scroll bar's range follows the rows.
 // The list does not own its items.
@@ -14,6 +15,7 @@
 #include <View.h>
 
 #include <memory>
+#include <string>
 
 enum list_view_type {
 	B_SINGLE_SELECTION_LIST,
@@ -21,6 +23,7 @@ enum list_view_type {
 };
 
 namespace BPrivate {
+class AccessibleLinks;
 class ListModel;
 }
 class BList;
@@ -37,6 +40,7 @@ public:
 	void Draw(BRect updateRect) override;
 	void MouseDown(BPoint where) override;
 	void KeyDown(const char* bytes, int32 numBytes) override;
+	void MakeFocus(bool focus = true) override;
 	void FrameResized(float newWidth, float newHeight) override;
 	void SetFont(const BFont* font, uint32 mask = B_FONT_ALL) override;
 
@@ -95,7 +99,18 @@ public:
 	// Called after every change of the selection, before the message is sent.
 	virtual void SelectionChanged();
 
+	// How the list reads to someone who cannot see it (a screen reader): its
+	// columns, the view that heads each, and each cell's text and place (in the
+	// list's coordinates). A plain list has one column, the texts of its
+	// BStringItems, and no header.
+	virtual int32 CountColumns() const;
+	virtual BView* ColumnHeader(int32 column) const;
+	virtual std::string CellText(int32 row, int32 column) const;
+	virtual BRect CellFrame(int32 row, int32 column) const;
+
 private:
+	friend class BPrivate::AccessibleLinks;
+
 	BListView(const BListView&) = delete;
 	BListView& operator=(const BListView&) = delete;
 
@@ -110,6 +125,9 @@ private:
 	// The row a key moves from: the last one reached, else the first selected.
 	int32 _KeyRow() const;
 	int32 _PageRow(int32 from, bool down) const;
+	// The row the keyboard is on, -1 in an empty list.
+	int32 _FocusRow() const;
+	void _DrawFocusRow(BRect updateRect);
 	void _UpdateItems();
 
 	std::unique_ptr<BPrivate::ListModel> fModel;

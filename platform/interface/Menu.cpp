@@ -7,6 +7,7 @@
 #include <SeparatorItem.h>
 #include <Window.h>
 
+#include "AccessibleLinks.h"
 #include "MenuLook.h"
 #include "MenuTracker.h"
 
@@ -209,6 +210,8 @@ void BMenu::GetPreferredSize(float* width, float* height)
 
 void BMenu::ItemsChanged()
 {
+	BPrivate::AccessibleLinks::Note(this,
+		BPrivate::kAccessibleChildren | BPrivate::kAccessibleStates);
 	_Layout();
 	if (Window() != nullptr)
 		Invalidate();

@@ -12,6 +12,10 @@
 
 #include <memory>
 
+namespace BPrivate {
+class AccessibleLinks;
+}
+
 class BMenuBar : public BMenu {
 public:
 	// With resizeToFit the bar keeps the height its items need and, following the
@@ -37,6 +41,7 @@ public:
 private:
 	friend class BWindow;
 	friend class BMenu;
+	friend class BPrivate::AccessibleLinks;
 
 	// The window's hooks (virtual, so the window needs no link to the menus): keys
 	// while a menu is open, Command-key shortcuts, and whether a menu is open.

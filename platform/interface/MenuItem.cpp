@@ -5,6 +5,7 @@
 #include <Message.h>
 #include <Window.h>
 
+#include "AccessibilityHooks.h"
 #include "MenuLook.h"
 
 #include <ctype.h>
@@ -30,6 +31,7 @@ BMenuItem::BMenuItem(BMenu* submenu, BMessage* message)
 
 BMenuItem::~BMenuItem()
 {
+	BPrivate::drop_accessible_link(&fAccessible);
 	// Deleted while still in a menu: leave it rather than dangle there.
 	if (fSuper != nullptr)
 		fSuper->RemoveItem(this);
@@ -67,6 +69,7 @@ void BMenuItem::SetMarked(bool marked)
 	if (marked == fMarked)
 		return;
 	fMarked = marked;
+	fEverMarked = fEverMarked || marked;
 	_Changed();
 }
 

@@ -15,6 +15,8 @@ class BMenu;
 class BWindow;
 
 namespace BPrivate {
+class Accessible;
+class AccessibleLinks;
 class MenuTracker;
 }
 
@@ -56,6 +58,7 @@ private:
 	friend class BMenuBar;
 	friend class BWindow;
 	friend class BPrivate::MenuTracker;
+	friend class BPrivate::AccessibleLinks;
 
 	// Takes the target from the window when none was set.
 	void _EnsureTarget(BWindow* window);
@@ -73,6 +76,10 @@ private:
 	uint32 fModifiers = 0;
 	bool fEnabled = true;
 	bool fMarked = false;
+	// Once marked, an item is one that can be: a screen reader calls it a check item.
+	bool fEverMarked = false;
+	// A screen reader's object for this item, while one exists; window locked.
+	BPrivate::Accessible* fAccessible = nullptr;
 };
 
 #endif

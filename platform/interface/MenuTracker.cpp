@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <SeparatorItem.h>
 
+#include "AccessibleLinks.h"
 #include "MenuPopup.h"
 
 namespace BPrivate {
@@ -41,6 +42,19 @@ MenuTracker::~MenuTracker()
 int32 MenuTracker::OpenTitle() const
 {
 	return IsOpen() ? fLevels[0].selected : -1;
+}
+
+std::vector<MenuTracker::OpenMenu> MenuTracker::OpenMenus() const
+{
+	std::vector<OpenMenu> open;
+	for (size_t level = 1; level < fLevels.size(); level++)
+		open.push_back({fLevels[level].menu, fLevels[level].selected, fLevels[level].screenFrame});
+	return open;
+}
+
+void MenuTracker::_NoteMenus()
+{
+	AccessibleLinks::Note(fBar, kAccessibleMenus);
 }
 
 bool MenuTracker::IsCurrentPopup(int32 serial) const
@@ -226,6 +240,7 @@ void MenuTracker::_OpenTitle(int32 index)
 	fLevels.push_back(Level{menu, popup, frame, -1, serial});
 	popup->SetEntries(menu->_Entries(-1));
 	popup->Show();
+	_NoteMenus();
 }
 
 void MenuTracker::_OpenSubmenu(size_t level, int32 index)
@@ -243,6 +258,7 @@ void MenuTracker::_OpenSubmenu(size_t level, int32 index)
 	fLevels.push_back(Level{menu, popup, frame, -1, serial});
 	popup->SetEntries(menu->_Entries(-1));
 	popup->Show();
+	_NoteMenus();
 }
 
 void MenuTracker::_Select(size_t level, int32 index, bool openSubmenu)
@@ -252,6 +268,7 @@ void MenuTracker::_Select(size_t level, int32 index, bool openSubmenu)
 	if (!sameItem) {
 		current.selected = index;
 		_Update(level);
+		_NoteMenus();
 	}
 	const bool childOpen = fLevels.size() > level + 1;
 	if (sameItem && childOpen)
@@ -263,6 +280,7 @@ void MenuTracker::_Select(size_t level, int32 index, bool openSubmenu)
 
 void MenuTracker::_CloseFrom(size_t level)
 {
+	const size_t before = fLevels.size();
 	while (fLevels.size() > std::max<size_t>(level, 1)) {
 		fLevels.back().popup->Close();
 		fLevels.pop_back();
@@ -271,6 +289,8 @@ void MenuTracker::_CloseFrom(size_t level)
 		fLevels.clear();
 		fBar->Invalidate();
 	}
+	if (fLevels.size() != before)
+		_NoteMenus();
 }
 
 void MenuTracker::CloseAll()

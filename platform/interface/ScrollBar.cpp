@@ -5,6 +5,10 @@
 #include <AppDefs.h>
 #include <Message.h>
 
+#include "AccessibleLinks.h"
+
+using BPrivate::AccessibleLinks;
+
 #include <algorithm>
 #include <cmath>
 
@@ -74,6 +78,7 @@ void BScrollBar::SetValue(float value)
 		return;
 	fValue = value;
 	_KnobMoved();
+	AccessibleLinks::Note(this, BPrivate::kAccessibleValue);
 	ValueChanged(value);
 }
 
@@ -93,6 +98,7 @@ void BScrollBar::_TargetScrolled(float coordinate)
 		return;
 	fValue = value;
 	_KnobMoved();
+	AccessibleLinks::Note(this, BPrivate::kAccessibleValue);
 }
 
 void BScrollBar::SetRange(float min, float max)
@@ -105,6 +111,7 @@ void BScrollBar::SetRange(float min, float max)
 	if (fValue != _Clamped(fValue))
 		SetValue(_Clamped(fValue));
 	_KnobMoved();
+	AccessibleLinks::Note(this, BPrivate::kAccessibleValue);
 }
 
 void BScrollBar::GetRange(float* min, float* max) const

@@ -1,5 +1,7 @@
 #include <StringView.h>
 
+#include "AccessibleLinks.h"
+
 #include <cmath>
 
 BStringView::BStringView(BRect frame, const char* name, const char* text, uint32 resizingMode,
@@ -47,6 +49,7 @@ void BStringView::SetText(const char* text)
 		return;
 	fText = next;
 	fHasText = text != nullptr;
+	BPrivate::AccessibleLinks::Note(this, BPrivate::kAccessibleName);
 	Invalidate();
 }
 

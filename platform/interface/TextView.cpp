@@ -7,6 +7,7 @@
 #include <Message.h>
 #include <Window.h>
 
+#include "AccessibleLinks.h"
 #include "TextBuffer.h"
 #include "TextLayout.h"
 
@@ -98,6 +99,7 @@ void BTextView::Select(int32 start, int32 finish)
 	fBuffer->Select(start, finish);
 	fCaretOn = true;
 	_ShowInputMethodWhere();
+	BPrivate::AccessibleLinks::Note(this, BPrivate::kAccessibleText);
 	Invalidate();
 }
 
@@ -199,12 +201,14 @@ void BTextView::SetWordWrap(bool wrap)
 void BTextView::MakeEditable(bool editable)
 {
 	fEditable = editable;
+	BPrivate::AccessibleLinks::Note(this, BPrivate::kAccessibleStates);
 	Invalidate();
 }
 
 void BTextView::MakeSelectable(bool selectable)
 {
 	fSelectable = selectable;
+	BPrivate::AccessibleLinks::Note(this, BPrivate::kAccessibleStates);
 	Invalidate();
 }
 
@@ -230,6 +234,7 @@ void BTextView::_Changed()
 	ScrollToOffset(fBuffer->Caret());
 	fCaretOn = true;
 	_ShowInputMethodWhere();
+	BPrivate::AccessibleLinks::Note(this, BPrivate::kAccessibleText);
 	Invalidate();
 }
 

@@ -22,6 +22,7 @@ class BClipboard;
 class TextLayout;
 
 namespace BPrivate {
+class AccessibleLinks;
 class TextBuffer;
 }
 
@@ -102,6 +103,7 @@ public:
 	const TextLayout& Layout() const;
 
 private:
+	friend class BPrivate::AccessibleLinks;
 	BTextView(const BTextView&) = delete;
 	BTextView& operator=(const BTextView&) = delete;
 

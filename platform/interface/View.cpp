@@ -8,6 +8,7 @@
 #include <AppDefs.h>
 #include <MessageQueue.h>
 
+#include "AccessibilityHooks.h"
 #include "DisplayServer.h"
 #include "Painter.h"
 #include "TextLayout.h"
@@ -58,6 +59,7 @@ BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
 
 BView::~BView()
 {
+	BPrivate::drop_accessible_link(&fAccessible);
 	if (fParent != nullptr)
 		RemoveSelf();
 	while (!fChildren.empty()) {
@@ -129,6 +131,7 @@ void BView::AddChild(BView* child, BView* before)
 		child->_Attach(fWindow);
 		child->_InvalidateInParent();
 	}
+	_NoteChildren();
 }
 
 bool BView::RemoveChild(BView* child)
@@ -143,7 +146,18 @@ bool BView::RemoveChild(BView* child)
 	}
 	fChildren.erase(std::find(fChildren.begin(), fChildren.end(), child));
 	child->fParent = nullptr;
+	_NoteChildren();
 	return true;
+}
+
+// The window's own root stands for the window itself.
+void BView::_NoteChildren()
+{
+	BPrivate::Accessible* link = fAccessible;
+	if (link == nullptr && fParent == nullptr && fWindow != nullptr
+		&& fWindow->fTopView == this)
+		link = fWindow->fAccessible;
+	BPrivate::note_accessible_change(link, BPrivate::kAccessibleChildren);
 }
 
 bool BView::RemoveSelf()
@@ -214,6 +228,8 @@ void BView::_Detach()
 	for (size_t i = 0; i < fChildren.size(); i++)
 		fChildren[i]->_Detach();
 	AllDetached();
+	// Out of the window, the view is out of what a reader is shown.
+	BPrivate::drop_accessible_link(&fAccessible);
 	if (fWindow != nullptr) {
 		fWindow->_ViewRemoved(this);
 		fWindow->RemoveHandler(this);
@@ -246,8 +262,11 @@ void BView::Show()
 {
 	if (fHideCount == 0)
 		return;
-	if (--fHideCount == 0)
+	if (--fHideCount == 0) {
 		_InvalidateInParent();
+		if (fParent != nullptr)
+			fParent->_NoteChildren();
+	}
 }
 
 void BView::Hide()
@@ -256,6 +275,8 @@ void BView::Hide()
 		_InvalidateInParent();
 		if (fWindow != nullptr)
 			fWindow->_ViewRemoved(this);
+		if (fParent != nullptr)
+			fParent->_NoteChildren();
 	}
 }
 
@@ -630,6 +651,14 @@ void BView::StrokeLine(BPoint from, BPoint to, ::pattern pattern)
 
 void BView::StrokeRect(BRect rect, ::pattern pattern)
 {
+	// A pattern of both colours runs along each edge, as FillRect lays it.
+	if (!IsSolid(pattern, 0) && !IsSolid(pattern, 0xff)) {
+		FillRect(BRect(rect.left, rect.top, rect.right, rect.top), pattern);
+		FillRect(BRect(rect.left, rect.bottom, rect.right, rect.bottom), pattern);
+		FillRect(BRect(rect.left, rect.top, rect.left, rect.bottom), pattern);
+		FillRect(BRect(rect.right, rect.top, rect.right, rect.bottom), pattern);
+		return;
+	}
 	Painter* painter = fWindow != nullptr ? fWindow->_PainterFor(this) : nullptr;
 	if (painter == nullptr || !rect.IsValid())
 		return;
@@ -787,8 +816,10 @@ void BView::MakeFocus(bool focus)
 		fWindow->fFocus = this;
 		if (previous != nullptr)
 			previous->MakeFocus(false);
+		BPrivate::note_accessible_change(fWindow->fAccessible, BPrivate::kAccessibleFocus);
 	} else if (fWindow->fFocus == this) {
 		fWindow->fFocus = nullptr;
+		BPrivate::note_accessible_change(fWindow->fAccessible, BPrivate::kAccessibleFocus);
 	}
 }
 

@@ -21,6 +21,11 @@ class BTextView;
 class BWindow;
 class TextLayout;
 
+namespace BPrivate {
+class Accessible;
+class AccessibleLinks;
+}
+
 // Options of SetMouseEventMask.
 enum {
 	B_POINTER_EVENTS = 0x00000001,
@@ -136,6 +141,7 @@ public:
 	BPoint PenLocation() const;
 	void StrokeLine(BPoint to, ::pattern pattern = B_SOLID_HIGH);
 	void StrokeLine(BPoint from, BPoint to, ::pattern pattern = B_SOLID_HIGH);
+	// A one-pixel frame; a pattern of both colours (B_MIXED_COLORS) dots it.
 	void StrokeRect(BRect rect, ::pattern pattern = B_SOLID_HIGH);
 	void FillRect(BRect rect, ::pattern pattern = B_SOLID_HIGH);
 	void FillRegion(BRegion* region, ::pattern pattern = B_SOLID_HIGH);
@@ -163,6 +169,7 @@ public:
 private:
 	friend class BTextView;
 	friend class BWindow;
+	friend class BPrivate::AccessibleLinks;
 	BView(const BView&) = delete;
 	BView& operator=(const BView&) = delete;
 
@@ -183,6 +190,8 @@ private:
 	BPoint _OffsetInWindow() const;  // adds to a view point to give a window point
 	BRect _VisibleInWindow() const;
 	void _InvalidateInParent();
+	// Tells a reader that this view's children changed.
+	void _NoteChildren();
 
 	BRect fFrame;                // in the parent's coordinates
 	BPoint fOrigin;              // bounds' left top: the scroll position
@@ -202,6 +211,8 @@ private:
 	mutable std::string fUnmeasured;
 	mutable BFont fUnmeasuredFont;
 	uint32 fEventMask = 0;
+	// A screen reader's object for this view, while one exists; window locked.
+	BPrivate::Accessible* fAccessible = nullptr;
 };
 
 #endif

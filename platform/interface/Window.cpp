@@ -10,6 +10,7 @@
 #include <Message.h>
 #include <View.h>
 
+#include "AccessibilityHooks.h"
 #include "WindowServerLink.h"
 
 #include <assert.h>
@@ -252,6 +253,8 @@ void BWindow::Show()
 	_Invalidate(Bounds());
 	_Update();
 	DisplayServer::Get().ShowWindow(fLink->Id(), true);
+	if (auto* observer = BPrivate::accessibility_observer())
+		observer->WindowShown(this);
 	_StartPulse();
 	if (!fRunning) {
 		fRunning = true;
@@ -264,8 +267,10 @@ void BWindow::Show()
 
 void BWindow::Hide()
 {
-	if (fShowLevel++ == 0 && !fLink->IsClosed())
+	if (fShowLevel++ == 0 && !fLink->IsClosed()) {
 		DisplayServer::Get().ShowWindow(fLink->Id(), false);
+		BPrivate::note_accessible_change(fAccessible, BPrivate::kAccessibleStates);
+	}
 }
 
 bool BWindow::IsHidden() const
@@ -288,6 +293,8 @@ void BWindow::Quit()
 
 void BWindow::_CloseServerWindow()
 {
+	// Closed, the window leaves what a reader is shown at once, before it is deleted.
+	BPrivate::drop_accessible_link(&fAccessible);
 	fPulse.reset();
 	if (fLink)
 		fLink->Close();
@@ -312,6 +319,7 @@ void BWindow::SetTitle(const char* title)
 	SetName(fTitle.c_str());
 	if (!fLink->IsClosed())
 		DisplayServer::Get().SetTitle(fLink->Id(), fTitle);
+	BPrivate::note_accessible_change(fAccessible, BPrivate::kAccessibleName);
 }
 
 const char* BWindow::Title() const
@@ -460,8 +468,10 @@ BView* BWindow::_MouseTarget(BPoint where) const
 
 void BWindow::_ViewRemoved(BView* view)
 {
-	if (IsWithin(fFocus, view))
+	if (IsWithin(fFocus, view)) {
 		fFocus = nullptr;
+		BPrivate::note_accessible_change(fAccessible, BPrivate::kAccessibleFocus);
+	}
 	if (IsWithin(fCaptureView, view))
 		fCaptureView = nullptr;
 	if (IsWithin(fMouseView, view))
@@ -499,7 +509,14 @@ void BWindow::_Navigate(bool backward)
 
 void BWindow::SetDefaultButton(BButton* button)
 {
+	if (button == fDefaultButton)
+		return;
+	BButton* previous = fDefaultButton;
 	fDefaultButton = button;
+	for (BView* changed : {static_cast<BView*>(previous), static_cast<BView*>(button)}) {
+		if (changed != nullptr)
+			BPrivate::note_accessible_change(changed->fAccessible, BPrivate::kAccessibleStates);
+	}
 }
 
 void BWindow::Activate(bool active)
@@ -571,6 +588,8 @@ bool BWindow::_HandleDisplayMessage(BMessage* message)
 			if (active == fActive)
 				return true;
 			fActive = active;
+			BPrivate::note_accessible_change(fAccessible,
+				BPrivate::kAccessibleStates | BPrivate::kAccessibleFocus);
 			WindowActivated(active);
 			std::vector<BView*> pending{fTopView};
 			while (!pending.empty()) {
@@ -736,6 +755,8 @@ void BWindow::_HandleKey(BMessage* message)
 	message->FindString("bytes", &bytes);
 	const int32 length = (int32)strlen(bytes);
 	const uint32 modifiers = (uint32)message->GetInt32("modifiers", 0);
+	if (auto* observer = BPrivate::accessibility_observer())
+		observer->KeyPressed(this, message);
 	if (message->what == B_KEY_UP) {
 		if (fFocus != nullptr)
 			fFocus->KeyUp(bytes, length);

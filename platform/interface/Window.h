@@ -67,6 +67,8 @@ enum {
 };
 
 namespace BPrivate {
+class Accessible;
+class AccessibleLinks;
 class WindowServerLink;
 class HeadlessScreen;
 }
@@ -163,6 +165,7 @@ private:
 	friend class BView;
 	friend class BPrivate::WindowServerLink;
 	friend class BPrivate::HeadlessScreen;
+	friend class BPrivate::AccessibleLinks;
 	struct Shortcut;
 	class PulseTicker;
 
@@ -218,6 +221,8 @@ private:
 	BRegion fDrawn;               // drawn but not yet presented
 	BRegion fUpdateRegion;        // what the running update may touch
 	std::unique_ptr<BPrivate::WindowServerLink> fLink;
+	// A screen reader's object for this window, while one exists; window locked.
+	BPrivate::Accessible* fAccessible = nullptr;
 };
 
 #endif

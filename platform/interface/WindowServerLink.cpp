@@ -10,6 +10,7 @@
 #include <TypeConstants.h>
 #include <Window.h>
 
+#include "AccessibilityHooks.h"
 #include "AppKitHooks.h"
 
 #include <algorithm>
@@ -355,10 +356,12 @@ void WindowServerLink::InstallHooks()
 		AppKitHooks& hooks = app_kit_hooks();
 		hooks.quitAllWindows = QuitAllWindows;
 		hooks.setCursor = SetCursorFromData;
-		// Under headless the clipboard stays in the process, so tests own it.
+		// Under headless the clipboard stays in the process, so tests own it; and
+		// nobody reads a screen nobody sees.
 		if (!DisplayServer::Get().IsHeadless()) {
 			static DesktopClipboard clipboard;
 			set_clipboard_backend(&clipboard);
+			start_accessibility();
 		}
 	});
 }

@@ -110,12 +110,13 @@ void PanelWindow::_Build()
 	background->SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
 	AddChild(background);
 	const float top = _BuildTopRow(background);
-	float bottom = _BuildButtons(background);
-	if (fMode == B_SAVE_PANEL) {
+	// The buttons' place comes first, but the views go in before them, so Tab
+	// reads the panel from the top down.
+	const float bottom = _BuildButtons(background);
+	const float nameRow = fMode == B_SAVE_PANEL ? kFieldHeight + 4 + kMargin : 0;
+	_BuildList(background, top, bottom - nameRow);
+	if (fMode == B_SAVE_PANEL)
 		_BuildNameRow(background, bottom);
-		bottom -= kFieldHeight + 4 + kMargin;
-	}
-	_BuildList(background, top, bottom);
 	fDefaultButton->MakeDefault(true);
 	if (fNameField != nullptr)
 		fNameField->MakeFocus(true);
@@ -164,10 +165,10 @@ void PanelWindow::_BuildNameRow(BView* parent, float bottom)
 	const float top = bottom - kFieldHeight - 2;
 	const uint32 follow = B_FOLLOW_LEFT_RIGHT | B_FOLLOW_BOTTOM;
 	parent->AddChild(new BStringView(BRect(kMargin, top + 2, kMargin + 45, top + 18),
-		"name label", "Name:", B_FOLLOW_LEFT | B_FOLLOW_BOTTOM));
+		"name label", "Name:", B_FOLLOW_LEFT | B_FOLLOW_BOTTOM), fCancelButton);
 	fNameField = new PanelField(BRect(kMargin + 52, top, right - 2, top + kFieldHeight),
 		"name", B_FOLLOW_ALL, B_FILE_NAME_LENGTH - 1);
-	parent->AddChild(Bordered(fNameField, follow));
+	parent->AddChild(Bordered(fNameField, follow), fCancelButton);
 }
 
 void PanelWindow::_BuildList(BView* parent, float top, float bottom)
@@ -180,7 +181,7 @@ void PanelWindow::_BuildList(BView* parent, float top, float bottom)
 	fList->SetSelectionMessage(new BMessage(kSelectionChanged));
 	fList->SetInvocationMessage(new BMessage(kInvoked));
 	parent->AddChild(new BScrollView("list scroll", fList, B_FOLLOW_ALL, 0, false, true,
-		B_FANCY_BORDER));
+		B_FANCY_BORDER), fCancelButton);
 }
 
 // #pragma mark - the panel's calls

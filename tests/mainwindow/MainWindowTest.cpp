@@ -75,7 +75,7 @@ TEST_F(MainWindowTest, HeaderClicksSortAndViewCommandsChooseTheColumns)
 	ChooseMenu(window, "View", "Name and Phone");
 	EXPECT_EQ(Headers(window), (std::vector<std::pair<std::string, float>>{{"First Name", 0},
 		{"Last Name", 80}, {"Phone Number", 160}, {"Cell Number", 240}, {"FAX Number", 320}}));
-	EXPECT_EQ(Locked(window, [window] { return window->Menus()->CountShownFields(); }), 5);
+	EXPECT_EQ(Locked(window, [window] { return window->Columns().Count(); }), 5);
 
 	// A field item toggles its column; twice restores it.
 	ChooseMenu(window, "View", "Nickname");

@@ -112,3 +112,19 @@ TEST_F(HeaderButtonTest, HeldTheCellIsFilledAndItsEdgeDraggedSidewaysSetsTheColu
 	DragEdge(-30, 0);
 	EXPECT_EQ(ColumnWidth(), 0);
 }
+
+// With the keyboard on it (Tab), a dotted frame shows inside the cell, and Space
+// sends its message as a click does: sorting needs no mouse.
+TEST_F(HeaderButtonTest, WithTheKeyboardOnItADottedFrameShowsAndSpaceClicksIt)
+{
+	auto dotted = [this] {
+		return CountPixels(fWindow, BRect(250, 4, 289, 4),
+			[](rgb_color c) { return c.red == 0 && c.green == 0 && c.blue == 0; });
+	};
+	EXPECT_EQ(dotted(), 0);
+	Key("\t");
+	EXPECT_EQ(dotted(), 20);
+	Key(" ");
+	EXPECT_EQ(fClicks->Messages().size(), 1u);
+	EXPECT_EQ(ColumnWidth(), 80);
+}

@@ -55,7 +55,8 @@ public:
 	static std::vector<BMessenger> Windows();
 	static BWindow* WindowWithId(int32 id);
 	static int32 IdOf(BWindow* window);  // -1 for a window that is gone
-	// Sets up the app kit's seams (window quitting, cursors, the desktop clipboard).
+	// Sets up the app kit's seams (window quitting, cursors, the desktop clipboard)
+	// and, on a real desktop, listening for a screen reader.
 	static void InstallHooks();
 
 private:

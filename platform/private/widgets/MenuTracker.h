@@ -42,6 +42,15 @@ public:
 	// Popup messages carry this; older ones are stale.
 	bool IsCurrentPopup(int32 serial) const;
 
+	// The menus open below the bar, outermost first, each with its highlighted
+	// item (-1 for none) and where it shows on the screen.
+	struct OpenMenu {
+		BMenu* menu;
+		int32 selected;
+		BRect screenFrame;
+	};
+	std::vector<OpenMenu> OpenMenus() const;
+
 private:
 	struct Level {
 		BMenu* menu;
@@ -64,6 +73,8 @@ private:
 	int32 _LevelAt(BPoint where) const;
 	int32 _ItemAt(size_t level, BPoint where) const;
 	BRect _PopupFrame(BMenu* menu, BPoint leftTop) const;
+	// Tells a reader that menus opened, closed or moved their highlight.
+	void _NoteMenus();
 
 	BMenuBar* fBar;
 	std::vector<Level> fLevels;

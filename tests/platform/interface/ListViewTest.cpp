@@ -295,3 +295,49 @@ TEST_F(ListViewTest, WideRowsKeepTheirContentPlaceWhenScrolledSidewaysAndCallerS
 }
 
 }  // namespace
+
+// While the list has the keyboard, the row it is on shows a dotted frame of black
+// and white pixels, on a selected row too; without the keyboard, none.
+TEST_F(ListViewTest, TheRowTheKeyboardIsOnShowsADottedFrameWhileTheListHasTheFocus)
+{
+	Build(B_SINGLE_SELECTION_LIST, 5);
+	auto frameOf = [this](int32 row) {
+		return Locked(fWindow, [=, this] {
+			const BRect frame = fList->ConvertToParent(fList->ItemFrame(row));
+			return frame.OffsetByCopy(fScroll->Frame().left, fScroll->Frame().top);
+		});
+	};
+	auto dots = [this](BRect edge) {
+		const int32 black = CountPixels(fWindow, edge, [](rgb_color c) {
+			return c.red == 0 && c.green == 0 && c.blue == 0;
+		});
+		const int32 white = CountPixels(fWindow, edge, [](rgb_color c) {
+			return c.red == 255 && c.green == 255 && c.blue == 255;
+		});
+		return std::make_pair(black, white);
+	};
+	const BRect row0 = frameOf(0);
+	const BRect top0(row0.left + 20, row0.top, row0.left + 59, row0.top);
+	EXPECT_EQ(dots(top0).first, 0) << "no frame without the focus";
+
+	Locked(fWindow, [this] {
+		fList->MakeFocus(true);
+		return 0;
+	});
+	Settle();
+	EXPECT_EQ(dots(top0), std::make_pair(20, 20)) << "the first row before any key";
+
+	Key("\x1f");
+	Key("\x1f");
+	const BRect row1 = frameOf(1);
+	const BRect bottom1(row1.left + 20, row1.bottom, row1.left + 59, row1.bottom);
+	EXPECT_EQ(dots(bottom1), std::make_pair(20, 20)) << "on the selected row";
+	EXPECT_EQ(dots(top0).first, 0) << "moved away from the first row";
+
+	Locked(fWindow, [this] {
+		fList->MakeFocus(false);
+		return 0;
+	});
+	Settle();
+	EXPECT_EQ(dots(bottom1).first, 0) << "gone with the focus";
+}

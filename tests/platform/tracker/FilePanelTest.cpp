@@ -258,3 +258,34 @@ TEST_F(FilePanelTest, AnApplicationThatQuitsTakesTheWindowAndLeavesThePanelSafe)
 }
 
 }  // namespace
+
+// Tab reads each panel from the top down: the parent button and the path, the
+// list, the name (to save), then the buttons, and round again.
+TEST_F(FilePanelTest, TabGoesThroughThePanelFromTheTopDown)
+{
+	const struct {
+		file_panel_mode mode;
+		Names order;
+	} cases[] = {
+		{B_OPEN_PANEL, {"list", "cancel", "default", "parent", "path", "list"}},
+		{B_SAVE_PANEL, {"name", "cancel", "default", "parent", "path", "list", "name"}},
+	};
+	for (const auto& c : cases) {
+		Make(c.mode);
+		ClickRow("a.txt");
+		if (c.mode == B_SAVE_PANEL)
+			ClickView("name");
+		Names focus;
+		for (size_t step = 0; step < c.order.size(); step++) {
+			if (step > 0)
+				Key("\t");
+			focus.push_back(Locked(Panel(), [this] {
+				BView* view = Panel()->CurrentFocus();
+				return std::string(view != nullptr ? view->Name() : "");
+			}));
+		}
+		EXPECT_EQ(focus, c.order) << (c.mode == B_SAVE_PANEL ? "save" : "open");
+		delete fPanel;
+		fPanel = nullptr;
+	}
+}
