@@ -210,11 +210,14 @@ void AccessibilityService::_AddWindow(const BMessenger& messenger, int32 attempt
 {
 	const status_t status = messenger.LockTargetWithTimeout(WindowHold::kWait);
 	if (status == B_TIMED_OUT && attempts < 20) {
+		struct Retry {
+			BMessenger messenger;
+			int32 attempts;
+		};
 		g_timeout_add_once(100, [](void* data) {
-			auto* retry = static_cast<BMessenger*>(data);
-			Get()._AddWindow(*retry, 1);
-			delete retry;
-		}, new BMessenger(messenger));
+			std::unique_ptr<Retry> retry(static_cast<Retry*>(data));
+			Get()._AddWindow(retry->messenger, retry->attempts);
+		}, new Retry{messenger, attempts + 1});
 		return;
 	}
 	if (status != B_OK)

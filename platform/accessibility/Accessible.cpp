@@ -251,9 +251,14 @@ int32 Accessible::CountChildren()
 	return (int32)fChildren.size();
 }
 
+// Callers walk the children up to the count just told, the bridge itself as it
+// says goodbye: a child gone meanwhile (a window closing on its own thread) is
+// still an object there, defunct, never a gap. The list is read anew only for
+// an index past it.
 AtkObject* Accessible::RefChild(int32 index)
 {
-	Update();
+	if (index >= (int32)fChildren.size())
+		Update();
 	if (index < 0 || index >= (int32)fChildren.size())
 		return nullptr;
 	return fChildren[index].NewRef();

@@ -423,6 +423,33 @@ TEST_F(AccessibleTreeTest, ABusyWindowIsAnsweredWithItsLastValues)
 	EXPECT_EQ(DescribeIn("Sheet", ATK_ROLE_LABEL), "label 'Surname' enabled");
 }
 
+// A window hidden between a count and the walk up to it (as windows go while
+// the bridge walks them to say goodbye) is still an object there, never null.
+TEST_F(AccessibleTreeTest, AWindowHiddenAfterTheCountIsStillAChild)
+{
+	BWindow* window = OpenSheet();
+	Told();
+	const int32 walked = Ask([window] {
+		AtkObject* root = atk_get_root();
+		const int32 count = atk_object_get_n_accessible_children(root);
+		if (!window->Lock())
+			return -1;
+		window->Hide();
+		window->Unlock();
+		int32 objects = 0;
+		for (int32 i = 0; i < count; i++) {
+			if (AtkObject* child = atk_object_ref_accessible_child(root, i)) {
+				objects++;
+				g_object_unref(child);
+			}
+		}
+		return count > 0 && objects == count ? 1 : 0;
+	});
+	EXPECT_EQ(walked, 1);
+	Told();
+	EXPECT_EQ(Ask([] { return atk_object_get_n_accessible_children(atk_get_root()); }), 0);
+}
+
 TEST_F(AccessibleTreeTest, MenusTellTheirHighlightAndItemsAreChosenByTheirAction)
 {
 	auto* recorder = new MessageRecorder();
