@@ -1,6 +1,7 @@
 # Sourced by the desktop checks: a private X desktop (Xvfb on a free display,
 # openbox as the window manager) and a scratch folder, both gone at exit.
-# After `start_desktop TOOL...`: $dir, $DISPLAY, fail, and `pids` to add to.
+# After `start_desktop TOOL...`: $dir, $DISPLAY, fail, check_no_faults, and
+# `pids` to add to.
 # DESKTOP_SCREEN sets the screen (default 1024x768x24).
 # A missing tool ends the check as skipped (exit 77, which CTest reports so).
 
@@ -21,6 +22,18 @@ start_desktop() {
   export DISPLAY=:$(head -n 1 "$dir/display")
   openbox > /dev/null 2>&1 & pids+=($!)
   sleep 0.5
+}
+
+# Fails when a program's output tells of a fault (an uncaught exception, a
+# sanitizer's report, or what $1 adds), showing the lines that tell it, so a
+# failure seen once says what it was. Usage: check_no_faults EXTRA FILE...
+check_no_faults() {
+  local pattern='terminate called|Sanitizer|runtime error'
+  [ -n "$1" ] && pattern="$pattern|$1"
+  shift
+  grep -q -E "$pattern" "$@" || return 0
+  grep -h -E -A 12 "$pattern" "$@" | head -n 60
+  fail "a fault in the program's output"
 }
 
 # Waits up to 5 s for a process to end; its exit status, or fails.

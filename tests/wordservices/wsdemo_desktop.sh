@@ -61,5 +61,5 @@ xdotool search --name '^book\.cvab$' windowactivate --sync 2>/dev/null
 xdotool key ctrl+q
 for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || kill -0 "$demo" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app" 2>/dev/null && fail "the address book still runs 5 s after Ctrl+Q"
-grep -q -E 'terminate called|Sanitizer|runtime error' "$dir"/out* && fail "aborted"
+check_no_faults "" "$dir"/out*
 echo "word services desktop session passed"
