@@ -34,6 +34,21 @@ public:
 	bool removedWhileLocked = false;
 };
 
+// A record's line: a nickname, a phone number and an e-mail address, the other
+// fields empty.
+inline std::string RecordLine(const char* nickname, const char* phone = "",
+	const char* email = "")
+{
+	std::string line;
+	for (int32 field = 0; field < kBookFieldCount; field++) {
+		line += field == kNicknameField ? nickname : field == kPhoneField ? phone
+			: field == kEmail1Field ? email : "";
+		if (field + 1 < kBookFieldCount)
+			line += '\t';
+	}
+	return line;
+}
+
 // Appends a kept record whose field `field` holds text.
 inline ABookRecord* AddRecord(CVABook& book, const char* text, int32 field = kNicknameField)
 {

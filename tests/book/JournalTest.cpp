@@ -15,18 +15,6 @@
 
 namespace {
 
-std::string Line(const char* nickname, const char* phone = "", const char* email = "")
-{
-	std::string line;
-	for (int32 field = 0; field < kBookFieldCount; field++) {
-		line += field == kNicknameField ? nickname : field == kPhoneField ? phone
-			: field == kEmail1Field ? email : "";
-		if (field + 1 < kBookFieldCount)
-			line += '\t';
-	}
-	return line;
-}
-
 journal_item Item(journal_item_kind kind, uint32 first, uint32 last = 0,
 	const std::string& line = "", const char* before = nullptr)
 {
@@ -122,13 +110,13 @@ TEST(JournalTest, TheTextReadsBackWholeOrNotAtAll)
 	journal.base = Sha256Of("base");
 	journal.baseRecords = 9;
 	journal.writer = writer_process{"host", 1234, 5678};
-	const std::string before = Line("b", "1");
-	const std::string gone = Line("gone");
+	const std::string before = RecordLine("b", "1");
+	const std::string gone = RecordLine("gone");
 	journal.items = {
 		Item(journal_item_kind::kKept, 0, 3),
-		Item(journal_item_kind::kChanged, 4, 0, Line("b", "2"), before.c_str()),
-		Item(journal_item_kind::kChanged, 5, 0, Line("c", "2")),
-		Item(journal_item_kind::kAdded, 0, 0, Line("new")),
+		Item(journal_item_kind::kChanged, 4, 0, RecordLine("b", "2"), before.c_str()),
+		Item(journal_item_kind::kChanged, 5, 0, RecordLine("c", "2")),
+		Item(journal_item_kind::kAdded, 0, 0, RecordLine("new")),
 		Item(journal_item_kind::kDeleted, 8, 0, "", gone.c_str()),
 	};
 	const std::string text = JournalText(journal);
@@ -157,7 +145,7 @@ TEST(JournalTest, TheTextReadsBackWholeOrNotAtAll)
 	} impossible[] = {
 		{"a position past the base", Item(journal_item_kind::kKept, 3, 9)},
 		{"a run backwards", Item(journal_item_kind::kKept, 5, 4)},
-		{"a record of 20 fields", Item(journal_item_kind::kAdded, 0, 0, Line("a").substr(2))},
+		{"a record of 20 fields", Item(journal_item_kind::kAdded, 0, 0, RecordLine("a").substr(2))},
 	};
 	for (const auto& i : impossible) {
 		book_journal odd = journal;
@@ -175,14 +163,14 @@ TEST(JournalTest, TheComposerTellsOnlyWhatDiffersFromTheBase)
 {
 	ScratchDir dir;
 	CVABook base(nullptr);
-	Fill(&base, {Line("a"), Line("b"), Line("c"), Line("d"), Line("e"), Line("f")});
+	Fill(&base, {RecordLine("a"), RecordLine("b"), RecordLine("c"), RecordLine("d"), RecordLine("e"), RecordLine("f")});
 	JournalComposer composer;
 	composer.Start(BaseOf(base, dir));
 	book_journal journal;
 	EXPECT_FALSE(composer.Compose(&journal)) << "nothing told, nothing differs";
 	// Fields changed alone, told without the order.
 	journal_snapshot fields;
-	fields.changed = {{IdsOf(base)[2], Line("c", "1")}, {IdsOf(base)[5], Line("f", "1")}};
+	fields.changed = {{IdsOf(base)[2], RecordLine("c", "1")}, {IdsOf(base)[5], RecordLine("f", "1")}};
 	composer.Take(fields);
 	ASSERT_TRUE(composer.Compose(&journal));
 	EXPECT_EQ(Kinds(journal), "=0-1 *2< =3-4 *5< ");
@@ -197,8 +185,8 @@ TEST(JournalTest, TheComposerTellsOnlyWhatDiffersFromTheBase)
 	composer.Take(Everything(mine));
 	ASSERT_TRUE(composer.Compose(&journal));
 	EXPECT_EQ(Kinds(journal), "=0-1 *2< =3 =5 + -4< ");
-	EXPECT_EQ(journal.items[1].before, Line("c"));
-	EXPECT_EQ(journal.items[1].line, Line("c", "555"));
+	EXPECT_EQ(journal.items[1].before, RecordLine("c"));
+	EXPECT_EQ(journal.items[1].line, RecordLine("c", "555"));
 
 	// Changed back, deleted records' place taken back: only the new one stays.
 	mine.RecordAt(2)->SetField(kPhoneField, "");
@@ -224,8 +212,8 @@ TEST(JournalTest, RecoveryRestoresTheBookOrMergesWithAnotherVersion)
 {
 	ScratchDir dir;
 	CVABook base(nullptr);
-	Fill(&base, {Line("a", "1", "a@x"), Line("b", "1", "b@x"), Line("c", "1", "c@x"),
-		Line("d", "1", "d@x")});
+	Fill(&base, {RecordLine("a", "1", "a@x"), RecordLine("b", "1", "b@x"), RecordLine("c", "1", "c@x"),
+		RecordLine("d", "1", "d@x")});
 	CVABook mine(nullptr);
 	Fill(&mine, LinesOf(base));
 	mine.AssignIds(IdsOf(base).data(), base.CountRecords());
@@ -248,14 +236,14 @@ TEST(JournalTest, RecoveryRestoresTheBookOrMergesWithAnotherVersion)
 
 	// Another program changed b's e-mail, deleted c, added e; read with the ids.
 	CVABook theirs(nullptr);
-	Fill(&theirs, {Line("a", "1", "a@x"), Line("b", "1", "b@other"), Line("d", "1", "d@x"),
-		Line("e")});
+	Fill(&theirs, {RecordLine("a", "1", "a@x"), RecordLine("b", "1", "b@other"), RecordLine("d", "1", "d@x"),
+		RecordLine("e")});
 	const std::vector<record_id> ids = IdsOf(base);
 	const record_id theirIds[] = {ids[0], ids[1], ids[3], NewRecordId()};
 	theirs.AssignIds(theirIds, 4);
 	EXPECT_TRUE(RecoverJournal(journal, {}, &theirs).empty());
-	EXPECT_EQ(LinesOf(theirs), (Texts{Line("a", "1", "a@x"), Line("b", "2", "b@other"),
-		Line("e"), Line("0 new")}));
+	EXPECT_EQ(LinesOf(theirs), (Texts{RecordLine("a", "1", "a@x"), RecordLine("b", "2", "b@other"),
+		RecordLine("e"), RecordLine("0 new")}));
 }
 
 // Only a plain file of the user's that a process now gone wrote is offered.
@@ -268,7 +256,7 @@ TEST(JournalTest, OnlyALeftJournalOfTheUsersIsOffered)
 	journal.book = book;
 	journal.hasBase = true;
 	journal.baseRecords = 1;
-	journal.items = {Item(journal_item_kind::kChanged, 0, 0, Line("a", "2"))};
+	journal.items = {Item(journal_item_kind::kChanged, 0, 0, RecordLine("a", "2"))};
 	journal.writer = ThisWriter();
 	WriteContents(JournalBeside(book), JournalText(journal));
 	EXPECT_EQ(FindLeftJournal(book, false), "") << "its writer still runs";
@@ -292,7 +280,7 @@ TEST(JournalTest, OnlyALeftJournalOfTheUsersIsOffered)
 
 	journal.hasBase = false;
 	journal.baseRecords = 0;
-	journal.items = {Item(journal_item_kind::kAdded, 0, 0, Line("a"))};
+	journal.items = {Item(journal_item_kind::kAdded, 0, 0, RecordLine("a"))};
 	const std::string fresh = NewBookJournalPath();
 	WriteContents(fresh, JournalText(journal));
 	EXPECT_EQ(FindLeftNewBookJournals(), Texts{fresh});

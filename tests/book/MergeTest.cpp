@@ -1,6 +1,8 @@
 // The three-way merge over every combination of a record's fate on the two
 // sides, for either winner: what the result holds, what is reported, the order,
 // and that no value of either side is lost.
+#include "BookTestSupport.h"
+
 #include <BookMerge.h>
 
 #include <gtest/gtest.h>
@@ -19,14 +21,7 @@ const std::string kUnknown = "<unknown>";  // an ancestor known only to exist
 // A line with a nickname, a phone number and an e-mail address.
 std::string L(const char* nickname, const char* phone, const char* email)
 {
-	std::string line;
-	for (int32 field = 0; field < kBookFieldCount; field++) {
-		line += field == kNicknameField ? nickname : field == kPhoneField ? phone
-			: field == kEmail1Field ? email : "";
-		if (field + 1 < kBookFieldCount)
-			line += '\t';
-	}
-	return line;
+	return RecordLine(nickname, phone, email);
 }
 
 struct Case {
